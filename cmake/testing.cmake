@@ -1,0 +1,22 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(VELMORA_MARIADB_DIR ${CMAKE_BINARY_DIR}/test-mariadb)
+
+# velmora_add_test(<name> SOURCES <files...> LIBS <targets...> [MARIADB])
+# Builds one GoogleTest executable and registers each of its cases with CTest.
+# MARIADB: the cases need the private MariaDB server that the test run starts.
+function(velmora_add_test name)
+  cmake_parse_arguments(ARG "MARIADB" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    VELMORA_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
+  set(properties ENVIRONMENT "VELMORA_TEST_MARIADB=${VELMORA_MARIADB_DIR}/connection")
+  if(ARG_MARIADB)
+    target_link_libraries(${name} PRIVATE test_support PkgConfig::MARIADB)
+    list(APPEND properties FIXTURES_REQUIRED mariadb)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
+endfunction()

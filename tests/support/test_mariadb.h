@@ -1,0 +1,20 @@
+#pragma once
+// Where the private MariaDB server of the test run listens (tools/test_mariadb.sh).
+
+#include <string>
+
+namespace velmora_test {
+
+struct mariadb_endpoint {
+  std::string host;
+  unsigned port = 0;
+  std::string user;
+  std::string password;
+  std::string socket;
+};
+
+// Reads the connection file named by VELMORA_TEST_MARIADB; fails the calling
+// test with a clear message when the server was not started.
+mariadb_endpoint mariadb_server();
+
+}  // namespace velmora_test

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The whole test run from a fresh machine: packages, a release build and an
+# AddressSanitizer/UndefinedBehaviorSanitizer debug build, each tested by ctest
+# against its own private MariaDB server.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+tools/install_deps.sh
+
+tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release
+tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+
+status=0
+for build in release asan; do
+  echo "== ctest: $build"
+  ctest --test-dir "build/$build" --output-on-failure -j"$(nproc)" || status=1
+done
+exit $status
