@@ -1,0 +1,108 @@
+#include "platform/code_page.h"
+
+#include "platform/last_error.h"
+
+namespace {
+
+constexpr char32_t replacement_character = 0xFFFD;
+
+bool is_known_code_page(std::uint32_t code_page) {
+    return code_page == CP_ACP || code_page == CP_OEMCP || code_page == CP_THREAD_ACP ||
+           code_page == CP_UTF8;
+}
+
+struct sequence_start {
+    int length;          // bytes of the whole sequence, 0 for a byte that starts none
+    char32_t value;      // payload bits of the lead byte
+    unsigned char low;   // allowed range of the second byte (rules out overlong forms,
+    unsigned char high;  // surrogates and values beyond U+10FFFF)
+};
+
+sequence_start classify_lead(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return {2, char32_t(lead & 0x1F), 0x80, 0xBF};
+    if (lead == 0xE0) return {3, char32_t(lead & 0x0F), 0xA0, 0xBF};
+    if (lead == 0xED) return {3, char32_t(lead & 0x0F), 0x80, 0x9F};
+    if (lead >= 0xE1 && lead <= 0xEF) return {3, char32_t(lead & 0x0F), 0x80, 0xBF};
+    if (lead == 0xF0) return {4, char32_t(lead & 0x07), 0x90, 0xBF};
+    if (lead == 0xF4) return {4, char32_t(lead & 0x07), 0x80, 0x8F};
+    if (lead >= 0xF1 && lead <= 0xF3) return {4, char32_t(lead & 0x07), 0x80, 0xBF};
+    return {0, 0, 0, 0};
+}
+
+void decode_utf8(std::string_view text, std::wstring& result) {
+    result.clear();
+    result.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            result.push_back(static_cast<wchar_t>(lead));
+            ++i;
+            continue;
+        }
+        sequence_start start = classify_lead(lead);
+        if (start.length == 0) {
+            result.push_back(static_cast<wchar_t>(replacement_character));
+            ++i;
+            continue;
+        }
+        char32_t value = start.value;
+        unsigned char low = start.low;
+        unsigned char high = start.high;
+        int taken = 1;
+        while (taken < start.length && i + taken < text.size()) {
+            const auto next = static_cast<unsigned char>(text[i + taken]);
+            if (next < low || next > high) break;
+            value = (value << 6) | (next & 0x3F);
+            low = 0x80;
+            high = 0xBF;
+            ++taken;
+        }
+        result.push_back(static_cast<wchar_t>(taken == start.length ? value : replacement_character));
+        i += static_cast<std::size_t>(taken);
+    }
+}
+
+void encode_utf8(std::wstring_view text, std::string& result) {
+    result.clear();
+    result.reserve(text.size());
+    for (wchar_t wide : text) {
+        auto value = static_cast<char32_t>(wide);
+        if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = replacement_character;
+        if (value < 0x80) {
+            result.push_back(static_cast<char>(value));
+        } else if (value < 0x800) {
+            result.push_back(static_cast<char>(0xC0 | (value >> 6)));
+            result.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        } else if (value < 0x10000) {
+            result.push_back(static_cast<char>(0xE0 | (value >> 12)));
+            result.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+            result.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        } else {
+            result.push_back(static_cast<char>(0xF0 | (value >> 18)));
+            result.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
+            result.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+            result.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+        }
+    }
+}
+
+}  // namespace
+
+bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, std::wstring& result) {
+    if (!is_known_code_page(code_page)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    decode_utf8(text, result);
+    return true;
+}
+
+bool WideCharToMultiByte(std::uint32_t code_page, std::wstring_view text, std::string& result) {
+    if (!is_known_code_page(code_page)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    encode_utf8(text, result);
+    return true;
+}

@@ -1,0 +1,21 @@
+// Code-page conversion between narrow and wide text. The ANSI, OEM and thread
+// code pages are all UTF-8 here; wide text is UTF-32 (wchar_t).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+inline constexpr std::uint32_t CP_ACP = 0;
+inline constexpr std::uint32_t CP_OEMCP = 1;
+inline constexpr std::uint32_t CP_THREAD_ACP = 3;
+inline constexpr std::uint32_t CP_UTF8 = 65001;
+
+// Decodes the whole text, embedded zeros included. Invalid or truncated byte
+// sequences become U+FFFD, one per maximal invalid subpart. False (last error
+// ERROR_INVALID_PARAMETER) only for a code page that is not one of the above.
+bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, std::wstring& result);
+
+// Encodes the whole text. Values that are no Unicode scalar value (surrogates,
+// values beyond U+10FFFF) become U+FFFD. False only for an unknown code page.
+bool WideCharToMultiByte(std::uint32_t code_page, std::wstring_view text, std::string& result);

@@ -1,0 +1,58 @@
+// The program's exceptions. Handlers near the user catch the specific classes
+// first, then tk_exception, then std::exception.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+// A message text, an error number and a code.
+// - The error number selects the message in the error handler's code map: the
+//   Windows error of tk_exception_ex, 0x400000 plus the MySQL error number,
+//   0x80000 plus the low 16 bits of an OLE DB HRESULT; 0 otherwise.
+// - The code is the level at which the error handler reports the exception:
+//   0 report it and let the user go on or abort, 1 an error, 2 an internal
+//   error that ends the program.
+class tk_exception : public std::exception {
+public:
+    // An empty text becomes "Unknown exception".
+    tk_exception(const std::string& text, std::uint32_t code);
+    // The text in the ANSI code page; it stays empty when it cannot be converted.
+    tk_exception(const std::wstring& text, std::uint32_t code);
+    explicit tk_exception(std::uint32_t code);
+
+    const char* what() const noexcept override;
+    std::uint32_t get_error_number() const { return m_error_number; }
+    std::uint32_t get_code() const { return m_code; }
+
+protected:
+    void set_text(std::string text) { m_text = std::move(text); }
+    void set_error_number(std::uint32_t error_number) { m_error_number = error_number; }
+
+private:
+    std::string m_text;
+    std::uint32_t m_error_number = 0;
+    std::uint32_t m_code;
+};
+
+// Its text is the system message of the thread's last error, after a prefix;
+// its error number is that error.
+class tk_exception_ex : public tk_exception {
+public:
+    tk_exception_ex();  // code 1
+    tk_exception_ex(const std::string& prefix, std::uint32_t code);
+};
+
+// An internal consistency check failed. The text carries the source file and
+// line only as hexadecimal digits, for a maintainer to decode; the code is 2.
+class tk_mail_assertion : public tk_exception {
+public:
+    tk_mail_assertion(const char* source_file, std::uint32_t line);
+};
+
+// Ends a run without a report. Deliberately not a tk_exception, so that the
+// handlers for those let it pass.
+class tk_final_exception : public std::exception {
+public:
+    tk_final_exception();
+};

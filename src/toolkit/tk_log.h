@@ -1,0 +1,59 @@
+// The one log file of a process. Lines at levels 1 (data details) and 2 (entry
+// traces) and 3 (the conversion log) are written when the level reaches the
+// threshold. Each line is its own open-append-close, ending in CR LF, so the
+// file can be read, moved or deleted between two lines.
+#pragma once
+
+#include "toolkit/tk_singleton.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class tk_logger : public tk_singleton<tk_logger> {
+public:
+    // A null file name means the program's path with the extension ".log".
+    // Enabled at construction, the file is emptied at once.
+    tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t threshold,
+              std::uint8_t timestamps);
+    ~tk_logger() override;
+
+    // Switches logging on to the file; leaves the threshold alone and does not
+    // empty the file again once a line was written in this process.
+    void set_logfile(const char* file_name);
+
+    const std::string& get_file_name() const { return m_file_name; }
+    bool is_enabled() const { return m_enabled.load(std::memory_order_acquire); }
+
+    // For tk_log: whether a line of that level is to be written. The first call
+    // after logging was switched on empties the file, whatever the level.
+    bool accepts(int level);
+    void write_line(const char* format, va_list arguments);
+    void write_line(const wchar_t* format, va_list arguments);
+
+private:
+    struct file_closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    using file_handle = std::unique_ptr<std::FILE, file_closer>;
+
+    void truncate_once();
+    file_handle open_line() const;
+    void end_line(std::FILE* file) const;
+
+    std::string m_file_name;
+    int m_threshold;
+    bool m_add_line_end = true;
+    std::atomic<bool> m_enabled;
+    std::atomic<bool> m_truncated = false;
+    bool m_timestamps;
+    std::mutex m_truncation_mutex;
+};
+
+void tk_log(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Wide arguments are %ls; the line is written as UTF-8.
+void tk_log(int level, const wchar_t* format, ...);
