@@ -1,0 +1,156 @@
+#include "mssql/engine.h"
+#include "mssql/quoting.h"
+#include "mssql/table_names.h"
+#include "test_label.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(mss_quote_name_test, quotes_as_quotename_does)
+{
+    EXPECT_EQ(mss_quote_name(L"orders"), L"[orders]");
+    EXPECT_EQ(mss_quote_name(L"[orders]"), L"[orders]");
+    EXPECT_EQ(mss_quote_name(L"x]"), L"[x]]]");
+    EXPECT_EQ(mss_quote_name(L"[a]b]"), L"[[a]]b]]]");
+    EXPECT_EQ(mss_quote_name(L"[a]]b]"), L"[a]]b]");
+    EXPECT_EQ(mss_quote_name(L""), L"[]");
+    EXPECT_EQ(mss_quote_name(L"Grüße"), L"[Grüße]");
+}
+
+TEST(mss_escape_literal_test, doubles_apostrophes)
+{
+    EXPECT_EQ(mss_escape_literal(L"O'Brien''s"), L"O''Brien''''s");
+}
+
+struct split_case {
+    const wchar_t* name;
+    const wchar_t* table;
+    const wchar_t* owner;
+};
+
+void PrintTo(const split_case& c, std::ostream* os) { *os << test_label(c.name); }
+
+class mss_split_test : public testing::TestWithParam<split_case> {
+protected:
+    mss_engine engine;
+};
+
+TEST_P(mss_split_test, splits_table_and_owner)
+{
+    std::wstring table = L"stale";
+    std::wstring owner = L"stale";
+    mss_split_tab_name(GetParam().name, table, owner);
+    EXPECT_EQ(table, GetParam().table);
+    EXPECT_EQ(owner, GetParam().owner);
+}
+
+INSTANTIATE_TEST_SUITE_P(mss, mss_split_test,
+                         testing::Values(split_case{L"[dbo].[orders]", L"orders", L"dbo"},
+                                         split_case{L"sales.orders", L"orders", L"sales"},
+                                         split_case{L"[orders]", L"orders", L""},
+                                         split_case{L"ab", L"ab", L""},
+                                         split_case{L"[a].[b].[c]", L"b].[c", L"a"},
+                                         split_case{L"[dbo].orders", L"orders", L"[dbo]"},
+                                         split_case{L"[a.b]", L"a.b", L""},
+                                         split_case{L"[s]].x].[t]]y]", L"t]y", L"s].x"}));
+
+TEST(mss_table_names_test, simplify_joins_without_brackets)
+{
+    mss_engine engine;
+    EXPECT_EQ(mss_simplify_tab_name(L"[dbo].[orders]", L'.'), L"dbo.orders");
+    EXPECT_EQ(mss_simplify_tab_name(L"[orders]", L'.'), L"orders");
+}
+
+TEST(mss_table_names_test, plain_names_need_the_engine)
+{
+    std::wstring table;
+    std::wstring owner;
+    EXPECT_THROW(mss_split_tab_name(L"orders", table, owner), tk_mail_assertion);
+}
+
+TEST(mss_table_names_test, generated_index_names_count_up)
+{
+    const std::wstring first = gen_idx_name2();
+    ASSERT_EQ(first.rfind(L"IDX_", 0), 0u);
+    const auto number = std::stoull(first.substr(4));
+    EXPECT_EQ(gen_idx_name2(), L"IDX_" + std::to_wstring(number + 1));
+}
+
+class mss_safe_tname_test : public testing::Test {
+protected:
+    mss_engine engine;
+};
+
+TEST_F(mss_safe_tname_test, plain_name_goes_to_dbo_or_the_login)
+{
+    EXPECT_EQ(mss_engine::get_safe_tname(L"orders"), L"[dbo].[orders]");
+    engine.user = L"SA";
+    EXPECT_EQ(mss_engine::get_safe_tname(L"orders"), L"[dbo].[orders]");
+    engine.user = L"maria";
+    EXPECT_EQ(mss_engine::get_safe_tname(L"orders"), L"[maria].[orders]");
+    engine.as_dbo = true;
+    EXPECT_EQ(mss_engine::get_safe_tname(L"orders"), L"[dbo].[orders]");
+}
+
+TEST_F(mss_safe_tname_test, owner_of_the_name_wins)
+{
+    engine.user = L"maria";
+    EXPECT_EQ(mss_engine::get_safe_tname(L"sales.orders"), L"[sales].[orders]");
+    EXPECT_EQ(mss_engine::get_safe_tname(L"[dbo].[orders]"), L"[dbo].[orders]");
+}
+
+TEST_F(mss_safe_tname_test, brackets_inside_names_stay_valid)
+{
+    EXPECT_EQ(mss_engine::get_safe_tname(L"x]"), L"[dbo].[x]]]");
+    EXPECT_EQ(mss_engine::get_safe_tname(L"s.a]b"), L"[s].[a]]b]");
+    EXPECT_EQ(mss_engine::get_safe_tname(mss_engine::get_safe_tname(L"s.a]b")), L"[s].[a]]b]");
+}
+
+TEST(mss_safe_tname_without_engine_test, raises_internal_error)
+{
+    EXPECT_THROW(mss_engine::get_safe_tname(L"ab"), tk_mail_assertion);
+}
+
+TEST(mss_version_code_test, reads_the_release_year)
+{
+    struct version_case {
+        const wchar_t* text;
+        std::int32_t code;
+    };
+    const version_case cases[] = {
+        {L"Microsoft SQL Server 2019 (RTM-CU18) (KB5017593) - 15.0.4261.1", 15},
+        {L"Microsoft SQL Server 2022 (RTM) - 16.0.1000.6 (X64)", 18},
+        {L"Microsoft SQL Server 2008 R2 (SP2) - 10.50.4000.0", 5},
+        {L"Microsoft SQL Server 2000 - 8.00.2039 (Intel X86)", 3},
+        {L"Microsoft SQL Server  7.00 - 7.00.623 (Intel X86)", 2},
+        {L"Microsoft SQL Server vNext - 17.0 (X64)", 1},
+        {L"Microsoft SQL Server 2019", 1},
+        {L"Microsoft SQL Azure (RTM) - 12.0.2000.8", 100},
+        {L"Running Microsoft SQL Server 2019 (RTM) - 15.0", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mss_engine::get_version_code(c.text), c.code) << testing::PrintToString(std::wstring(c.text));
+}
+
+TEST(mss_fk_props_test, accepts_one_delete_and_one_update_action)
+{
+    EXPECT_TRUE(mss_engine::is_valid_fk_props(L"on delete cascade on update no action"));
+    EXPECT_TRUE(mss_engine::is_valid_fk_props(L"ON UPDATE SET NULL ON DELETE CASCADE"));
+    EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE"));
+    EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE  ON UPDATE NO ACTION"));
+    EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE ON UPDATE RESTRICT"));
+}
+
+TEST(mss_oledb_type_test, maps_exact_type_names)
+{
+    EXPECT_EQ(mss_get_oledb_type(L"int"), 3);
+    EXPECT_EQ(mss_get_oledb_type(L"uniqueidentifier"), 72);
+    EXPECT_EQ(mss_get_oledb_type(L"datetime2"), 135);
+    EXPECT_EQ(mss_get_oledb_type(L"INT"), 130);
+    EXPECT_EQ(mss_get_oledb_type(L"geometry"), 130);
+}
+
+} // namespace
