@@ -88,10 +88,10 @@ std::uint32_t query(HKEY key, const std::string& name, bool wide, std::uint32_t*
         std::wstring text;
         MultiByteToWideChar(CP_UTF8, item->text, text);
         const auto* begin = reinterpret_cast<const unsigned char*>(text.c_str());
-        bytes.assign(begin, begin + (text.size() + 1) * sizeof(wchar_t));
+        bytes.assign(begin, begin + (text.size() + (item->terminated ? 1 : 0)) * sizeof(wchar_t));
     } else {
         bytes.assign(item->text.begin(), item->text.end());
-        bytes.push_back(0);
+        if (item->terminated) bytes.push_back(0);
     }
     if (type) *type = item->type;
     if (!size) return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
@@ -133,7 +133,9 @@ bool make_value(std::uint32_t type, const void* data, std::uint32_t size, store:
     if (type != REG_SZ || (!data && size != 0)) return false;
     std::basic_string<Char> text;
     if (data) text.assign(static_cast<const Char*>(data), size / sizeof(Char));
-    text = text.substr(0, text.find(Char(0)));
+    const std::size_t end = text.find(Char(0));
+    item.terminated = end != text.npos;
+    text.resize(std::min(end, text.size()));
     if constexpr (sizeof(Char) == 1)
         item.text = text;
     else
@@ -144,7 +146,7 @@ bool make_value(std::uint32_t type, const void* data, std::uint32_t size, store:
 template <class Char>
 std::uint32_t set_value(HKEY key, const std::string& name, std::uint32_t type, const void* data,
                         std::uint32_t size) {
-    store::value item{name, type, 0, {}};
+    store::value item{name, type, 0, {}, true};
     if (!make_value<Char>(type, data, size, item)) return ERROR_INVALID_PARAMETER;
     return store_value(key, std::move(item));
 }

@@ -7,7 +7,7 @@
 //
 // Values are DWORDs or strings. A string value is returned by the narrow
 // functions as UTF-8 bytes and by the wide ones as wchar_t, both with their
-// terminating zero counted in the size, which is in bytes.
+// terminating zero (when stored with one) counted in the size, in bytes.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +40,8 @@ std::uint32_t RegQueryValueExA(HKEY key, const char* name, std::uint32_t* type, 
 std::uint32_t RegQueryValueExW(HKEY key, const wchar_t* name, std::uint32_t* type, void* data,
                                std::uint32_t* size);
 
-// REG_DWORD takes 4 bytes; REG_SZ the text up to its first zero within size.
+// REG_DWORD takes 4 bytes; REG_SZ the text up to its first zero within size,
+// or all of it, which is then kept and returned without a terminating zero.
 std::uint32_t RegSetValueExA(HKEY key, const char* name, std::uint32_t type, const void* data,
                              std::uint32_t size);
 std::uint32_t RegSetValueExW(HKEY key, const wchar_t* name, std::uint32_t type, const void* data,

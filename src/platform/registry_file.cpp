@@ -98,6 +98,9 @@ bool parse_value(std::string_view line, value& result) {
         return parse_number(line.substr(dword_prefix.size()), result.number);
     }
     result.type = REG_SZ;
+    constexpr std::string_view unterminated_prefix = "unterminated:";
+    result.terminated = line.substr(0, unterminated_prefix.size()) != unterminated_prefix;
+    if (!result.terminated) line.remove_prefix(unterminated_prefix.size());
     return unquote(line, result.text) && line.empty();
 }
 
@@ -155,6 +158,7 @@ std::string format(const hive& keys) {
                 std::snprintf(number, sizeof number, "dword:%08" PRIx32, item.number);
                 contents += number;
             } else {
+                if (!item.terminated) contents += "unterminated:";
                 contents += quote(item.text);
             }
             contents += '\n';

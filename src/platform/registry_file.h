@@ -2,6 +2,7 @@
 //   [Software\Maker\Product]
 //   "name"=dword:0000002a
 //   "other"="text with \"quotes\", \\ and \n escaped"
+//   "raw"=unterminated:"text stored without its terminating zero"
 // Lines that do not parse are skipped; ';' starts a comment line.
 #pragma once
 
@@ -14,9 +15,12 @@ namespace platform::registry_file {
 
 struct value {
     std::string name;
-    std::uint32_t type;    // REG_DWORD or REG_SZ
-    std::uint32_t number;  // REG_DWORD
-    std::string text;      // REG_SZ, UTF-8
+    std::uint32_t type = 0;    // REG_DWORD or REG_SZ
+    std::uint32_t number = 0;  // REG_DWORD
+    std::string text;          // REG_SZ, UTF-8
+    // A string can be stored without its terminating zero, and is then read
+    // back without one.
+    bool terminated = true;
 };
 
 struct key {

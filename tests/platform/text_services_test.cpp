@@ -1,0 +1,48 @@
+#include "platform/compare_string.h"
+#include "platform/last_error.h"
+#include "platform/system_message.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <clocale>
+
+namespace {
+
+TEST(compare_string_test, folds_case_whatever_the_process_locale) {
+    std::setlocale(LC_ALL, "C");
+    struct compare_case {
+        const wchar_t* left;
+        const wchar_t* right;
+        int ignoring_case;
+    };
+    const compare_case cases[] = {
+        {L"Orders", L"ORDERS", CSTR_EQUAL},
+        {L"\u00c4pfel", L"\u00e4PFEL", CSTR_EQUAL},
+        {L"\u03a3\u03bf\u03c2", L"\u03c3\u03bf\u03c3", CSTR_EQUAL},  // final sigma
+        {L"\u212a", L"k", CSTR_EQUAL},                               // Kelvin sign
+        {L"a", L"B", CSTR_LESS_THAN},
+        {L"ab", L"A", CSTR_GREATER_THAN},
+    };
+    for (const compare_case& item : cases)
+        EXPECT_EQ(CompareStringW(NORM_IGNORECASE, item.left, item.right), item.ignoring_case) << item.left;
+    EXPECT_EQ(CompareStringW(0, L"Orders", L"ORDERS"), CSTR_GREATER_THAN);
+}
+
+TEST(system_message_test, errno_values_map_to_windows_errors_and_texts) {
+    EXPECT_EQ(platform::error_from_errno(ENOENT), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(platform::error_from_errno(EACCES), ERROR_ACCESS_DENIED);
+    std::string text;
+    ASSERT_TRUE(FormatMessageA(ERROR_ACCESS_DENIED, text));
+    EXPECT_EQ(text, "Access is denied.\r\n");
+
+    // An errno without a Windows number keeps the C library's text.
+    const std::uint32_t loop = platform::error_from_errno(ELOOP);
+    EXPECT_EQ(loop, application_error_bit | ELOOP);
+    ASSERT_TRUE(FormatMessageA(loop, text));
+    EXPECT_EQ(text, "Too many levels of symbolic links\r\n");
+
+    EXPECT_FALSE(FormatMessageA(99999, text));
+}
+
+}  // namespace
