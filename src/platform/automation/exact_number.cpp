@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace automation_detail {
@@ -131,8 +131,10 @@ HRESULT exact_from_real(double value, int significant_digits, exact_number* out)
 {
     if (!std::isfinite(value))
         return DISP_E_OVERFLOW;
+    // "d.ddde+xx", the same in every process locale.
     char text[64];
-    std::snprintf(text, sizeof text, "%.*e", significant_digits - 1, value);
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
+                                   significant_digits - 1).ptr;
     std::string digits;
     const char* p = text;
     const bool negative = *p == '-';
@@ -142,7 +144,9 @@ HRESULT exact_from_real(double value, int significant_digits, exact_number* out)
         if (*p != '.')
             digits.push_back(*p);
     }
-    int exponent = std::atoi(p + 1) - (significant_digits - 1);
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
+    exponent -= significant_digits - 1;
     while (digits.size() > 1 && digits.back() == '0') {
         digits.pop_back();
         ++exponent;

@@ -1,8 +1,9 @@
 #include "platform/automation/number_text.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace automation_detail {
@@ -83,9 +84,14 @@ HRESULT real_from_text(const number_text& number, double* out)
 
 std::wstring real_to_text(double value, int significant_digits)
 {
+    // "%G" in every process locale: the C library's form would follow LC_NUMERIC.
     char text[64];
-    std::snprintf(text, sizeof text, "%.*G", significant_digits, value);
-    return std::wstring(text, text + std::char_traits<char>::length(text));
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, significant_digits).ptr;
+    std::wstring result;
+    for (const char* p = text; p != end; ++p)
+        result.push_back(static_cast<wchar_t>(std::toupper(static_cast<unsigned char>(*p))));
+    return result;
 }
 
 } // namespace automation_detail
