@@ -1,0 +1,50 @@
+// The conversion job: the settings every conversion has, and their storage in
+// a profile under "Generic settings" and the table, view and query sections.
+// The conversion driver derives from it and adds both database ends.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "toolkit/tk_converter.h"
+
+class udb_profile;
+
+using udb_name_list = std::vector<std::pair<std::wstring, std::wstring>>;
+
+class udb_converter : public tk_converter {
+public:
+    udb_converter();
+
+    // Whether the source accepts the SELECT text.
+    virtual bool test_query(const std::wstring& query) = 0;
+
+    // Adds the profile's lists and settings to what the converter holds. The
+    // log file name is checked and may raise tk_exception.
+    bool load_profile(udb_profile& profile);
+    bool store_profile(udb_profile& profile) const;
+
+    void set_mode(std::uint32_t mode);
+
+    // Existing-table mode: 0 overwrite the database, 1 overwrite tables,
+    // 2 skip tables, 3 merge, 4 synchronize.
+    std::uint32_t mode = 0;
+    // Progress of a run, read by the window thread while the run goes on.
+    std::atomic<std::uint32_t> tables_total = 0;
+    std::atomic<std::uint32_t> tables_done = 0;
+    std::wstring current_table;
+    std::atomic<std::uint64_t> rows_total = 0;
+    std::atomic<std::uint64_t> rows_done = 0;
+    std::vector<std::wstring> table_names;
+    // Tables (empty text) and queries (the SELECT that fills a new table of
+    // that name), in selection order.
+    udb_name_list selected;
+    udb_name_list views;
+    udb_name_list available_queries;
+    bool only_definitions = false;
+    bool skip_indexes = false;
+    bool convert_views = false;
+};

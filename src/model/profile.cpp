@@ -1,0 +1,175 @@
+#include "model/profile.h"
+
+#include <fstream>
+
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_file_tests.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+
+namespace {
+
+std::wstring trim_end(std::wstring text)
+{
+    text.erase(text.find_last_not_of(L' ') + 1);
+    return text;
+}
+
+bool is_section_line(const std::wstring& trimmed)
+{
+    return trimmed.size() >= 2 && trimmed.front() == L'[' && trimmed.back() == L']';
+}
+
+// The file's lines end in CR LF; the CR is dropped here, a bare LF is accepted.
+bool read_line(std::istream& in, std::string& line)
+{
+    if (!std::getline(in, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+class line_writer {
+public:
+    explicit line_writer(std::ofstream& out) : out_(out) {}
+
+    void operator()(const std::wstring& line) { out_ << tk_unicode_to_utf8(line) << "\r\n"; }
+
+private:
+    std::ofstream& out_;
+};
+
+} // namespace
+
+udb_profile::udb_profile()
+{
+    for (const wchar_t* section :
+         {udb_section_queries, udb_section_tables, udb_section_views, udb_section_generic})
+        add_section(section);
+}
+
+void udb_profile::add_section(const std::wstring& name)
+{
+    keys.try_emplace(name);
+}
+
+void udb_profile::set_value(const std::wstring& section, const std::wstring& key,
+                            const std::wstring& value)
+{
+    keys[section].emplace_back(key, value);
+}
+
+void udb_profile::add_item(const std::wstring& section, const std::wstring& item)
+{
+    items[section].push_back(item);
+}
+
+std::wstring udb_profile::get_value(const std::wstring& section, const std::wstring& key) const
+{
+    auto pairs = keys.find(section);
+    if (pairs == keys.end())
+        return std::wstring();
+    for (const auto& [name, value] : pairs->second) {
+        if (name == key)
+            return value;
+    }
+    return std::wstring();
+}
+
+std::vector<std::wstring>& udb_profile::get_items(const std::wstring& section)
+{
+    return items[section];
+}
+
+udb_profile_pairs& udb_profile::existing_section(const std::wstring& name)
+{
+    auto pairs = keys.find(name);
+    if (pairs == keys.end())
+        throw tk_exception_ex();
+    return pairs->second;
+}
+
+udb_profile_pairs& udb_profile::get_queries()
+{
+    return existing_section(udb_section_queries);
+}
+
+udb_profile_pairs& udb_profile::get_selected_tables()
+{
+    return existing_section(udb_section_tables);
+}
+
+udb_profile_pairs& udb_profile::get_selected_views()
+{
+    return existing_section(udb_section_views);
+}
+
+bool udb_profile::load(const std::wstring& path)
+{
+    tk_log(2, L"udb_profile::load(%ls)", path.c_str());
+    if (!tk_is_file_exist2(path, tk_file_exists))
+        throw tk_exception("Profile does not exist. Please verify the correct path/name was given.", 1);
+    std::string narrow_path;
+    if (!tk_unicode_to_ansi3(path.c_str(), narrow_path))
+        return false;
+    std::ifstream in(narrow_path, std::ios::binary);
+    if (!in)
+        return false;
+
+    const std::wstring* section = nullptr;
+    std::string raw;
+    while (read_line(in, raw)) {
+        // Item lines keep their leading blanks: indented blocks are stored as items.
+        std::wstring line = trim_end(tk_utf8_to_unicode(raw));
+        std::wstring trimmed = tk_trim(line);
+        if (trimmed.empty())
+            continue;
+        if (is_section_line(trimmed)) {
+            section = &keys.try_emplace(trimmed.substr(1, trimmed.size() - 2)).first->first;
+            continue;
+        }
+        if (section == nullptr)
+            return false;
+        std::size_t equals = line.find(L'=');
+        if (equals != std::wstring::npos) {
+            set_value(*section, tk_trim(line.substr(0, equals)), line.substr(equals + 1));
+            continue;
+        }
+        add_item(*section, line);
+        set_value(*section, trimmed, std::wstring());
+    }
+    return true;
+}
+
+bool udb_profile::store(const std::wstring& path) const
+{
+    tk_log(2, "udb_profile::store)");
+    std::string narrow_path;
+    if (!tk_unicode_to_ansi3(path.c_str(), narrow_path))
+        return false;
+    std::ofstream out(narrow_path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    out.exceptions(std::ios::badbit | std::ios::failbit);
+
+    line_writer write(out);
+    for (const auto& [section, pairs] : keys) {
+        write(L"[" + section + L"]");
+        for (const auto& [key, value] : pairs) {
+            if (section == udb_section_tables && value.empty())
+                write(key);
+            else
+                write(key + L"=" + value);
+        }
+        write(std::wstring());
+    }
+    for (const auto& [section, lines] : items) {
+        write(L"[" + section + L"]");
+        for (const std::wstring& line : lines)
+            write(line);
+    }
+    out.close();
+    return true;
+}

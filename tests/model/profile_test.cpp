@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "model/profile.h"
+#include "toolkit/tk_exception.h"
+
+namespace {
+
+class profile_file : public testing::Test {
+protected:
+    profile_file()
+    {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "velmora-profile-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        m_folder = pattern;
+    }
+    ~profile_file() override { std::filesystem::remove_all(m_folder); }
+
+    std::wstring path() const { return (m_folder / "test.bwk").wstring(); }
+
+    void write(const std::string& contents) const
+    {
+        std::ofstream(m_folder / "test.bwk", std::ios::binary) << contents;
+    }
+
+    std::string contents() const
+    {
+        std::ifstream in(m_folder / "test.bwk", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::filesystem::path m_folder;
+};
+
+using pairs = udb_profile_pairs;
+
+TEST_F(profile_file, pair_lines_trim_the_key_and_keep_the_value)
+{
+    write("[Generic settings]\r\nsrc = sakila\r\nmode=1\r\nquery=a=b\r\n");
+    udb_profile profile;
+    ASSERT_TRUE(profile.load(path()));
+    EXPECT_EQ(profile.keys[L"Generic settings"],
+              (pairs{{L"src", L" sakila"}, {L"mode", L"1"}, {L"query", L"a=b"}}));
+    EXPECT_EQ(profile.get_value(L"Generic settings", L"src"), L" sakila");
+}
+
+TEST_F(profile_file, selected_tables_round_trip)
+{
+    write("[Selected Tables]\r\nfilm\r\ntop_films=SELECT * FROM film LIMIT 10\r\n");
+    udb_profile profile;
+    ASSERT_TRUE(profile.load(path()));
+    EXPECT_EQ(profile.get_selected_tables(),
+              (pairs{{L"film", L""}, {L"top_films", L"SELECT * FROM film LIMIT 10"}}));
+    EXPECT_EQ(profile.get_items(L"Selected Tables"), std::vector<std::wstring>{L"film"});
+
+    ASSERT_TRUE(profile.store(path()));
+    EXPECT_EQ(contents(),
+              "[Available Queries]\r\n\r\n"
+              "[Generic settings]\r\n\r\n"
+              "[Selected Tables]\r\nfilm\r\ntop_films=SELECT * FROM film LIMIT 10\r\n\r\n"
+              "[Selected Views]\r\n\r\n"
+              "[Selected Tables]\r\nfilm\r\n");
+}
+
+TEST_F(profile_file, store_writes_sections_in_name_order_and_keeps_repeated_keys)
+{
+    udb_profile profile;
+    profile.set_value(L"MySQL settings", L"host", L"127.0.0.1");
+    profile.set_value(L"Generic settings", L"mode", L"1");
+    profile.set_value(L"Generic settings", L"mode", L"2");
+    profile.set_value(L"Generic settings", L"dest", L"");
+    profile.add_item(L"Type Mappings", L"database:");
+    profile.add_item(L"Type Mappings", L"  - name: t");
+    ASSERT_TRUE(profile.store(path()));
+    EXPECT_EQ(contents(),
+              "[Available Queries]\r\n\r\n"
+              "[Generic settings]\r\nmode=1\r\nmode=2\r\ndest=\r\n\r\n"
+              "[MySQL settings]\r\nhost=127.0.0.1\r\n\r\n"
+              "[Selected Tables]\r\n\r\n"
+              "[Selected Views]\r\n\r\n"
+              "[Type Mappings]\r\ndatabase:\r\n  - name: t\r\n");
+
+    udb_profile loaded;
+    ASSERT_TRUE(loaded.load(path()));
+    EXPECT_EQ(loaded.get_value(L"Generic settings", L"mode"), L"1");
+    EXPECT_EQ(loaded.keys[L"Generic settings"], profile.keys[L"Generic settings"]);
+    EXPECT_EQ(loaded.keys[L"MySQL settings"], profile.keys[L"MySQL settings"]);
+    // Indented item lines come back as written.
+    EXPECT_EQ(loaded.get_items(L"Type Mappings"), profile.get_items(L"Type Mappings"));
+}
+
+TEST_F(profile_file, text_is_utf8_and_lines_of_any_length_round_trip)
+{
+    const std::wstring long_query = L"SELECT '" + std::wstring(10000, L'\x00e9') + L"' FROM t";
+    udb_profile profile;
+    profile.set_value(L"Available Queries", L"q\x00fc", long_query);
+    ASSERT_TRUE(profile.store(path()));
+    EXPECT_NE(contents().find("q\xc3\xbc=SELECT '\xc3\xa9"), std::string::npos);
+
+    udb_profile loaded;
+    ASSERT_TRUE(loaded.load(path()));
+    EXPECT_EQ(loaded.get_value(L"Available Queries", L"q\x00fc"), long_query);
+}
+
+TEST_F(profile_file, names_compare_with_case_and_bare_line_ends_are_accepted)
+{
+    write("[generic settings]\nsrc=a\n[Generic settings]\nsrc=b\n");
+    udb_profile profile;
+    ASSERT_TRUE(profile.load(path()));
+    EXPECT_EQ(profile.get_value(L"Generic settings", L"src"), L"b");
+    EXPECT_EQ(profile.get_value(L"generic settings", L"src"), L"a");
+    EXPECT_EQ(profile.get_value(L"Generic settings", L"SRC"), L"");
+}
+
+TEST_F(profile_file, lines_before_the_first_section_fail)
+{
+    for (const char* text : {"src=a\r\n[Generic settings]\r\n", "film\r\n",
+                             "\xEF\xBB\xBF[Generic settings]\r\nsrc=a\r\n"}) {
+        write(text);
+        udb_profile profile;
+        EXPECT_FALSE(profile.load(path())) << text;
+    }
+}
+
+TEST_F(profile_file, missing_file_is_reported)
+{
+    udb_profile profile;
+    try {
+        profile.load(path());
+        FAIL() << "no exception";
+    } catch (const tk_exception& e) {
+        EXPECT_STREQ(e.what(),
+                     "Profile does not exist. Please verify the correct path/name was given.");
+        EXPECT_EQ(e.get_code(), 1u);
+    }
+}
+
+} // namespace
