@@ -1,0 +1,38 @@
+#include "converter/console_error_handler.h"
+
+#include "toolkit/tk_log.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void end_process()
+{
+    std::fflush(stdout);
+    std::exit(-1);
+}
+
+} // namespace
+
+void console_error_handler::handle(const tk_exception& exception, bool /*outer*/)
+{
+    tk_log(2, "error_handler::handle");
+    if (exception.get_code() == 2) {
+        tk_log(3, "Internal error:\n%s", exception.what());
+        std::string text = exception.what();
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        std::printf("Internal error: %s\n", text.c_str());
+        end_process();
+    }
+    std::string text = make_report_text(exception);
+    if (!quiet)
+        std::printf("Error:\n%s\n", text.c_str());
+    if (exception.get_code() == 1) {
+        tk_log(1, "Got 1-level error");
+        end_process();
+    }
+    tk_log(1, "Got 0-level error");
+    std::fflush(stdout);
+}

@@ -1,0 +1,15 @@
+// The console agent's error handler: it prints what it reports on standard
+// output and ends the process on fatal and internal errors.
+#pragma once
+
+#include "converter/error_handler.h"
+
+class console_error_handler final : public error_handler {
+public:
+    using error_handler::error_handler;
+
+    // Level 2 prints "Internal error: " and the text and exits with -1.
+    // Otherwise prints "Error:" and the text unless quiet; level 1 then exits
+    // with -1, level 0 returns. `outer` makes no difference on the console.
+    void handle(const tk_exception& exception, bool outer) override;
+};
