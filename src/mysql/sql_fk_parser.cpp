@@ -1,0 +1,191 @@
+#include "mysql/sql_fk_parser.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+
+namespace {
+
+// A position in one line of the statement. Names may be in backticks, where a
+// doubled backtick stands for one; keywords are matched ignoring case.
+class clause_reader {
+public:
+    explicit clause_reader(const std::string& line) : m_line(line) {}
+
+    bool keyword(const char* word) {
+        skip_spaces();
+        std::size_t at = m_pos;
+        for (; *word != '\0'; ++word, ++at) {
+            if (at >= m_line.size() ||
+                std::toupper(static_cast<unsigned char>(m_line[at])) != static_cast<unsigned char>(*word))
+                return false;
+        }
+        m_pos = at;
+        return true;
+    }
+
+    bool next_is(char c) {
+        skip_spaces();
+        return m_pos < m_line.size() && m_line[m_pos] == c;
+    }
+
+    // One name, quoted or bare (up to a blank, '(', ')', ',' or '.').
+    std::optional<std::string> name() {
+        skip_spaces();
+        if (m_pos >= m_line.size()) return std::nullopt;
+        if (m_line[m_pos] != '`') {
+            std::size_t end = m_line.find_first_of(" (),.", m_pos);
+            if (end == std::string::npos) end = m_line.size();
+            if (end == m_pos) return std::nullopt;
+            std::string bare = m_line.substr(m_pos, end - m_pos);
+            m_pos = end;
+            return bare;
+        }
+        std::string quoted;
+        for (std::size_t at = m_pos + 1; at < m_line.size(); ++at) {
+            if (m_line[at] != '`') {
+                quoted += m_line[at];
+            } else if (at + 1 < m_line.size() && m_line[at + 1] == '`') {
+                quoted += '`';
+                ++at;
+            } else {
+                m_pos = at + 1;
+                return quoted;
+            }
+        }
+        return std::nullopt;  // no closing backtick
+    }
+
+    // A possibly qualified name: `db`.`table` gives the table.
+    std::optional<std::string> last_qualified_name() {
+        std::optional<std::string> last = name();
+        while (last && next_is('.')) {
+            ++m_pos;
+            last = name();
+        }
+        return last;
+    }
+
+    // The text inside the parentheses that open here, backticked names skipped
+    // whole so that a parenthesis inside a name does not end the list.
+    std::optional<std::string> parenthesised() {
+        if (!next_is('(')) return std::nullopt;
+        bool quoted = false;
+        for (std::size_t at = m_pos + 1; at < m_line.size(); ++at) {
+            if (m_line[at] == '`') quoted = !quoted;
+            if (!quoted && m_line[at] == ')') {
+                std::string inside = m_line.substr(m_pos + 1, at - m_pos - 1);
+                m_pos = at + 1;
+                return inside;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::string rest() const { return m_line.substr(std::min(m_pos, m_line.size())); }
+    std::size_t position() const { return m_pos; }
+
+private:
+    void skip_spaces() {
+        while (m_pos < m_line.size() && m_line[m_pos] == ' ') ++m_pos;
+    }
+
+    const std::string& m_line;
+    std::size_t m_pos = 0;
+};
+
+std::vector<std::wstring> column_list(const std::string& text) {
+    std::vector<std::wstring> columns;
+    sql_fk_parser::get_columns(tk_utf8_to_unicode(text), columns);
+    return columns;
+}
+
+}  // namespace
+
+sql_fk_parser::sql_fk_parser(const std::wstring& table, const std::string& text)
+    : m_table(table), m_chunks(tk_split(text, '\n')) {
+    tk_log(2, "sql_fk_parser::ctor(%s)", text.c_str());
+}
+
+void sql_fk_parser::do_parse(udb_relationships& relationships) const {
+    tk_log(2, "sql_fk_parser::do_parse");
+    tk_log(1, "Got %d chunks", static_cast<int>(m_chunks.size()));
+    for (std::size_t i = 0; i < m_chunks.size(); ++i) {
+        tk_log(1, "Processing FK chunk #%d", static_cast<int>(i));
+        if (auto relationship = parse_clause(tk_trim(m_chunks[i])))
+            relationships.push_back(*relationship);
+    }
+}
+
+std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& line) const {
+    clause_reader reader(line);
+    if (!reader.keyword("CONSTRAINT ")) {
+        tk_log(1, "CONSTRAINT is not found");
+        return std::nullopt;
+    }
+    std::optional<std::string> name = reader.name();
+    tk_log(1, "Got FK name: %s", name ? name->c_str() : "");
+    if (!name || !reader.keyword("FOREIGN KEY")) {
+        tk_log(1, "FOREIGN KEY is not found");
+        return std::nullopt;
+    }
+    std::optional<std::string> fk_columns = reader.parenthesised();
+    if (!fk_columns || !reader.keyword("REFERENCES ")) {
+        tk_log(1, "REFERENCES is not found");
+        return std::nullopt;
+    }
+    tk_log(1, "Got FK columns: %s", fk_columns->c_str());
+    std::optional<std::string> pk_table = reader.last_qualified_name();
+    std::optional<std::string> pk_columns = reader.parenthesised();
+    if (!pk_table || !pk_columns) {
+        tk_log(1, "No referenced table and columns at position %d", static_cast<int>(reader.position()));
+        return std::nullopt;
+    }
+    tk_log(1, "Got PK table: %s", pk_table->c_str());
+    tk_log(1, "Got PK columns: %s", pk_columns->c_str());
+
+    std::string rule = tk_trim(reader.rest());
+    if (!rule.empty() && rule.back() == ',') rule = tk_trim(rule.substr(0, rule.size() - 1));
+    tk_log(1, "Got FK rule: %s", rule.c_str());
+
+    return udb_relationship(tk_utf8_to_unicode(*name), std::wstring(), m_table,
+                            tk_utf8_to_unicode(*pk_table), column_list(*fk_columns),
+                            column_list(*pk_columns), tk_utf8_to_unicode(rule));
+}
+
+bool sql_fk_parser::get_columns(const std::wstring& text, std::vector<std::wstring>& columns) {
+    tk_log(1, "sql_fk_parser::get_columns");
+    std::wstring current;
+    bool quoted = false;
+    auto take = [&] {
+        std::wstring name = quoted ? current : tk_trim(current);
+        if (!name.empty()) {
+            tk_log(1, L"GOT FK COLUMN: %ls", name.c_str());
+            columns.push_back(name);
+        }
+        current.clear();
+        quoted = false;
+    };
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        wchar_t c = text[at];
+        if (c == L'`') {
+            // A quoted name runs to the next single backtick; `` inside is one backtick.
+            quoted = true;
+            current.clear();
+            for (++at; at < text.size(); ++at) {
+                if (text[at] != L'`') current += text[at];
+                else if (at + 1 < text.size() && text[at + 1] == L'`') current += text[++at];
+                else break;
+            }
+        } else if (c == L',') {
+            take();
+        } else if (!quoted) {
+            current += c;
+        }
+    }
+    take();
+    return true;
+}
