@@ -1,0 +1,244 @@
+#include "platform/oledb/odbc_bulk_copy.h"
+
+#include "platform/oledb/odbc_handle.h"
+#include "platform/oledb/odbc_result.h"
+#include "platform/oledb/table_name.h"
+
+#include <dlfcn.h>
+#include <sqlext.h>
+
+#define TDSODBC_BCP
+#include <odbcss.h>
+
+#include <cstring>
+#include <vector>
+
+namespace oledb::odbc {
+
+namespace {
+
+// Type codes of program data for bcp_bind.
+constexpr int bcp_character = 0x2F;
+constexpr int bcp_wide_character = 0xEF;
+constexpr int bcp_binary = 0x2D;
+constexpr int bcp_keep_identity = 8;
+// Every value carries a 4-byte length prefix, -1 for NULL.
+constexpr int prefix_length = 4;
+constexpr int varying_length = -10;
+
+class freetds_api final : public bulk_copy_api {
+public:
+    bool init(SQLHDBC dbc, const odbc_string& table) const override
+    {
+        return bcp_initW(dbc, table.c_str(), nullptr, nullptr, BCP_DIRECTION_IN) == SUCCEED;
+    }
+    bool keep_identity(SQLHDBC dbc) const override
+    {
+        return bcp_control(dbc, bcp_keep_identity, reinterpret_cast<void*>(1)) == SUCCEED;
+    }
+    bool bind(SQLHDBC dbc, const unsigned char* data, int type, int column) const override
+    {
+        return bcp_bind(dbc, data, prefix_length, varying_length, nullptr, 0, type, column) == SUCCEED;
+    }
+    bool colptr(SQLHDBC dbc, const unsigned char* data, int column) const override
+    {
+        return bcp_colptr(dbc, data, column) == SUCCEED;
+    }
+    bool sendrow(SQLHDBC dbc) const override { return bcp_sendrow(dbc) == SUCCEED; }
+    int batch(SQLHDBC dbc) const override { return bcp_batch(dbc); }
+    int done(SQLHDBC dbc) const override { return bcp_done(dbc); }
+    bool wide_text() const override { return false; }
+};
+
+class library_api final : public bulk_copy_api {
+public:
+    using init_fn = RETCODE (*)(SQLHDBC, const SQLWCHAR*, const SQLWCHAR*, const SQLWCHAR*, int);
+    using control_fn = RETCODE (*)(SQLHDBC, int, void*);
+    using bind_fn = RETCODE (*)(SQLHDBC, const unsigned char*, int, int, const unsigned char*, int, int, int);
+    using colptr_fn = RETCODE (*)(SQLHDBC, const unsigned char*, int);
+    using sendrow_fn = RETCODE (*)(SQLHDBC);
+    using count_fn = int (*)(SQLHDBC);
+
+    explicit library_api(void* library) : library_(library)
+    {
+        init_ = reinterpret_cast<init_fn>(dlsym(library, "bcp_initW"));
+        control_ = reinterpret_cast<control_fn>(dlsym(library, "bcp_control"));
+        bind_ = reinterpret_cast<bind_fn>(dlsym(library, "bcp_bind"));
+        colptr_ = reinterpret_cast<colptr_fn>(dlsym(library, "bcp_colptr"));
+        sendrow_ = reinterpret_cast<sendrow_fn>(dlsym(library, "bcp_sendrow"));
+        batch_ = reinterpret_cast<count_fn>(dlsym(library, "bcp_batch"));
+        done_ = reinterpret_cast<count_fn>(dlsym(library, "bcp_done"));
+    }
+    ~library_api() override { dlclose(library_); }
+    library_api(const library_api&) = delete;
+    library_api& operator=(const library_api&) = delete;
+
+    bool complete() const { return init_ && control_ && bind_ && colptr_ && sendrow_ && batch_ && done_; }
+
+    bool init(SQLHDBC dbc, const odbc_string& table) const override
+    {
+        return init_(driver_handle(dbc), table.c_str(), nullptr, nullptr, BCP_DIRECTION_IN) == SUCCEED;
+    }
+    bool keep_identity(SQLHDBC dbc) const override
+    {
+        return control_(driver_handle(dbc), bcp_keep_identity, reinterpret_cast<void*>(1)) == SUCCEED;
+    }
+    bool bind(SQLHDBC dbc, const unsigned char* data, int type, int column) const override
+    {
+        return bind_(driver_handle(dbc), data, prefix_length, varying_length, nullptr, 0, type, column) == SUCCEED;
+    }
+    bool colptr(SQLHDBC dbc, const unsigned char* data, int column) const override
+    {
+        return colptr_(driver_handle(dbc), data, column) == SUCCEED;
+    }
+    bool sendrow(SQLHDBC dbc) const override { return sendrow_(driver_handle(dbc)) == SUCCEED; }
+    int batch(SQLHDBC dbc) const override { return batch_(driver_handle(dbc)); }
+    int done(SQLHDBC dbc) const override { return done_(driver_handle(dbc)); }
+    bool wide_text() const override { return true; }
+
+private:
+    // The driver's own handle behind the driver manager's.
+    static SQLHDBC driver_handle(SQLHDBC dbc)
+    {
+        SQLHDBC driver = SQL_NULL_HDBC;
+        SQLGetInfo(dbc, SQL_DRIVER_HDBC, &driver, sizeof(driver), nullptr);
+        return driver;
+    }
+
+    void* library_;
+    init_fn init_ = nullptr;
+    control_fn control_ = nullptr;
+    bind_fn bind_ = nullptr;
+    colptr_fn colptr_ = nullptr;
+    sendrow_fn sendrow_ = nullptr;
+    count_fn batch_ = nullptr;
+    count_fn done_ = nullptr;
+};
+
+class bulk_copy final : public db_bulk_load {
+public:
+    bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
+        : dbc_(dbc), api_(api), source_(std::move(source))
+    {
+        columns_ = describe_table(table);
+        if (!api_.init(dbc_, to_utf16(table)))
+            fail();
+        if (keep_identity && !api_.keep_identity(dbc_))
+            fail();
+        buffers_.resize(columns_.size());
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            buffers_[i].resize(prefix_length + 64);
+            if (!api_.bind(dbc_, buffers_[i].data(), program_type(i), static_cast<int>(i + 1)))
+                fail();
+        }
+    }
+
+    const std::vector<db_column>& columns() const override { return columns_; }
+
+    void send_row(const std::vector<db_value>& row) override
+    {
+        for (std::size_t i = 0; i < columns_.size(); ++i)
+            place(i, i < row.size() ? row[i] : db_value{});
+        if (!api_.sendrow(dbc_))
+            fail();
+    }
+
+    void commit(bool done) override
+    {
+        if ((done ? api_.done(dbc_) : api_.batch(dbc_)) < 0)
+            fail();
+    }
+
+private:
+    std::vector<db_column> describe_table(const std::wstring& table)
+    {
+        handle stmt(SQL_HANDLE_STMT, dbc_);
+        const std::wstring probe = L"SELECT * FROM " + quoted_table_name(table) + L" WHERE 1=0";
+        check(SQLExecDirectW(stmt.get(), to_utf16(probe).data(), SQL_NTS), stmt, source_);
+        std::vector<SQLSMALLINT> sql_types;
+        return describe_columns(stmt, source_, sql_types);
+    }
+
+    bool is_binary(std::size_t i) const
+    {
+        return columns_[i].type == DBTYPE_BYTES || columns_[i].type == DBTYPE_UDT;
+    }
+
+    int program_type(std::size_t i) const
+    {
+        if (is_binary(i))
+            return bcp_binary;
+        return api_.wide_text() ? bcp_wide_character : bcp_character;
+    }
+
+    std::vector<unsigned char> encoded(std::size_t i, const db_value& value) const
+    {
+        if (const auto* bytes = std::get_if<db_bytes>(&value))
+            return {bytes->begin(), bytes->end()};
+        const std::wstring& text = std::get<std::wstring>(value);
+        if (is_binary(i) || !api_.wide_text()) {
+            const std::string narrow = to_utf8(text);
+            return {narrow.begin(), narrow.end()};
+        }
+        const odbc_string wide = to_utf16(text);
+        const auto* first = reinterpret_cast<const unsigned char*>(wide.data());
+        return {first, first + wide.size() * sizeof(SQLWCHAR)};
+    }
+
+    void place(std::size_t i, const db_value& value)
+    {
+        std::vector<unsigned char>& buffer = buffers_[i];
+        std::int32_t length = -1;
+        std::vector<unsigned char> data;
+        if (!is_null(value)) {
+            data = encoded(i, value);
+            length = static_cast<std::int32_t>(data.size());
+        }
+        const unsigned char* before = buffer.data();
+        if (buffer.size() < prefix_length + data.size())
+            buffer.resize(prefix_length + data.size());
+        std::memcpy(buffer.data(), &length, prefix_length);
+        if (!data.empty())
+            std::memcpy(buffer.data() + prefix_length, data.data(), data.size());
+        if (buffer.data() != before && !api_.colptr(dbc_, buffer.data(), static_cast<int>(i + 1)))
+            fail();
+    }
+
+    [[noreturn]] void fail() const
+    {
+        check(SQL_ERROR, SQL_HANDLE_DBC, dbc_, source_);
+        throw db_error(source_, {{L"HY000", 0, L"Bulk copy failed."}});
+    }
+
+    SQLHDBC dbc_;
+    const bulk_copy_api& api_;
+    std::wstring source_;
+    std::vector<db_column> columns_;
+    std::vector<std::vector<unsigned char>> buffers_;
+};
+
+}  // namespace
+
+std::unique_ptr<bulk_copy_api> freetds_bulk_copy()
+{
+    return std::make_unique<freetds_api>();
+}
+
+std::unique_ptr<bulk_copy_api> library_bulk_copy(const std::string& library_path)
+{
+    void* library = dlopen(library_path.c_str(), RTLD_NOW);
+    if (!library)
+        return nullptr;
+    auto api = std::make_unique<library_api>(library);
+    if (!api->complete())
+        return nullptr;
+    return api;
+}
+
+std::unique_ptr<db_bulk_load> open_bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, const std::wstring& source,
+                                             const std::wstring& table, bool keep_identity)
+{
+    return std::make_unique<bulk_copy>(dbc, api, source, table, keep_identity);
+}
+
+}  // namespace oledb::odbc

@@ -1,0 +1,42 @@
+// The bulk-copy (bcp) entry points of a SQL Server ODBC driver. FreeTDS takes
+// them through connection attributes of the driver manager's handle; the
+// Microsoft drivers export them from their library, on the driver's handle.
+#pragma once
+
+#include "platform/oledb/db_backend.h"
+#include "platform/oledb/utf16.h"
+
+#include <sql.h>
+
+#include <memory>
+#include <string>
+
+namespace oledb::odbc {
+
+// Connection attribute that makes a connection able to bulk copy; it is set
+// before the connection is opened.
+constexpr SQLINTEGER bulk_copy_attribute = 1219;
+
+class bulk_copy_api {
+public:
+    virtual ~bulk_copy_api() = default;
+    virtual bool init(SQLHDBC dbc, const odbc_string& table) const = 0;
+    virtual bool keep_identity(SQLHDBC dbc) const = 0;
+    virtual bool bind(SQLHDBC dbc, const unsigned char* data, int type, int column) const = 0;
+    virtual bool colptr(SQLHDBC dbc, const unsigned char* data, int column) const = 0;
+    virtual bool sendrow(SQLHDBC dbc) const = 0;
+    virtual int batch(SQLHDBC dbc) const = 0;
+    virtual int done(SQLHDBC dbc) const = 0;
+    // How text travels: UTF-16 (wide) or UTF-8, and the bcp type code for it.
+    virtual bool wide_text() const = 0;
+};
+
+std::unique_ptr<bulk_copy_api> freetds_bulk_copy();
+// Null when the library does not export the entry points.
+std::unique_ptr<bulk_copy_api> library_bulk_copy(const std::string& library_path);
+
+// A bulk load on a connection opened with the bulk-copy attribute.
+std::unique_ptr<db_bulk_load> open_bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, const std::wstring& source,
+                                             const std::wstring& table, bool keep_identity);
+
+}  // namespace oledb::odbc
