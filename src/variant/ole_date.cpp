@@ -1,0 +1,351 @@
+#include "variant/ole_date.h"
+
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+#include "variant/leading_number.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+constexpr std::uint32_t microseconds_per_second = 1000000;
+
+bool is_leap_year(int year)
+{
+    if (year < 1)
+        ++year;
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int days_in_month(int year, int month)
+{
+    static constexpr int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && is_leap_year(year) ? 29 : lengths[month - 1];
+}
+
+// The 12-hour suffix, searched in this order; the text is cut before it.
+std::optional<bool> take_meridiem(std::string& text)
+{
+    for (const char* suffix : {"AM", "PM", "am", "pm"}) {
+        const std::size_t found = text.find(suffix);
+        if (found != std::string::npos) {
+            text = tk_trim(text.substr(0, found));
+            return suffix[0] == 'P' || suffix[0] == 'p';
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+ole_date::ole_date()
+{
+    tk_log(1, "ole_date::ole_date()");
+}
+
+ole_date::ole_date(const SYSTEMTIME& time) : m_kind(kind_date_time), m_time(time)
+{
+    refine_type();
+}
+
+ole_date::ole_date(const VARIANT& value)
+{
+    if (value.vt == VT_DATE) {
+        if (VariantTimeToSystemTime(value.date, &m_time)) {
+            m_kind = kind_date_time;
+            refine_type();
+        } else {
+            m_time = SYSTEMTIME{};
+            tk_log(2, "Failed to convert VARIANT->SYSTEMTIME");
+        }
+    } else if (value.vt != VT_EMPTY && value.vt != VT_NULL) {
+        throw tk_mail_assertion("ole_date", 90);
+    }
+}
+
+ole_date::ole_date(const std::string& text)
+{
+    parse(text);
+}
+
+ole_date::ole_date(const std::wstring& text)
+{
+    std::string narrow;
+    tk_unicode_to_ansi3(text.c_str(), narrow);
+    parse(narrow);
+}
+
+void ole_date::parse(const std::string& original)
+{
+    tk_log(1, "ole_date::ole_date('%s')", original.c_str());
+    std::string text = tk_trim(original);
+    tk_log(1, "After tk_trim: %s", text.c_str());
+    const std::optional<bool> afternoon = take_meridiem(text);
+    tk_log(1, "Again buf1=%s", text.c_str());
+    if (text.size() < 5) {
+        tk_log(2, "Invalid date/time format: '%s'", text.c_str());
+        return;
+    }
+    if (!import_from_string(text) || !afternoon || m_kind == kind_date)
+        return;
+    // 12 AM is the first hour of the day, 12 PM the thirteenth.
+    if (*afternoon && m_time.wHour < 12)
+        m_time.wHour += 12;
+    else if (!*afternoon && m_time.wHour == 12)
+        m_time.wHour = 0;
+}
+
+void ole_date::clear()
+{
+    m_kind = kind_empty;
+    m_microseconds = 0;
+    m_time = SYSTEMTIME{};
+}
+
+bool ole_date::has_date() const
+{
+    return m_time.wYear != 0 || m_time.wMonth != 0 || m_time.wDay != 0;
+}
+
+void ole_date::refine_type()
+{
+    tk_log(1, "ole_date::refine_type(%d,%d,%d,%d,%d,%d)", m_time.wYear, m_time.wMonth, m_time.wDay, m_time.wHour,
+           m_time.wMinute, m_time.wSecond);
+    if (!has_date()) {
+        m_kind = kind_time;
+        tk_log(1, "Switch to 'pure' time");
+    } else if (m_time.wHour == 0 && m_time.wMinute == 0 && m_time.wSecond == 0 && m_time.wMilliseconds == 0 &&
+               m_microseconds == 0 && m_time.wYear != 0 && m_time.wMonth != 0 && m_time.wDay != 0) {
+        m_kind = kind_date;
+        tk_log(1, "Switch to 'pure' date");
+    }
+}
+
+bool ole_date::is_valid() const
+{
+    tk_log(1, "ole_date::is_valid");
+    if (m_kind == kind_empty)
+        return false;
+    if (!has_date()) {
+        tk_log(1, "DATETIME is a pute time");
+    } else if (m_time.wMonth < 1 || m_time.wMonth > 12) {
+        tk_log(1, "Invalid month");
+        return false;
+    } else if (m_time.wDay > 31) {
+        tk_log(1, "Invalid day (1)");
+        return false;
+    } else if (m_time.wDay > days_in_month(m_time.wYear, m_time.wMonth)) {
+        tk_log(1, "Invalid day (2)");
+        return false;
+    } else if (m_time.wYear == 0 || m_time.wDay == 0) {
+        tk_log(1, "Got zero day/month/year");
+        return false;
+    }
+    if (m_time.wHour >= 24 || m_time.wMinute > 60 || m_time.wSecond > 60) {
+        tk_log(2, "Invalid time");
+        return false;
+    }
+    return true;
+}
+
+bool ole_date::import_from_string(const std::string& text)
+{
+    tk_log(1, "ole_date::import_from_string(%s)", text.c_str());
+    clear();
+    if (text.size() == 14 && try_compact_date_time(text))
+        return true;
+    clear();
+    if (text.size() == 8 && try_compact_date(text))
+        return true;
+    clear();
+    if (try_pure_time(text))
+        return true;
+    for (int form = 0; form < 3; ++form) {
+        clear();
+        if (try_separated_date_time(text, form))
+            return true;
+    }
+    clear();
+    if (try_system_parser(text))
+        return true;
+    clear();
+    tk_log(2, "Invalid date/time format: '%s'", text.c_str());
+    return false;
+}
+
+void ole_date::set_date_parts(int year, int month, int day)
+{
+    if (day > 31 && year < 32) {
+        tk_log(2, "Swap day and year: day=%d, year=%d", day, year);
+        std::swap(day, year);
+    }
+    // Negative numbers become large ones, which the validity test refuses.
+    m_time.wYear = static_cast<WORD>(year);
+    m_time.wMonth = static_cast<WORD>(month);
+    m_time.wDay = static_cast<WORD>(day);
+}
+
+bool ole_date::try_compact_date_time(const std::string& text)
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    const int items =
+        std::sscanf(text.c_str(), "%4d%2d%2d%2d%2d%2d", &year, &month, &day, &hour, &minute, &second);
+    set_date_parts(year, month, day);
+    if (items != 6)
+        return false;
+    m_time.wHour = static_cast<WORD>(hour);
+    m_time.wMinute = static_cast<WORD>(minute);
+    m_time.wSecond = static_cast<WORD>(second);
+    m_kind = kind_date_time;
+    return is_valid();
+}
+
+bool ole_date::try_compact_date(const std::string& text)
+{
+    int year = 0, month = 0, day = 0;
+    if (std::sscanf(text.c_str(), "%4d%2d%2d", &year, &month, &day) != 3)
+        return false;
+    set_date_parts(year, month, day);
+    m_kind = kind_date;
+    return is_valid();
+}
+
+bool ole_date::try_pure_time(const std::string& text)
+{
+    short hour = 0, minute = 0;
+    char seconds[64] = "";
+    const int items = std::sscanf(text.c_str(), "%4hd:%4hd:%63s", &hour, &minute, seconds);
+    if (items != 2 && items != 3)
+        return false;
+    m_kind = kind_time;
+    m_time.wHour = static_cast<WORD>(hour);
+    m_time.wMinute = static_cast<WORD>(minute);
+    return (items == 2 || process_milliseconds(seconds)) && is_valid();
+}
+
+bool ole_date::try_separated_date_time(const std::string& text, int form)
+{
+    static const char* const formats[] = {"%4hd-%4hd-%4hd %4hd:%4hd:%63s", "%4hd/%4hd/%4hd %4hd:%4hd:%63s",
+                                          "%4hd.%4hd.%4hd %4hd:%4hd:%63s"};
+    tk_log(1, "Trying datetime format #%d", form);
+    short year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    char seconds[64] = "";
+    const int items = std::sscanf(text.c_str(), formats[form], &year, &month, &day, &hour, &minute, seconds);
+    if (items != 3 && items != 6)
+        return false;
+    set_date_parts(year, month, day);
+    if (items == 3) {
+        tk_log(1, "Format #%d succeeded (3 items)", form);
+        m_kind = kind_date;
+        return is_valid();
+    }
+    tk_log(1, "Format #%d succeeded (6 items)", form);
+    m_kind = kind_date_time;
+    m_time.wHour = static_cast<WORD>(hour);
+    m_time.wMinute = static_cast<WORD>(minute);
+    if (!process_milliseconds(seconds) || !is_valid())
+        return false;
+    refine_type();
+    return true;
+}
+
+bool ole_date::try_system_parser(const std::string& text)
+{
+    DATE date = 0;
+    if (FAILED(VarDateFromStr(tk_ansi_to_unicode(text).c_str(), 1033, 0, &date)) ||
+        !VariantTimeToSystemTime(date, &m_time))
+        return false;
+    m_kind = kind_date_time;
+    refine_type();
+    tk_log(1, "Got datetime using Microsoft API");
+    return true;
+}
+
+// The microseconds come from the seconds text; the milliseconds are derived
+// from them, so that both always tell the same time. A fraction that rounds up
+// to a whole second moves the time on by that second.
+bool ole_date::process_milliseconds(const char* seconds)
+{
+    tk_log(1, "ole_date::process_milliseconds");
+    const double value = leading_double(seconds);
+    if (!(value >= 0 && value < 61))
+        return false;
+    const double whole = std::floor(value);
+    m_time.wSecond = static_cast<WORD>(whole);
+    m_microseconds = static_cast<std::uint32_t>(std::lround((value - whole) * microseconds_per_second));
+    if (m_microseconds >= microseconds_per_second)
+        m_microseconds = advance_one_second() ? 0 : microseconds_per_second - 1;
+    m_time.wMilliseconds = static_cast<WORD>(m_microseconds / 1000);
+    return true;
+}
+
+// False when there is no next second to move to: the last second of a pure
+// time, or of 9999-12-31. The value then keeps its greatest fraction instead.
+bool ole_date::advance_one_second()
+{
+    SYSTEMTIME& t = m_time;
+    const bool last_second_of_day = t.wHour == 23 && t.wMinute == 59 && t.wSecond >= 59;
+    const bool last_day = t.wYear == 9999 && t.wMonth == 12 && t.wDay == 31;
+    if (last_second_of_day && (!has_date() || last_day))
+        return false;
+    if (++t.wSecond < 60)
+        return true;
+    t.wSecond = 0;
+    if (++t.wMinute < 60)
+        return true;
+    t.wMinute = 0;
+    if (++t.wHour < 24)
+        return true;
+    t.wHour = 0;
+    if (t.wMonth < 1 || t.wMonth > 12 || ++t.wDay <= days_in_month(t.wYear, t.wMonth))
+        return true;
+    t.wDay = 1;
+    if (++t.wMonth <= 12)
+        return true;
+    t.wMonth = 1;
+    ++t.wYear;
+    return true;
+}
+
+std::string ole_date::format(std::uint32_t precision, bool time_alone) const
+{
+    const SYSTEMTIME& t = m_time;
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+    if (m_kind == kind_date)
+        return date;
+    const bool whole_seconds = m_microseconds == 0 && t.wMilliseconds == 0;
+    if (m_kind == kind_date_time && whole_seconds && t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0)
+        return date;
+    char time[48];
+    const int length = std::snprintf(time, sizeof time, "%02d:%02d:%02d", t.wHour % 24, t.wMinute, t.wSecond);
+    char* fraction = time + length;
+    const std::size_t room = sizeof time - static_cast<std::size_t>(length);
+    if (precision == 6 && m_microseconds != 0)
+        std::snprintf(fraction, room, ".%06u", m_microseconds);
+    else if (precision != 0 && !whole_seconds)
+        std::snprintf(fraction, room, ".%03d", t.wMilliseconds);
+    if (m_kind == kind_time)
+        return time_alone ? std::string(time) : std::string("0000-00-00 ") + time;
+    return std::string(date) + " " + time;
+}
+
+std::string ole_date::to_string(std::uint32_t precision) const
+{
+    tk_log(1, "ole_date::to_string(%d)", static_cast<int>(precision));
+    const std::string text = m_kind == kind_empty ? std::string() : format(precision, false);
+    tk_log(1, "buf=%s", text.c_str());
+    return text;
+}
+
+std::wstring ole_date::to_wstring(std::uint32_t precision) const
+{
+    tk_log(1, "ole_date::to_wstring(%d)", static_cast<int>(precision));
+    const std::string text = m_kind == kind_empty ? std::string() : format(precision, true);
+    tk_log(1, "buf=%s", text.c_str());
+    return std::wstring(text.begin(), text.end());
+}

@@ -1,0 +1,395 @@
+// Storage, construction, assignment and raw access of ole_variant.
+#include "variant/ole_variant.h"
+
+#include "platform/automation/safe_array.h"
+#include "platform/code_page.h"
+#include "platform/last_error.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstring>
+
+namespace {
+
+// Binary values are never handled in one piece beyond this many bytes.
+constexpr std::uint32_t max_binary_bytes = 120000000;
+
+// Bytes of one character in UTF-8, as the code-page conversion writes it
+// (values that are no character become U+FFFD, three bytes).
+std::uint32_t utf8_length(wchar_t character)
+{
+    const auto c = static_cast<std::uint32_t>(character);
+    if (c < 0x80)
+        return 1;
+    if (c < 0x800)
+        return 2;
+    if (c < 0x10000 || c > 0x10FFFF)
+        return 3;
+    return 4;
+}
+
+} // namespace
+
+ole_variant::ole_variant()
+{
+    VariantInit(&m_value);
+}
+
+ole_variant::ole_variant(const ole_variant& other) : ole_variant()
+{
+    copy_from(other);
+}
+
+ole_variant::ole_variant(const SYSTEMTIME& time) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from SYSTEMTIME");
+    set_date(ole_date(time));
+}
+
+ole_variant::ole_variant(const ole_date& date) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from ole_date");
+    set_date(date);
+}
+
+ole_variant::ole_variant(const std::wstring& text) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from wstring");
+    attach_wstring(text);
+}
+
+ole_variant::ole_variant(const std::vector<BYTE>& bytes) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from vector(%zu)", bytes.size());
+    attach_bytes(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+}
+
+ole_variant::ole_variant(std::uint32_t size, const BYTE* bytes) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from bytes(%u)", size);
+    if (bytes == nullptr) {
+        if (size > 0)
+            throw tk_mail_assertion("ole_var", 1320);
+        return;
+    }
+    attach_bytes(size, bytes);
+}
+
+ole_variant::ole_variant(double value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from double(%f)", value);
+    m_value.vt = VT_R8;
+    m_value.dblVal = value;
+}
+
+ole_variant::ole_variant(float value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from float(%f)", static_cast<double>(value));
+    m_value.vt = VT_R4;
+    m_value.fltVal = value;
+}
+
+ole_variant::ole_variant(std::int16_t value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from short(%d)", value);
+    m_value.vt = VT_I2;
+    m_value.iVal = value;
+}
+
+ole_variant::ole_variant(std::int32_t value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from long(%d)", value);
+    m_value.vt = VT_I4;
+    m_value.lVal = value;
+}
+
+ole_variant::ole_variant(signed char value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from char(%d)", value);
+    m_value.vt = VT_I1;
+    m_value.cVal = static_cast<CHAR>(value);
+}
+
+ole_variant::ole_variant(BYTE value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from byte(%u)", value);
+    m_value.vt = VT_UI1;
+    m_value.bVal = value;
+}
+
+ole_variant::ole_variant(std::uint16_t value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from ushort(%u)", value);
+    m_value.vt = VT_UI2;
+    m_value.uiVal = value;
+}
+
+ole_variant::ole_variant(std::uint32_t value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from ulong(%u)", value);
+    m_value.vt = VT_UI4;
+    m_value.ulVal = value;
+}
+
+ole_variant::ole_variant(std::int64_t value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor(hyper, %" PRId64 ")", value);
+    m_value.vt = VT_I8;
+    m_i8 = value;
+}
+
+ole_variant::ole_variant(std::uint64_t value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor(unsigned hyper, %" PRIu64 ")", value);
+    m_value.vt = VT_UI8;
+    m_ui8 = value;
+}
+
+ole_variant::ole_variant(const CY& value) : ole_variant()
+{
+    tk_log(1, "Construct ole_variant from CY");
+    m_value.vt = VT_CY;
+    m_value.cyVal = value;
+}
+
+ole_variant::ole_variant(const DECIMAL& value) : ole_variant()
+{
+    tk_log(1, "Construct ole_variant from DECIMAL");
+    m_value.decVal = value;
+    m_value.vt = VT_DECIMAL; // after the value: a DECIMAL overlays the tag
+}
+
+ole_variant::ole_variant(const std::string& text) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from string");
+    attach_string(text);
+}
+
+ole_variant::ole_variant(BSTR text) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from BSTR");
+    *this = text;
+}
+
+ole_variant::ole_variant(bool value) : ole_variant()
+{
+    tk_log(1, "ole_variant::ctor from bool(%d)", value ? 1 : 0);
+    m_value.vt = VT_BOOL;
+    m_value.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+ole_variant::~ole_variant()
+{
+    clear();
+}
+
+ole_variant& ole_variant::operator=(const ole_variant& other)
+{
+    if (this != &other) {
+        clear();
+        copy_from(other);
+    }
+    return *this;
+}
+
+ole_variant& ole_variant::operator=(const std::wstring& text)
+{
+    attach_wstring(text);
+    return *this;
+}
+
+ole_variant& ole_variant::operator=(const std::vector<BYTE>& bytes)
+{
+    attach_bytes(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+    return *this;
+}
+
+ole_variant& ole_variant::operator=(BSTR text)
+{
+    attach_wstring(text == nullptr ? std::wstring() : std::wstring(text));
+    return *this;
+}
+
+bool ole_variant::is_byte_array(VARTYPE type)
+{
+    return type == ole_vt_bytes || type == VT_BLOB;
+}
+
+void ole_variant::clear()
+{
+    if (is_byte_array(m_value.vt) || m_value.vt == VT_SAFEARRAY) {
+        tk_log(2, "Just before SafeArrayDestroy0");
+        SafeArrayDestroy(m_value.parray);
+        m_value.vt = VT_EMPTY;
+    }
+    if (FAILED(VariantClear(&m_value)))
+        VariantInit(&m_value);
+}
+
+void ole_variant::copy_from(const ole_variant& other)
+{
+    const VARTYPE type = other.m_value.vt;
+    if (is_byte_array(type) || type == VT_SAFEARRAY) {
+        SAFEARRAY* copy = nullptr;
+        if (FAILED(SafeArrayCopy(other.m_value.parray, &copy)))
+            throw tk_mail_assertion("ole_var", 1354);
+        m_value.parray = copy;
+        m_value.vt = type;
+    } else if (FAILED(VariantCopy(&m_value, &other.m_value))) {
+        throw tk_mail_assertion("ole_var", 1469);
+    }
+    m_i8 = other.m_i8;
+    m_ui8 = other.m_ui8;
+    if (type == VT_DATE)
+        set_date(other.m_date);
+}
+
+void ole_variant::set_date(const ole_date& date)
+{
+    clear();
+    m_date = date;
+    m_value.vt = VT_DATE;
+    m_value.date = 0;
+    if (!SystemTimeToVariantTime(&m_date.get_time(), &m_value.date))
+        tk_log(2, "Failed to convert SYSTEMTIME->VARIANT");
+}
+
+void ole_variant::attach_wstring(const std::wstring& text)
+{
+    clear();
+    m_value.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (m_value.bstrVal == nullptr)
+        throw tk_mail_assertion("ole_var", 1469);
+    m_value.vt = VT_BSTR;
+}
+
+void ole_variant::attach_string(const std::string& text)
+{
+    std::wstring wide;
+    if (!MultiByteToWideChar(CP_UTF8, text, wide)) {
+        tk_log(2, "MultiByteToWideChar failed, error=%08X", GetLastError());
+        wide.clear();
+    }
+    clear();
+    m_value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    if (m_value.bstrVal == nullptr)
+        throw tk_mail_assertion("ole_var", 1448);
+    m_value.vt = VT_BSTR;
+}
+
+void ole_variant::allocate_safe_array(std::uint32_t size)
+{
+    SAFEARRAY* array = m_value.parray;
+    if (is_byte_array(m_value.vt) && array != nullptr && array->cDims == 1 && array->cbElements == 1) {
+        if (get_safe_array_size(array) == size)
+            return;
+        LONG lower_bound = 0;
+        SafeArrayGetLBound(array, 1, &lower_bound);
+        const SAFEARRAYBOUND bound{size, lower_bound};
+        if (FAILED(SafeArrayRedim(array, &bound)))
+            throw tk_mail_assertion("ole_var", 1366);
+        return;
+    }
+    clear();
+    m_value.parray = SafeArrayCreateVector(VT_UI1, 0, size);
+    if (m_value.parray == nullptr)
+        throw tk_mail_assertion("ole_var", 1354);
+    m_value.vt = ole_vt_bytes;
+}
+
+void ole_variant::attach_bytes(std::uint32_t size, const BYTE* bytes)
+{
+    allocate_safe_array(size);
+    if (size == 0)
+        return;
+    void* data = nullptr;
+    SafeArrayAccessData(m_value.parray, &data);
+    std::memcpy(data, bytes, size);
+    SafeArrayUnaccessData(m_value.parray);
+}
+
+std::uint32_t ole_variant::get_safe_array_size(SAFEARRAY* array)
+{
+    if (SafeArrayGetDim(array) != 1)
+        return 0;
+    LONG lower = 0, upper = 0;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    return lower > upper ? 0 : static_cast<std::uint32_t>(static_cast<std::int64_t>(upper) - lower + 1);
+}
+
+void ole_variant::convert_to_byte_array(const BYTE* bytes, std::uint32_t n, std::vector<BYTE>& result)
+{
+    result.assign(bytes, bytes + n);
+}
+
+void ole_variant::get_systemtime(SYSTEMTIME& time) const
+{
+    time = m_value.vt == VT_DATE ? m_date.get_time() : SYSTEMTIME{};
+}
+
+std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_bytes) const
+{
+    bytes = nullptr;
+    switch (m_value.vt) {
+    case VT_EMPTY:
+    case VT_NULL:
+        tk_log(1, "OLE_Variant is empty");
+        return 0;
+    case VT_BSTR:
+        if (!tk_unicode_to_ansi3(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, text_bytes))
+            return 0;
+        bytes = reinterpret_cast<const BYTE*>(text_bytes.c_str());
+        return static_cast<std::uint32_t>(text_bytes.size());
+    case ole_vt_bytes:
+    case VT_BLOB:
+        bytes = static_cast<const BYTE*>(m_value.parray->pvData);
+        return get_safe_array_size(m_value.parray);
+    default:
+        throw tk_mail_assertion("ole_var", 1235);
+    }
+}
+
+std::uint32_t ole_variant::get_at(char* buffer, std::uint32_t position, std::uint32_t length) const
+{
+    if (is_byte_array(m_value.vt)) {
+        const std::uint32_t elements = std::min(get_safe_array_size(m_value.parray), max_binary_bytes);
+        if (position >= elements)
+            return 0;
+        const std::uint32_t count = std::min(length, elements - position);
+        tk_bin_to_hex(count, static_cast<const BYTE*>(m_value.parray->pvData) + position, buffer);
+        return count;
+    }
+    if (m_value.vt != VT_BSTR || m_value.bstrVal == nullptr || length == 0)
+        return 0;
+    // Find the character that holds byte `position` of the ANSI form, then
+    // convert from there: at most `length` characters give `length` bytes.
+    const std::wstring_view text(m_value.bstrVal, SysStringLen(m_value.bstrVal));
+    std::size_t first = 0;
+    std::uint64_t offset = 0;
+    for (; first < text.size() && offset + utf8_length(text[first]) <= position; ++first)
+        offset += utf8_length(text[first]);
+    if (first == text.size())
+        return 0;
+    std::string piece;
+    WideCharToMultiByte(CP_UTF8, text.substr(first, length), piece);
+    const std::size_t skip = position - offset;
+    const std::size_t count = std::min<std::size_t>(length, piece.size() - skip);
+    std::memcpy(buffer, piece.data() + skip, count);
+    return static_cast<std::uint32_t>(count);
+}
+
+bool ole_variant::is_numeric_type(VARTYPE type)
+{
+    return (type >= VT_I2 && type <= VT_CY) || type == VT_BOOL || type == VT_DECIMAL ||
+           (type >= VT_I1 && type <= VT_UINT);
+}
+
+bool ole_variant::is_date_or_string_type(VARTYPE type)
+{
+    return type == VT_DATE || type == VT_BSTR;
+}

@@ -1,0 +1,122 @@
+// The typed value of one field: an owning VARIANT, with 64-bit integers kept
+// beside it, a broken-down date beside every VT_DATE value, and binary values
+// as one-dimensional byte arrays.
+#pragma once
+
+#include "platform/automation/oleauto.h"
+#include "variant/ole_date.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The tag of binary values as this system builds them.
+inline constexpr VARTYPE ole_vt_bytes = VT_ARRAY | VT_UI1;
+
+class ole_variant {
+public:
+    ole_variant();
+    ole_variant(const ole_variant& other);
+    explicit ole_variant(const SYSTEMTIME& time);
+    explicit ole_variant(const ole_date& date);
+    // The whole text, zero characters included.
+    explicit ole_variant(const std::wstring& text);
+    // A binary value; an empty vector gives an empty binary value.
+    explicit ole_variant(const std::vector<BYTE>& bytes);
+    // A binary value of size bytes. A null pointer with size 0 is no value
+    // (VT_EMPTY); a non-null one an empty binary value.
+    ole_variant(std::uint32_t size, const BYTE* bytes);
+    explicit ole_variant(double value);
+    explicit ole_variant(float value);
+    explicit ole_variant(std::int16_t value);
+    explicit ole_variant(std::int32_t value);
+    explicit ole_variant(signed char value);
+    explicit ole_variant(BYTE value);
+    explicit ole_variant(std::uint16_t value);
+    explicit ole_variant(std::uint32_t value);
+    explicit ole_variant(std::int64_t value);
+    explicit ole_variant(std::uint64_t value);
+    explicit ole_variant(const CY& value);
+    explicit ole_variant(const DECIMAL& value);
+    // UTF-8 text.
+    explicit ole_variant(const std::string& text);
+    // The text up to its first zero character.
+    explicit ole_variant(BSTR text);
+    explicit ole_variant(bool value);
+    // Literals would otherwise become booleans.
+    ole_variant(const char*) = delete;
+    ole_variant(const wchar_t*) = delete;
+
+    virtual ~ole_variant();
+
+    ole_variant& operator=(const ole_variant& other);
+    ole_variant& operator=(const std::wstring& text);
+    ole_variant& operator=(const std::vector<BYTE>& bytes);
+    ole_variant& operator=(BSTR text);
+
+    // Text and numbers (ole_variant_text.cpp).
+    virtual std::string to_string() const;
+    virtual std::wstring to_wstring() const;
+    bool to_bool() const;
+    std::int32_t to_long() const;
+    std::int64_t to_i8() const;
+    void to_i8(std::uint64_t& value) const;
+    float to_float() const;
+    double to_double() const;
+    void to_decimal(DECIMAL* value) const;
+
+    // Type change and parsing (ole_variant_change.cpp).
+    static ole_variant from_string(const std::string& text, VARTYPE type);
+    static ole_variant from_wstring(const std::wstring& text, VARTYPE type);
+    void change_type(VARTYPE type);
+
+    void attach_wstring(const std::wstring& text);
+    void attach_string(const std::string& text);
+    // Makes the value a byte array of size elements; an array it holds already
+    // keeps its first bytes.
+    void allocate_safe_array(std::uint32_t size);
+    static void convert_to_byte_array(const BYTE* bytes, std::uint32_t n, std::vector<BYTE>& result);
+
+    VARTYPE get_type() const { return m_value.vt; }
+    // The date of a VT_DATE value; all zeros for any other.
+    void get_systemtime(SYSTEMTIME& time) const;
+    // The bytes of a binary value (pointing into the value) or of a text in the
+    // ANSI code page (held in text_bytes), and their count; 0 and null for
+    // VT_EMPTY and VT_NULL. Other types are an internal error.
+    std::uint32_t get_bytes1(const BYTE*& bytes, std::string& text_bytes) const;
+    // A piece of a long value, to stream it. Binary: the bytes from position,
+    // at most length of them, written as upper-case hexadecimal digits with a
+    // terminating zero (the buffer holds 2 * length + 1 characters); the
+    // result is the number of bytes. Text: the bytes of its ANSI form from
+    // position, at most length of them; the result is their number. So a
+    // reader moves position on by each result until it is 0.
+    std::uint32_t get_at(char* buffer, std::uint32_t position, std::uint32_t length) const;
+
+    static bool is_numeric_type(VARTYPE type);
+    static bool is_date_or_string_type(VARTYPE type);
+
+protected:
+    std::int64_t m_i8 = 0;
+    std::uint64_t m_ui8 = 0;
+    ole_date m_date;
+    VARIANT m_value;
+
+private:
+    static bool is_byte_array(VARTYPE type);
+    static std::uint32_t get_safe_array_size(SAFEARRAY* array);
+    void clear();
+    void copy_from(const ole_variant& other);
+    void set_date(const ole_date& date);
+    void attach_bytes(std::uint32_t size, const BYTE* bytes);
+    std::string binary_to_hex() const;
+    // I1, I2, I4, UI1, UI2, UI4 and BOOL (1 or 0) as one integer; false for other types.
+    bool small_integer(std::int64_t& value) const;
+    void change_text_to_bool();
+    void change_from_64_bits(VARTYPE type);
+    void change_date_to_text(VARTYPE type);
+    void change_to_64_bits(VARTYPE type);
+    void change_to_narrow_integer(VARTYPE type);
+    void change_text_to_date();
+    void change_bytes_to_text(VARTYPE type);
+    void change_to_bytes();
+};
