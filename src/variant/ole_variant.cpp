@@ -15,9 +15,6 @@
 
 namespace {
 
-// Binary values are never handled in one piece beyond this many bytes.
-constexpr std::uint32_t max_binary_bytes = 120000000;
-
 // Bytes of one character in UTF-8, as the code-page conversion writes it
 // (values that are no character become U+FFFD, three bytes).
 std::uint32_t utf8_length(wchar_t character)
@@ -357,7 +354,7 @@ std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_byte
 std::uint32_t ole_variant::get_at(char* buffer, std::uint32_t position, std::uint32_t length) const
 {
     if (is_byte_array(m_value.vt)) {
-        const std::uint32_t elements = std::min(get_safe_array_size(m_value.parray), max_binary_bytes);
+        const std::uint32_t elements = std::min(get_safe_array_size(m_value.parray), ole_max_binary_bytes);
         if (position >= elements)
             return 0;
         const std::uint32_t count = std::min(length, elements - position);

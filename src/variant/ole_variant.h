@@ -12,6 +12,8 @@
 
 // The tag of binary values as this system builds them.
 inline constexpr VARTYPE ole_vt_bytes = VT_ARRAY | VT_UI1;
+// Binary values are never turned into text in one piece beyond this many bytes.
+inline constexpr std::uint32_t ole_max_binary_bytes = 120000000;
 
 class ole_variant {
 public:

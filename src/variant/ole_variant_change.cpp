@@ -9,6 +9,7 @@
 #include "variant/ole_exceptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cinttypes>
 #include <cmath>
 #include <cstring>
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr std::uint32_t max_binary_bytes = 120000000;
 // The largest whole number a currency holds.
 constexpr std::int64_t max_currency_units = std::numeric_limits<std::int64_t>::max() / 10000;
 
@@ -414,7 +414,7 @@ void ole_variant::change_bytes_to_text(VARTYPE type)
         return;
     std::string text;
     if (SafeArrayGetDim(m_value.parray) == 1) {
-        const std::uint32_t count = std::min(get_safe_array_size(m_value.parray), max_binary_bytes);
+        const std::uint32_t count = std::min(get_safe_array_size(m_value.parray), ole_max_binary_bytes);
         const auto* bytes = static_cast<const char*>(m_value.parray->pvData);
         text.assign(bytes, std::find(bytes, bytes + count, '\0'));
     }

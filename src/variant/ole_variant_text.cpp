@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr std::uint32_t max_binary_bytes = 120000000;
-
 // "%.*e" in every process locale.
 std::string scientific(double value, int digits)
 {
@@ -63,7 +61,7 @@ std::string ole_variant::binary_to_hex() const
 {
     if (SafeArrayGetDim(m_value.parray) != 1)
         return std::string();
-    const std::uint32_t count = std::min(get_safe_array_size(m_value.parray), max_binary_bytes);
+    const std::uint32_t count = std::min(get_safe_array_size(m_value.parray), ole_max_binary_bytes);
     if (count == 0)
         return std::string();
     std::string text(2 + 2 * std::size_t{count} + 1, '\0');
