@@ -7,7 +7,7 @@
 #include <string>
 
 #include "model/profile.h"
-#include "toolkit/tk_exception.h"
+#include "expect_tk_exception.h"
 
 namespace {
 
@@ -133,14 +133,9 @@ TEST_F(profile_file, lines_before_the_first_section_fail)
 TEST_F(profile_file, missing_file_is_reported)
 {
     udb_profile profile;
-    try {
-        profile.load(path());
-        FAIL() << "no exception";
-    } catch (const tk_exception& e) {
-        EXPECT_STREQ(e.what(),
-                     "Profile does not exist. Please verify the correct path/name was given.");
-        EXPECT_EQ(e.get_code(), 1u);
-    }
+    expect_tk_exception([&] { profile.load(path()); },
+                        "Profile does not exist. Please verify the correct path/name was given.",
+                        1);
 }
 
 } // namespace

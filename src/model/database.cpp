@@ -1,0 +1,101 @@
+#include "model/database.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "model/name_compare.h"
+#include "model/recordset.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+
+udb_database::udb_database(const std::wstring& name, std::uint32_t mode, bool case_sensitive)
+    : mode(mode), name(name), case_sensitive(case_sensitive)
+{
+    tk_log(2, L"udb_database::ctor(%ls,%d)", name.c_str(), static_cast<int>(mode));
+}
+
+udb_database::~udb_database()
+{
+    tk_log(2, "udb_database::dtor");
+}
+
+bool udb_database::same_table(const std::wstring& a, const std::wstring& b) const
+{
+    return case_sensitive ? a == b : udb_same_name(a, b);
+}
+
+void udb_database::create_schema(const std::wstring&) {}
+
+udb_recordset* udb_database::create_table(const std::wstring&, const std::wstring&)
+{
+    tk_log(2, "udb_database::create_table(partition)");
+    throw tk_mail_assertion("udb_db", 50);
+}
+
+void udb_database::create_index(const std::wstring&, const udb_schema&, const udb_index&) {}
+
+void udb_database::create_indexes(const std::wstring& table, const udb_schema& schema,
+                                  const udb_indexes& indexes)
+{
+    tk_log(2, L"udb_database::create_indexes(%ls)", table.c_str());
+    for (const udb_index& index : indexes)
+        create_index(table, schema, index);
+}
+
+void udb_database::create_sequences(const udb_sequences&) {}
+
+void udb_database::create_views(const udb_views&) {}
+
+void udb_database::delete_fk(const std::wstring&) {}
+
+void udb_database::delete_idx(const std::wstring&, const udb_index&) {}
+
+bool udb_database::delete_tab(const std::wstring& table)
+{
+    auto it = std::find_if(tables.begin(), tables.end(),
+                           [&](const std::wstring& name) { return same_table(name, table); });
+    if (it == tables.end()) {
+        tk_log(2, "Table not found!");
+        return false;
+    }
+    tables.erase(it);
+    return true;
+}
+
+void udb_database::reserved1() {}
+
+void udb_database::empty_table(const std::wstring& table)
+{
+    std::unique_ptr<udb_recordset> result(query(L"delete from " + table));
+}
+
+void udb_database::reserved2() {}
+
+void udb_database::get_schema_info(std::vector<std::wstring>& schemas)
+{
+    schemas.clear();
+}
+
+udb_recordset* udb_database::query(const std::wstring&)
+{
+    throw tk_mail_assertion("udb_db", 111);
+}
+
+void udb_database::create_relationships(const udb_relationships&) {}
+
+std::vector<std::wstring>& udb_database::get_table_names()
+{
+    return tables;
+}
+
+bool udb_database::is_table_exist(const std::wstring& table)
+{
+    tk_log(2, L"udb_database::is_table_exist(%ls,case_sensitive=%d)", table.c_str(),
+           case_sensitive);
+    if (tables.empty())
+        tk_log(2, "Tables list is EMPTY!");
+    bool exists = std::any_of(tables.begin(), tables.end(),
+                              [&](const std::wstring& name) { return same_table(name, table); });
+    tk_log(1, exists ? "table exists" : "table not found");
+    return exists;
+}

@@ -1,0 +1,27 @@
+// One column value of a row.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "variant/ole_variant.h"
+
+class udb_field : public ole_variant {
+public:
+    udb_field() = default;
+    udb_field(const std::wstring& name, std::uint32_t size, const ole_variant& value,
+              bool flag1 = false, bool flag2 = false);
+    udb_field(const udb_field& that) = default;
+    udb_field& operator=(const udb_field& that) = default;
+    ~udb_field() override = default;
+
+    virtual VARTYPE get_type() const;
+    // Elements of a one-dimensional array, characters of a text, else the
+    // size the reading side gave.
+    std::uint32_t get_size() const;
+
+    std::uint32_t size = 0;
+    std::wstring name;
+    bool flag1 = false;
+    bool flag2 = false;
+};

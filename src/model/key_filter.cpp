@@ -1,0 +1,97 @@
+// The WHERE condition that updates and deletes by key use, built from an
+// XML-tagged key text: one element per key column, <column>value</column>,
+// with <, > and & in text values written as &lt;, &gt; and &amp;.
+#include "model/recordset.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+
+namespace {
+
+// A text value as an SQL literal: the key text's escapes undone, then every
+// apostrophe doubled so that the value cannot end the literal early.
+std::wstring text_literal(const std::wstring& text)
+{
+    tk_wstring value(text);
+    value.replace_all(L"&lt;", L"<").replace_all(L"&gt;", L">").replace_all(L"&amp;", L"&");
+    value.replace_all(L"'", L"''");
+    return L"='" + value + L"' ";
+}
+
+class filter_builder {
+public:
+    explicit filter_builder(const udb_schema& schema) : m_schema(schema) {}
+
+    void take(wchar_t c)
+    {
+        if (c == L'<')
+            open_tag();
+        else if (c == L'>')
+            close_tag();
+        else if (m_lt == 1 && m_gt == 0)
+            m_name += c;
+        else if (m_lt == 1 && m_gt == 1)
+            m_value += c;
+    }
+
+    const std::wstring& condition() const { return m_condition; }
+
+private:
+    void open_tag()
+    {
+        if (++m_lt == 2 && m_column != nullptr)
+            m_condition += value_literal();
+    }
+
+    void close_tag()
+    {
+        if (++m_gt == 1) {
+            start_column();
+            return;
+        }
+        if (m_gt == 2) {
+            m_lt = m_gt = 0;
+            m_name.clear();
+            m_value.clear();
+            m_column = nullptr;
+        }
+    }
+
+    void start_column()
+    {
+        if (!m_condition.empty())
+            m_condition += L" and ";
+        std::int32_t position = m_schema.get_field_idx(m_name);
+        if (position < 0) {
+            tk_log(2, L"Field %ls not found in the schema", m_name.c_str());
+            throw tk_exception("The structure of data source does not conform to the destination table.", 0);
+        }
+        m_column = m_schema[position];
+        m_condition += L"\"" + m_column->name + L"\"";
+    }
+
+    std::wstring value_literal() const
+    {
+        if (udb_is_number_type(m_column->vartype) || udb_is_binary_type(m_column->vartype))
+            return L"=" + m_value;
+        return text_literal(m_value);
+    }
+
+    const udb_schema& m_schema;
+    int m_lt = 0;
+    int m_gt = 0;
+    std::wstring m_name;
+    std::wstring m_value;
+    const t_ftd* m_column = nullptr;
+    std::wstring m_condition;
+};
+
+} // namespace
+
+std::wstring udb_recordset::get_filter_subquery(const std::wstring& key)
+{
+    filter_builder builder(schema);
+    for (wchar_t c : key)
+        builder.take(c);
+    return builder.condition();
+}
