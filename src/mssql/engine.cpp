@@ -1,6 +1,7 @@
 #include "mssql/engine.h"
 
 #include "mssql/quoting.h"
+#include "mssql/script_writer.h"
 #include "mssql/table_names.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
@@ -120,4 +121,10 @@ std::uint16_t mss_get_oledb_type(const std::wstring& type_name)
     };
     const auto found = types.find(type_name);
     return found == types.end() ? wstr : found->second;
+}
+
+mss_dmp_database* mss_engine::create_dump(const std::wstring& file_name, const mss_dump_options& options)
+{
+    tk_log(3, L"Creating MS SQL dump file '%ls'", file_name.c_str());
+    return new mss_dmp_database(file_name, options);
 }

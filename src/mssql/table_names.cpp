@@ -3,8 +3,6 @@
 #include "mssql/engine.h"
 #include "toolkit/tk_log.h"
 
-#include <atomic>
-#include <cstdint>
 
 namespace {
 
@@ -72,11 +70,4 @@ std::wstring mss_simplify_tab_name(const std::wstring& name, wchar_t separator)
     }
     tk_log(1, L"Processing compound table name %ls.%ls", owner.c_str(), tab_name.c_str());
     return owner + separator + tab_name;
-}
-
-std::wstring gen_idx_name2()
-{
-    static std::atomic<std::uint64_t> counter = 0;
-    tk_log(1, "gen_idx_name2");
-    return L"IDX_" + std::to_wstring(++counter);
 }

@@ -8,6 +8,3 @@ void mss_split_tab_name(const std::wstring& name, std::wstring& tab_name, std::w
 
 // The table name without brackets: the table alone, or owner, separator and table.
 std::wstring mss_simplify_tab_name(const std::wstring& name, wchar_t separator);
-
-// A new index name from a process-wide counter: IDX_1, IDX_2, ...
-std::wstring gen_idx_name2();

@@ -1,4 +1,6 @@
+#include "model/recordset.h"
 #include "mssql/engine.h"
+#include "mssql/index_names.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
 #include "test_label.h"
@@ -71,7 +73,18 @@ TEST(mss_table_names_test, plain_names_need_the_engine)
     EXPECT_THROW(mss_split_tab_name(L"orders", table, owner), tk_mail_assertion);
 }
 
-TEST(mss_table_names_test, generated_index_names_count_up)
+TEST(mss_index_names_test, unique_index_names_avoid_existing_ones)
+{
+    udb_recordset table(L"t");
+    EXPECT_EQ(gen_idx_name(&table, {L"a", L"b"}), L"UIDX_a_b");
+    table.indexes.push_back(udb_index(L"uidx_A_B", true, false));
+    EXPECT_EQ(gen_idx_name(&table, {L"a", L"b"}), L"UIDX_a_b_00000");
+    table.indexes.push_back(udb_index(L"UIDX_a_b_00000", true, false));
+    EXPECT_EQ(gen_idx_name(&table, {L"a", L"b"}), L"UIDX_a_b_00001");
+    EXPECT_THROW(gen_idx_name(nullptr, {L"a"}), tk_mail_assertion);
+}
+
+TEST(mss_index_names_test, generated_index_names_count_up)
 {
     const std::wstring first = gen_idx_name2();
     ASSERT_EQ(first.rfind(L"IDX_", 0), 0u);

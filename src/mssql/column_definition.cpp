@@ -1,0 +1,97 @@
+#include "mssql/column_definition.h"
+
+#include "model/column_descriptor.h"
+#include "model/index.h"
+#include "mssql/quoting.h"
+#include "mssql/type_mapping.h"
+#include "platform/compare_string.h"
+#include "toolkit/tk_log.h"
+
+#include <initializer_list>
+
+namespace {
+
+constexpr std::uint32_t subtype_guid = 1;
+constexpr std::uint32_t subtype_default_timestamp = 9;
+constexpr std::uint32_t subtype_default_date = 10;
+
+bool equals_one_of(const std::wstring& text, std::initializer_list<const wchar_t*> words)
+{
+    for (const wchar_t* word : words)
+        if (CompareStringW(NORM_IGNORECASE, text, word) == CSTR_EQUAL)
+            return true;
+    return false;
+}
+
+// A plain decimal number: sign, digits, an optional fraction and exponent.
+bool is_number_literal(const std::wstring& text)
+{
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9')
+            ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
+        ++i;
+    std::size_t count = digits();
+    if (i < text.size() && text[i] == L'.') {
+        ++i;
+        count += digits();
+    }
+    if (count == 0)
+        return false;
+    if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
+}
+
+std::wstring quoted(const std::wstring& text) { return L"'" + mss_escape_literal(text) + L"'"; }
+
+std::wstring default_clause(const t_ftd& column)
+{
+    if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_timestamp)
+        return L" DEFAULT CURRENT_TIMESTAMP";
+    if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_date)
+        return L" DEFAULT getdate()";
+    const std::wstring text = column.default_value.to_wstring();
+    tk_log(2, L"Got safe default value: %ls", text.c_str());
+    if (text.empty())
+        return {};
+    if (column.vartype == VT_BSTR && column.dw_reserved == subtype_guid &&
+        equals_one_of(text, {L"newid()", L"uuid_generate_v4()"}))
+        return L" DEFAULT newid()";
+    if (column.vartype == VT_DATE) {
+        if (equals_one_of(text, {L"now()"}))
+            return L" DEFAULT getdate()";
+        if (equals_one_of(text, {L"getdate()", L"CURRENT_TIMESTAMP", L"getutcdate()"})) {
+            tk_log(2, "Special processing for now/get...date()");
+            return L" DEFAULT " + text;
+        }
+    }
+    // Anything but a plain number is written as a literal, so that no default
+    // text can end the statement.
+    const bool bare = column.vartype != VT_DATE && column.vartype != VT_BSTR && is_number_literal(text);
+    return L" DEFAULT " + (bare ? text : quoted(text));
+}
+
+} // namespace
+
+std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes)
+{
+    std::wstring definition = mss_quote_name(column.name) + L" " + mss_get_native_type(column);
+    if (column.b_not_null || column.identity) {
+        definition += L" NOT NULL";
+    } else {
+        tk_log(1, L"udb_indexes::is_idx_field(%ls)", column.name.c_str());
+        if (indexes.is_idx_field(column.name, true))
+            definition += L" NOT NULL";
+    }
+    return definition + default_clause(column);
+}

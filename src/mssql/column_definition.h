@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+class t_ftd;
+class udb_indexes;
+
+// One column of CREATE TABLE: [name], its T-SQL type, NOT NULL and DEFAULT.
+// A column of the primary key is NOT NULL even when the source allows NULL.
+std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes);

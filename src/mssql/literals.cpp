@@ -1,0 +1,162 @@
+#include "mssql/literals.h"
+
+#include "model/column_descriptor.h"
+#include "model/custom_conversion.h"
+#include "model/field.h"
+#include "mssql/engine.h"
+#include "mssql/quoting.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+#include "variant/ole_guid_extractor.h"
+#include "variant/ole_variant.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double smallest_double = 2.23e-308;
+constexpr double largest_double = 1.79e308;
+constexpr WORD last_year = 9999;
+constexpr std::uint32_t subtype_guid = 1;
+
+bool is_binary(VARTYPE vartype)
+{
+    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == ole_vt_bytes;
+}
+
+std::wstring lower_native_type(const t_ftd& column)
+{
+    tk_wstring type(column.native_type);
+    type.to_lower();
+    return type;
+}
+
+bool is_guid_column(const t_ftd* column)
+{
+    if (!column)
+        return false;
+    if (!column->native_type.empty())
+        return tk_trim(lower_native_type(*column)) == L"uniqueidentifier";
+    return column->vartype == VT_BSTR && column->dw_reserved == subtype_guid;
+}
+
+// DATETIME2, TIME and DATETIMEOFFSET hold microseconds; DATETIME and
+// SMALLDATETIME refuse more than milliseconds.
+std::uint32_t date_precision(const t_ftd* column)
+{
+    if (!column)
+        return 3;
+    if (column->native_type.empty())
+        return column->vartype == VT_DATE ? 6 : 3;
+    const std::wstring type = lower_native_type(*column);
+    const bool fine = type.find(L"datetime2") != std::wstring::npos ||
+                      type.find(L"datetimeoffset") != std::wstring::npos || type.rfind(L"time", 0) == 0;
+    return fine ? 6 : 3;
+}
+
+double clamped(double value)
+{
+    if (value > 0) {
+        if (value <= smallest_double)
+            return smallest_double;
+        return value >= largest_double ? largest_double : value;
+    }
+    // A NaN counts as negative and ends at the lowest value.
+    if (value >= -smallest_double)
+        return -smallest_double;
+    if (!(value > -largest_double))
+        return -largest_double;
+    return value;
+}
+
+std::wstring date_text(const std::wstring& text, std::uint32_t precision)
+{
+    // The parser reads years of four digits only, so no year here passes 9999.
+    const ole_date date(text);
+    std::wstring result = date.to_wstring(precision);
+    const std::size_t zero_date = result.find(L"0000-00-00");
+    if (zero_date != std::wstring::npos) {
+        tk_log(2, "Null date has been found");
+        result.replace(zero_date, 10, L"1899-12-30");
+    }
+    return result;
+}
+
+} // namespace
+
+ole_variant mssql_get_safe_variant(const ole_variant& value)
+{
+    tk_log(1, "mssql_get_safe_variant");
+    tk_log(1, "ole_variant::get_type");
+    tk_log(1, "vt=%d", static_cast<int>(value.get_type()));
+    if (value.get_type() == VT_DATE) {
+        SYSTEMTIME time;
+        value.get_systemtime(time);
+        if (time.wYear > last_year) {
+            tk_log(3, L"Date '%ls' is out of range", value.to_wstring().c_str());
+            return ole_variant(ole_date(std::string("9999-12-30")));
+        }
+    } else if (value.get_type() == VT_R8) {
+        const double number = value.to_double();
+        if (number != 0)
+            return ole_variant(clamped(number));
+    }
+    tk_log(1, "mssql_get_safe_variant - DEFAULT");
+    return value;
+}
+
+std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column)
+{
+    const bool unicode = mss_engine::instance().unicode;
+    tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", text.c_str(), static_cast<int>(vartype), unicode ? 1 : 0);
+    if (text.empty())
+        return L"''";
+    std::wstring value = text;
+    if (vartype == VT_DATE)
+        value = date_text(text, date_precision(column));
+    if (vartype == VT_BSTR && is_guid_column(column)) {
+        const ole_guid_extractor guid(text);
+        const std::wstring guid_text = guid.get_wstr();
+        if (!guid_text.empty()) {
+            tk_log(1, "BSTR IS AN GUID");
+            return L"'" + mss_escape_literal(guid_text) + L"'";
+        }
+    }
+    value = mss_escape_literal(value);
+    if (!ole_variant::is_date_or_string_type(vartype))
+        return value;
+    value = L"'" + value + L"'";
+    return vartype == VT_BSTR && unicode ? L"N" + value : value;
+}
+
+std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
+{
+    if (!field)
+        throw tk_mail_assertion("mss_util", 110);
+    if (!column)
+        throw tk_mail_assertion("mss_util", 111);
+    tk_log(1, "mss_get_fld_append_str");
+    tk_log(1, "fld->size=%u", static_cast<unsigned>(field->size));
+    const VARTYPE vartype = field->get_type();
+    if (is_binary(vartype)) {
+        tk_log(1, "Simplify processing BLOBs");
+        return field->get_size() == 0 ? L"0x" : field->to_wstring();
+    }
+    const std::wstring literal = to_mssql_str(mssql_get_safe_variant(*field).to_wstring(), vartype, column);
+    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", literal.c_str());
+    if (udb_custom_conversion::is_acceptable2(*field))
+        return udb_custom_conversion::handle2(*field);
+    const bool is_null = vartype == VT_NULL || (vartype != VT_BSTR && (literal.empty() || literal == L"''"));
+    if (!is_null)
+        return literal;
+    tk_log(1, "Put NULL-field");
+    if (!column->b_not_null)
+        return L"NULL";
+    if (is_binary(column->vartype)) {
+        tk_log(1, "Special processing for VT_BLOB/NULL");
+        return L"0x";
+    }
+    return to_mssql_str(column->default_value.to_wstring(), column->vartype, column);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/automation/vartype.h"
+
+#include <string>
+
+class ole_variant;
+class t_ftd;
+class udb_field;
+
+// The value moved into the range MS SQL Server accepts: years past 9999
+// become 9999-12-30, doubles are clamped to +-2.23e-308 .. +-1.79e308.
+ole_variant mssql_get_safe_variant(const ole_variant& value);
+
+// The T-SQL literal of a value's text. The column, when given, decides
+// whether a text is written as a uniqueidentifier and whether a date-time
+// keeps its microseconds (DATETIME2, TIME, DATETIMEOFFSET) or milliseconds.
+std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column = nullptr);
+
+// The literal that stands for one field of a row; NULL in a NOT NULL column
+// becomes the column default (0x for binary columns).
+std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column);

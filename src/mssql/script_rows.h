@@ -1,0 +1,39 @@
+#pragma once
+
+#include "model/recordset.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class mss_dmp_database;
+class mss_script_file;
+
+// Writes the rows of one table into the script as INSERT statements of at
+// most 11 rows. Only the open statement is held; a byte or text value over
+// 1 MiB is streamed into the file and closes its statement.
+class mss_dmp_recordset : public udb_recordset {
+public:
+    mss_dmp_recordset(mss_dmp_database& database, const std::wstring& table, const udb_schema& schema);
+    // Writes the open statement and switches the identity insertion off.
+    ~mss_dmp_recordset() override;
+
+    void append_record(udb_record& record) override;
+    // Writes the text in UTF-8 followed by CR LF.
+    void dump(const std::wstring& text);
+
+private:
+    std::vector<const udb_field*> find_fields(const udb_record& record) const;
+    void write_large_value(const udb_field& field);
+    void write_hex(const udb_field& field);
+    void write_text(const udb_field& field);
+
+    mss_script_file& m_output;
+    bool m_has_identity = false;
+    std::uint32_t m_row_counter = 0;
+    bool m_identity_insert_pending = true;
+    bool m_identity_insert_on = false;
+    std::wstring m_pending;
+    std::wstring m_safe_name;
+    std::wstring m_column_part;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "converter/mss_native_type.h"
+
+#include <string>
+
+class t_ftd;
+
+// The T-SQL type of a column in CREATE TABLE, upper case; a custom native
+// type of the column wins.
+std::wstring mss_get_native_type(const t_ftd& column);
+
+// The lower-case type name shown for a column; with `bTypeOnly` no length.
+std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly);
+
+// The lower-case type text of a mapping rule with its length, precision or
+// scale appended.
+std::wstring get_mss_native_type2(const mss_native_type& type);

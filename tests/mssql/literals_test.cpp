@@ -1,0 +1,116 @@
+#include "model/column_descriptor.h"
+#include "model/field.h"
+#include "mssql/engine.h"
+#include "mssql/literals.h"
+#include "variant/ole_date.h"
+#include "variant/ole_variant.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr const wchar_t* a_guid = L"00112233-4455-6677-8899-AABBCCDDEEFF";
+
+class mss_literals_test : public testing::Test {
+protected:
+    static t_ftd column(VARTYPE vartype, bool not_null = false, const ole_variant& default_value = ole_variant(),
+                        std::uint32_t subtype = 0)
+    {
+        return t_ftd(0, L"c", vartype, not_null, false, default_value, subtype);
+    }
+
+    static std::wstring literal(const ole_variant& value, const t_ftd& column)
+    {
+        const udb_field field(L"c", 0, value);
+        return mss_get_fld_append_str(&field, &column);
+    }
+
+    mss_engine engine;
+};
+
+TEST_F(mss_literals_test, text_doubles_apostrophes_and_follows_the_unicode_flag)
+{
+    EXPECT_EQ(to_mssql_str(L"O'Brien", VT_BSTR), L"N'O''Brien'");
+    EXPECT_EQ(to_mssql_str(L"", VT_BSTR), L"''");
+    engine.unicode = false;
+    EXPECT_EQ(to_mssql_str(L"O'Brien", VT_BSTR), L"'O''Brien'");
+}
+
+TEST_F(mss_literals_test, only_uniqueidentifier_columns_take_the_guid_path)
+{
+    const t_ftd guid_column = column(VT_BSTR, false, ole_variant(), 1);
+    const t_ftd text_column = column(VT_BSTR);
+    EXPECT_EQ(to_mssql_str(std::wstring(L"{") + a_guid + L"}", VT_BSTR, &guid_column), L"'" + std::wstring(a_guid) + L"'");
+    // Ordinary text that looks like a GUID reference stays as it is.
+    const std::wstring text = L"guid={0011'233-4455-6677-8899-AABBCCDDEEFF}";
+    EXPECT_EQ(to_mssql_str(text, VT_BSTR, &text_column), L"N'guid={0011''233-4455-6677-8899-AABBCCDDEEFF}'");
+    EXPECT_EQ(to_mssql_str(text, VT_BSTR), L"N'guid={0011''233-4455-6677-8899-AABBCCDDEEFF}'");
+    // No text in a uniqueidentifier column carries a bare quote into the statement.
+    EXPECT_EQ(to_mssql_str(text, VT_BSTR, &guid_column), L"N'guid={0011''233-4455-6677-8899-AABBCCDDEEFF}'");
+}
+
+TEST_F(mss_literals_test, dates_keep_microseconds_where_the_column_holds_them)
+{
+    const t_ftd datetime2 = column(VT_DATE);
+    t_ftd datetime = column(VT_DATE);
+    datetime.native_type = L"datetime";
+    const std::wstring value = L"2020-12-31 10:20:30.123456";
+    EXPECT_EQ(to_mssql_str(value, VT_DATE, &datetime2), L"'2020-12-31 10:20:30.123456'");
+    EXPECT_EQ(to_mssql_str(value, VT_DATE, &datetime), L"'2020-12-31 10:20:30.123'");
+    EXPECT_EQ(to_mssql_str(value, VT_DATE), L"'2020-12-31 10:20:30.123'");
+    EXPECT_EQ(to_mssql_str(L"0000-00-00", VT_DATE, &datetime2), L"'1899-12-30'");
+}
+
+TEST_F(mss_literals_test, safe_variant_clamps_values)
+{
+    struct clamp_case {
+        double value;
+        double expected;
+    };
+    const clamp_case cases[] = {{1e-320, 2.23e-308},  {-1e-320, -2.23e-308}, {0.0, 0.0},
+                                {1.7976e308, 1.79e308}, {-1.7976e308, -1.79e308},   {1.5, 1.5},
+                                {std::numeric_limits<double>::quiet_NaN(), -1.79e308}};
+    for (const auto& c : cases)
+        EXPECT_EQ(mssql_get_safe_variant(ole_variant(c.value)).to_double(), c.expected) << c.value;
+    SYSTEMTIME far{};
+    far.wYear = 12000;
+    far.wMonth = 5;
+    far.wDay = 6;
+    far.wHour = 7;
+    const ole_variant far_date(far);
+    EXPECT_EQ(mssql_get_safe_variant(far_date).to_wstring(), L"9999-12-30");
+}
+
+TEST_F(mss_literals_test, nulls_follow_the_column)
+{
+    EXPECT_EQ(literal(ole_variant(), column(VT_I4)), L"NULL");
+    EXPECT_EQ(literal(ole_variant(std::wstring()), column(VT_BSTR)), L"''");
+    EXPECT_EQ(literal(ole_variant(), column(VT_BSTR, true, ole_variant(std::wstring(L"abc")))), L"N'abc'");
+    EXPECT_EQ(literal(ole_variant(), column(VT_BSTR, true)), L"''");
+    EXPECT_EQ(literal(ole_variant(), column(ole_vt_bytes, true)), L"0x");
+    EXPECT_EQ(literal(ole_variant(), column(VT_I4, true, ole_variant(std::wstring(L"7")))), L"7");
+}
+
+TEST_F(mss_literals_test, values_of_each_kind)
+{
+    EXPECT_EQ(literal(ole_variant(std::int32_t{-5}), column(VT_I4)), L"-5");
+    EXPECT_EQ(literal(ole_variant(std::uint64_t{18446744073709551615ull}), column(VT_UI8)), L"18446744073709551615");
+    EXPECT_EQ(literal(ole_variant(true), column(VT_BOOL)), L"1");
+    EXPECT_EQ(literal(ole_variant(std::vector<BYTE>{0x0A, 0xFF}), column(ole_vt_bytes)), L"0x0AFF");
+    EXPECT_EQ(literal(ole_variant(std::vector<BYTE>{}), column(ole_vt_bytes)), L"0x");
+    EXPECT_EQ(literal(ole_variant(std::wstring(L"it's")), column(VT_BSTR)), L"N'it''s'");
+    EXPECT_EQ(literal(ole_variant(ole_date(std::string("2021-03-04 05:06:07.000089"))), column(VT_DATE)),
+              L"'2021-03-04 05:06:07.000089'");
+}
+
+TEST(mss_literals_without_engine_test, raises_internal_errors)
+{
+    EXPECT_THROW(to_mssql_str(L"x", VT_BSTR), tk_mail_assertion);
+    const t_ftd column(0, L"c", VT_I4, false, false, ole_variant());
+    EXPECT_THROW(mss_get_fld_append_str(nullptr, &column), tk_mail_assertion);
+}
+
+} // namespace

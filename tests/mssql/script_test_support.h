@@ -1,0 +1,73 @@
+// Helpers for the T-SQL script tests: a scratch folder, schemas and records
+// built in a line, an error handler that records reports, and golden files.
+#pragma once
+
+#include "converter/error_handler.h"
+#include "model/column_descriptor.h"
+#include "model/record.h"
+#include "model/schema.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace mss_test {
+
+class scratch_folder {
+public:
+    scratch_folder();
+    ~scratch_folder();
+    scratch_folder(const scratch_folder&) = delete;
+    scratch_folder& operator=(const scratch_folder&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::wstring file(const std::string& name) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+class recording_error_handler : public error_handler {
+public:
+    void set_context(const std::wstring& context) override { this->context = context; }
+    void handle(const tk_exception& exception, bool outer) override;
+    void clear();
+
+    std::wstring context;
+    std::vector<std::string> texts;
+    std::vector<std::uint32_t> codes;
+    std::vector<bool> outer_flags;
+};
+
+struct column_spec {
+    std::wstring name;
+    VARTYPE vartype;
+    std::int32_t size = 0;
+    bool not_null = false;
+    bool identity = false;
+    ole_variant default_value = ole_variant();
+    std::uint32_t subtype = 0;
+    std::int32_t precision = 0;
+    std::int32_t scale = 0;
+};
+
+// A schema that owns descriptors made from the specs.
+udb_schema make_schema(const std::vector<column_spec>& columns);
+
+// A record with one field per value, named as the schema's columns.
+void fill_record(udb_record& record, const udb_schema& schema, const std::vector<ole_variant>& values);
+
+std::string read_bytes(const std::wstring& path);
+
+// The script with the parts that change from run to run replaced: the
+// creation date and the scratch folder.
+std::string stable_script(const std::string& script, const scratch_folder& folder);
+
+// The golden file's bytes, each "@@KEY@@" replaced by its text. With the
+// environment variable VELMORA_UPDATE_GOLDEN set, the actual script is
+// stored as the golden file first.
+std::string golden(const std::string& name, const std::string& actual,
+                   const std::vector<std::pair<std::string, std::string>>& replacements = {});
+
+}  // namespace mss_test

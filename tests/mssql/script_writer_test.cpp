@@ -1,0 +1,283 @@
+#include "model/index.h"
+#include "model/recordset.h"
+#include "mssql/engine.h"
+#include "mssql/odb_exception.h"
+#include "mssql/script_rows.h"
+#include "mssql/script_test_support.h"
+#include "mssql/script_writer.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_text_conversion.h"
+#include "variant/ole_date.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using mss_test::column_spec;
+using mss_test::fill_record;
+using mss_test::make_schema;
+
+ole_variant text(const wchar_t* value) { return ole_variant(std::wstring(value)); }
+
+ole_variant date(const char* value) { return ole_variant(ole_date(std::string(value))); }
+
+udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
+                     bool unique_constraint = false)
+{
+    udb_index index(name, unique, primary);
+    index.unique_constraint = unique_constraint;
+    index.fields = std::move(fields);
+    return index;
+}
+
+class mss_script_test : public testing::Test {
+protected:
+    std::unique_ptr<mss_dmp_database> open_script(const std::string& file_name, const mss_dump_options& options)
+    {
+        path = folder.file(file_name);
+        return std::unique_ptr<mss_dmp_database>(engine.create_dump(path, options));
+    }
+
+    std::string written() const { return mss_test::stable_script(mss_test::read_bytes(path), folder); }
+
+    static void append(udb_recordset& table, const std::vector<ole_variant>& values)
+    {
+        udb_record record;
+        fill_record(record, table.schema, values);
+        table.append_record(record);
+    }
+
+    mss_engine engine;
+    mss_test::recording_error_handler errors;
+    mss_test::scratch_folder folder;
+    std::wstring path;
+};
+
+// Every mapped column type, keys and indexes, foreign keys, sequences, views,
+// a schema other than dbo and names that need quoting.
+TEST_F(mss_script_test, structure_of_a_database)
+{
+    mss_dump_options options;
+    options.create_database = true;
+    options.title = "Velmora 8.3 ";
+    auto script = open_script("shop.sql", options);
+
+    udb_schema orders = make_schema({
+        {L"id", VT_I4, 4, true, true},
+        {L"small", VT_I2, 2},
+        {L"tiny", VT_UI1, 1},
+        {L"count", VT_UI4, 4},
+        {L"big", VT_I8, 8},
+        {L"huge", VT_UI8, 8},
+        {L"ratio", VT_R4, 4},
+        {L"single", VT_R8, 8, false, false, ole_variant(), 1},
+        {L"double", VT_R8, 8},
+        {L"price", VT_DECIMAL, 12, true, false, text(L"0.00"), 0, 10, 2},
+        {L"fee", VT_CY, 8, false, false, ole_variant(), 0, 19, 4},
+        {L"placed", VT_DATE, 0, false, false, text(L"now()")},
+        {L"day", VT_DATE, 0, false, false, ole_variant(), 2},
+        {L"at", VT_DATE, 0, false, false, ole_variant(), 3},
+        {L"zoned", VT_DATE, 0, false, false, ole_variant(), 16},
+        {L"changed", VT_DATE, 0, true, false, ole_variant(), 9},
+        {L"today", VT_DATE, 0, false, false, ole_variant(), 10},
+        {L"paid", VT_BOOL, 1, true, false, text(L"0")},
+        {L"name", VT_BSTR, 50, true, false, text(L"it's")},
+        {L"note", VT_BSTR, 0},
+        {L"code", VT_BSTR, 36, false, false, text(L"uuid_generate_v4()"), 1},
+        {L"shape", VT_BSTR, 0, false, false, ole_variant(), 2},
+        {L"place", VT_BSTR, 0, false, false, ole_variant(), 8},
+        {L"thumb", ole_vt_bytes, 100},
+        {L"photo", VT_BLOB, 0},
+        {L"state", VT_I4, 4, false, false, text(L"x'); DROP TABLE t; --")},
+    });
+    udb_indexes order_keys;
+    order_keys.push_back(make_index(L"PRIMARY", true, true, {L"id"}));
+    order_keys.push_back(make_index(L"uq_name", true, false, {L"name", L"day"}));
+    order_keys.push_back(make_index(L"ix_placed", false, false, {L"placed", L"small"}));
+    order_keys.push_back(make_index(L"uc_code", true, false, {L"code"}, true));
+    order_keys.push_back(make_index(L"ix_paid", false, false, {L"paid"}));
+    order_keys.push_back(make_index(L"ix_note", false, false, {L"note"}));
+    order_keys.push_back(make_index(L"ix_empty", false, false, {}));
+
+    script->create_schema(L"dbo");
+    script->create_schema(L"sales");
+    delete script->create_table(L"sales.orders", orders, order_keys);
+    script->create_indexes(L"sales.orders", orders, order_keys);
+
+    const std::wstring odd_table = L"Grüße]'s";
+    udb_schema odd = make_schema({{L"nr", VT_I4, 4}, {L"order]id", VT_I4, 4}, {L"Ärger's", VT_BSTR, 20}});
+    udb_indexes odd_keys;
+    odd_keys.push_back(make_index(L"PRIMARY", true, true, {L"nr"}));
+    odd_keys.push_back(make_index(L"ix'odd]", false, false, {L"Ärger's"}));
+    delete script->create_table(odd_table, odd, odd_keys);
+    script->create_indexes(odd_table, odd, odd_keys);
+
+    udb_relationships keys;
+    keys.push_back(udb_relationship(L"fk_odd_order", L"", odd_table, L"sales.orders", {L"order]id"}, {L"id"},
+                                    L" ON DELETE CASCADE ON UPDATE NO ACTION "));
+    keys.push_back(udb_relationship(L"", L"", odd_table, L"sales.orders", {L"nr"}, {L"id"}, L"ON DELETE CASCADE"));
+    script->create_relationships(keys);
+
+    script->create_sequences({udb_sequence(L"sales.order_no", 100, 1, 1, 999, true),
+                              udb_sequence(L"ticket", -5, -1, -100, 0, false)});
+
+    script->create_views({
+        {L"v_orders", L"select `o`.`id` AS `id`,now() AS `n`,ifnull(`o`.`note`,_utf8mb4'none') AS `note`,"
+                      L"isnull(curdate()) AS `d`,from_unixtime(`o`.`big`) AS `t`,'it\\'s' AS `s` "
+                      L"from `sales`.`orders` `o`"},
+        {L"2nd view", L"SELECT curtime() AS `nowait`"},
+        {L"not_a_view", L"show tables"},
+    });
+    script.reset();
+
+    const std::string actual = written();
+    EXPECT_EQ(actual, mss_test::golden("structure.sql", actual));
+    EXPECT_TRUE(errors.texts.empty());
+}
+
+// Identity insertion, statements of 11 rows, NULLs and defaults in NOT NULL
+// columns; a table without rows writes no row statement at all.
+TEST_F(mss_script_test, rows_of_tables)
+{
+    mss_dump_options options;
+    options.comments = false;
+    auto script = open_script("rows.sql", options);
+
+    udb_schema items = make_schema({
+        {L"id", VT_I4, 4, true, true},
+        {L"name", VT_BSTR, 30, true, false, text(L"n/a")},
+        {L"qty", VT_I4, 4, true, false, text(L"5")},
+        {L"image", ole_vt_bytes, 16, true},
+        {L"price", VT_R8, 8},
+        {L"sold", VT_DATE, 0},
+        {L"code", VT_BSTR, 36, false, false, ole_variant(), 1},
+    });
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"items", items, udb_indexes()));
+        for (int i = 1; i <= 25; ++i) {
+            const bool empty_row = i % 5 == 0;
+            append(*table, {ole_variant(std::int32_t{i}),
+                            empty_row ? ole_variant() : text(i == 1 ? L"O'Brien" : L"Müller"),
+                            empty_row ? ole_variant() : ole_variant(std::int32_t{i * 10}),
+                            empty_row ? ole_variant() : ole_variant(std::vector<BYTE>{0x00, 0xAB, BYTE(i)}),
+                            empty_row ? ole_variant() : ole_variant(1.5),
+                            empty_row ? ole_variant() : date("2024-02-29 13:14:15.123456"),
+                            empty_row ? ole_variant() : text(L"{00112233-4455-6677-8899-AABBCCDDEEFF}")});
+        }
+    }
+    udb_schema empty = make_schema({{L"id", VT_I4, 4, true, true}});
+    delete script->create_table(L"empty", empty, udb_indexes());
+    script.reset();
+
+    const std::string actual = written();
+    EXPECT_EQ(actual, mss_test::golden("rows.sql", actual));
+}
+
+// Values over 1 MiB go to the file in steps and close their statement; a value
+// of exactly 1 MiB stays a literal.
+TEST_F(mss_script_test, large_values)
+{
+    mss_dump_options options;
+    options.comments = false;
+    options.structure = false;
+    auto script = open_script("large.sql", options);
+
+    const std::vector<BYTE> mib(0x100000, 0x5A);
+    std::vector<BYTE> over_mib(0x100001);
+    for (std::size_t i = 0; i < over_mib.size(); ++i)
+        over_mib[i] = BYTE(i * 7);
+    const std::wstring long_text = std::wstring(0x80000, L'ä') + L"'" + std::wstring(0x80000, L'b');
+
+    udb_schema blobs = make_schema({{L"id", VT_I4, 4}, {L"data", ole_vt_bytes, 0}, {L"note", VT_BSTR, 0}});
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"blobs", blobs, udb_indexes()));
+        append(*table, {ole_variant(std::int32_t{1}), ole_variant(std::vector<BYTE>{1, 2}), text(L"a")});
+        append(*table, {ole_variant(std::int32_t{2}), ole_variant(mib), text(L"b")});
+        append(*table, {ole_variant(std::int32_t{3}), ole_variant(over_mib), text(L"c")});
+        append(*table, {ole_variant(std::int32_t{4}), ole_variant(), ole_variant(long_text)});
+        append(*table, {ole_variant(std::int32_t{5}), ole_variant(std::vector<BYTE>{3}), text(L"e")});
+    }
+    script.reset();
+
+    std::string mib_hex(2 * mib.size(), '5');
+    for (std::size_t i = 1; i < mib_hex.size(); i += 2)
+        mib_hex[i] = 'A';
+    std::string over_hex;
+    static const char digits[] = "0123456789ABCDEF";
+    for (const BYTE b : over_mib) {
+        over_hex += digits[b >> 4];
+        over_hex += digits[b & 15];
+    }
+    std::string text_utf8 = tk_unicode_to_utf8(long_text);
+    text_utf8.replace(text_utf8.find('\''), 1, "''");
+    const std::string actual = written();
+    EXPECT_EQ(actual, mss_test::golden("large.sql", actual,
+                                       {{"MIB", mib_hex}, {"OVER_MIB", over_hex}, {"TEXT", text_utf8}}));
+}
+
+TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
+{
+    mss_dump_options options;
+    options.comments = false;
+    options.structure = false;
+    auto script = open_script("mismatch.sql", options);
+    udb_schema schema = make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}});
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"t", schema, udb_indexes()));
+        udb_record short_record;
+        fill_record(short_record, schema, {ole_variant(std::int32_t{1})});
+        EXPECT_THROW(table->append_record(short_record), tk_exception);
+        udb_record wrong_names;
+        wrong_names.push_back(new udb_field(L"id", 4, ole_variant(std::int32_t{1})));
+        wrong_names.push_back(new udb_field(L"other", 10, text(L"x")));
+        EXPECT_THROW(table->append_record(wrong_names), tk_exception);
+    }
+    script.reset();
+    EXPECT_EQ(written(), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\n");
+}
+
+TEST_F(mss_script_test, table_is_created_once_and_never_read)
+{
+    mss_dump_options options;
+    auto script = open_script("twice.sql", options);
+    udb_schema schema = make_schema({{L"id", VT_I4, 4}});
+    delete script->create_table(L"t", schema, udb_indexes());
+    EXPECT_THROW(delete script->create_table(L"[dbo].[t]", schema, udb_indexes()), odb_exception);
+    EXPECT_TRUE(script->is_table_exist(L"[dbo].[t]"));
+    EXPECT_THROW(script->get_table(L"t", 1), tk_mail_assertion);
+    EXPECT_EQ(script->get_query(L"q", L"select 1", 1), nullptr);
+    EXPECT_FALSE(script->test_query(L"select 1"));
+}
+
+TEST_F(mss_script_test, file_that_cannot_be_opened_is_an_error)
+{
+    try {
+        open_script("missing/folder/x.sql", mss_dump_options());
+        FAIL() << "no exception";
+    } catch (const tk_exception& e) {
+        EXPECT_EQ(e.get_code(), 1u);
+        const std::string message = e.what();
+        EXPECT_NE(message.find("missing/folder/x.sql"), std::string::npos) << message;
+        EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+    }
+}
+
+TEST_F(mss_script_test, write_failures_are_raised_or_reported)
+{
+    auto script = std::unique_ptr<mss_dmp_database>(engine.create_dump(L"/dev/full", mss_dump_options()));
+    EXPECT_THROW(script->query(std::wstring(1 << 17, L'x')), tk_exception);
+    script.reset();
+    errors.clear();
+
+    script.reset(engine.create_dump(L"/dev/full", mss_dump_options()));
+    script.reset();
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.codes[0], 1u);
+    EXPECT_TRUE(errors.outer_flags[0]);
+    EXPECT_NE(errors.texts[0].find("/dev/full"), std::string::npos) << errors.texts[0];
+    EXPECT_NE(errors.texts[0].find("No space left on device"), std::string::npos) << errors.texts[0];
+}
+
+} // namespace

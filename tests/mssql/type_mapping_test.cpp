@@ -1,0 +1,149 @@
+#include "model/column_descriptor.h"
+#include "mssql/engine.h"
+#include "mssql/type_mapping.h"
+
+#include "test_label.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+t_ftd column(VARTYPE vartype, std::int32_t size, std::uint32_t subtype = 0, std::int32_t precision = 0,
+             std::int32_t scale = 0)
+{
+    t_ftd c(size, L"c", vartype, false, false, ole_variant(), subtype);
+    c.precision = precision;
+    c.scale = scale;
+    return c;
+}
+
+struct native_case {
+    t_ftd column;
+    const wchar_t* created;  // mss_get_native_type
+    const wchar_t* shown;    // get_mss_native_type1 with the length
+};
+
+void PrintTo(const native_case& c, std::ostream* os) { *os << test_label(c.created); }
+
+class mss_native_type_test : public testing::TestWithParam<native_case> {
+protected:
+    mss_engine engine;
+};
+
+TEST_P(mss_native_type_test, maps_the_column)
+{
+    EXPECT_EQ(mss_get_native_type(GetParam().column), GetParam().created);
+    EXPECT_EQ(get_mss_native_type1(GetParam().column, false), GetParam().shown);
+}
+
+const t_ftd identity_column = [] {
+    t_ftd c = column(VT_UI4, 4);
+    c.identity = true;
+    return c;
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    mss, mss_native_type_test,
+    testing::Values(native_case{column(VT_I2, 2), L"INT", L"smallint"},
+                    native_case{column(VT_UI1, 1), L"INT", L"tinyint"},
+                    native_case{column(VT_I4, 4), L"INT", L"int"},
+                    // Unsigned values beyond the signed range of the same width.
+                    native_case{column(VT_UI4, 4), L"BIGINT", L"bigint"},
+                    native_case{identity_column, L"BIGINT IDENTITY", L"bigint"},
+                    native_case{column(VT_I8, 8), L"BIGINT", L"bigint"},
+                    native_case{column(VT_UI8, 8), L"NUMERIC(20,0)", L"numeric"},
+                    native_case{column(VT_R4, 4), L"REAL", L"real"},
+                    native_case{column(VT_R8, 8, 1), L"REAL", L"real"},
+                    native_case{column(VT_R8, 8), L"FLOAT", L"float"},
+                    native_case{column(VT_DECIMAL, 0, 0, 38, 10), L"NUMERIC(38,10)", L"numeric"},
+                    native_case{column(VT_DECIMAL, 0, 0, 0, 2), L"NUMERIC(0,2)", L"numeric"},
+                    native_case{column(VT_DECIMAL, 0, 0, 0, 0), L"FLOAT", L"numeric"},
+                    native_case{column(VT_DECIMAL, 0, 0, 39, 0), L"FLOAT", L"float"},
+                    native_case{column(VT_CY, 8, 0, 19, 4), L"NUMERIC(19,4)", L"smallmoney"},
+                    native_case{column(VT_DATE, 0), L"DATETIME2", L"datetime"},
+                    native_case{column(VT_DATE, 0, 10), L"DATE", L"datetime"},
+                    native_case{column(VT_DATE, 0, 3), L"TIME", L"datetime"},
+                    native_case{column(VT_DATE, 0, 18), L"DATETIMEOFFSET", L"datetime"},
+                    native_case{column(VT_BOOL, 1), L"BIT", L"bit"},
+                    native_case{column(VT_BSTR, 3999), L"NVARCHAR(3999) ", L"nvarchar(3999) "},
+                    native_case{column(VT_BSTR, 4000), L"NVARCHAR(MAX)", L"nvarchar(4000) "},
+                    native_case{column(VT_BSTR, 0), L"NVARCHAR(MAX)", L"nvarchar(max)"},
+                    native_case{column(VT_BSTR, 36, 1), L" uniqueidentifier", L"nvarchar(36) "},
+                    native_case{column(VT_BSTR, 0, 2), L" geometry", L"nvarchar(max)"},
+                    native_case{column(VT_BSTR, 0, 8), L" geography", L"nvarchar(max)"},
+                    native_case{column(ole_vt_bytes, 7999), L"VARBINARY(7999) ", L"varbinary(7999) "},
+                    native_case{column(ole_vt_bytes, 8000), L"VARBINARY(MAX)", L"varbinary(8000) "},
+                    native_case{column(VT_BLOB, -1), L"VARBINARY(MAX)", L"varbinary(max)"},
+                    native_case{column(VT_EMPTY, 10), L"NVARCHAR(10) ", L"nvarchar(max)"}));
+
+TEST(mss_native_type_special_test, custom_type_wins_and_unicode_off_gives_varchar)
+{
+    mss_engine engine;
+    t_ftd custom = column(VT_I4, 4);
+    custom.identity = true;
+    custom.native_type = L"smallmoney";
+    EXPECT_EQ(mss_get_native_type(custom), L"smallmoney");
+    engine.unicode = false;
+    EXPECT_EQ(mss_get_native_type(column(VT_BSTR, 20)), L"VARCHAR(20) ");
+    EXPECT_EQ(get_mss_native_type1(column(VT_BSTR, 20), true), L"varchar");
+}
+
+TEST(mss_native_type_special_test, connected_native_client_shows_date_types)
+{
+    mss_engine engine;
+    engine.version_code = 5;
+    engine.connected = true;
+    engine.native_client = true;
+    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 2), true), L"date");
+    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 3), true), L"time");
+    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 17), true), L"datetimeoffset");
+    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 1), true), L"datetime");
+}
+
+TEST(mss_native_type_special_test, text_types_need_the_engine)
+{
+    EXPECT_THROW(mss_get_native_type(column(VT_BSTR, 10)), tk_mail_assertion);
+    EXPECT_EQ(mss_get_native_type(column(VT_I4, 4)), L"INT");
+}
+
+TEST(mss_rule_type_test, appends_a_valid_length_precision_or_scale)
+{
+    struct rule_case {
+        const wchar_t* type;
+        std::uint64_t length;
+        std::uint32_t prec;
+        std::uint32_t scale;
+        const wchar_t* expected;
+    };
+    const rule_case cases[] = {
+        {L"nvarchar", 100, 0, 0, L"nvarchar(100)"},
+        {L"nvarchar", 4000, 0, 0, L"nvarchar(4000)"},
+        {L"nvarchar", 4001, 0, 0, L"nvarchar(max)"},
+        {L"varchar", 8000, 0, 0, L"varchar(8000)"},
+        {L"varchar", 0, 0, 0, L"varchar(max)"},
+        {L"nchar", 0, 0, 0, L"nvarchar(max)"},
+        {L"char", 9000, 0, 0, L"varchar(max)"},
+        {L"char", 10, 0, 0, L"char(10)"},
+        {L"NVARCHAR", 5, 0, 0, L"NVARCHAR(5)"},
+        {L"nvarchar(max)", 0, 0, 0, L"nvarchar(max)"},
+        {L"varchar(20)", 30, 0, 0, L"varchar(20)"},
+        {L"varbinary", 8000, 0, 0, L"varbinary(8000)"},
+        {L"binary", 0, 0, 0, L"varbinary(max)"},
+        {L"datetime2", 0, 0, 3, L"datetime2(3)"},
+        {L"datetime2", 0, 7, 3, L"datetime2(7)"},
+        {L"datetime2", 0, 0, 0, L"datetime2"},
+        {L"decimal", 0, 10, 2, L"decimal(10,2)"},
+        {L"numeric", 0, 0, 0, L"numeric"},
+        {L"int", 4, 0, 0, L"int"},
+    };
+    for (const auto& c : cases) {
+        mss_native_type type;
+        type.type = c.type;
+        type.length = c.length;
+        type.prec = c.prec;
+        type.scale = c.scale;
+        EXPECT_EQ(get_mss_native_type2(type), c.expected) << test_label(c.type) << " " << c.length;
+    }
+}
+
+} // namespace
