@@ -121,13 +121,15 @@ TEST_F(mss_script_test, structure_of_a_database)
     script->create_relationships(keys);
 
     script->create_sequences({udb_sequence(L"sales.order_no", 100, 1, 1, 999, true),
-                              udb_sequence(L"ticket", -5, -1, -100, 0, false)});
+                              udb_sequence(L"ticket", -5, -1, -100, 0, false),
+                              udb_sequence(L"o'neil].seq", 1, 1, 1, 10, false)});
 
     script->create_views({
         {L"v_orders", L"select `o`.`id` AS `id`,now() AS `n`,ifnull(`o`.`note`,_utf8mb4'none') AS `note`,"
                       L"isnull(curdate()) AS `d`,from_unixtime(`o`.`big`) AS `t`,'it\\'s' AS `s` "
                       L"from `sales`.`orders` `o`"},
         {L"2nd view", L"SELECT curtime() AS `nowait`"},
+        {L"o'view]", L"select 1 AS `a``b`"},
         {L"not_a_view", L"show tables"},
     });
     script.reset();
