@@ -15,9 +15,9 @@ struct clause_case {
     const wchar_t* rule;
 };
 
-class fk_clause : public testing::TestWithParam<clause_case> {};
+class mysql_fk_clause : public testing::TestWithParam<clause_case> {};
 
-TEST_P(fk_clause, yields_one_relationship) {
+TEST_P(mysql_fk_clause, yields_one_relationship) {
     const clause_case& c = GetParam();
     udb_relationships found;
     sql_fk_parser(L"child", c.line).do_parse(found);
@@ -33,7 +33,7 @@ TEST_P(fk_clause, yields_one_relationship) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    server_layouts, fk_clause,
+    mysql_server_layouts, mysql_fk_clause,
     testing::Values(
         clause_case{"  CONSTRAINT `fk_order_customer` FOREIGN KEY (`customer_id`) REFERENCES "
                     "`customer` (`id`) ON DELETE CASCADE,",
@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {L"größe"}, L"maß", {L"𝄞"}, L""}),
     [](const testing::TestParamInfo<clause_case>& info) { return "clause_" + std::to_string(info.index); });
 
-TEST(fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines) {
+TEST(mysql_fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines) {
     const char* statement =
         "CREATE TABLE `purchase_note` (\n"
         "  `customer_id` int(10) unsigned NOT NULL,\n"
@@ -82,7 +82,7 @@ TEST(fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines) {
     EXPECT_EQ(found.size(), 4u);
 }
 
-TEST(fk_parser, skips_a_clause_without_referenced_columns) {
+TEST(mysql_fk_parser, skips_a_clause_without_referenced_columns) {
     udb_relationships found;
     sql_fk_parser(L"t", "CONSTRAINT `x` FOREIGN KEY (`a`) REFERENCES `p`").do_parse(found);
     sql_fk_parser(L"t", "CONSTRAINT `x` FOREIGN KEY (`a`) REFERENCES `p` (`b`").do_parse(found);

@@ -1,0 +1,114 @@
+#include "mysql/column_types.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "mysql/client_handles.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
+
+namespace {
+
+bool is_string_type(enum_field_types type) {
+    return type >= MYSQL_TYPE_TINY_BLOB && type <= MYSQL_TYPE_STRING;
+}
+
+VARTYPE number_type(const MYSQL_FIELD& field, VARTYPE when_unsigned, VARTYPE when_signed) {
+    return (field.flags & UNSIGNED_FLAG) != 0 ? when_unsigned : when_signed;
+}
+
+std::uint32_t reserved_subtype(const MYSQL_FIELD& field) {
+    switch (field.type) {
+    case MYSQL_TYPE_DATETIME: return 1;
+    case MYSQL_TYPE_DATE: return 2;
+    case MYSQL_TYPE_TIME: return 3;
+    case MYSQL_TYPE_GEOMETRY: return 2;
+    case MYSQL_TYPE_LONGLONG: return (field.flags & UNSIGNED_FLAG) != 0 ? 2 : 1;
+    default: return 0;
+    }
+}
+
+// BIT values arrive as big-endian bytes.
+ole_variant bit_value(VARTYPE vartype, const char* data, unsigned long length) {
+    if (vartype == VT_BOOL) return ole_variant(length > 0 && data[0] != 0);
+    std::uint64_t value = 0;
+    for (unsigned long i = 0; i < length; ++i)
+        value = value << 8 | static_cast<unsigned char>(data[i]);
+    return ole_variant(value);
+}
+
+}  // namespace
+
+VARTYPE get_vartype(const MYSQL_FIELD& field, bool blob_to_text) {
+    tk_log(1, "get_vartype(%d,%d)", static_cast<int>(field.type), static_cast<int>(field.flags));
+    switch (field.type) {
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL: return VT_DECIMAL;
+    case MYSQL_TYPE_TINY: return number_type(field, VT_UI1, VT_I1);
+    case MYSQL_TYPE_SHORT: return number_type(field, VT_UI2, VT_I2);
+    case MYSQL_TYPE_LONG: return number_type(field, VT_UI4, VT_I4);
+    case MYSQL_TYPE_FLOAT: return VT_R4;
+    case MYSQL_TYPE_DOUBLE: return VT_R8;
+    case MYSQL_TYPE_TIMESTAMP:
+    case MYSQL_TYPE_DATE:
+    case MYSQL_TYPE_TIME:
+    case MYSQL_TYPE_DATETIME: return VT_DATE;
+    case MYSQL_TYPE_LONGLONG: return number_type(field, VT_UI8, VT_I8);
+    case MYSQL_TYPE_INT24: return VT_I4;
+    case MYSQL_TYPE_YEAR: return VT_UI2;
+    case MYSQL_TYPE_BIT: return field.length == 1 ? VT_BOOL : VT_UI8;
+    default: break;
+    }
+    if (!is_string_type(field.type)) return VT_BSTR;
+    if (field.type != MYSQL_TYPE_VAR_STRING && field.type != MYSQL_TYPE_STRING)
+        tk_log(1, "Processing BLOB, blob_to_text=%d", blob_to_text ? 1 : 0);
+    // Only the binary character set makes bytes: a _bin collation also sets
+    // BINARY_FLAG on text.
+    return field.charsetnr == sql_binary_charset && !blob_to_text ? ole_vt_bytes : VARTYPE(VT_BSTR);
+}
+
+std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_to_text) {
+    // Lengths beyond 2^31 (LONGTEXT, LONGBLOB) mean no limit.
+    std::int32_t size = field.length > static_cast<unsigned long>(std::numeric_limits<std::int32_t>::max())
+                            ? 0
+                            : static_cast<std::int32_t>(field.length);
+    VARTYPE vartype = get_vartype(field, blob_to_text);
+    auto descriptor = std::make_unique<t_ftd>(
+        size, tk_utf8_to_unicode(std::string(field.name, field.name_length)), vartype,
+        (field.flags & NOT_NULL_FLAG) != 0, (field.flags & AUTO_INCREMENT_FLAG) != 0, ole_variant(),
+        reserved_subtype(field));
+    if (is_string_type(field.type)) {
+        if (vartype == VT_BSTR && field.type != MYSQL_TYPE_VAR_STRING && field.type != MYSQL_TYPE_STRING)
+            tk_log(2, "Change type from BLOB to TEXT");
+    } else if (field.type == MYSQL_TYPE_DECIMAL || field.type == MYSQL_TYPE_NEWDECIMAL) {
+        tk_log(1, "Scale/precision: (%d,%d)", static_cast<int>(field.decimals),
+               static_cast<int>(field.length));
+        // The reported length counts the decimal point and, unless UNSIGNED, the sign.
+        std::int32_t length = static_cast<std::int32_t>(field.length);
+        descriptor->precision = length - (field.decimals != 0 ? 1 : 0) -
+                                ((field.flags & UNSIGNED_FLAG) != 0 ? 0 : 1);
+        descriptor->scale = static_cast<std::int32_t>(field.decimals);
+    }
+    return descriptor;
+}
+
+ole_variant get_variant(VARTYPE vartype, enum_field_types type, const char* data,
+                        unsigned long length) {
+    if (data == nullptr) {
+        tk_log(1, "process NULL-values");
+        return ole_variant();
+    }
+    if (type == MYSQL_TYPE_BIT) return bit_value(vartype, data, length);
+    switch (vartype) {
+    case VT_BLOB:
+    case VT_BLOB_OBJECT:
+    case ole_vt_bytes:
+        return ole_variant(static_cast<std::uint32_t>(length), reinterpret_cast<const std::uint8_t*>(data));
+    case VT_BSTR:
+        // Text ends at its first zero byte.
+        return ole_variant(tk_utf8_to_unicode(std::string(data, length)));
+    default:
+        return ole_variant::from_string(std::string(data, length), vartype);
+    }
+}

@@ -1,0 +1,24 @@
+// How a MySQL result column becomes a column descriptor, and how the bytes of
+// a fetched value become a typed value.
+#pragma once
+
+#include <mysql.h>
+
+#include <memory>
+
+#include "model/column_descriptor.h"
+#include "variant/ole_variant.h"
+
+
+// The VARIANT type that holds the column's values. Strings of the binary
+// character set are bytes unless blob_to_text asks for text; BIT(1) is a
+// boolean, wider BIT an unsigned 64-bit number.
+VARTYPE get_vartype(const MYSQL_FIELD& field, bool blob_to_text);
+
+// The descriptor of a result column, named after it.
+std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_to_text);
+
+// A fetched value (data null for SQL NULL, which gives VT_EMPTY) as the type
+// that the column's descriptor carries. `type` is the column's MySQL type.
+ole_variant get_variant(VARTYPE vartype, enum_field_types type, const char* data,
+                        unsigned long length);

@@ -1,0 +1,52 @@
+// An opened MySQL database: its base tables and views, its tables and queries
+// as recordsets, and statements run on the engine's connection.
+#pragma once
+
+#include <mysql.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/database.h"
+#include "mysql/sql_tmp_recordset.h"
+
+class sql_database : public udb_database {
+public:
+    // Reads the table list and, unless the mode has udb_mode_skip_views, the views.
+    sql_database(const std::wstring& name, MYSQL* connection, std::uint32_t mode);
+    ~sql_database() override;
+
+    // A new sql_recordset over the query, owned by the caller.
+    udb_recordset* get_query(const std::wstring& name, const std::wstring& query,
+                             std::uint32_t flag) override;
+    // A new sql_table, owned by the caller; the name must be in the table list.
+    udb_recordset* get_table(const std::wstring& table, std::uint32_t flag) override;
+    // The statement's result with its first records read, or null for a
+    // statement without a result set; a refused statement raises sql_exception.
+    sql_tmp_recordset* query(const std::wstring& statement) override;
+    bool test_query(const std::wstring& statement) override;
+
+    // The writing side of the database.
+    using udb_database::create_table;
+    udb_recordset* create_table(const std::wstring& table, const udb_schema& schema,
+                                const udb_indexes& indexes) override;
+    void create_views(const udb_views& views) override;
+    bool delete_tab(const std::wstring& table) override;
+    void empty_table(const std::wstring& table) override;
+    void create_relationships(const udb_relationships& relationships) override;
+    // Runs a statement whose result is not wanted; a refused one raises sql_exception.
+    void query_append(const std::string& statement);
+
+    std::unique_ptr<sql_tmp_recordset> run_query(const std::wstring& statement);
+    // The view text without its first comment and without this database's
+    // name as a qualifier.
+    std::wstring refine_view_out(const std::wstring& text) const;
+    MYSQL* get_connection() const { return m_connection; }
+
+private:
+    void init_tables();
+    void init_views();
+
+    MYSQL* m_connection;
+};

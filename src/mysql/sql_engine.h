@@ -1,0 +1,68 @@
+// The process's one connection to a MySQL server.
+#pragma once
+
+#include <mysql.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/engine.h"
+#include "toolkit/tk_singleton.h"
+
+class sql_database;
+
+class sql_engine : public udb_engine, public tk_singleton<sql_engine> {
+public:
+    sql_engine();
+    ~sql_engine() override;
+
+    // Prepares the client handle; run again before each reconnection.
+    void initialize();
+    // Host, user and password are UTF-8; a second call closes the first connection.
+    void connect(const std::string& host, const std::string& user, const std::string& password,
+                 std::int32_t port);
+    // The server's database names; on a failure, those read until then.
+    void get_contents(std::vector<std::wstring>& names);
+    // The name in backticks (embedded backticks doubled, names over 64
+    // characters cut to 63); a name already quoted or empty stays as it is.
+    std::wstring get_safe_name(const std::wstring& name) const;
+
+    udb_database* open_db(const std::wstring& name, std::uint32_t mode) override;
+
+    // The writing side of the engine.
+    void create_db(const std::wstring& name) override;
+    void db_delete(const std::wstring& name) override;
+    bool is_db_exist(const std::wstring& name) override;
+    void set_properties(udb_properties* properties) override;
+
+    void set_blob_to_text(bool flag);
+    bool is_blob_to_text() const { return m_blob_to_text; }
+    // Servers before 4.1.0 take some table names without backticks.
+    bool is_old_version() const;
+    // major * 65536 + minor * 256 + patch; 0 before the first connection.
+    std::uint32_t version() const { return m_version; }
+    bool is_connected() const { return m_connected; }
+    MYSQL* get_handle() { return &m_handle; }
+
+    std::wstring charset = L"utf8";
+    std::wstring table_type = L"InnoDB";
+    bool fast_insert = true;
+    std::uint32_t max_packet_size = 0;
+
+protected:
+    // The server's version text; a test stands in an older server here.
+    virtual const char* server_version_text();
+
+private:
+    // Runs a statement of the connection setup; false when the server refused it.
+    bool run_setup_statement(const char* statement, const char* failure_format);
+
+    bool m_connected = false;
+    bool m_blob_to_text = false;
+    std::uint32_t m_version = 0;
+    MYSQL m_handle;
+};
+
+// The process's engine; an internal error when none was built.
+inline sql_engine& sql_current_engine() { return tk_singleton<sql_engine>::instance(); }

@@ -1,0 +1,21 @@
+#include "mysql/sql_exception.h"
+
+#include "mysql/sql_engine.h"
+#include "toolkit/tk_log.h"
+
+namespace {
+
+MYSQL* engine_handle() { return sql_current_engine().get_handle(); }
+
+}  // namespace
+
+sql_exception::sql_exception() : tk_exception(std::string(mysql_error(engine_handle())), 0) {
+    tk_log(2, "sql_exception::sql_exception( msg=%s)", what());
+    set_error_number((mysql_errno(engine_handle()) & 0xFFFF) | 0x400000);
+    tk_log(2, "Got MySQL error code=%d", static_cast<int>(get_error_number()));
+}
+
+sql_auth_not_supported_exception::sql_auth_not_supported_exception()
+    : tk_exception(std::string("The program does not support authentication protocol requested by "
+                               "server. See 'Troubleshooting' article of the product documentation."),
+                   1) {}

@@ -1,0 +1,17 @@
+// Failures of the MySQL client library, and a server whose login the client
+// cannot perform.
+#pragma once
+
+#include "toolkit/tk_exception.h"
+
+// The text is the client library's last error on the engine's connection; the
+// error number is 0x400000 plus the low 16 bits of the MySQL error number.
+class sql_exception : public tk_exception {
+public:
+    sql_exception();
+};
+
+class sql_auth_not_supported_exception : public tk_exception {
+public:
+    sql_auth_not_supported_exception();
+};

@@ -1,0 +1,39 @@
+#include "mysql/sql_record.h"
+
+#include <string>
+
+#include "mysql/column_types.h"
+#include "mysql/sql_engine.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
+
+sql_field::sql_field(const MYSQL_FIELD& field, unsigned long length, const char* data,
+                     bool blob_to_text)
+    : udb_field(tk_utf8_to_unicode(std::string(field.name, field.name_length)),
+                static_cast<std::uint32_t>(length),
+                get_variant(get_vartype(field, blob_to_text), field.type, data, length)) {}
+
+sql_field::sql_field(const t_ftd& descriptor, enum_field_types type, unsigned long length,
+                     const char* data)
+    : udb_field(descriptor.name, static_cast<std::uint32_t>(length),
+                get_variant(descriptor.vartype, type, data, length)) {}
+
+sql_record::sql_record(unsigned column_count, const MYSQL_FIELD* fields,
+                       const unsigned long* lengths, MYSQL_ROW row) {
+    tk_log(1, "sql_record::ctor1(n_fields=%d)", static_cast<int>(column_count));
+    if (fields == nullptr) throw tk_mail_assertion("sql_rec", 20);
+    bool blob_to_text = sql_current_engine().is_blob_to_text();
+    tk_log(1, "is_blob_to_text=%d", blob_to_text ? 1 : 0);
+    reserve(column_count);
+    for (unsigned i = 0; i < column_count; ++i)
+        push_back(new sql_field(fields[i], lengths[i], row[i], blob_to_text));
+}
+
+sql_record::sql_record(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
+                       const unsigned long* lengths, MYSQL_ROW row) {
+    tk_log(1, "sql_record::ctor2(n_fields=%d)", static_cast<int>(column_count));
+    tk_log(1, "schema.size=%d", static_cast<int>(schema.size()));
+    reserve(column_count);
+    for (unsigned i = 0; i < column_count; ++i)
+        push_back(new sql_field(*schema[i], fields[i].type, lengths[i], row[i]));
+}

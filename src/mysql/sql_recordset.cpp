@@ -1,0 +1,180 @@
+#include "mysql/sql_recordset.h"
+
+#include "mysql/column_types.h"
+#include "mysql/sql_database.h"
+#include "mysql/sql_engine.h"
+#include "mysql/sql_tmp_recordset.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+
+namespace {
+
+// The first field of the first row of a statement's result; VT_EMPTY when
+// the result has no row.
+ole_variant first_value(sql_database& database, const std::wstring& statement) {
+    std::unique_ptr<sql_tmp_recordset> result = database.run_query(statement);
+    if (!result || result->is_eof()) return ole_variant();
+    return *result->get_item()->at(0);
+}
+
+}  // namespace
+
+sql_recordset::sql_recordset(sql_database* database, const std::wstring& table,
+                             udb_relationships* relationships)
+    : udb_recordset(database, table, true), m_database(database), m_relationships(relationships),
+      m_is_table(true) {
+    tk_log(2, "sql_recordset::sql_recordset1");
+    initialize();
+}
+
+sql_recordset::sql_recordset(sql_database* database, const std::wstring& name,
+                             const std::wstring& query, udb_relationships* relationships)
+    : udb_recordset(database, name, query, true), m_database(database),
+      m_relationships(relationships), m_is_table(false) {
+    tk_log(2, "sql_recordset::sql_recordset2");
+    initialize();
+}
+
+sql_recordset::~sql_recordset() {
+    tk_log(1, "sql_recordset::dtor");
+    clean();
+    m_stream.reset();
+}
+
+void sql_recordset::initialize() {
+    tk_log(2, "sql_recordset::initialize");
+    tk_log(2, "is_blob_to_text=%d", sql_current_engine().is_blob_to_text() ? 1 : 0);
+    clean();
+    record_count = static_cast<std::uint64_t>(get_rec_count());
+    tk_log(2, "get_rec_count returns %lld", static_cast<long long>(record_count));
+
+    // Only the first batch is asked for: the rows stream once more after reset.
+    open_stream(sql_batch_size);
+    std::wstring column_list = L"SELECT ";
+    std::wstring auto_number;
+    bool has_geometry = false;
+    bool blob_to_text = sql_current_engine().is_blob_to_text();
+    for (unsigned i = 0; i < m_stream->column_count(); ++i) {
+        const MYSQL_FIELD& field = m_stream->fields()[i];
+        tk_log(2, "Processing field #%d", static_cast<int>(i + 1));
+        std::unique_ptr<t_ftd> descriptor = sql_make_descriptor(field, blob_to_text);
+        if (i > 0) column_list += L",";
+        std::wstring safe_name = sql_current_engine().get_safe_name(descriptor->name);
+        if (field.type == MYSQL_TYPE_GEOMETRY) {
+            tk_log(2, "Got MYSQL_TYPE_GEOMETRY");
+            has_geometry = true;
+            column_list += L"ST_AsText(" + safe_name + L") as ";
+        }
+        column_list += safe_name;
+        tk_log(2, L"GOT FIELD: name=%ls, type=%d, size=%lu, flags=%u", descriptor->name.c_str(),
+               static_cast<int>(field.type), field.length, field.flags);
+        if ((field.flags & AUTO_INCREMENT_FLAG) != 0) {
+            tk_log(1, L"Got auto_number column: '%ls'", descriptor->name.c_str());
+            auto_number = descriptor->name;
+        }
+        schema.push_back(descriptor.release());
+    }
+    column_list += L" FROM " + sql_current_engine().get_safe_name(table);
+    tk_log(2, L"local_select_qry=%ls", column_list.c_str());
+    // Spatial values are read as their text: the table is read through the
+    // column list from here on.
+    if (m_is_table && has_geometry) {
+        m_stream.reset();
+        query = column_list;
+        open_stream(sql_batch_size);
+    }
+    store_batch();
+    m_stream.reset();
+
+    if (!m_is_table) {
+        tk_log(2, "It's a SQL-query, nothing to do anymore");
+        return;
+    }
+    if (!auto_number.empty()) read_identity_seed(auto_number);
+    tk_log(2, "sql_recordset::initialize - END");
+}
+
+void sql_recordset::read_identity_seed(const std::wstring& column) {
+    tk_log(2, L"Refining auto_number '%ls' (last value)", column.c_str());
+    std::wstring statement = L"select max( " + sql_current_engine().get_safe_name(column) + L") from " +
+                             sql_current_engine().get_safe_name(table);
+    tk_log(2, L"auto_number query=%ls", statement.c_str());
+    try {
+        std::int32_t last = first_value(*m_database, statement).to_long();
+        tk_log(2, "got last value=%d", static_cast<int>(last));
+        schema.identity_seed = static_cast<std::uint32_t>(last);
+    } catch (const std::exception& e) {
+        tk_log(3, "Failed to extract last value for auto_number column");
+        tk_log(2, "ERROR: %s", e.what());
+    }
+}
+
+std::int64_t sql_recordset::get_rec_count() {
+    tk_log(2, "sql_recordset::get_rec_count");
+    std::wstring statement =
+        is_query() ? L"SELECT COUNT(*) FROM (" + query + L") as query"
+                   : L"SELECT COUNT(*) FROM " + (sql_current_engine().is_old_version() ? table : sql_quote_name(table));
+    std::int64_t count = first_value(*m_database, statement).to_i8();
+    tk_log(2, "sql_recordset::get_rec_count - END (result=%lld)", static_cast<long long>(count));
+    return count;
+}
+
+void sql_recordset::open_stream(std::uint32_t row_limit) {
+    m_stream = std::make_unique<sql_limited_query>(*m_database, is_query() ? query : table, is_query(),
+                                                   row_limit);
+}
+
+void sql_recordset::store_batch() {
+    // A table's records follow its refined schema, also when it is read
+    // through a column list.
+    m_batch_rows = m_stream->store_to(m_batch, m_is_table ? &schema : nullptr);
+}
+
+void sql_recordset::clean() {
+    tk_log(2, "sql_recordset::clean");
+    for (auto& slot : m_batch) slot.reset();
+    m_batch_rows = 0;
+}
+
+void sql_recordset::append_record(udb_record&) {
+    tk_log(1, "sql_recordset::append_record");
+    throw tk_mail_assertion("sql_recs", 257);
+}
+
+udb_record* sql_recordset::get_item() {
+    return m_batch_position < m_batch_rows ? m_batch[m_batch_position].get() : nullptr;
+}
+
+bool sql_recordset::is_eof() { return m_batch_position >= m_batch_rows; }
+
+void sql_recordset::next() {
+    tk_log(1, "sql_recordset::next");
+    if (!m_stream) throw tk_mail_assertion("sql_recs", 292);
+    if (m_batch_position >= sql_batch_size - 1) {
+        clean();
+        store_batch();
+        m_batch_position = 0;
+    } else {
+        ++m_batch_position;
+    }
+    ++m_position;
+}
+
+void sql_recordset::prev() {
+    tk_log(1, "sql_recordset::prev");
+    if (m_position == 0) return;
+    if (m_batch_position > 0) --m_batch_position;
+    --m_position;
+}
+
+void sql_recordset::reset() {
+    tk_log(2, "sql_recordset::reset");
+    m_position = 0;
+    m_batch_position = 0;
+    // The earlier stream's result must leave the connection before the count.
+    m_stream.reset();
+    clean();
+    record_count = static_cast<std::uint64_t>(get_rec_count());
+    open_stream();
+    store_batch();
+}

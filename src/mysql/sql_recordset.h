@@ -1,0 +1,57 @@
+// The rows of a table or a query, streamed from one unbuffered SELECT and
+// turned into records a batch at a time, so that memory stays bounded
+// whatever the size of the table.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/recordset.h"
+#include "model/relationship.h"
+#include "mysql/sql_limited_query.h"
+
+class sql_database;
+
+class sql_recordset : public udb_recordset {
+public:
+    // Over a table.
+    sql_recordset(sql_database* database, const std::wstring& table, udb_relationships* relationships);
+    // Over a query, stored under `name`.
+    sql_recordset(sql_database* database, const std::wstring& name, const std::wstring& query,
+                  udb_relationships* relationships);
+    ~sql_recordset() override;
+
+    void append_record(udb_record& record) override;
+    // The current record, kept by the recordset; null past the last row.
+    udb_record* get_item() override;
+    // True once the stream has no more rows.
+    bool is_eof() override;
+    void next() override;
+    void prev() override;
+    // Counts the rows anew and starts streaming from the first one.
+    void reset() override;
+
+    // The rows the server counts; for progress only, the stream decides the end.
+    std::int64_t get_rec_count();
+
+protected:
+    sql_database* m_database;
+    udb_relationships* m_relationships;
+
+private:
+    // Over a table, whose records follow the schema; else over a query.
+    bool m_is_table;
+    void initialize();
+    void read_identity_seed(const std::wstring& column);
+    void clean();
+    void open_stream(std::uint32_t row_limit = 0);
+    void store_batch();
+    const udb_schema* batch_schema() const;
+
+    std::unique_ptr<sql_limited_query> m_stream;
+    std::uint64_t m_position = 0;
+    std::size_t m_batch_position = 0;
+    std::size_t m_batch_rows = 0;
+    sql_batch m_batch;
+};

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "mysql/column_refinement.h"
+
+namespace {
+
+t_ftd column(VARTYPE vartype, bool not_null = false, std::int32_t size = 10) {
+    return t_ftd(size, L"c", vartype, not_null, false, ole_variant());
+}
+
+TEST(mysql_type_refinement, takes_what_the_declared_type_tells) {
+    struct {
+        VARTYPE vartype;
+        const wchar_t* type_text;
+        VARTYPE refined;
+        std::int32_t size, precision, scale;
+    } cases[] = {
+        {VT_BSTR, L"varchar(255)", VT_BSTR, 255, 0, 0},
+        {VT_R4, L"float(10,2)", VT_DECIMAL, 10, 10, 2},
+        {VT_R4, L"float(2,2)", VT_R4, 10, 0, 0},
+        {VT_R4, L"float(10,0)", VT_R4, 10, 0, 0},
+        {VT_R4, L"float", VT_R4, 10, 0, 0},
+        {ole_vt_bytes, L"tinytext", VT_BSTR, 10, 0, 0},
+        {ole_vt_bytes, L"LONGTEXT", VT_BSTR, 10, 0, 0},
+        {ole_vt_bytes, L"Text", ole_vt_bytes, 10, 0, 0},
+        {VT_I4, L"int(11)", VT_I4, 10, 0, 0},
+        {VT_I4, L"int", VT_I4, 10, 0, 0},
+    };
+    for (const auto& c : cases) {
+        t_ftd refined = column(c.vartype);
+        sql_refine_type(refined, c.type_text);
+        EXPECT_EQ(refined.vartype, c.refined) << c.type_text;
+        EXPECT_EQ(refined.size, c.size) << c.type_text;
+        EXPECT_EQ(refined.precision, c.precision) << c.type_text;
+        EXPECT_EQ(refined.scale, c.scale) << c.type_text;
+    }
+}
+
+TEST(mysql_default_refinement, reads_both_servers_forms) {
+    struct {
+        VARTYPE vartype;
+        bool not_null;
+        const wchar_t* text;
+        VARTYPE default_type;
+        const wchar_t* default_text;  // to_wstring of the default
+        bool still_not_null;
+        std::uint32_t reserved;
+    } cases[] = {
+        {VT_BSTR, false, L"", VT_EMPTY, L"", false, 0},
+        {VT_BSTR, true, L"", VT_BSTR, L"", true, 0},
+        {VT_BSTR, true, L"DE", VT_BSTR, L"DE", true, 0},
+        {VT_I4, true, L"", VT_EMPTY, L"", true, 0},
+        {VT_I4, false, L"7", VT_I4, L"7", false, 0},
+        {VT_DECIMAL, true, L"1.50", VT_DECIMAL, L"1.5", true, 0},
+        {VT_DATE, true, L"0000-00-00 00:00:00", VT_EMPTY, L"", false, 0},
+        {VT_DATE, true, L"0000-00-00", VT_EMPTY, L"", false, 0},
+        {VT_DATE, true, L"00000000000000", VT_EMPTY, L"", false, 0},
+        {VT_DATE, true, L"0000-00-00 00:00:00.000000", VT_EMPTY, L"", false, 0},
+        {VT_DATE, true, L"CURRENT_TIMESTAMP", VT_EMPTY, L"", true, 9},
+        {VT_DATE, true, L"current_timestamp()", VT_EMPTY, L"", true, 9},
+        {VT_DATE, false, L"current_timestamp(6)", VT_EMPTY, L"", false, 9},
+        {VT_DATE, true, L"2020-01-02", VT_EMPTY, L"", true, 0},
+        {VT_BOOL, true, L"b'1'", VT_BOOL, L"1", true, 0},
+        {VT_BOOL, true, L"B'0'", VT_BOOL, L"0", true, 0},
+        {VT_BOOL, true, L"1", VT_EMPTY, L"", true, 0},
+        {VT_UI8, true, L"b'101'", VT_UI8, L"5", true, 0},
+        {VT_UI8, true, L"18446744073709551615", VT_UI8, L"18446744073709551615", true, 0},
+        {ole_vt_bytes, false, L"ab", ole_vt_bytes, L"0x6162", false, 0},
+    };
+    for (const auto& c : cases) {
+        t_ftd refined = column(c.vartype, c.not_null);
+        sql_refine_default(refined, c.text);
+        EXPECT_EQ(refined.default_value.get_type(), c.default_type) << c.text;
+        EXPECT_EQ(refined.default_value.to_wstring(), c.default_text) << c.text;
+        EXPECT_EQ(refined.b_not_null, c.still_not_null) << c.text;
+        EXPECT_EQ(refined.dw_reserved, c.reserved) << c.text;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <memory>
+#include <string>
+
+#include "mysql/sql_database.h"
+#include "mysql/sql_engine.h"
+#include "mysql/sql_exception.h"
+#include "mysql/sql_tmp_recordset.h"
+#include "mysql/table_reader.h"
+#include "mysql/test_database.h"
+
+namespace {
+
+using velmora_test::execute;
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's own count; freed memory waits in its quarantine.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+// Bytes the heap holds for live allocations.
+std::size_t live_heap_bytes() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+class mysql_row_stream : public testing::Test {
+protected:
+    void SetUp() override { velmora_test::connect_engine(m_engine); }
+
+    // A table of `rows` rows: id 1 to rows and a label of `width` characters.
+    void make_table(const std::string& name, unsigned rows, unsigned width = 10) {
+        execute(m_scratch.connection(),
+                "CREATE TABLE " + name + " (id INT NOT NULL PRIMARY KEY, label VARCHAR(200) NOT NULL)");
+        if (rows > 0)
+            execute(m_scratch.connection(), "INSERT INTO " + name + " SELECT seq, REPEAT('x', " +
+                                                std::to_string(width) + ") FROM seq_1_to_" +
+                                                std::to_string(rows));
+    }
+
+    std::unique_ptr<sql_database> open() {
+        return velmora_test::open_database(m_engine, m_scratch.name(), udb_mode_skip_views);
+    }
+
+    static std::unique_ptr<udb_recordset> table(sql_database& database, const std::wstring& name) {
+        return std::unique_ptr<udb_recordset>(database.get_table(name, 1));
+    }
+
+    static std::int32_t id_of(udb_recordset& rows) { return rows.get_item()->at(0)->to_long(); }
+
+    velmora_test::scratch_database m_scratch{velmora_test::test_database_name("vstr")};
+    sql_engine m_engine;
+};
+
+TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries) {
+    const unsigned counts[] = {0, 1, 255, 256, 257, 600};
+    for (unsigned count : counts) make_table("rows_" + std::to_string(count), count);
+    auto database = open();
+    for (unsigned count : counts) {
+        SCOPED_TRACE(count);
+        auto rows = table(*database, L"rows_" + std::to_wstring(count));
+        EXPECT_EQ(rows->record_count, count);
+        std::int32_t expected = 1;
+        for (rows->reset(); !rows->is_eof(); rows->next()) {
+            ASSERT_NE(rows->get_item(), nullptr);
+            ASSERT_EQ(id_of(*rows), expected);
+            ++expected;
+        }
+        EXPECT_EQ(expected - 1, static_cast<std::int32_t>(count));
+        EXPECT_EQ(rows->get_item(), nullptr);
+    }
+}
+
+TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
+    make_table("numbers", 300);
+    auto database = open();
+    auto rows = table(*database, L"numbers");
+    EXPECT_EQ(id_of(*rows), 1);  // the first batch is read when the table is opened
+    EXPECT_THROW(rows->next(), tk_mail_assertion);
+    rows->reset();
+    rows->next();
+    rows->prev();
+    EXPECT_EQ(id_of(*rows), 1);
+    for (int i = 0; i < 256; ++i) rows->next();
+    EXPECT_EQ(id_of(*rows), 257);
+    rows->prev();
+    EXPECT_EQ(id_of(*rows), 257);
+    rows->next();
+    EXPECT_EQ(id_of(*rows), 258);
+    EXPECT_THROW(rows->append_record(*rows->get_item()), tk_mail_assertion);
+}
+
+TEST_F(mysql_row_stream, small_results_are_cached_a_thousand_at_a_time) {
+    auto database = open();
+    for (int count : {0, 1000, 2500}) {
+        SCOPED_TRACE(count);
+        std::unique_ptr<sql_tmp_recordset> result(
+            database->query(L"SELECT seq FROM seq_0_to_2500 WHERE seq < " + std::to_wstring(count)));
+        ASSERT_NE(result, nullptr);
+        int expected = 0;
+        for (result->reset(); !result->is_eof(); result->next())
+            ASSERT_EQ(result->get_item()->at(0)->to_long(), expected++);
+        EXPECT_EQ(expected, count);
+    }
+}
+
+TEST_F(mysql_row_stream, refused_statements_raise_and_leave_the_connection_usable) {
+    make_table("numbers", 3);
+    auto database = open();
+    try {
+        sql_tmp_recordset broken(m_engine.get_handle(), "SELEC 1");
+        FAIL() << "a refused statement gave a result";
+    } catch (const sql_exception& e) {
+        EXPECT_EQ(e.get_error_number(), 0x400000u | 1064u);  // ER_PARSE_ERROR
+    }
+    EXPECT_THROW(std::unique_ptr<udb_recordset>(database->get_query(L"q", L"SELECT nothing FROM numbers", 1)),
+                 sql_exception);
+    EXPECT_TRUE(database->test_query(L"SELECT 1"));
+    auto rows = table(*database, L"numbers");
+    EXPECT_EQ(velmora_test::read_rows(*rows).size(), 3u);
+}
+
+TEST_F(mysql_row_stream, a_table_whose_columns_changed_since_it_was_opened_raises) {
+    make_table("numbers", 3);
+    auto database = open();
+    auto rows = table(*database, L"numbers");
+    execute(m_scratch.connection(), "ALTER TABLE numbers ADD COLUMN extra INT");
+    try {
+        rows->reset();
+        FAIL() << "read a changed table";
+    } catch (const tk_exception& e) {
+        EXPECT_NE(std::string(e.what()).find("'numbers'"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(mysql_row_stream, holds_a_few_batches_of_a_large_table_at_most) {
+    const unsigned count = 300000;
+    make_table("big", count, 100);
+    auto database = open();
+    auto rows = table(*database, L"big");
+    std::size_t early = 0, late = 0;
+    unsigned read = 0;
+    for (rows->reset(); !rows->is_eof(); rows->next()) {
+        if (++read == 1000) early = live_heap_bytes();
+        if (read == count - 1000) late = live_heap_bytes();
+    }
+    EXPECT_EQ(read, count);
+    // The table is over 30 MB; streaming keeps well under one.
+    EXPECT_LT(late, early + 1024 * 1024) << "early " << early << ", late " << late;
+}
+
+TEST_F(mysql_row_stream, a_connection_killed_mid_stream_raises_instead_of_ending_early) {
+    const unsigned count = 300000;
+    make_table("big", count, 100);
+    auto database = open();
+    auto rows = table(*database, L"big");
+    rows->reset();
+    for (int i = 0; i < 1000; ++i) rows->next();
+    auto admin = velmora_test::connect_test_server();
+    execute(admin.get(), "KILL " + std::to_string(mysql_thread_id(m_engine.get_handle())));
+    unsigned read = 1000;
+    EXPECT_THROW(
+        {
+            for (; !rows->is_eof(); rows->next()) ++read;
+        },
+        sql_exception);
+    EXPECT_LT(read, count);
+}
+
+}  // namespace
