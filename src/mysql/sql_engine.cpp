@@ -122,6 +122,13 @@ udb_database* sql_engine::open_db(const std::wstring& name, std::uint32_t mode) 
     return new sql_database(name, &m_handle, mode);
 }
 
+bool sql_engine::is_db_exist(const std::wstring& name) {
+    tk_log(1, L"sql_engine::is_db_exist(%ls)", name.c_str());
+    int result = mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str());
+    tk_log(1, "n_result=%d", result);
+    return result == 0;
+}
+
 void sql_engine::set_blob_to_text(bool flag) {
     tk_log(2, "sql_engine::set_blob_to_text(%d)", flag ? 1 : 0);
     m_blob_to_text = flag;

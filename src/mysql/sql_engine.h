@@ -29,11 +29,13 @@ public:
     std::wstring get_safe_name(const std::wstring& name) const;
 
     udb_database* open_db(const std::wstring& name, std::uint32_t mode) override;
+    // Whether the database can be selected; when it can, it is the
+    // connection's current database from then on.
+    bool is_db_exist(const std::wstring& name) override;
 
     // The writing side of the engine.
     void create_db(const std::wstring& name) override;
     void db_delete(const std::wstring& name) override;
-    bool is_db_exist(const std::wstring& name) override;
     void set_properties(udb_properties* properties) override;
 
     void set_blob_to_text(bool flag);

@@ -10,7 +10,6 @@
 
 void sql_engine::create_db(const std::wstring&) { throw tk_mail_assertion("sql_engi", __LINE__); }
 void sql_engine::db_delete(const std::wstring&) { throw tk_mail_assertion("sql_engi", __LINE__); }
-bool sql_engine::is_db_exist(const std::wstring&) { throw tk_mail_assertion("sql_engi", __LINE__); }
 void sql_engine::set_properties(udb_properties*) { throw tk_mail_assertion("sql_engi", __LINE__); }
 
 udb_recordset* sql_database::create_table(const std::wstring&, const udb_schema&, const udb_indexes&) {

@@ -128,6 +128,8 @@ TEST(mysql_engine_databases, lists_the_servers_databases_and_opens_one) {
     EXPECT_NE(std::find(names.begin(), names.end(), L"information_schema"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), L"stale"), names.end());
 
+    EXPECT_TRUE(engine.is_db_exist(L"velmora_engine_list"));
+    EXPECT_FALSE(engine.is_db_exist(L"velmora_engine_missing"));
     std::unique_ptr<udb_database> database(engine.open_db(L"velmora_engine_list", 1));
     EXPECT_EQ(database->name, L"velmora_engine_list");
     try {
