@@ -1,0 +1,56 @@
+// The OLE DB side of an opened database: statements and their rows, the
+// statement test, dropping a table, and table creation through the
+// provider's table definition.
+#pragma once
+
+#include "model/column_descriptor.h"
+#include "model/database.h"
+#include "model/index.h"
+#include "model/schema.h"
+#include "platform/oledb/oledb.h"
+#include "variant/ole_com_ptr.h"
+
+#include <vector>
+
+// The column property set (DBPROPSET_COLUMN) of one new column; it owns the
+// property values.
+class odb_column_properties {
+public:
+    odb_column_properties() = default;
+    ~odb_column_properties();
+    odb_column_properties(const odb_column_properties&) = delete;
+    odb_column_properties& operator=(const odb_column_properties&) = delete;
+
+    // Takes over the value.
+    void add(DBPROPID id, VARIANT value);
+    void add(DBPROPID id, bool value);
+    void add(DBPROPID id, const std::wstring& value);
+    // Valid until the next add.
+    DBPROPSET* get();
+    const std::vector<DBPROP>& properties() const { return items; }
+
+private:
+    std::vector<DBPROP> items;
+    DBPROPSET set{};
+};
+
+class odb_database : public udb_database {
+public:
+    odb_database(const std::wstring& name, IDBInitialize* data_source, IOpenRowset* session, std::uint32_t mode);
+    ~odb_database() override;
+
+    // Always null: the table is created, no recordset is opened on it.
+    udb_recordset* create_table(const std::wstring& table, const udb_schema& schema,
+                                const udb_indexes& indexes) override;
+    bool delete_tab(const std::wstring& table) override;
+    udb_recordset* query(const std::wstring& statement) override;
+    bool test_query(const std::wstring& statement) override;
+
+    // Adds the column's default value, as the provider takes it, to its
+    // property set.
+    void set_def_value(const t_ftd* column, odb_column_properties* properties);
+
+protected:
+    ole_com_ptr<IOpenRowset> session;
+    ole_com_ptr<IDBInitialize> data_source;
+};
