@@ -74,11 +74,12 @@ void sql_recordset::initialize() {
         }
         schema.push_back(descriptor.release());
     }
-    column_list += L" FROM " + sql_current_engine().get_safe_name(table);
+    column_list += L" FROM " + (m_is_table ? sql_current_engine().get_safe_name(table)
+                                           : L"(" + query + L") as temp___table");
     tk_log(2, L"local_select_qry=%ls", column_list.c_str());
-    // Spatial values are read as their text: the table is read through the
-    // column list from here on.
-    if (m_is_table && has_geometry) {
+    // Spatial values are read as their text (their bytes would not survive as
+    // text): the table or query is read through the column list from here on.
+    if (has_geometry) {
         m_stream.reset();
         query = column_list;
         open_stream(sql_batch_size);

@@ -151,7 +151,7 @@ TEST_F(mysql_column_types, four_byte_characters_and_leading_zero_bytes_survive) 
 
 TEST_F(mysql_column_types, a_query_is_typed_by_its_result_alone) {
     std::unique_ptr<udb_recordset> query(
-        m_database->get_query(L"q", L"SELECT vc, fl_ps, bn, tx_bin, bit16, js FROM all_types WHERE id = 1", 1));
+        m_database->get_query(L"q", L"SELECT vc, fl_ps, bn, tx_bin, bit16, js, geo FROM all_types WHERE id = 1", 1));
     struct {
         const wchar_t* column;
         VARTYPE vartype;
@@ -161,7 +161,7 @@ TEST_F(mysql_column_types, a_query_is_typed_by_its_result_alone) {
         {L"vc", VT_BSTR, 200, L"hello"},          {L"fl_ps", VT_R4, 10, L"3.140000e+00"},
         {L"bn", ole_vt_bytes, 16, L"0x00112233445566778899AABBCCDDEEFF"},
         {L"tx_bin", VT_BSTR, 262140, L"Bin Text"}, {L"bit16", VT_UI8, 16, L"1"},
-        {L"js", VT_BSTR, 0, L"{\"k\": [1, 2]}"},
+        {L"js", VT_BSTR, 0, L"{\"k\": [1, 2]}"},  {L"geo", VT_BSTR, 0, L"POINT(1 2)"},
     };
     std::vector<row_values> rows = read_rows(*query);
     ASSERT_EQ(rows.size(), 1u);
