@@ -63,7 +63,7 @@ VARIANT typed_value(const std::wstring& text, VARTYPE type)
 // The description of one new column, its property set and its names.
 struct column_description {
     std::wstring name;
-    odb_column_properties properties;
+    oledb::property_set properties{DBPROPSET_COLUMN};
 };
 
 // The type correction a column needs after the provider made it, or nothing.
@@ -90,45 +90,6 @@ std::wstring type_correction(const t_ftd& column, bool native_date_time)
 }
 
 }  // namespace
-
-odb_column_properties::~odb_column_properties()
-{
-    for (DBPROP& property : items)
-        VariantClear(&property.vValue);
-}
-
-void odb_column_properties::add(DBPROPID id, VARIANT value)
-{
-    DBPROP property{};
-    property.dwPropertyID = id;
-    property.dwOptions = DBPROPOPTIONS_REQUIRED;
-    property.vValue = value;
-    items.push_back(property);
-}
-
-void odb_column_properties::add(DBPROPID id, bool value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    add(id, v);
-}
-
-void odb_column_properties::add(DBPROPID id, const std::wstring& value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    add(id, v);
-}
-
-DBPROPSET* odb_column_properties::get()
-{
-    set = DBPROPSET{items.data(), static_cast<ULONG>(items.size()), DBPROPSET_COLUMN};
-    return &set;
-}
 
 odb_database::odb_database(const std::wstring& name, IDBInitialize* source, IOpenRowset* session_interface,
                            std::uint32_t mode)
@@ -216,14 +177,14 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
                d.native_type.c_str());
         tk_log(1, "schema[i]->b_auto_num=%d", d.identity ? 1 : 0);
         const bool auto_increment = d.identity && can_auto_increment(d.vartype);
-        description->properties.add(DBPROP_COL_AUTOINCREMENT, auto_increment);
+        description->properties.add_bool(DBPROP_COL_AUTOINCREMENT, auto_increment);
         tk_log(1, "b_auto_num(2)=%d", auto_increment ? 1 : 0);
         bool nullable = !auto_increment && !d.b_not_null;
         if (indexes.is_idx_field(d.name, true)) {
             tk_log(2, "Field is a part of Primary Key");
             nullable = false;
         }
-        description->properties.add(DBPROP_COL_NULLABLE, nullable);
+        description->properties.add_bool(DBPROP_COL_NULLABLE, nullable);
         description->name = mss_quote_name(d.name);
         c.dbcid.eKind = DBKIND_NAME;
         c.dbcid.uName.pwszName = description->name.data();
@@ -312,7 +273,7 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
     return nullptr;
 }
 
-void odb_database::set_def_value(const t_ftd* d, odb_column_properties* properties)
+void odb_database::set_def_value(const t_ftd* d, oledb::property_set* properties)
 {
     tk_log(1, "odb_database::set_def_value");
     if (!d)
@@ -326,24 +287,24 @@ void odb_database::set_def_value(const t_ftd* d, odb_column_properties* properti
         && (udb_same_name(text, L"CURRENT_TIMESTAMP") || udb_same_name(text, L"now()")
             || subtype == subtype_current_timestamp)) {
         tk_log(2, "Special processing for CURRENT_TIMESTAMP");
-        properties->add(DBPROP_COL_DEFAULT, std::wstring(L"CURRENT_TIMESTAMP"));
+        properties->add_text(DBPROP_COL_DEFAULT, L"CURRENT_TIMESTAMP");
         return;
     }
     if (d->vartype == VT_DATE && (udb_same_name(text, L"GETDATE()") || subtype == 10 || subtype == 11)) {
         tk_log(2, "Got getdate() def.value");
-        properties->add(DBPROP_COL_DEFAULT, std::wstring(L"GETDATE()"));
+        properties->add_text(DBPROP_COL_DEFAULT, L"GETDATE()");
         return;
     }
     if (text.empty())
         return;
     if (d->vartype == VT_BOOL) {
         tk_log(2, "Special processing for VT_BOOL def.values");
-        properties->add(DBPROP_COL_DEFAULT, std::wstring(d->default_value.to_long() != 0 ? L"1" : L"0"));
+        properties->add_text(DBPROP_COL_DEFAULT, d->default_value.to_long() != 0 ? L"1" : L"0");
         return;
     }
     if (d->vartype == VT_BSTR && text == L"to_char(sysdate,'yyyy-mm-dd hh24:mi:ss')") {
         tk_log(2, "Special processing for sysdate def.value");
-        properties->add(DBPROP_COL_DEFAULT, std::wstring(L"CONVERT(VARCHAR(19), GETDATE(), 120)"));
+        properties->add_text(DBPROP_COL_DEFAULT, L"CONVERT(VARCHAR(19), GETDATE(), 120)");
         return;
     }
     try {
@@ -365,7 +326,7 @@ void odb_database::set_def_value(const t_ftd* d, odb_column_properties* properti
         tk_log(2, L"Got safe default value: %ls", safe_text.c_str());
         if (quotable) {
             tk_log(1, "Def.value is quotable");
-            properties->add(DBPROP_COL_DEFAULT, L"'" + doubled_quotes(safe_text) + L"'");
+            properties->add_text(DBPROP_COL_DEFAULT, L"'" + doubled_quotes(safe_text) + L"'");
         } else {
             tk_log(1, "Def.value NOT quotable");
             properties->add(DBPROP_COL_DEFAULT, typed_value(safe_text, safe.get_type()));

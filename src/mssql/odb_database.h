@@ -8,31 +8,9 @@
 #include "model/index.h"
 #include "model/schema.h"
 #include "platform/oledb/oledb.h"
+#include "platform/oledb/property_set.h"
 #include "variant/ole_com_ptr.h"
 
-#include <vector>
-
-// The column property set (DBPROPSET_COLUMN) of one new column; it owns the
-// property values.
-class odb_column_properties {
-public:
-    odb_column_properties() = default;
-    ~odb_column_properties();
-    odb_column_properties(const odb_column_properties&) = delete;
-    odb_column_properties& operator=(const odb_column_properties&) = delete;
-
-    // Takes over the value.
-    void add(DBPROPID id, VARIANT value);
-    void add(DBPROPID id, bool value);
-    void add(DBPROPID id, const std::wstring& value);
-    // Valid until the next add.
-    DBPROPSET* get();
-    const std::vector<DBPROP>& properties() const { return items; }
-
-private:
-    std::vector<DBPROP> items;
-    DBPROPSET set{};
-};
 
 class odb_database : public udb_database {
 public:
@@ -48,7 +26,7 @@ public:
 
     // Adds the column's default value, as the provider takes it, to its
     // property set.
-    void set_def_value(const t_ftd* column, odb_column_properties* properties);
+    void set_def_value(const t_ftd* column, oledb::property_set* properties);
 
 protected:
     ole_com_ptr<IOpenRowset> session;

@@ -1,12 +1,12 @@
 #include "mssql/odb_initializer.h"
 
 #include "mssql/odb_exception.h"
+#include "platform/oledb/property_set.h"
 #include "platform/oledb/providers.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -20,29 +20,6 @@ std::wstring quoted(const std::wstring& value)
     }
     return text + L"\"";
 }
-
-// The DBINIT properties of one connection, freed with the set.
-class init_properties {
-public:
-    void add(DBPROPID id, const std::wstring& value)
-    {
-        DBPROP property{};
-        property.dwPropertyID = id;
-        property.dwOptions = DBPROPOPTIONS_REQUIRED;
-        property.vValue.vt = VT_BSTR;
-        property.vValue.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-        properties.push_back(property);
-    }
-    ~init_properties()
-    {
-        for (DBPROP& property : properties)
-            VariantClear(&property.vValue);
-    }
-    DBPROPSET set() { return {properties.data(), static_cast<ULONG>(properties.size()), DBPROPSET_DBINIT}; }
-
-private:
-    std::vector<DBPROP> properties;
-};
 
 }  // namespace
 
@@ -121,22 +98,21 @@ bool odb_initializer::test_native_connection(ole_com_ptr<IDBInitialize>& source,
         return false;
     }
     tk_log(1, "SQLNCLI1X initialization SUCCEEDED!");
-    init_properties properties;
-    properties.add(DBPROP_INIT_DATASOURCE, server);
+    oledb::property_set properties(DBPROPSET_DBINIT);
+    properties.add_text(DBPROP_INIT_DATASOURCE, server);
     if (!user.empty()) {
-        properties.add(DBPROP_AUTH_USERID, user);
-        properties.add(DBPROP_AUTH_PASSWORD, password);
+        properties.add_text(DBPROP_AUTH_USERID, user);
+        properties.add_text(DBPROP_AUTH_PASSWORD, password);
     } else {
-        properties.add(DBPROP_AUTH_INTEGRATED, L"SSPI");
+        properties.add_text(DBPROP_AUTH_INTEGRATED, L"SSPI");
     }
     if (!database.empty())
-        properties.add(DBPROP_INIT_CATALOG, database);
+        properties.add_text(DBPROP_INIT_CATALOG, database);
     {
         ole_com_ptr<IDBProperties> setter;
         odb_check(source->QueryInterface(IID_IDBProperties, setter.get_void_address()));
         tk_log(1, "Right before pIDBProperties->SetProperties");
-        DBPROPSET set = properties.set();
-        odb_check(setter->SetProperties(1, &set));
+        odb_check(setter->SetProperties(1, properties.get()));
     }
     tk_log(1, "Right before db_initialize->Initialize");
     odb_check(source->Initialize());

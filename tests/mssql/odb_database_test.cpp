@@ -74,7 +74,7 @@ TEST_P(default_values, become_the_provider_default)
     const default_case& c = GetParam();
     const t_ftd column(c.size, L"c", c.vartype, false, false,
                        ole_variant::from_wstring(c.default_text, c.default_type), c.subtype);
-    odb_column_properties properties;
+    oledb::property_set properties(DBPROPSET_COLUMN);
     database->set_def_value(&column, &properties);
     if (!c.expected) {
         EXPECT_TRUE(properties.properties().empty());
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(odb_database_test, numeric_default_stays_a_number)
 {
     const t_ftd column(4, L"n", VT_I4, false, false, ole_variant(std::wstring(L"42")));
-    odb_column_properties properties;
+    oledb::property_set properties(DBPROPSET_COLUMN);
     database->set_def_value(&column, &properties);
     ASSERT_EQ(properties.properties().size(), 1u);
     EXPECT_EQ(properties.properties()[0].vValue.vt, VT_I4);

@@ -2,13 +2,13 @@
 
 #include "platform/oledb/connection_string.h"
 #include "platform/oledb/error_records.h"
+#include "platform/oledb/property_set.h"
 #include "platform/oledb/session.h"
 
 #include <cwctype>
 #include <map>
 #include <optional>
 #include <stdexcept>
-#include <vector>
 
 namespace oledb {
 
@@ -58,28 +58,6 @@ DBPROPID init_property(const std::wstring& keyword)
         return DBPROP_AUTH_INTEGRATED;
     return 0;
 }
-
-class bstr_properties {
-public:
-    void add(DBPROPID id, const std::wstring& value)
-    {
-        DBPROP p{};
-        p.dwPropertyID = id;
-        p.dwOptions = DBPROPOPTIONS_REQUIRED;
-        p.vValue.vt = VT_BSTR;
-        p.vValue.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-        properties_.push_back(p);
-    }
-    ~bstr_properties()
-    {
-        for (DBPROP& p : properties_)
-            VariantClear(&p.vValue);
-    }
-    DBPROPSET as_set() { return {properties_.data(), static_cast<ULONG>(properties_.size()), DBPROPSET_DBINIT}; }
-
-private:
-    std::vector<DBPROP> properties_;
-};
 
 }  // namespace
 
@@ -201,18 +179,17 @@ HRESULT data_initialize::GetDataSource(IUnknown* pUnkOuter, DWORD, LPCOLESTR pws
         const std::optional<CLSID> clsid = provider_class(provider == pairs.end() ? L"" : provider->second);
         if (!clsid)
             return report(REGDB_E_CLASSNOTREG, L"The provider of the initialization string is not registered.");
-        bstr_properties properties;
+        property_set properties(DBPROPSET_DBINIT);
         for (const auto& [keyword, value] : pairs)
             if (const DBPROPID id = init_property(keyword))
-                properties.add(id, value);
+                properties.add_text(id, value);
         IDBProperties* created = nullptr;
         HRESULT hr = CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDBProperties,
                                       reinterpret_cast<void**>(&created));
         if (FAILED(hr))
             return report(hr, L"The provider of the initialization string cannot be created.");
         com_ref<IDBProperties> source(created);
-        DBPROPSET set = properties.as_set();
-        hr = source->SetProperties(1, &set);
+        hr = source->SetProperties(1, properties.get());
         if (FAILED(hr))
             return report(hr, L"The initialization string holds a value the provider does not take.");
         return source->QueryInterface(riid, reinterpret_cast<void**>(ppDataSource));
