@@ -34,12 +34,14 @@ void cut_utf8(std::string& text, std::size_t limit) {
 // The level is tested before anything is formatted.
 template <class Char>
 void write_if_accepted(int level, const Char* format, va_list arguments) {
-    if (!tk_singleton<tk_logger>::is_initialized()) return;
-    tk_logger& logger = tk_singleton<tk_logger>::ref();
-    if (logger.accepts(level)) logger.write_line(format, arguments);
+    if (tk_log_accepts(level)) tk_singleton<tk_logger>::ref().write_line(format, arguments);
 }
 
 }  // namespace
+
+bool tk_log_accepts(int level) {
+    return tk_singleton<tk_logger>::is_initialized() && tk_singleton<tk_logger>::ref().accepts(level);
+}
 
 tk_logger::tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t threshold,
                      std::uint8_t timestamps)

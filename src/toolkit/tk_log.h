@@ -54,6 +54,10 @@ private:
     std::mutex m_truncation_mutex;
 };
 
+// Whether a line of that level reaches the file, for lines whose arguments
+// are costly to build.
+bool tk_log_accepts(int level);
+
 void tk_log(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Wide arguments are %ls; the line is written as UTF-8.
 void tk_log(int level, const wchar_t* format, ...);
