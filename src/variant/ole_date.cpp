@@ -40,6 +40,16 @@ std::optional<bool> take_meridiem(std::string& text)
     return std::nullopt;
 }
 
+// Printed forms of a date-time, of a time after a zero date and of a time
+// alone: without a fraction, with milliseconds, with microseconds. A form
+// without a fraction leaves the last argument unused.
+enum { no_fraction, with_milliseconds, with_microseconds };
+const char* const date_time_formats[] = {"%04d-%02d-%02d %02d:%02d:%02d", "%04d-%02d-%02d %02d:%02d:%02d.%03d",
+                                         "%04d-%02d-%02d %02d:%02d:%02d.%06d"};
+const char* const zero_date_time_formats[] = {"0000-00-00 %02d:%02d:%02d", "0000-00-00 %02d:%02d:%02d.%03d",
+                                              "0000-00-00 %02d:%02d:%02d.%06d"};
+const char* const time_formats[] = {"%02d:%02d:%02d", "%02d:%02d:%02d.%03d", "%02d:%02d:%02d.%06d"};
+
 } // namespace
 
 ole_date::ole_date()
@@ -193,7 +203,7 @@ bool ole_date::try_compact_date_time(const std::string& text)
 {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     const int items =
-        std::sscanf(text.c_str(), "%4d%2d%2d%2d%2d%2d", &year, &month, &day, &hour, &minute, &second);
+        std::sscanf(text.c_str(), "%4d%02d%02d%02d%02d%02d", &year, &month, &day, &hour, &minute, &second);
     set_date_parts(year, month, day);
     if (items != 6)
         return false;
@@ -207,7 +217,7 @@ bool ole_date::try_compact_date_time(const std::string& text)
 bool ole_date::try_compact_date(const std::string& text)
 {
     int year = 0, month = 0, day = 0;
-    if (std::sscanf(text.c_str(), "%4d%2d%2d", &year, &month, &day) != 3)
+    if (std::sscanf(text.c_str(), "%4d%02d%02d", &year, &month, &day) != 3)
         return false;
     set_date_parts(year, month, day);
     m_kind = kind_date;
@@ -314,24 +324,30 @@ bool ole_date::advance_one_second()
 std::string ole_date::format(std::uint32_t precision, bool time_alone) const
 {
     const SYSTEMTIME& t = m_time;
-    char date[32];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
-    if (m_kind == kind_date)
-        return date;
+    char text[64];
     const bool whole_seconds = m_microseconds == 0 && t.wMilliseconds == 0;
-    if (m_kind == kind_date_time && whole_seconds && t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0)
-        return date;
-    char time[48];
-    const int length = std::snprintf(time, sizeof time, "%02d:%02d:%02d", t.wHour % 24, t.wMinute, t.wSecond);
-    char* fraction = time + length;
-    const std::size_t room = sizeof time - static_cast<std::size_t>(length);
-    if (precision == 6 && m_microseconds != 0)
-        std::snprintf(fraction, room, ".%06u", m_microseconds);
-    else if (precision != 0 && !whole_seconds)
-        std::snprintf(fraction, room, ".%03d", t.wMilliseconds);
+    const bool midnight = whole_seconds && t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0;
+    if (m_kind == kind_date || (m_kind == kind_date_time && midnight)) {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+        return text;
+    }
+    std::size_t form = no_fraction;
+    int fraction = 0;
+    if (precision == 6 && m_microseconds != 0) {
+        form = with_microseconds;
+        fraction = static_cast<int>(m_microseconds);
+    } else if (precision != 0 && !whole_seconds) {
+        form = with_milliseconds;
+        fraction = t.wMilliseconds;
+    }
+    const int hour = t.wHour % 24;
     if (m_kind == kind_time)
-        return time_alone ? std::string(time) : std::string("0000-00-00 ") + time;
-    return std::string(date) + " " + time;
+        std::snprintf(text, sizeof text, (time_alone ? time_formats : zero_date_time_formats)[form], hour,
+                      t.wMinute, t.wSecond, fraction);
+    else
+        std::snprintf(text, sizeof text, date_time_formats[form], t.wYear, t.wMonth, t.wDay, hour, t.wMinute,
+                      t.wSecond, fraction);
+    return text;
 }
 
 std::string ole_date::to_string(std::uint32_t precision) const

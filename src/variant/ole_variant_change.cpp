@@ -89,6 +89,8 @@ ole_variant binary_from_hex(std::basic_string_view<Char> text, VARTYPE type)
     }
     ole_variant result(bytes);
     result.change_type(type);
+    if (tk_log_accepts(1))
+        tk_log(1, "Before return: res=%s", result.to_string().c_str());
     return result;
 }
 
