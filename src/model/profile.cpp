@@ -31,11 +31,33 @@ bool read_line(std::istream& in, std::string& line)
     return true;
 }
 
+// The standard stream failure, its text naming the state of the stream.
+class stream_failure : public std::ios_base::failure {
+public:
+    explicit stream_failure(const char* text) : std::ios_base::failure(text), text_(text) {}
+    const char* what() const noexcept override { return text_; }
+
+private:
+    const char* text_;
+};
+
+void check_stream(const std::ostream& out)
+{
+    if (out.bad())
+        throw stream_failure("ios_base::badbit set");
+    if (out.fail())
+        throw stream_failure("ios_base::failbit set");
+}
+
 class line_writer {
 public:
     explicit line_writer(std::ofstream& out) : out_(out) {}
 
-    void operator()(const std::wstring& line) { out_ << tk_unicode_to_utf8(line) << "\r\n"; }
+    void operator()(const std::wstring& line)
+    {
+        out_ << tk_unicode_to_utf8(line) << "\r\n";
+        check_stream(out_);
+    }
 
 private:
     std::ofstream& out_;
@@ -152,7 +174,6 @@ bool udb_profile::store(const std::wstring& path) const
     std::ofstream out(narrow_path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
-    out.exceptions(std::ios::badbit | std::ios::failbit);
 
     line_writer write(out);
     for (const auto& [section, pairs] : keys) {
@@ -171,5 +192,6 @@ bool udb_profile::store(const std::wstring& path) const
             write(line);
     }
     out.close();
+    check_stream(out);
     return true;
 }

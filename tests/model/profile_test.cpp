@@ -138,4 +138,17 @@ TEST_F(profile_file, missing_file_is_reported)
                         1);
 }
 
+TEST(profile_store, a_failed_write_raises_the_stream_failure)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    udb_profile profile;
+    try {
+        profile.store(L"/dev/full");
+        FAIL() << "no exception";
+    } catch (const std::ios_base::failure& failure) {
+        EXPECT_STREQ(failure.what(), "ios_base::failbit set");
+    }
+}
+
 } // namespace
