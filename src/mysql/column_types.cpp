@@ -10,10 +10,6 @@
 
 namespace {
 
-bool is_string_type(enum_field_types type) {
-    return type >= MYSQL_TYPE_TINY_BLOB && type <= MYSQL_TYPE_STRING;
-}
-
 VARTYPE number_type(const MYSQL_FIELD& field, VARTYPE when_unsigned, VARTYPE when_signed) {
     return (field.flags & UNSIGNED_FLAG) != 0 ? when_unsigned : when_signed;
 }
@@ -38,7 +34,15 @@ ole_variant bit_value(VARTYPE vartype, const char* data, unsigned long length) {
     return ole_variant(value);
 }
 
+bool is_blob_type(enum_field_types type) {
+    return type >= MYSQL_TYPE_TINY_BLOB && type <= MYSQL_TYPE_BLOB;
+}
+
 }  // namespace
+
+bool sql_is_string_type(enum_field_types type) {
+    return type >= MYSQL_TYPE_TINY_BLOB && type <= MYSQL_TYPE_STRING;
+}
 
 VARTYPE get_vartype(const MYSQL_FIELD& field, bool blob_to_text) {
     tk_log(1, "get_vartype(%d,%d)", static_cast<int>(field.type), static_cast<int>(field.flags));
@@ -60,7 +64,7 @@ VARTYPE get_vartype(const MYSQL_FIELD& field, bool blob_to_text) {
     case MYSQL_TYPE_BIT: return field.length == 1 ? VT_BOOL : VT_UI8;
     default: break;
     }
-    if (!is_string_type(field.type)) return VT_BSTR;
+    if (!sql_is_string_type(field.type)) return VT_BSTR;
     if (field.type != MYSQL_TYPE_VAR_STRING && field.type != MYSQL_TYPE_STRING)
         tk_log(1, "Processing BLOB, blob_to_text=%d", blob_to_text ? 1 : 0);
     // Only the binary character set makes bytes: a _bin collation also sets
@@ -78,7 +82,7 @@ std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_t
         size, tk_utf8_to_unicode(std::string(field.name, field.name_length)), vartype,
         (field.flags & NOT_NULL_FLAG) != 0, (field.flags & AUTO_INCREMENT_FLAG) != 0, ole_variant(),
         reserved_subtype(field));
-    if (is_string_type(field.type)) {
+    if (sql_is_string_type(field.type)) {
         if (vartype == VT_BSTR && field.type != MYSQL_TYPE_VAR_STRING && field.type != MYSQL_TYPE_STRING)
             tk_log(2, "Change type from BLOB to TEXT");
     } else if (field.type == MYSQL_TYPE_DECIMAL || field.type == MYSQL_TYPE_NEWDECIMAL) {
@@ -95,6 +99,7 @@ std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_t
 
 ole_variant get_variant(VARTYPE vartype, enum_field_types type, const char* data,
                         unsigned long length) {
+    tk_log(1, "get_variant(2), type=%d, lenght=%d", static_cast<int>(type), static_cast<int>(length));
     if (data == nullptr) {
         tk_log(1, "process NULL-values");
         return ole_variant();
@@ -104,11 +109,20 @@ ole_variant get_variant(VARTYPE vartype, enum_field_types type, const char* data
     case VT_BLOB:
     case VT_BLOB_OBJECT:
     case ole_vt_bytes:
+        tk_log(1, is_blob_type(type) ? "Extract BINARY value" : "Process TEXT as BINARY");
         return ole_variant(static_cast<std::uint32_t>(length), reinterpret_cast<const std::uint8_t*>(data));
-    case VT_BSTR:
+    case VT_BSTR: {
+        if (sql_is_string_type(type))
+            tk_log(1, is_blob_type(type) ? "Process BINARY as TEXT" : "Extract TEXT value");
         // Text ends at its first zero byte.
-        return ole_variant(tk_utf8_to_unicode(std::string(data, length)));
+        const std::wstring text = tk_utf8_to_unicode(std::string(data, length));
+        tk_log(1, "get_variant(wchar_t)");
+        tk_log(1, L"Type=%d, src=%ls", static_cast<int>(vartype), text.c_str());
+        return ole_variant(text);
+    }
     default:
+        tk_log(1, "get_variant(char)");
+        tk_log(1, "Type=%d, src=%s", static_cast<int>(vartype), data);
         return ole_variant::from_string(std::string(data, length), vartype);
     }
 }

@@ -10,6 +10,9 @@
 #include "variant/ole_variant.h"
 
 
+// The BLOB, VAR_STRING and STRING types, whose values may be text or bytes.
+bool sql_is_string_type(enum_field_types type);
+
 // The VARIANT type that holds the column's values. Strings of the binary
 // character set are bytes unless blob_to_text asks for text; BIT(1) is a
 // boolean, wider BIT an unsigned 64-bit number.

@@ -17,6 +17,7 @@ public:
 
     bool keyword(const char* word) {
         skip_spaces();
+        m_keyword_position = m_pos;
         std::size_t at = m_pos;
         for (; *word != '\0'; ++word, ++at) {
             if (at >= m_line.size() ||
@@ -87,6 +88,8 @@ public:
 
     std::string rest() const { return m_line.substr(std::min(m_pos, m_line.size())); }
     std::size_t position() const { return m_pos; }
+    // Where the last keyword asked for begins.
+    std::size_t keyword_position() const { return m_keyword_position; }
 
 private:
     void skip_spaces() {
@@ -95,6 +98,7 @@ private:
 
     const std::string& m_line;
     std::size_t m_pos = 0;
+    std::size_t m_keyword_position = 0;
 };
 
 std::vector<std::wstring> column_list(const std::string& text) {
@@ -126,12 +130,14 @@ std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& l
         tk_log(1, "CONSTRAINT is not found");
         return std::nullopt;
     }
+    tk_log(1, "CONSTRAINT is found at position %d", static_cast<int>(reader.keyword_position()));
     std::optional<std::string> name = reader.name();
     tk_log(1, "Got FK name: %s", name ? name->c_str() : "");
     if (!name || !reader.keyword("FOREIGN KEY")) {
         tk_log(1, "FOREIGN KEY is not found");
         return std::nullopt;
     }
+    tk_log(1, "FOREIGN KEY is found at position %d", static_cast<int>(reader.keyword_position()));
     std::optional<std::string> fk_columns = reader.parenthesised();
     if (!fk_columns || !reader.keyword("REFERENCES ")) {
         tk_log(1, "REFERENCES is not found");
@@ -147,6 +153,7 @@ std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& l
     tk_log(1, "Got PK table: %s", pk_table->c_str());
     tk_log(1, "Got PK columns: %s", pk_columns->c_str());
 
+    tk_log(1, "fk_info[length()-1]='%c'", line.back());
     std::string rule = tk_trim(reader.rest());
     if (!rule.empty() && rule.back() == ',') rule = tk_trim(rule.substr(0, rule.size() - 1));
     tk_log(1, "Got FK rule: %s", rule.c_str());

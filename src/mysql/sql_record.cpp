@@ -11,12 +11,26 @@ sql_field::sql_field(const MYSQL_FIELD& field, unsigned long length, const char*
                      bool blob_to_text)
     : udb_field(tk_utf8_to_unicode(std::string(field.name, field.name_length)),
                 static_cast<std::uint32_t>(length),
-                get_variant(get_vartype(field, blob_to_text), field.type, data, length)) {}
+                get_variant(get_vartype(field, blob_to_text), field.type, data, length)) {
+    if (data != nullptr && sql_is_string_type(field.type) && get_type() == VT_BSTR) {
+        tk_log(1, "Extract as Unicode (text data)");
+        tk_log(1, "a_src[idx]=%s", data);
+        tk_log(1, L"sql_field::ctor1(%ls,%d,%d)", name.c_str(), static_cast<int>(field.type),
+               static_cast<int>(length));
+    } else {
+        tk_log(1, "Extract as ANSI (binary data)");
+        tk_log(1, L"sql_field::ctor2(%ls,%d,%d)", name.c_str(), static_cast<int>(field.type),
+               static_cast<int>(length));
+    }
+}
 
 sql_field::sql_field(const t_ftd& descriptor, enum_field_types type, unsigned long length,
                      const char* data)
     : udb_field(descriptor.name, static_cast<std::uint32_t>(length),
-                get_variant(descriptor.vartype, type, data, length)) {}
+                get_variant(descriptor.vartype, type, data, length)) {
+    tk_log(1, L"sql_field::ctor3(%ls,%d,%d)", name.c_str(), static_cast<int>(descriptor.vartype),
+           static_cast<int>(length));
+}
 
 sql_record::sql_record(unsigned column_count, const MYSQL_FIELD* fields,
                        const unsigned long* lengths, MYSQL_ROW row) {
@@ -25,8 +39,11 @@ sql_record::sql_record(unsigned column_count, const MYSQL_FIELD* fields,
     bool blob_to_text = sql_current_engine().is_blob_to_text();
     tk_log(1, "is_blob_to_text=%d", blob_to_text ? 1 : 0);
     reserve(column_count);
-    for (unsigned i = 0; i < column_count; ++i)
+    for (unsigned i = 0; i < column_count; ++i) {
+        tk_log(1, "field #%d has type %d", static_cast<int>(i), static_cast<int>(fields[i].type));
+        tk_log(1, "BINARY FLAG=%d", static_cast<int>(fields[i].flags & BINARY_FLAG));
         push_back(new sql_field(fields[i], lengths[i], row[i], blob_to_text));
+    }
 }
 
 sql_record::sql_record(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
