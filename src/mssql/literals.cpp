@@ -8,11 +8,8 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
-#include "toolkit/tk_text_conversion.h"
 #include "variant/ole_guid_extractor.h"
 #include "variant/ole_variant.h"
-
-#include <cmath>
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
-#include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
 #include <vector>
