@@ -54,7 +54,7 @@ bool is_number_literal(const std::wstring& text)
 
 std::wstring quoted(const std::wstring& text) { return L"'" + mss_escape_literal(text) + L"'"; }
 
-std::wstring default_clause(const t_ftd& column)
+std::wstring default_clause(const t_ftd& column, bool unicode_text)
 {
     if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_timestamp)
         return L" DEFAULT CURRENT_TIMESTAMP";
@@ -78,12 +78,14 @@ std::wstring default_clause(const t_ftd& column)
     // Anything but a plain number is written as a literal, so that no default
     // text can end the statement.
     const bool bare = column.vartype != VT_DATE && column.vartype != VT_BSTR && is_number_literal(text);
-    return L" DEFAULT " + (bare ? text : quoted(text));
+    if (bare)
+        return L" DEFAULT " + text;
+    return L" DEFAULT " + std::wstring(unicode_text && column.vartype == VT_BSTR ? L"N" : L"") + quoted(text);
 }
 
 } // namespace
 
-std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes)
+std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes, bool unicode_text)
 {
     std::wstring definition = mss_quote_name(column.name) + L" " + mss_get_native_type(column);
     if (column.b_not_null || column.identity) {
@@ -93,5 +95,5 @@ std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& index
         if (indexes.is_idx_field(column.name, true))
             definition += L" NOT NULL";
     }
-    return definition + default_clause(column);
+    return definition + default_clause(column, unicode_text);
 }

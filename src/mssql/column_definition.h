@@ -7,4 +7,5 @@ class udb_indexes;
 
 // One column of CREATE TABLE: [name], its T-SQL type, NOT NULL and DEFAULT.
 // A column of the primary key is NOT NULL even when the source allows NULL.
-std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes);
+// With `unicode_text`, a text column's default is an N'...' literal.
+std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes, bool unicode_text = false);

@@ -1,12 +1,23 @@
 #pragma once
 
+#include "mssql/odb_initializer.h"
+#include "toolkit/tk_exception.h"
 #include "toolkit/tk_singleton.h"
+#include "variant/ole_com_ptr.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+class mss_database;
 class mss_dmp_database;
 struct mss_dump_options;
+
+// The login may connect to the server but not to that database.
+class mss_no_perm_exception : public tk_exception {
+public:
+    mss_no_perm_exception(const std::wstring& user, const std::wstring& database);
+};
 
 // The one MS SQL Server connection of a process. It exists in both
 // destination modes: the script writer reads its flags too.
@@ -46,7 +57,37 @@ public:
     bool as_dbo = false;
     bool view_owned = true;
 
+    // Connection to the server, for the direct path (engine_connection.cpp).
+    // Failures raise odb_exception; the operations on databases need a connection.
+    void connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
+                 const std::wstring& database, bool fast_load);
+    void connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
+                 bool fast_load);
+    // Windows authentication.
+    void connect(const std::wstring& server, bool fast_load);
+    // Whether the provider took the fast-load setting for that data source.
+    bool enable_fast_load(IDBInitialize* source, bool on);
+    std::int32_t get_version(IDBInitialize* source);
+    void init_db_contents(IDBInitialize* source);
+    std::vector<std::wstring> get_contents() const;
+    std::string get_code_page(IDBInitialize* source);
+    bool is_db_exist(const std::wstring& name);
+    // New database objects, owned by the caller.
+    mss_database* open_db(const std::wstring& name, std::uint32_t mode, const std::wstring& owner);
+    mss_database* create_db(const std::wstring& name);
+    void delete_db(const std::wstring& name);
+
+    std::wstring server;
+    // Kept to reconnect with a database as the initial catalog.
+    std::wstring password;
+    odb_initializer initializer;
+    std::vector<std::wstring> databases;
+    ole_com_ptr<IDBInitialize> data_source;
+
 private:
+    void open_data_source(const std::wstring& server, const std::wstring& user, const std::wstring& password,
+                          const std::wstring& database, bool fast_load);
+
     std::uint32_t m_no_com_init;
 };
 

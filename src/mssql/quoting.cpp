@@ -45,3 +45,8 @@ std::wstring mss_escape_literal(const std::wstring& text)
 {
     return doubled(text, L'\'');
 }
+
+std::wstring mss_unicode_literal(const std::wstring& text)
+{
+    return L"N'" + mss_escape_literal(text) + L"'";
+}

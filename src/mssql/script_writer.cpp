@@ -8,6 +8,7 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script_rows.h"
+#include "mssql/sequence_statement.h"
 #include "mssql/table_names.h"
 #include "mssql/view_rewriter.h"
 #include "platform/compare_string.h"
@@ -291,12 +292,7 @@ void mss_dmp_database::create_sequences(const udb_sequences& sequences)
         mss_split_tab_name(sequence.name, table, owner);
         if (!owner.empty() && !is_dbo(owner))
             create_schema(owner);
-        std::wstring statement = L"CREATE SEQUENCE " + name + L" START WITH " + std::to_wstring(sequence.start) +
-                                 L" INCREMENT BY " + std::to_wstring(sequence.increment) + L" MINVALUE " +
-                                 std::to_wstring(sequence.minimum) + L" MAXVALUE " + std::to_wstring(sequence.maximum);
-        if (sequence.cycle)
-            statement += L" CYCLE";
-        write_statement(statement, crlf);
+        write_statement(mss_create_sequence_statement(sequence, name), crlf);
     }
 }
 

@@ -1,0 +1,80 @@
+// Sequences and views of the destination: each one dropped and made anew,
+// each failure reported on its own.
+#include "mssql/mss_database.h"
+
+#include "converter/error_handler.h"
+#include "model/name_compare.h"
+#include "mssql/engine.h"
+#include "mssql/identifier_validators.h"
+#include "mssql/quoting.h"
+#include "mssql/sequence_statement.h"
+#include "mssql/table_names.h"
+#include "mssql/view_rewriter.h"
+#include "toolkit/tk_log.h"
+
+namespace {
+
+const char* const view_contact_text = "Can't create view. Contact to service@quarnel.example for the solution.";
+
+} // namespace
+
+void mss_database::create_sequences(const udb_sequences& list)
+{
+    if (!list.empty())
+        tk_log(3, "Creating sequences (%d items)", static_cast<int>(list.size()));
+    for (const udb_sequence& sequence : list) {
+        const std::wstring name = mss_engine::get_safe_tname(sequence.name);
+        const std::wstring drop = L"DROP SEQUENCE IF EXISTS " + name;
+        tk_log(2, L"%ls", drop.c_str());
+        try {
+            run(drop);
+        } catch (const tk_exception&) {
+            // A sequence that is not there is the usual case.
+        }
+        std::wstring bare_name;
+        std::wstring owner;
+        mss_split_tab_name(sequence.name, bare_name, owner);
+        if (!owner.empty() && !udb_same_name(owner, L"dbo")) {
+            tk_log(3, L"Creating schema if necessary: '%ls'\r\n", owner.c_str());
+            create_schema(owner);
+        }
+        const std::wstring statement = mss_create_sequence_statement(sequence, name);
+        tk_log(3, L"%ls", statement.c_str());
+        try {
+            run(statement);
+        } catch (const tk_exception& e) {
+            tk_log(3, "Error while creating sequence:\n%s\n", e.what());
+            error_handler::instance().handle(e, false);
+        }
+    }
+}
+
+void mss_database::create_views(const udb_views& list)
+{
+    std::vector<std::wstring> view_names;
+    for (const auto& view : list)
+        view_names.push_back(view.first);
+    mss_tn_validator validator(view_names, {});
+    for (const auto& [source_name, text] : list) {
+        try {
+            tk_log(1, L"Processing '%ls'", source_name.c_str());
+            tk_log(1, L"\t'%ls'", text.c_str());
+            std::wstring view_name = source_name;
+            if (!validator.is_acceptable(view_name)) {
+                view_name = validator.get_safe_name(view_name);
+                names_map.add_tn_mapping(source_name, view_name);
+                validator.add_existing_name(view_name);
+                tk_log(2, L"Store generated column name '%ls'", view_name.c_str());
+            }
+            const std::wstring name = mss_engine::get_safe_tname(view_name);
+            const std::wstring create = L"CREATE VIEW " + name + L" AS " + refine_view(text);
+            run(L"IF OBJECT_ID(" + mss_unicode_literal(name) + L") IS NOT NULL DROP VIEW " + name);
+            run(create);
+        } catch (const tk_exception& e) {
+            tk_log(3, "Error while creating view:\n%s\n", e.what());
+            error_handler& handler = error_handler::instance();
+            handler.set_context(L"View '" + source_name + L"'");
+            handler.handle(tk_exception(std::string(view_contact_text), 0), false);
+        }
+    }
+}

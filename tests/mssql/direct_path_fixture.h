@@ -1,0 +1,63 @@
+// A fixture for the direct path: the recording provider as the native
+// client, a connected MS SQL engine, an error handler that records its
+// reports, and the statements the provider received.
+#pragma once
+
+#include "converter/error_handler.h"
+#include "mssql/engine.h"
+#include "mssql/fake_provider.h"
+#include "mssql/mss_database.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class recording_error_handler final : public error_handler {
+public:
+    struct report {
+        std::string context;
+        std::string text;
+        std::uint32_t code;
+        bool outer;
+    };
+
+    // Records the report; with `abort` set the user ends the run at a
+    // level-0 report that is not an outer one.
+    void handle(const tk_exception& exception, bool outer) override;
+
+    std::vector<report> reports;
+    bool abort = false;
+};
+
+class direct_path_fixture : public ::testing::Test {
+protected:
+    static constexpr const wchar_t* version_2019 =
+        L"Microsoft SQL Server 2019 (RTM-CU22) (KB5027702) - 15.0.4322.2 (X64)";
+
+    void SetUp() override;
+
+    // Connects the engine with a login, as the front ends do.
+    void connect(const std::wstring& version_text = version_2019, bool fast_load = true);
+    // The database object of "shop" in mode 2, as the conversion opens it.
+    std::unique_ptr<mss_database> open_database(std::uint32_t mode = 2);
+
+    // Marks the statements received so far; `sent` gives the later ones.
+    void mark() { m_mark = server->statements().size(); }
+    std::vector<std::wstring> sent() const;
+
+    // A one-column answer of texts.
+    void answer_texts(const std::wstring& statement, std::vector<std::wstring> values);
+
+    std::shared_ptr<fake::provider> server = std::make_shared<fake::provider>();
+    mss_engine engine;
+    recording_error_handler errors;
+
+private:
+    std::size_t m_mark = 0;
+};
+
+// Text values of a scripted row; null stands for SQL NULL.
+fake::row text_row(std::initializer_list<const wchar_t*> values);
