@@ -148,11 +148,14 @@ TEST(mss_version_code_test, reads_the_release_year)
         EXPECT_EQ(mss_engine::get_version_code(c.text), c.code) << testing::PrintToString(std::wstring(c.text));
 }
 
-TEST(mss_fk_props_test, accepts_one_delete_and_one_update_action)
+TEST(mss_fk_props_test, accepts_a_delete_action_an_update_action_or_both)
 {
     EXPECT_TRUE(mss_engine::is_valid_fk_props(L"on delete cascade on update no action"));
     EXPECT_TRUE(mss_engine::is_valid_fk_props(L"ON UPDATE SET NULL ON DELETE CASCADE"));
-    EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE"));
+    EXPECT_TRUE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE"));
+    EXPECT_TRUE(mss_engine::is_valid_fk_props(L"on update set null"));
+    EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE ON DELETE SET NULL"));
+    EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE RESTRICT"));
     EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE  ON UPDATE NO ACTION"));
     EXPECT_FALSE(mss_engine::is_valid_fk_props(L"ON DELETE CASCADE ON UPDATE RESTRICT"));
 }
