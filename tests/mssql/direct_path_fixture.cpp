@@ -2,11 +2,34 @@
 
 #include "platform/oledb/providers.h"
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
 void recording_error_handler::handle(const tk_exception& exception, bool outer)
 {
     reports.push_back({get_context(), exception.what(), exception.get_code(), outer});
     if (abort && !outer && exception.get_code() == 0)
         throw tk_final_exception();
+}
+
+log_capture::log_capture()
+    : m_path("/tmp/velmora-direct-" + std::to_string(getpid()) + ".log"),
+      m_logger(std::make_unique<tk_logger>(m_path.c_str(), 1, 3, 0))
+{
+}
+
+log_capture::~log_capture()
+{
+    m_logger.reset();
+    std::remove(m_path.c_str());
+}
+
+std::string log_capture::text() const
+{
+    std::ifstream file(m_path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void direct_path_fixture::SetUp()

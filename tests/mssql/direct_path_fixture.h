@@ -7,6 +7,7 @@
 #include "mssql/engine.h"
 #include "mssql/fake_provider.h"
 #include "mssql/mss_database.h"
+#include "toolkit/tk_log.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,20 @@ public:
 
     std::vector<report> reports;
     bool abort = false;
+};
+
+// The conversion log of a test: what reaches the log file at the threshold.
+class log_capture {
+public:
+    log_capture();
+    ~log_capture();
+    log_capture(const log_capture&) = delete;
+    log_capture& operator=(const log_capture&) = delete;
+    std::string text() const;
+
+private:
+    std::string m_path;
+    std::unique_ptr<tk_logger> m_logger;
 };
 
 class direct_path_fixture : public ::testing::Test {

@@ -1,0 +1,71 @@
+// Sequences and views of the destination, each dropped and made anew.
+#include "direct_path_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class sequences_views : public direct_path_fixture {
+protected:
+    void SetUp() override
+    {
+        direct_path_fixture::SetUp();
+        connect();
+        database = open_database();
+        mark();
+    }
+
+    std::unique_ptr<mss_database> database;
+};
+
+TEST_F(sequences_views, sequences_are_dropped_and_made)
+{
+    log_capture log;
+    database->create_sequences({udb_sequence(L"sales.order_no", 100, 1, 1, 999, true),
+                                udb_sequence(L"DBO.down", -1, -2, -100, -1, false)});
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{
+                          L"DROP SEQUENCE IF EXISTS [sales].[order_no]",
+                          L"IF NOT EXISTS (SELECT  SCHEMA_NAME FROM    INFORMATION_SCHEMA.SCHEMATA WHERE   "
+                          L"SCHEMA_NAME = N'sales' ) BEGIN EXEC sp_executesql N'CREATE SCHEMA [sales]' END",
+                          L"CREATE SEQUENCE [sales].[order_no] START WITH 100 INCREMENT BY 1 MINVALUE 1 MAXVALUE 999 "
+                          L"CYCLE",
+                          L"DROP SEQUENCE IF EXISTS [DBO].[down]",
+                          L"CREATE SEQUENCE [DBO].[down] START WITH -1 INCREMENT BY -2 MINVALUE -100 MAXVALUE -1"}));
+    EXPECT_NE(log.text().find("Creating sequences (2 items)"), std::string::npos);
+}
+
+TEST_F(sequences_views, failing_sequence_is_reported_with_its_own_text)
+{
+    server->fail(L"DROP SEQUENCE IF EXISTS [dbo].[a]", fake::sql_error(102, L"Incorrect syntax near 'IF'."));
+    server->fail_prefix(L"CREATE SEQUENCE [dbo].[a]", fake::sql_error(2714, L"There is already an object named 'a'."));
+    database->create_sequences({udb_sequence(L"a", 1, 1, 1, 10, false), udb_sequence(L"b", 1, 1, 1, 10, false)});
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].text, "There is already an object named 'a'.");
+    EXPECT_FALSE(errors.reports[0].outer);
+    EXPECT_EQ(sent().back(), L"CREATE SEQUENCE [dbo].[b] START WITH 1 INCREMENT BY 1 MINVALUE 1 MAXVALUE 10");
+}
+
+TEST_F(sequences_views, views_are_dropped_and_made_under_safe_names)
+{
+    database->create_views({{L"v_orders", L"select `id` from `orders`"}, {L"1st", L"select 1"}});
+    const std::vector<std::wstring> statements = sent();
+    ASSERT_EQ(statements.size(), 4u);
+    EXPECT_EQ(statements[0], L"IF OBJECT_ID(N'[dbo].[v_orders]') IS NOT NULL DROP VIEW [dbo].[v_orders]");
+    EXPECT_EQ(statements[1], L"CREATE VIEW [dbo].[v_orders] AS select [id] from [orders]");
+    const std::wstring safe_name = database->names_map.get_tn_mapped_name(L"1st");
+    EXPECT_NE(safe_name, L"1st");
+    EXPECT_EQ(statements[3], L"CREATE VIEW [dbo].[" + safe_name + L"] AS select 1");
+}
+
+TEST_F(sequences_views, failing_view_is_reported_by_name_and_the_next_follows)
+{
+    server->fail_prefix(L"CREATE VIEW [dbo].[bad]", fake::sql_error(208, L"Invalid object name 'x'."));
+    database->create_views({{L"bad", L"select * from x"}, {L"good", L"select 1"}});
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "View 'bad'");
+    EXPECT_EQ(errors.reports[0].text, "Can't create view. Contact to service@quarnel.example for the solution.");
+    EXPECT_EQ(errors.reports[0].code, 0u);
+    EXPECT_EQ(sent().back(), L"CREATE VIEW [dbo].[good] AS select 1");
+}
+
+}  // namespace
