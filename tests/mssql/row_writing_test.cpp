@@ -1,0 +1,169 @@
+// Rows written by statements: one INSERT per record when bulk load is off,
+// and the updates and deletes by key of merging and synchronizing.
+#include "direct_path_fixture.h"
+
+#include "model/column_descriptor.h"
+#include "model/index.h"
+#include "mssql/mss_table.h"
+#include "mssql/odb_exception.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+udb_record* record_of(std::initializer_list<std::pair<const wchar_t*, ole_variant>> fields)
+{
+    auto* record = new udb_record;
+    for (const auto& [name, value] : fields)
+        record->push_back(new udb_field(name, 0, value));
+    return record;
+}
+
+class row_writing : public direct_path_fixture {
+protected:
+    void SetUp() override
+    {
+        direct_path_fixture::SetUp();
+        connect(version_2019, false);
+        database = open_database();
+    }
+
+    std::unique_ptr<mss_table> create(bool identity = false)
+    {
+        udb_schema schema(true);
+        schema.push_back(new t_ftd(4, L"id", VT_I4, true, identity, ole_variant()));
+        schema.push_back(new t_ftd(20, L"name", VT_BSTR, false, false, ole_variant()));
+        auto table = std::unique_ptr<mss_table>(
+            static_cast<mss_table*>(database->create_table(L"[dbo].[t]", schema, udb_indexes())));
+        udb_index key(L"pk", true, true);
+        key.fields = {L"id"};
+        table->add_index(key);
+        mark();
+        return table;
+    }
+
+    std::unique_ptr<mss_database> database;
+};
+
+TEST_F(row_writing, each_record_is_one_insert)
+{
+    auto table = create();
+    std::unique_ptr<udb_record> first(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"O'Brien"))}}));
+    std::unique_ptr<udb_record> second(record_of({{L"name", ole_variant()}, {L"ID", ole_variant(std::int32_t{2})}}));
+    table->append_record(*first);
+    table->append_record(*second);
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{L"INSERT INTO [dbo].[t]([id], [name]) VALUES( 1, N'O''Brien')",
+                                                 L"INSERT INTO [dbo].[t]([id], [name]) VALUES( 2, NULL)"}));
+    EXPECT_EQ(table->record_count, 2u);
+}
+
+TEST_F(row_writing, identity_insertion_is_on_per_insert_and_off_at_the_end)
+{
+    auto table = create(true);
+    std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"a"))}}));
+    table->append_record(*record);
+    table.reset();
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{
+                          L"SET IDENTITY_INSERT [dbo].[t] ON;INSERT INTO [dbo].[t]([id], [name]) VALUES( 1, N'a')",
+                          L"SET IDENTITY_INSERT [dbo].[t] OFF;"}));
+}
+
+TEST_F(row_writing, record_of_another_structure_sends_nothing)
+{
+    auto table = create();
+    std::unique_ptr<udb_record> longer(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant()}, {L"x", ole_variant()}}));
+    std::unique_ptr<udb_record> renamed(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"other", ole_variant()}}));
+    EXPECT_THROW(table->append_record(*longer), tk_exception);
+    EXPECT_THROW(table->append_record(*renamed), tk_exception);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(table->record_count, 0u);
+}
+
+TEST_F(row_writing, duplicate_key_reaches_the_caller_and_the_table_goes_on)
+{
+    auto table = create();
+    server->fail(L"INSERT INTO [dbo].[t]([id], [name]) VALUES( 1, NULL)",
+                 fake::sql_error(2627, L"Violation of PRIMARY KEY constraint 'pk'.", L"23000"));
+    std::unique_ptr<udb_record> duplicate(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant()}}));
+    std::unique_ptr<udb_record> next(record_of({{L"id", ole_variant(std::int32_t{2})}, {L"name", ole_variant()}}));
+    try {
+        table->append_record(*duplicate);
+        FAIL() << "the duplicate was taken";
+    } catch (const odb_exception& e) {
+        EXPECT_EQ(e.get_error_number(), 0x80E2Fu);
+    }
+    table->append_record(*next);
+    EXPECT_EQ(sent().back(), L"INSERT INTO [dbo].[t]([id], [name]) VALUES( 2, NULL)");
+    EXPECT_EQ(table->record_count, 1u);
+}
+
+TEST_F(row_writing, update_by_key_of_the_record)
+{
+    auto table = create();
+    std::unique_ptr<udb_record> record(record_of({{L"ID", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}, {L"gone", ole_variant()}}));
+    std::unique_ptr<udb_record> keys_only(record_of({{L"id", ole_variant(std::int32_t{5})}}));
+    std::unique_ptr<udb_record> no_key(record_of({{L"name", ole_variant(std::wstring(L"x"))}}));
+    table->update1(*record);
+    table->update1(*keys_only);
+    table->update1(*no_key);
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{L"UPDATE [dbo].[t] SET [name]=N'x' WHERE [id]=5",
+                                                 L"UPDATE [dbo].[t] SET  WHERE [id]=5"}));
+}
+
+TEST_F(row_writing, update_by_key_text)
+{
+    auto table = create();
+    std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}}));
+    table->update2(*record, L"<id>5</id>");
+    table->update2(*record, L"");
+    EXPECT_EQ(sent(), std::vector<std::wstring>{L"UPDATE [dbo].[t] SET [name]=N'x' WHERE \"id\"=5"});
+}
+
+TEST_F(row_writing, table_without_key_is_not_updated)
+{
+    log_capture log;
+    udb_schema schema(true);
+    schema.push_back(new t_ftd(4, L"id", VT_I4, true, false, ole_variant()));
+    std::unique_ptr<udb_recordset> table(database->create_table(L"[dbo].[plain]", schema, udb_indexes()));
+    mark();
+    std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{5})}}));
+    table->update1(*record);
+    table->update2(*record, L"<id>5</id>");
+    EXPECT_TRUE(sent().empty());
+    EXPECT_NE(log.text().find("ERROR: Cannot update '[dbo].[plain]', there's no primary/unique key"), std::string::npos);
+    EXPECT_NE(log.text().find("ERROR: table '[dbo].[plain]' has no primary/unique key, update is not possible"),
+              std::string::npos);
+}
+
+TEST_F(row_writing, deletes_by_key)
+{
+    auto table = create();
+    std::unique_ptr<udb_record> key(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"a"))}, {L"gone", ole_variant()}}));
+    table->delete_key(*key);
+    table->delete_key(std::wstring(L"<id>2</id>"));
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [id]=1 AND [name]=N'a'",
+                                                 L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE \"id\"=2"}));
+}
+
+// Merging and synchronizing go on after a refused update or delete; the
+// conversion log tells which ones failed.
+TEST_F(row_writing, refused_update_and_delete_reach_the_log_only)
+{
+    log_capture log;
+    auto table = create();
+    server->fail_prefix(L"UPDATE", fake::sql_error(547, L"The UPDATE statement conflicted."));
+    server->fail_prefix(L"DELETE", fake::sql_error(547, L"The DELETE statement conflicted."));
+    std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant()}}));
+    table->update1(*record);
+    table->update2(*record, L"<id>1</id>");
+    table->delete_key(*record);
+    table->delete_key(std::wstring(L"<id>1</id>"));
+    table->delete_key(std::wstring(L"<nothere>1</nothere>"));
+    const std::string text = log.text();
+    EXPECT_NE(text.find("ERROR on UPDATE1: The UPDATE statement conflicted."), std::string::npos);
+    EXPECT_NE(text.find("ERROR on UPDATE2: The UPDATE statement conflicted."), std::string::npos);
+    EXPECT_NE(text.find("ERROR on DELETE: The DELETE statement conflicted."), std::string::npos);
+    EXPECT_NE(text.find("ERROR on DELETE: The structure of data source does not conform"), std::string::npos);
+}
+
+}  // namespace
