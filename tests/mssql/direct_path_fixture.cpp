@@ -14,9 +14,9 @@ void recording_error_handler::handle(const tk_exception& exception, bool outer)
         throw tk_final_exception();
 }
 
-log_capture::log_capture()
+log_capture::log_capture(std::uint32_t threshold)
     : m_path("/tmp/velmora-direct-" + std::to_string(getpid()) + ".log"),
-      m_logger(std::make_unique<tk_logger>(m_path.c_str(), 1, 3, 0))
+      m_logger(std::make_unique<tk_logger>(m_path.c_str(), 1, threshold, 0))
 {
 }
 
@@ -69,4 +69,12 @@ fake::row text_row(std::initializer_list<const wchar_t*> values)
     for (const wchar_t* value : values)
         row.push_back(value ? oledb::db_value(std::wstring(value)) : oledb::db_value());
     return row;
+}
+
+udb_record* record_of(std::initializer_list<std::pair<const wchar_t*, ole_variant>> fields)
+{
+    auto* record = new udb_record;
+    for (const auto& [name, value] : fields)
+        record->push_back(new udb_field(name, 0, value));
+    return record;
 }

@@ -6,6 +6,7 @@
 #include "converter/error_handler.h"
 #include "mssql/engine.h"
 #include "mssql/fake_provider.h"
+#include "model/record.h"
 #include "mssql/mss_database.h"
 #include "toolkit/tk_log.h"
 
@@ -36,7 +37,8 @@ public:
 // The conversion log of a test: what reaches the log file at the threshold.
 class log_capture {
 public:
-    log_capture();
+    // Lines of that level and above.
+    explicit log_capture(std::uint32_t threshold = 3);
     ~log_capture();
     log_capture(const log_capture&) = delete;
     log_capture& operator=(const log_capture&) = delete;
@@ -73,6 +75,9 @@ protected:
 private:
     std::size_t m_mark = 0;
 };
+
+// A record of named values, owned by the caller.
+udb_record* record_of(std::initializer_list<std::pair<const wchar_t*, ole_variant>> fields);
 
 // Text values of a scripted row; null stands for SQL NULL.
 fake::row text_row(std::initializer_list<const wchar_t*> values);

@@ -11,14 +11,6 @@
 
 namespace {
 
-udb_record* record_of(std::initializer_list<std::pair<const wchar_t*, ole_variant>> fields)
-{
-    auto* record = new udb_record;
-    for (const auto& [name, value] : fields)
-        record->push_back(new udb_field(name, 0, value));
-    return record;
-}
-
 class row_writing : public direct_path_fixture {
 protected:
     void SetUp() override
