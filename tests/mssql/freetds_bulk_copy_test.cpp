@@ -1,0 +1,133 @@
+// Bulk load down to the driver's bulk-copy calls, as far as it goes without
+// a server: the row buffer of the fast-load accessor, read by the stand-in's
+// fast-load rowset, reaches bcp_bind, bcp_sendrow, bcp_batch and bcp_done
+// as length-prefixed buffers. SQLite keeps and describes the table.
+#include "recording_bulk_copy.h"
+
+#include "model/schema.h"
+#include "mssql/bulk_load.h"
+#include "mssql/engine.h"
+#include "mssql/sequential_stream.h"
+#include "platform/oledb/fast_load_rowset.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using bytes = std::vector<unsigned char>;
+
+// A session whose one table is the given fast-load rowset; it owns the rowset.
+class fast_load_session final : public IOpenRowset {
+public:
+    explicit fast_load_session(IRowsetFastLoad* rowset) : m_rowset(rowset) {}
+    ~fast_load_session() override { m_rowset->Release(); }
+
+    HRESULT QueryInterface(REFIID riid, void** object) override
+    {
+        *object = riid == IID_IUnknown || riid == IID_IOpenRowset ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    HRESULT OpenRowset(IUnknown*, DBID*, DBID*, REFIID riid, ULONG, DBPROPSET[], IUnknown** rowset) override
+    {
+        return m_rowset->QueryInterface(riid, reinterpret_cast<void**>(rowset));
+    }
+
+private:
+    IRowsetFastLoad* m_rowset;
+};
+
+bytes utf8(const char* text)
+{
+    return bytes(text, text + std::strlen(text));
+}
+
+class freetds_bcp : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(VELMORA_SQLITE_ODBC_DRIVER))
+            GTEST_SKIP() << "the SQLite ODBC driver is not installed";
+        copy = std::make_unique<sqlite_bulk_copy>(
+            VELMORA_SQLITE_ODBC_DRIVER, L"CREATE TABLE dbo.t (id INTEGER, name VARCHAR(20), price DOUBLE, data LONGVARBINARY)");
+        session = std::make_unique<fast_load_session>(
+            new oledb::fast_load_rowset(copy->open(L"[dbo].[t]", true), oledb::busy_lease()));
+        schema.push_back(new t_ftd(4, L"id", VT_I4, false, false, ole_variant()));
+        schema.push_back(new t_ftd(20, L"name", VT_BSTR, false, false, ole_variant()));
+        schema.push_back(new t_ftd(8, L"price", VT_R8, false, false, ole_variant()));
+        schema.push_back(new t_ftd(0, L"data", VT_BLOB, false, false, ole_variant()));
+        DBID id{};
+        id.eKind = DBKIND_NAME;
+        id.uName.pwszName = table_name.data();
+        ASSERT_EQ(load.open_table(session.get(), &id, schema), S_OK);
+    }
+
+    void bind_row(std::int32_t id, const std::string* name, double price, const bytes& data)
+    {
+        load.bind_data2(&id, sizeof(id), 1);
+        if (name)
+            load.bind_data2(name->data(), static_cast<std::uint32_t>(name->size()), 2);
+        else
+            load.bind_data2(nullptr, 0, 2);
+        load.bind_data2(&price, sizeof(price), 3);
+        // A long binary column takes its value as a stream.
+        CSeqStream* stream = new CSeqStream;
+        stream->Write(data.data(), static_cast<ULONG>(data.size()), nullptr);
+        IUnknown* object = stream;
+        load.bind_data3(&object, sizeof(object), stream->GetLength(), 4);
+        load.insert_data();
+    }
+
+    mss_engine engine;
+    std::wstring table_name = L"[dbo].[t]";
+    std::unique_ptr<sqlite_bulk_copy> copy;
+    std::unique_ptr<fast_load_session> session;
+    udb_schema schema{true};
+    mss_fast_load load;
+};
+
+TEST_F(freetds_bcp, rows_reach_the_bulk_copy_as_length_prefixed_buffers)
+{
+    const std::string name = "Grüße";
+    bind_row(7, &name, 2.5, {1, 2, 3});
+    bind_row(8, nullptr, -1, {});
+    load.close_table();
+    const recorded_bulk_copy& record = copy->record();
+    EXPECT_EQ(record.table, L"[dbo].[t]");
+    EXPECT_TRUE(record.keep_identity);
+    const int text = sqlite_bulk_copy::character_type();
+    EXPECT_EQ(record.bound_types, (std::vector<int>{text, text, text, sqlite_bulk_copy::binary_type()}));
+    EXPECT_EQ(load.get_column_type(3), DBTYPE_IUNKNOWN);
+    ASSERT_EQ(record.rows.size(), 2u);
+    EXPECT_EQ(record.rows[0][0], utf8("7"));
+    EXPECT_EQ(record.rows[0][1], utf8("Grüße"));
+    EXPECT_EQ(record.rows[0][2], utf8("2.5"));
+    EXPECT_EQ(record.rows[0][3], (bytes{1, 2, 3}));
+    EXPECT_EQ(record.rows[1][0], utf8("8"));
+    EXPECT_FALSE(record.rows[1][1].has_value()) << "NULL is the length -1";
+    EXPECT_EQ(record.rows[1][2], utf8("-1"));
+    EXPECT_EQ(record.rows[1][3], bytes{});
+    EXPECT_EQ(record.batches, 0);
+    EXPECT_EQ(record.dones, 1);
+}
+
+TEST_F(freetds_bcp, batches_follow_the_bound_bytes)
+{
+    const bytes data(60000, 0x5A);
+    bind_row(1, nullptr, 0, data);
+    EXPECT_EQ(copy->record().batches, 0);
+    bind_row(2, nullptr, 0, data);
+    EXPECT_EQ(copy->record().batches, 1);
+    bind_row(3, nullptr, 0, data);
+    EXPECT_EQ(copy->record().batches, 1);
+    load.close_table();
+    EXPECT_EQ(copy->record().dones, 1);
+    ASSERT_EQ(copy->record().rows.size(), 3u);
+    EXPECT_EQ(copy->record().rows[2][3], data);
+}
+
+}  // namespace

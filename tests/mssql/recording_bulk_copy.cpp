@@ -1,0 +1,112 @@
+#include "recording_bulk_copy.h"
+
+#include "platform/oledb/odbc_bulk_copy.h"
+#include "platform/oledb/odbc_connection.h"
+
+#include <odbcss.h>
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+
+namespace {
+
+// Every bound buffer starts with a 4-byte length, -1 for NULL.
+constexpr std::size_t prefix_length = 4;
+
+class recording_api final : public oledb::odbc::bulk_copy_api {
+public:
+    explicit recording_api(recorded_bulk_copy& record) : m_record(record) {}
+
+    bool init(SQLHDBC, const oledb::odbc_string& table) const override
+    {
+        m_record.table = oledb::from_utf16(table);
+        return true;
+    }
+    bool keep_identity(SQLHDBC) const override
+    {
+        m_record.keep_identity = true;
+        return true;
+    }
+    bool bind(SQLHDBC, const unsigned char* data, int type, int column) const override
+    {
+        m_buffers[column] = data;
+        m_record.bound_types.resize(std::max<std::size_t>(m_record.bound_types.size(), column));
+        m_record.bound_types[column - 1] = type;
+        return true;
+    }
+    bool colptr(SQLHDBC, const unsigned char* data, int column) const override
+    {
+        m_buffers[column] = data;
+        return true;
+    }
+    bool sendrow(SQLHDBC) const override
+    {
+        std::vector<std::optional<std::vector<unsigned char>>> row;
+        for (const auto& [column, data] : m_buffers) {
+            std::int32_t length = 0;
+            std::memcpy(&length, data, prefix_length);
+            if (length < 0)
+                row.emplace_back();
+            else
+                row.emplace_back(std::vector<unsigned char>(data + prefix_length, data + prefix_length + length));
+        }
+        m_record.rows.push_back(std::move(row));
+        return true;
+    }
+    int batch(SQLHDBC) const override
+    {
+        ++m_record.batches;
+        return 0;
+    }
+    int done(SQLHDBC) const override
+    {
+        ++m_record.dones;
+        return 0;
+    }
+    bool wide_text() const override { return false; }
+
+private:
+    recorded_bulk_copy& m_record;
+    mutable std::map<int, const unsigned char*> m_buffers;
+};
+
+} // namespace
+
+struct sqlite_bulk_copy::impl {
+    recorded_bulk_copy record;
+    recording_api api{record};
+    std::unique_ptr<oledb::odbc::odbc_connection> connection;
+};
+
+sqlite_bulk_copy::sqlite_bulk_copy(const std::string& driver_library, const std::wstring& create_table)
+    : m_impl(std::make_unique<impl>())
+{
+    const std::wstring driver(driver_library.begin(), driver_library.end());
+    m_impl->connection = std::make_unique<oledb::odbc::odbc_connection>(
+        L"SQLite", L"Driver=" + driver + L";Database=:memory:", &m_impl->api);
+    m_impl->connection->execute(L"ATTACH DATABASE ':memory:' AS dbo");
+    m_impl->connection->execute(create_table);
+}
+
+sqlite_bulk_copy::~sqlite_bulk_copy() = default;
+
+std::unique_ptr<oledb::db_bulk_load> sqlite_bulk_copy::open(const std::wstring& table, bool keep_identity)
+{
+    return m_impl->connection->open_bulk_load(table, keep_identity);
+}
+
+const recorded_bulk_copy& sqlite_bulk_copy::record() const
+{
+    return m_impl->record;
+}
+
+int sqlite_bulk_copy::binary_type()
+{
+    return BCP_TYPE_SQLBINARY;
+}
+
+int sqlite_bulk_copy::character_type()
+{
+    return BCP_TYPE_SQLCHAR;
+}

@@ -1,0 +1,44 @@
+// A bulk copy as the driver's bcp functions would see it, without a server:
+// the SQLite ODBC driver keeps and describes the table, and a recording
+// bulk-copy interface takes the calls where FreeTDS's bcp functions would.
+#pragma once
+
+#include "platform/oledb/db_backend.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct recorded_bulk_copy {
+    std::wstring table;
+    bool keep_identity = false;
+    // Program type of each bound column, by 1-based column number - 1.
+    std::vector<int> bound_types;
+    // Each sent row: per column its bytes after the length prefix, none for NULL.
+    std::vector<std::vector<std::optional<std::vector<unsigned char>>>> rows;
+    int batches = 0;
+    int dones = 0;
+};
+
+class sqlite_bulk_copy {
+public:
+    // Opens an in-memory SQLite database with the schema "dbo" attached and
+    // runs the statement that makes the table.
+    sqlite_bulk_copy(const std::string& driver_library, const std::wstring& create_table);
+    ~sqlite_bulk_copy();
+    sqlite_bulk_copy(const sqlite_bulk_copy&) = delete;
+    sqlite_bulk_copy& operator=(const sqlite_bulk_copy&) = delete;
+
+    // The bulk load of the stand-in over the recording bcp interface.
+    std::unique_ptr<oledb::db_bulk_load> open(const std::wstring& table, bool keep_identity);
+    const recorded_bulk_copy& record() const;
+
+    // The program types the stand-in binds: bytes and UTF-8 character data.
+    static int binary_type();
+    static int character_type();
+
+private:
+    struct impl;
+    std::unique_ptr<impl> m_impl;
+};
