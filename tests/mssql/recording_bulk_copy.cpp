@@ -3,6 +3,7 @@
 #include "platform/oledb/odbc_bulk_copy.h"
 #include "platform/oledb/odbc_connection.h"
 
+#define TDSODBC_BCP
 #include <odbcss.h>
 
 #include <cstdint>
