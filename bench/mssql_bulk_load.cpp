@@ -14,25 +14,13 @@
 #include "platform/oledb/memory_result.h"
 #include "platform/oledb/providers.h"
 
+#include "append_rows.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
-
-long resident_kib()
-{
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 std::vector<oledb::db_column> table_columns()
 {
@@ -133,16 +121,7 @@ void bulk_load_rows(benchmark::State& state)
     long growth = 0;
     for (auto _ : state) {
         std::unique_ptr<udb_recordset> table(database->create_table(L"[dbo].[orders]", schema, udb_indexes()));
-        udb_record first;
-        fill(first, 0);
-        table->append_record(first);
-        const long before = resident_kib();
-        for (std::int32_t id = 1; id < rows; ++id) {
-            udb_record record;
-            fill(record, id);
-            table->append_record(record);
-        }
-        growth = resident_kib() - before;
+        growth = appended_rows_growth(*table, rows, fill);
     }
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["rss_growth_kib"] = static_cast<double>(growth);

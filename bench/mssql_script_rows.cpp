@@ -9,25 +9,13 @@
 #include "mssql/script_writer.h"
 #include "variant/ole_date.h"
 
+#include "append_rows.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
-
-long resident_kib()
-{
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 udb_schema make_schema()
 {
@@ -58,16 +46,7 @@ void script_rows(benchmark::State& state)
     for (auto _ : state) {
         std::unique_ptr<mss_dmp_database> script(engine.create_dump(L"/dev/null", mss_dump_options()));
         std::unique_ptr<udb_recordset> table(script->create_table(L"orders", schema, udb_indexes()));
-        udb_record first;
-        fill(first, 0);
-        table->append_record(first);
-        const long before = resident_kib();
-        for (std::int32_t id = 1; id < rows; ++id) {
-            udb_record record;
-            fill(record, id);
-            table->append_record(record);
-        }
-        growth = resident_kib() - before;
+        growth = appended_rows_growth(*table, rows, fill);
     }
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["rss_growth_kib"] = static_cast<double>(growth);
