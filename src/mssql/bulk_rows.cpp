@@ -54,10 +54,26 @@ std::uint32_t fraction_of(WORD milliseconds)
     return milliseconds * 1000000u;
 }
 
-std::uint32_t fraction_of(const ole_date& date)
-{
-    return date.get_microseconds() != 0 ? date.get_microseconds() * 1000u : fraction_of(date.get_time().wMilliseconds);
-}
+// The calendar form of a date value or of a date text, with its microseconds.
+struct calendar {
+    SYSTEMTIME time{};
+    std::uint32_t microseconds = 0;
+
+    explicit calendar(const ole_variant& value)
+    {
+        const ole_date parsed(value.to_wstring());
+        microseconds = parsed.get_microseconds();
+        if (value.get_type() == VT_DATE)
+            value.get_systemtime(time);  // also a year that no text form reads back
+        else
+            time = parsed.get_time();
+    }
+
+    std::uint32_t fraction() const
+    {
+        return microseconds != 0 ? microseconds * 1000u : fraction_of(time.wMilliseconds);
+    }
+};
 
 bool zero_date(const SYSTEMTIME& time)
 {
@@ -318,9 +334,9 @@ void mss_table::bind_guid(const bound_column& target, const udb_field& value, co
 
 void mss_table::bind_date(const bound_column& target, const udb_field& value)
 {
-    const ole_date date(value.to_wstring());
-    SYSTEMTIME time = date.get_time();
-    tk_log(1, "Processing date: %s", date.to_string(6).c_str());
+    const calendar date(value);
+    SYSTEMTIME time = date.time;
+    tk_log(1, L"Processing date: %ls", value.to_wstring().c_str());
     if (target.type == DBTYPE_DBDATE) {
         tk_log(1, "Processing pure date in MS SQL 2008+ way");
         safe_date(time, "Date is too much, truncating it");
@@ -328,13 +344,13 @@ void mss_table::bind_date(const bound_column& target, const udb_field& value)
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     } else if (target.type == DBTYPE_DBTIME2) {
         tk_log(1, "Processing pure time in MS SQL 2008+ way");
-        const DBTIME2 bound{time.wHour, time.wMinute, time.wSecond, fraction_of(date)};
+        const DBTIME2 bound{time.wHour, time.wMinute, time.wSecond, date.fraction()};
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     } else {
-        tk_log(1, "Basic processing date/time value, microseconds=%u", date.get_microseconds());
+        tk_log(1, "Basic processing date/time value, microseconds=%u", date.microseconds);
         safe_date(time, "Datetime is too much, truncating it");
         const DBTIMESTAMP bound{static_cast<std::int16_t>(time.wYear), time.wMonth, time.wDay, time.wHour,
-                                time.wMinute, time.wSecond, fraction_of(date)};
+                                time.wMinute, time.wSecond, date.fraction()};
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     }
 }

@@ -13,7 +13,6 @@
 #include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <memory>
 
 namespace {

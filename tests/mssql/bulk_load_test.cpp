@@ -341,3 +341,53 @@ TEST_F(bulk_load, text_that_is_no_guid_is_refused_for_its_record)
 }
 
 }  // namespace
+
+namespace {
+
+SYSTEMTIME calendar_value(WORD year, WORD month, WORD day, WORD hour, WORD milliseconds)
+{
+    SYSTEMTIME time{};
+    time.wYear = year;
+    time.wMonth = month;
+    time.wDay = day;
+    time.wHour = hour;
+    time.wMinute = 20;
+    time.wSecond = 30;
+    time.wMilliseconds = milliseconds;
+    return time;
+}
+
+struct date_case {
+    const char* label;
+    ole_variant value;
+    const wchar_t* stored;
+};
+
+void PrintTo(const date_case& c, std::ostream* os) { *os << c.label; }
+
+class bulk_date_test : public bulk_load, public testing::WithParamInterface<date_case> {};
+
+// Dates MS SQL Server refuses are moved into its range; fractions keep
+// their microseconds.
+TEST_P(bulk_date_test, date_arrives_in_the_range_of_the_server)
+{
+    udb_schema schema(true);
+    schema.push_back(column(L"made", VT_DATE, 0, false, 1));
+    auto table = create(schema, {fake::typed_column(L"made", DBTYPE_DBTIMESTAMP, 16, true, 27, 7)});
+    append(*table, {{L"made", GetParam().value}});
+    table.reset();
+    EXPECT_EQ(text(rows()[0][0]), GetParam().stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    mss, bulk_date_test,
+    testing::Values(date_case{"zero_date", ole_variant(calendar_value(0, 0, 0, 10, 0)), L"1899-12-30 10:20:30.0000000"},
+                    date_case{"year_10000", ole_variant(calendar_value(10000, 1, 2, 10, 0)),
+                              L"9999-01-02 10:20:30.0000000"},
+                    date_case{"milliseconds", ole_variant(calendar_value(2024, 2, 29, 10, 5)),
+                              L"2024-02-29 10:20:30.0050000"},
+                    date_case{"microseconds", date("2024-02-29 10:20:30.123456"), L"2024-02-29 10:20:30.1234560"},
+                    date_case{"text", ole_variant(std::wstring(L"2024-02-29 10:20:30")),
+                              L"2024-02-29 10:20:30.0000000"}));
+
+}  // namespace
