@@ -93,6 +93,37 @@ TEST_F(table_reading, definitions_identity_and_keys_come_from_the_server)
     EXPECT_TRUE(ends_with(statements.back(), L" sch.name=N'dbo' AND t.name=N't' AND ind.name=N'ix_name'"));
 }
 
+// Azure SQL has no schema rowsets for keys: the catalogue answers, and a
+// table contributes the foreign keys it declares.
+TEST_F(table_reading, azure_keys_come_from_catalogue_queries)
+{
+    engine.version_code = 100;
+    server->define_table(L"[dbo].[t]", {{fake::int_column(L"id"), fake::wide_text_column(L"name", 10),
+                                         fake::int_column(L"code"), fake::int_column(L"t_id")},
+                                        {}});
+    server->answer_prefix(L"SELECT      ind.name, col.name, ind.is_primary_key, ind.is_unique",
+                          {{fake::wide_text_column(L"i"), fake::wide_text_column(L"c"),
+                            fake::typed_column(L"p", DBTYPE_BOOL, 2), fake::typed_column(L"u", DBTYPE_BOOL, 2)},
+                           {text_row({L"pk_t", L"id", L"1", L"1"}), text_row({L"ix", L"name", L"0", L"1"}),
+                            text_row({L"IX", L"code", L"0", L"1"})}});
+    server->answer_prefix(L"SELECT       obj.name, col1.name, tab2.name",
+                          {{fake::wide_text_column(L"n"), fake::wide_text_column(L"c"), fake::wide_text_column(L"t"),
+                            fake::wide_text_column(L"r"), fake::wide_text_column(L"d"), fake::wide_text_column(L"u")},
+                           {text_row({L"fk_a", L"t_id", L"parent", L"id", L"NO_ACTION", L"SET_NULL"}),
+                            text_row({L"fk_a", L"t_id", L"parent", L"id", L"NO_ACTION", L"SET_NULL"}),
+                            text_row({L"fk_a", L"code", L"parent", L"code", L"NO_ACTION", L"SET_NULL"})}});
+    const auto table = open(L"t");
+    ASSERT_EQ(table->indexes.size(), 2u);
+    EXPECT_TRUE(table->indexes[0].primary);
+    EXPECT_EQ(table->indexes[1].fields, (std::vector<std::wstring>{L"name", L"code"}));
+    ASSERT_EQ(database->relationships.size(), 1u);
+    const udb_relationship& key = database->relationships[0];
+    EXPECT_EQ(key.fk_table, L"dbo.t");
+    EXPECT_EQ(key.pk_table, L"dbo.parent");
+    EXPECT_EQ(key.fk_flds, (std::vector<std::wstring>{L"t_id", L"code"})) << "a pair read twice is kept once";
+    EXPECT_EQ(key.rule, L" ON UPDATE SET NULL ON DELETE NO ACTION");
+}
+
 TEST_F(table_reading, table_missing_under_its_owner_is_found_under_dbo)
 {
     log_capture log;
