@@ -1,0 +1,301 @@
+// One whole conversion: every selected query and table from the MySQL source
+// into MS SQL Server or a T-SQL script.
+#include "converter/brantwick_convertor.h"
+
+#include "converter/error_handler.h"
+#include "converter/init_conversion.h"
+#include "converter/shell_services.h"
+#include "model/database.h"
+#include "model/recordset.h"
+#include "mssql/identifier_validators.h"
+#include "mssql/mss_database.h"
+#include "mssql/table_names.h"
+#include "model/name_compare.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr std::uint32_t open_for_run = 1;
+// OLE DB's DB_E_INTEGRITYVIOLATION: a row whose key the table holds already.
+constexpr std::uint32_t integrity_violation = 0x80E2F;
+
+// The owner a table lands in: its own, or dbo for none, public and sys.
+bool is_default_owner(const std::wstring& owner)
+{
+    return owner.empty() || udb_same_name(owner, L"public") || udb_same_name(owner, L"sys");
+}
+
+std::string console_text(const std::wstring& text)
+{
+    std::string narrow;
+    if (!tk_unicode_to_ansi3(text.c_str(), narrow))
+        narrow.clear();
+    return narrow;
+}
+
+// The renamed columns of a table, by its source name.
+void record_column_names(const std::wstring& table, const mss_table_mutator& rule, udb_names_map& names)
+{
+    udb_name_pairs renamed;
+    for (const auto& [source, field] : rule.field_mutators) {
+        if (field->status != udb_mutators::deleted && field->new_name != source)
+            renamed.emplace(source, field->new_name);
+    }
+    if (!renamed.empty())
+        names.add_fn_map(table, renamed);
+}
+
+void report(const tk_exception& exception, bool outer)
+{
+    error_handler::instance().handle(exception, outer);
+}
+
+} // namespace
+
+struct brantwick_convertor::table_run {
+    udb_database& source;
+    udb_database& destination;
+    mss_tn_validator& validator;
+    bool fast_load;
+    // Source names of the tables made on the destination.
+    std::vector<std::wstring> created;
+};
+
+void brantwick_convertor::operator()()
+{
+    tk_log(2, "brantwick_convertor::operator()");
+    init_conversion scope(m_finished, false);
+    m_aborted.store(false, std::memory_order_release);
+    try {
+        run_conversion();
+        return;
+    } catch (const tk_final_exception&) {
+        tk_log(2, "The conversion was aborted");
+    } catch (const tk_exception& exception) {
+        m_aborted.store(true, std::memory_order_release);
+        report(exception, true);
+    } catch (const std::exception& exception) {
+        if (shell_services::ready()) {
+            shell_services::instance().error(tk_ansi_to_unicode(exception.what()));
+        } else {
+            tk_log(3, "ERROR:\n%s", exception.what());
+            if (!is_silent())
+                std::fprintf(stderr, "%s\n", exception.what());
+        }
+    }
+    m_aborted.store(true, std::memory_order_release);
+}
+
+void brantwick_convertor::run_conversion()
+{
+    // The view-owned flag describes catalogue reads of the destination,
+    // which a conversion does not do.
+    mssql_engine.view_owned = false;
+    mssql_engine.unicode = script_options.unicode;
+    mysql_engine.set_blob_to_text(blob2text);
+
+    std::unique_ptr<udb_database> source(mysql_engine.open_db(get_source_name(), open_for_run));
+    std::unique_ptr<udb_database> destination(open_dest_db());
+    const bool fast_load = mssql_engine.fast_load;
+
+    if (m_form == convertor_form::console && table_names.empty() && selected.empty())
+        table_names = source->get_table_names();
+    tables_total = static_cast<std::uint32_t>(table_names.empty() ? selected.size() : table_names.size());
+    const std::wstring source_name = get_source_name();
+    const std::wstring start = L"Converting database " + source_name + L" (" + std::to_wstring(tables_total) +
+                               L" tables)\r\n";
+    show(start, console_text(start));
+
+    mss_tn_validator validator(table_names, destination->get_table_names());
+    for (const auto& entry : selected) {
+        tk_log(1, L"udb_validator::add_existing_name(%ls)", entry.first.c_str());
+        validator.add_existing_name(entry.first);
+    }
+    for (const std::wstring& table : table_names)
+        selected.emplace_back(table, std::wstring());
+
+    table_run run{*source, *destination, validator, fast_load, {}};
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        const auto [name, query] = selected[i];
+        convert_entry(name, query, run);
+    }
+    // Each side reports a failing key or view itself and goes on; what fails
+    // around them ends only this step.
+    try {
+        if (!skip_indexes)
+            create_relationships(run);
+        create_views(run);
+    } catch (const tk_exception& exception) {
+        report(exception, false);
+    }
+
+    error_handler::instance().set_context(std::wstring());
+    tables_done = 0;
+    tables_total = 0;
+}
+
+void brantwick_convertor::convert_entry(const std::wstring& name, const std::wstring& query, table_run& run)
+{
+    if (stop_requested())
+        throw tk_final_exception();
+    try {
+        convert_table(name, query, run);
+    } catch (const tk_exception& exception) {
+        // The table's recordsets are gone by now, so a bulk load is closed
+        // before the error is reported.
+        error_handler::instance().set_context(get_current_table());
+        report(exception, false);
+    }
+    ++tables_done;
+}
+
+void brantwick_convertor::convert_table(const std::wstring& name, const std::wstring& query, table_run& run)
+{
+    set_current_table(name);
+    rows_total = 0;
+    rows_done = 0;
+    if (m_form == convertor_form::console && query.empty() && !run.source.is_table_exist(name)) {
+        if (!is_silent())
+            std::fprintf(stderr, "Table %s not exists\n", console_text(name).c_str());
+        return;
+    }
+    std::unique_ptr<udb_recordset> source(query.empty() ? run.source.get_table(name, open_for_run)
+                                                        : run.source.get_query(name, query, open_for_run));
+
+    tk_log(2, L"udb_db_mutator::modify1(%ls)", name.c_str());
+    // The source goes on reading its rows by its own columns; the rules shape
+    // a copy for the destination.
+    udb_schema schema(source->schema);
+    udb_indexes indexes(source->indexes);
+    std::wstring mapped = name;
+    mss_table_mutator* rule = get_table_mutator3(name);
+    if (rule != nullptr) {
+        rule->modify3(indexes);
+        mapped = rule->modify1(schema);
+    }
+    std::wstring candidate = mapped;
+    if (!run.validator.is_acceptable(candidate))
+        candidate = run.validator.get_safe_name(candidate);
+
+    std::wstring table;
+    std::wstring owner;
+    mss_split_tab_name(candidate, table, owner);
+    if (is_default_owner(owner)) {
+        owner = L"dbo";
+    } else {
+        const std::wstring line = L"Creating schema if necessary: '" + owner + L"'\r\n";
+        show(line, console_text(line));
+        run.destination.create_schema(owner);
+    }
+    const std::wstring full_name = L"[" + owner + L"].[" + table + L"]";
+    tk_log(2, L"Got full table name: '%ls'", full_name.c_str());
+
+    if (direct) {
+        auto& database = static_cast<mss_database&>(run.destination);
+        database.enable_fast_load(run.fast_load);
+        if (run.destination.is_table_exist(full_name)) {
+            if (mode == 2)
+                return;
+            if (mode == 1)
+                run.destination.delete_tab(full_name);
+            else if (mode == 3 || mode == 4)
+                database.enable_fast_load(false);
+        }
+    }
+
+    std::unique_ptr<udb_recordset> destination(run.destination.create_table(full_name, schema, udb_indexes()));
+    if (mode == 3 && !schema.conform_to(destination->schema, true))
+        throw tk_exception("The structure of data source does not conform to the destination table.", 0);
+    if (candidate != mapped) {
+        tk_log(2, L"Store generated table name '%ls'", full_name.c_str());
+        run.validator.add_existing_name(full_name);
+        run.destination.names_map.add_tn_mapping(mapped, full_name);
+    }
+    run.validator.used_names.push_back(full_name);
+    // Foreign keys and views name tables and columns by their source names.
+    if (mapped != name)
+        run.destination.names_map.add_tn_mapping(name, full_name);
+    if (rule != nullptr)
+        record_column_names(name, *rule, run.destination.names_map);
+    run.created.push_back(name);
+
+    rows_total = source->record_count;
+    const std::wstring count = std::to_wstring(rows_total.load());
+    show(L"Converting table " + name + L" (" + count + L" records)\r\n",
+         console_text(L"Converting table " + name + L"(" + count + L" records)\n"));
+    if (rows_total != 0 && !only_definitions)
+        copy_records(*source, *destination);
+
+    tk_log(2, "Just before create_indexes, skip_idx=%d", skip_indexes ? 1 : 0);
+    destination.reset();
+    if (!skip_indexes)
+        run.destination.create_indexes(full_name, schema, indexes);
+}
+
+void brantwick_convertor::create_relationships(table_run& run)
+{
+    udb_relationships keys;
+    auto created = [&](const std::wstring& table) {
+        return std::any_of(run.created.begin(), run.created.end(),
+                           [&](const std::wstring& name) { return udb_same_name(name, table); });
+    };
+    for (const udb_relationship& key : run.source.relationships) {
+        if (created(key.fk_table) && created(key.pk_table))
+            keys.push_back(key);
+    }
+    if (!keys.empty())
+        run.destination.create_relationships(keys);
+}
+
+void brantwick_convertor::create_views(table_run& run)
+{
+    // The console agent asked for views converts all of them.
+    if (views.empty() && convert_views && m_form == convertor_form::console)
+        views = run.source.views;
+    if (!views.empty())
+        run.destination.create_views(views);
+}
+
+void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& destination)
+{
+    const std::wstring table = get_current_table();
+    mss_table_mutator* rule = get_table_mutator3(table);
+    source.reset();
+    while (!source.is_eof()) {
+        if (stop_requested())
+            throw tk_final_exception();
+        tk_log(1, "Converting %d record", static_cast<int>(rows_done.load()));
+        // A failing record, whether in its field rules, its append or its
+        // update, is reported with its number and the next one follows.
+        try {
+            if (udb_record* record = source.get_item()) {
+                tk_log(2, L"udb_db_mutator::modify2(%ls)", table.c_str());
+                udb_record* mapped = record;
+                if (rule != nullptr && rule->has_field_mutators())
+                    mapped = &rule->modify2(*record);
+                else
+                    tk_log(2, L"Not found: '%ls'", table.c_str());
+                try {
+                    destination.append_record(*mapped);
+                } catch (const tk_exception& exception) {
+                    tk_log(2, "n_mode=%d, error=%d", static_cast<int>(mode),
+                           static_cast<int>(exception.get_error_number()));
+                    if (exception.get_error_number() != integrity_violation || (mode != 3 && mode != 4))
+                        throw;
+                    if (mode == 4)
+                        destination.update1(*mapped);
+                }
+            }
+        } catch (const tk_exception& exception) {
+            error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
+            report(exception, false);
+        }
+        source.next();
+        ++rows_done;
+    }
+}

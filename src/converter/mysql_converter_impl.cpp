@@ -1,0 +1,89 @@
+#include "converter/mysql_converter_impl.h"
+
+#include "converter/profile_values.h"
+#include "model/database.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+
+#include <cstdlib>
+#include <memory>
+
+using namespace profile_values;
+
+mysql_converter_impl::mysql_converter_impl()
+{
+    tk_log(2, "mysql_converter_impl::ctor");
+}
+
+mysql_converter_impl::~mysql_converter_impl() = default;
+
+void mysql_converter_impl::store_mysql_settings(const std::string& host, const std::string& user,
+                                                const std::string& password, const std::string& port)
+{
+    // The password stays out of the log.
+    tk_log(2, "mysql_converter_impl::store_mysql_settings(%s,%s,%s)", host.c_str(), user.c_str(), port.c_str());
+    this->user = tk_trim(user);
+    this->password = tk_trim(password);
+    this->host = tk_trim(host);
+    this->port = tk_trim(port);
+    if (this->port.empty())
+        this->port = "3306";
+}
+
+void mysql_converter_impl::connect_mysql_server()
+{
+    tk_log(2, "mysql_converter_impl::connect_mysql_server");
+    const int port_number = std::atoi(port.c_str());
+    if (port_number == 0)
+        throw tk_exception("Invalid port number", 1);
+    mysql_engine.connect(host, user, password, port_number);
+}
+
+bool mysql_converter_impl::test_query(const std::wstring& database, const std::wstring& query)
+{
+    try {
+        std::unique_ptr<udb_database> opened(mysql_engine.open_db(database, 1));
+        return opened->test_query(query);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool mysql_converter_impl::load_profile(udb_profile& profile)
+{
+    tk_log(2, "mysql_converter_impl::load_profile");
+    auto value = [&](const wchar_t* key) { return profile.get_value(section_mysql, key); };
+    host = tk_unicode_to_utf8(value(L"host"));
+    if (std::wstring text = value(L"user"); !text.empty())
+        user = tk_unicode_to_utf8(text);
+    password = tk_unicode_to_utf8(value(L"password"));
+    if (std::wstring text = value(L"port"); !text.empty())
+        port = tk_unicode_to_utf8(text);
+    if (std::wstring text = value(L"dump line break"); !text.empty())
+        mysql_dump_options.line_break = text == L"1" ? 1 : 0;
+    read_flag(profile, section_mysql, L"dump new version", mysql_dump_options.new_version);
+    read_flag(profile, section_mysql, L"dump add lock to insert", mysql_dump_options.add_lock_to_insert);
+    read_flag(profile, section_mysql, L"dump insert comments", mysql_dump_options.insert_comments);
+    read_flag(profile, section_mysql, L"dump create database", mysql_dump_options.create_database);
+    read_flag(profile, section_mysql, L"dump create table", mysql_dump_options.create_table);
+    return true;
+}
+
+bool mysql_converter_impl::store_profile(udb_profile& profile) const
+{
+    tk_log(2, "mysql_converter_impl::store_profile");
+    auto write = [&](const wchar_t* key, const std::wstring& value) { profile.set_value(section_mysql, key, value); };
+    write(L"host", tk_utf8_to_unicode(host));
+    write(L"user", tk_utf8_to_unicode(user));
+    write(L"password", tk_utf8_to_unicode(password));
+    write(L"port", tk_utf8_to_unicode(port));
+    write(L"dump line break", flag_text(mysql_dump_options.line_break == 1));
+    write(L"dump new version", flag_text(mysql_dump_options.new_version));
+    write(L"dump add lock to insert", flag_text(mysql_dump_options.add_lock_to_insert));
+    write(L"dump insert comments", flag_text(mysql_dump_options.insert_comments));
+    write(L"dump create database", flag_text(mysql_dump_options.create_database));
+    write(L"dump create table", flag_text(mysql_dump_options.create_table));
+    return true;
+}
