@@ -191,6 +191,23 @@ TEST_F(bulk_load, missing_values_become_null_zero_empty_or_the_default)
     EXPECT_EQ(text(received[1][5]), L"5");
 }
 
+// A stream left in the row buffer by one row is released once, also when the
+// next row has no value there.
+TEST_F(bulk_load, large_value_followed_by_null)
+{
+    udb_schema schema(true);
+    schema.push_back(column(L"memo", VT_BSTR, 0));
+    auto table = create(schema, {fake::wide_text_column(L"memo", unlimited)});
+    append(*table, {{L"memo", ole_variant(std::wstring(9000, L'x'))}});
+    append(*table, {{L"memo", ole_variant()}});
+    append(*table, {{L"memo", ole_variant()}});
+    table.reset();
+    ASSERT_EQ(rows().size(), 3u);
+    EXPECT_EQ(text(rows()[0][0]).size(), 9000u);
+    EXPECT_TRUE(oledb::is_null(rows()[1][0]));
+    EXPECT_TRUE(oledb::is_null(rows()[2][0]));
+}
+
 // The record's fields go to the columns of their names, whatever their order.
 TEST_F(bulk_load, fields_are_bound_by_name)
 {
