@@ -26,6 +26,7 @@ int CompareStringW(std::uint32_t flags, std::wstring_view left, std::wstring_vie
     const bool ignore_case = (flags & NORM_IGNORECASE) != 0;
     const std::size_t common = left.size() < right.size() ? left.size() : right.size();
     for (std::size_t i = 0; i < common; ++i) {
+        if (left[i] == right[i]) continue;
         wchar_t a = ignore_case ? platform::fold_case(left[i]) : left[i];
         wchar_t b = ignore_case ? platform::fold_case(right[i]) : right[i];
         if (a != b) return a < b ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
