@@ -1,0 +1,222 @@
+// Whole runs into MS SQL Server over the recording provider: the existing
+// database and existing-table modes, and the rows a merge or a
+// synchronization sends.
+#include "converter/brantwick_convertor.h"
+#include "mssql/direct_path_fixture.h"
+#include "mysql/test_database.h"
+#include "platform/oledb/providers.h"
+#include "support/test_mariadb.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+std::wstring widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string unique_name()
+{
+    return ("velmora_direct_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())).substr(0, 64);
+}
+
+bool starts_with_any(const std::vector<std::wstring>& statements, const std::wstring& prefix)
+{
+    return std::any_of(statements.begin(), statements.end(),
+                       [&](const std::wstring& statement) { return statement.starts_with(prefix); });
+}
+
+class direct_run : public ::testing::Test {
+protected:
+    direct_run()
+    {
+        oledb::install_providers({server, nullptr, nullptr});
+        server->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
+                                             {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
+        const velmora_test::mariadb_endpoint mysql = velmora_test::mariadb_server();
+        converter.store_mysql_settings(mysql.host, mysql.user, mysql.password, std::to_string(mysql.port));
+        converter.connect_mysql_server();
+        converter.set_source_name(widen(database.name()));
+        converter.set_destination_name(L"shop_dest");
+        converter.secure_login = false;
+        converter.mssql_host = L"srv";
+        converter.mssql_user = L"sa";
+        converter.mssql_pass = L"secret";
+        converter.table_names = {L"customer"};
+        converter.set_silent(true);
+        // The server describes the tables the run creates.
+        server->define_table(L"[dbo].[customer]", {customer_columns(), {}});
+    }
+
+    static std::vector<oledb::db_column> customer_columns()
+    {
+        return {fake::int_column(L"id"), fake::wide_text_column(L"name", 60, false),
+                fake::wide_text_column(L"city", 40), fake::int_column(L"code", true)};
+    }
+
+    void existing_database(bool with_customer)
+    {
+        server->answer(L"SELECT name from master.sys.databases ORDER BY name",
+                       {{fake::wide_text_column(L"name", 128)}, {text_row({L"master"}), text_row({L"shop_dest"})}});
+        if (with_customer) {
+            server->add_schema_rows(oledb::schema_kind::tables, {fake::table_row(L"dbo", L"customer", L"TABLE")});
+            server->add_schema_rows(oledb::schema_kind::primary_keys,
+                                    {fake::primary_key_row(L"dbo", L"customer", L"id", 1, L"PK_customer")});
+        }
+    }
+
+    std::vector<std::wstring> run(std::uint32_t mode)
+    {
+        converter.mode = mode;
+        converter.connect_mssql_server();
+        converter.check_dest();
+        converter();
+        return server->statement_texts();
+    }
+
+    recording_error_handler errors;
+    std::shared_ptr<fake::provider> server = std::make_shared<fake::provider>();
+    velmora_test::scratch_database database{unique_name(), "converter/shop.sql"};
+    brantwick_convertor converter{convertor_form::console};
+};
+
+const std::wstring insert_ann =
+    L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 1, N'Ann', N'K\u00f6ln', 10)";
+const std::wstring insert_boris = L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, "
+                                  L"N'\u0411\u043e\u0440\u0438\u0441', N'\u041c\u043e\u0441\u043a\u0432\u0430', 20)";
+
+// A table the run creates takes the source's identity values.
+const std::wstring identity_on = L"SET IDENTITY_INSERT [dbo].[customer] ON;";
+
+fake::scripted_failure duplicate_key()
+{
+    return fake::sql_error(2627, L"Violation of PRIMARY KEY constraint 'PK_customer'.", L"23000");
+}
+
+TEST_F(direct_run, mode_0_drops_an_existing_database_and_creates_it_anew)
+{
+    existing_database(false);
+    const std::vector<std::wstring> sent = run(0);
+    const auto drop = std::find(sent.begin(), sent.end(), L"DROP DATABASE [shop_dest]");
+    const auto create = std::find(sent.begin(), sent.end(), L"CREATE DATABASE [shop_dest]");
+    ASSERT_NE(drop, sent.end());
+    ASSERT_NE(create, sent.end());
+    EXPECT_LT(drop, create);
+    EXPECT_TRUE(starts_with_any(sent, L"CREATE TABLE [dbo].[customer]"));
+    EXPECT_NE(std::find(sent.begin(), sent.end(), identity_on + insert_boris), sent.end());
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_FALSE(converter.is_aborted());
+}
+
+TEST_F(direct_run, mode_1_replaces_an_existing_table)
+{
+    existing_database(true);
+    const std::vector<std::wstring> sent = run(1);
+    EXPECT_FALSE(starts_with_any(sent, L"DROP DATABASE"));
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE DATABASE"));
+    const auto drop = std::find_if(sent.begin(), sent.end(), [](const std::wstring& statement) {
+        return statement.find(L"DROP TABLE [dbo].[customer]") != std::wstring::npos;
+    });
+    const auto create = std::find_if(sent.begin(), sent.end(), [](const std::wstring& statement) {
+        return statement.starts_with(L"CREATE TABLE [dbo].[customer]");
+    });
+    ASSERT_NE(drop, sent.end());
+    ASSERT_NE(create, sent.end());
+    EXPECT_LT(drop, create);
+    EXPECT_NE(std::find(sent.begin(), sent.end(), identity_on + insert_ann), sent.end());
+}
+
+TEST_F(direct_run, mode_1_reports_a_duplicate_row_by_its_number_and_goes_on)
+{
+    existing_database(false);
+    server->fail(identity_on + insert_boris, duplicate_key());
+    const std::vector<std::wstring> sent = run(1);
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "customer, record #2");
+    EXPECT_EQ(errors.reports[0].code, 0u);
+    EXPECT_FALSE(errors.reports[0].outer);
+    EXPECT_TRUE(starts_with_any(
+        sent, identity_on + L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 3,"));
+}
+
+TEST_F(direct_run, mode_2_leaves_an_existing_table_alone)
+{
+    existing_database(true);
+    converter.set_silent(false);
+    testing::internal::CaptureStdout();
+    const std::vector<std::wstring> sent = run(2);
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE TABLE"));
+    EXPECT_FALSE(starts_with_any(sent, L"INSERT"));
+    EXPECT_FALSE(starts_with_any(sent, L"DROP"));
+    EXPECT_EQ(output.find("Converting table"), std::string::npos);
+    EXPECT_EQ(converter.tables_done, 0u);
+}
+
+TEST_F(direct_run, mode_3_merges_and_skips_rows_whose_key_exists)
+{
+    existing_database(true);
+    server->fail(insert_boris, duplicate_key());
+    const std::vector<std::wstring> sent = run(3);
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE TABLE"));
+    EXPECT_NE(std::find(sent.begin(), sent.end(), insert_ann), sent.end());
+    EXPECT_TRUE(starts_with_any(sent, L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 3,"));
+    EXPECT_FALSE(starts_with_any(sent, L"UPDATE"));
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_TRUE(server->bulk_loads().empty());
+}
+
+TEST_F(direct_run, mode_3_refuses_a_table_of_another_structure)
+{
+    existing_database(true);
+    server->define_table(L"[dbo].[customer]", {{fake::int_column(L"id"), fake::int_column(L"name"),
+                                                fake::wide_text_column(L"city", 40), fake::int_column(L"code", true)},
+                                               {}});
+    const std::vector<std::wstring> sent = run(3);
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "customer");
+    EXPECT_EQ(errors.reports[0].text, "The structure of data source does not conform to the destination table.");
+    EXPECT_FALSE(starts_with_any(sent, L"INSERT"));
+}
+
+TEST_F(direct_run, mode_4_updates_rows_whose_key_exists_from_the_mapped_record)
+{
+    existing_database(true);
+    mss_native_type text;
+    text.type = L"nvarchar";
+    text.length = 10;
+    converter.get_table_mutator2(L"customer", L"customer")->update_field(L"code", L"code", text);
+    server->define_table(L"[dbo].[customer]", {{fake::int_column(L"id"), fake::wide_text_column(L"name", 60, false),
+                                                fake::wide_text_column(L"city", 40), fake::wide_text_column(L"code", 10)},
+                                               {}});
+    server->fail(L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, "
+                 L"N'\u0411\u043e\u0440\u0438\u0441', N'\u041c\u043e\u0441\u043a\u0432\u0430', N'20')",
+                 duplicate_key());
+    const std::vector<std::wstring> sent = run(4);
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_NE(std::find(sent.begin(), sent.end(),
+                        L"UPDATE [dbo].[customer] SET [name]=N'\u0411\u043e\u0440\u0438\u0441', "
+                        L"[city]=N'\u041c\u043e\u0441\u043a\u0432\u0430', [code]=N'20' WHERE [id]=2"),
+              sent.end());
+}
+
+TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
+{
+    existing_database(false);
+    errors.abort = true;
+    server->fail_bulk_row(L"[dbo].[customer]", 1, duplicate_key());
+    converter.mode = 0;
+    converter.mssql_engine.connect(L"srv", L"sa", L"secret", true);
+    converter.check_dest();
+    converter();
+    EXPECT_TRUE(converter.is_aborted());
+    ASSERT_EQ(server->bulk_loads().size(), 1u);
+    EXPECT_TRUE(server->bulk_loads()[0].done);
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "customer, record #2");
+}
+
+} // namespace
