@@ -1,5 +1,9 @@
 #include "agent/table_list_file.h"
 
+#include "agent/console_exit.h"
+#include "converter/brantwick_convertor.h"
+#include "toolkit/tk_file_tests.h"
+#include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
 #include <fstream>
@@ -30,4 +34,13 @@ std::optional<std::vector<std::wstring>> read_table_list(const std::string& path
     }
     if (file.bad()) return std::nullopt;
     return names;
+}
+
+void process_tab_file(const std::string& path) {
+    tk_log(1, "process_tab_file(%s)", path.c_str());
+    if (!tk_is_file_exist1(path, tk_file_exists))
+        usage_and_exit("Table names file does not exist.\nPlease verify the correct path/name was given.");
+    std::optional<std::vector<std::wstring>> names = read_table_list(path);
+    if (!names) usage_and_exit("Table names file cannot be read.\nPlease verify the file's permissions.");
+    tk_singleton<brantwick_convertor>::instance().table_names = std::move(*names);
 }

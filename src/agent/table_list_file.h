@@ -11,3 +11,7 @@
 // is UTF-8, else it is in the ANSI code page. No value when the file cannot be
 // opened or read.
 std::optional<std::vector<std::wstring>> read_table_list(const std::string& path);
+
+// Makes the file's names the converter's list of tables to convert. A missing
+// or unreadable file ends the program through usage_and_exit.
+void process_tab_file(const std::string& path);

@@ -1,0 +1,46 @@
+// corvath: converts a MySQL database into MS SQL Server or a T-SQL script
+// file, as its command line says, on the main thread.
+#include "agent/command_line_options.h"
+#include "agent/console_exit.h"
+#include "agent/usage_text.h"
+#include "converter/brantwick_convertor.h"
+#include "converter/console_error_handler.h"
+#include "converter/error_messages.h"
+#include "toolkit/tk_log.h"
+
+#include <exception>
+
+namespace {
+
+// Connects both ends, prepares the destination and converts; true when the
+// run went through to its end.
+bool convert(brantwick_convertor& converter) {
+    // MS SQL first: a script needs no server.
+    if (converter.direct) converter.connect_mssql_server();
+    converter.connect_mysql_server();
+    converter.check_dest();
+    converter();
+    return !converter.is_aborted();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tk_logger logger(nullptr, false, 3, false);
+    console_error_handler errors(oledb_error_message_count, oledb_error_messages);
+    errors.load_err_map(mysql_error_message_count, mysql_error_messages);
+    brantwick_convertor converter(convertor_form::console);
+
+    bool converted = false;
+    try {
+        if (argc <= 1 || !parse_cmd_line(argc, argv)) usage_and_exit(format_usage_text());
+        converted = convert(converter);
+    } catch (const tk_exception& exception) {
+        // Fatal and internal errors end the process in the handler; what
+        // returns here still stopped the conversion before it began.
+        errors.handle(exception, false);
+    } catch (const std::exception& exception) {
+        usage_and_exit(exception.what());
+    }
+    return converted ? 0 : -1;
+}
