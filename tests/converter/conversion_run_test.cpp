@@ -1,6 +1,7 @@
 #include "converter/brantwick_convertor.h"
 #include "converter/console_error_handler.h"
 #include "converter/error_messages.h"
+#include "converter/shell_services.h"
 #include "model/profile.h"
 #include "mysql/test_database.h"
 #include "support/test_mariadb.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -237,6 +239,116 @@ TEST_F(script_run, runs_from_a_profile_alone)
     EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[purchase]"));
     EXPECT_FALSE(contains(sql, "CREATE TABLE [dbo].[document]"));
     EXPECT_EQ(count(sql, "INSERT INTO"), 3u);
+}
+
+} // namespace
+
+namespace {
+
+// The wizard's shell as the run sees it: what it shows and when.
+class recording_shell final : public shell_services {
+public:
+    struct line {
+        std::wstring text;
+        std::uint32_t tables_total;
+        std::uint32_t tables_done;
+    };
+
+    explicit recording_shell(const brantwick_convertor& converter) : m_converter(converter) {}
+
+    bool is_window_ready() const override { return true; }
+    void write_log(const std::wstring& text) override
+    {
+        lines.push_back({text, m_converter.tables_total, m_converter.tables_done});
+    }
+    void error(const std::wstring& text) override { errors.push_back(text); }
+    void set_timer(std::uint32_t milliseconds) override { timer = milliseconds; }
+
+    std::vector<line> lines;
+    std::vector<std::wstring> errors;
+    std::uint32_t timer = 0;
+
+private:
+    const brantwick_convertor& m_converter;
+};
+
+TEST_F(script_run, queries_first_then_tables_with_their_counts_in_the_shell)
+{
+    recording_shell shell(converter);
+    converter.table_names = {L"customer", L"document", L"purchase"};
+    converter.selected = {{L"q1", L"SELECT id FROM customer"}, {L"q2", L"SELECT id FROM purchase WHERE id = 1"}};
+    run();
+    EXPECT_EQ(shell.timer, 200u);
+    EXPECT_TRUE(output.empty());
+    ASSERT_EQ(shell.lines.size(), 6u);
+    EXPECT_EQ(shell.lines[0].text, L"Converting database " + widen(database.name()) + L" (3 tables)\r\n");
+    const std::vector<std::wstring> expected = {
+        L"Converting table q1 (3 records)\r\n", L"Converting table q2 (1 records)\r\n",
+        L"Converting table customer (3 records)\r\n", L"Converting table document (2 records)\r\n",
+        L"Converting table purchase (3 records)\r\n"};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(shell.lines[i + 1].text, expected[i]);
+        EXPECT_EQ(shell.lines[i + 1].tables_total, 3u);
+        EXPECT_EQ(shell.lines[i + 1].tables_done, i);
+    }
+    EXPECT_EQ(converter.tables_total, 0u);
+    EXPECT_EQ(converter.tables_done, 0u);
+    EXPECT_EQ(converter.get_current_table(), L"purchase");
+}
+
+TEST_F(script_run, owners_public_and_sys_become_dbo_and_others_get_a_schema)
+{
+    recording_shell shell(converter);
+    converter.table_names = {L"customer", L"purchase"};
+    converter.get_table_mutator2(L"customer", L"PUBLIC.client");
+    converter.get_table_mutator2(L"purchase", L"[sales].[orders]");
+    const std::string sql = run();
+    EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[client]"));
+    EXPECT_TRUE(contains(sql, "CREATE TABLE [sales].[orders]"));
+    EXPECT_TRUE(contains(sql, "EXEC sp_executesql N'CREATE SCHEMA [sales]'"));
+    EXPECT_EQ(shell.lines[2].text, L"Creating schema if necessary: 'sales'\r\n");
+}
+
+TEST_F(script_run, run_on_a_worker_thread_while_the_window_polls)
+{
+    class run_thread : public tk_thread {
+    public:
+        explicit run_thread(brantwick_convertor& converter) : tk_thread(false), m_converter(converter) {}
+
+    protected:
+        tk_thread_functor* create_functor() override { return &m_converter; }
+
+    private:
+        brantwick_convertor& m_converter;
+    };
+    run_thread worker(converter);
+    converter.check_dest();
+    worker.start();
+    std::set<std::wstring> seen;
+    while (!converter.is_finished())
+        seen.insert(converter.get_current_table());
+    EXPECT_FALSE(converter.is_aborted());
+    EXPECT_TRUE(contains(read_file(script), "CREATE TABLE [dbo].[purchase]"));
+    seen.insert(converter.get_current_table());
+    EXPECT_TRUE(seen.count(L"purchase"));
+}
+
+TEST_F(script_run, source_tables_views_and_columns_for_the_wizard_pages)
+{
+    std::vector<std::wstring> tables = {L"stale"};
+    converter.get_all_tables(tables);
+    EXPECT_EQ(tables, (std::vector<std::wstring>{L"customer", L"document", L"purchase"}));
+    std::vector<std::pair<std::wstring, std::wstring>> views = {{L"stale", L""}};
+    converter.get_all_views(views);
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views[0].first, L"big_purchase");
+    const udb_schema schema = converter.get_schema(L"purchase");
+    ASSERT_EQ(schema.size(), 4u);
+    EXPECT_EQ(schema[2]->name, L"amount");
+    EXPECT_EQ(schema[2]->precision, 10);
+    EXPECT_THROW(converter.get_schema(L"nosuch"), tk_mail_assertion);
+    EXPECT_TRUE(converter.test_query(L"SELECT id FROM customer"));
+    EXPECT_FALSE(converter.test_query(L"SELECT nothing FROM nowhere"));
 }
 
 } // namespace
