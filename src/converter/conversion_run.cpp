@@ -6,11 +6,11 @@
 #include "converter/init_conversion.h"
 #include "converter/shell_services.h"
 #include "model/database.h"
+#include "model/name_compare.h"
 #include "model/recordset.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/mss_database.h"
 #include "mssql/table_names.h"
-#include "model/name_compare.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
@@ -62,7 +62,8 @@ struct brantwick_convertor::table_run {
     udb_database& destination;
     mss_tn_validator& validator;
     bool fast_load;
-    // Source names of the tables made on the destination.
+    // Source names of the tables this run made on the destination; only
+    // these get foreign keys.
     std::vector<std::wstring> created;
 };
 
@@ -195,6 +196,7 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     const std::wstring full_name = L"[" + owner + L"].[" + table + L"]";
     tk_log(2, L"Got full table name: '%ls'", full_name.c_str());
 
+    bool merged = false;
     if (direct) {
         auto& database = static_cast<mss_database&>(run.destination);
         database.enable_fast_load(run.fast_load);
@@ -203,7 +205,8 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
                 return;
             if (mode == 1)
                 run.destination.delete_tab(full_name);
-            else if (mode == 3 || mode == 4)
+            merged = mode == 3 || mode == 4;
+            if (merged)
                 database.enable_fast_load(false);
         }
     }
@@ -222,7 +225,8 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         run.destination.names_map.add_tn_mapping(name, full_name);
     if (rule != nullptr)
         record_column_names(name, *rule, run.destination.names_map);
-    run.created.push_back(name);
+    if (!merged)
+        run.created.push_back(name);
 
     rows_total = source->record_count;
     const std::wstring count = std::to_wstring(rows_total.load());

@@ -203,6 +203,20 @@ TEST_F(direct_run, mode_4_updates_rows_whose_key_exists_from_the_mapped_record)
               sent.end());
 }
 
+TEST_F(direct_run, foreign_keys_and_views_follow_the_tables)
+{
+    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
+                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
+                                                fake::wide_text_column(L"note", 20)},
+                                               {}});
+    converter.table_names = {L"customer", L"purchase"};
+    converter.convert_views = true;
+    const std::vector<std::wstring> sent = run(0);
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_TRUE(starts_with_any(sent, L"ALTER TABLE [dbo].[purchase] ADD CONSTRAINT [fk_purchase_customer] FOREIGN KEY"));
+    EXPECT_TRUE(starts_with_any(sent, L"CREATE VIEW [dbo].[big_purchase]"));
+}
+
 TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
 {
     existing_database(false);
