@@ -122,6 +122,17 @@ TEST_F(corvath_run, table_definitions_only_writes_no_rows) {
     EXPECT_TRUE(summary.inserted_rows.empty());
 }
 
+TEST_F(corvath_run, views_are_converted_when_asked_for) {
+    const std::string view = "CREATE VIEW [dbo].[order_totals]";
+    ASSERT_EQ(run_corvath(dump_options(database.name(), script())).exit_code, 0);
+    EXPECT_EQ(read_file(script()).find(view), std::string::npos);
+
+    std::vector<std::string> arguments = dump_options(database.name(), script());
+    arguments.push_back("--views");
+    ASSERT_EQ(run_corvath(arguments).exit_code, 0);
+    EXPECT_NE(read_file(script()).find(view), std::string::npos);
+}
+
 TEST_F(corvath_run, replaces_an_existing_script_and_writes_the_log_file) {
     write_file(script(), "old contents");
     std::vector<std::string> arguments = dump_options(database.name(), script());
