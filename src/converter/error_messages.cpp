@@ -1,21 +1,20 @@
 #include "converter/error_messages.h"
 
-#include <iterator>
+#include "toolkit/tk_support_address.h"
 
-// Completes the messages that send the user to the maker's service desk.
-#define SERVICE_ADDRESS "service@quarnel.example"
+#include <iterator>
 
 const tk_error_map_row oledb_error_messages[] = {
     {0x80E03, "Given values violate the database schema."},
-    {0x80E07, "Literal value could not be converted to the correct type.Contact to " SERVICE_ADDRESS
+    {0x80E07, "Literal value could not be converted to the correct type.Contact to " TK_SUPPORT_MAIL_ADDRESS
               " for the solution."},
     {0x80E09, "You are not allowed to access MS SQL database. Ask your\nsystem administrator to grant "
               "you necessary privileges."},
-    {0x80E11, "Invalid column ID. Contact to " SERVICE_ADDRESS " for the solution."},
-    {0x80E13, "Invalid value. Contact to " SERVICE_ADDRESS " for the solution."},
+    {0x80E11, "Invalid column ID. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution."},
+    {0x80E13, "Invalid value. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution."},
     {0x80E17, "Data source with the specified name already exists."},
     {0x80E1D, "Requested conversion is not supported."},
-    {0x80E21, "Errors occurred. Contact to " SERVICE_ADDRESS " for the solution."},
+    {0x80E21, "Errors occurred. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution."},
     {0x80E2F, "The specified record violates the integrity constraints.\nSee 'Troubleshooting' "
               "article of the product documentation\nfor solution."},
     {0x80E30, "The given type name is unrecognized."},
@@ -24,7 +23,7 @@ const tk_error_map_row oledb_error_messages[] = {
     {0x80E37, "The specified table does not exist."},
     {0x80E3A, "The specified precision is invalid."},
     {0x80E3B, "The specified scale is invalid."},
-    {0x80E3C, "Invalid table ID. Contact to " SERVICE_ADDRESS " for the solution."},
+    {0x80E3C, "Invalid table ID. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution."},
     {0x80E3D, "The specified type is invalid."},
     {0x80E3E, "The column ID is occurred more than once in the specification."},
     {0x80E3F, "The specified table already exists. Try to connect as database owner\nusing the "
@@ -32,12 +31,12 @@ const tk_error_map_row oledb_error_messages[] = {
     {0x80E42, "The specified record number is invalid."},
     {0x80E4D, "Invalid user name or password."},
     {0x80E55, "The specified column did not exist."},
-    {0x80E57, "Literal value overflowed the range of the type of the associated column.\nContact to " SERVICE_ADDRESS
+    {0x80E57, "Literal value overflowed the range of the type of the associated column.\nContact to " TK_SUPPORT_MAIL_ADDRESS
               " for the solution."},
     {0x80E65, "The supplied columnID is invalid."},
-    {0x80E72, "The index ID is invalid. Contact to " SERVICE_ADDRESS "\nfor the solution."},
+    {0x80E72, "The index ID is invalid. Contact to " TK_SUPPORT_MAIL_ADDRESS "\nfor the solution."},
     {0x80EC1, "One or more column types are incompatible; conversion errors will\noccur during copying."},
-    {0x80EDA, "Errors occurred. Contact to " SERVICE_ADDRESS " for the solution."},
+    {0x80EDA, "Errors occurred. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution."},
 };
 const std::uint32_t oledb_error_message_count = std::size(oledb_error_messages);
 

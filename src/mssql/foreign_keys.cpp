@@ -11,6 +11,7 @@
 #include "mssql/result_rows.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_support_address.h"
 
 #include <memory>
 
@@ -22,7 +23,7 @@ constexpr std::int32_t filtered_index_version = 5;
 const char* const orphans_text =
     "There are orphaned records that prevent from creating foreign key. For more\n"
     "information see Troubleshooting article of the product documentation.";
-const char* const contact_text = "Can't create foreign key. Contact to service@quarnel.example for the solution.";
+const char* const contact_text = "Can't create foreign key. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
 
 std::wstring without(std::wstring text, const std::wstring& part)
 {

@@ -1,11 +1,12 @@
 #include "mssql/odb_exception.h"
 
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_support_address.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_com_ptr.h"
 
 const char* const odb_generic_error_text =
-    "Generic error occurred while migrating the data.\nContact to support@velmora.example for the solution.";
+    "Generic error occurred while migrating the data.\nContact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
 
 namespace {
 

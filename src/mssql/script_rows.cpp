@@ -8,6 +8,7 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_support_address.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,7 +24,7 @@ constexpr std::uint32_t rows_per_statement = 11;
 
 constexpr const char* structure_mismatch = "The structure of data source does not conform to the destination table.";
 constexpr const char* missing_field =
-    "Generic error occurred while migrating the data.\nContact to support@velmora.example for the solution.";
+    "Generic error occurred while migrating the data.\nContact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
 
 bool is_binary(VARTYPE vartype)
 {

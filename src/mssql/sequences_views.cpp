@@ -11,10 +11,11 @@
 #include "mssql/table_names.h"
 #include "mssql/view_rewriter.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_support_address.h"
 
 namespace {
 
-const char* const view_contact_text = "Can't create view. Contact to service@quarnel.example for the solution.";
+const char* const view_contact_text = "Can't create view. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
 
 } // namespace
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
-inline constexpr const char* tk_support_mail_address = "support@quarnel.example";
+#include "toolkit/tk_support_address.h"
+
+inline constexpr const char* tk_support_mail_address = TK_SUPPORT_MAIL_ADDRESS;
 
 void tk_send_bug(const std::string& title, const std::string& text);

@@ -129,7 +129,7 @@ TEST_F(foreign_keys, each_failing_key_is_reported_and_the_next_follows)
     EXPECT_TRUE(contains(statements.back(), L"[fk_ok]"));
     ASSERT_EQ(errors.reports.size(), 3u);
     EXPECT_EQ(errors.reports[0].context, "Foreign key 'fk_lost'");
-    EXPECT_EQ(errors.reports[0].text, "Can't create foreign key. Contact to service@quarnel.example for the solution.");
+    EXPECT_EQ(errors.reports[0].text, "Can't create foreign key. Contact to support@quarnel.example for the solution.");
     EXPECT_EQ(errors.reports[0].code, 0u);
     EXPECT_FALSE(errors.reports[0].outer);
     EXPECT_EQ(errors.reports[1].context, "Foreign key 'fk_orphans'");

@@ -104,7 +104,7 @@ TEST(odb_exception, error_string_of_a_silent_duplicate_key_and_of_nothing)
               L"Violation of PRIMARY KEY constraint.\nCannot insert duplicate key in the table.");
     SetErrorInfo(0, nullptr);
     EXPECT_EQ(odb_exception::GetErrorString(),
-              L"Generic error occurred while migrating the data.\nContact to support@velmora.example for the solution.");
+              L"Generic error occurred while migrating the data.\nContact to support@quarnel.example for the solution.");
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(sequences_views, failing_view_is_reported_by_name_and_the_next_follows)
     database->create_views({{L"bad", L"select * from x"}, {L"good", L"select 1"}});
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].context, "View 'bad'");
-    EXPECT_EQ(errors.reports[0].text, "Can't create view. Contact to service@quarnel.example for the solution.");
+    EXPECT_EQ(errors.reports[0].text, "Can't create view. Contact to support@quarnel.example for the solution.");
     EXPECT_EQ(errors.reports[0].code, 0u);
     EXPECT_EQ(sent().back(), L"CREATE VIEW [dbo].[good] AS select 1");
 }
