@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -49,6 +50,57 @@ const char* const date_time_formats[] = {"%04d-%02d-%02d %02d:%02d:%02d", "%04d-
 const char* const zero_date_time_formats[] = {"0000-00-00 %02d:%02d:%02d", "0000-00-00 %02d:%02d:%02d.%03d",
                                               "0000-00-00 %02d:%02d:%02d.%06d"};
 const char* const time_formats[] = {"%02d:%02d:%02d", "%02d:%02d:%02d.%03d", "%02d:%02d:%02d.%06d"};
+
+// The forms the servers print dates in, '9' standing for a digit; the
+// seconds may go on with a fraction of up to nine digits.
+constexpr std::string_view iso_date = "9999-99-99";
+constexpr std::string_view iso_date_time = "9999-99-99 99:99:99";
+constexpr std::size_t iso_seconds_at = 17;
+
+bool is_digit(char character)
+{
+    return character >= '0' && character <= '9';
+}
+
+bool has_shape(std::string_view text, std::string_view shape)
+{
+    if (text.size() < shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        if (shape[i] == '9' ? !is_digit(text[i]) : text[i] != shape[i])
+            return false;
+    }
+    return true;
+}
+
+// 3 for an ISO date, 6 for an ISO date-time, else 0. For these texts the
+// first separated form's sscanf reads exactly these fields, at many times
+// the cost; every date of a conversion run is read this way, twice.
+int iso_fields(std::string_view text)
+{
+    if (text.size() == iso_date.size())
+        return has_shape(text, iso_date) ? 3 : 0;
+    if (!has_shape(text, iso_date_time))
+        return 0;
+    const std::string_view fraction = text.substr(iso_date_time.size());
+    if (fraction.empty())
+        return 6;
+    if (fraction.size() < 2 || fraction.size() > 10 || fraction[0] != '.')
+        return 0;
+    for (char character : fraction.substr(1)) {
+        if (!is_digit(character))
+            return 0;
+    }
+    return 6;
+}
+
+short iso_number(std::string_view text, std::size_t at, std::size_t digits)
+{
+    short value = 0;
+    for (std::size_t i = at; i < at + digits; ++i)
+        value = static_cast<short>(value * 10 + (text[i] - '0'));
+    return value;
+}
 
 } // namespace
 
@@ -172,7 +224,8 @@ bool ole_date::import_from_string(const std::string& text)
     if (text.size() == 8 && try_compact_date(text))
         return true;
     clear();
-    if (try_pure_time(text))
+    // A time alone never starts with an ISO date.
+    if (iso_fields(text) == 0 && try_pure_time(text))
         return true;
     for (int form = 0; form < 3; ++form) {
         clear();
@@ -244,7 +297,19 @@ bool ole_date::try_separated_date_time(const std::string& text, int form)
     tk_log(1, "Trying datetime format #%d", form);
     short year = 0, month = 0, day = 0, hour = 0, minute = 0;
     char seconds[64] = "";
-    const int items = std::sscanf(text.c_str(), formats[form], &year, &month, &day, &hour, &minute, seconds);
+    int items = form == 0 ? iso_fields(text) : 0;
+    if (items != 0) {
+        year = iso_number(text, 0, 4);
+        month = iso_number(text, 5, 2);
+        day = iso_number(text, 8, 2);
+        if (items == 6) {
+            hour = iso_number(text, 11, 2);
+            minute = iso_number(text, 14, 2);
+            seconds[text.copy(seconds, sizeof seconds - 1, iso_seconds_at)] = '\0';
+        }
+    } else {
+        items = std::sscanf(text.c_str(), formats[form], &year, &month, &day, &hour, &minute, seconds);
+    }
     if (items != 3 && items != 6)
         return false;
     set_date_parts(year, month, day);
