@@ -6,6 +6,7 @@
 #include "toolkit/tk_text_conversion.h"
 #include "variant/leading_number.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -41,15 +42,16 @@ std::optional<bool> take_meridiem(std::string& text)
     return std::nullopt;
 }
 
-// Printed forms of a date-time, of a time after a zero date and of a time
-// alone: without a fraction, with milliseconds, with microseconds. A form
-// without a fraction leaves the last argument unused.
-enum { no_fraction, with_milliseconds, with_microseconds };
-const char* const date_time_formats[] = {"%04d-%02d-%02d %02d:%02d:%02d", "%04d-%02d-%02d %02d:%02d:%02d.%03d",
-                                         "%04d-%02d-%02d %02d:%02d:%02d.%06d"};
-const char* const zero_date_time_formats[] = {"0000-00-00 %02d:%02d:%02d", "0000-00-00 %02d:%02d:%02d.%03d",
-                                              "0000-00-00 %02d:%02d:%02d.%06d"};
-const char* const time_formats[] = {"%02d:%02d:%02d", "%02d:%02d:%02d.%03d", "%02d:%02d:%02d.%06d"};
+// "%0*d" of a field that is never negative: its digits, padded with zeros.
+void append_padded(std::string& text, unsigned value, std::size_t width)
+{
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const auto count = static_cast<std::size_t>(end - digits);
+    if (count < width)
+        text.append(width - count, '0');
+    text.append(digits, count);
+}
 
 // The forms the servers print dates in, '9' standing for a digit; the
 // seconds may go on with a fraction of up to nine digits.
@@ -386,32 +388,42 @@ bool ole_date::advance_one_second()
     return true;
 }
 
+// Built field by field: every date of a conversion run is printed here.
 std::string ole_date::format(std::uint32_t precision, bool time_alone) const
 {
     const SYSTEMTIME& t = m_time;
-    char text[64];
     const bool whole_seconds = m_microseconds == 0 && t.wMilliseconds == 0;
     const bool midnight = whole_seconds && t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0;
+    std::string text;
+    const auto append_date = [&] {
+        append_padded(text, t.wYear, 4);
+        text += '-';
+        append_padded(text, t.wMonth, 2);
+        text += '-';
+        append_padded(text, t.wDay, 2);
+    };
     if (m_kind == kind_date || (m_kind == kind_date_time && midnight)) {
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+        append_date();
         return text;
     }
-    std::size_t form = no_fraction;
-    int fraction = 0;
-    if (precision == 6 && m_microseconds != 0) {
-        form = with_microseconds;
-        fraction = static_cast<int>(m_microseconds);
-    } else if (precision != 0 && !whole_seconds) {
-        form = with_milliseconds;
-        fraction = t.wMilliseconds;
+    if (m_kind != kind_time) {
+        append_date();
+        text += ' ';
+    } else if (!time_alone) {
+        text += "0000-00-00 ";
     }
-    const int hour = t.wHour % 24;
-    if (m_kind == kind_time)
-        std::snprintf(text, sizeof text, (time_alone ? time_formats : zero_date_time_formats)[form], hour,
-                      t.wMinute, t.wSecond, fraction);
-    else
-        std::snprintf(text, sizeof text, date_time_formats[form], t.wYear, t.wMonth, t.wDay, hour, t.wMinute,
-                      t.wSecond, fraction);
+    append_padded(text, t.wHour % 24, 2);
+    text += ':';
+    append_padded(text, t.wMinute, 2);
+    text += ':';
+    append_padded(text, t.wSecond, 2);
+    if (precision == 6 && m_microseconds != 0) {
+        text += '.';
+        append_padded(text, m_microseconds, 6);
+    } else if (precision != 0 && !whole_seconds) {
+        text += '.';
+        append_padded(text, t.wMilliseconds, 3);
+    }
     return text;
 }
 
