@@ -17,15 +17,19 @@ bool is_bracketed_identifier(const std::wstring& name)
     return true;
 }
 
+// Copied in runs between the characters to double: every text value of a
+// script passes through here.
 std::wstring doubled(const std::wstring& text, wchar_t c)
 {
     std::wstring result;
     result.reserve(text.size() + 2);
-    for (const wchar_t ch : text) {
-        result += ch;
-        if (ch == c)
-            result += c;
+    std::size_t start = 0;
+    for (std::size_t found = text.find(c); found != std::wstring::npos; found = text.find(c, start)) {
+        result.append(text, start, found + 1 - start);
+        result += c;
+        start = found + 1;
     }
+    result.append(text, start);
     return result;
 }
 

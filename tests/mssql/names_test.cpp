@@ -25,6 +25,10 @@ TEST(mss_quote_name_test, quotes_as_quotename_does)
 TEST(mss_escape_literal_test, doubles_apostrophes)
 {
     EXPECT_EQ(mss_escape_literal(L"O'Brien''s"), L"O''Brien''''s");
+    EXPECT_EQ(mss_escape_literal(L"'edge'"), L"''edge''");
+    EXPECT_EQ(mss_escape_literal(L"'"), L"''");
+    EXPECT_EQ(mss_escape_literal(L"plain"), L"plain");
+    EXPECT_EQ(mss_escape_literal(L""), L"");
 }
 
 struct split_case {
