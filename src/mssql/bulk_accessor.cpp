@@ -130,7 +130,7 @@ void CDynamicAccessorEx::Bind(DBBINDING& binding, DBORDINAL ordinal, DBTYPE type
 
 void CDynamicAccessorEx::adjust_date_time(DBCOLUMNINFO& info, std::uint32_t subtype) const
 {
-    tk_log(1, "Adjusting date/time columns (schema[i]->dw_reserved=%u)", subtype);
+    tk_log(1, "Adjusting date/time columns (schema[i]->dw_reserved=%d)", static_cast<int>(subtype));
     switch (subtype & 3) {
     case subtype_date_time:
         info.bScale = 3;

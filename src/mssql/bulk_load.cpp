@@ -8,12 +8,6 @@
 
 namespace {
 
-[[noreturn]] void raise_hresult(const char* call, HRESULT hr)
-{
-    tk_log(2, "%s failed: %08X", call, static_cast<unsigned>(hr));
-    throw odb_exception(hr, true);
-}
-
 DBPROP required_true(DBPROPID id)
 {
     DBPROP property{};
@@ -125,14 +119,18 @@ void mss_fast_load::insert_data()
     if (m_fast_load.is_empty())
         throw tk_mail_assertion("mss_floa", 138);
     HRESULT hr = m_fast_load->InsertRow(m_accessor.handle(), m_accessor.buffer());
-    if (FAILED(hr))
-        raise_hresult("m_spFastLoad->InsertRow", hr);
+    if (FAILED(hr)) {
+        tk_log(2, "m_spFastLoad->InsertRow failed: %08X", static_cast<unsigned>(hr));
+        throw odb_exception(hr, true);
+    }
     if (m_bound_bytes < batch_bytes)
         return;
     hr = m_fast_load->Commit(false);
     m_bound_bytes = 0;
-    if (FAILED(hr))
-        raise_hresult("m_spFastLoad->Commit", hr);
+    if (FAILED(hr)) {
+        tk_log(2, "m_spFastLoad->Commit failed: %08X", static_cast<unsigned>(hr));
+        throw odb_exception(hr, true);
+    }
 }
 
 void mss_fast_load::close_table()

@@ -11,6 +11,7 @@
 #include "variant/ole_guid_extractor.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstring>
 #include <limits>
 
@@ -149,6 +150,27 @@ void bind_as(mss_fast_load& load, T number, DBORDINAL ordinal)
     load.bind_data2(&number, sizeof(number), ordinal);
 }
 
+void bind_integer(mss_fast_load& load, DBTYPE type, std::int64_t number, DBORDINAL ordinal)
+{
+    switch (type) {
+    case DBTYPE_I1:
+    case DBTYPE_I2: tk_log(1, "Got VT_I1/2: %d", static_cast<std::int16_t>(number)); break;
+    case DBTYPE_UI1: tk_log(1, "Got VT_UI1: %d", static_cast<std::uint8_t>(number)); break;
+    case DBTYPE_UI2:
+    case DBTYPE_I4: tk_log(1, "Got VT_UI2/I4: %d", static_cast<std::int32_t>(number)); break;
+    default: tk_log(1, "Got VT_I8: %" PRId64, number); break;
+    }
+    switch (type) {
+    case DBTYPE_I1: bind_as(load, static_cast<std::int8_t>(number), ordinal); break;
+    case DBTYPE_UI1: bind_as(load, static_cast<std::uint8_t>(number), ordinal); break;
+    case DBTYPE_I2: bind_as(load, static_cast<std::int16_t>(number), ordinal); break;
+    case DBTYPE_UI2: bind_as(load, static_cast<std::uint16_t>(number), ordinal); break;
+    case DBTYPE_I4: bind_as(load, static_cast<std::int32_t>(number), ordinal); break;
+    case DBTYPE_UI4: bind_as(load, static_cast<std::uint32_t>(number), ordinal); break;
+    default: bind_as(load, number, ordinal); break;
+    }
+}
+
 // Numbers read from text are parsed first; other values convert directly.
 ole_variant numeric(const ole_variant& value, VARTYPE parsed_type)
 {
@@ -225,7 +247,7 @@ void mss_table::bind_field(std::size_t column_index, const udb_field& field)
     case DBTYPE_DBDATE:
     case DBTYPE_DBTIME2:
     case DBTYPE_DBTIMESTAMP: bind_date(target, *value); break;
-    default: bind_number(target, *value); break;
+    default: bind_number(target, *value, column); break;
     }
 }
 
@@ -280,7 +302,7 @@ void mss_table::bind_stream(const bound_column& target, const udb_field& value, 
         std::string text_bytes;
         ole_variant holder;
         const std::uint32_t count = bytes_of(value, bytes, text_bytes, holder);
-        tk_log(1, "Processing BLOB: size=%u", count);
+        tk_log(1, "Processing BLOB: size=%d", static_cast<int>(count));
         if (count > 0)
             written = stream->Write(bytes, count, nullptr);
     } else if (target.column_type == DBTYPE_WSTR) {
@@ -297,7 +319,7 @@ void mss_table::bind_stream(const bound_column& target, const udb_field& value, 
         stream->Release();
         throw tk_exception(L"Value of column '" + column.name + L"' is too large to be stored", 0);
     }
-    tk_log(1, "%u bytes processed", stream->GetLength());
+    tk_log(1, "%d bytes processed", static_cast<int>(stream->GetLength()));
     // The row buffer takes over the reference; the next row or the close releases it.
     IUnknown* object = stream;
     if (!fast_load.bind_data3(&object, sizeof(object), stream->GetLength(), target.ordinal))
@@ -310,7 +332,7 @@ void mss_table::bind_bytes(const bound_column& target, const udb_field& value, c
     std::string text_bytes;
     ole_variant holder;
     const std::uint32_t count = bytes_of(value, bytes, text_bytes, holder);
-    tk_log(1, "Processing BLOB: size=%u", count);
+    tk_log(1, "Processing BLOB: size=%d", static_cast<int>(count));
     tk_log(1, "Direct binding");
     const auto length = static_cast<std::uint32_t>(std::min<DBLENGTH>(count, target.capacity));
     if (length < count)
@@ -347,7 +369,7 @@ void mss_table::bind_date(const bound_column& target, const udb_field& value)
         const DBTIME2 bound{time.wHour, time.wMinute, time.wSecond, date.fraction()};
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     } else {
-        tk_log(1, "Basic processing date/time value, microseconds=%u", date.microseconds);
+        tk_log(1, "Basic processing date/time value, microseconds=%d", static_cast<int>(date.microseconds));
         safe_date(time, "Datetime is too much, truncating it");
         const DBTIMESTAMP bound{static_cast<std::int16_t>(time.wYear), time.wMonth, time.wDay, time.wHour,
                                 time.wMinute, time.wSecond, date.fraction()};
@@ -355,35 +377,52 @@ void mss_table::bind_date(const bound_column& target, const udb_field& value)
     }
 }
 
-void mss_table::bind_number(const bound_column& target, const udb_field& value)
+void mss_table::bind_number(const bound_column& target, const udb_field& value, const t_ftd& column)
 {
     const DBORDINAL ordinal = target.ordinal;
-    const auto integer = [&] { return numeric(value, VT_I8).to_i8(); };
     switch (target.type) {
-    case DBTYPE_I1: bind_as(fast_load, static_cast<std::int8_t>(integer()), ordinal); break;
-    case DBTYPE_UI1: bind_as(fast_load, static_cast<std::uint8_t>(integer()), ordinal); break;
-    case DBTYPE_I2: bind_as(fast_load, static_cast<std::int16_t>(integer()), ordinal); break;
-    case DBTYPE_UI2: bind_as(fast_load, static_cast<std::uint16_t>(integer()), ordinal); break;
-    case DBTYPE_I4: bind_as(fast_load, static_cast<std::int32_t>(integer()), ordinal); break;
-    case DBTYPE_UI4: bind_as(fast_load, static_cast<std::uint32_t>(integer()), ordinal); break;
-    case DBTYPE_I8: bind_as(fast_load, integer(), ordinal); break;
+    case DBTYPE_I1:
+    case DBTYPE_UI1:
+    case DBTYPE_I2:
+    case DBTYPE_UI2:
+    case DBTYPE_I4:
+    case DBTYPE_UI4:
+    case DBTYPE_I8: bind_integer(fast_load, target.type, numeric(value, VT_I8).to_i8(), ordinal); break;
     case DBTYPE_UI8: {
         std::uint64_t number = 0;
         numeric(value, VT_UI8).to_i8(number);
+        tk_log(1, "Got VT_UI8: %" PRIu64, number);
         bind_as(fast_load, number, ordinal);
         break;
     }
-    case DBTYPE_R4: bind_as(fast_load, numeric(value, VT_R4).to_float(), ordinal); break;
-    case DBTYPE_R8: bind_as(fast_load, numeric(value, VT_R8).to_double(), ordinal); break;
-    case DBTYPE_BOOL: bind_as(fast_load, numeric(value, VT_BOOL).to_bool() ? VARIANT_TRUE : VARIANT_FALSE, ordinal); break;
+    case DBTYPE_R4: {
+        const float number = numeric(value, VT_R4).to_float();
+        tk_log(1, "Got VT_R4: %f", static_cast<double>(number));
+        bind_as(fast_load, number, ordinal);
+        break;
+    }
+    case DBTYPE_R8: {
+        const double number = numeric(value, VT_R8).to_double();
+        tk_log(1, "Got VT_R8: %lg", number);
+        bind_as(fast_load, number, ordinal);
+        break;
+    }
+    case DBTYPE_BOOL: {
+        const bool flag = numeric(value, VT_BOOL).to_bool();
+        tk_log(1, "Got VT_BOOL: %d", flag ? 1 : 0);
+        bind_as(fast_load, flag ? VARIANT_TRUE : VARIANT_FALSE, ordinal);
+        break;
+    }
     case DBTYPE_CY:
     case DBTYPE_NUMERIC: {
         DECIMAL decimal{};
         numeric(value, VT_DECIMAL).to_decimal(&decimal);
-        if (target.type == DBTYPE_CY)
+        if (target.type == DBTYPE_CY) {
             bind_as(fast_load, currency_of(decimal), ordinal);
-        else
+        } else {
+            tk_log(1, "Schema prec/scale: %d/%d", column.precision, column.scale);
             fast_load.bind_data4(numeric_of(decimal), ordinal);
+        }
         break;
     }
     default:

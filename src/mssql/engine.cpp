@@ -88,7 +88,7 @@ bool mss_engine::is_valid_fk_props(const std::wstring& rule)
         L"ON UPDATE SET DEFAULT"};
     for (std::size_t i = 0; i < deletes.size(); ++i) {
         for (std::size_t j = 0; j < updates.size(); ++j) {
-            tk_log(1, "Processing pattern #%zu-%zu", i, j);
+            tk_log(1, "Processing pattern #%i-%i", static_cast<int>(i), static_cast<int>(j));
             if (equal_nocase(rule, deletes[i] + L" " + updates[j])) {
                 tk_log(1, "At the end - TRUE(1)");
                 return true;

@@ -69,7 +69,7 @@ void mss_database::create_index(const std::wstring& table, const udb_schema& tab
         total += bytes;
         tk_log(1, L"Index field '%ls' has vt=%08X, size=%d", field.c_str(), static_cast<unsigned>(type),
                static_cast<int>(size));
-        tk_log(1, "Total index size=%u", total);
+        tk_log(1, "Total index size=%d", static_cast<int>(total));
         if (total > max_key_bytes || type == VT_BOOL ||
             (is_long_type(type) && (bytes == 0 || bytes > max_column_bytes))) {
             tk_log(3, L"Index '%ls' has been skipped", index.name.c_str());

@@ -135,12 +135,14 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
     if (!column)
         throw tk_mail_assertion("mss_util", 111);
     tk_log(1, "mss_get_fld_append_str");
-    tk_log(1, "fld->size=%u", static_cast<unsigned>(field->size));
+    tk_log(1, "fld->size=%d", static_cast<int>(field->size));
     const VARTYPE vartype = field->get_type();
     if (is_binary(vartype)) {
         tk_log(1, "Simplify processing BLOBs");
         return field->get_size() == 0 ? L"0x" : field->to_wstring();
     }
+    if (tk_log_accepts(1))
+        tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
     const std::wstring literal = to_mssql_str(mssql_get_safe_variant(*field).to_wstring(), vartype, column);
     tk_log(1, L"Got string after mssql_get_safe_variant: %ls", literal.c_str());
     if (udb_custom_conversion::is_acceptable2(*field))

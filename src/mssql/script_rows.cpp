@@ -94,11 +94,12 @@ std::vector<const udb_field*> mss_dmp_recordset::find_fields(const udb_record& r
 
 void mss_dmp_recordset::append_record(udb_record& record)
 {
-    tk_log(1, "mss_dmp_recordset::append_record(schema size=%zu, record size=%zu", schema.size(), record.size());
+    tk_log(1, "mss_dmp_recordset::append_record(schema size=%d, record size=%d", static_cast<int>(schema.size()),
+           static_cast<int>(record.size()));
     if (m_pending.empty())
         tk_log(1, "Initialize new query...");
     if (record.size() != schema.size()) {
-        tk_log(2, "that.size()=%zu, schema.size()=%zu", record.size(), schema.size());
+        tk_log(2, "that.size()=%d, schema.size()=%d", static_cast<int>(record.size()), static_cast<int>(schema.size()));
         throw tk_exception(std::string(structure_mismatch), 0);
     }
     // Everything that can fail is done before anything of the row is written.

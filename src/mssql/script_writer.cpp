@@ -283,7 +283,7 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
 void mss_dmp_database::create_sequences(const udb_sequences& sequences)
 {
     if (!sequences.empty())
-        tk_log(3, "Creating sequences (%zu items)", sequences.size());
+        tk_log(3, "Creating sequences (%d items)", static_cast<int>(sequences.size()));
     for (const auto& sequence : sequences) {
         const std::wstring name = safe(sequence.name);
         write_statement(L"DROP SEQUENCE IF EXISTS " + name, crlf);

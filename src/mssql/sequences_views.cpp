@@ -64,6 +64,7 @@ void mss_database::create_views(const udb_views& list)
             if (!validator.is_acceptable(view_name)) {
                 view_name = validator.get_safe_name(view_name);
                 names_map.add_tn_mapping(source_name, view_name);
+                tk_log(2, L"udb_names_map::add_tn_mapping(%ls,%ls)", source_name.c_str(), view_name.c_str());
                 validator.add_existing_name(view_name);
                 tk_log(2, L"Store generated column name '%ls'", view_name.c_str());
             }

@@ -177,8 +177,10 @@ ole_variant mss_table::get_def_value(const t_ftd& column, const std::wstring& de
     try {
         if (column.vartype == VT_DATE)
             return date_default(text);
-        if (column.vartype == VT_BSTR)
+        if (column.vartype == VT_BSTR) {
+            tk_log(2, "f_type == VT_BSTR");
             tk_log(2, L"Got string def.value: [%ls]", text.c_str());
+        }
         return ole_variant::from_wstring(literal ? unescaped(text) : text, column.vartype);
     } catch (const tk_exception& e) {
         tk_log(2, "Invalid default value: %s", e.what());

@@ -15,9 +15,12 @@ icomparer::icomparer(std::wstring word) : word_(std::move(word))
 
 int icomparer::compare(const std::wstring& text, std::size_t pos) const
 {
+    tk_log(1, L"icomparer::compare('%ls',%d)", text.c_str(), static_cast<int>(pos));
     if (pos > text.size() || text.size() - pos < word_.size())
         return -1;
     const std::wstring_view part(text.data() + pos, word_.size());
+    if (tk_log_accepts(1))
+        tk_log(1, L"Got substring: '%ls'", std::wstring(part).c_str());
     return CompareStringW(NORM_IGNORECASE, part, word_) - CSTR_EQUAL;
 }
 
