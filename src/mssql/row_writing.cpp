@@ -134,6 +134,8 @@ void mss_table::update2(udb_record& record, const std::wstring& key)
         run(statement);
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on UPDATE2: %s", e.what());
+    } catch (...) {
+        // An update never ends the synchronisation.
     }
 }
 
@@ -170,6 +172,8 @@ void mss_table::update1(udb_record& record)
         run(statement);
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on UPDATE1: %s", e.what());
+    } catch (...) {
+        // An update never ends the synchronisation.
     }
 }
 
@@ -180,6 +184,8 @@ void mss_table::delete_key(const std::wstring& key)
         run(L"DELETE FROM " + table + L" WITH (ROWLOCK) WHERE " + get_filter_subquery(key));
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on DELETE: %s", e.what());
+    } catch (...) {
+        tk_log(3, "Unknown exception");
     }
 }
 
@@ -199,5 +205,7 @@ void mss_table::delete_key(udb_record& key)
         run(L"DELETE FROM " + table + L" WITH (ROWLOCK) WHERE " + condition);
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on DELETE: %s", e.what());
+    } catch (...) {
+        // A delete never ends the synchronisation.
     }
 }
