@@ -8,8 +8,8 @@ cd "$root"
 
 tools/install_deps.sh
 
-tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release
-tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DBUILD_TESTING=ON
 
 status=0
 for build in release asan; do
