@@ -87,4 +87,12 @@ TEST(corvath_command_line, unreachable_mysql_server_is_a_failure) {
     EXPECT_NE(result.out.find("127.0.0.1"), std::string::npos) << result.out;
 }
 
+TEST(corvath_command_line, unreachable_ms_sql_server_is_a_failure) {
+    // Direct mode connects to MS SQL first; nothing listens on port 1.
+    const process_result result =
+        run_corvath({"--src=db", "--dest=db", "--mssqlh=127.0.0.1,1", "--mssqlu=sa", "--mssqlp=x"});
+    EXPECT_EQ(result.exit_code, failed);
+    EXPECT_TRUE(result.out.starts_with("Error:\n")) << result.out;
+}
+
 }  // namespace
