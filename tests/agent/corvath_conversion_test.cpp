@@ -4,6 +4,7 @@
 #include "agent/corvath_process.h"
 #include "agent/script_summary.h"
 #include "agent/source_database.h"
+#include "support/test_mariadb.h"
 
 #include "toolkit/temp_folder.h"
 
@@ -142,6 +143,40 @@ TEST_F(corvath_run, replaces_an_existing_script_and_writes_the_log_file) {
     EXPECT_EQ(read_file(script()).find("old contents"), std::string::npos);
     EXPECT_NE(read_file(folder.file("run.log")).find("Conversion started on"), std::string::npos);
     expect_whole_database(database, script());
+}
+
+// A profile that loads sets the connection; the connection options of the
+// command line then count for nothing. Names given after it override its own.
+TEST_F(corvath_run, loaded_profile_takes_the_place_of_connection_options) {
+    const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
+    write_file(folder.file("run.bwk"), "[Generic settings]\nsrc=" + database.name() +
+                                           "\n[MySQL settings]\nhost=" + server.host +
+                                           "\nport=" + std::to_string(server.port) + "\nuser=" + server.user +
+                                           "\npassword=" + server.password + "\n");
+    const std::string profile = "--profile=" + folder.file("run.bwk");
+    const std::string wrong_password = "--mysqlp=not the password";
+    const std::string destination = "--dest=" + script();
+
+    const process_result loaded = run_corvath({"--src=corvath_no_such_database", profile, destination, "--dump",
+                                               wrong_password, "--port=1"});
+    ASSERT_EQ(loaded.exit_code, 0) << loaded.out << loaded.err;
+    expect_whole_database(database, script());
+
+    const process_result renamed = run_corvath({profile, "--src=corvath_no_such_database", destination, "--dump"});
+    EXPECT_EQ(renamed.exit_code, failed);
+    EXPECT_NE(renamed.out.find("corvath_no_such_database"), std::string::npos) << renamed.out;
+
+    // A profile that does not load leaves the connection options in force.
+    write_file(folder.file("broken.bwk"), "no section before this line\n");
+    const process_result broken = run_corvath({"--profile=" + folder.file("broken.bwk"), "--src=" + database.name(),
+                                               destination, "--dump", wrong_password, "--mysqlh=127.0.0.1",
+                                               "--port=" + std::to_string(server.port), "--mysqlu=" + server.user});
+    EXPECT_EQ(broken.exit_code, failed);
+    EXPECT_NE(broken.out.find("Access denied"), std::string::npos) << broken.out;
+
+    const process_result missing = run_corvath({"--profile=" + folder.file("none.bwk"), "--src=db", destination});
+    EXPECT_EQ(missing.exit_code, failed);
+    EXPECT_EQ(missing.out, "Error:\nProfile does not exist. Please verify the correct path/name was given.\n");
 }
 
 TEST_F(corvath_run, wrong_password_is_a_failure) {
