@@ -74,10 +74,7 @@ void brantwick_convertor::set_current_table(const std::wstring& name)
 
 void brantwick_convertor::show(const std::wstring& text, const std::string& console_text) const
 {
-    std::wstring line = text;
-    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r'))
-        line.pop_back();
-    tk_log(3, L"%ls", line.c_str());
+    tk_log(3, L"%ls", text.c_str());
     if (shell_services::ready())
         shell_services::instance().write_log(text);
     else if (m_form == convertor_form::console && !is_silent()) {

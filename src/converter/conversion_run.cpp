@@ -15,8 +15,12 @@
 #include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdarg>
 #include <cstdio>
+#include <cwchar>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,24 @@ constexpr std::uint32_t integrity_violation = 0x80E2F;
 bool is_default_owner(const std::wstring& owner)
 {
     return owner.empty() || udb_same_name(owner, L"public") || udb_same_name(owner, L"sys");
+}
+
+// The text a printf format makes of the arguments. vswprintf reports a
+// buffer too small only as a failure, so the buffer grows until the text fits.
+std::wstring formatted(const wchar_t* format, ...)
+{
+    constexpr std::size_t longest = 1 << 20;
+    std::vector<wchar_t> buffer(256);
+    int length = -1;
+    while (length < 0 && buffer.size() <= longest) {
+        va_list arguments;
+        va_start(arguments, format);
+        length = std::vswprintf(buffer.data(), buffer.size(), format, arguments);
+        va_end(arguments);
+        if (length < 0)
+            buffer.resize(buffer.size() * 2);
+    }
+    return length < 0 ? std::wstring() : std::wstring(buffer.data(), static_cast<std::size_t>(length));
 }
 
 std::string console_text(const std::wstring& text)
@@ -107,16 +129,13 @@ void brantwick_convertor::run_conversion()
     if (m_form == convertor_form::console && table_names.empty() && selected.empty())
         table_names = source->get_table_names();
     tables_total = static_cast<std::uint32_t>(table_names.empty() ? selected.size() : table_names.size());
-    const std::wstring source_name = get_source_name();
-    const std::wstring start = L"Converting database " + source_name + L" (" + std::to_wstring(tables_total) +
-                               L" tables)\r\n";
+    const std::wstring start = formatted(L"Converting database %ls (%d tables)\r\n", get_source_name().c_str(),
+                                         static_cast<int>(tables_total.load()));
     show(start, console_text(start));
 
     mss_tn_validator validator(table_names, destination->get_table_names());
-    for (const auto& entry : selected) {
-        tk_log(1, L"udb_validator::add_existing_name(%ls)", entry.first.c_str());
+    for (const auto& entry : selected)
         validator.add_existing_name(entry.first);
-    }
     for (const std::wstring& table : table_names)
         selected.emplace_back(table, std::wstring());
 
@@ -189,7 +208,7 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     if (is_default_owner(owner)) {
         owner = L"dbo";
     } else {
-        const std::wstring line = L"Creating schema if necessary: '" + owner + L"'\r\n";
+        const std::wstring line = formatted(L"Creating schema if necessary: '%ls'\r\n", owner.c_str());
         show(line, console_text(line));
         run.destination.create_schema(owner);
     }
@@ -229,9 +248,9 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         run.created.push_back(name);
 
     rows_total = source->record_count;
-    const std::wstring count = std::to_wstring(rows_total.load());
-    show(L"Converting table " + name + L" (" + count + L" records)\r\n",
-         console_text(L"Converting table " + name + L"(" + count + L" records)\n"));
+    const std::uint64_t rows = rows_total;
+    show(formatted(L"Converting table %ls (%" PRIu64 L" records)\r\n", name.c_str(), rows),
+         console_text(L"Converting table " + name + L"(" + std::to_wstring(rows) + L" records)\n"));
     if (rows_total != 0 && !only_definitions)
         copy_records(*source, *destination);
 

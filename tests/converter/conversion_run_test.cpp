@@ -6,6 +6,7 @@
 #include "mysql/test_database.h"
 #include "support/test_mariadb.h"
 #include "toolkit/temp_folder.h"
+#include "toolkit/tk_log.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,29 @@ TEST_F(script_run, console_progress_lines)
     run();
     EXPECT_EQ(output, "Converting database " + database.name() +
                           " (1 tables)\r\nConverting table customer(3 records)\n");
+}
+
+// The conversion log holds the shown lines as they are shown, each followed
+// by the log's own line end, between the start and the end lines.
+TEST_F(script_run, conversion_log_lines)
+{
+    const std::string log = folder.file("run.log");
+    {
+        tk_logger logger(log.c_str(), 1, 3, 0);
+        converter.table_names = {L"customer"};
+        run();
+    }
+    const std::string written = read_file(log);
+    const std::size_t started = written.find("Conversion started on ");
+    const std::size_t database_line =
+        written.find("\r\nConverting database " + database.name() + " (1 tables)\r\n\r\n");
+    const std::size_t table_line = written.find("\r\nConverting table customer (3 records)\r\n\r\n");
+    const std::size_t ended = written.find("\r\nConversion ended on ");
+    EXPECT_EQ(started, 0u) << written;
+    EXPECT_LT(started, database_line) << written;
+    EXPECT_LT(database_line, table_line) << written;
+    EXPECT_LT(table_line, ended) << written;
+    EXPECT_NE(ended, std::string::npos) << written;
 }
 
 TEST_F(script_run, query_stored_as_a_table)
