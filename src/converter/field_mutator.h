@@ -76,11 +76,12 @@ public:
         tk_log(1, L"\tf.native_type=%ls", column.native_type.c_str());
         column.size = static_cast<std::int32_t>(type.length);
         tk_log(1, "\tf.size=%d", column.size);
-        tk_log(1, "\told dw_reserved=%u, new dw_reserved=%u", column.dw_reserved, subtype);
+        tk_log(1, "\told dw_reserved=%d, new dw_reserved=%d", static_cast<int>(column.dw_reserved),
+               static_cast<int>(subtype));
         column.dw_reserved = subtype;
         column.default_value = type.default_value;
         if (type.prec != 0 || type.scale != 0) {
-            tk_log(1, "Setting new prec/scale: (%u,%u)", type.prec, type.scale);
+            tk_log(1, "Setting new prec/scale: (%d,%d)", static_cast<int>(type.prec), static_cast<int>(type.scale));
             column.precision = static_cast<std::int32_t>(type.prec);
             column.scale = static_cast<std::int32_t>(type.scale);
         }

@@ -21,7 +21,7 @@ void mssql_converter_impl::connect_mssql_server()
         mssql_engine.connect(mssql_host, false);
     } else {
         // The password stays out of the log.
-        tk_log(2, L"mssql_host=%ls, mssql_user=%ls", mssql_host.c_str(), mssql_user.c_str());
+        tk_log(2, L"mssql_host=%ls, mssql_user=%ls\n", mssql_host.c_str(), mssql_user.c_str());
         mssql_engine.connect(mssql_host, mssql_user, mssql_pass, false);
     }
 }
