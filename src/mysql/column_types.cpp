@@ -97,32 +97,44 @@ std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_t
     return descriptor;
 }
 
-ole_variant get_variant(VARTYPE vartype, enum_field_types type, const char* data,
-                        unsigned long length) {
+void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, const char* data,
+                 unsigned long length) {
     tk_log(1, "get_variant(2), type=%d, lenght=%d", static_cast<int>(type), static_cast<int>(length));
     if (data == nullptr) {
         tk_log(1, "process NULL-values");
-        return ole_variant();
+        value = ole_variant();
+        return;
     }
-    if (type == MYSQL_TYPE_BIT) return bit_value(vartype, data, length);
+    if (type == MYSQL_TYPE_BIT) {
+        value = bit_value(vartype, data, length);
+        return;
+    }
     switch (vartype) {
     case VT_BLOB:
     case VT_BLOB_OBJECT:
     case ole_vt_bytes:
         tk_log(1, is_blob_type(type) ? "Extract BINARY value" : "Process TEXT as BINARY");
-        return ole_variant(static_cast<std::uint32_t>(length), reinterpret_cast<const std::uint8_t*>(data));
+        value = ole_variant(static_cast<std::uint32_t>(length), reinterpret_cast<const std::uint8_t*>(data));
+        return;
     case VT_BSTR: {
         if (sql_is_string_type(type))
             tk_log(1, is_blob_type(type) ? "Process BINARY as TEXT" : "Extract TEXT value");
+        // Rows are decoded one after another through one buffer; one that
+        // grew for a long text lets its storage go again.
+        constexpr std::size_t kept_capacity = 1 << 16;
+        thread_local std::wstring text;
         // Text ends at its first zero byte.
-        const std::wstring text = tk_utf8_to_unicode(std::string(data, length));
+        tk_utf8_to_unicode(std::string_view(data, length), text);
         tk_log(1, "get_variant(wchar_t)");
         tk_log(1, L"Type=%d, src=%ls", static_cast<int>(vartype), text.c_str());
-        return ole_variant(text);
+        value.attach_wstring(text);
+        if (text.capacity() > kept_capacity) std::wstring().swap(text);
+        return;
     }
     default:
         tk_log(1, "get_variant(char)");
         tk_log(1, "Type=%d, src=%s", static_cast<int>(vartype), data);
-        return ole_variant::from_string(std::string(data, length), vartype);
+        value = ole_variant::from_string(std::string(data, length), vartype);
+        return;
     }
 }

@@ -21,7 +21,8 @@ VARTYPE get_vartype(const MYSQL_FIELD& field, bool blob_to_text);
 // The descriptor of a result column, named after it.
 std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_to_text);
 
-// A fetched value (data null for SQL NULL, which gives VT_EMPTY) as the type
-// that the column's descriptor carries. `type` is the column's MySQL type.
-ole_variant get_variant(VARTYPE vartype, enum_field_types type, const char* data,
-                        unsigned long length);
+// Sets `value` to a fetched value (data null for SQL NULL, which gives
+// VT_EMPTY) as the type that the column's descriptor carries. `type` is the
+// column's MySQL type.
+void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, const char* data,
+                 unsigned long length);

@@ -49,7 +49,6 @@ sql_limited_query::~sql_limited_query() { tk_log(2, "sql_limited_query::~sql_lim
 
 std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* schema) {
     tk_log(1, "sql_limited_query::store_to(n_max_records=%d)", static_cast<int>(sql_batch_size));
-    for (auto& slot : batch) slot.reset();
     bool by_schema = schema != nullptr && !schema->empty();
     tk_log(1, by_schema ? "Schema is NOT empty" : "Schema is empty, build via f_info");
     if (by_schema && schema->size() != m_column_count)
@@ -67,10 +66,14 @@ std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* sche
             break;
         }
         const unsigned long* lengths = mysql_fetch_lengths(m_result.get());
-        if (by_schema)
-            batch[count++] = std::make_unique<sql_record>(m_column_count, *schema, m_fields, lengths, row);
-        else
-            batch[count++] = std::make_unique<sql_record>(m_column_count, m_fields, lengths, row);
+        std::unique_ptr<udb_record>& slot = batch[count++];
+        auto* earlier = dynamic_cast<sql_record*>(slot.get());
+        if (!by_schema)
+            slot = std::make_unique<sql_record>(m_column_count, m_fields, lengths, row);
+        else if (!earlier || !earlier->assign(m_column_count, *schema, m_fields, lengths, row))
+            slot = std::make_unique<sql_record>(m_column_count, *schema, m_fields, lengths, row);
     }
+    // Records past the end of the rows go; the others stay for the next batch.
+    for (std::size_t i = count; i < batch.size(); ++i) batch[i].reset();
     return count;
 }

@@ -31,8 +31,9 @@ public:
 
     // Replaces the batch with the next rows and returns how many there are;
     // fewer than a batch only at the end of the rows. Records follow the
-    // schema when one is given, else the result's field descriptions. A
-    // broken stream raises sql_exception.
+    // schema when one is given, else the result's field descriptions; by the
+    // schema the batch's records take the new rows in place. A broken stream
+    // raises sql_exception.
     std::size_t store_to(sql_batch& batch, const udb_schema* schema);
 
     unsigned column_count() const { return m_column_count; }

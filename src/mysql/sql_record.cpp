@@ -1,5 +1,6 @@
 #include "mysql/sql_record.h"
 
+#include <algorithm>
 #include <string>
 
 #include "mysql/column_types.h"
@@ -7,11 +8,32 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
+namespace {
+
+// A table column's value, typed by the column's descriptor, into a field.
+void fill_field(udb_field& field, const t_ftd& descriptor, enum_field_types type, unsigned long length,
+                const char* data) {
+    field.name = descriptor.name;
+    field.size = static_cast<std::uint32_t>(length);
+    field.flag1 = false;
+    field.flag2 = false;
+    get_variant(field, descriptor.vartype, type, data, length);
+    tk_log(1, L"sql_field::ctor3(%ls,%d,%d)", field.name.c_str(), static_cast<int>(descriptor.vartype),
+           static_cast<int>(length));
+}
+
+void log_schema_record(unsigned column_count, const udb_schema& schema) {
+    tk_log(1, "sql_record::ctor2(n_fields=%d)", static_cast<int>(column_count));
+    tk_log(1, "schema.size=%d", static_cast<int>(schema.size()));
+}
+
+}  // namespace
+
 sql_field::sql_field(const MYSQL_FIELD& field, unsigned long length, const char* data,
-                     bool blob_to_text)
-    : udb_field(tk_utf8_to_unicode(std::string(field.name, field.name_length)),
-                static_cast<std::uint32_t>(length),
-                get_variant(get_vartype(field, blob_to_text), field.type, data, length)) {
+                     bool blob_to_text) {
+    name = tk_utf8_to_unicode(std::string(field.name, field.name_length));
+    size = static_cast<std::uint32_t>(length);
+    get_variant(*this, get_vartype(field, blob_to_text), field.type, data, length);
     if (data != nullptr && sql_is_string_type(field.type) && get_type() == VT_BSTR) {
         tk_log(1, "Extract as Unicode (text data)");
         tk_log(1, "a_src[idx]=%s", data);
@@ -25,11 +47,8 @@ sql_field::sql_field(const MYSQL_FIELD& field, unsigned long length, const char*
 }
 
 sql_field::sql_field(const t_ftd& descriptor, enum_field_types type, unsigned long length,
-                     const char* data)
-    : udb_field(descriptor.name, static_cast<std::uint32_t>(length),
-                get_variant(descriptor.vartype, type, data, length)) {
-    tk_log(1, L"sql_field::ctor3(%ls,%d,%d)", name.c_str(), static_cast<int>(descriptor.vartype),
-           static_cast<int>(length));
+                     const char* data) {
+    fill_field(*this, descriptor, type, length, data);
 }
 
 sql_record::sql_record(unsigned column_count, const MYSQL_FIELD* fields,
@@ -48,9 +67,17 @@ sql_record::sql_record(unsigned column_count, const MYSQL_FIELD* fields,
 
 sql_record::sql_record(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
                        const unsigned long* lengths, MYSQL_ROW row) {
-    tk_log(1, "sql_record::ctor2(n_fields=%d)", static_cast<int>(column_count));
-    tk_log(1, "schema.size=%d", static_cast<int>(schema.size()));
+    log_schema_record(column_count, schema);
     reserve(column_count);
     for (unsigned i = 0; i < column_count; ++i)
         push_back(new sql_field(*schema[i], fields[i].type, lengths[i], row[i]));
+}
+
+bool sql_record::assign(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
+                        const unsigned long* lengths, MYSQL_ROW row) {
+    if (size() != column_count || std::find(begin(), end(), nullptr) != end()) return false;
+    log_schema_record(column_count, schema);
+    for (unsigned i = 0; i < column_count; ++i)
+        fill_field(*(*this)[i], *schema[i], fields[i].type, lengths[i], row[i]);
+    return true;
 }

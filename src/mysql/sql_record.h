@@ -23,4 +23,11 @@ public:
     // Typed by a table's schema, which holds one descriptor per result column.
     sql_record(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
                const unsigned long* lengths, MYSQL_ROW row);
+
+    // Takes the next row of the same table in place of its own, as the schema
+    // constructor would build it, but in the fields it has: rows streamed one
+    // batch after another allocate no fields, names or records. False, with
+    // the record unchanged, when it no longer has one field per column.
+    bool assign(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
+                const unsigned long* lengths, MYSQL_ROW row);
 };

@@ -127,7 +127,8 @@ void sql_recordset::open_stream(std::uint32_t row_limit) {
 
 void sql_recordset::store_batch() {
     // A table's records follow its refined schema, also when it is read
-    // through a column list.
+    // through a column list. A stream that breaks leaves no rows.
+    m_batch_rows = 0;
     m_batch_rows = m_stream->store_to(m_batch, m_is_table ? &schema : nullptr);
 }
 
@@ -152,7 +153,6 @@ void sql_recordset::next() {
     tk_log(1, "sql_recordset::next");
     if (!m_stream) throw tk_mail_assertion("sql_recs", 292);
     if (m_batch_position >= sql_batch_size - 1) {
-        clean();
         store_batch();
         m_batch_position = 0;
     } else {

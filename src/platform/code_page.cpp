@@ -29,20 +29,23 @@ sequence_start classify_lead(unsigned char lead) {
     return {0, 0, 0, 0};
 }
 
+// The output is sized for the worst case (one character per byte, four
+// bytes per character) and cut to what was written: no per-character growth.
 void decode_utf8(std::string_view text, std::wstring& result) {
-    result.clear();
-    result.reserve(text.size());
+    result.resize(text.size());
+    wchar_t* out = result.data();
+    const std::size_t size = text.size();
     std::size_t i = 0;
-    while (i < text.size()) {
+    while (i < size) {
         const auto lead = static_cast<unsigned char>(text[i]);
         if (lead < 0x80) {
-            result.push_back(static_cast<wchar_t>(lead));
+            *out++ = static_cast<wchar_t>(lead);
             ++i;
             continue;
         }
         sequence_start start = classify_lead(lead);
         if (start.length == 0) {
-            result.push_back(static_cast<wchar_t>(replacement_character));
+            *out++ = static_cast<wchar_t>(replacement_character);
             ++i;
             continue;
         }
@@ -50,7 +53,7 @@ void decode_utf8(std::string_view text, std::wstring& result) {
         unsigned char low = start.low;
         unsigned char high = start.high;
         int taken = 1;
-        while (taken < start.length && i + taken < text.size()) {
+        while (taken < start.length && i + taken < size) {
             const auto next = static_cast<unsigned char>(text[i + taken]);
             if (next < low || next > high) break;
             value = (value << 6) | (next & 0x3F);
@@ -58,33 +61,49 @@ void decode_utf8(std::string_view text, std::wstring& result) {
             high = 0xBF;
             ++taken;
         }
-        result.push_back(static_cast<wchar_t>(taken == start.length ? value : replacement_character));
+        *out++ = static_cast<wchar_t>(taken == start.length ? value : replacement_character);
         i += static_cast<std::size_t>(taken);
     }
+    result.resize(static_cast<std::size_t>(out - result.data()));
 }
 
+std::size_t encoded_length(std::wstring_view text) {
+    std::size_t length = 0;
+    for (wchar_t wide : text) {
+        const auto value = static_cast<char32_t>(wide);
+        length += value < 0x80 ? 1 : value < 0x800 ? 2 : value < 0x10000 || value > 0x10FFFF ? 3 : 4;
+    }
+    return length;
+}
+
+// Short texts are sized for the worst case (four bytes per character), long
+// ones exactly, so that a long text never holds four times its size.
 void encode_utf8(std::wstring_view text, std::string& result) {
-    result.clear();
-    result.reserve(text.size());
+    constexpr std::size_t long_text = 1 << 16;
+    result.resize(text.size() < long_text ? text.size() * 4 : encoded_length(text));
+    char* out = result.data();
     for (wchar_t wide : text) {
         auto value = static_cast<char32_t>(wide);
-        if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = replacement_character;
         if (value < 0x80) {
-            result.push_back(static_cast<char>(value));
-        } else if (value < 0x800) {
-            result.push_back(static_cast<char>(0xC0 | (value >> 6)));
-            result.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+            *out++ = static_cast<char>(value);
+            continue;
+        }
+        if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = replacement_character;
+        if (value < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (value >> 6));
+            *out++ = static_cast<char>(0x80 | (value & 0x3F));
         } else if (value < 0x10000) {
-            result.push_back(static_cast<char>(0xE0 | (value >> 12)));
-            result.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-            result.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+            *out++ = static_cast<char>(0xE0 | (value >> 12));
+            *out++ = static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (value & 0x3F));
         } else {
-            result.push_back(static_cast<char>(0xF0 | (value >> 18)));
-            result.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
-            result.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-            result.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+            *out++ = static_cast<char>(0xF0 | (value >> 18));
+            *out++ = static_cast<char>(0x80 | ((value >> 12) & 0x3F));
+            *out++ = static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (value & 0x3F));
         }
     }
+    result.resize(static_cast<std::size_t>(out - result.data()));
 }
 
 }  // namespace

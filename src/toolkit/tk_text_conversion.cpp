@@ -12,23 +12,28 @@ namespace {
 constexpr std::uint32_t conversion_failure_code = 0;
 
 template <class String>
-String up_to_first_zero(String text) {
+void cut_at_first_zero(String& text) {
     text.resize(std::min(text.size(), text.find(typename String::value_type(0))));
-    return text;
+}
+
+void to_unicode(std::uint32_t code_page, std::string_view text, std::wstring& result) {
+    if (!MultiByteToWideChar(code_page, text, result))
+        throw tk_exception_ex("Cannot convert to UNICODE string: ", conversion_failure_code);
+    cut_at_first_zero(result);
 }
 
 std::wstring to_unicode(std::uint32_t code_page, const std::string& text) {
     std::wstring result;
-    if (!MultiByteToWideChar(code_page, text, result))
-        throw tk_exception_ex("Cannot convert to UNICODE string: ", conversion_failure_code);
-    return up_to_first_zero(std::move(result));
+    to_unicode(code_page, text, result);
+    return result;
 }
 
 std::string from_unicode(std::uint32_t code_page, const std::wstring& text, const char* failure) {
     std::string result;
     if (!WideCharToMultiByte(code_page, text, result))
         throw tk_exception_ex(failure, conversion_failure_code);
-    return up_to_first_zero(std::move(result));
+    cut_at_first_zero(result);
+    return result;
 }
 
 // The ANSI form of a wide text, or false; never throws.
@@ -41,6 +46,8 @@ bool to_ansi(const wchar_t* text, std::string& result) {
 std::wstring tk_ansi_to_unicode(const std::string& text) { return to_unicode(CP_ACP, text); }
 
 std::wstring tk_utf8_to_unicode(const std::string& text) { return to_unicode(CP_UTF8, text); }
+
+void tk_utf8_to_unicode(std::string_view text, std::wstring& result) { to_unicode(CP_UTF8, text, result); }
 
 std::string tk_unicode_to_ansi(const std::wstring& text, std::uint32_t code_page) {
     return from_unicode(code_page == tk_ansi_code_page ? CP_ACP : code_page, text,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // The code page argument that stands for the ANSI code page.
 inline constexpr std::uint32_t tk_ansi_code_page = 0xFFFFFFFF;
@@ -16,6 +17,9 @@ std::wstring tk_ansi_to_unicode(const std::string& text);
 std::wstring tk_utf8_to_unicode(const std::string& text);
 std::string tk_unicode_to_ansi(const std::wstring& text, std::uint32_t code_page = tk_ansi_code_page);
 std::string tk_unicode_to_utf8(const std::wstring& text);
+// Into the caller's buffer, whose storage is reused: for texts decoded one
+// after another.
+void tk_utf8_to_unicode(std::string_view text, std::wstring& result);
 
 // Forms for callers that must not fail: false for a null text or a failed
 // conversion; they never throw. The new buffers replace the old ones.

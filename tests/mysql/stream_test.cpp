@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -76,6 +77,54 @@ TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries) {
         EXPECT_EQ(expected - 1, static_cast<std::int32_t>(count));
         EXPECT_EQ(rows->get_item(), nullptr);
     }
+}
+
+// The records of one batch take the rows of the next in place: a field that
+// held text, a date or bytes may hold NULL next, and the other way round, and
+// a record its reader changed is rebuilt whole.
+TEST_F(mysql_row_stream, every_row_is_read_whole_whatever_the_row_before_held) {
+    execute(m_scratch.connection(),
+            "CREATE TABLE mixed (id INT NOT NULL PRIMARY KEY, note VARCHAR(20) NULL, stamp DATETIME NULL, "
+            "digest VARBINARY(4) NULL)");
+    execute(m_scratch.connection(),
+            "INSERT INTO mixed SELECT seq, IF(seq % 3 = 0, NULL, CONCAT('n\xC3\xA9', seq)), "
+            "IF(seq % 2 = 0, NULL, TIMESTAMP('2020-01-01') + INTERVAL seq MINUTE), "
+            "IF(seq % 5 = 0, NULL, UNHEX(LPAD(HEX(seq), 8, '0'))) FROM seq_1_to_800");
+    auto database = open();
+    auto rows = table(*database, L"mixed");
+    std::int32_t id = 0;
+    for (rows->reset(); !rows->is_eof(); rows->next()) {
+        udb_record& record = *rows->get_item();
+        ASSERT_EQ(record.size(), 4u);
+        ASSERT_EQ(record[0]->get_type(), VT_I4);
+        ASSERT_EQ(record[0]->to_long(), ++id);
+        EXPECT_EQ(record[1]->name, L"note");
+        if (id % 3 == 0)
+            EXPECT_EQ(record[1]->get_type(), VT_EMPTY) << id;
+        else
+            EXPECT_EQ(record[1]->to_wstring(), L"n\u00e9" + std::to_wstring(id));
+        EXPECT_EQ(record[2]->get_type(), id % 2 == 0 ? VT_EMPTY : VT_DATE) << id;
+        if (id % 5 == 0) {
+            EXPECT_EQ(record[3]->get_type(), VT_EMPTY) << id;
+        } else {
+            ASSERT_EQ(record[3]->get_type(), ole_vt_bytes) << id;
+            EXPECT_EQ(record[3]->get_size(), 4u);
+            char hex[9];
+            ASSERT_EQ(record[3]->get_at(hex, 0, 4), 4u);
+            char expected[9];
+            std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(id));
+            EXPECT_STREQ(hex, expected);
+        }
+        // What a reader does to a record does not reach the next rows.
+        record[1]->name = L"renamed";
+        record[0]->change_type(VT_BSTR);
+        record[2]->change_type(VT_BSTR);
+        if (id % 7 == 0) {
+            delete record.back();
+            record.pop_back();
+        }
+    }
+    EXPECT_EQ(id, 800);
 }
 
 TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
