@@ -146,9 +146,13 @@ ole_date::ole_date(const std::wstring& text)
 void ole_date::parse(const std::string& original)
 {
     tk_log(1, "ole_date::ole_date('%s')", original.c_str());
-    std::string text = tk_trim(original);
+    // The servers' ISO forms have no blanks to trim and no 12-hour suffix:
+    // they are read as they stand, without a copy.
+    const bool as_it_stands = iso_fields(original) != 0;
+    std::string trimmed = as_it_stands ? std::string() : tk_trim(original);
+    const std::string& text = as_it_stands ? original : trimmed;
     tk_log(1, "After tk_trim: %s", text.c_str());
-    const std::optional<bool> afternoon = take_meridiem(text);
+    const std::optional<bool> afternoon = as_it_stands ? std::nullopt : take_meridiem(trimmed);
     tk_log(1, "Again buf1=%s", text.c_str());
     if (text.size() < 5) {
         tk_log(2, "Invalid date/time format: '%s'", text.c_str());
@@ -348,6 +352,8 @@ bool ole_date::try_system_parser(const std::string& text)
 bool ole_date::process_milliseconds(const char* seconds)
 {
     tk_log(1, "ole_date::process_milliseconds");
+    if (whole_seconds(seconds))
+        return true;
     const double value = leading_double(seconds);
     if (!(value >= 0 && value < 61))
         return false;
@@ -357,6 +363,22 @@ bool ole_date::process_milliseconds(const char* seconds)
     if (m_microseconds >= microseconds_per_second)
         m_microseconds = advance_one_second() ? 0 : microseconds_per_second - 1;
     m_time.wMilliseconds = static_cast<WORD>(m_microseconds / 1000);
+    return true;
+}
+
+// Two digits of a valid second and nothing else, as the servers print
+// seconds without a fraction: they need no floating-point reading. False
+// leaves the text to the general reading.
+bool ole_date::whole_seconds(const char* seconds)
+{
+    if (!is_digit(seconds[0]) || !is_digit(seconds[1]) || seconds[2] != '\0')
+        return false;
+    const int value = (seconds[0] - '0') * 10 + (seconds[1] - '0');
+    if (value >= 61)
+        return false;
+    m_time.wSecond = static_cast<WORD>(value);
+    m_microseconds = 0;
+    m_time.wMilliseconds = 0;
     return true;
 }
 

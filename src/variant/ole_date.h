@@ -50,6 +50,7 @@ private:
     bool try_system_parser(const std::string& text);
     void set_date_parts(int year, int month, int day);
     bool process_milliseconds(const char* seconds);
+    bool whole_seconds(const char* seconds);
     bool advance_one_second();
     std::string format(std::uint32_t precision, bool time_alone) const;
 

@@ -41,6 +41,8 @@ TEST(ole_date, parses_the_known_forms)
         {"9999-12-31 23:59:59.9999999", ole_date::kind_date_time, "9999-12-31 23:59:59.999999",
          L"9999-12-31 23:59:59.999"},
         {"2020-12-31 00:00:00", ole_date::kind_date, "2020-12-31", L"2020-12-31"},
+        {"2020-12-31 00:00:07", ole_date::kind_date_time, "2020-12-31 00:00:07", L"2020-12-31 00:00:07"},
+        {"2020-12-31 10:20:30 pm", ole_date::kind_date_time, "2020-12-31 22:20:30", L"2020-12-31 22:20:30"},
     };
     for (const parse_case& c : cases) {
         const ole_date date{std::string(c.text)};
@@ -54,7 +56,8 @@ TEST(ole_date, parses_the_known_forms)
 TEST(ole_date, texts_that_are_no_date_leave_it_empty)
 {
     for (const char* text : {"", "abc", "1:05", "31122020", "2021-02-29", "2020-13-01", "garbage text",
-                             "99999999999999999999:10", "10:20:99", "2020-12-31 10:61:00"}) {
+                             "99999999999999999999:10", "10:20:99", "2020-12-31 10:61:00", "2020-12-31 10:20:61",
+                             "2020-12-31 10:20:99"}) {
         const ole_date date{std::string(text)};
         EXPECT_FALSE(date.is_valid()) << text;
         EXPECT_EQ(date.get_kind(), ole_date::kind_empty) << text;
