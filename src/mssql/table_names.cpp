@@ -52,7 +52,9 @@ void mss_split_tab_name(const std::wstring& name, std::wstring& tab_name, std::w
     } else {
         tk_log(1, "Name is NOT enclosed in [...]");
         tk_log(1, "mss_engine::is_initialized()=%d", mss_engine::is_initialized() ? 1 : 0);
-        tk_log(1, "is_view_owned()=%d", mss_engine::instance().is_view_owned() ? 1 : 0);
+        // A plain name is only understood with an engine to ask.
+        const bool view_owned = mss_engine::instance().is_view_owned();
+        tk_log(1, "is_view_owned()=%d", view_owned ? 1 : 0);
         split_at(name, name.find(L'.'), 1, tab_name, owner);
     }
     tk_log(1, L"tab_name=%ls, owner=%ls", tab_name.c_str(), owner.c_str());

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -31,15 +32,11 @@ void cut_utf8(std::string& text, std::size_t limit) {
     text.resize(end);
 }
 
-// The level is tested before anything is formatted.
-template <class Char>
-void write_if_accepted(int level, const Char* format, va_list arguments) {
-    if (tk_log_accepts(level)) tk_singleton<tk_logger>::ref().write_line(format, arguments);
-}
-
 }  // namespace
 
-bool tk_log_accepts(int level) {
+std::atomic<int> tk_log_detail::lowest_accepted_level = std::numeric_limits<int>::max();
+
+bool tk_log_detail::accepts(int level) {
     return tk_singleton<tk_logger>::is_initialized() && tk_singleton<tk_logger>::ref().accepts(level);
 }
 
@@ -50,14 +47,27 @@ tk_logger::tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t 
       m_enabled(enabled != 0),
       m_timestamps(timestamps != 0) {
     if (m_enabled) truncate_once();
+    publish_threshold();
 }
 
-tk_logger::~tk_logger() = default;
+// Whatever logger ends, the registration ends with it.
+tk_logger::~tk_logger() {
+    tk_log_detail::lowest_accepted_level.store(std::numeric_limits<int>::max(), std::memory_order_relaxed);
+}
+
+void tk_logger::publish_threshold() {
+    if (!is_initialized() || &ref() != this) return;
+    int lowest = std::numeric_limits<int>::max();
+    // Until the file was emptied, a line of any level must come through to empty it.
+    if (is_enabled()) lowest = m_truncated.load(std::memory_order_acquire) ? m_threshold : std::numeric_limits<int>::min();
+    tk_log_detail::lowest_accepted_level.store(lowest, std::memory_order_relaxed);
+}
 
 void tk_logger::set_logfile(const char* file_name) {
     if (!file_name) throw tk_mail_assertion("..\\TK/tk_log", 82);
     m_file_name = file_name;
     m_enabled.store(true, std::memory_order_release);
+    publish_threshold();
 }
 
 void tk_logger::truncate_once() {
@@ -65,6 +75,7 @@ void tk_logger::truncate_once() {
     if (m_truncated.load(std::memory_order_relaxed)) return;
     const file_handle emptied(std::fopen(m_file_name.c_str(), "wb"));
     m_truncated.store(true, std::memory_order_release);
+    publish_threshold();
 }
 
 bool tk_logger::accepts(int level) {
@@ -115,16 +126,16 @@ void tk_logger::write_line(const wchar_t* format, va_list arguments) {
     end_line(file.get());
 }
 
-void tk_log(int level, const char* format, ...) {
+void tk_log_detail::write(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    write_if_accepted(level, format, arguments);
+    tk_singleton<tk_logger>::ref().write_line(format, arguments);
     va_end(arguments);
 }
 
-void tk_log(int level, const wchar_t* format, ...) {
+void tk_log_detail::write(const wchar_t* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    write_if_accepted(level, format, arguments);
+    tk_singleton<tk_logger>::ref().write_line(format, arguments);
     va_end(arguments);
 }

@@ -42,6 +42,8 @@ private:
     using file_handle = std::unique_ptr<std::FILE, file_closer>;
 
     void truncate_once();
+    // Makes the registered logger's lowest written level the cached one.
+    void publish_threshold();
     file_handle open_line() const;
     void end_line(std::FILE* file) const;
 
@@ -54,10 +56,25 @@ private:
     std::mutex m_truncation_mutex;
 };
 
+namespace tk_log_detail {
+// The lowest level any logger may write; above every level while nothing is
+// logged, so that a disabled line costs one relaxed load and a comparison.
+extern std::atomic<int> lowest_accepted_level;
+bool accepts(int level);
+void write(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void write(const wchar_t* format, ...);
+} // namespace tk_log_detail
+
 // Whether a line of that level reaches the file, for lines whose arguments
 // are costly to build.
-bool tk_log_accepts(int level);
+inline bool tk_log_accepts(int level)
+{
+    return level >= tk_log_detail::lowest_accepted_level.load(std::memory_order_relaxed) &&
+           tk_log_detail::accepts(level);
+}
 
-void tk_log(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
-// Wide arguments are %ls; the line is written as UTF-8.
-void tk_log(int level, const wchar_t* format, ...);
+// tk_log(level, format, ...): one line; wide formats take wide arguments as
+// %ls and are written as UTF-8. The arguments are not even evaluated for a
+// line below the threshold: many lines sit on the path of every value.
+#define tk_log(level, ...) \
+    (tk_log_accepts(level) ? tk_log_detail::write(__VA_ARGS__) : void())
