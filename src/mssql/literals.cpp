@@ -8,6 +8,7 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
 #include "variant/ole_guid_extractor.h"
 #include "variant/ole_variant.h"
 
@@ -128,28 +129,11 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
     return vartype == VT_BSTR && unicode ? L"N" + value : value;
 }
 
-std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
+namespace {
+
+// What a NULL (or an empty non-text value) becomes in the column.
+std::wstring null_literal(const t_ftd* column)
 {
-    if (!field)
-        throw tk_mail_assertion("mss_util", 110);
-    if (!column)
-        throw tk_mail_assertion("mss_util", 111);
-    tk_log(1, "mss_get_fld_append_str");
-    tk_log(1, "fld->size=%d", static_cast<int>(field->size));
-    const VARTYPE vartype = field->get_type();
-    if (is_binary(vartype)) {
-        tk_log(1, "Simplify processing BLOBs");
-        return field->get_size() == 0 ? L"0x" : field->to_wstring();
-    }
-    if (tk_log_accepts(1))
-        tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
-    const std::wstring literal = to_mssql_str(mssql_get_safe_variant(*field).to_wstring(), vartype, column);
-    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", literal.c_str());
-    if (udb_custom_conversion::is_acceptable2(*field))
-        return udb_custom_conversion::handle2(*field);
-    const bool is_null = vartype == VT_NULL || (vartype != VT_BSTR && (literal.empty() || literal == L"''"));
-    if (!is_null)
-        return literal;
     tk_log(1, "Put NULL-field");
     if (!column->b_not_null)
         return L"NULL";
@@ -158,4 +142,88 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
         return L"0x";
     }
     return to_mssql_str(column->default_value.to_wstring(), column->vartype, column);
+}
+
+void check_arguments(const udb_field* field, const t_ftd* column)
+{
+    if (!field)
+        throw tk_mail_assertion("mss_util", 110);
+    if (!column)
+        throw tk_mail_assertion("mss_util", 111);
+    tk_log(1, "mss_get_fld_append_str");
+    tk_log(1, "fld->size=%d", static_cast<int>(field->size));
+}
+
+// Texts and numbers, the bulk of every script, are built in UTF-8 straight
+// away; dates, uniqueidentifier texts and the rarer types take the wide path.
+bool has_utf8_path(VARTYPE vartype, const t_ftd* column)
+{
+    if (vartype == VT_BSTR)
+        return !is_guid_column(column);
+    return ole_variant::is_numeric_type(vartype);
+}
+
+void append_utf8(std::string& result, const std::wstring& text)
+{
+    result += tk_unicode_to_utf8(text);
+}
+
+} // namespace
+
+std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
+{
+    check_arguments(field, column);
+    const VARTYPE vartype = field->get_type();
+    if (is_binary(vartype)) {
+        tk_log(1, "Simplify processing BLOBs");
+        return field->get_size() == 0 ? L"0x" : field->to_wstring();
+    }
+    tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
+    const std::wstring literal = to_mssql_str(mssql_get_safe_variant(*field).to_wstring(), vartype, column);
+    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", literal.c_str());
+    if (udb_custom_conversion::is_acceptable2(*field))
+        return udb_custom_conversion::handle2(*field);
+    const bool is_null = vartype == VT_NULL || (vartype != VT_BSTR && (literal.empty() || literal == L"''"));
+    return is_null ? null_literal(column) : literal;
+}
+
+void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column)
+{
+    const VARTYPE vartype = field ? field->get_type() : VARTYPE{VT_EMPTY};
+    if (!field || !column || !(is_binary(vartype) || has_utf8_path(vartype, column))) {
+        append_utf8(result, mss_get_fld_append_str(field, column));
+        return;
+    }
+    check_arguments(field, column);
+    if (is_binary(vartype)) {
+        tk_log(1, "Simplify processing BLOBs");
+        result += field->get_size() == 0 ? std::string("0x") : field->to_string();
+        return;
+    }
+    tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
+    // A text is never changed by mssql_get_safe_variant; a copy would cost
+    // an allocation per value.
+    const std::string text =
+        vartype == VT_BSTR ? field->to_string() : mssql_get_safe_variant(*field).to_string();
+    const bool unicode = mss_engine::instance().unicode;
+    tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
+           unicode ? 1 : 0);
+    const std::size_t start = result.size();
+    if (text.empty()) {
+        result += "''";
+    } else if (vartype == VT_BSTR) {
+        result += unicode ? "N'" : "'";
+        mss_append_escaped_literal(result, text);
+        result += '\'';
+    } else {
+        mss_append_escaped_literal(result, text);
+    }
+    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", tk_utf8_to_unicode(result.substr(start)).c_str());
+    if (udb_custom_conversion::is_acceptable2(*field)) {
+        result.resize(start);
+        append_utf8(result, udb_custom_conversion::handle2(*field));
+    } else if (vartype != VT_BSTR && result.compare(start, std::string::npos, "''") == 0) {
+        result.resize(start);
+        append_utf8(result, null_literal(column));
+    }
 }

@@ -19,17 +19,23 @@ bool is_bracketed_identifier(const std::wstring& name)
 
 // Copied in runs between the characters to double: every text value of a
 // script passes through here.
-std::wstring doubled(const std::wstring& text, wchar_t c)
+template <class Char>
+void append_doubled(std::basic_string<Char>& result, std::basic_string_view<Char> text, Char c)
 {
-    std::wstring result;
-    result.reserve(text.size() + 2);
     std::size_t start = 0;
-    for (std::size_t found = text.find(c); found != std::wstring::npos; found = text.find(c, start)) {
+    for (std::size_t found = text.find(c); found != text.npos; found = text.find(c, start)) {
         result.append(text, start, found + 1 - start);
         result += c;
         start = found + 1;
     }
     result.append(text, start);
+}
+
+std::wstring doubled(const std::wstring& text, wchar_t c)
+{
+    std::wstring result;
+    result.reserve(text.size() + 2);
+    append_doubled<wchar_t>(result, text, c);
     return result;
 }
 
@@ -48,6 +54,12 @@ std::wstring mss_quote_name(const std::wstring& name)
 std::wstring mss_escape_literal(const std::wstring& text)
 {
     return doubled(text, L'\'');
+}
+
+void mss_append_escaped_literal(std::string& result, std::string_view utf8_text)
+{
+    // No byte of a multi-byte UTF-8 sequence is an apostrophe.
+    append_doubled(result, utf8_text, '\'');
 }
 
 std::wstring mss_unicode_literal(const std::wstring& text)

@@ -9,6 +9,7 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_support_address.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
 #include <vector>
@@ -48,18 +49,21 @@ mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstr
     m_has_identity = std::any_of(this->schema.begin(), this->schema.end(),
                                  [](const t_ftd* column) { return column->identity; });
     m_safe_name = mss_engine::get_safe_tname(table);
-    m_column_part = L"INSERT INTO " + m_safe_name + L" (";
+    std::wstring column_part = L"INSERT INTO " + m_safe_name + L" (";
     for (std::size_t i = 0; i < this->schema.size(); ++i)
-        m_column_part += (i == 0 ? L"" : L", ") + mss_quote_name(this->schema[i]->name);
-    m_column_part += L")";
+        column_part += (i == 0 ? L"" : L", ") + mss_quote_name(this->schema[i]->name);
+    column_part += L")";
+    m_column_part = tk_unicode_to_utf8(column_part);
 }
 
 mss_dmp_recordset::~mss_dmp_recordset()
 {
     tk_log(2, "mss_dmp_recordset::dtor");
     try {
-        if (!m_pending.empty())
-            dump(m_pending + L"\r\nGO\r\n");
+        if (!m_pending.empty()) {
+            m_pending += "\r\nGO\r\n";
+            write_bytes(m_pending);
+        }
         if (m_identity_insert_on)
             m_output.write_utf8(L"SET IDENTITY_INSERT " + m_safe_name + L" OFF;\r\nGO\r\n");
     } catch (const tk_exception& e) {
@@ -69,27 +73,69 @@ mss_dmp_recordset::~mss_dmp_recordset()
 
 void mss_dmp_recordset::dump(const std::wstring& text)
 {
-    tk_log(2, L"mss_dmp_recordset::dump(%ls)", text.c_str());
-    m_output.write_utf8(text);
+    write_bytes(tk_unicode_to_utf8(text));
+}
+
+void mss_dmp_recordset::write_bytes(const std::string& bytes)
+{
+    tk_log(2, L"mss_dmp_recordset::dump(%ls)", tk_utf8_to_unicode(bytes).c_str());
+    m_output.write(bytes);
     m_output.write("\r\n");
 }
 
-std::vector<const udb_field*> mss_dmp_recordset::find_fields(const udb_record& record) const
+// Whether the record holds the same names in the same order as the one the
+// positions were taken from, so that a search by name would find the same fields.
+bool mss_dmp_recordset::same_layout(const udb_record& record) const
 {
-    std::vector<const udb_field*> fields;
-    fields.reserve(schema.size());
-    const udb_names_map& names = database->names_map;
-    for (const t_ftd* column : schema) {
-        const std::wstring source_name = names.get_fn_orig_name(table, column->name);
-        tk_log(1, L"Name=%ls, original name=%ls", column->name.c_str(), source_name.c_str());
-        const udb_field* field = record.get_field(source_name);
+    if (record.size() != m_record_names.size())
+        return false;
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        if (!record[i] || record[i]->name != m_record_names[i])
+            return false;
+    }
+    return true;
+}
+
+void mss_dmp_recordset::find_fields(const udb_record& record)
+{
+    if (m_source_names.size() != schema.size()) {
+        const udb_names_map& names = database->names_map;
+        for (const t_ftd* column : schema)
+            m_source_names.push_back(names.get_fn_orig_name(table, column->name));
+    }
+    const bool known_layout = same_layout(record);
+    m_fields.resize(schema.size());
+    for (std::size_t i = 0; i < schema.size(); ++i) {
+        const std::wstring& source_name = m_source_names[i];
+        tk_log(1, L"Name=%ls, original name=%ls", schema[i]->name.c_str(), source_name.c_str());
+        const udb_field* field = known_layout ? record[m_positions[i]] : record.get_field(source_name);
         if (!field) {
             tk_log(1, L"Field %ls not found", source_name.c_str());
             throw tk_exception(std::string(missing_field), 0);
         }
-        fields.push_back(field);
+        m_fields[i] = field;
     }
-    return fields;
+    if (known_layout)
+        return;
+    m_positions.clear();
+    for (const udb_field* field : m_fields)
+        m_positions.push_back(static_cast<std::size_t>(std::find(record.begin(), record.end(), field) - record.begin()));
+    m_record_names.clear();
+    for (const udb_field* field : record)
+        m_record_names.push_back(field ? field->name : std::wstring());
+}
+
+void mss_dmp_recordset::build_literals()
+{
+    m_literals.clear();
+    m_literal_ends.resize(m_fields.size());
+    m_streamed.resize(m_fields.size());
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        m_streamed[i] = is_streamed(*m_fields[i]);
+        if (!m_streamed[i])
+            mss_append_fld_literal(m_literals, m_fields[i], schema[i]);
+        m_literal_ends[i] = m_literals.size();
+    }
 }
 
 void mss_dmp_recordset::append_record(udb_record& record)
@@ -103,15 +149,9 @@ void mss_dmp_recordset::append_record(udb_record& record)
         throw tk_exception(std::string(structure_mismatch), 0);
     }
     // Everything that can fail is done before anything of the row is written.
-    const std::vector<const udb_field*> fields = find_fields(record);
-    std::vector<std::wstring> literals(fields.size());
-    std::vector<bool> streamed(fields.size());
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        streamed[i] = is_streamed(*fields[i]);
-        if (!streamed[i])
-            literals[i] = mss_get_fld_append_str(fields[i], schema[i]);
-    }
-    const bool has_large_value = std::find(streamed.begin(), streamed.end(), true) != streamed.end();
+    find_fields(record);
+    build_literals();
+    const bool has_large_value = std::find(m_streamed.begin(), m_streamed.end(), true) != m_streamed.end();
 
     if (m_identity_insert_pending && m_has_identity) {
         m_output.write_utf8(L"SET IDENTITY_INSERT " + m_safe_name + L" ON;\r\nGO\r\n");
@@ -121,33 +161,37 @@ void mss_dmp_recordset::append_record(udb_record& record)
 
     // The statement so far: the open one, or the column part of a new one.
     const bool opens_statement = m_pending.empty();
-    std::wstring head = opens_statement ? m_column_part : std::move(m_pending);
-    m_pending.clear();
-    std::wstring values = opens_statement ? L" VALUES (" : L", (";
-    for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (opens_statement)
+        m_pending = m_column_part;
+    std::size_t values_start = m_pending.size();
+    m_pending += opens_statement ? " VALUES (" : ", (";
+    std::size_t literal_start = 0;
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
         if (i > 0)
-            values += L", ";
-        if (!streamed[i]) {
-            values += literals[i];
-            continue;
+            m_pending += ", ";
+        const std::size_t literal_end = m_literal_ends[i];
+        m_pending.append(m_literals, literal_start, literal_end - literal_start);
+        literal_start = literal_end;
+        if (m_streamed[i]) {
+            // What precedes a large value goes first, the statement so far and
+            // this row's values each on a line, then the value in steps.
+            const std::string written = std::move(m_pending);
+            m_pending.clear();
+            if (values_start > 0)
+                write_bytes(written.substr(0, values_start));
+            write_bytes(written.substr(values_start));
+            values_start = 0;
+            write_large_value(*m_fields[i]);
         }
-        // What precedes a large value goes first, then the value in steps.
-        if (!head.empty())
-            dump(head);
-        dump(values);
-        head.clear();
-        values.clear();
-        write_large_value(*fields[i]);
     }
-    head += values;
-    head += L")";
-    m_pending = std::move(head);
+    m_pending += ")";
 
     if (!has_large_value && m_row_counter < rows_per_statement - 1) {
         ++m_row_counter;
         return;
     }
-    dump(m_pending + L"\r\nGO\r\n");
+    m_pending += "\r\nGO\r\n";
+    write_bytes(m_pending);
     m_pending.clear();
     m_row_counter = 0;
 }

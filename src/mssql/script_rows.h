@@ -23,7 +23,10 @@ public:
     void dump(const std::wstring& text);
 
 private:
-    std::vector<const udb_field*> find_fields(const udb_record& record) const;
+    void find_fields(const udb_record& record);
+    bool same_layout(const udb_record& record) const;
+    void build_literals();
+    void write_bytes(const std::string& bytes);
     void write_large_value(const udb_field& field);
     void write_hex(const udb_field& field);
     void write_text(const udb_field& field);
@@ -33,7 +36,20 @@ private:
     std::uint32_t m_row_counter = 0;
     bool m_identity_insert_pending = true;
     bool m_identity_insert_on = false;
-    std::wstring m_pending;
+    // The open statement and the head of a new one, in UTF-8.
+    std::string m_pending;
     std::wstring m_safe_name;
-    std::wstring m_column_part;
+    std::string m_column_part;
+
+    // Reused from row to row: the fields in the schema's order, where the
+    // previous record held them and under which names, and the row's literals
+    // in UTF-8 (the end of each in m_literal_ends; empty for a streamed one).
+    std::vector<std::wstring> m_source_names;
+    std::vector<std::wstring> m_record_names;
+    std::vector<std::size_t> m_positions;
+    std::vector<const udb_field*> m_fields;
+    std::vector<bool> m_streamed;
+    std::string m_literals;
+    std::vector<std::size_t> m_literal_ends;
+    std::string m_utf8;
 };

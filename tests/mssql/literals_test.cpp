@@ -2,6 +2,7 @@
 #include "model/field.h"
 #include "mssql/engine.h"
 #include "mssql/literals.h"
+#include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
 #include "variant/ole_variant.h"
 
@@ -25,7 +26,12 @@ protected:
     static std::wstring literal(const ole_variant& value, const t_ftd& column)
     {
         const udb_field field(L"c", 0, value);
-        return mss_get_fld_append_str(&field, &column);
+        const std::wstring wide = mss_get_fld_append_str(&field, &column);
+        // The script writer's UTF-8 form says the same.
+        std::string utf8 = "before ";
+        mss_append_fld_literal(utf8, &field, &column);
+        EXPECT_EQ(utf8, "before " + tk_unicode_to_utf8(wide));
+        return wide;
     }
 
     mss_engine engine;
