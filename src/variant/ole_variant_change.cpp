@@ -119,6 +119,35 @@ std::wstring wide_number_text(const std::string& text, std::uint32_t assertion_l
     return wide.get();
 }
 
+// A decimal as the servers print DECIMAL values (a minus sign, digits and a
+// fraction, at most 18 digits in all) straight into a DECIMAL, as the general
+// reading makes it; false for any other text.
+bool plain_decimal(std::string_view text, DECIMAL& value)
+{
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        text.remove_prefix(1);
+    const std::size_t point = text.find('.');
+    const std::size_t whole_digits = std::min(point, text.size());
+    const std::size_t fraction_digits = point == std::string_view::npos ? 0 : text.size() - point - 1;
+    if (whole_digits == 0 || (point != std::string_view::npos && fraction_digits == 0) ||
+        whole_digits + fraction_digits > 18)
+        return false;
+    std::uint64_t magnitude = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == point)
+            continue;
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        magnitude = magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    value = DECIMAL{};
+    value.scale = static_cast<BYTE>(fraction_digits);
+    value.sign = negative && magnitude != 0 ? DECIMAL_NEG : 0;
+    value.Lo64 = magnitude;
+    return true;
+}
+
 // Currency units rounded to a whole number, halves upwards.
 std::int64_t currency_to_whole(std::int64_t units)
 {
@@ -178,6 +207,8 @@ ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
     }
     case VT_DECIMAL: {
         DECIMAL value{};
+        if (plain_decimal(text, value))
+            return ole_variant(value);
         const std::string point_text = with_points(text);
         const HRESULT hr = VarDecFromStr(wide_number_text(point_text, 1643).c_str(), 1033, 0, &value);
         if (SUCCEEDED(hr))

@@ -21,6 +21,29 @@ struct parse_case {
     const char* result_text;
 };
 
+// Decimals as the servers print them are read straight into the DECIMAL; it
+// must be the one the general reading gives, scale and sign included.
+TEST(ole_variant_from_string, decimals_are_the_ones_the_general_reading_gives)
+{
+    for (const char* text : {"0", "-0", "0.00", "-0.00", "12.30", "-12.30", "007.5", "123456789012345678",
+                             "-123456789012345678", "1234567890123456789", "0.000000000000000001", "99.",
+                             "-.5", "1.2.3", "-", "1-2", "+5", " 5", "12e3", "-999999999.999999999"}) {
+        exposed_variant read(ole_variant::from_string(text, VT_DECIMAL));
+        const std::string narrow(text);
+        DECIMAL expected{};
+        if (FAILED(VarDecFromStr(std::wstring(narrow.begin(), narrow.end()).c_str(), 1033, 0, &expected))) {
+            EXPECT_EQ(read.get_type(), VT_R8) << text;
+            continue;
+        }
+        ASSERT_EQ(read.get_type(), VT_DECIMAL) << text;
+        const DECIMAL& value = read.raw().decVal;
+        EXPECT_EQ(value.scale, expected.scale) << text;
+        EXPECT_EQ(value.sign, expected.sign) << text;
+        EXPECT_EQ(value.Hi32, expected.Hi32) << text;
+        EXPECT_EQ(value.Lo64, expected.Lo64) << text;
+    }
+}
+
 TEST(ole_variant_from_string, by_type)
 {
     const parse_case cases[] = {
