@@ -69,22 +69,26 @@ double clamped(double value)
     return value;
 }
 
-std::wstring date_text(const std::wstring& text, std::uint32_t precision)
+std::string date_text(const std::string& text, std::uint32_t precision)
 {
     // The parser reads years of four digits only, so no year here passes 9999.
     const ole_date date(text);
-    std::wstring result = date.to_wstring(precision);
-    const std::size_t zero_date = result.find(L"0000-00-00");
-    if (zero_date != std::wstring::npos) {
+    std::string result = date.to_script_text(precision);
+    const std::size_t zero_date = result.find("0000-00-00");
+    if (zero_date != std::string::npos) {
         tk_log(2, "Null date has been found");
-        result.replace(zero_date, 10, L"1899-12-30");
+        result.replace(zero_date, 10, "1899-12-30");
     }
     return result;
 }
 
 } // namespace
 
-ole_variant mssql_get_safe_variant(const ole_variant& value)
+namespace {
+
+// The value itself when MS SQL Server takes it as it is, else its
+// replacement, kept in storage: most values are not copied.
+const ole_variant& safe_value(const ole_variant& value, ole_variant& storage)
 {
     tk_log(1, "mssql_get_safe_variant");
     tk_log(1, "ole_variant::get_type");
@@ -94,15 +98,26 @@ ole_variant mssql_get_safe_variant(const ole_variant& value)
         value.get_systemtime(time);
         if (time.wYear > last_year) {
             tk_log(3, L"Date '%ls' is out of range", value.to_wstring().c_str());
-            return ole_variant(ole_date(std::string("9999-12-30")));
+            storage = ole_variant(ole_date(std::string("9999-12-30")));
+            return storage;
         }
     } else if (value.get_type() == VT_R8) {
         const double number = value.to_double();
-        if (number != 0)
-            return ole_variant(clamped(number));
+        if (number != 0) {
+            storage = ole_variant(clamped(number));
+            return storage;
+        }
     }
     tk_log(1, "mssql_get_safe_variant - DEFAULT");
     return value;
+}
+
+} // namespace
+
+ole_variant mssql_get_safe_variant(const ole_variant& value)
+{
+    ole_variant storage;
+    return safe_value(value, storage);
 }
 
 std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column)
@@ -112,8 +127,10 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
     if (text.empty())
         return L"''";
     std::wstring value = text;
-    if (vartype == VT_DATE)
-        value = date_text(text, date_precision(column));
+    if (vartype == VT_DATE) {
+        const std::string date = date_text(tk_unicode_to_utf8(text), date_precision(column));
+        value.assign(date.begin(), date.end());
+    }
     if (vartype == VT_BSTR && is_guid_column(column)) {
         const ole_guid_extractor guid(text);
         const std::wstring guid_text = guid.get_wstr();
@@ -154,13 +171,13 @@ void check_arguments(const udb_field* field, const t_ftd* column)
     tk_log(1, "fld->size=%d", static_cast<int>(field->size));
 }
 
-// Texts and numbers, the bulk of every script, are built in UTF-8 straight
-// away; dates, uniqueidentifier texts and the rarer types take the wide path.
+// Texts, numbers and dates, the bulk of every script, are built in UTF-8
+// straight away; uniqueidentifier texts and the rarer types take the wide path.
 bool has_utf8_path(VARTYPE vartype, const t_ftd* column)
 {
     if (vartype == VT_BSTR)
         return !is_guid_column(column);
-    return ole_variant::is_numeric_type(vartype);
+    return vartype == VT_DATE || ole_variant::is_numeric_type(vartype);
 }
 
 void append_utf8(std::string& result, const std::wstring& text)
@@ -201,10 +218,9 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
         return;
     }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
-    // A text is never changed by mssql_get_safe_variant; a copy would cost
-    // an allocation per value.
-    const std::string text =
-        vartype == VT_BSTR ? field->to_string() : mssql_get_safe_variant(*field).to_string();
+    // The narrow text of a value is the UTF-8 form of its wide one.
+    ole_variant storage;
+    const std::string text = safe_value(*field, storage).to_string();
     const bool unicode = mss_engine::instance().unicode;
     tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
            unicode ? 1 : 0);
@@ -214,6 +230,10 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     } else if (vartype == VT_BSTR) {
         result += unicode ? "N'" : "'";
         mss_append_escaped_literal(result, text);
+        result += '\'';
+    } else if (vartype == VT_DATE) {
+        result += '\'';
+        mss_append_escaped_literal(result, date_text(text, date_precision(column)));
         result += '\'';
     } else {
         mss_append_escaped_literal(result, text);

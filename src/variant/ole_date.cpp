@@ -148,7 +148,8 @@ void ole_date::parse(const std::string& original)
     tk_log(1, "ole_date::ole_date('%s')", original.c_str());
     // The servers' ISO forms have no blanks to trim and no 12-hour suffix:
     // they are read as they stand, without a copy.
-    const bool as_it_stands = iso_fields(original) != 0;
+    const int original_iso_fields = iso_fields(original);
+    const bool as_it_stands = original_iso_fields != 0;
     std::string trimmed = as_it_stands ? std::string() : tk_trim(original);
     const std::string& text = as_it_stands ? original : trimmed;
     tk_log(1, "After tk_trim: %s", text.c_str());
@@ -158,7 +159,8 @@ void ole_date::parse(const std::string& original)
         tk_log(2, "Invalid date/time format: '%s'", text.c_str());
         return;
     }
-    if (!import_from_string(text) || !afternoon || m_kind == kind_date)
+    if (!import_text(text, as_it_stands ? original_iso_fields : iso_fields(text)) || !afternoon ||
+        m_kind == kind_date)
         return;
     // 12 AM is the first hour of the day, 12 PM the thirteenth.
     if (*afternoon && m_time.wHour < 12)
@@ -222,6 +224,11 @@ bool ole_date::is_valid() const
 
 bool ole_date::import_from_string(const std::string& text)
 {
+    return import_text(text, iso_fields(text));
+}
+
+bool ole_date::import_text(const std::string& text, int text_iso_fields)
+{
     tk_log(1, "ole_date::import_from_string(%s)", text.c_str());
     clear();
     if (text.size() == 14 && try_compact_date_time(text))
@@ -231,11 +238,11 @@ bool ole_date::import_from_string(const std::string& text)
         return true;
     clear();
     // A time alone never starts with an ISO date.
-    if (iso_fields(text) == 0 && try_pure_time(text))
+    if (text_iso_fields == 0 && try_pure_time(text))
         return true;
     for (int form = 0; form < 3; ++form) {
         clear();
-        if (try_separated_date_time(text, form))
+        if (try_separated_date_time(text, form, text_iso_fields))
             return true;
     }
     clear();
@@ -296,14 +303,14 @@ bool ole_date::try_pure_time(const std::string& text)
     return (items == 2 || process_milliseconds(seconds)) && is_valid();
 }
 
-bool ole_date::try_separated_date_time(const std::string& text, int form)
+bool ole_date::try_separated_date_time(const std::string& text, int form, int text_iso_fields)
 {
     static const char* const formats[] = {"%4hd-%4hd-%4hd %4hd:%4hd:%63s", "%4hd/%4hd/%4hd %4hd:%4hd:%63s",
                                           "%4hd.%4hd.%4hd %4hd:%4hd:%63s"};
     tk_log(1, "Trying datetime format #%d", form);
     short year = 0, month = 0, day = 0, hour = 0, minute = 0;
     char seconds[64] = "";
-    int items = form == 0 ? iso_fields(text) : 0;
+    int items = form == 0 ? text_iso_fields : 0;
     if (items != 0) {
         year = iso_number(text, 0, 4);
         month = iso_number(text, 5, 2);
@@ -459,8 +466,14 @@ std::string ole_date::to_string(std::uint32_t precision) const
 
 std::wstring ole_date::to_wstring(std::uint32_t precision) const
 {
-    tk_log(1, "ole_date::to_wstring(%d)", static_cast<int>(precision));
-    const std::string text = m_kind == kind_empty ? std::string() : format(precision, true);
-    tk_log(1, "buf=%s", text.c_str());
+    const std::string text = to_script_text(precision);
     return std::wstring(text.begin(), text.end());
+}
+
+std::string ole_date::to_script_text(std::uint32_t precision) const
+{
+    tk_log(1, "ole_date::to_wstring(%d)", static_cast<int>(precision));
+    std::string text = m_kind == kind_empty ? std::string() : format(precision, true);
+    tk_log(1, "buf=%s", text.c_str());
+    return text;
 }

@@ -31,6 +31,8 @@ public:
     std::string to_string(std::uint32_t precision) const;
     // As to_string, except that a pure time prints without the zero date.
     std::wstring to_wstring(std::uint32_t precision) const;
+    // The text of to_wstring, which is ASCII, in a narrow string.
+    std::string to_script_text(std::uint32_t precision) const;
     // Tries the known forms in turn; false (and kind_empty) when none gives a valid value.
     bool import_from_string(const std::string& text);
 
@@ -46,7 +48,9 @@ private:
     bool try_compact_date_time(const std::string& text);
     bool try_compact_date(const std::string& text);
     bool try_pure_time(const std::string& text);
-    bool try_separated_date_time(const std::string& text, int form);
+    // text_iso_fields: what iso_fields tells of the text, worked out once.
+    bool import_text(const std::string& text, int text_iso_fields);
+    bool try_separated_date_time(const std::string& text, int form, int text_iso_fields);
     bool try_system_parser(const std::string& text);
     void set_date_parts(int year, int month, int day);
     bool process_milliseconds(const char* seconds);

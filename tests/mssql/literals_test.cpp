@@ -112,6 +112,30 @@ TEST_F(mss_literals_test, values_of_each_kind)
               L"'2021-03-04 05:06:07.000089'");
 }
 
+// Every form a date takes, through both the wide and the UTF-8 builder.
+TEST_F(mss_literals_test, dates_of_each_form)
+{
+    struct date_case {
+        const char* text;
+        const wchar_t* native_type;
+        const wchar_t* expected;
+    };
+    const date_case cases[] = {
+        {"2021-03-04", L"date", L"'2021-03-04'"},
+        {"2021-03-04 00:00:00", L"datetime2", L"'2021-03-04'"},
+        {"2021-03-04 05:06:07.123456", L"datetime", L"'2021-03-04 05:06:07.123'"},
+        {"2021-03-04 05:06:07.123456", L"datetime2", L"'2021-03-04 05:06:07.123456'"},
+        {"05:06:07", L"time", L"'05:06:07'"},
+        {"0000-00-00", L"datetime2", L"'1899-12-30'"},
+        {"9999-12-31 23:59:59", L"datetime2", L"'9999-12-31 23:59:59'"},
+    };
+    for (const date_case& c : cases) {
+        t_ftd date_column = column(VT_DATE);
+        date_column.native_type = c.native_type;
+        EXPECT_EQ(literal(ole_variant(ole_date(std::string(c.text))), date_column), c.expected) << c.text;
+    }
+}
+
 TEST(mss_literals_without_engine_test, raises_internal_errors)
 {
     EXPECT_THROW(to_mssql_str(L"x", VT_BSTR), tk_mail_assertion);

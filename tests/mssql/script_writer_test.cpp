@@ -240,6 +240,39 @@ TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
     EXPECT_EQ(written(), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\n");
 }
 
+// Fields are matched by name whatever their order, which may change from one
+// record to the next; a record without a column's field fails after good ones.
+TEST_F(mss_script_test, fields_are_found_by_name_in_any_order)
+{
+    mss_dump_options options;
+    options.comments = false;
+    options.structure = false;
+    auto script = open_script("order.sql", options);
+    udb_schema schema = make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}});
+    const auto record_of = [](std::vector<std::pair<const wchar_t*, ole_variant>> fields, udb_record& record) {
+        for (auto& [name, value] : fields)
+            record.push_back(new udb_field(name, 10, value));
+    };
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"t", schema, udb_indexes()));
+        udb_record in_order, reversed, other_case, wrong_names;
+        record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", text(L"a")}}, in_order);
+        record_of({{L"name", text(L"b")}, {L"id", ole_variant(std::int32_t{2})}}, reversed);
+        record_of({{L"NAME", text(L"c")}, {L"Id", ole_variant(std::int32_t{3})}}, other_case);
+        record_of({{L"id", ole_variant(std::int32_t{4})}, {L"other", text(L"d")}}, wrong_names);
+        table->append_record(in_order);
+        table->append_record(reversed);
+        table->append_record(reversed);
+        table->append_record(other_case);
+        EXPECT_THROW(table->append_record(wrong_names), tk_exception);
+        table->append_record(in_order);
+    }
+    script.reset();
+    EXPECT_EQ(written(), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\nSET IDENTITY_INSERT [dbo].[t] ON;\r\nGO\r\n"
+                         "INSERT INTO [dbo].[t] ([id], [name]) VALUES (1, N'a'), (2, N'b'), (2, N'b'), (3, N'c'), "
+                         "(1, N'a')\r\nGO\r\n\r\nSET IDENTITY_INSERT [dbo].[t] OFF;\r\nGO\r\n");
+}
+
 TEST_F(mss_script_test, table_is_created_once_and_never_read)
 {
     mss_dump_options options;
