@@ -42,6 +42,20 @@ protected:
 
     std::string written() const { return mss_test::stable_script(mss_test::read_bytes(path), folder); }
 
+    // Rows only: no comments, no table structure.
+    std::unique_ptr<mss_dmp_database> open_rows_script(const std::string& file_name)
+    {
+        mss_dump_options options;
+        options.comments = false;
+        options.structure = false;
+        return open_script(file_name, options);
+    }
+
+    static udb_schema id_and_name()
+    {
+        return make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}});
+    }
+
     static void append(udb_recordset& table, const std::vector<ole_variant>& values)
     {
         udb_record record;
@@ -221,11 +235,8 @@ TEST_F(mss_script_test, large_values)
 
 TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
 {
-    mss_dump_options options;
-    options.comments = false;
-    options.structure = false;
-    auto script = open_script("mismatch.sql", options);
-    udb_schema schema = make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}});
+    auto script = open_rows_script("mismatch.sql");
+    const udb_schema schema = id_and_name();
     {
         std::unique_ptr<udb_recordset> table(script->create_table(L"t", schema, udb_indexes()));
         udb_record short_record;
@@ -244,11 +255,8 @@ TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
 // record to the next; a record without a column's field fails after good ones.
 TEST_F(mss_script_test, fields_are_found_by_name_in_any_order)
 {
-    mss_dump_options options;
-    options.comments = false;
-    options.structure = false;
-    auto script = open_script("order.sql", options);
-    udb_schema schema = make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}});
+    auto script = open_rows_script("order.sql");
+    const udb_schema schema = id_and_name();
     const auto record_of = [](std::vector<std::pair<const wchar_t*, ole_variant>> fields, udb_record& record) {
         for (auto& [name, value] : fields)
             record.push_back(new udb_field(name, 10, value));
