@@ -29,8 +29,8 @@ sequence_start classify_lead(unsigned char lead) {
     return {0, 0, 0, 0};
 }
 
-// The output is sized for the worst case (one character per byte, four
-// bytes per character) and cut to what was written: no per-character growth.
+// The output is sized for the worst case (one character per byte) and cut to
+// what was written: no per-character growth.
 void decode_utf8(std::string_view text, std::wstring& result) {
     result.resize(text.size());
     wchar_t* out = result.data();
@@ -41,6 +41,13 @@ void decode_utf8(std::string_view text, std::wstring& result) {
         if (lead < 0x80) {
             *out++ = static_cast<wchar_t>(lead);
             ++i;
+            continue;
+        }
+        // Two-byte letters (Latin, Greek, Cyrillic) are the most common others.
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size &&
+            (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            *out++ = static_cast<wchar_t>((lead & 0x1F) << 6 | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+            i += 2;
             continue;
         }
         sequence_start start = classify_lead(lead);
