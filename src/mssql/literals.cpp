@@ -12,6 +12,8 @@
 #include "variant/ole_guid_extractor.h"
 #include "variant/ole_variant.h"
 
+#include <optional>
+
 namespace {
 
 constexpr double smallest_double = 2.23e-308;
@@ -69,6 +71,17 @@ double clamped(double value)
     return value;
 }
 
+// Whether the date prints as it would after being read again from its text:
+// a whole date whose milliseconds are derived from its microseconds, as the
+// reading leaves them. Others are read again.
+bool prints_as_read(const ole_date& date)
+{
+    const SYSTEMTIME& time = date.get_time();
+    const bool whole_date = time.wYear != 0 && time.wMonth != 0 && time.wDay != 0;
+    return (date.get_kind() == ole_date::kind_date || date.get_kind() == ole_date::kind_date_time) && whole_date &&
+           time.wHour < 24 && time.wMilliseconds == date.get_microseconds() / 1000;
+}
+
 std::string date_text(const std::string& text, std::uint32_t precision)
 {
     // The parser reads years of four digits only, so no year here passes 9999.
@@ -88,7 +101,7 @@ namespace {
 
 // The value itself when MS SQL Server takes it as it is, else its
 // replacement, kept in storage: most values are not copied.
-const ole_variant& safe_value(const ole_variant& value, ole_variant& storage)
+const ole_variant& safe_value(const ole_variant& value, std::optional<ole_variant>& storage)
 {
     tk_log(1, "mssql_get_safe_variant");
     tk_log(1, "ole_variant::get_type");
@@ -98,14 +111,12 @@ const ole_variant& safe_value(const ole_variant& value, ole_variant& storage)
         value.get_systemtime(time);
         if (time.wYear > last_year) {
             tk_log(3, L"Date '%ls' is out of range", value.to_wstring().c_str());
-            storage = ole_variant(ole_date(std::string("9999-12-30")));
-            return storage;
+            return storage.emplace(ole_date(std::string("9999-12-30")));
         }
     } else if (value.get_type() == VT_R8) {
         const double number = value.to_double();
         if (number != 0) {
-            storage = ole_variant(clamped(number));
-            return storage;
+            return storage.emplace(clamped(number));
         }
     }
     tk_log(1, "mssql_get_safe_variant - DEFAULT");
@@ -116,7 +127,7 @@ const ole_variant& safe_value(const ole_variant& value, ole_variant& storage)
 
 ole_variant mssql_get_safe_variant(const ole_variant& value)
 {
-    ole_variant storage;
+    std::optional<ole_variant> storage;
     return safe_value(value, storage);
 }
 
@@ -171,13 +182,14 @@ void check_arguments(const udb_field* field, const t_ftd* column)
     tk_log(1, "fld->size=%d", static_cast<int>(field->size));
 }
 
-// Texts, numbers and dates, the bulk of every script, are built in UTF-8
-// straight away; uniqueidentifier texts and the rarer types take the wide path.
+// Texts, numbers, dates and NULLs, the bulk of every script, are built in
+// UTF-8 straight away; uniqueidentifier texts and the rarer types take the
+// wide path.
 bool has_utf8_path(VARTYPE vartype, const t_ftd* column)
 {
     if (vartype == VT_BSTR)
         return !is_guid_column(column);
-    return vartype == VT_DATE || ole_variant::is_numeric_type(vartype);
+    return vartype == VT_NULL || vartype == VT_EMPTY || vartype == VT_DATE || ole_variant::is_numeric_type(vartype);
 }
 
 void append_utf8(std::string& result, const std::wstring& text)
@@ -219,8 +231,11 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
     // The narrow text of a value is the UTF-8 form of its wide one.
-    ole_variant storage;
-    const std::string text = safe_value(*field, storage).to_string();
+    std::optional<ole_variant> storage;
+    const ole_variant& safe = safe_value(*field, storage);
+    const bool printed_date = vartype == VT_DATE && prints_as_read(safe.get_date());
+    const std::string text =
+        printed_date ? safe.get_date().to_script_text(date_precision(column)) : safe.to_string();
     const bool unicode = mss_engine::instance().unicode;
     tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
            unicode ? 1 : 0);
@@ -230,6 +245,10 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     } else if (vartype == VT_BSTR) {
         result += unicode ? "N'" : "'";
         mss_append_escaped_literal(result, text);
+        result += '\'';
+    } else if (printed_date) {
+        result += '\'';
+        result += text;
         result += '\'';
     } else if (vartype == VT_DATE) {
         result += '\'';

@@ -82,6 +82,8 @@ public:
     VARTYPE get_type() const { return m_value.vt; }
     // The date of a VT_DATE value; all zeros for any other.
     void get_systemtime(SYSTEMTIME& time) const;
+    // The broken-down date of a VT_DATE value, to print it; meaningless for any other.
+    const ole_date& get_date() const { return m_date; }
     // The bytes of a binary value (pointing into the value) or of a text in the
     // ANSI code page (held in text_bytes), and their count; 0 and null for
     // VT_EMPTY and VT_NULL. Other types are an internal error.

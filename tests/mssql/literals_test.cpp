@@ -136,6 +136,31 @@ TEST_F(mss_literals_test, dates_of_each_form)
     }
 }
 
+// The UTF-8 builder prints most dates without reading their text again; the
+// literal helper holds it to the wide builder, which always reads it again.
+TEST_F(mss_literals_test, dates_print_as_their_text_reads)
+{
+    const char* days[] = {"0001-01-01", "0100-02-28", "1753-01-01", "1899-12-30", "1900-02-28",
+                          "2000-02-29", "2024-12-31", "9999-12-31"};
+    const char* times[] = {"", " 00:00:00", " 00:00:00.000001", " 12:00:00", " 23:59:59", " 23:59:59.999999",
+                           " 01:02:03.000999", " 01:02:03.001", " 01:02:03.5", " 01:02:60"};
+    t_ftd datetime = column(VT_DATE);
+    datetime.native_type = L"datetime";
+    t_ftd datetime2 = column(VT_DATE);
+    datetime2.native_type = L"datetime2";
+    for (const char* day : days) {
+        for (const char* time : times) {
+            const ole_variant value(ole_date(std::string(day) + time));
+            literal(value, datetime);
+            literal(value, datetime2);
+        }
+    }
+    // A date built from its parts, its milliseconds without microseconds.
+    const SYSTEMTIME parts{2021, 5, 0, 6, 7, 0, 0, 250};
+    literal(ole_variant(parts), datetime);
+    literal(ole_variant(parts), datetime2);
+}
+
 TEST(mss_literals_without_engine_test, raises_internal_errors)
 {
     EXPECT_THROW(to_mssql_str(L"x", VT_BSTR), tk_mail_assertion);
