@@ -1,5 +1,7 @@
 #include "mysql/sql_recordset.h"
 
+#include <utility>
+
 #include "mysql/column_types.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -37,6 +39,7 @@ sql_recordset::sql_recordset(sql_database* database, const std::wstring& name,
 
 sql_recordset::~sql_recordset() {
     tk_log(1, "sql_recordset::dtor");
+    // The worker lets go of the stream before the stream goes.
     clean();
     m_stream.reset();
 }
@@ -134,8 +137,25 @@ void sql_recordset::store_batch() {
 
 void sql_recordset::clean() {
     tk_log(2, "sql_recordset::clean");
+    m_prefetch.cancel();
     for (auto& slot : m_batch) slot.reset();
+    for (auto& slot : m_next_batch) slot.reset();
     m_batch_rows = 0;
+}
+
+void sql_recordset::read_ahead() {
+    // Only while no trace line is written: reading rows writes lines of
+    // levels 1 and 2 alone, so the log keeps its order.
+    if (m_batch_rows == sql_batch_size && !tk_log_accepts(2))
+        m_prefetch.start(*m_stream, m_next_batch, m_is_table ? &schema : nullptr);
+}
+
+void sql_recordset::take_prefetched_batch() {
+    // A stream that broke leaves no rows, as store_batch does.
+    m_batch_rows = 0;
+    const std::size_t rows = m_prefetch.finish();
+    std::swap(m_batch, m_next_batch);
+    m_batch_rows = rows;
 }
 
 void sql_recordset::append_record(udb_record&) {
@@ -153,8 +173,12 @@ void sql_recordset::next() {
     tk_log(1, "sql_recordset::next");
     if (!m_stream) throw tk_mail_assertion("sql_recs", 292);
     if (m_batch_position >= sql_batch_size - 1) {
-        store_batch();
+        if (m_prefetch.is_started())
+            take_prefetched_batch();
+        else
+            store_batch();
         m_batch_position = 0;
+        read_ahead();
     } else {
         ++m_batch_position;
     }
@@ -173,9 +197,11 @@ void sql_recordset::reset() {
     m_position = 0;
     m_batch_position = 0;
     // The earlier stream's result must leave the connection before the count.
+    m_prefetch.cancel();
     m_stream.reset();
     clean();
     record_count = static_cast<std::uint64_t>(get_rec_count());
     open_stream();
     store_batch();
+    read_ahead();
 }

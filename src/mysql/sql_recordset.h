@@ -9,6 +9,7 @@
 
 #include "model/recordset.h"
 #include "model/relationship.h"
+#include "mysql/batch_prefetch.h"
 #include "mysql/sql_limited_query.h"
 
 class sql_database;
@@ -47,11 +48,16 @@ private:
     void clean();
     void open_stream(std::uint32_t row_limit = 0);
     void store_batch();
-    const udb_schema* batch_schema() const;
+    // After a full batch, starts reading the next one into m_next_batch.
+    void read_ahead();
+    void take_prefetched_batch();
 
     std::unique_ptr<sql_limited_query> m_stream;
     std::uint64_t m_position = 0;
     std::size_t m_batch_position = 0;
     std::size_t m_batch_rows = 0;
     sql_batch m_batch;
+    sql_batch m_next_batch;
+    // Last: its worker is done with the stream and the batches before they go.
+    sql_batch_prefetch m_prefetch;
 };
