@@ -57,6 +57,23 @@ TEST_F(tk_log_test, logger_built_enabled_empties_its_file_at_once) {
     EXPECT_EQ(read_file(log_path), "detail\r\n");
 }
 
+// A line that is not written builds nothing: its arguments are not evaluated.
+TEST_F(tk_log_test, arguments_are_evaluated_for_written_lines_only) {
+    int evaluated = 0;
+    const auto argument = [&] { return ++evaluated; };
+    tk_log(3, "no logger %d", argument());
+    {
+        tk_logger logger(log_path.c_str(), 1, 2, 0);
+        tk_log(1, "below the threshold %d", argument());
+        EXPECT_EQ(evaluated, 0);
+        tk_log(2, "at the threshold %d", argument());
+        EXPECT_EQ(evaluated, 1);
+    }
+    tk_log(3, "logger ended %d", argument());
+    EXPECT_EQ(evaluated, 1);
+    EXPECT_EQ(read_file(log_path), "at the threshold 1\r\n");
+}
+
 TEST_F(tk_log_test, wide_and_mixed_lines_are_utf8_whatever_the_process_locale) {
     tk_logger logger(log_path.c_str(), 1, 3, 0);
     tk_log(3, L"Tabelle %ls", L"Gr\u00f6\u00dfe \U0001F600");
