@@ -128,13 +128,14 @@ void mss_dmp_recordset::find_fields(const udb_record& record)
 void mss_dmp_recordset::build_literals()
 {
     m_literals.clear();
-    m_literal_ends.resize(m_fields.size());
-    m_streamed.resize(m_fields.size());
+    m_streamed.clear();
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        m_streamed[i] = is_streamed(*m_fields[i]);
-        if (!m_streamed[i])
+        if (i > 0)
+            m_literals += ", ";
+        if (is_streamed(*m_fields[i]))
+            m_streamed.emplace_back(m_fields[i], m_literals.size());
+        else
             mss_append_fld_literal(m_literals, m_fields[i], schema[i]);
-        m_literal_ends[i] = m_literals.size();
     }
 }
 
@@ -151,7 +152,6 @@ void mss_dmp_recordset::append_record(udb_record& record)
     // Everything that can fail is done before anything of the row is written.
     find_fields(record);
     build_literals();
-    const bool has_large_value = std::find(m_streamed.begin(), m_streamed.end(), true) != m_streamed.end();
 
     if (m_identity_insert_pending && m_has_identity) {
         m_output.write_utf8(L"SET IDENTITY_INSERT " + m_safe_name + L" ON;\r\nGO\r\n");
@@ -165,28 +165,24 @@ void mss_dmp_recordset::append_record(udb_record& record)
         m_pending = m_column_part;
     std::size_t values_start = m_pending.size();
     m_pending += opens_statement ? " VALUES (" : ", (";
-    std::size_t literal_start = 0;
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (i > 0)
-            m_pending += ", ";
-        const std::size_t literal_end = m_literal_ends[i];
-        m_pending.append(m_literals, literal_start, literal_end - literal_start);
-        literal_start = literal_end;
-        if (m_streamed[i]) {
-            // What precedes a large value goes first, the statement so far and
-            // this row's values each on a line, then the value in steps.
-            const std::string written = std::move(m_pending);
-            m_pending.clear();
-            if (values_start > 0)
-                write_bytes(written.substr(0, values_start));
-            write_bytes(written.substr(values_start));
-            values_start = 0;
-            write_large_value(*m_fields[i]);
-        }
+    std::size_t done = 0;
+    for (const auto& [field, place] : m_streamed) {
+        m_pending.append(m_literals, done, place - done);
+        done = place;
+        // What precedes a large value goes first, the statement so far and
+        // this row's values each on a line, then the value in steps.
+        const std::string written = std::move(m_pending);
+        m_pending.clear();
+        if (values_start > 0)
+            write_bytes(written.substr(0, values_start));
+        write_bytes(written.substr(values_start));
+        values_start = 0;
+        write_large_value(*field);
     }
+    m_pending.append(m_literals, done);
     m_pending += ")";
 
-    if (!has_large_value && m_row_counter < rows_per_statement - 1) {
+    if (m_streamed.empty() && m_row_counter < rows_per_statement - 1) {
         ++m_row_counter;
         return;
     }

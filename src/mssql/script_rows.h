@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class mss_dmp_database;
@@ -42,14 +43,13 @@ private:
     std::string m_column_part;
 
     // Reused from row to row: the fields in the schema's order, where the
-    // previous record held them and under which names, and the row's literals
-    // in UTF-8 (the end of each in m_literal_ends; empty for a streamed one).
+    // previous record held them and under which names, and the row's values
+    // in UTF-8 joined by ", ", a streamed value left out: its field and the
+    // place it goes in m_streamed.
     std::vector<std::wstring> m_source_names;
     std::vector<std::wstring> m_record_names;
     std::vector<std::size_t> m_positions;
     std::vector<const udb_field*> m_fields;
-    std::vector<bool> m_streamed;
     std::string m_literals;
-    std::vector<std::size_t> m_literal_ends;
-    std::string m_utf8;
+    std::vector<std::pair<const udb_field*, std::size_t>> m_streamed;
 };
