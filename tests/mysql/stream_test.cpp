@@ -127,6 +127,25 @@ TEST_F(mysql_row_stream, every_row_is_read_whole_whatever_the_row_before_held) {
     EXPECT_EQ(id, 800);
 }
 
+// The next batch is read ahead while one is worked through: starting again
+// or letting the rows go in the middle drops what was read ahead.
+TEST_F(mysql_row_stream, starts_again_or_ends_in_the_middle_of_a_table) {
+    make_table("numbers", 1000);
+    auto database = open();
+    auto rows = table(*database, L"numbers");
+    rows->reset();
+    for (int i = 0; i < 300; ++i) rows->next();
+    EXPECT_EQ(id_of(*rows), 301);
+    rows->reset();
+    std::int32_t expected = 1;
+    for (; !rows->is_eof(); rows->next()) ASSERT_EQ(id_of(*rows), expected++);
+    EXPECT_EQ(expected, 1001);
+    rows->reset();
+    rows->next();
+    rows.reset();
+    EXPECT_TRUE(database->test_query(L"SELECT 1"));
+}
+
 TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
     make_table("numbers", 300);
     auto database = open();
