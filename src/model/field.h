@@ -13,6 +13,8 @@ public:
               bool flag1 = false, bool flag2 = false);
     udb_field(const udb_field& that) = default;
     udb_field& operator=(const udb_field& that) = default;
+    udb_field(udb_field&& that) noexcept = default;
+    udb_field& operator=(udb_field&& that) noexcept = default;
     ~udb_field() override = default;
 
     virtual VARTYPE get_type() const;

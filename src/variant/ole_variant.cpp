@@ -41,6 +41,11 @@ ole_variant::ole_variant(const ole_variant& other) : ole_variant()
     copy_from(other);
 }
 
+ole_variant::ole_variant(ole_variant&& other) noexcept : ole_variant()
+{
+    take_from(other);
+}
+
 ole_variant::ole_variant(const SYSTEMTIME& time) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from SYSTEMTIME");
@@ -193,6 +198,15 @@ ole_variant& ole_variant::operator=(const ole_variant& other)
     return *this;
 }
 
+ole_variant& ole_variant::operator=(ole_variant&& other) noexcept
+{
+    if (this != &other) {
+        clear();
+        take_from(other);
+    }
+    return *this;
+}
+
 ole_variant& ole_variant::operator=(const std::wstring& text)
 {
     attach_wstring(text);
@@ -243,6 +257,19 @@ void ole_variant::copy_from(const ole_variant& other)
     m_ui8 = other.m_ui8;
     if (type == VT_DATE)
         set_date(other.m_date);
+}
+
+// The VARIANT's storage (text, array) changes owner as it stands; a date's
+// VARIANT time was computed from m_date, so both come along unchanged.
+void ole_variant::take_from(ole_variant& other) noexcept
+{
+    m_value = other.m_value;
+    m_i8 = other.m_i8;
+    m_ui8 = other.m_ui8;
+    m_date = other.m_date;
+    VariantInit(&other.m_value);
+    other.m_i8 = 0;
+    other.m_ui8 = 0;
 }
 
 void ole_variant::set_date(const ole_date& date)

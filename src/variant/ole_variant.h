@@ -19,6 +19,8 @@ class ole_variant {
 public:
     ole_variant();
     ole_variant(const ole_variant& other);
+    // Takes other's value; other is left VT_EMPTY.
+    ole_variant(ole_variant&& other) noexcept;
     explicit ole_variant(const SYSTEMTIME& time);
     explicit ole_variant(const ole_date& date);
     // The whole text, zero characters included.
@@ -52,6 +54,7 @@ public:
     virtual ~ole_variant();
 
     ole_variant& operator=(const ole_variant& other);
+    ole_variant& operator=(ole_variant&& other) noexcept;
     ole_variant& operator=(const std::wstring& text);
     ole_variant& operator=(const std::vector<BYTE>& bytes);
     ole_variant& operator=(BSTR text);
@@ -110,6 +113,7 @@ private:
     static std::uint32_t get_safe_array_size(SAFEARRAY* array);
     void clear();
     void copy_from(const ole_variant& other);
+    void take_from(ole_variant& other) noexcept;
     void set_date(const ole_date& date);
     void attach_bytes(std::uint32_t size, const BYTE* bytes);
     std::string binary_to_hex() const;

@@ -39,6 +39,35 @@ TEST(ole_variant_storage, copies_keep_what_the_variant_cannot_carry)
     EXPECT_EQ(self.to_wstring(), L"self");
 }
 
+TEST(ole_variant_storage, moves_hand_the_value_over_and_leave_no_value)
+{
+    ole_variant text(std::wstring(L"mov\u00e9"));
+    const ole_variant moved(std::move(text));
+    EXPECT_EQ(moved.to_wstring(), L"mov\u00e9");
+    EXPECT_EQ(text.get_type(), VT_EMPTY);
+
+    const std::vector<BYTE> bytes{1, 2, 0xAB};
+    ole_variant target(std::int64_t{-7});
+    target = ole_variant(bytes);
+    EXPECT_EQ(target.get_type(), ole_vt_bytes);
+    EXPECT_EQ(target.to_string(), "0x0102AB");
+
+    ole_variant dated(ole_date(std::string("2020-12-31 10:20:30.123456")));
+    target = std::move(dated);
+    EXPECT_EQ(dated.get_type(), VT_EMPTY);
+    EXPECT_EQ(target.to_string(), "2020-12-31 10:20:30.123456");
+    SYSTEMTIME time{};
+    target.get_systemtime(time);
+    EXPECT_EQ(time.wSecond, 30);
+
+    target = ole_variant(std::uint64_t{18446744073709551615u});
+    EXPECT_EQ(target.to_string(), "18446744073709551615");
+
+    ole_variant self(std::wstring(L"self"));
+    self = std::move(*&self);
+    EXPECT_EQ(self.to_wstring(), L"self");
+}
+
 TEST(ole_variant_storage, date_values_carry_both_forms)
 {
     SYSTEMTIME time{};
