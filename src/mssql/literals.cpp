@@ -95,6 +95,21 @@ std::string date_text(const std::string& text, std::uint32_t precision)
     return result;
 }
 
+// The UTF-8 text of a text value, as to_string gives it, encoded into one
+// buffer reused from value to value; one that grew for a long text lets its
+// storage go again at the next value.
+const std::string& utf8_text(const ole_variant& value)
+{
+    constexpr std::size_t kept_capacity = 1 << 16;
+    thread_local std::string text;
+    if (text.capacity() > kept_capacity)
+        std::string().swap(text);
+    const BYTE* bytes = nullptr;
+    if (value.get_bytes1(bytes, text) == 0)
+        text.clear();
+    return text;
+}
+
 } // namespace
 
 namespace {
@@ -234,8 +249,10 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     std::optional<ole_variant> storage;
     const ole_variant& safe = safe_value(*field, storage);
     const bool printed_date = vartype == VT_DATE && prints_as_read(safe.get_date());
-    const std::string text =
-        printed_date ? safe.get_date().to_script_text(date_precision(column)) : safe.to_string();
+    std::string printed;
+    const std::string& text = vartype == VT_BSTR ? utf8_text(safe)
+                              : printed_date     ? printed = safe.get_date().to_script_text(date_precision(column))
+                                                 : printed = safe.to_string();
     const bool unicode = mss_engine::instance().unicode;
     tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
            unicode ? 1 : 0);
