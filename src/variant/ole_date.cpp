@@ -6,6 +6,7 @@
 #include "toolkit/tk_text_conversion.h"
 #include "variant/leading_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -42,15 +43,15 @@ std::optional<bool> take_meridiem(std::string& text)
     return std::nullopt;
 }
 
-// "%0*d" of a field that is never negative: its digits, padded with zeros.
-void append_padded(std::string& text, unsigned value, std::size_t width)
+// "%0*d" of a field that is never negative: its digits, padded with zeros,
+// written at out; the result is the end of what was written.
+char* put_padded(char* out, unsigned value, std::size_t width)
 {
     char digits[16];
     const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const auto count = static_cast<std::size_t>(end - digits);
-    if (count < width)
-        text.append(width - count, '0');
-    text.append(digits, count);
+    for (auto count = static_cast<std::size_t>(end - digits); count < width; ++count)
+        *out++ = '0';
+    return std::copy(static_cast<const char*>(digits), end, out);
 }
 
 // The forms the servers print dates in, '9' standing for a digit; the
@@ -417,43 +418,46 @@ bool ole_date::advance_one_second()
     return true;
 }
 
-// Built field by field: every date of a conversion run is printed here.
+// Built field by field in a buffer that holds the longest text (every field
+// at its widest is 43 characters): every date of a conversion run is printed here.
 std::string ole_date::format(std::uint32_t precision, bool time_alone) const
 {
     const SYSTEMTIME& t = m_time;
     const bool whole_seconds = m_microseconds == 0 && t.wMilliseconds == 0;
     const bool midnight = whole_seconds && t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0;
-    std::string text;
+    char text[64];
+    char* out = text;
     const auto append_date = [&] {
-        append_padded(text, t.wYear, 4);
-        text += '-';
-        append_padded(text, t.wMonth, 2);
-        text += '-';
-        append_padded(text, t.wDay, 2);
+        out = put_padded(out, t.wYear, 4);
+        *out++ = '-';
+        out = put_padded(out, t.wMonth, 2);
+        *out++ = '-';
+        out = put_padded(out, t.wDay, 2);
     };
     if (m_kind == kind_date || (m_kind == kind_date_time && midnight)) {
         append_date();
-        return text;
+        return std::string(text, out);
     }
     if (m_kind != kind_time) {
         append_date();
-        text += ' ';
+        *out++ = ' ';
     } else if (!time_alone) {
-        text += "0000-00-00 ";
+        constexpr std::string_view zero_date = "0000-00-00 ";
+        out = std::copy(zero_date.begin(), zero_date.end(), out);
     }
-    append_padded(text, t.wHour % 24, 2);
-    text += ':';
-    append_padded(text, t.wMinute, 2);
-    text += ':';
-    append_padded(text, t.wSecond, 2);
+    out = put_padded(out, t.wHour % 24, 2);
+    *out++ = ':';
+    out = put_padded(out, t.wMinute, 2);
+    *out++ = ':';
+    out = put_padded(out, t.wSecond, 2);
     if (precision == 6 && m_microseconds != 0) {
-        text += '.';
-        append_padded(text, m_microseconds, 6);
+        *out++ = '.';
+        out = put_padded(out, m_microseconds, 6);
     } else if (precision != 0 && !whole_seconds) {
-        text += '.';
-        append_padded(text, t.wMilliseconds, 3);
+        *out++ = '.';
+        out = put_padded(out, t.wMilliseconds, 3);
     }
-    return text;
+    return std::string(text, out);
 }
 
 std::string ole_date::to_string(std::uint32_t precision) const
