@@ -1,6 +1,7 @@
 // ole_variant to text and numbers.
 #include "variant/ole_variant.h"
 
+#include "platform/automation/exact_number.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -79,14 +80,9 @@ std::string ole_variant::to_string() const
     case ole_vt_bytes:
     case VT_BLOB:
         return binary_to_hex();
-    case VT_DECIMAL: {
-        BSTR text = nullptr;
-        if (FAILED(VarBstrFromDec(&m_value.decVal, 1033, 0, &text)))
-            return std::string();
-        const std::string result = number_text(text);
-        SysFreeString(text);
-        return result;
-    }
+    case VT_DECIMAL:
+        // The text VarBstrFromDec gives for locale 1033, without its wide round trip.
+        return automation_detail::exact_to_text(automation_detail::exact_from_decimal(m_value.decVal));
     case VT_DATE:
         return m_date.to_string(6);
     case VT_CY: {

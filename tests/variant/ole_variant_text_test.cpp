@@ -43,6 +43,8 @@ TEST(ole_variant_text, to_string_by_type)
         {"empty bytes", [] { return ole_variant(std::vector<BYTE>()); }, ""},
         {"decimal", [] { return decimal(L"-1.50"); }, "-1.5"},
         {"large decimal", [] { return decimal(L"79228162514264337593543950335"); }, "79228162514264337593543950335"},
+        {"small negative decimal", [] { return decimal(L"-0.05"); }, "-0.05"},
+        {"zero decimal", [] { return decimal(L"0.00"); }, "0"},
         {"date", [] { return ole_variant(ole_date(std::string("2020-12-31 10:20:30.1234567"))); },
          "2020-12-31 10:20:30.123457"},
         {"currency", [] { return currency(123456); }, "12.3456"},
