@@ -241,7 +241,10 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     check_arguments(field, column);
     if (is_binary(vartype)) {
         tk_log(1, "Simplify processing BLOBs");
-        result += field->get_size() == 0 ? std::string("0x") : field->to_string();
+        if (field->get_size() == 0)
+            result += "0x";
+        else
+            field->append_string(result);
         return;
     }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());

@@ -62,6 +62,8 @@ public:
     // Text and numbers (ole_variant_text.cpp).
     virtual std::string to_string() const;
     virtual std::wstring to_wstring() const;
+    // Appends what to_string gives; binary values are written in place.
+    void append_string(std::string& text) const;
     bool to_bool() const;
     std::int32_t to_long() const;
     std::int64_t to_i8() const;
@@ -117,6 +119,7 @@ private:
     void set_date(const ole_date& date);
     void attach_bytes(std::uint32_t size, const BYTE* bytes);
     std::string binary_to_hex() const;
+    void append_binary_hex(std::string& text) const;
     // I1, I2, I4, UI1, UI2, UI4 and BOOL (1 or 0) as one integer; false for other types.
     bool small_integer(std::int64_t& value) const;
     void change_text_to_bool();

@@ -60,17 +60,32 @@ T logged_conversion(Conversion conversion, const char* format)
 
 std::string ole_variant::binary_to_hex() const
 {
+    std::string text;
+    append_binary_hex(text);
+    return text;
+}
+
+void ole_variant::append_binary_hex(std::string& text) const
+{
     if (SafeArrayGetDim(m_value.parray) != 1)
-        return std::string();
+        return;
     const std::uint32_t count = std::min(get_safe_array_size(m_value.parray), ole_max_binary_bytes);
     if (count == 0)
-        return std::string();
-    std::string text(2 + 2 * std::size_t{count} + 1, '\0');
-    text[0] = '0';
-    text[1] = 'x';
-    tk_bin_to_hex(count, static_cast<const BYTE*>(m_value.parray->pvData), text.data() + 2);
+        return;
+    const std::size_t start = text.size();
+    text.resize(start + 2 + 2 * std::size_t{count} + 1);
+    text[start] = '0';
+    text[start + 1] = 'x';
+    tk_bin_to_hex(count, static_cast<const BYTE*>(m_value.parray->pvData), text.data() + start + 2);
     text.pop_back();
-    return text;
+}
+
+void ole_variant::append_string(std::string& text) const
+{
+    if (is_byte_array(m_value.vt))
+        append_binary_hex(text);
+    else
+        text += to_string();
 }
 
 std::string ole_variant::to_string() const

@@ -87,6 +87,16 @@ struct shouting_variant : ole_variant {
     std::string to_string() const override { return "LOUD"; }
 };
 
+TEST(ole_variant_text, append_string_appends_what_to_string_gives)
+{
+    std::string text = "a, ";
+    ole_variant(std::vector<BYTE>{1, 0xBC}).append_string(text);
+    text += ", ";
+    ole_variant(std::vector<BYTE>()).append_string(text);
+    ole_variant(std::int32_t{-5}).append_string(text);
+    EXPECT_EQ(text, "a, 0x01BC, -5");
+}
+
 TEST(ole_variant_text, to_wstring)
 {
     EXPECT_EQ(ole_variant(std::wstring(L"a\u20ac")).to_wstring(), L"a\u20ac");
