@@ -49,6 +49,7 @@ void sql_recordset::initialize() {
     tk_log(2, "is_blob_to_text=%d", sql_current_engine().is_blob_to_text() ? 1 : 0);
     clean();
     record_count = static_cast<std::uint64_t>(get_rec_count());
+    m_count_is_fresh = true;
     tk_log(2, "get_rec_count returns %lld", static_cast<long long>(record_count));
 
     // Only the first batch is asked for: the rows stream once more after reset.
@@ -200,7 +201,8 @@ void sql_recordset::reset() {
     m_prefetch.cancel();
     m_stream.reset();
     clean();
-    record_count = static_cast<std::uint64_t>(get_rec_count());
+    if (!m_count_is_fresh) record_count = static_cast<std::uint64_t>(get_rec_count());
+    m_count_is_fresh = false;
     open_stream();
     store_batch();
     read_ahead();

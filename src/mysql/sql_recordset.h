@@ -53,6 +53,9 @@ private:
     void take_prefetched_batch();
 
     std::unique_ptr<sql_limited_query> m_stream;
+    // The count taken when the recordset was opened still stands for the
+    // first reset: counting a large table again costs a full scan.
+    bool m_count_is_fresh = false;
     std::uint64_t m_position = 0;
     std::size_t m_batch_position = 0;
     std::size_t m_batch_rows = 0;

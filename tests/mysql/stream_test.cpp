@@ -146,6 +146,17 @@ TEST_F(mysql_row_stream, starts_again_or_ends_in_the_middle_of_a_table) {
     EXPECT_TRUE(database->test_query(L"SELECT 1"));
 }
 
+TEST_F(mysql_row_stream, a_later_reset_counts_the_rows_again) {
+    make_table("numbers", 10);
+    auto database = open();
+    auto rows = table(*database, L"numbers");
+    rows->reset();
+    EXPECT_EQ(rows->record_count, 10u);
+    execute(m_scratch.connection(), "INSERT INTO numbers VALUES (11, 'late')");
+    rows->reset();
+    EXPECT_EQ(rows->record_count, 11u);
+}
+
 TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
     make_table("numbers", 300);
     auto database = open();
