@@ -10,6 +10,7 @@
 #include "mssql/script_rows.h"
 #include "mssql/sequence_statement.h"
 #include "mssql/table_names.h"
+#include "mssql/view_names.h"
 #include "mssql/view_rewriter.h"
 #include "platform/compare_string.h"
 #include "platform/local_time.h"
@@ -298,10 +299,7 @@ void mss_dmp_database::create_sequences(const udb_sequences& sequences)
 
 void mss_dmp_database::create_views(const udb_views& views)
 {
-    std::vector<std::wstring> view_names;
-    for (const auto& view : views)
-        view_names.push_back(view.first);
-    mss_tn_validator validator(view_names, tables);
+    mss_tn_validator validator = mss_view_validator(views, tables);
     for (const auto& [source_name, text] : views) {
         tk_log(1, L"Processing '%ls'", source_name.c_str());
         tk_log(1, L"\t'%ls'", text.c_str());
@@ -309,14 +307,7 @@ void mss_dmp_database::create_views(const udb_views& views)
             tk_log(2, "Skip non-select query");
             continue;
         }
-        std::wstring view_name = source_name;
-        if (!validator.is_acceptable(view_name)) {
-            view_name = validator.get_safe_name(view_name);
-            names_map.add_tn_mapping(source_name, view_name);
-            validator.add_existing_name(view_name);
-            tk_log(2, L"Store generated column name '%ls'", view_name.c_str());
-        }
-        const std::wstring name = safe(view_name);
+        const std::wstring name = safe(mss_view_name(validator, names_map, source_name, false));
         write_statement(L"IF OBJECT_ID(" + literal(name) + L") IS NOT NULL DROP VIEW " + name, crlf);
         tk_log(1, L"mss_dmp_database::refine_view(%ls)", text.c_str());
         write_statement(L"CREATE VIEW " + name + L" AS " + refine_view(text), crlf);

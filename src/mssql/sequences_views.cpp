@@ -9,6 +9,7 @@
 #include "mssql/quoting.h"
 #include "mssql/sequence_statement.h"
 #include "mssql/table_names.h"
+#include "mssql/view_names.h"
 #include "mssql/view_rewriter.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_support_address.h"
@@ -52,22 +53,12 @@ void mss_database::create_sequences(const udb_sequences& list)
 
 void mss_database::create_views(const udb_views& list)
 {
-    std::vector<std::wstring> view_names;
-    for (const auto& view : list)
-        view_names.push_back(view.first);
-    mss_tn_validator validator(view_names, {});
+    mss_tn_validator validator = mss_view_validator(list, {});
     for (const auto& [source_name, text] : list) {
         try {
             tk_log(1, L"Processing '%ls'", source_name.c_str());
             tk_log(1, L"\t'%ls'", text.c_str());
-            std::wstring view_name = source_name;
-            if (!validator.is_acceptable(view_name)) {
-                view_name = validator.get_safe_name(view_name);
-                names_map.add_tn_mapping(source_name, view_name);
-                tk_log(2, L"udb_names_map::add_tn_mapping(%ls,%ls)", source_name.c_str(), view_name.c_str());
-                validator.add_existing_name(view_name);
-                tk_log(2, L"Store generated column name '%ls'", view_name.c_str());
-            }
+            const std::wstring view_name = mss_view_name(validator, names_map, source_name, true);
             const std::wstring name = mss_engine::get_safe_tname(view_name);
             const std::wstring create = L"CREATE VIEW " + name + L" AS " + refine_view(text);
             run(L"IF OBJECT_ID(" + mss_unicode_literal(name) + L") IS NOT NULL DROP VIEW " + name);
