@@ -39,9 +39,8 @@ bool mssql_converter_impl::load_profile(udb_profile& profile)
     }
     if (read_text(profile, section_mssql, L"schema", mss_schema))
         tk_log(1, L"mss_schema=%ls", mss_schema.c_str());
-    read_flag(profile, section_mssql, L"dump insert comments", script_options.comments);
-    read_flag(profile, section_mssql, L"dump create database", script_options.create_database);
-    read_flag(profile, section_mssql, L"dump create table", script_options.structure);
+    read_dump_flags(profile, section_mssql, script_options.comments, script_options.create_database,
+                    script_options.structure);
     return true;
 }
 
@@ -59,8 +58,7 @@ bool mssql_converter_impl::store_profile(udb_profile& profile) const
     write(L"windows authentication", flag_text(secure_login));
     write(L"connect as DBO", flag_text(mssql_engine.as_dbo));
     write_if_set(L"schema", mss_schema);
-    write(L"dump insert comments", flag_text(script_options.comments));
-    write(L"dump create database", flag_text(script_options.create_database));
-    write(L"dump create table", flag_text(script_options.structure));
+    write_dump_flags(profile, section_mssql, script_options.comments, script_options.create_database,
+                     script_options.structure);
     return true;
 }

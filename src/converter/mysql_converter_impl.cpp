@@ -65,9 +65,8 @@ bool mysql_converter_impl::load_profile(udb_profile& profile)
         mysql_dump_options.line_break = text == L"1" ? 1 : 0;
     read_flag(profile, section_mysql, L"dump new version", mysql_dump_options.new_version);
     read_flag(profile, section_mysql, L"dump add lock to insert", mysql_dump_options.add_lock_to_insert);
-    read_flag(profile, section_mysql, L"dump insert comments", mysql_dump_options.insert_comments);
-    read_flag(profile, section_mysql, L"dump create database", mysql_dump_options.create_database);
-    read_flag(profile, section_mysql, L"dump create table", mysql_dump_options.create_table);
+    read_dump_flags(profile, section_mysql, mysql_dump_options.insert_comments, mysql_dump_options.create_database,
+                    mysql_dump_options.create_table);
     return true;
 }
 
@@ -82,8 +81,7 @@ bool mysql_converter_impl::store_profile(udb_profile& profile) const
     write(L"dump line break", flag_text(mysql_dump_options.line_break == 1));
     write(L"dump new version", flag_text(mysql_dump_options.new_version));
     write(L"dump add lock to insert", flag_text(mysql_dump_options.add_lock_to_insert));
-    write(L"dump insert comments", flag_text(mysql_dump_options.insert_comments));
-    write(L"dump create database", flag_text(mysql_dump_options.create_database));
-    write(L"dump create table", flag_text(mysql_dump_options.create_table));
+    write_dump_flags(profile, section_mysql, mysql_dump_options.insert_comments, mysql_dump_options.create_database,
+                     mysql_dump_options.create_table);
     return true;
 }

@@ -31,6 +31,23 @@ inline bool read_text(const udb_profile& profile, const wchar_t* section, const 
     return true;
 }
 
+// The three dump switches that both servers' sections keep under the same keys.
+inline void read_dump_flags(const udb_profile& profile, const wchar_t* section, bool& insert_comments,
+                            bool& create_database, bool& create_table)
+{
+    read_flag(profile, section, L"dump insert comments", insert_comments);
+    read_flag(profile, section, L"dump create database", create_database);
+    read_flag(profile, section, L"dump create table", create_table);
+}
+
+inline void write_dump_flags(udb_profile& profile, const wchar_t* section, bool insert_comments, bool create_database,
+                             bool create_table)
+{
+    profile.set_value(section, L"dump insert comments", flag_text(insert_comments));
+    profile.set_value(section, L"dump create database", flag_text(create_database));
+    profile.set_value(section, L"dump create table", flag_text(create_table));
+}
+
 } // namespace profile_values
 
 inline constexpr const wchar_t* section_mysql = L"MySQL settings";
