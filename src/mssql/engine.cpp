@@ -101,8 +101,8 @@ bool mss_engine::is_valid_fk_props(const std::wstring& rule)
     }
     // MySQL writes only the actions that differ from its default, so a single
     // clause is the usual form; refusing it would drop the key's action.
-    for (const auto& single : {deletes, updates}) {
-        for (const std::wstring& action : single) {
+    for (const auto* single : {&deletes, &updates}) {
+        for (const std::wstring& action : *single) {
             if (equal_nocase(rule, action)) {
                 tk_log(1, "At the end - TRUE(3)");
                 return true;
