@@ -13,6 +13,7 @@
 #include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -52,6 +53,20 @@ public:
     // Level-0 and level-1 errors are logged but not shown.
     bool quiet = false;
 
+    // What a run left behind. Any count above zero means the run did not carry
+    // everything across, whatever else it reports; the run's summary and exit
+    // code are taken from these. Lower layers count here where they leave a
+    // record or an object (table, key, index, view, default) behind.
+    void count_skipped_record() { ++m_skipped_records; }
+    void count_failed_object() { ++m_failed_objects; }
+    std::uint64_t skipped_records() const { return m_skipped_records; }
+    std::uint64_t failed_objects() const { return m_failed_objects; }
+    void reset_losses()
+    {
+        m_skipped_records = 0;
+        m_failed_objects = 0;
+    }
+
 protected:
     // The text a user sees: the context, then the code map's message for the
     // exception's error number or else its own text, with every line feed
@@ -81,4 +96,6 @@ private:
 
     std::string m_context;
     tk_error_converter m_codes;
+    std::atomic<std::uint64_t> m_skipped_records = 0;
+    std::atomic<std::uint64_t> m_failed_objects = 0;
 };
