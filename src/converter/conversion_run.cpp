@@ -316,6 +316,7 @@ void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& des
             }
         } catch (const tk_exception& exception) {
             error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
+            error_handler::instance().count_skipped_record();
             report(exception, false);
         }
         source.next();
