@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "variant/ole_variant.h"
 
@@ -21,6 +22,8 @@ public:
     // Elements of a one-dimensional array, characters of a text, else the
     // size the reading side gave.
     std::uint32_t get_size() const;
+    // The characters of a text value, read in place; empty for other types.
+    std::wstring_view text() const;
 
     std::uint32_t size = 0;
     std::wstring name;

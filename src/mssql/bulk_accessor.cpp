@@ -239,7 +239,9 @@ HRESULT CDynamicAccessorEx::BindColumns(IUnknown* rowset, const udb_schema& sche
         } else {
             tk_log(1, "it's not a BLOB or COM object");
             if (info.wType == DBTYPE_STR) {
-                size += 1;
+                // The column counts characters, the buffer holds UTF-8: up
+                // to three bytes a UTF-16 unit, and a terminator.
+                size = size * 3 + 1;
             } else if (info.wType == DBTYPE_GUID) {
                 tk_log(1, "Set column size for guid");
                 size = 72;

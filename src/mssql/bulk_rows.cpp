@@ -4,6 +4,7 @@
 
 #include "model/custom_conversion.h"
 #include "mssql/sequential_stream.h"
+#include "mssql/text_fit.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
@@ -135,13 +136,12 @@ DB_NUMERIC numeric_of(const DECIMAL& value)
     return numeric;
 }
 
-// The number of leading bytes of UTF-8 text that end on a character boundary.
-std::size_t utf8_prefix(const std::string& text, std::size_t limit)
+// A text that its column takes but the row buffer does not: never cut.
+[[noreturn]] void throw_over_buffer(const t_ftd& column, std::size_t length, std::size_t room)
 {
-    std::size_t length = std::min(limit, text.size());
-    while (length > 0 && length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
-        --length;
-    return length;
+    throw tk_exception(L"The value of column '" + column.name + L"' takes " + std::to_wstring(length) +
+                           L" places of the bulk-load buffer, which has " + std::to_wstring(room),
+                       0);
 }
 
 template <typename T>
@@ -267,29 +267,24 @@ void mss_table::bind_text(const bound_column& target, const udb_field& value, co
     const std::wstring text = text_of(value);
     tk_log(1, L"str=%ls", text.c_str());
     tk_log(1, L"dbtype=%d, native_type='%ls'", target.type, column.native_type.c_str());
+    // A text longer than its column is refused whole, as the server counts it.
+    mss_check_text_fits(text, mss_server_text_room(column), column.name);
     const std::size_t unit = target.type == DBTYPE_WSTR ? sizeof(wchar_t) : 1;
-    // Room for the terminator stays free; a column size limits the text too.
-    std::size_t limit = target.capacity / unit - 1;
-    if (column.size > 0)
-        limit = std::min(limit, static_cast<std::size_t>(column.size));
+    const std::size_t room = target.capacity / unit - 1;  // the terminator's place stays free
     if (target.type == DBTYPE_STR) {
         const std::string bytes = tk_unicode_to_ansi(text);
-        const std::size_t length = utf8_prefix(bytes, limit);
         tk_log(1, "Binding ANSI string: expected size=%d, actual size=%d", column.size,
                static_cast<int>(bytes.size()));
-        if (length < bytes.size())
-            tk_log(3, L"Text of column '%ls' cut from %d to %d bytes", column.name.c_str(),
-                   static_cast<int>(bytes.size()), static_cast<int>(length));
-        fast_load.bind_data2(bytes.data(), static_cast<std::uint32_t>(length), target.ordinal);
+        if (bytes.size() > room)
+            throw_over_buffer(column, bytes.size(), room);
+        fast_load.bind_data2(bytes.data(), static_cast<std::uint32_t>(bytes.size()), target.ordinal);
         return;
     }
-    const std::size_t length = std::min(limit, text.size());
     tk_log(1, "Binding UNICODE string: expected size=%d, actual size=%d", column.size,
            static_cast<int>(text.size() * sizeof(wchar_t)));
-    if (length < text.size())
-        tk_log(3, L"Text of column '%ls' cut from %d to %d characters", column.name.c_str(),
-               static_cast<int>(text.size()), static_cast<int>(length));
-    fast_load.bind_data2(text.data(), static_cast<std::uint32_t>(length * sizeof(wchar_t)), target.ordinal);
+    if (text.size() > room)
+        throw_over_buffer(column, text.size(), room);
+    fast_load.bind_data2(text.data(), static_cast<std::uint32_t>(text.size() * sizeof(wchar_t)), target.ordinal);
 }
 
 void mss_table::bind_stream(const bound_column& target, const udb_field& value, const t_ftd& column)

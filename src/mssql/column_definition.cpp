@@ -1,11 +1,14 @@
 #include "mssql/column_definition.h"
 
+#include "converter/error_handler.h"
+
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "mssql/quoting.h"
 #include "mssql/type_mapping.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
+#include "variant/ole_date.h"
 
 #include <initializer_list>
 
@@ -14,6 +17,7 @@ namespace {
 constexpr std::uint32_t subtype_guid = 1;
 constexpr std::uint32_t subtype_default_timestamp = 9;
 constexpr std::uint32_t subtype_default_date = 10;
+constexpr std::uint32_t subtype_default_time = 11;
 
 bool equals_one_of(const std::wstring& text, std::initializer_list<const wchar_t*> words)
 {
@@ -54,12 +58,25 @@ bool is_number_literal(const std::wstring& text)
 
 std::wstring quoted(const std::wstring& text) { return L"'" + mss_escape_literal(text) + L"'"; }
 
-std::wstring default_clause(const t_ftd& column, bool unicode_text)
+// A default of a date or time column that T-SQL cannot take, such as an
+// expression of the source server, is left out, logged and counted.
+std::wstring lost_default(const std::wstring& table, const t_ftd& column, const std::wstring& text)
+{
+    tk_log(3, L"Table '%ls': the default '%ls' of column '%ls' cannot be written for MS SQL Server and is left out",
+           table.c_str(), text.c_str(), column.name.c_str());
+    if (error_handler::is_initialized())
+        error_handler::instance().count_failed_object();
+    return {};
+}
+
+std::wstring default_clause(const std::wstring& table, const t_ftd& column, bool unicode_text)
 {
     if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_timestamp)
         return L" DEFAULT CURRENT_TIMESTAMP";
     if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_date)
         return L" DEFAULT getdate()";
+    if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_time)
+        return L" DEFAULT CAST(GETDATE() AS TIME)";
     const std::wstring text = column.default_value.to_wstring();
     tk_log(2, L"Got safe default value: %ls", text.c_str());
     if (text.empty())
@@ -74,6 +91,8 @@ std::wstring default_clause(const t_ftd& column, bool unicode_text)
             tk_log(2, "Special processing for now/get...date()");
             return L" DEFAULT " + text;
         }
+        if (column.default_value.get_type() == VT_BSTR && !ole_date(text).is_valid())
+            return lost_default(table, column, text);
     }
     // Anything but a plain number is written as a literal, so that no default
     // text can end the statement.
@@ -85,7 +104,8 @@ std::wstring default_clause(const t_ftd& column, bool unicode_text)
 
 } // namespace
 
-std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& indexes, bool unicode_text)
+std::wstring mss_column_definition(const std::wstring& table, const t_ftd& column, const udb_indexes& indexes,
+                                   bool unicode_text)
 {
     std::wstring definition = mss_quote_name(column.name) + L" " + mss_get_native_type(column);
     if (column.b_not_null || column.identity) {
@@ -95,5 +115,5 @@ std::wstring mss_column_definition(const t_ftd& column, const udb_indexes& index
         if (indexes.is_idx_field(column.name, true))
             definition += L" NOT NULL";
     }
-    return definition + default_clause(column, unicode_text);
+    return definition + default_clause(table, column, unicode_text);
 }

@@ -6,6 +6,7 @@
 #include "mssql/engine.h"
 #include "mssql/literals.h"
 #include "mssql/quoting.h"
+#include "mssql/text_fit.h"
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
@@ -83,6 +84,7 @@ void mss_table::slow_record(udb_record& record)
     std::wstring values;
     for (const t_ftd* column : schema) {
         const udb_field& field = source_field(record, *column);
+        mss_check_field_fits(field, mss_server_text_room(*column), column->name);
         append_joined(columns, mss_quote_name(column->name), L", ");
         append_joined(values, mss_get_fld_append_str(&field, column), L", ");
     }

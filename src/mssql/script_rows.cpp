@@ -5,6 +5,8 @@
 #include "mssql/literals.h"
 #include "mssql/quoting.h"
 #include "mssql/script_writer.h"
+#include "mssql/text_fit.h"
+#include "mssql/type_mapping.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -54,6 +56,8 @@ mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstr
         column_part += (i == 0 ? L"" : L", ") + mss_quote_name(this->schema[i]->name);
     column_part += L")";
     m_column_part = tk_unicode_to_utf8(column_part);
+    for (const t_ftd* column : this->schema)
+        m_text_lengths.push_back(mss_text_length(*column));
 }
 
 mss_dmp_recordset::~mss_dmp_recordset()
@@ -130,6 +134,10 @@ void mss_dmp_recordset::build_literals()
     m_literals.clear();
     m_streamed.clear();
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        // A value that its column cannot hold is refused before its row
+        // joins a statement, which would fail with all its rows.
+        if (m_text_lengths[i] != 0)
+            mss_check_field_fits(*m_fields[i], m_text_lengths[i], schema[i]->name);
         if (i > 0)
             m_literals += ", ";
         if (is_streamed(*m_fields[i]))

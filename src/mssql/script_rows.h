@@ -52,4 +52,6 @@ private:
     std::vector<const udb_field*> m_fields;
     std::string m_literals;
     std::vector<std::pair<const udb_field*, std::size_t>> m_streamed;
+    // The length of each text column, in UTF-16 units; 0 for no limit.
+    std::vector<std::uint32_t> m_text_lengths;
 };

@@ -150,7 +150,7 @@ udb_recordset* mss_dmp_database::create_table(const std::wstring& table, const u
         delete_tab(table);
         std::wstring statement = L"CREATE TABLE " + safe(table) + L" (\r\n";
         for (std::size_t i = 0; i < schema.size(); ++i)
-            statement += (i == 0 ? L"\t" : L",\r\n\t") + mss_column_definition(*schema[i], indexes);
+            statement += (i == 0 ? L"\t" : L",\r\n\t") + mss_column_definition(table, *schema[i], indexes);
         statement += L"\r\n)";
         tables.push_back(safe(table));
         write_statement(statement, lf);

@@ -60,6 +60,27 @@ std::wstring date_type(const t_ftd& column)
     }
 }
 
+bool sized_text(const t_ftd& column)
+{
+    return in_range(column.size, 1, 3999);
+}
+
+// The n of a custom type [N][VAR]CHAR(n), in any letter case; else 0.
+std::uint32_t rule_text_length(const std::wstring& native_type)
+{
+    tk_wstring type(tk_trim(native_type));
+    type.to_lower();
+    std::size_t at = type.rfind(L'n', 0) == 0 ? 1 : 0;
+    if (type.compare(at, 3, L"var") == 0)
+        at += 3;
+    if (type.compare(at, 5, L"char(") != 0 || type.size() < at + 7 || type.back() != L')')
+        return 0;
+    const std::wstring digits = type.substr(at + 5, type.size() - at - 6);
+    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
+        return 0;
+    return static_cast<std::uint32_t>(std::stoul(digits));
+}
+
 std::wstring text_type(const t_ftd& column)
 {
     tk_log(1, "mss_engine::get_native_type - process as VT_BSTR(dw_reserved=%d)",
@@ -76,7 +97,7 @@ std::wstring text_type(const t_ftd& column)
         break;
     }
     const std::wstring name = unicode ? L"NVARCHAR" : L"VARCHAR";
-    if (in_range(column.size, 1, 3999))
+    if (sized_text(column))
         return name + L"(" + std::to_wstring(column.size) + L") ";
     return name + L"(MAX)";
 }
@@ -157,6 +178,16 @@ std::wstring mss_get_native_type(const t_ftd& column)
         return L"VARBINARY(MAX)";
     }
     return text_type(column);
+}
+
+std::uint32_t mss_text_length(const t_ftd& column)
+{
+    if (!column.native_type.empty())
+        return rule_text_length(column.native_type);
+    if (column.vartype != VT_BSTR || column.dw_reserved == subtype_guid || column.dw_reserved == subtype_geometry ||
+        column.dw_reserved == subtype_geography || !sized_text(column))
+        return 0;
+    return static_cast<std::uint32_t>(column.size);
 }
 
 std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly)

@@ -10,6 +10,11 @@ class t_ftd;
 // type of the column wins.
 std::wstring mss_get_native_type(const t_ftd& column);
 
+// The length of the text column that mss_get_native_type makes: the n of
+// NVARCHAR(n) or VARCHAR(n), or of a custom [N][VAR]CHAR(n); 0 for a text
+// column without a length and for any other column.
+std::uint32_t mss_text_length(const t_ftd& column);
+
 // The lower-case type name shown for a column; with `bTypeOnly` no length.
 std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly);
 

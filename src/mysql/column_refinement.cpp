@@ -1,6 +1,7 @@
 #include "mysql/column_refinement.h"
 
 #include <cwchar>
+#include <initializer_list>
 
 #include "mysql/column_types.h"
 #include "platform/compare_string.h"
@@ -20,14 +21,29 @@ bool is_zero_date(const std::wstring& text) {
            text.find_first_not_of(L"0-: .") == std::wstring::npos;
 }
 
-// MySQL writes CURRENT_TIMESTAMP, MariaDB current_timestamp() or current_timestamp(6).
-bool is_current_timestamp(const std::wstring& text) {
-    static const std::wstring keyword = L"current_timestamp";
-    if (text.size() < keyword.size() || !same_text_no_case(text.substr(0, keyword.size()), keyword))
+// What a default function gives: the current date, time of day, or both.
+enum class current_moment { none, date, time, date_time };
+
+// MySQL writes CURRENT_TIMESTAMP or curdate(), MariaDB current_timestamp(),
+// current_timestamp(6) or curtime(3); an expression default may stand in
+// parentheses.
+current_moment current_moment_of(std::wstring text) {
+    if (text.size() > 2 && text.front() == L'(' && text.back() == L')') text = text.substr(1, text.size() - 2);
+    const std::size_t open = text.find(L'(');
+    if (open != std::wstring::npos &&
+        (text.back() != L')' || text.find_first_not_of(L"0123456789", open + 1) != text.size() - 1))
+        return current_moment::none;
+    const std::wstring name = text.substr(0, open);
+    const auto one_of = [&](std::initializer_list<const wchar_t*> names) {
+        for (const wchar_t* candidate : names)
+            if (same_text_no_case(name, candidate)) return true;
         return false;
-    std::wstring rest = text.substr(keyword.size());
-    return rest.empty() || (rest.front() == L'(' && rest.back() == L')' &&
-                            rest.find_first_not_of(L"0123456789", 1) == rest.size() - 1);
+    };
+    if (one_of({L"curdate", L"current_date"})) return current_moment::date;
+    if (one_of({L"curtime", L"current_time"})) return current_moment::time;
+    if (one_of({L"current_timestamp", L"now", L"localtimestamp", L"localtime", L"sysdate"}))
+        return current_moment::date_time;
+    return current_moment::none;
 }
 
 // b'101' as a number; none when the text is no bit literal.
@@ -42,14 +58,41 @@ bool bit_literal(const std::wstring& text, std::uint64_t& value) {
     return true;
 }
 
+// Subtypes of date and time columns; 8 more marks a default of the current moment.
+constexpr std::uint32_t subtype_date = 2;
+constexpr std::uint32_t subtype_time = 3;
+constexpr std::uint32_t subtype_current_timestamp = 9;
+constexpr std::uint32_t subtype_current_date = 10;
+constexpr std::uint32_t subtype_current_time = 11;
+
+// The subtype for a default of the current moment, or 0 when the column
+// cannot take that moment as a default of its own kind.
+std::uint32_t current_subtype(std::uint32_t subtype, current_moment moment) {
+    switch (subtype & 3) {
+    case subtype_date:
+        return moment == current_moment::date || moment == current_moment::date_time ? subtype_current_date : 0;
+    case subtype_time:
+        return moment == current_moment::time || moment == current_moment::date_time ? subtype_current_time : 0;
+    default:
+        return moment == current_moment::date_time ? subtype_current_timestamp : 0;
+    }
+}
+
 void refine_date_default(t_ftd& column, const std::wstring& text) {
     if (text.empty() || is_zero_date(text)) {
         tk_log(2, "Skip empty def.values for date column");
         column.b_not_null = false;
-    } else if (is_current_timestamp(text)) {
-        tk_log(2, "Special processing for CURRENT_TIMESTAMP");
-        column.dw_reserved = 9;
+        return;
     }
+    const current_moment moment = current_moment_of(text);
+    if (const std::uint32_t subtype = current_subtype(column.dw_reserved, moment); subtype != 0) {
+        tk_log(2, "Special processing for CURRENT_TIMESTAMP");
+        column.dw_reserved = subtype;
+        return;
+    }
+    // A date, a time or an expression stays as the server wrote it: the
+    // destination decides whether it can be written.
+    column.default_value = ole_variant(text);
 }
 
 }  // namespace
@@ -67,6 +110,10 @@ void sql_refine_type(t_ftd& column, const std::wstring& type_text) {
             column.precision = precision;
             column.scale = scale;
         }
+    } else if (std::swscanf(type_text.c_str(), L"char(%d)", &size) == 1) {
+        // The field description counts bytes: four a character in utf8mb4.
+        tk_log(2, "Refining size for char(%d)", size);
+        column.size = size;
     } else if (tk_ends_with(type_text, L"text", true) || tk_ends_with(type_text, L"TEXT", true)) {
         tk_log(2, "Change type from BLOB to TEXT");
         column.vartype = VT_BSTR;

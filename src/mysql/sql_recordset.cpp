@@ -44,11 +44,11 @@ sql_recordset::~sql_recordset() {
     m_stream.reset();
 }
 
-void sql_recordset::initialize() {
+void sql_recordset::initialize(bool count_rows) {
     tk_log(2, "sql_recordset::initialize");
     tk_log(2, "is_blob_to_text=%d", sql_current_engine().is_blob_to_text() ? 1 : 0);
     clean();
-    record_count = static_cast<std::uint64_t>(get_rec_count());
+    if (count_rows) record_count = static_cast<std::uint64_t>(get_rec_count());
     m_count_is_fresh = true;
     tk_log(2, "get_rec_count returns %lld", static_cast<long long>(record_count));
 
@@ -97,6 +97,15 @@ void sql_recordset::initialize() {
     }
     if (!auto_number.empty()) read_identity_seed(auto_number);
     tk_log(2, "sql_recordset::initialize - END");
+}
+
+void sql_recordset::read_named_columns(const std::vector<std::wstring>& columns) {
+    std::wstring list;
+    for (const std::wstring& column : columns)
+        list += (list.empty() ? L"" : L",") + sql_current_engine().get_safe_name(column);
+    query = L"SELECT " + list + L" FROM " + sql_current_engine().get_safe_name(table);
+    schema.reset();
+    initialize(false);
 }
 
 void sql_recordset::read_identity_seed(const std::wstring& column) {

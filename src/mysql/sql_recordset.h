@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/recordset.h"
 #include "model/relationship.h"
@@ -37,13 +38,17 @@ public:
     std::int64_t get_rec_count();
 
 protected:
+    // Reads the table from here on through a SELECT that names each of the
+    // columns, which SELECT * may leave out; the row count stands.
+    void read_named_columns(const std::vector<std::wstring>& columns);
+
     sql_database* m_database;
     udb_relationships* m_relationships;
 
 private:
     // Over a table, whose records follow the schema; else over a query.
     bool m_is_table;
-    void initialize();
+    void initialize(bool count_rows = true);
     void read_identity_seed(const std::wstring& column);
     void clean();
     void open_stream(std::uint32_t row_limit = 0);

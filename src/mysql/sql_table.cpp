@@ -1,5 +1,8 @@
 #include "mysql/sql_table.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "mysql/blob_to_text_scope.h"
 #include "mysql/client_handles.h"
 #include "mysql/column_refinement.h"
@@ -7,6 +10,7 @@
 #include "mysql/sql_engine.h"
 #include "mysql/sql_fk_parser.h"
 #include "mysql/sql_tmp_recordset.h"
+#include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
 sql_table::sql_table(sql_database* database, const std::wstring& table,
@@ -39,26 +43,52 @@ void sql_table::initialize(std::uint32_t mode) {
     if (sql_current_engine().version() >= sql_version_foreign_keys) read_foreign_keys();
 }
 
-void sql_table::read_columns() {
+namespace {
+
+struct declared_column {
+    std::wstring name;
+    std::wstring type_text;
+    std::wstring default_text;  // empty for NULL
+};
+
+// What SHOW COLUMNS tells of each column, read to the end of its result.
+std::vector<declared_column> declared_columns(sql_database& database, const std::wstring& table) {
     blob_to_text_scope as_text;
-    std::unique_ptr<sql_tmp_recordset> columns = m_database->run_query(
+    std::vector<declared_column> columns;
+    std::unique_ptr<sql_tmp_recordset> rows = database.run_query(
         L"SHOW COLUMNS FROM " + (sql_current_engine().is_old_version() ? table : sql_quote_name(table)));
-    if (!columns) return;
-    for (columns->reset(); !columns->is_eof(); columns->next()) {
-        const udb_record& row = *columns->get_item();
-        std::wstring name = row.at(0)->to_wstring();
-        std::wstring type_text = row.at(1)->to_wstring();
-        tk_log(2, L"Field '%ls' has type: %ls", name.c_str(), type_text.c_str());
-        t_ftd* column = schema.get_field1(name);
-        if (column == nullptr) {
-            // INVISIBLE columns are listed but not delivered by SELECT *.
-            tk_log(2, L"Field '%ls' is not in the rows, skipped", name.c_str());
-            continue;
-        }
-        sql_refine_type(*column, type_text);
+    if (!rows) return columns;
+    for (rows->reset(); !rows->is_eof(); rows->next()) {
+        const udb_record& row = *rows->get_item();
         const udb_field& default_field = *row.at(row.size() - 2);
-        sql_refine_default(*column, default_field.get_type() == VT_EMPTY ? std::wstring()
-                                                                         : default_field.to_wstring());
+        columns.push_back({row.at(0)->to_wstring(), row.at(1)->to_wstring(),
+                           default_field.get_type() == VT_EMPTY ? std::wstring() : default_field.to_wstring()});
+    }
+    return columns;
+}
+
+}  // namespace
+
+void sql_table::read_columns() {
+    const std::vector<declared_column> columns = declared_columns(*m_database, table);
+    // SELECT * leaves INVISIBLE columns out: the rows are then read through a
+    // list that names every column, and the columns arrive as ordinary ones.
+    const bool left_out = std::any_of(columns.begin(), columns.end(), [&](const declared_column& column) {
+        return schema.get_field1(column.name) == nullptr;
+    });
+    if (left_out) {
+        std::vector<std::wstring> names;
+        for (const declared_column& column : columns) names.push_back(column.name);
+        tk_log(2, L"Table '%ls' has columns that SELECT * leaves out, reading them by name", table.c_str());
+        read_named_columns(names);
+    }
+    for (const declared_column& declared : columns) {
+        tk_log(2, L"Field '%ls' has type: %ls", declared.name.c_str(), declared.type_text.c_str());
+        t_ftd* column = schema.get_field1(declared.name);
+        if (column == nullptr)
+            throw tk_exception(L"Column '" + declared.name + L"' of table '" + table + L"' cannot be read", 0);
+        sql_refine_type(*column, declared.type_text);
+        sql_refine_default(*column, declared.default_text);
     }
 }
 
