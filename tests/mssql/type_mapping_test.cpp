@@ -106,6 +106,36 @@ TEST(mss_native_type_special_test, text_types_need_the_engine)
     EXPECT_EQ(mss_get_native_type(column(VT_I4, 4)), L"INT");
 }
 
+// The length a value is measured against: the n the created type carries.
+TEST(mss_text_length_test, is_the_length_of_the_created_text_type)
+{
+    const struct {
+        t_ftd column;
+        const wchar_t* native_type;
+        std::uint32_t length;
+    } cases[] = {
+        {column(VT_BSTR, 3999), L"", 3999},
+        {column(VT_BSTR, 4000), L"", 0},
+        {column(VT_BSTR, 0), L"", 0},
+        {column(VT_BSTR, 36, 1), L"", 0},
+        {column(VT_BSTR, 10, 2), L"", 0},
+        {column(VT_I4, 4), L"", 0},
+        {column(VT_BSTR, 50), L"nvarchar(100)", 100},
+        {column(VT_BSTR, 50), L" VARCHAR(20)", 20},
+        {column(VT_BSTR, 50), L"char(10)", 10},
+        {column(VT_BSTR, 50), L"NChar(5)", 5},
+        {column(VT_BSTR, 50), L"nvarchar(max)", 0},
+        {column(VT_BSTR, 50), L"ntext", 0},
+        {column(VT_BSTR, 50), L"char", 0},
+        {column(VT_BSTR, 50), L"int", 0},
+    };
+    for (const auto& c : cases) {
+        t_ftd described = c.column;
+        described.native_type = c.native_type;
+        EXPECT_EQ(mss_text_length(described), c.length) << test_label(c.native_type) << " " << c.column.size;
+    }
+}
+
 TEST(mss_rule_type_test, appends_a_valid_length_precision_or_scale)
 {
     struct rule_case {
