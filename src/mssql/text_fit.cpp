@@ -15,29 +15,6 @@ constexpr std::int32_t longest_sized_text = 8000;
 // A value shown in a report is cut after this many characters.
 constexpr std::size_t shown_characters = 200;
 
-std::size_t beyond_basic_plane(std::wstring_view text)
-{
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](wchar_t c) { return static_cast<std::uint32_t>(c) > 0xFFFF; }));
-}
-
-} // namespace
-
-std::size_t mss_utf16_length(std::wstring_view text)
-{
-    return text.size() + beyond_basic_plane(text);
-}
-
-std::uint32_t mss_server_text_room(const t_ftd& column)
-{
-    if (column.vartype != VT_BSTR || column.dw_reserved == odb_subtype_date_time_or_guid ||
-        column.dw_reserved == odb_subtype_xml)
-        return 0;
-    return column.size >= 1 && column.size <= longest_sized_text ? static_cast<std::uint32_t>(column.size) : 0;
-}
-
-namespace {
-
 // Most texts are short enough to fit whatever characters they hold.
 bool fits(std::wstring_view text, std::uint32_t room)
 {
@@ -55,6 +32,21 @@ bool fits(std::wstring_view text, std::uint32_t room)
 }
 
 } // namespace
+
+std::size_t mss_utf16_length(std::wstring_view text)
+{
+    return text.size() + static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](wchar_t c) {
+               return static_cast<std::uint32_t>(c) > 0xFFFF;
+           }));
+}
+
+std::uint32_t mss_server_text_room(const t_ftd& column)
+{
+    if (column.vartype != VT_BSTR || column.dw_reserved == odb_subtype_date_time_or_guid ||
+        column.dw_reserved == odb_subtype_xml)
+        return 0;
+    return column.size >= 1 && column.size <= longest_sized_text ? static_cast<std::uint32_t>(column.size) : 0;
+}
 
 void mss_check_text_fits(std::wstring_view text, std::uint32_t room, const std::wstring& column)
 {
