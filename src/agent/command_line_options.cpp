@@ -93,7 +93,10 @@ void apply_option(std::int32_t id, const char* value, held_connection& held) {
     case port: held.mysql_port = value; break;
     case profile:
         tk_log(1, "parse_cmd_line - got profile %s", value);
-        held.profile_loaded = settings.load_profile_file(tk_ansi_to_unicode(value));
+        // Half a profile's settings would convert something else than asked.
+        if (!settings.load_profile_file(tk_ansi_to_unicode(value)))
+            throw tk_exception(settings.get_profile_error(), 1);
+        held.profile_loaded = true;
         break;
     case script:
         tk_log(2, "\tconvert into T-SQL script file");

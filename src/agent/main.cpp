@@ -13,14 +13,18 @@
 namespace {
 
 // Connects both ends, prepares the destination and converts; true when the
-// run went through to its end.
-bool convert(brantwick_convertor& converter) {
+// run went through to its end and left nothing behind.
+bool convert(brantwick_convertor& converter, console_error_handler& errors) {
     // MS SQL first: a script needs no server.
     if (converter.direct) converter.connect_mssql_server();
     converter.connect_mysql_server();
     converter.check_dest();
+    // A fatal error ends the process inside the run; it still says what the
+    // run carried across.
+    errors.before_exit = [&converter] { converter.show_outcome(); };
     converter();
-    return !converter.is_aborted();
+    errors.before_exit = nullptr;
+    return converter.is_complete();
 }
 
 }  // namespace
@@ -31,10 +35,10 @@ int main(int argc, char** argv) {
     errors.load_err_map(mysql_error_message_count, mysql_error_messages);
     brantwick_convertor converter(convertor_form::console);
 
-    bool converted = false;
+    bool complete = false;
     try {
         if (argc <= 1 || !parse_cmd_line(argc, argv)) usage_and_exit(format_usage_text());
-        converted = convert(converter);
+        complete = convert(converter, errors);
     } catch (const tk_exception& exception) {
         // Fatal and internal errors end the process in the handler; what
         // returns here still stopped the conversion before it began.
@@ -42,5 +46,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& exception) {
         usage_and_exit(exception.what());
     }
-    return converted ? 0 : -1;
+    // A log that lost lines is a failure of its own, reported when it happened.
+    return complete && !logger.has_failed() ? 0 : -1;
 }

@@ -5,16 +5,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
-namespace {
-
-[[noreturn]] void end_process()
+void console_error_handler::end_process()
 {
+    if (before_exit) {
+        // Once only: what it prints may itself fail fatally.
+        auto last_words = std::exchange(before_exit, nullptr);
+        last_words();
+    }
     std::fflush(stdout);
     std::exit(-1);
 }
-
-} // namespace
 
 void console_error_handler::handle(const tk_exception& exception, bool /*outer*/)
 {

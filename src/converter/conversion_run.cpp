@@ -10,6 +10,8 @@
 #include "model/recordset.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/mss_database.h"
+#include "mssql/odb_exception.h"
+#include "mssql/script_writer.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -77,6 +79,43 @@ void report(const tk_exception& exception, bool outer)
     error_handler::instance().handle(exception, outer);
 }
 
+// MySQL errors of a connection that broke: gone away, lost during a query,
+// lost at a reconnect, killed, server shutting down.
+constexpr std::uint32_t mysql_lost_connection[] = {0x400000 | 2006, 0x400000 | 2013, 0x400000 | 2055,
+                                                   0x400000 | 1927, 0x400000 | 1053};
+
+bool is_connection_lost(const tk_exception& exception)
+{
+    const std::uint32_t number = exception.get_error_number();
+    if (std::find(std::begin(mysql_lost_connection), std::end(mysql_lost_connection), number) !=
+        std::end(mysql_lost_connection))
+        return true;
+    const auto* destination = dynamic_cast<const odb_exception*>(&exception);
+    return destination != nullptr && destination->get_sql_state().starts_with("08");
+}
+
+// A failure after which no further table can be converted: a lost
+// connection, or a fatal error (a script that cannot be written, for one).
+bool ends_run(const tk_exception& exception)
+{
+    return exception.get_code() >= 1 || is_connection_lost(exception);
+}
+
+// Two spellings name one source table when they are equal, or equal but for
+// case while the source does not list both: a server that tells names apart
+// by case holds those as two tables.
+bool same_source_table(const udb_database& source, const std::wstring& a, const std::wstring& b)
+{
+    if (a == b)
+        return true;
+    if (!udb_same_name(a, b))
+        return false;
+    auto listed = [&](const std::wstring& name) {
+        return std::find(source.tables.begin(), source.tables.end(), name) != source.tables.end();
+    };
+    return !(listed(a) && listed(b));
+}
+
 } // namespace
 
 struct brantwick_convertor::table_run {
@@ -94,8 +133,15 @@ void brantwick_convertor::operator()()
     tk_log(2, "brantwick_convertor::operator()");
     init_conversion scope(m_finished, false);
     m_aborted.store(false, std::memory_order_release);
+    m_tables_converted = 0;
+    m_tables_failed = 0;
+    m_rows_written = 0;
+    m_script_opened = false;
+    m_script_written = false;
+    error_handler::instance().reset_losses();
     try {
         run_conversion();
+        show_outcome();
         return;
     } catch (const tk_final_exception&) {
         tk_log(2, "The conversion was aborted");
@@ -112,6 +158,7 @@ void brantwick_convertor::operator()()
         }
     }
     m_aborted.store(true, std::memory_order_release);
+    show_outcome();
 }
 
 void brantwick_convertor::run_conversion()
@@ -123,11 +170,19 @@ void brantwick_convertor::run_conversion()
     mysql_engine.set_blob_to_text(blob2text);
 
     std::unique_ptr<udb_database> source(mysql_engine.open_db(get_source_name(), open_for_run));
-    std::unique_ptr<udb_database> destination(open_dest_db());
-    const bool fast_load = mssql_engine.fast_load;
-
     if (m_form == convertor_form::console && table_names.empty() && selected.empty())
         table_names = source->get_table_names();
+    drop_duplicates(*source);
+    if (m_form == convertor_form::console)
+        check_source_tables(*source);
+
+    // Only now, with the source known to hold what was asked for, does
+    // anything at the destination change.
+    drop_overwritten_database();
+    std::unique_ptr<udb_database> destination(open_dest_db());
+    m_script_opened = !direct;
+    const bool fast_load = mssql_engine.fast_load;
+
     tables_total = static_cast<std::uint32_t>(table_names.empty() ? selected.size() : table_names.size());
     const std::wstring start = formatted(L"Converting database %ls (%d tables)\r\n", get_source_name().c_str(),
                                          static_cast<int>(tables_total.load()));
@@ -144,14 +199,10 @@ void brantwick_convertor::run_conversion()
         const auto [name, query] = selected[i];
         convert_entry(name, query, run);
     }
-    // Each side reports a failing key or view itself and goes on; what fails
-    // around them ends only this step.
-    try {
-        if (!skip_indexes)
-            create_relationships(run);
-        create_views(run);
-    } catch (const tk_exception& exception) {
-        report(exception, false);
+    create_dependent_objects(run);
+    if (auto* script = dynamic_cast<mss_dmp_database*>(destination.get())) {
+        script->commit();
+        m_script_written = true;
     }
 
     error_handler::instance().set_context(std::wstring());
@@ -159,13 +210,88 @@ void brantwick_convertor::run_conversion()
     tables_total = 0;
 }
 
+void brantwick_convertor::drop_duplicates(const udb_database& source)
+{
+    auto same_entry = [&](const std::pair<std::wstring, std::wstring>& a,
+                          const std::pair<std::wstring, std::wstring>& b) {
+        if (a.second.empty() != b.second.empty())
+            return false;
+        return a.second.empty() ? same_source_table(source, a.first, b.first) : a == b;
+    };
+    auto report_duplicate = [&](const std::wstring& name) {
+        const std::wstring line = formatted(L"'%ls' is selected more than once; it is converted once\r\n", name.c_str());
+        show(line, console_text(L"'" + name + L"' is selected more than once; it is converted once\n"));
+    };
+    udb_name_list entries;
+    for (const auto& entry : selected) {
+        if (std::any_of(entries.begin(), entries.end(), [&](const auto& kept) { return same_entry(kept, entry); }))
+            report_duplicate(entry.first);
+        else
+            entries.push_back(entry);
+    }
+    selected = std::move(entries);
+    std::vector<std::wstring> tables;
+    for (const std::wstring& table : table_names) {
+        auto same = [&](const std::wstring& kept) { return same_source_table(source, kept, table); };
+        const bool listed = std::any_of(tables.begin(), tables.end(), same) ||
+                            std::any_of(selected.begin(), selected.end(), [&](const auto& entry) {
+                                return entry.second.empty() && same(entry.first);
+                            });
+        if (listed)
+            report_duplicate(table);
+        else
+            tables.push_back(table);
+    }
+    table_names = std::move(tables);
+}
+
+// A selected table the source lacks would leave the run incomplete whatever
+// else it did, so the run stops before it changes the destination.
+void brantwick_convertor::check_source_tables(udb_database& source)
+{
+    std::uint32_t missing = 0;
+    auto check = [&](const std::wstring& name) {
+        if (source.is_table_exist(name))
+            return;
+        ++missing;
+        tk_log(3, L"Table %ls not exists", name.c_str());
+        if (!is_silent())
+            std::fprintf(stderr, "Table %s not exists\n", console_text(name).c_str());
+    };
+    for (const auto& [name, query] : selected) {
+        if (query.empty())
+            check(name);
+    }
+    for (const std::wstring& name : table_names)
+        check(name);
+    if (missing == 0)
+        return;
+    m_tables_failed = missing;
+    const std::wstring line =
+        formatted(L"Nothing was converted: %u selected tables are missing from the source database\r\n", missing);
+    show(line, console_text(line.substr(0, line.size() - 2) + L"\n"));
+    throw tk_final_exception();
+}
+
 void brantwick_convertor::convert_entry(const std::wstring& name, const std::wstring& query, table_run& run)
 {
     if (stop_requested())
         throw tk_final_exception();
     try {
-        convert_table(name, query, run);
+        if (convert_table(name, query, run))
+            ++m_tables_converted;
     } catch (const tk_exception& exception) {
+        ++m_tables_failed;
+        if (ends_run(exception)) {
+            // The outer guard reports it once the destination is closed,
+            // naming the record the run had reached.
+            if (m_copying)
+                error_handler::instance().set_record_context(get_current_table(),
+                                                             static_cast<std::int32_t>(rows_done + 1));
+            else
+                error_handler::instance().set_context(get_current_table());
+            throw;
+        }
         // The table's recordsets are gone by now, so a bulk load is closed
         // before the error is reported.
         error_handler::instance().set_context(get_current_table());
@@ -174,16 +300,12 @@ void brantwick_convertor::convert_entry(const std::wstring& name, const std::wst
     ++tables_done;
 }
 
-void brantwick_convertor::convert_table(const std::wstring& name, const std::wstring& query, table_run& run)
+bool brantwick_convertor::convert_table(const std::wstring& name, const std::wstring& query, table_run& run)
 {
     set_current_table(name);
     rows_total = 0;
     rows_done = 0;
-    if (m_form == convertor_form::console && query.empty() && !run.source.is_table_exist(name)) {
-        if (!is_silent())
-            std::fprintf(stderr, "Table %s not exists\n", console_text(name).c_str());
-        return;
-    }
+    m_copying = false;
     std::unique_ptr<udb_recordset> source(query.empty() ? run.source.get_table(name, open_for_run)
                                                         : run.source.get_query(name, query, open_for_run));
 
@@ -221,7 +343,7 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         database.enable_fast_load(run.fast_load);
         if (run.destination.is_table_exist(full_name)) {
             if (mode == 2)
-                return;
+                return false;
             if (mode == 1)
                 run.destination.delete_tab(full_name);
             merged = mode == 3 || mode == 4;
@@ -258,6 +380,23 @@ void brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     destination.reset();
     if (!skip_indexes)
         run.destination.create_indexes(full_name, schema, indexes);
+    return true;
+}
+
+void brantwick_convertor::create_dependent_objects(table_run& run)
+{
+    // Each side reports a failing key or view itself and goes on; what fails
+    // around them ends only this step.
+    try {
+        if (!skip_indexes)
+            create_relationships(run);
+        create_views(run);
+    } catch (const tk_exception& exception) {
+        if (ends_run(exception))
+            throw;
+        error_handler::instance().count_failed_object();
+        report(exception, false);
+    }
 }
 
 void brantwick_convertor::create_relationships(table_run& run)
@@ -288,6 +427,7 @@ void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& des
 {
     const std::wstring table = get_current_table();
     mss_table_mutator* rule = get_table_mutator3(table);
+    m_copying = true;
     source.reset();
     while (!source.is_eof()) {
         if (stop_requested())
@@ -303,6 +443,7 @@ void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& des
                     mapped = &rule->modify2(*record);
                 else
                     tk_log(2, L"Not found: '%ls'", table.c_str());
+                bool written = true;
                 try {
                     destination.append_record(*mapped);
                 } catch (const tk_exception& exception) {
@@ -310,16 +451,60 @@ void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& des
                            static_cast<int>(exception.get_error_number()));
                     if (exception.get_error_number() != integrity_violation || (mode != 3 && mode != 4))
                         throw;
-                    if (mode == 4)
+                    // Merging keeps the row the destination holds.
+                    written = mode == 4;
+                    if (written)
                         destination.update1(*mapped);
                 }
+                if (written)
+                    ++m_rows_written;
             }
         } catch (const tk_exception& exception) {
+            if (ends_run(exception))
+                throw;
             error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
             error_handler::instance().count_skipped_record();
             report(exception, false);
         }
-        source.next();
+        // Counted before the next read, so that a read that breaks names the
+        // record it was reaching.
         ++rows_done;
+        source.next();
     }
+    m_copying = false;
+}
+
+brantwick_convertor::run_tally brantwick_convertor::get_tally() const
+{
+    run_tally tally;
+    tally.tables_converted = m_tables_converted;
+    tally.tables_failed = m_tables_failed;
+    tally.rows_written = m_rows_written;
+    if (error_handler::is_initialized()) {
+        tally.rows_skipped = error_handler::instance().skipped_records();
+        tally.objects_failed = error_handler::instance().failed_objects();
+    }
+    return tally;
+}
+
+bool brantwick_convertor::is_complete() const
+{
+    const run_tally tally = get_tally();
+    return !is_aborted() && tally.tables_failed == 0 && tally.rows_skipped == 0 && tally.objects_failed == 0;
+}
+
+void brantwick_convertor::show_outcome() const
+{
+    if (m_script_opened && !m_script_written) {
+        const std::wstring note = L"The script file '" + get_destination_name() +
+                                  L"' was not written; any earlier file of that name is left as it was.";
+        show(note + L"\r\n", console_text(note) + "\n");
+    }
+    const run_tally tally = get_tally();
+    const std::wstring summary =
+        L"Summary: " + std::to_wstring(tally.tables_converted) + L" tables converted, " +
+        std::to_wstring(tally.tables_failed) + L" failed; " + std::to_wstring(tally.rows_written) +
+        L" rows written, " + std::to_wstring(tally.rows_skipped) + L" skipped; " +
+        std::to_wstring(tally.objects_failed) + L" other objects failed";
+    show(summary + L"\r\n", console_text(summary) + "\n");
 }

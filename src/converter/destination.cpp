@@ -3,14 +3,14 @@
 
 #include "mssql/mss_database.h"
 #include "platform/file_access.h"
-#include "platform/last_error.h"
 #include "toolkit/tk_file_name.h"
 #include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_module_name.h"
 #include "toolkit/tk_text_conversion.h"
 
-#include <cerrno>
+#include <sys/stat.h>
+
 #include <cstdio>
 
 namespace {
@@ -25,12 +25,12 @@ bool is_anchored(const tk_file_wname& name)
     return !name.get_drive().empty() || (!name.get_folder().empty() && platform::is_path_separator(name.get_folder()[0]));
 }
 
-void delete_file(const std::wstring& path)
+// Something other than a regular file stands at the path: a link (even to a
+// regular file), a device, a pipe or a socket. The script never replaces one.
+bool is_other_than_file(const std::wstring& path)
 {
-    if (std::remove(tk_unicode_to_ansi(path).c_str()) != 0) {
-        platform::set_last_error_from_errno(errno);
-        throw tk_exception_ex();
-    }
+    struct stat status{};
+    return ::lstat(tk_unicode_to_ansi(path).c_str(), &status) == 0 && !S_ISREG(status.st_mode);
 }
 
 } // namespace
@@ -39,6 +39,8 @@ void common_check_dest(const std::wstring& path)
 {
     if (tk_is_path_exist(path))
         throw tk_exception("Destination name should specify a file, not folder.", 1);
+    if (is_other_than_file(path))
+        throw tk_exception("Destination name specifies an existing link, device or pipe, not a regular file.", 1);
     if (tk_is_file_exist2(path, tk_file_exists) && !tk_is_file_exist2(path, tk_file_writable))
         throw tk_exception("Destination name specifies an existing read-only file.", 1);
     // A bare file name is written into the current directory.
@@ -65,18 +67,21 @@ std::wstring make_dest_file_name(const std::wstring& current_path, const std::ws
     return name.get_full_path();
 }
 
+// Nothing is removed here: the run drops a database to be overwritten only
+// once the source has been checked, and a script replaces an earlier file
+// only when it is complete.
 void brantwick_convertor::check_dest()
 {
     tk_log(2, "brantwick_convertor::check_dest");
+    if (!direct)
+        common_check_dest(get_destination_name());
+}
+
+void brantwick_convertor::drop_overwritten_database()
+{
     const std::wstring& destination = get_destination_name();
-    if (direct) {
-        if (mssql_engine.is_db_exist(destination) && mode == 0)
-            mssql_engine.delete_db(destination);
-        return;
-    }
-    common_check_dest(destination);
-    if (tk_is_file_exist2(destination, tk_file_exists))
-        delete_file(destination);
+    if (direct && mode == 0 && mssql_engine.is_db_exist(destination))
+        mssql_engine.delete_db(destination);
 }
 
 udb_database* brantwick_convertor::open_dest_db()

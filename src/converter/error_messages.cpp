@@ -67,8 +67,15 @@ const tk_error_map_row mysql_error_messages[] = {
                "Specify a different destination name."},
     {0x4007D3, cannot_connect},
     {0x4007D5, cannot_connect},
-    {0x4007D6, "Transferred value is too big. Increase MySQL max packet size and try\nagain. See "
-               "'Troubleshooting' article of the product documentation."},
+    // 2002 is what the client library reports for a refused TCP connection.
+    {0x4007D2, cannot_connect},
+    // Both come from a connection that broke during the run: the server went
+    // away or restarted, or a value was too big for its max packet size.
+    {0x4007D6, "The connection to the MySQL server was lost (MySQL server has gone away).\nCheck that the "
+               "server is running; if a large value was being sent, increase MySQL max\npacket size. Then run "
+               "the conversion again."},
+    {0x4007DD, "The connection to the MySQL server was lost during the conversion.\nCheck that the server is "
+               "running and reachable, then run the conversion again."},
     {0x4004E1, protocol_not_supported},
     {0x4004E2, protocol_not_supported},
     {0x4004E3, protocol_not_supported},

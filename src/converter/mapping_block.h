@@ -75,16 +75,21 @@ struct table_entry {
 
 enum class state { table_opened, new_name_read, fields_opened, column_opened, column_key_read, table_properties };
 
-// Reads the lines after "tables:"; no value when they break the grammar.
+// Reads the lines after "tables:"; no value when they break the grammar,
+// with `failed` the index of the line that broke it.
 template <class NativeType>
 std::optional<std::map<std::wstring, table_entry<NativeType>>> read_tables(const std::vector<std::wstring>& lines,
-                                                                           std::size_t first)
+                                                                           std::size_t first, std::size_t& failed)
 {
     std::map<std::wstring, table_entry<NativeType>> tables;
     state current = state::table_opened;
     std::wstring table;
     std::wstring column;
     auto in_column = [&] { return current == state::column_opened || current == state::column_key_read; };
+    auto broken = [&](std::size_t at) {
+        failed = at;
+        return std::nullopt;
+    };
     for (std::size_t i = first; i < lines.size(); ++i) {
         const std::wstring& line = lines[i];
         tk_log(2, L"Processing '%ls'", line.c_str());
@@ -101,23 +106,23 @@ std::optional<std::map<std::wstring, table_entry<NativeType>>> read_tables(const
             read_property(line, tables[table].properties);
         } else if (starts_with(line, L"    new_name:", &rest)) {
             if (current != state::table_opened)
-                return std::nullopt;
+                return broken(i);
             tk_log(1, L"tm_new_table_name=%ls", rest.c_str());
             tables[table].new_name = rest;
             current = state::new_name_read;
         } else if (starts_with(line, L"    fields:")) {
             if (current == state::fields_opened || current == state::table_properties)
-                return std::nullopt;
+                return broken(i);
             column.clear();
             current = state::fields_opened;
         } else if (starts_with(line, L"      - name:", &rest)) {
             if (current != state::fields_opened && !in_column())
-                return std::nullopt;
+                return broken(i);
             column = rest;
             current = state::column_opened;
         } else {
             if (!in_column())
-                return std::nullopt;
+                return broken(i);
             column_entry<NativeType>& entry = tables[table].columns[column];
             if (starts_with(line, L"        new_name:", &rest))
                 entry.new_name = rest;
@@ -136,7 +141,7 @@ std::optional<std::map<std::wstring, table_entry<NativeType>>> read_tables(const
             else if (starts_with(line, L"        precision:", &rest))
                 entry.type.prec = static_cast<std::uint32_t>(leading_number(rest));
             else
-                return std::nullopt;
+                return broken(i);
             current = state::column_key_read;
         }
     }
@@ -162,9 +167,13 @@ bool udb_db_mutator<TableMutator, Map, Typ>::load(udb_profile& profile)
         tk_log(2, L"Skipping %ls", lines[next].c_str());
         return true;
     }
-    auto tables_read = mapping_block::read_tables<native_type>(lines, next + 1);
-    if (!tables_read)
+    std::size_t failed = 0;
+    auto tables_read = mapping_block::read_tables<native_type>(lines, next + 1, failed);
+    if (!tables_read) {
+        profile.load_error = L"line " + std::to_wstring(profile.item_line(udb_section_type_mappings, failed)) +
+                             L": '" + tk_trim(lines[failed]) + L"' does not fit the type mappings";
         return false;
+    }
     for (auto& [name, table] : *tables_read) {
         TableMutator* rule = get_table_mutator2(name, table.new_name.empty() ? name : table.new_name);
         for (auto& [column, entry] : table.columns) {

@@ -7,10 +7,29 @@
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 
-#include <cstdlib>
 #include <memory>
 
 using namespace profile_values;
+
+namespace {
+
+// A TCP port written in decimal digits only, 1 to 65535; 0 for anything else,
+// so that no text is read as some other port.
+int parse_port(const std::string& text)
+{
+    constexpr int highest = 65535;
+    if (text.empty() || text.size() > 5)
+        return 0;
+    int value = 0;
+    for (char digit : text) {
+        if (digit < '0' || digit > '9')
+            return 0;
+        value = value * 10 + (digit - '0');
+    }
+    return value <= highest ? value : 0;
+}
+
+} // namespace
 
 mysql_converter_impl::mysql_converter_impl()
 {
@@ -35,7 +54,7 @@ void mysql_converter_impl::store_mysql_settings(const std::string& host, const s
 void mysql_converter_impl::connect_mysql_server()
 {
     tk_log(2, "mysql_converter_impl::connect_mysql_server");
-    const int port_number = std::atoi(port.c_str());
+    const int port_number = parse_port(port);
     if (port_number == 0)
         throw tk_exception("Invalid port number", 1);
     mysql_engine.connect(host, user, password, port_number);

@@ -69,9 +69,12 @@ bool brantwick_convertor::load_profile(udb_profile& profile)
 bool brantwick_convertor::load_profile_file(const std::wstring& path)
 {
     udb_profile profile;
-    if (!profile.load(path))
-        return false;
-    return load_profile(profile);
+    const bool loaded = profile.load(path) && load_profile(profile);
+    m_profile_error.clear();
+    if (!loaded)
+        m_profile_error = L"Cannot load the profile '" + path + L"': " +
+                          (profile.load_error.empty() ? std::wstring(L"its settings cannot be read") : profile.load_error);
+    return loaded;
 }
 
 namespace {

@@ -137,12 +137,14 @@ bool udb_profile::load(const std::wstring& path)
     if (!tk_unicode_to_ansi3(path.c_str(), narrow_path))
         return false;
     std::ifstream in(narrow_path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        load_error = L"the file cannot be read";
         return false;
+    }
 
     const std::wstring* section = nullptr;
     std::string raw;
-    while (read_line(in, raw)) {
+    for (std::size_t number = 1; read_line(in, raw); ++number) {
         // Item lines keep their leading blanks: indented blocks are stored as items.
         std::wstring line = trim_end(tk_utf8_to_unicode(raw));
         std::wstring trimmed = tk_trim(line);
@@ -152,17 +154,27 @@ bool udb_profile::load(const std::wstring& path)
             section = &keys.try_emplace(trimmed.substr(1, trimmed.size() - 2)).first->first;
             continue;
         }
-        if (section == nullptr)
+        if (section == nullptr) {
+            load_error = L"line " + std::to_wstring(number) + L": text before the first [section]";
             return false;
+        }
         std::size_t equals = line.find(L'=');
         if (equals != std::wstring::npos) {
             set_value(*section, tk_trim(line.substr(0, equals)), line.substr(equals + 1));
             continue;
         }
         add_item(*section, line);
+        m_item_lines[*section].resize(items[*section].size() - 1);
+        m_item_lines[*section].push_back(number);
         set_value(*section, trimmed, std::wstring());
     }
     return true;
+}
+
+std::size_t udb_profile::item_line(const std::wstring& section, std::size_t index) const
+{
+    auto lines = m_item_lines.find(section);
+    return lines != m_item_lines.end() && index < lines->second.size() ? lines->second[index] : 0;
 }
 
 bool udb_profile::store(const std::wstring& path) const

@@ -27,16 +27,25 @@ public:
     udb_profile_pairs& get_selected_views();
 
     // Adds what the file holds; false when the file cannot be opened or a
-    // line stands before the first section. A missing file raises tk_exception.
+    // line stands before the first section, with the cause in load_error.
+    // A missing file raises tk_exception.
     bool load(const std::wstring& path);
     // False when the file cannot be created; write errors raise std::ios_base::failure.
     bool store(const std::wstring& path) const;
 
+    // The file line each item was read from (from 1), by section.
+    std::size_t item_line(const std::wstring& section, std::size_t index) const;
+
     std::map<std::wstring, udb_profile_pairs> keys;
     std::map<std::wstring, std::vector<std::wstring>> items;
+    // Why the profile could not be used: "line <n>: <cause>" where a line is
+    // to blame. Set by load and by the readers of its sections.
+    std::wstring load_error;
 
 private:
     udb_profile_pairs& existing_section(const std::wstring& name);
+
+    std::map<std::wstring, std::vector<std::size_t>> m_item_lines;
 };
 
 inline constexpr const wchar_t* udb_section_queries = L"Available Queries";

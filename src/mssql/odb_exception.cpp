@@ -104,6 +104,8 @@ void odb_exception::extract_from_records2(IErrorRecords* records, bool trace)
                 throw tk_mail_assertion("odb_exce", 185);
             }
             tk_log(2, "SQLSTATE:\t%s", narrow_state.c_str());
+            if (sql_state.empty())
+                sql_state = narrow_state;
             tk_log(2, "Native Error:\t%ld", static_cast<long>(native_error));
             SysFreeString(state);
         }

@@ -23,6 +23,9 @@ public:
 
     const std::wstring& get_source() const { return source; }
     LONG get_native_error() const { return native_error; }
+    // The SQLSTATE of the first error record that had one; "08..." is a
+    // connection that broke.
+    const std::string& get_sql_state() const { return sql_state; }
 
     class error_info_dispatcher {
     public:
@@ -38,6 +41,7 @@ private:
 
     std::wstring source;
     LONG native_error = 0;
+    std::string sql_state;
 };
 
 // "Error code: %08X" at level 2, then the exception of that result.

@@ -5,29 +5,43 @@
 #include <string>
 #include <string_view>
 
-// The output file of a T-SQL script. Every failure (open, write, close)
-// raises a tk_exception of level 1 that names the file and the system's reason.
+// The output file of a T-SQL script. The statements go into a temporary file
+// of its own in the destination's folder; only commit() puts it in the
+// destination's place, in one rename, so that an earlier file of that name
+// stays whole until the script is complete and two writers never mix their
+// statements. Every failure (open, write, close, rename) raises a tk_exception
+// of level 1 that names the destination and the system's reason.
 class mss_script_file {
 public:
-    // Creates or empties the file.
     explicit mss_script_file(const std::wstring& path);
+    // A script that was not committed is removed.
+    ~mss_script_file();
+    mss_script_file(const mss_script_file&) = delete;
+    mss_script_file& operator=(const mss_script_file&) = delete;
 
     void write(std::string_view bytes);
     void write_utf8(const std::wstring& text);
-    // Flushes and closes; later writes are refused.
-    void close();
+    // Flushes and closes the file and renames it over the destination. A file
+    // that met a write failure is never committed. Later writes are refused.
+    void commit();
+    // Closes and removes the temporary file, leaving the destination as it was.
+    void discard();
 
     const std::wstring& path() const { return m_path; }
+    bool is_committed() const { return m_committed; }
 
 private:
     struct file_closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    [[noreturn]] void fail(const char* what, int error) const;
+    [[noreturn]] void fail(const char* what, int error);
 
     std::wstring m_path;
+    std::string m_temporary_path;
     std::unique_ptr<std::FILE, file_closer> m_file;
+    std::string m_failure;
+    bool m_committed = false;
 };
 
 class tk_exception;

@@ -87,11 +87,11 @@ mss_dmp_database::mss_dmp_database(const std::wstring& file_name, const mss_dump
 mss_dmp_database::~mss_dmp_database()
 {
     tk_log(2, "mss_dmp_database::dtor");
-    try {
-        m_file.close();
-    } catch (const tk_exception& e) {
-        mss_report_script_failure(e);
-    }
+}
+
+void mss_dmp_database::commit()
+{
+    m_file.commit();
 }
 
 void mss_dmp_database::write_head(const std::wstring& file_name)

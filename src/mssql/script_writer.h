@@ -25,13 +25,18 @@ struct mss_dump_options {
 // A destination database that is a T-SQL script file: every operation writes
 // the statements the direct path would run, each batch ended by "GO".
 // Recordsets from create_table write into the same file and must be
-// destroyed before this object.
+// destroyed before this object. The file takes the destination's place only
+// through commit(); a script destroyed before that leaves nothing behind.
 class mss_dmp_database : public udb_database {
 public:
     // Opens the file and writes its head; a file that cannot be opened
     // raises tk_exception (level 1).
     mss_dmp_database(const std::wstring& file_name, const mss_dump_options& options);
     ~mss_dmp_database() override;
+
+    // The script is complete: it replaces the destination file. Raises
+    // tk_exception (level 1) when it cannot, or when a write had failed.
+    void commit();
 
     using udb_database::create_table;
     void create_schema(const std::wstring& schema_name) override;

@@ -6,7 +6,9 @@
 #include "toolkit/tk_file_name.h"
 #include "toolkit/tk_module_name.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <limits>
 #include <memory>
@@ -73,7 +75,9 @@ void tk_logger::set_logfile(const char* file_name) {
 void tk_logger::truncate_once() {
     std::lock_guard<std::mutex> lock(m_truncation_mutex);
     if (m_truncated.load(std::memory_order_relaxed)) return;
-    const file_handle emptied(std::fopen(m_file_name.c_str(), "wb"));
+    file_handle emptied(std::fopen(m_file_name.c_str(), "wb"));
+    if (!emptied || std::fclose(emptied.release()) != 0)
+        note_failure(errno);
     m_truncated.store(true, std::memory_order_release);
     publish_threshold();
 }
@@ -84,8 +88,15 @@ bool tk_logger::accepts(int level) {
     return level >= m_threshold;
 }
 
-tk_logger::file_handle tk_logger::open_line() const {
+void tk_logger::note_failure(int error) {
+    if (m_failed.exchange(true, std::memory_order_acq_rel)) return;
+    std::fprintf(stderr, "Cannot write the log file '%s': %s\n", m_file_name.c_str(), std::strerror(error));
+    std::fflush(stderr);
+}
+
+tk_logger::file_handle tk_logger::open_line() {
     file_handle file(std::fopen(m_file_name.c_str(), "ab"));
+    if (!file) note_failure(errno);
     if (file && m_timestamps) {
         const platform::local_clock_time now = platform::get_local_time();
         std::fprintf(file.get(), "%02d:%02d:%02d ", now.hour, now.minute, now.second);
@@ -93,8 +104,12 @@ tk_logger::file_handle tk_logger::open_line() const {
     return file;
 }
 
-void tk_logger::end_line(std::FILE* file) const {
-    if (m_add_line_end) std::fputs("\r\n", file);
+void tk_logger::end_line(file_handle file) {
+    if (m_add_line_end) std::fputs("\r\n", file.get());
+    // A full device shows at the latest when the buffered line is flushed.
+    const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
+    const int error = errno;
+    if (std::fclose(file.release()) != 0 || !written) note_failure(written ? errno : error);
 }
 
 void tk_logger::write_line(const char* format, va_list arguments) {
@@ -105,7 +120,7 @@ void tk_logger::write_line(const char* format, va_list arguments) {
         platform::scoped_utf8_locale utf8;
         std::vfprintf(file.get(), format, arguments);
     }
-    end_line(file.get());
+    end_line(std::move(file));
 }
 
 void tk_logger::write_line(const wchar_t* format, va_list arguments) {
@@ -123,7 +138,7 @@ void tk_logger::write_line(const wchar_t* format, va_list arguments) {
     file_handle file = open_line();
     if (!file) return;
     std::fwrite(bytes.data(), 1, bytes.size(), file.get());
-    end_line(file.get());
+    end_line(std::move(file));
 }
 
 void tk_log_detail::write(const char* format, ...) {

@@ -28,6 +28,10 @@ public:
 
     const std::string& get_file_name() const { return m_file_name; }
     bool is_enabled() const { return m_enabled.load(std::memory_order_acquire); }
+    // A line could not be written. The first failure is reported on the
+    // standard error stream; the log is then incomplete, which the program's
+    // exit code must show.
+    bool has_failed() const { return m_failed.load(std::memory_order_acquire); }
 
     // For tk_log: whether a line of that level is to be written. The first call
     // after logging was switched on empties the file, whatever the level.
@@ -44,14 +48,17 @@ private:
     void truncate_once();
     // Makes the registered logger's lowest written level the cached one.
     void publish_threshold();
-    file_handle open_line() const;
-    void end_line(std::FILE* file) const;
+    file_handle open_line();
+    // Ends the line and closes the file, noting a failure.
+    void end_line(file_handle file);
+    void note_failure(int error);
 
     std::string m_file_name;
     int m_threshold;
     bool m_add_line_end = true;
     std::atomic<bool> m_enabled;
     std::atomic<bool> m_truncated = false;
+    std::atomic<bool> m_failed = false;
     bool m_timestamps;
     std::mutex m_truncation_mutex;
 };

@@ -112,7 +112,9 @@ TEST_F(script_run, console_progress_lines)
     converter.table_names = {L"customer"};
     run();
     EXPECT_EQ(output, "Converting database " + database.name() +
-                          " (1 tables)\r\nConverting table customer(3 records)\n");
+                          " (1 tables)\r\nConverting table customer(3 records)\n"
+                          "Summary: 1 tables converted, 0 failed; 3 rows written, 0 skipped; 0 other objects failed\n");
+    EXPECT_TRUE(converter.is_complete());
 }
 
 // The conversion log holds the shown lines as they are shown, each followed
@@ -218,15 +220,46 @@ TEST_F(script_run, a_failing_field_rule_skips_only_its_record)
     EXPECT_EQ(handler.get_context(), "");
 }
 
-TEST_F(script_run, missing_console_table_is_reported_and_counted)
+// Neither a missing table nor a repeated one is converted; a missing one
+// stops the run before the script is begun, an earlier script stays.
+TEST_F(script_run, selected_tables_are_checked_before_anything_is_written)
 {
+    write_file(script, "earlier script");
     converter.set_silent(false);
     converter.table_names = {L"nosuch", L"customer"};
     testing::internal::CaptureStderr();
-    const std::string sql = run();
+    EXPECT_EQ(run(), "earlier script");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Table nosuch not exists\n");
-    EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[customer]"));
+    EXPECT_TRUE(converter.is_aborted());
+    EXPECT_FALSE(converter.is_complete());
+    EXPECT_TRUE(contains(output, "Nothing was converted: 1 selected tables are missing from the source database\n"));
+    EXPECT_TRUE(output.ends_with("Summary: 0 tables converted, 1 failed; 0 rows written, 0 skipped; 0 other objects failed\n"))
+        << output;
+
+    converter.table_names = {L"customer", L"purchase", L"CUSTOMER", L"customer"};
+    converter.selected.clear();
+    const std::string sql = run();
+    EXPECT_TRUE(converter.is_complete());
+    EXPECT_EQ(count(output, "is selected more than once; it is converted once\n"), 2u) << output;
+    EXPECT_EQ(count(sql, "CREATE TABLE [dbo].[customer]"), 1u);
+    EXPECT_EQ(count(sql, "INSERT INTO [dbo].[customer]"), 1u);
+    EXPECT_EQ(converter.get_tally().tables_converted, 2u);
+}
+
+// A table that fails leaves the others to be converted, and the run
+// incomplete: its summary says what stayed behind.
+TEST_F(script_run, a_failed_table_is_counted_and_the_others_follow)
+{
+    converter.set_silent(false);
+    converter.selected = {{L"bad", L"SELECT nothing FROM nowhere"}};
+    converter.table_names = {L"customer"};
+    const std::string sql = run();
     EXPECT_FALSE(converter.is_aborted());
+    EXPECT_FALSE(converter.is_complete());
+    EXPECT_TRUE(contains(output, "Error:\nbad: "));
+    EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[customer]"));
+    EXPECT_TRUE(output.ends_with("Summary: 1 tables converted, 1 failed; 3 rows written, 0 skipped; 0 other objects failed\n"))
+        << output;
 }
 
 TEST_F(script_run, a_source_that_cannot_be_opened_aborts_the_run)
@@ -304,7 +337,9 @@ TEST_F(script_run, queries_first_then_tables_with_their_counts_in_the_shell)
     run();
     EXPECT_EQ(shell.timer, 200u);
     EXPECT_TRUE(output.empty());
-    ASSERT_EQ(shell.lines.size(), 6u);
+    ASSERT_EQ(shell.lines.size(), 7u);
+    EXPECT_EQ(shell.lines[6].text,
+              L"Summary: 5 tables converted, 0 failed; 12 rows written, 0 skipped; 0 other objects failed\r\n");
     EXPECT_EQ(shell.lines[0].text, L"Converting database " + widen(database.name()) + L" (3 tables)\r\n");
     const std::vector<std::wstring> expected = {
         L"Converting table q1 (3 records)\r\n", L"Converting table q2 (1 records)\r\n",

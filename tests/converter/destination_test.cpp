@@ -60,7 +60,9 @@ TEST(make_dest_file_name, proposes_the_base_name_in_the_current_folder)
     EXPECT_EQ(make_dest_file_name(L"old.sql", L"shop", L"sql", false), beside_program.wstring());
 }
 
-TEST(check_dest, script_mode_removes_an_old_script_and_keeps_folders)
+// A link, a pipe or a device at the destination is refused and stays; an
+// earlier script stays too: only a complete new script replaces it.
+TEST(check_dest, script_mode_removes_nothing_and_refuses_what_is_not_a_file)
 {
     console_error_handler handler;
     temp_folder folder;
@@ -70,7 +72,27 @@ TEST(check_dest, script_mode_removes_an_old_script_and_keeps_folders)
     write_file(script, "old");
     converter.set_destination_name(wide(script));
     converter.check_dest();
-    EXPECT_FALSE(std::filesystem::exists(script));
+    EXPECT_EQ(read_file(script), "old");
+
+    const std::string pipe = folder.file("pipe.sql");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    const std::string link = folder.file("link.sql");
+    std::filesystem::create_symlink(script, link);
+    const std::string dangling = folder.file("dangling.sql");
+    std::filesystem::create_symlink(folder.file("nowhere.sql"), dangling);
+    for (const std::string& other : {pipe, link, dangling, std::string("/dev/null")}) {
+        converter.set_destination_name(wide(other));
+        try {
+            converter.check_dest();
+            ADD_FAILURE() << other;
+        } catch (const tk_exception& e) {
+            EXPECT_STREQ(e.what(), "Destination name specifies an existing link, device or pipe, not a regular file.");
+        }
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(other))) << other;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 
     converter.set_destination_name(wide(folder.path()));
     EXPECT_THROW(converter.check_dest(), tk_exception);

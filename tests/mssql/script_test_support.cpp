@@ -69,6 +69,11 @@ std::string read_bytes(const std::wstring& path)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+void write_bytes(const std::wstring& path, const std::string& bytes)
+{
+    std::ofstream(tk_unicode_to_utf8(path), std::ios::binary) << bytes;
+}
+
 std::string stable_script(const std::string& script, const scratch_folder& folder)
 {
     static const std::regex date("Creation date: [0-9]{2}/[0-9]{2}/[0-9]{4}");

@@ -59,6 +59,7 @@ udb_schema make_schema(const std::vector<column_spec>& columns);
 void fill_record(udb_record& record, const udb_schema& schema, const std::vector<ole_variant>& values);
 
 std::string read_bytes(const std::wstring& path);
+void write_bytes(const std::wstring& path, const std::string& bytes);
 
 // The script with the parts that change from run to run replaced: the
 // creation date and the scratch folder.

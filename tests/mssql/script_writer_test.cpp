@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -32,18 +36,33 @@ udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector
     return index;
 }
 
+// A script closed as a run that reaches its end closes it: complete, in the
+// destination's place.
+struct commit_and_close {
+    void operator()(mss_dmp_database* script) const
+    {
+        try {
+            script->commit();
+        } catch (const tk_exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        delete script;
+    }
+};
+using script_ptr = std::unique_ptr<mss_dmp_database, commit_and_close>;
+
 class mss_script_test : public testing::Test {
 protected:
-    std::unique_ptr<mss_dmp_database> open_script(const std::string& file_name, const mss_dump_options& options)
+    script_ptr open_script(const std::string& file_name, const mss_dump_options& options)
     {
         path = folder.file(file_name);
-        return std::unique_ptr<mss_dmp_database>(engine.create_dump(path, options));
+        return script_ptr(engine.create_dump(path, options));
     }
 
     std::string written() const { return mss_test::stable_script(mss_test::read_bytes(path), folder); }
 
     // Rows only: no comments, no table structure.
-    std::unique_ptr<mss_dmp_database> open_rows_script(const std::string& file_name)
+    script_ptr open_rows_script(const std::string& file_name)
     {
         mss_dump_options options;
         options.comments = false;
@@ -307,20 +326,89 @@ TEST_F(mss_script_test, file_that_cannot_be_opened_is_an_error)
     }
 }
 
-TEST_F(mss_script_test, write_failures_are_raised_or_reported)
+// Files of the folder other than the destination: what a script left behind.
+std::vector<std::string> other_files(const mss_test::scratch_folder& folder, const std::wstring& destination)
 {
-    auto script = std::unique_ptr<mss_dmp_database>(engine.create_dump(L"/dev/full", mss_dump_options()));
-    EXPECT_THROW(script->query(std::wstring(1 << 17, L'x')), tk_exception);
-    script.reset();
-    errors.clear();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        if (entry.path() != std::filesystem::path(destination))
+            names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
 
-    script.reset(engine.create_dump(L"/dev/full", mss_dump_options()));
+// An earlier file stays whole until the new script is complete; a script
+// that is not completed leaves it and nothing else behind; of two scripts on
+// one destination the one completed last stands, whole.
+TEST_F(mss_script_test, destination_is_replaced_only_by_a_complete_script)
+{
+    path = folder.file("out.sql");
+    mss_test::write_bytes(path, "earlier script");
+    mss_dump_options options;
+    options.comments = false;
+    {
+        std::unique_ptr<mss_dmp_database> unfinished(engine.create_dump(path, options));
+        unfinished->query(L"-- unfinished");
+    }
+    EXPECT_EQ(mss_test::read_bytes(path), "earlier script");
+    EXPECT_TRUE(other_files(folder, path).empty());
+
+    std::unique_ptr<mss_dmp_database> first(engine.create_dump(path, options));
+    std::unique_ptr<mss_dmp_database> second(engine.create_dump(path, options));
+    first->query(L"-- first");
+    second->query(L"-- second");
+    EXPECT_EQ(other_files(folder, path).size(), 2u);
+    second->commit();
+    EXPECT_EQ(mss_test::read_bytes(path), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\n-- second\n");
+    first->commit();
+    EXPECT_EQ(mss_test::read_bytes(path), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\n-- first\n");
+    EXPECT_TRUE(other_files(folder, path).empty());
+}
+
+// The process may write no file larger than a few bytes, so every write of
+// the script fails as on a full device.
+class file_size_limit {
+public:
+    explicit file_size_limit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~file_size_limit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+
+private:
+    rlimit m_saved{};
+};
+
+TEST_F(mss_script_test, a_script_that_missed_a_write_is_never_completed)
+{
+    path = folder.file("full.sql");
+    mss_test::write_bytes(path, "earlier script");
+    auto script = std::unique_ptr<mss_dmp_database>(engine.create_dump(path, mss_dump_options()));
+    {
+        file_size_limit limit(16);
+        EXPECT_THROW(script->query(std::wstring(1 << 17, L'x')), tk_exception);
+    }
+    try {
+        script->commit();
+        FAIL() << "committed";
+    } catch (const tk_exception& e) {
+        EXPECT_EQ(e.get_code(), 1u);
+        const std::string message = e.what();
+        EXPECT_NE(message.find("Cannot write the script file '" + tk_unicode_to_utf8(path) + "'"), std::string::npos)
+            << message;
+        EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+    }
     script.reset();
-    ASSERT_EQ(errors.texts.size(), 1u);
-    EXPECT_EQ(errors.codes[0], 1u);
-    EXPECT_TRUE(errors.outer_flags[0]);
-    EXPECT_NE(errors.texts[0].find("/dev/full"), std::string::npos) << errors.texts[0];
-    EXPECT_NE(errors.texts[0].find("No space left on device"), std::string::npos) << errors.texts[0];
+    EXPECT_EQ(mss_test::read_bytes(path), "earlier script");
+    EXPECT_TRUE(other_files(folder, path).empty());
 }
 
 } // namespace
