@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -87,6 +89,9 @@ TEST_F(corvath_run, prints_progress_per_table) {
     EXPECT_TRUE(result.out.starts_with("Converting database " + database.name() + " (6 tables)\r\n")) << result.out;
     EXPECT_NE(result.out.find("Converting table customers(5 records)\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Converting table stock_moves(3 records)\n"), std::string::npos) << result.out;
+    EXPECT_TRUE(result.out.ends_with(
+        "\nSummary: 6 tables converted, 0 failed; 26 rows written, 0 skipped; 0 other objects failed\n"))
+        << result.out;
 }
 
 TEST_F(corvath_run, silent_run_prints_nothing) {
@@ -100,17 +105,92 @@ TEST_F(corvath_run, silent_run_prints_nothing) {
 }
 
 TEST_F(corvath_run, table_list_file_selects_tables_in_its_order) {
-    write_file(folder.file("tables.txt"), "\xEF\xBB\xBForders\r\n\r\nno_such_table\r\ncustomers\r\n");
+    write_file(folder.file("tables.txt"), "\xEF\xBB\xBForders\r\n\r\ncustomers\r\n");
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--tab_file=" + folder.file("tables.txt"));
     const process_result result = run_corvath(arguments);
     ASSERT_EQ(result.exit_code, 0) << result.out << result.err;
-    EXPECT_EQ(result.err, "Table no_such_table not exists\n");
     EXPECT_LT(result.out.find("Converting table orders("), result.out.find("Converting table customers("));
     const script_summary summary = summarize_script(script());
     EXPECT_EQ(summary.created_tables, (std::set<std::string>{dbo("orders"), dbo("customers")}));
     EXPECT_EQ(summary.inserted_rows.at(dbo("orders")), 4u);
     EXPECT_EQ(summary.inserted_rows.at(dbo("customers")), 5u);
+}
+
+// A listed table the source lacks stops the run before the script is begun.
+TEST_F(corvath_run, a_missing_listed_table_converts_nothing) {
+    write_file(script(), "earlier script");
+    write_file(folder.file("tables.txt"), "orders\nno_such_table\n");
+    std::vector<std::string> arguments = dump_options(database.name(), script());
+    arguments.push_back("--tab_file=" + folder.file("tables.txt"));
+    const process_result result = run_corvath(arguments);
+    EXPECT_EQ(result.exit_code, failed);
+    EXPECT_EQ(result.err, "Table no_such_table not exists\n");
+    EXPECT_EQ(read_file(script()), "earlier script");
+    EXPECT_TRUE(result.out.ends_with("Summary: 0 tables converted, 1 failed; 0 rows written, 0 skipped; "
+                                     "0 other objects failed\n"))
+        << result.out;
+}
+
+// A table that fails leaves the run incomplete; the script holds the others.
+TEST_F(corvath_run, a_failed_table_gives_a_failure_after_the_summary) {
+    const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
+    write_file(folder.file("run.bwk"), "[Selected Tables]\ncustomers\nbad=SELECT nothing FROM nowhere\n"
+                                       "[MySQL settings]\nhost=" + server.host + "\nport=" +
+                                           std::to_string(server.port) + "\nuser=" + server.user +
+                                           "\npassword=" + server.password + "\n");
+    std::vector<std::string> arguments = dump_options(database.name(), script());
+    arguments.push_back("--profile=" + folder.file("run.bwk"));
+    const process_result result = run_corvath(arguments);
+    EXPECT_EQ(result.exit_code, failed);
+    EXPECT_NE(result.out.find("Error:\nbad: "), std::string::npos) << result.out;
+    EXPECT_TRUE(result.out.ends_with("Summary: 1 tables converted, 1 failed; 5 rows written, 0 skipped; "
+                                     "0 other objects failed\n"))
+        << result.out;
+    EXPECT_EQ(summarize_script(script()).created_tables, (std::set<std::string>{dbo("customers")}));
+}
+
+// The stream of a large table breaks when the server kills the connection
+// that reads it: the run stops there, and the earlier script stays.
+TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_script) {
+    database.run("CREATE TABLE big (id INT NOT NULL PRIMARY KEY, label VARCHAR(200) NOT NULL);"
+                 "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_300000");
+    write_file(script(), "earlier script");
+    corvath_process corvath(dump_options(database.name(), script()));
+    bool killed = false;
+    for (int attempt = 0; attempt < 3000 && !killed; ++attempt) {
+        const std::vector<std::string> readers =
+            database.column("SELECT id FROM information_schema.processlist WHERE db = '" + database.name() +
+                            "' AND info LIKE 'SELECT * FROM `big`%'");
+        killed = !readers.empty();
+        if (killed)
+            database.run("KILL " + readers.front());
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const process_result result = corvath.finish();
+    ASSERT_TRUE(killed) << result.out;
+    EXPECT_EQ(result.exit_code, failed);
+    EXPECT_EQ(read_file(script()), "earlier script");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    EXPECT_NE(result.out.find("Error:\nbig, record #"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("The connection to the MySQL server was lost"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("The script file '" + script() + "' was not written; any earlier file of that name "
+                              "is left as it was.\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\nSummary: "), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(" tables converted, 1 failed;"), std::string::npos) << result.out;
+}
+
+// A log that cannot be written is said once, and the run is no success.
+TEST_F(corvath_run, a_log_file_that_cannot_be_written_is_a_failure) {
+    std::vector<std::string> arguments = dump_options(database.name(), script());
+    arguments.push_back("--logfile=/dev/full");
+    const process_result result = run_corvath(arguments);
+    EXPECT_EQ(result.exit_code, failed);
+    EXPECT_EQ(result.err, "Cannot write the log file '/dev/full': No space left on device\n");
+    expect_whole_database(database, script());
 }
 
 TEST_F(corvath_run, table_definitions_only_writes_no_rows) {
@@ -166,13 +246,24 @@ TEST_F(corvath_run, loaded_profile_takes_the_place_of_connection_options) {
     EXPECT_EQ(renamed.exit_code, failed);
     EXPECT_NE(renamed.out.find("corvath_no_such_database"), std::string::npos) << renamed.out;
 
-    // A profile that does not load leaves the connection options in force.
-    write_file(folder.file("broken.bwk"), "no section before this line\n");
-    const process_result broken = run_corvath({"--profile=" + folder.file("broken.bwk"), "--src=" + database.name(),
-                                               destination, "--dump", wrong_password, "--mysqlh=127.0.0.1",
-                                               "--port=" + std::to_string(server.port), "--mysqlu=" + server.user});
-    EXPECT_EQ(broken.exit_code, failed);
-    EXPECT_NE(broken.out.find("Access denied"), std::string::npos) << broken.out;
+    // A profile that does not load is an error naming the file and the line;
+    // nothing runs.
+    struct broken_profile {
+        std::string text;
+        std::string cause;
+    };
+    for (const broken_profile& tested :
+         {broken_profile{"\nno section before this line\n", "line 2: text before the first [section]"},
+          broken_profile{"[Generic settings]\nsrc=x\n[Type Mappings]\ntables:\n  - name: t\n    fields:\n    fields:\n",
+                         "line 7: 'fields:' does not fit the type mappings"}}) {
+        write_file(folder.file("broken.bwk"), tested.text);
+        write_file(script(), "earlier script");
+        const process_result broken = run_corvath({"--profile=" + folder.file("broken.bwk"),
+                                                   "--src=" + database.name(), destination, "--dump"});
+        EXPECT_EQ(broken.exit_code, failed);
+        EXPECT_EQ(broken.out, "Error:\nCannot load the profile '" + folder.file("broken.bwk") + "': " + tested.cause + "\n");
+        EXPECT_EQ(read_file(script()), "earlier script");
+    }
 
     const process_result missing = run_corvath({"--profile=" + folder.file("none.bwk"), "--src=db", destination});
     EXPECT_EQ(missing.exit_code, failed);
@@ -189,10 +280,13 @@ TEST_F(corvath_run, wrong_password_is_a_failure) {
     EXPECT_FALSE(std::filesystem::exists(script()));
 }
 
-TEST_F(corvath_run, missing_source_database_is_a_failure) {
+TEST_F(corvath_run, missing_source_database_is_a_failure_that_keeps_the_old_script) {
+    write_file(script(), "earlier script");
     const process_result result = run_corvath(dump_options("corvath_no_such_database", script()));
     EXPECT_EQ(result.exit_code, failed);
     EXPECT_NE(result.out.find("corvath_no_such_database"), std::string::npos) << result.out;
+    EXPECT_EQ(read_file(script()), "earlier script");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 }  // namespace

@@ -3,54 +3,57 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <stdexcept>
 
 namespace {
 
 // An unnamed temporary file that receives one output stream of the child.
-class capture_file {
-public:
-    capture_file() : m_file(std::tmpfile()) {
-        if (!m_file) throw std::runtime_error("cannot create a temporary file");
-    }
-    ~capture_file() { std::fclose(m_file); }
-    capture_file(const capture_file&) = delete;
-    capture_file& operator=(const capture_file&) = delete;
+std::FILE* capture_file() {
+    std::FILE* file = std::tmpfile();
+    if (!file) throw std::runtime_error("cannot create a temporary file");
+    return file;
+}
 
-    int descriptor() const { return fileno(m_file); }
-    std::string contents() const {
-        std::string text;
-        std::rewind(m_file);
-        char buffer[4096];
-        for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, m_file)) > 0;) text.append(buffer, read);
-        return text;
-    }
-
-private:
-    std::FILE* m_file;
-};
+std::string contents(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, read);
+    return text;
+}
 
 }  // namespace
 
-process_result run_corvath(const std::vector<std::string>& arguments) {
+corvath_process::corvath_process(const std::vector<std::string>& arguments)
+    : m_out(capture_file()), m_err(capture_file()) {
     std::vector<std::string> texts{CORVATH_PROGRAM};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
 
-    capture_file out, err;
-    const pid_t child = fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        dup2(out.descriptor(), STDOUT_FILENO);
-        dup2(err.descriptor(), STDERR_FILENO);
+    m_child = fork();
+    if (m_child < 0) throw std::runtime_error("fork failed");
+    if (m_child == 0) {
+        dup2(fileno(m_out), STDOUT_FILENO);
+        dup2(fileno(m_err), STDERR_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
-    int status = 0;
-    if (waitpid(child, &status, 0) != child) throw std::runtime_error("waitpid failed");
-    if (!WIFEXITED(status)) throw std::runtime_error("corvath ended by a signal");
-    return {WEXITSTATUS(status), out.contents(), err.contents()};
 }
+
+corvath_process::~corvath_process() {
+    if (m_child > 0) waitpid(m_child, nullptr, 0);
+    std::fclose(m_out);
+    std::fclose(m_err);
+}
+
+process_result corvath_process::finish() {
+    int status = 0;
+    if (waitpid(m_child, &status, 0) != m_child) throw std::runtime_error("waitpid failed");
+    m_child = -1;
+    if (!WIFEXITED(status)) throw std::runtime_error("corvath ended by a signal");
+    return {WEXITSTATUS(status), contents(m_out), contents(m_err)};
+}
+
+process_result run_corvath(const std::vector<std::string>& arguments) { return corvath_process(arguments).finish(); }

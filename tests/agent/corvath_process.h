@@ -2,6 +2,9 @@
 // codes and output.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,5 +14,22 @@ struct process_result {
     std::string err;    // standard error
 };
 
-// Runs corvath with the arguments in the current directory and waits for it.
+// corvath started with the arguments in the current directory; finish()
+// waits for it to end.
+class corvath_process {
+public:
+    explicit corvath_process(const std::vector<std::string>& arguments);
+    ~corvath_process();
+    corvath_process(const corvath_process&) = delete;
+    corvath_process& operator=(const corvath_process&) = delete;
+
+    process_result finish();
+
+private:
+    std::FILE* m_out;
+    std::FILE* m_err;
+    pid_t m_child = -1;
+};
+
+// Runs corvath with the arguments and waits for it.
 process_result run_corvath(const std::vector<std::string>& arguments);

@@ -23,14 +23,15 @@ public:
     // The exact row count of every base table, by table name.
     std::map<std::string, std::uint64_t> row_counts();
 
+    // Statements run in the database.
+    void run(const std::string& statements);
+    // The first column of every row of the query's result.
+    std::vector<std::string> column(const std::string& query);
+
 private:
     struct closer {
         void operator()(MYSQL* connection) const { mysql_close(connection); }
     };
-
-    void run(const std::string& statements);
-    // The first column of every row of the query's result.
-    std::vector<std::string> column(const std::string& query);
 
     std::string m_name;
     std::unique_ptr<MYSQL, closer> m_connection;

@@ -111,6 +111,49 @@ TEST_F(direct_run, mode_0_drops_an_existing_database_and_creates_it_anew)
     EXPECT_FALSE(converter.is_aborted());
 }
 
+// Nothing at the destination changes before the source is known to hold
+// what was asked for.
+TEST_F(direct_run, a_wrong_source_or_a_missing_table_drops_nothing)
+{
+    struct wrong_source_case {
+        const wchar_t* source;
+        std::vector<std::wstring> tables;
+    };
+    for (const wrong_source_case& tested :
+         {wrong_source_case{L"velmora_direct_no_such_database", {L"customer"}},
+          wrong_source_case{nullptr, {L"customer", L"no_such_table"}}}) {
+        existing_database(true);
+        converter.set_source_name(tested.source != nullptr ? tested.source : widen(database.name()));
+        converter.table_names = tested.tables;
+        const std::vector<std::wstring> sent = run(0);
+        EXPECT_FALSE(starts_with_any(sent, L"DROP")) << tested.tables.back();
+        EXPECT_FALSE(starts_with_any(sent, L"CREATE")) << tested.tables.back();
+        EXPECT_TRUE(converter.is_aborted());
+        EXPECT_FALSE(converter.is_complete());
+    }
+}
+
+// A destination connection that breaks ends the run at the record it had
+// reached; no later table is tried.
+TEST_F(direct_run, a_lost_destination_connection_stops_the_run)
+{
+    existing_database(false);
+    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
+                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
+                                                fake::wide_text_column(L"note", 20)},
+                                               {}});
+    converter.table_names = {L"customer", L"purchase"};
+    server->fail(identity_on + insert_boris, fake::sql_error(0, L"Communication link failure", L"08S01"));
+    const std::vector<std::wstring> sent = run(1);
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "customer, record #2");
+    EXPECT_TRUE(errors.reports[0].outer);
+    EXPECT_FALSE(starts_with_any(sent, identity_on + L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 3,"));
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE TABLE [dbo].[purchase]"));
+    EXPECT_TRUE(converter.is_aborted());
+    EXPECT_EQ(converter.get_tally().tables_failed, 1u);
+}
+
 TEST_F(direct_run, mode_1_replaces_an_existing_table)
 {
     existing_database(true);
