@@ -151,8 +151,11 @@ void mss_fast_load::close_table()
         m_bound_bytes = 0;
     }
     // The failed commit is reported even when releasing the accessor fails too.
-    if (FAILED(commit))
+    // Rows of the last batch stayed behind; the server does not say how many.
+    if (FAILED(commit)) {
+        error_handler::instance().count_skipped_record();
         error_handler::instance().handle(tk_exception(commit_error, 0), true);
+    }
     if (FAILED(released)) {
         tk_log(2, "Error code: %08X", static_cast<unsigned>(released));
         throw odb_exception(released, true);

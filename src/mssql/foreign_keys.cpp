@@ -73,6 +73,7 @@ void mss_database::create_relationships(const udb_relationships& list)
         } catch (const tk_exception& e) {
             tk_log(3, "Error while creating FK:\n%s\n", e.what());
             error_handler& handler = error_handler::instance();
+            handler.count_failed_object();
             handler.set_context(relationship.name.empty() ? relationship.fk_table
                                                           : L"Foreign key '" + relationship.name + L"'");
             const bool orphans = (e.get_error_number() & 0xFFFF) == low_word_of_integrity_violation;

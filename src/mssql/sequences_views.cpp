@@ -46,6 +46,7 @@ void mss_database::create_sequences(const udb_sequences& list)
             run(statement);
         } catch (const tk_exception& e) {
             tk_log(3, "Error while creating sequence:\n%s\n", e.what());
+            error_handler::instance().count_failed_object();
             error_handler::instance().handle(e, false);
         }
     }
@@ -66,6 +67,7 @@ void mss_database::create_views(const udb_views& list)
         } catch (const tk_exception& e) {
             tk_log(3, "Error while creating view:\n%s\n", e.what());
             error_handler& handler = error_handler::instance();
+            handler.count_failed_object();
             handler.set_context(L"View '" + source_name + L"'");
             handler.handle(tk_exception(std::string(view_contact_text), 0), false);
         }
