@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <set>
 
@@ -260,6 +263,27 @@ TEST_F(script_run, a_failed_table_is_counted_and_the_others_follow)
     EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[customer]"));
     EXPECT_TRUE(output.ends_with("Summary: 1 tables converted, 1 failed; 3 rows written, 0 skipped; 0 other objects failed\n"))
         << output;
+}
+
+// A script that cannot be completed ends the console process with -1 after
+// its last words; the earlier script stays and no part of the new one is left.
+TEST_F(script_run, a_script_that_cannot_be_completed_leaves_the_earlier_one)
+{
+    write_file(script, "earlier script");
+    handler.before_exit = [] { std::fputs("before exit\n", stderr); };
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 100;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            converter.check_dest();
+            converter();
+        },
+        testing::ExitedWithCode(255), "before exit");
+    EXPECT_EQ(read_file(script), "earlier script");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST_F(script_run, a_source_that_cannot_be_opened_aborts_the_run)

@@ -260,6 +260,27 @@ TEST_F(direct_run, foreign_keys_and_views_follow_the_tables)
     EXPECT_TRUE(starts_with_any(sent, L"CREATE VIEW [dbo].[big_purchase]"));
 }
 
+// A view the server refuses is reported and goes on; the run is then not
+// complete, though every table went across.
+TEST_F(direct_run, a_view_that_cannot_be_created_leaves_the_run_incomplete)
+{
+    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
+                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
+                                                fake::wide_text_column(L"note", 20)},
+                                               {}});
+    server->fail_prefix(L"CREATE VIEW", fake::sql_error(156, L"Incorrect syntax near the keyword 'AS'."));
+    converter.table_names = {L"customer", L"purchase"};
+    converter.convert_views = true;
+    run(0);
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "View 'big_purchase'");
+    EXPECT_FALSE(converter.is_aborted());
+    EXPECT_FALSE(converter.is_complete());
+    const brantwick_convertor::run_tally tally = converter.get_tally();
+    EXPECT_EQ(tally.tables_converted, 2u);
+    EXPECT_EQ(tally.objects_failed, 1u);
+}
+
 TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
 {
     existing_database(false);
