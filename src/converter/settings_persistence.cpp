@@ -77,25 +77,11 @@ bool brantwick_convertor::load_profile_file(const std::wstring& path)
     return loaded;
 }
 
-namespace {
-
-// A query always stands on one line of the profile.
-std::wstring one_line(std::wstring query)
-{
-    for (const wchar_t* line_break : {L"\r\n", L"\n", L"\r"}) {
-        for (std::size_t at = query.find(line_break); at != std::wstring::npos; at = query.find(line_break, at + 1))
-            query.replace(at, std::wcslen(line_break), L" ");
-    }
-    return query;
-}
-
-} // namespace
-
 bool brantwick_convertor::store_profile(udb_profile& profile)
 {
     for (const auto& [name, query] : selected) {
         if (!query.empty())
-            profile.set_value(udb_section_tables, name, one_line(query));
+            profile.set_value(udb_section_tables, name, query);
     }
     // The base writes the plain tables; the queries stay in the conversion
     // list for a later run or save.

@@ -18,6 +18,15 @@ std::wstring text_literal(const std::wstring& text)
     return L"='" + value + L"' ";
 }
 
+// A column name in square brackets, every "]" doubled: the T-SQL quoting of
+// the statements the condition goes into, whatever QUOTED_IDENTIFIER says.
+std::wstring bracketed(const std::wstring& name)
+{
+    tk_wstring quoted(name);
+    quoted.replace_all(L"]", L"]]");
+    return L"[" + quoted + L"]";
+}
+
 class filter_builder {
 public:
     explicit filter_builder(const udb_schema& schema) : m_schema(schema) {}
@@ -67,7 +76,7 @@ private:
             throw tk_exception("The structure of data source does not conform to the destination table.", 0);
         }
         m_column = m_schema[position];
-        m_condition += L"\"" + m_column->name + L"\"";
+        m_condition += bracketed(m_column->name);
     }
 
     std::wstring value_literal() const

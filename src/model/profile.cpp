@@ -1,6 +1,9 @@
 #include "model/profile.h"
 
+#include <cwchar>
 #include <fstream>
+
+#include "platform/file_access.h"
 
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_file_tests.h"
@@ -49,13 +52,26 @@ void check_stream(const std::ostream& out)
         throw stream_failure("ios_base::failbit set");
 }
 
+// Every stored line stands on one line of the file, whatever it holds: a
+// line break inside a value (a query or a view written over several lines)
+// becomes one blank, so the value reads back whole instead of as a short
+// value followed by stray keys and items.
+std::wstring one_line(std::wstring text)
+{
+    for (const wchar_t* line_break : {L"\r\n", L"\n", L"\r"}) {
+        for (std::size_t at = text.find(line_break); at != std::wstring::npos; at = text.find(line_break, at + 1))
+            text.replace(at, std::wcslen(line_break), L" ");
+    }
+    return text;
+}
+
 class line_writer {
 public:
     explicit line_writer(std::ofstream& out) : out_(out) {}
 
     void operator()(const std::wstring& line)
     {
-        out_ << tk_unicode_to_utf8(line) << "\r\n";
+        out_ << tk_unicode_to_utf8(one_line(line)) << "\r\n";
         check_stream(out_);
     }
 
@@ -182,6 +198,9 @@ bool udb_profile::store(const std::wstring& path) const
     tk_log(2, "udb_profile::store)");
     std::string narrow_path;
     if (!tk_unicode_to_ansi3(path.c_str(), narrow_path))
+        return false;
+    // Profiles hold passwords: only their owner may read them.
+    if (!platform::create_private_file(narrow_path))
         return false;
     std::ofstream out(narrow_path, std::ios::binary | std::ios::trunc);
     if (!out)

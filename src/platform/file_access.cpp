@@ -35,6 +35,22 @@ bool create_or_truncate(const std::string& path) {
     return true;
 }
 
+bool create_private_file(const std::string& path) {
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (descriptor < 0) {
+        set_last_error_from_errno(errno);
+        return false;
+    }
+    // Devices (a path such as /dev/null) keep their own modes.
+    struct stat status {};
+    const bool secured = fstat(descriptor, &status) == 0 &&
+                         (!S_ISREG(status.st_mode) || fchmod(descriptor, S_IRUSR | S_IWUSR) == 0);
+    const int error = errno;
+    close(descriptor);
+    if (!secured) set_last_error_from_errno(error);
+    return secured;
+}
+
 bool check_access(const std::string& path, std::uint32_t desired_access) {
     int mode = 0;
     if (desired_access & (GENERIC_READ | GENERIC_ALL)) mode |= R_OK;

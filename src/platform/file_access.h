@@ -24,6 +24,11 @@ bool is_read_only(const std::string& path);
 // Creates the file, or empties it when it exists; false with the last error.
 bool create_or_truncate(const std::string& path);
 
+// Creates the file, or empties it when it exists, readable and writable by
+// its owner alone (mode 0600, also for a file that existed); false with the
+// last error.
+bool create_private_file(const std::string& path);
+
 // Whether the effective user holds the generic rights on the file or folder.
 // Writing into a folder also needs the right to search it. False with the last
 // error otherwise.

@@ -110,6 +110,27 @@ TEST_F(profile_file, text_is_utf8_and_lines_of_any_length_round_trip)
     EXPECT_EQ(loaded.get_value(L"Available Queries", L"q\x00fc"), long_query);
 }
 
+// A value over several lines reads back as one value, not as a short value
+// followed by stray keys and items; the file is its owner's alone.
+TEST_F(profile_file, multi_line_values_stand_on_one_line_and_the_file_is_private)
+{
+    write("old contents");
+    std::filesystem::permissions(path(), std::filesystem::perms(0644));
+    udb_profile profile;
+    profile.set_value(L"Selected Views", L"v", L"SELECT a\r\nFROM t\nWHERE b = 1\rORDER BY a");
+    profile.set_value(L"Selected Tables", L"q", L"SELECT x\nFROM y");
+    profile.set_value(L"MySQL settings", L"password", L"p=w");
+    ASSERT_TRUE(profile.store(path()));
+    EXPECT_EQ(std::filesystem::status(path()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    udb_profile loaded;
+    ASSERT_TRUE(loaded.load(path()));
+    EXPECT_EQ(loaded.get_selected_views(), (udb_profile_pairs{{L"v", L"SELECT a FROM t WHERE b = 1 ORDER BY a"}}));
+    EXPECT_EQ(loaded.get_selected_tables(), (udb_profile_pairs{{L"q", L"SELECT x FROM y"}}));
+    EXPECT_TRUE(loaded.get_items(L"Selected Tables").empty());
+}
+
 TEST_F(profile_file, names_compare_with_case_and_bare_line_ends_are_accepted)
 {
     write("[generic settings]\nsrc=a\n[Generic settings]\nsrc=b\n");

@@ -69,6 +69,8 @@ protected:
         add(L"ID", VT_I4);
         add(L"Name", VT_BSTR);
         add(L"data", VT_ARRAY | VT_UI1);
+        add(L"we\"ird", VT_I4);
+        add(L"a]b", VT_I4);
     }
 
     void add(const std::wstring& name, VARTYPE vartype)
@@ -86,13 +88,16 @@ TEST_F(key_filter, builds_the_condition)
         const wchar_t* condition;
     } cases[] = {
         {L"", L""},
-        {L"<id>5</id><name>a&amp;b</name>", L"\"ID\"=5 and \"Name\"='a&b' "},
-        {L"<name>x</name><id>1</id>", L"\"Name\"='x'  and \"ID\"=1"},
-        {L"<name>&amp;lt;&lt;&gt;</name>", L"\"Name\"='&lt;<>' "},
-        {L"<DATA>0x&amp;41</DATA>", L"\"data\"=0x&amp;41"},
+        {L"<id>5</id><name>a&amp;b</name>", L"[ID]=5 and [Name]='a&b' "},
+        {L"<name>x</name><id>1</id>", L"[Name]='x'  and [ID]=1"},
+        {L"<name>&amp;lt;&lt;&gt;</name>", L"[Name]='&lt;<>' "},
+        {L"<DATA>0x&amp;41</DATA>", L"[data]=0x&amp;41"},
         // An apostrophe in a value cannot end the literal early.
-        {L"<name>O'Brien</name>", L"\"Name\"='O''Brien' "},
-        {L"<name>' or ''='</name>", L"\"Name\"=''' or ''''=''' "},
+        {L"<name>O'Brien</name>", L"[Name]='O''Brien' "},
+        {L"<name>' or ''='</name>", L"[Name]=''' or ''''=''' "},
+        // A name cannot end its quoting early either.
+        {L"<we\"ird>1</we\"ird>", L"[we\"ird]=1"},
+        {L"<a]b>1</a]b>", L"[a]]b]=1"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(recordset.get_filter_subquery(c.key), c.condition) << c.key;

@@ -108,7 +108,7 @@ TEST_F(row_writing, update_by_key_text)
     std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}}));
     table->update2(*record, L"<id>5</id>");
     table->update2(*record, L"");
-    EXPECT_EQ(sent(), std::vector<std::wstring>{L"UPDATE [dbo].[t] SET [name]=N'x' WHERE \"id\"=5"});
+    EXPECT_EQ(sent(), std::vector<std::wstring>{L"UPDATE [dbo].[t] SET [name]=N'x' WHERE [id]=5"});
 }
 
 TEST_F(row_writing, table_without_key_is_not_updated)
@@ -134,7 +134,7 @@ TEST_F(row_writing, deletes_by_key)
     table->delete_key(*key);
     table->delete_key(std::wstring(L"<id>2</id>"));
     EXPECT_EQ(sent(), (std::vector<std::wstring>{L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [id]=1 AND [name]=N'a'",
-                                                 L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE \"id\"=2"}));
+                                                 L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [id]=2"}));
 }
 
 // Merging and synchronizing go on after a refused update or delete; the
