@@ -38,7 +38,7 @@ public:
     void reset();
 
     bool owner;
-    std::uint32_t identity_seed = 1;
+    std::uint64_t identity_seed = 1;
     std::uint32_t identity_increment = 1;
 
 private:

@@ -89,7 +89,7 @@ void mss_database::create_relationship(const udb_relationship& relationship)
     for (const std::wstring* table : {&child, &parent})
         if (!table_found(*table))
             throw tk_exception(L"Table '" + *table + L"' not exists", 0);
-    create_fk_index_if(parent, relationship.pk_flds);
+    create_fk_index_if(parent, relationship.pk_table, relationship.pk_flds);
     const auto column_list = [&](const std::wstring& table, const std::vector<std::wstring>& fields) {
         std::wstring list;
         for (const std::wstring& field : fields)
@@ -99,8 +99,10 @@ void mss_database::create_relationship(const udb_relationship& relationship)
     std::wstring statement = L"ALTER TABLE " + mss_engine::get_safe_tname(child) + L" ADD";
     if (!relationship.name.empty())
         statement += L" CONSTRAINT " + mss_quote_name(relationship.name);
-    statement += L" FOREIGN KEY (" + column_list(child, relationship.fk_flds) + L") REFERENCES " +
-                 mss_engine::get_safe_tname(parent) + L"(" + column_list(parent, relationship.pk_flds) + L")";
+    // Renamed columns stand in the names map under their table's source name.
+    statement += L" FOREIGN KEY (" + column_list(relationship.fk_table, relationship.fk_flds) + L") REFERENCES " +
+                 mss_engine::get_safe_tname(parent) + L"(" + column_list(relationship.pk_table, relationship.pk_flds) +
+                 L")";
     if (!relationship.rule.empty() && mss_engine::is_valid_fk_props(tk_trim(relationship.rule)))
         statement += L" " + relationship.rule;
     tk_log(2, L"Foreign key query: '%ls'", statement.c_str());
@@ -108,14 +110,15 @@ void mss_database::create_relationship(const udb_relationship& relationship)
     command.execute(statement, nullptr);
 }
 
-void mss_database::create_fk_index_if(const std::wstring& parent, const std::vector<std::wstring>& columns)
+void mss_database::create_fk_index_if(const std::wstring& parent, const std::wstring& parent_source,
+                                      const std::vector<std::wstring>& columns)
 {
     tk_log(2, L"mss_database::create_fk_index_if(%ls)", parent.c_str());
     try {
         const std::wstring table_name = mss_engine::get_safe_tname(parent);
         std::vector<std::wstring> destination_columns;
         for (const std::wstring& column : columns)
-            destination_columns.push_back(names_map.get_fn_mapped_name(parent, column));
+            destination_columns.push_back(names_map.get_fn_mapped_name(parent_source, column));
         tk_log(1, "udb_indexes::has_index_on_fields");
         std::int32_t supporting = 0;
         {

@@ -45,8 +45,11 @@ public:
     // The clustered index an Azure SQL table without primary key needs.
     void create_clustered_index(const std::wstring& table, const udb_schema& schema);
     // An unfiltered unique index on exactly the referenced columns, unless the
-    // parent has a primary key or such an index already.
-    void create_fk_index_if(const std::wstring& parent, const std::vector<std::wstring>& columns);
+    // parent has a primary key or such an index already. The columns carry
+    // their source names, renamed as the names map holds them under the
+    // parent's source name.
+    void create_fk_index_if(const std::wstring& parent, const std::wstring& parent_source,
+                            const std::vector<std::wstring>& columns);
 
     bool has_primary_key = false;
     // [owner].[table] -> column -> the server's type name.

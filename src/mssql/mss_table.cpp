@@ -67,7 +67,7 @@ void mss_table::read_identity(const std::wstring& table_name, const std::wstring
         const std::int32_t increment = mss_row_long(row, 2);
         if (seed == 1 && increment == 1)
             return;
-        schema.identity_seed = static_cast<std::uint32_t>(seed);
+        schema.identity_seed = static_cast<std::uint64_t>(seed);
         schema.identity_increment = static_cast<std::uint32_t>(increment);
         tk_log(2, "Autoincrement: seed=%d, increment=%d", seed, increment);
     } catch (const odb_exception& e) {

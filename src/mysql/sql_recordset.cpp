@@ -1,5 +1,7 @@
 #include "mysql/sql_recordset.h"
 
+#include <cinttypes>
+
 #include <utility>
 
 #include "mysql/column_types.h"
@@ -114,9 +116,15 @@ void sql_recordset::read_identity_seed(const std::wstring& column) {
                              sql_current_engine().get_safe_name(table);
     tk_log(2, L"auto_number query=%ls", statement.c_str());
     try {
-        std::int32_t last = first_value(*m_database, statement).to_long();
-        tk_log(2, "got last value=%d", static_cast<int>(last));
-        schema.identity_seed = static_cast<std::uint32_t>(last);
+        // A BIGINT column counts past 32 bits; an unsigned one past 63.
+        const ole_variant last = first_value(*m_database, statement);
+        std::uint64_t seed = 0;
+        if (last.get_type() == VT_UI8)
+            last.to_i8(seed);
+        else
+            seed = static_cast<std::uint64_t>(last.to_i8());
+        tk_log(2, "got last value=%" PRIu64, seed);
+        schema.identity_seed = seed;
     } catch (const std::exception& e) {
         tk_log(3, "Failed to extract last value for auto_number column");
         tk_log(2, "ERROR: %s", e.what());

@@ -281,6 +281,29 @@ TEST_F(direct_run, a_view_that_cannot_be_created_leaves_the_run_incomplete)
     EXPECT_EQ(tally.objects_failed, 1u);
 }
 
+// Renamed tables and columns: the key names the columns by their new names.
+TEST_F(direct_run, foreign_keys_of_renamed_tables_name_the_renamed_columns)
+{
+    mss_native_type integer;
+    integer.type = L"int";
+    converter.get_table_mutator2(L"customer", L"client")->update_field(L"id", L"client_id", integer);
+    converter.get_table_mutator2(L"purchase", L"orders")->update_field(L"customer_id", L"buyer", integer);
+    server->define_table(L"[dbo].[client]", {{fake::int_column(L"client_id"), fake::wide_text_column(L"name", 60, false),
+                                              fake::wide_text_column(L"city", 40), fake::int_column(L"code", true)},
+                                             {}});
+    server->define_table(L"[dbo].[orders]", {{fake::int_column(L"id"), fake::int_column(L"buyer"),
+                                              fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
+                                              fake::wide_text_column(L"note", 20)},
+                                             {}});
+    converter.table_names = {L"customer", L"purchase"};
+    const std::vector<std::wstring> sent = run(0);
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_NE(std::find(sent.begin(), sent.end(),
+                        L"ALTER TABLE [dbo].[orders] ADD CONSTRAINT [fk_purchase_customer] FOREIGN KEY ([buyer]) "
+                        L"REFERENCES [dbo].[client]([client_id])"),
+              sent.end());
+}
+
 TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
 {
     existing_database(false);

@@ -93,10 +93,11 @@ TEST_F(foreign_keys, rule_is_appended_only_when_valid)
                              L"[dbo].[customers]([id]) ON DELETE CASCADE");
 }
 
+// The driver keeps renamed columns under the table's source name.
 TEST_F(foreign_keys, renamed_tables_and_columns_are_used)
 {
     database->names_map.add_tn_mapping(L"orders", L"[dbo].[orders2]");
-    database->names_map.add_fn_map(L"[dbo].[orders2]", {{L"cust_id", L"customer"}});
+    database->names_map.add_fn_map(L"orders", {{L"cust_id", L"customer"}});
     database->tables.push_back(L"dbo.orders2");
     parent_key_exists();
     udb_relationships keys;
