@@ -3,8 +3,11 @@
 #include "mssql/mss_table.h"
 
 #include "model/custom_conversion.h"
+#include "mssql/literals.h"
 #include "mssql/sequential_stream.h"
 #include "mssql/text_fit.h"
+#include "platform/code_page.h"
+#include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
@@ -136,6 +139,42 @@ DB_NUMERIC numeric_of(const DECIMAL& value)
     return numeric;
 }
 
+// A number kept as its exact text, up to 38 digits: the 128-bit magnitude
+// holds what the 96-bit decimal cannot.
+DB_NUMERIC numeric_of(const std::wstring& text, const t_ftd& column)
+{
+    if (!mss_is_decimal_text(text))
+        throw mss_unheld_value(column, text);
+    DB_NUMERIC numeric{};
+    numeric.precision = 38;
+    numeric.sign = text.starts_with(L'-') ? 0 : 1;
+    unsigned __int128 magnitude = 0;
+    std::size_t digits = 0;
+    bool point = false;
+    for (wchar_t c : text) {
+        if (c == L'.') {
+            point = true;
+        } else if (c != L'-') {
+            magnitude = magnitude * 10 + static_cast<unsigned>(c - L'0');
+            digits += magnitude != 0 ? 1 : 0;
+            numeric.scale = static_cast<std::int8_t>(numeric.scale + (point ? 1 : 0));
+        }
+        if (digits > 38)
+            throw mss_unheld_value(column, text);
+    }
+    std::memcpy(numeric.val, &magnitude, sizeof(magnitude));
+    return numeric;
+}
+
+// The ANSI form of a text, by its length: a zero character is part of the value.
+std::string ansi_text(const std::wstring& text)
+{
+    std::string result;
+    if (!WideCharToMultiByte(CP_ACP, text, result))
+        throw tk_exception_ex("Cannot convert to ANSI string: ", 0);
+    return result;
+}
+
 // A text that its column takes but the row buffer does not: never cut.
 [[noreturn]] void throw_over_buffer(const t_ftd& column, std::size_t length, std::size_t room)
 {
@@ -246,7 +285,7 @@ void mss_table::bind_field(std::size_t column_index, const udb_field& field)
     case DBTYPE_GUID: bind_guid(target, *value, column); break;
     case DBTYPE_DBDATE:
     case DBTYPE_DBTIME2:
-    case DBTYPE_DBTIMESTAMP: bind_date(target, *value); break;
+    case DBTYPE_DBTIMESTAMP: bind_date(target, *value, column); break;
     default: bind_number(target, *value, column); break;
     }
 }
@@ -272,7 +311,7 @@ void mss_table::bind_text(const bound_column& target, const udb_field& value, co
     const std::size_t unit = target.type == DBTYPE_WSTR ? sizeof(wchar_t) : 1;
     const std::size_t room = target.capacity / unit - 1;  // the terminator's place stays free
     if (target.type == DBTYPE_STR) {
-        const std::string bytes = tk_unicode_to_ansi(text);
+        const std::string bytes = ansi_text(text);
         tk_log(1, "Binding ANSI string: expected size=%d, actual size=%d", column.size,
                static_cast<int>(bytes.size()));
         if (bytes.size() > room)
@@ -306,7 +345,7 @@ void mss_table::bind_stream(const bound_column& target, const udb_field& value, 
             written = stream->Write(text.data(), static_cast<ULONG>(text.size() * sizeof(wchar_t)), nullptr);
     } else {
         tk_log(1, "MAPPING WSTRING->STRING");
-        const std::string text = tk_unicode_to_ansi(text_of(value));
+        const std::string text = ansi_text(text_of(value));
         if (!text.empty())
             written = stream->Write(text.data(), static_cast<ULONG>(text.size()), nullptr);
     }
@@ -349,8 +388,10 @@ void mss_table::bind_guid(const bound_column& target, const udb_field& value, co
     fast_load.bind_data2(bytes, sizeof(bytes), target.ordinal);
 }
 
-void mss_table::bind_date(const bound_column& target, const udb_field& value)
+void mss_table::bind_date(const bound_column& target, const udb_field& value, const t_ftd& column)
 {
+    if (value.get_type() == VT_BSTR && mss_is_unheld_date_text(value.to_wstring()))
+        throw mss_unheld_value(column, value.to_wstring());
     const calendar date(value);
     SYSTEMTIME time = date.time;
     tk_log(1, L"Processing date: %ls", value.to_wstring().c_str());
@@ -410,6 +451,10 @@ void mss_table::bind_number(const bound_column& target, const udb_field& value, 
     }
     case DBTYPE_CY:
     case DBTYPE_NUMERIC: {
+        if (target.type == DBTYPE_NUMERIC && value.get_type() == VT_BSTR) {
+            fast_load.bind_data4(numeric_of(value.to_wstring(), column), ordinal);
+            break;
+        }
         DECIMAL decimal{};
         numeric(value, VT_DECIMAL).to_decimal(&decimal);
         if (target.type == DBTYPE_CY) {

@@ -82,11 +82,26 @@ bool prints_as_read(const ole_date& date)
            time.wHour < 24 && time.wMilliseconds == date.get_microseconds() / 1000;
 }
 
-std::string date_text(const std::string& text, std::uint32_t precision)
+// Whether the column holds a time of day alone; without a column a value
+// is written as it is.
+bool holds_time_only(const t_ftd* column)
+{
+    if (!column)
+        return true;
+    if (!column->native_type.empty())
+        return lower_native_type(*column).starts_with(L"time");
+    return column->vartype != VT_DATE || (column->dw_reserved & 3) == 3;
+}
+
+std::string date_text(const std::string& text, const t_ftd* column)
 {
     // The parser reads years of four digits only, so no year here passes 9999.
     const ole_date date(text);
-    std::string result = date.to_script_text(precision);
+    std::string result = date.to_script_text(date_precision(column));
+    // A zero date with a time of day reads as a time alone; in a column of
+    // dates and times it is the base date at that time, as bulk load writes it.
+    if (date.get_kind() == ole_date::kind_time && !holds_time_only(column))
+        result = "0000-00-00 " + result;
     const std::size_t zero_date = result.find("0000-00-00");
     if (zero_date != std::string::npos) {
         tk_log(2, "Null date has been found");
@@ -140,6 +155,39 @@ const ole_variant& safe_value(const ole_variant& value, std::optional<ole_varian
 
 } // namespace
 
+tk_exception mss_unheld_value(const t_ftd& column, const std::wstring& value)
+{
+    return tk_exception(L"Column '" + column.name + L"': MS SQL Server cannot hold the value '" + value + L"'", 0);
+}
+
+bool mss_is_unheld_date_text(const std::wstring& text)
+{
+    return text.starts_with(L'-') || !ole_date(text).is_valid();
+}
+
+std::wstring mss_exact_number_literal(const std::wstring& text, const t_ftd& column)
+{
+    if (!mss_is_decimal_text(text))
+        throw mss_unheld_value(column, text);
+    return text;
+}
+
+bool mss_is_decimal_text(const std::wstring& text)
+{
+    std::size_t i = text.starts_with(L'-') ? 1 : 0;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= L'0' && text[i] <= L'9')
+            ++digits;
+        else if (text[i] == L'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
 ole_variant mssql_get_safe_variant(const ole_variant& value)
 {
     std::optional<ole_variant> storage;
@@ -154,7 +202,7 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
         return L"''";
     std::wstring value = text;
     if (vartype == VT_DATE) {
-        const std::string date = date_text(tk_unicode_to_utf8(text), date_precision(column));
+        const std::string date = date_text(tk_unicode_to_utf8(text), column);
         value.assign(date.begin(), date.end());
     }
     if (vartype == VT_BSTR && is_guid_column(column)) {
@@ -165,11 +213,10 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
             return L"'" + mss_escape_literal(guid_text) + L"'";
         }
     }
+    if (vartype == VT_BSTR)
+        return mss_text_literal(value, unicode);
     value = mss_escape_literal(value);
-    if (!ole_variant::is_date_or_string_type(vartype))
-        return value;
-    value = L"'" + value + L"'";
-    return vartype == VT_BSTR && unicode ? L"N" + value : value;
+    return ole_variant::is_date_or_string_type(vartype) ? L"'" + value + L"'" : value;
 }
 
 namespace {
@@ -197,13 +244,20 @@ void check_arguments(const udb_field* field, const t_ftd* column)
     tk_log(1, "fld->size=%d", static_cast<int>(field->size));
 }
 
+// A text in a decimal or date column: a value that reading kept as its
+// source text because its type could not hold it exactly, or a date text.
+bool is_kept_text(VARTYPE vartype, const t_ftd& column)
+{
+    return vartype == VT_BSTR && (column.vartype == VT_DECIMAL || column.vartype == VT_DATE);
+}
+
 // Texts, numbers, dates and NULLs, the bulk of every script, are built in
 // UTF-8 straight away; uniqueidentifier texts and the rarer types take the
 // wide path.
 bool has_utf8_path(VARTYPE vartype, const t_ftd* column)
 {
     if (vartype == VT_BSTR)
-        return !is_guid_column(column);
+        return !is_guid_column(column) && !is_kept_text(vartype, *column);
     return vartype == VT_NULL || vartype == VT_EMPTY || vartype == VT_DATE || ole_variant::is_numeric_type(vartype);
 }
 
@@ -221,6 +275,13 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
     if (is_binary(vartype)) {
         tk_log(1, "Simplify processing BLOBs");
         return field->get_size() == 0 ? L"0x" : field->to_wstring();
+    }
+    if (is_kept_text(vartype, *column) && !udb_custom_conversion::is_acceptable2(*field)) {
+        const std::wstring text = field->to_wstring();
+        if (column->vartype == VT_DECIMAL)
+            return mss_exact_number_literal(text, *column);
+        if (mss_is_unheld_date_text(text))
+            throw mss_unheld_value(*column, text);
     }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
     const std::wstring literal = to_mssql_str(mssql_get_safe_variant(*field).to_wstring(), vartype, column);
@@ -263,16 +324,14 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     if (text.empty()) {
         result += "''";
     } else if (vartype == VT_BSTR) {
-        result += unicode ? "N'" : "'";
-        mss_append_escaped_literal(result, text);
-        result += '\'';
+        mss_append_text_literal(result, text, unicode);
     } else if (printed_date) {
         result += '\'';
         result += text;
         result += '\'';
     } else if (vartype == VT_DATE) {
         result += '\'';
-        mss_append_escaped_literal(result, date_text(text, date_precision(column)));
+        mss_append_escaped_literal(result, date_text(text, column));
         result += '\'';
     } else {
         mss_append_escaped_literal(result, text);

@@ -95,7 +95,7 @@ private:
     void bind_stream(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
     void bind_bytes(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
     void bind_guid(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
-    void bind_date(const CDynamicAccessorEx::column& target, const udb_field& value);
+    void bind_date(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
     void bind_number(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
     // The record's field for a destination column; the structure error when absent.
     const udb_field& source_field(const udb_record& record, const t_ftd& column) const;

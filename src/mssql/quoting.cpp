@@ -1,5 +1,8 @@
 #include "mssql/quoting.h"
 
+#include <cstring>
+#include <cwchar>
+
 namespace {
 
 // "[...]" whose inner "]" are all doubled.
@@ -29,6 +32,107 @@ void append_doubled(std::basic_string<Char>& result, std::basic_string_view<Char
         start = found + 1;
     }
     result.append(text, start);
+}
+
+bool holds(std::string_view text, char c) { return std::memchr(text.data(), c, text.size()) != nullptr; }
+
+bool holds(std::wstring_view text, wchar_t c) { return std::wmemchr(text.data(), c, text.size()) != nullptr; }
+
+// Texts are long and these characters rare: each search runs over the whole
+// text at memory speed before anything is looked at one by one.
+template <class Char>
+bool needs_splitting(std::basic_string_view<Char> text)
+{
+    return holds(text, Char(0)) || holds(text, Char('\n')) || holds(text, Char('\r'));
+}
+
+bool is_blank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// A script line that starts with "go", after blanks, may be read as a batch
+// separator by sqlcmd or tsql, whatever follows.
+template <class Char>
+bool starts_batch_separator(std::basic_string_view<Char> text, std::size_t at)
+{
+    while (at < text.size() && is_blank(static_cast<wchar_t>(text[at])))
+        ++at;
+    return at + 1 < text.size() && (text[at] == Char('g') || text[at] == Char('G')) &&
+           (text[at + 1] == Char('o') || text[at + 1] == Char('O'));
+}
+
+template <class Char>
+void append_ascii(std::basic_string<Char>& result, const char* text)
+{
+    while (*text != 0)
+        result += static_cast<Char>(*text++);
+}
+
+// The inside of an open '...' literal: apostrophes doubled, a zero character
+// as NCHAR(0) between two literals, and a literal closed and reopened in
+// front of every line that could read as a batch separator. Gives the
+// number of times the literal was closed.
+template <class Char>
+std::size_t append_body(std::basic_string<Char>& result, std::basic_string_view<Char> text, bool unicode,
+                        bool line_start)
+{
+    if (!line_start && !needs_splitting(text)) {
+        append_doubled(result, text, Char('\''));
+        return 0;
+    }
+    const char* reopen = unicode ? "' + N'" : "' + '";
+    const char* zero = unicode ? "' + NCHAR(0) + N'" : "' + CHAR(0) + '";
+    std::size_t splits = 0;
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (line_start && starts_batch_separator(text, i)) {
+            result.append(text, run, i - run);
+            append_ascii(result, reopen);
+            run = i;
+            ++splits;
+        }
+        const Char c = text[i];
+        line_start = c == Char('\n') || (c == Char('\r') && (i + 1 == text.size() || text[i + 1] != Char('\n')));
+        if (c == Char('\'')) {
+            result.append(text, run, i + 1 - run);
+            result += c;
+            run = i + 1;
+        } else if (c == Char(0)) {
+            result.append(text, run, i - run);
+            append_ascii(result, zero);
+            run = i + 1;
+            ++splits;
+        }
+    }
+    result.append(text, run);
+    return splits;
+}
+
+// Literals joined by + are no longer than 4000 UTF-16 units (8000 bytes)
+// unless one of them is of a MAX type; 2000 characters are within both
+// limits whatever the characters.
+constexpr std::size_t joined_literal_limit = 2000;
+
+std::size_t characters(std::string_view utf8)
+{
+    std::size_t count = 0;
+    for (char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+std::size_t characters(std::wstring_view text) { return text.size(); }
+
+template <class Char>
+void append_text_literal(std::basic_string<Char>& result, std::basic_string_view<Char> text, bool unicode)
+{
+    const std::size_t start = result.size();
+    append_ascii(result, unicode ? "N'" : "'");
+    const std::size_t splits = append_body(result, text, unicode, false);
+    result += Char('\'');
+    if (splits > 0 && characters(text) > joined_literal_limit) {
+        std::basic_string<Char> head;
+        append_ascii(head, mss_long_text_head(unicode));
+        result.insert(start, head);
+    }
 }
 
 std::wstring doubled(const std::wstring& text, wchar_t c)
@@ -65,4 +169,27 @@ void mss_append_escaped_literal(std::string& result, std::string_view utf8_text)
 std::wstring mss_unicode_literal(const std::wstring& text)
 {
     return L"N'" + mss_escape_literal(text) + L"'";
+}
+
+const char* mss_long_text_head(bool unicode)
+{
+    return unicode ? "CAST(N'' AS NVARCHAR(MAX)) + " : "CAST('' AS VARCHAR(MAX)) + ";
+}
+
+std::wstring mss_text_literal(const std::wstring& text, bool unicode)
+{
+    std::wstring result;
+    result.reserve(text.size() + 3);
+    append_text_literal<wchar_t>(result, text, unicode);
+    return result;
+}
+
+void mss_append_text_literal(std::string& result, std::string_view utf8_text, bool unicode)
+{
+    append_text_literal(result, utf8_text, unicode);
+}
+
+void mss_append_literal_body(std::wstring& result, std::wstring_view text, bool unicode, bool line_start)
+{
+    append_body(result, text, unicode, line_start);
 }

@@ -19,3 +19,17 @@ void mss_append_escaped_literal(std::string& result, std::string_view utf8_text)
 // The text as an N'...' literal, every apostrophe doubled: names and texts
 // that may hold any letter.
 std::wstring mss_unicode_literal(const std::wstring& text);
+
+// A text value as a T-SQL literal ('...', N'...' with `unicode`) that keeps
+// every character and survives the script's batch splitting: apostrophes
+// doubled, a zero character written as NCHAR(0) (CHAR(0)) between two
+// literals joined by +, and the literal closed and reopened in front of a
+// line that starts with "go". Joined literals of more than 2000 characters
+// start with mss_long_text_head, so that the server does not cut them.
+std::wstring mss_text_literal(const std::wstring& text, bool unicode);
+void mss_append_text_literal(std::string& result, std::string_view utf8_text, bool unicode);
+const char* mss_long_text_head(bool unicode);
+
+// The inside of an open literal of mss_text_literal, for a text written in
+// parts: `line_start` tells whether the part begins a line of the text.
+void mss_append_literal_body(std::wstring& result, std::wstring_view text, bool unicode, bool line_start);

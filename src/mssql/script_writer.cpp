@@ -35,11 +35,12 @@ std::wstring safe(const std::wstring& name) { return mss_engine::get_safe_tname(
 // A name inside a '...' literal with the N prefix, so that any letter survives.
 std::wstring literal(const std::wstring& text) { return L"N'" + mss_escape_literal(text) + L"'"; }
 
-// Names shown inside /* ... */ must not end the comment.
+// Names shown inside /* ... */ must neither end the comment nor, since
+// T-SQL nests comments, open one that never closes.
 std::wstring comment_text(const std::wstring& text)
 {
     tk_wstring safe_text(text);
-    safe_text.replace_all(L"*/", L"* /");
+    safe_text.replace_all(L"*/", L"* /").replace_all(L"/*", L"/ *");
     return safe_text;
 }
 
@@ -150,7 +151,8 @@ udb_recordset* mss_dmp_database::create_table(const std::wstring& table, const u
         delete_tab(table);
         std::wstring statement = L"CREATE TABLE " + safe(table) + L" (\r\n";
         for (std::size_t i = 0; i < schema.size(); ++i)
-            statement += (i == 0 ? L"\t" : L",\r\n\t") + mss_column_definition(table, *schema[i], indexes);
+            statement += (i == 0 ? L"\t" : L",\r\n\t") +
+                         mss_column_definition(table, *schema[i], indexes, mss_engine::instance().unicode);
         statement += L"\r\n)";
         tables.push_back(safe(table));
         write_statement(statement, lf);

@@ -108,27 +108,54 @@ public:
     }
 
 private:
-    // MySQL escapes quotes and backslashes with a backslash; T-SQL doubles
-    // the quote and takes a backslash as it stands.
+    // A MySQL string literal, its escapes undone, as a T-SQL literal: N'...'
+    // when it holds letters beyond ASCII (or was a national literal).
     void copy_literal()
     {
-        out_ += L'\'';
+        bool national = false;
+        const bool after_n = pos_ > 0 && (in_[pos_ - 1] == L'N' || in_[pos_ - 1] == L'n') &&
+                             !out_.empty() && out_.back() == in_[pos_ - 1] &&
+                             (pos_ < 2 || !is_word_char(in_[pos_ - 2]));
+        if (after_n) {
+            out_.pop_back();
+            national = true;
+        }
+        std::wstring value;
         ++pos_;
         while (pos_ < in_.size()) {
-            const wchar_t c = in_[pos_];
-            const wchar_t next = pos_ + 1 < in_.size() ? in_[pos_ + 1] : L'\0';
-            if (c == L'\\' && (next == L'\'' || next == L'\\')) {
-                out_ += next == L'\'' ? L"''" : L"\\";
-                pos_ += 2;
-            } else if (c == L'\'' && next == L'\'') {
-                out_ += L"''";
-                pos_ += 2;
-            } else {
-                out_ += c;
+            const wchar_t c = in_[pos_++];
+            const wchar_t next = pos_ < in_.size() ? in_[pos_] : L'\0';
+            if (c == L'\\' && pos_ < in_.size()) {
+                value += unescaped(next);
                 ++pos_;
-                if (c == L'\'')
-                    return;
+            } else if (c == L'\'' && next == L'\'') {
+                value += c;
+                ++pos_;
+            } else if (c == L'\'') {
+                break;
+            } else {
+                value += c;
             }
+        }
+        for (wchar_t c : value)
+            national = national || c > 0x7F;
+        out_ += mss_text_literal(value, national);
+    }
+
+    // What a backslash sequence of a MySQL string stands for; \% and \_ keep
+    // their backslash, as MySQL does for the patterns of LIKE.
+    static std::wstring unescaped(wchar_t c)
+    {
+        switch (c) {
+        case L'0': return std::wstring(1, L'\0');
+        case L'b': return L"\b";
+        case L'n': return L"\n";
+        case L'r': return L"\r";
+        case L't': return L"\t";
+        case L'Z': return L"\x1A";
+        case L'%':
+        case L'_': return std::wstring(1, L'\\') + c;
+        default: return std::wstring(1, c);
         }
     }
 

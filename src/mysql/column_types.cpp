@@ -5,6 +5,8 @@
 #include <string>
 
 #include "mysql/client_handles.h"
+#include "platform/code_page.h"
+#include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
@@ -36,6 +38,33 @@ ole_variant bit_value(VARTYPE vartype, const char* data, unsigned long length) {
 
 bool is_blob_type(enum_field_types type) {
     return type >= MYSQL_TYPE_TINY_BLOB && type <= MYSQL_TYPE_BLOB;
+}
+
+// The digits a 96-bit decimal holds exactly, in all and after the point.
+constexpr std::size_t decimal_digits = 28;
+
+bool decimal_held_exactly(const std::string& text) {
+    std::size_t significant = 0;
+    std::size_t fraction = 0;
+    bool after_point = false;
+    for (char c : text) {
+        if (c == '.') {
+            after_point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (significant > 0 || c != '0') ++significant;
+            if (after_point) ++fraction;
+        }
+    }
+    return significant <= decimal_digits && fraction <= decimal_digits;
+}
+
+// Whether the typed value stands for the whole MySQL text: DECIMAL(38,s)
+// may pass the 96-bit decimal; TIME counts up to 838 hours and below zero;
+// a date may have a zero month or day.
+bool held_exactly(const std::string& text, VARTYPE vartype, const ole_variant& value) {
+    if (vartype == VT_DECIMAL) return decimal_held_exactly(text);
+    if (vartype == VT_DATE) return text.empty() || (value.get_type() == VT_DATE && text.front() != '-');
+    return true;
 }
 
 }  // namespace
@@ -123,18 +152,24 @@ void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, con
         // grew for a long text lets its storage go again.
         constexpr std::size_t kept_capacity = 1 << 16;
         thread_local std::wstring text;
-        // Text ends at its first zero byte.
-        tk_utf8_to_unicode(std::string_view(data, length), text);
+        // The whole text by its length: a zero character is part of the value.
+        if (!MultiByteToWideChar(CP_UTF8, std::string_view(data, length), text))
+            throw tk_exception_ex("Cannot convert to UNICODE string: ", 0);
         tk_log(1, "get_variant(wchar_t)");
         tk_log(1, L"Type=%d, src=%ls", static_cast<int>(vartype), text.c_str());
         value.attach_wstring(text);
         if (text.capacity() > kept_capacity) std::wstring().swap(text);
         return;
     }
-    default:
+    default: {
         tk_log(1, "get_variant(char)");
         tk_log(1, "Type=%d, src=%s", static_cast<int>(vartype), data);
-        value = ole_variant::from_string(std::string(data, length), vartype);
+        const std::string text(data, length);
+        value = ole_variant::from_string(text, vartype);
+        // What the typed value cannot hold exactly travels as its MySQL text;
+        // the destination writes it exactly or reports it.
+        if (!held_exactly(text, vartype, value)) value = ole_variant(tk_utf8_to_unicode(text));
         return;
+    }
     }
 }

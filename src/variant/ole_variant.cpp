@@ -356,6 +356,12 @@ void ole_variant::get_systemtime(SYSTEMTIME& time) const
     time = m_value.vt == VT_DATE ? m_date.get_time() : SYSTEMTIME{};
 }
 
+bool ole_variant::text_to_ansi(std::string& result) const
+{
+    const std::wstring_view text(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, SysStringLen(m_value.bstrVal));
+    return WideCharToMultiByte(CP_ACP, text, result);
+}
+
 std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_bytes) const
 {
     bytes = nullptr;
@@ -365,7 +371,7 @@ std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_byte
         tk_log(1, "OLE_Variant is empty");
         return 0;
     case VT_BSTR:
-        if (!tk_unicode_to_ansi3(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, text_bytes))
+        if (!text_to_ansi(text_bytes))
             return 0;
         bytes = reinterpret_cast<const BYTE*>(text_bytes.c_str());
         return static_cast<std::uint32_t>(text_bytes.size());

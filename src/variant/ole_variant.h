@@ -114,6 +114,8 @@ private:
     static bool is_byte_array(VARTYPE type);
     static std::uint32_t get_safe_array_size(SAFEARRAY* array);
     void clear();
+    // A text value's ANSI form, by its length: zero characters stay.
+    bool text_to_ansi(std::string& result) const;
     void copy_from(const ole_variant& other);
     void take_from(ole_variant& other) noexcept;
     void set_date(const ole_date& date);

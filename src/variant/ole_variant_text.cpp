@@ -111,8 +111,7 @@ std::string ole_variant::to_string() const
     }
     case VT_BSTR: {
         std::string narrow;
-        return tk_unicode_to_ansi3(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, narrow) ? narrow
-                                                                                               : std::string();
+        return text_to_ansi(narrow) ? narrow : std::string();
     }
     case VT_BOOL:
         return m_value.boolVal == VARIANT_TRUE ? "1" : "0";
@@ -143,7 +142,7 @@ std::wstring ole_variant::to_wstring() const
 {
     tk_log(1, "ole_variant::to_wstring (vt=%08X)", m_value.vt);
     if (m_value.vt == VT_BSTR)
-        return m_value.bstrVal == nullptr ? std::wstring() : std::wstring(m_value.bstrVal);
+        return m_value.bstrVal == nullptr ? std::wstring() : std::wstring(m_value.bstrVal, SysStringLen(m_value.bstrVal));
     if (is_byte_array(m_value.vt)) {
         const std::string hex = binary_to_hex();
         return std::wstring(hex.begin(), hex.end());
