@@ -11,6 +11,7 @@
 #include "mssql/identifier_validators.h"
 #include "mssql/mss_database.h"
 #include "mssql/odb_exception.h"
+#include "mssql/quoting.h"
 #include "mssql/script_writer.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
@@ -72,6 +73,11 @@ void record_column_names(const std::wstring& table, const mss_table_mutator& rul
     }
     if (!renamed.empty())
         names.add_fn_map(table, renamed);
+}
+
+bool is_bracketed(const std::wstring& name)
+{
+    return name.size() >= 2 && name.front() == L'[' && name.back() == L']';
 }
 
 void report(const tk_exception& exception, bool outer)
@@ -326,7 +332,13 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
 
     std::wstring table;
     std::wstring owner;
-    mss_split_tab_name(candidate, table, owner);
+    // A source name is literal: one that looks bracketed names a table of
+    // that very name, not an owner and a table.
+    const bool literal_name = candidate == name && is_bracketed(name);
+    if (literal_name)
+        table = name;
+    else
+        mss_split_tab_name(candidate, table, owner);
     if (is_default_owner(owner)) {
         owner = L"dbo";
     } else {
@@ -334,7 +346,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         show(line, console_text(line));
         run.destination.create_schema(owner);
     }
-    const std::wstring full_name = L"[" + owner + L"].[" + table + L"]";
+    const std::wstring full_name = mss_bracket_name(owner) + L"." + mss_bracket_name(table);
     tk_log(2, L"Got full table name: '%ls'", full_name.c_str());
 
     bool merged = false;
@@ -362,7 +374,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     }
     run.validator.used_names.push_back(full_name);
     // Foreign keys and views name tables and columns by their source names.
-    if (mapped != name)
+    if (mapped != name || literal_name)
         run.destination.names_map.add_tn_mapping(name, full_name);
     if (rule != nullptr)
         record_column_names(name, *rule, run.destination.names_map);

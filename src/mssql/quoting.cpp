@@ -5,21 +5,6 @@
 
 namespace {
 
-// "[...]" whose inner "]" are all doubled.
-bool is_bracketed_identifier(const std::wstring& name)
-{
-    if (name.size() < 2 || name.front() != L'[' || name.back() != L']')
-        return false;
-    for (std::size_t i = 1; i + 1 < name.size(); ++i) {
-        if (name[i] != L']')
-            continue;
-        if (i + 2 >= name.size() || name[i + 1] != L']')
-            return false;
-        ++i;
-    }
-    return true;
-}
-
 // Copied in runs between the characters to double: every text value of a
 // script passes through here.
 template <class Char>
@@ -152,7 +137,7 @@ std::wstring mss_bracket_name(const std::wstring& name)
 
 std::wstring mss_quote_name(const std::wstring& name)
 {
-    return is_bracketed_identifier(name) ? name : mss_bracket_name(name);
+    return mss_bracket_name(name);
 }
 
 std::wstring mss_escape_literal(const std::wstring& text)

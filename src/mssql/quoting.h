@@ -6,8 +6,9 @@
 // [name] with every "]" doubled, as T-SQL's QUOTENAME writes it.
 std::wstring mss_bracket_name(const std::wstring& name);
 
-// The bracketed form of one identifier; a name that already is a properly
-// bracketed identifier is returned unchanged.
+// The bracketed form of one identifier. A name is taken literally: one that
+// looks bracketed already ([x]) is bracketed whole ([[x]]]), so that it
+// stays apart from x.
 std::wstring mss_quote_name(const std::wstring& name);
 
 // The text with every apostrophe doubled, for use inside a '...' literal.

@@ -226,8 +226,19 @@ void mss_dmp_recordset::write_hex(const udb_field& field)
 void mss_dmp_recordset::write_text(const udb_field& field)
 {
     const std::wstring text = field.to_wstring();
-    m_output.write(mss_engine::instance().unicode ? "N'" : "'");
-    for (std::size_t done = 0; done < text.size(); done += stream_step)
-        m_output.write_utf8(mss_escape_literal(text.substr(done, stream_step)));
+    const bool unicode = mss_engine::instance().unicode;
+    // A text this long that may be split into joined literals is of a MAX
+    // type from its start.
+    if (text.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring::npos)
+        m_output.write(mss_long_text_head(unicode));
+    m_output.write(unicode ? "N'" : "'");
+    std::wstring part;
+    for (std::size_t done = 0; done < text.size(); done += stream_step) {
+        const bool line_start =
+            done > 0 && (text[done - 1] == L'\n' || (text[done - 1] == L'\r' && text[done] != L'\n'));
+        part.clear();
+        mss_append_literal_body(part, std::wstring_view(text).substr(done, stream_step), unicode, line_start);
+        m_output.write_utf8(part);
+    }
     m_output.write("'");
 }

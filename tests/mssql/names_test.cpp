@@ -3,7 +3,9 @@
 #include "mssql/index_names.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
+#include "platform/code_page.h"
 #include "test_label.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +16,11 @@ namespace {
 TEST(mss_quote_name_test, quotes_as_quotename_does)
 {
     EXPECT_EQ(mss_quote_name(L"orders"), L"[orders]");
-    EXPECT_EQ(mss_quote_name(L"[orders]"), L"[orders]");
+    // A name is literal even when it looks bracketed.
+    EXPECT_EQ(mss_quote_name(L"[orders]"), L"[[orders]]]");
     EXPECT_EQ(mss_quote_name(L"x]"), L"[x]]]");
     EXPECT_EQ(mss_quote_name(L"[a]b]"), L"[[a]]b]]]");
-    EXPECT_EQ(mss_quote_name(L"[a]]b]"), L"[a]]b]");
+    EXPECT_EQ(mss_quote_name(L"[a]]b]"), L"[[a]]]]b]]]");
     EXPECT_EQ(mss_quote_name(L""), L"[]");
     EXPECT_EQ(mss_quote_name(L"Grüße"), L"[Grüße]");
 }
@@ -29,6 +32,41 @@ TEST(mss_escape_literal_test, doubles_apostrophes)
     EXPECT_EQ(mss_escape_literal(L"'"), L"''");
     EXPECT_EQ(mss_escape_literal(L"plain"), L"plain");
     EXPECT_EQ(mss_escape_literal(L""), L"");
+}
+
+// Every character arrives, and no line inside a literal reads as a batch
+// separator.
+TEST(mss_text_literal_test, keeps_every_character_and_no_batch_separator)
+{
+    const std::wstring zero(1, L'\0');
+    const std::wstring long_text(2001, L'x');
+    struct {
+        std::wstring text;
+        bool unicode;
+        std::wstring literal;
+    } cases[] = {
+        {L"O'Brien", true, L"N'O''Brien'"},
+        {L"O'Brien", false, L"'O''Brien'"},
+        {L"abc" + zero + L"def", true, L"N'abc' + NCHAR(0) + N'def'"},
+        {zero, false, L"'' + CHAR(0) + ''"},
+        {L"x\r\nGO\r\ny", true, L"N'x\r\n' + N'GO\r\ny'"},
+        {L"x\n  go 5\ny", false, L"'x\n' + '  go 5\ny'"},
+        {L"x\rGo", true, L"N'x\r' + N'Go'"},
+        {L"GO\r\nx\r\nno GO", true, L"N'GO\r\nx\r\nno GO'"},
+        {L"a\r\n", true, L"N'a\r\n'"},
+        {long_text + zero, true, L"CAST(N'' AS NVARCHAR(MAX)) + N'" + long_text + L"' + NCHAR(0) + N''"},
+        {long_text + L"\nGO", false, L"CAST('' AS VARCHAR(MAX)) + '" + long_text + L"\n' + 'GO'"},
+        {long_text + L"\n", false, L"'" + long_text + L"\n'"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mss_text_literal(c.text, c.unicode), c.literal);
+        // The UTF-8 form agrees.
+        std::string text;
+        ASSERT_TRUE(WideCharToMultiByte(CP_UTF8, c.text, text));
+        std::string literal = "prefix ";
+        mss_append_text_literal(literal, text, c.unicode);
+        EXPECT_EQ(literal, "prefix " + tk_unicode_to_utf8(c.literal));
+    }
 }
 
 struct split_case {
