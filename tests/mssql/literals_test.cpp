@@ -2,6 +2,7 @@
 #include "model/field.h"
 #include "mssql/engine.h"
 #include "mssql/literals.h"
+#include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
 #include "variant/ole_variant.h"
@@ -134,6 +135,58 @@ TEST_F(mss_literals_test, dates_of_each_form)
         date_column.native_type = c.native_type;
         EXPECT_EQ(literal(ole_variant(ole_date(std::string(c.text))), date_column), c.expected) << c.text;
     }
+}
+
+// Values the typed value could not hold arrive as their source text: exact
+// numbers are written bare, dates and times MS SQL Server cannot hold are
+// refused by both builders, naming the column and the value.
+TEST_F(mss_literals_test, kept_texts_are_written_exactly_or_refused)
+{
+    const t_ftd number = t_ftd(0, L"c", VT_DECIMAL, false, false, ole_variant(), 0);
+    const t_ftd time = column(VT_DATE, false, ole_variant(), 3);
+    const t_ftd datetime = column(VT_DATE, false, ole_variant(), 1);
+    const auto text = [](const wchar_t* value) { return ole_variant(std::wstring(value)); };
+    EXPECT_EQ(literal(text(L"-1234567890123456789012345678.0123456789"), number),
+              L"-1234567890123456789012345678.0123456789");
+    EXPECT_EQ(literal(text(L"99999999999999999999999999999999999999"), number),
+              L"99999999999999999999999999999999999999");
+    EXPECT_EQ(literal(text(L"2024-02-29 10:20:30"), datetime), L"N'2024-02-29 10:20:30'");
+    struct {
+        ole_variant value;
+        const t_ftd& column;
+        const char* message;
+    } refused[] = {
+        {text(L"838:59:59"), time, "Column 'c': MS SQL Server cannot hold the value '838:59:59'"},
+        {text(L"-01:00:00"), time, "Column 'c': MS SQL Server cannot hold the value '-01:00:00'"},
+        {text(L"2020-05-00"), datetime, "Column 'c': MS SQL Server cannot hold the value '2020-05-00'"},
+        {text(L"12,5"), number, "Column 'c': MS SQL Server cannot hold the value '12,5'"},
+    };
+    for (const auto& c : refused) {
+        const udb_field field(L"c", 0, c.value);
+        try {
+            mss_get_fld_append_str(&field, &c.column);
+            ADD_FAILURE() << c.message;
+        } catch (const tk_exception& e) {
+            EXPECT_STREQ(e.what(), c.message);
+            EXPECT_EQ(e.get_code(), 0u);
+        }
+        std::string utf8;
+        EXPECT_THROW(mss_append_fld_literal(utf8, &field, &c.column), tk_exception) << c.message;
+    }
+}
+
+// A zero date with a time of day is the base date at that time, as bulk load
+// writes it, except in a column of times.
+TEST_F(mss_literals_test, zero_date_times_keep_the_base_date)
+{
+    const ole_variant zero(ole_date(std::string("0000-00-00 12:34:56")));
+    EXPECT_EQ(literal(zero, column(VT_DATE, false, ole_variant(), 1)), L"'1899-12-30 12:34:56'");
+    EXPECT_EQ(literal(zero, column(VT_DATE, false, ole_variant(), 0)), L"'1899-12-30 12:34:56'");
+    EXPECT_EQ(literal(zero, column(VT_DATE, false, ole_variant(), 3)), L"'12:34:56'");
+    EXPECT_EQ(literal(ole_variant(ole_date(std::string("0000-00-00 00:00:00"))), column(VT_DATE)),
+              L"'1899-12-30 00:00:00'");
+    const std::wstring with_zero(L"ab\0c", 4);
+    EXPECT_EQ(literal(ole_variant(with_zero), column(VT_BSTR)), L"N'ab' + NCHAR(0) + N'c'");
 }
 
 // The UTF-8 builder prints most dates without reading their text again; the
