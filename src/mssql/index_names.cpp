@@ -13,17 +13,22 @@ std::wstring gen_idx_name(const udb_recordset* table, const std::vector<std::wst
     tk_log(1, "mss_database::gen_idx_name");
     if (!table)
         throw tk_mail_assertion("mss_db", 1254);
+    return gen_idx_name(table->indexes, fields);
+}
+
+std::wstring gen_idx_name(const udb_indexes& indexes, const std::vector<std::wstring>& fields)
+{
     std::wstring base = L"UIDX";
     for (const auto& field : fields)
         base += L"_" + field;
-    if (table->indexes.is_acceptable_name(base))
+    if (indexes.is_acceptable_name(base))
         return base;
     for (int counter = 0; counter < 100000; ++counter) {
         wchar_t suffix[8];
         std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L"_%05d", counter);
         const std::wstring candidate = base + suffix;
         tk_log(1, L"udb_indexes::is_acceptable_name(%ls)", candidate.c_str());
-        if (table->indexes.is_acceptable_name(candidate))
+        if (indexes.is_acceptable_name(candidate))
             return candidate;
     }
     throw tk_mail_assertion("mss_db", 1272);

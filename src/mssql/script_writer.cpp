@@ -1,10 +1,12 @@
 #include "mssql/script_writer.h"
 
 #include "model/index.h"
+#include "model/name_compare.h"
 #include "model/schema.h"
 #include "mssql/column_definition.h"
 #include "mssql/engine.h"
 #include "mssql/identifier_validators.h"
+#include "mssql/index_names.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script_rows.h"
@@ -222,6 +224,7 @@ void mss_dmp_database::create_index(const std::wstring& table, const udb_schema&
     if (statement.empty())
         return;
     write_statement(statement, lf);
+    m_written_indexes[safe(table)].push_back_direct(index);
     if (index.primary)
         m_primary_key_written = true;
 }
@@ -270,6 +273,11 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
                 mapped.push_back(names_map.get_fn_mapped_name(table, field));
             return bracketed_list(mapped);
         };
+        std::vector<std::wstring> referenced;
+        for (const auto& field : relationship.pk_flds)
+            referenced.push_back(names_map.get_fn_mapped_name(relationship.pk_table, field));
+        create_fk_index_if(safe(names_map.get_tn_mapped_name(relationship.pk_table)), referenced,
+                           relationship.pk_flds);
         std::wstring statement = L"ALTER TABLE " + safe(names_map.get_tn_mapped_name(relationship.fk_table)) + L" ADD";
         if (!relationship.name.empty())
             statement += L" CONSTRAINT " + mss_quote_name(relationship.name);
@@ -281,6 +289,40 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
             statement += L" " + rule + L";";
         write_statement(statement, crlf);
     }
+}
+
+// The script's counterpart of the server's supporting-index check: a
+// filtered unique index cannot carry a foreign key, so unless the parent
+// got a primary key or unique constraint on exactly these columns, an
+// unfiltered unique index is made for the key.
+void mss_dmp_database::create_fk_index_if(const std::wstring& parent, const std::vector<std::wstring>& columns,
+                                          const std::vector<std::wstring>& source_columns)
+{
+    udb_indexes& written = m_written_indexes[parent];
+    const auto same_columns = [&](const udb_index& index) {
+        return index.fields.size() == columns.size() &&
+               std::all_of(columns.begin(), columns.end(), [&](const std::wstring& column) {
+                   return std::any_of(index.fields.begin(), index.fields.end(),
+                                      [&](const std::wstring& field) { return udb_same_name(field, column); });
+               });
+    };
+    const bool supported = std::any_of(written.begin(), written.end(), [&](const udb_index& index) {
+        const bool unfiltered = index.primary || index.unique_constraint;
+        return unfiltered && same_columns(index);
+    });
+    if (supported) {
+        tk_log(2, L"Child index for table '%ls' exists", parent.c_str());
+        return;
+    }
+    tk_log(2, L"Child index for table '%ls' does NOT exist", parent.c_str());
+    udb_index index(gen_idx_name(written, source_columns), true, false);
+    index.unique_constraint = true;
+    index.fields = columns;
+    const std::wstring statement = L"CREATE UNIQUE INDEX " + mss_quote_name(index.name) + L" ON " + parent + L"(" +
+                                   bracketed_list(columns) + L")";
+    tk_log(2, L"str_query=%ls", statement.c_str());
+    write_statement(statement, crlf);
+    written.push_back_direct(index);
 }
 
 void mss_dmp_database::create_sequences(const udb_sequences& sequences)

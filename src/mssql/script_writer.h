@@ -1,9 +1,12 @@
 #pragma once
 
 #include "model/database.h"
+#include "model/index.h"
 #include "mssql/script_file.h"
 
+#include <map>
 #include <string>
+#include <vector>
 
 // The options of a T-SQL script.
 struct mss_dump_options {
@@ -63,6 +66,8 @@ private:
     void write_statement(const std::wstring& statement, const char* line_end);
     std::wstring index_statement(const std::wstring& table, const udb_schema& schema, const udb_index& index);
     void create_clustered_index(const std::wstring& table, const udb_schema& schema);
+    void create_fk_index_if(const std::wstring& parent, const std::vector<std::wstring>& columns,
+                            const std::vector<std::wstring>& source_columns);
 
     mss_script_file m_file;
     bool m_primary_key_written = false;
@@ -71,4 +76,7 @@ private:
     bool m_structure;
     std::string m_title;
     std::string m_database_name;
+    // The indexes written for each table, by its canonical name: a foreign
+    // key needs an unfiltered unique one on its referenced columns.
+    std::map<std::wstring, udb_indexes> m_written_indexes;
 };
