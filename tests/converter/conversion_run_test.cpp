@@ -13,7 +13,9 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <set>
 
 namespace {
@@ -44,7 +46,7 @@ bool contains(const std::string& text, const std::string& part)
 // A console converter connected to a fresh copy of the shop, writing a script.
 class script_run : public ::testing::Test {
 protected:
-    script_run()
+    explicit script_run(const char* fixture = "converter/shop.sql") : database(unique_name(), fixture)
     {
         const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
         converter.store_mysql_settings(server.host, server.user, server.password, std::to_string(server.port));
@@ -68,7 +70,7 @@ protected:
     console_error_handler handler{oledb_error_message_count, oledb_error_messages};
     temp_folder folder;
     std::string script = folder.file("shop.sql");
-    velmora_test::scratch_database database{unique_name(), "converter/shop.sql"};
+    velmora_test::scratch_database database;
     brantwick_convertor converter{convertor_form::console};
     std::string output;
 };
@@ -432,6 +434,49 @@ TEST_F(script_run, source_tables_views_and_columns_for_the_wizard_pages)
     EXPECT_THROW(converter.get_schema(L"nosuch"), tk_mail_assertion);
     EXPECT_TRUE(converter.test_query(L"SELECT id FROM customer"));
     EXPECT_FALSE(converter.test_query(L"SELECT nothing FROM nowhere"));
+}
+
+} // namespace
+
+namespace {
+
+// The script of a database of edge values and names, its bytes held to a
+// stored copy: every value arrives exactly, and what MS SQL Server cannot
+// hold is reported with its table, record, column and value.
+class edge_script_run : public script_run {
+protected:
+    edge_script_run() : script_run("converter/edge_values.sql") {}
+
+    // The script without what changes from run to run: its folder and date.
+    std::string stable(std::string sql) const
+    {
+        sql = std::regex_replace(sql, std::regex("Creation date: [0-9/]{10}"), "Creation date: MM/DD/YYYY");
+        const std::string folder_text = folder.path() + "/";
+        for (std::size_t at = sql.find(folder_text); at != std::string::npos; at = sql.find(folder_text, at))
+            sql.replace(at, folder_text.size(), "OUT/");
+        return sql;
+    }
+
+    static std::string golden(const std::string& actual)
+    {
+        const std::string path = std::string(VELMORA_FIXTURES_DIR) + "/converter/edge_values_script.sql";
+        if (std::getenv("VELMORA_UPDATE_GOLDEN"))
+            write_file(path, actual);
+        return read_file(path);
+    }
+};
+
+TEST_F(edge_script_run, every_value_and_name_arrives_or_is_reported)
+{
+    handler.reset_losses();
+    const std::string sql = stable(run());
+    EXPECT_EQ(sql, golden(sql));
+    EXPECT_FALSE(converter.is_aborted());
+    for (const char* report : {"moments, record #2: Column 'span': MS SQL Server cannot hold the value '838:59:59'",
+                               "moments, record #3: Column 'span': MS SQL Server cannot hold the value '-01:00:00'",
+                               "moments, record #4: Column 'day': MS SQL Server cannot hold the value '2020-05-00'"})
+        EXPECT_TRUE(contains(output, report)) << report;
+    EXPECT_EQ(handler.skipped_records(), 3u);
 }
 
 } // namespace
