@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -31,7 +32,7 @@ bool starts_with_any(const std::vector<std::wstring>& statements, const std::wst
 
 class direct_run : public ::testing::Test {
 protected:
-    direct_run()
+    explicit direct_run(const char* fixture = "converter/shop.sql") : database(unique_name(), fixture)
     {
         oledb::install_providers({server, nullptr, nullptr});
         server->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
@@ -79,7 +80,7 @@ protected:
 
     recording_error_handler errors;
     std::shared_ptr<fake::provider> server = std::make_shared<fake::provider>();
-    velmora_test::scratch_database database{unique_name(), "converter/shop.sql"};
+    velmora_test::scratch_database database;
     brantwick_convertor converter{convertor_form::console};
 };
 
@@ -318,6 +319,85 @@ TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
     EXPECT_TRUE(server->bulk_loads()[0].done);
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].context, "customer, record #2");
+}
+
+} // namespace
+
+namespace {
+
+// Edge values on the direct path, by statements and by bulk load: every value
+// arrives exactly, and what MS SQL Server cannot hold is reported with its
+// table, record, column and value, the rest of the table following.
+class direct_edge_run : public direct_run {
+protected:
+    direct_edge_run() : direct_run("converter/edge_values.sql")
+    {
+        converter.table_names = {L"texts", L"numbers", L"moments"};
+        server->define_table(L"[dbo].[texts]", {{fake::int_column(L"id"), fake::wide_text_column(L"body", ~std::uint64_t{0}),
+                                                 fake::wide_text_column(L"label", 10, false),
+                                                 fake::int_column(L"we\"ird", true)},
+                                                {}});
+        server->define_table(L"[dbo].[numbers]",
+                             {{fake::int_column(L"id"), fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, true, 38, 10)},
+                              {}});
+        server->define_table(L"[dbo].[moments]",
+                             {{fake::int_column(L"id"), fake::typed_column(L"happened", DBTYPE_DBTIMESTAMP, 16),
+                               fake::typed_column(L"span", DBTYPE_DBTIME2, 12),
+                               fake::typed_column(L"day", DBTYPE_DBDATE, 6)},
+                              {}});
+        existing_database(false);
+    }
+
+    void expect_reports() const
+    {
+        const std::vector<std::pair<std::string, std::string>> expected = {
+            {"moments, record #2", "Column 'span': MS SQL Server cannot hold the value '838:59:59'"},
+            {"moments, record #3", "Column 'span': MS SQL Server cannot hold the value '-01:00:00'"},
+            {"moments, record #4", "Column 'day': MS SQL Server cannot hold the value '2020-05-00'"},
+        };
+        ASSERT_EQ(errors.reports.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(errors.reports[i].context, expected[i].first);
+            EXPECT_EQ(errors.reports[i].text, expected[i].second);
+        }
+        EXPECT_EQ(errors.skipped_records(), 3u);
+    }
+};
+
+TEST_F(direct_edge_run, statements_carry_every_value)
+{
+    const std::vector<std::wstring> sent = run(0);
+    for (const wchar_t* statement : {
+             L"INSERT INTO [dbo].[texts]([id], [body], [label], [we\"ird]) VALUES( 1, N'abc' + NCHAR(0) + N'def', "
+             L"N'a', 1)",
+             L"INSERT INTO [dbo].[numbers]([id], [amount]) VALUES( 3, -1234567890123456789012345678.0123456789)",
+             L"INSERT INTO [dbo].[numbers]([id], [amount]) VALUES( 1, 9999999999999999999999999999.9999999999)",
+             L"INSERT INTO [dbo].[moments]([id], [happened], [span], [day]) VALUES( 1, '1899-12-30 12:34:56', "
+             L"'12:00:00', '2020-05-01')",
+         })
+        EXPECT_NE(std::find(sent.begin(), sent.end(), statement), sent.end()) << statement;
+    EXPECT_TRUE(starts_with_any(sent, L"CREATE TABLE [dbo].[texts] (\r\n\t[id] INT NOT NULL,\r\n\t[body] "
+                                      L"NVARCHAR(MAX),\r\n\t[label] NVARCHAR(10)  NOT NULL DEFAULT N'\u65e5\u672c'"));
+    EXPECT_FALSE(starts_with_any(sent, L"INSERT INTO [dbo].[moments]([id], [happened], [span], [day]) VALUES( 2"));
+    expect_reports();
+}
+
+TEST_F(direct_edge_run, bulk_load_carries_every_value)
+{
+    converter.mode = 0;
+    converter.mssql_engine.connect(L"srv", L"sa", L"secret", true);
+    converter.check_dest();
+    converter();
+    std::map<std::wstring, std::vector<fake::row>> rows;
+    for (const fake::bulk_load_record& load : server->bulk_loads())
+        rows[load.table] = load.rows;
+    ASSERT_EQ(rows[L"[dbo].[texts]"].size(), 2u);
+    EXPECT_EQ(std::get<std::wstring>(rows[L"[dbo].[texts]"][0][1]), std::wstring(L"abc\0def", 7));
+    ASSERT_EQ(rows[L"[dbo].[numbers]"].size(), 4u);
+    EXPECT_EQ(std::get<std::wstring>(rows[L"[dbo].[numbers]"][2][1]), L"-1234567890123456789012345678.0123456789");
+    EXPECT_EQ(std::get<std::wstring>(rows[L"[dbo].[numbers]"][0][1]), L"9999999999999999999999999999.9999999999");
+    ASSERT_EQ(rows[L"[dbo].[moments]"].size(), 1u);
+    expect_reports();
 }
 
 } // namespace
