@@ -48,7 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Literals are copied, with MySQL's backslash escapes turned into T-SQL.
         rewrite_case{L"select 'now() `x` ifnull(a)'", L"select 'now() `x` ifnull(a)'"},
         rewrite_case{L"select 'it\\'s', 'a\\\\b', 'o''k' from t",
-                     L"select 'it''s', 'a\\b', 'o''k' from t"}));
+                     L"select 'it''s', 'a\\b', 'o''k' from t"},
+        rewrite_case{L"select 'a\\nb', '\\t\\r\\Z\\\"', 'x\\%\\_y'",
+                     L"select 'a\nb', '\t\r\x1A\"', 'x\\%\\_y'"},
+        rewrite_case{L"select 'a\\0b', 'x\\nGO\\ny'", L"select 'a' + CHAR(0) + 'b', 'x\n' + 'GO\ny'"},
+        // Letters beyond ASCII keep their code: the literal is a Unicode one.
+        rewrite_case{L"select _utf8mb4'\u65e5\u672c' AS `j`, N'x', 'K\u00f6ln'",
+                     L"select N'\u65e5\u672c' AS [j], N'x', N'K\u00f6ln'"}));
 
 TEST(mss_icomparer_test, compares_ignoring_case_at_a_position)
 {

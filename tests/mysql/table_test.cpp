@@ -302,3 +302,45 @@ TEST_F(mysql_table_structure, streams_tables_with_awkward_names_and_invisible_co
 }
 
 }  // namespace
+
+namespace {
+
+// Values a typed value cannot hold exactly keep their MySQL text; a text
+// keeps its zero characters; a BIGINT identity seeds past 32 bits.
+class mysql_edge_values : public mysql_table_fixture {
+protected:
+    mysql_edge_values() : mysql_table_fixture("converter/edge_values.sql") {}
+};
+
+TEST_F(mysql_edge_values, values_arrive_whole_or_as_their_text) {
+    EXPECT_EQ(table(L"counter")->schema.identity_seed, 1099511627776u);
+
+    const std::vector<row_values> texts = read_rows(*table(L"texts"));
+    EXPECT_EQ(texts.at(0).at(L"body").to_wstring(), std::wstring(L"abc\0def", 7));
+
+    const std::vector<row_values> numbers = read_rows(*table(L"numbers"));
+    EXPECT_EQ(numbers.at(3).at(L"amount").get_type(), VT_DECIMAL);
+    EXPECT_EQ(numbers.at(2).at(L"amount").get_type(), VT_BSTR);
+    EXPECT_EQ(numbers.at(2).at(L"amount").to_wstring(), L"-1234567890123456789012345678.0123456789");
+
+    const std::vector<row_values> moments = read_rows(*table(L"moments"));
+    struct {
+        std::size_t row;
+        const wchar_t* column;
+        VARTYPE type;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L"span", VT_DATE, nullptr},
+        {1, L"span", VT_BSTR, L"838:59:59"},
+        {2, L"span", VT_BSTR, L"-01:00:00"},
+        {3, L"day", VT_BSTR, L"2020-05-00"},
+        {0, L"day", VT_DATE, nullptr},
+    };
+    for (const auto& c : cases) {
+        const ole_variant& value = moments.at(c.row).at(c.column);
+        EXPECT_EQ(value.get_type(), c.type) << c.row << c.column;
+        if (c.text) EXPECT_EQ(value.to_wstring(), c.text);
+    }
+}
+
+}  // namespace
