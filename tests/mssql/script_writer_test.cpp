@@ -252,6 +252,25 @@ TEST_F(mss_script_test, large_values)
                                        {{"MIB", mib_hex}, {"OVER_MIB", over_hex}, {"TEXT", text_utf8}}));
 }
 
+// A streamed text keeps its zero characters and breaks its batch-separator
+// lines also where a step of the stream starts such a line.
+TEST_F(mss_script_test, streamed_text_keeps_every_character)
+{
+    auto script = open_rows_script("streamed.sql");
+    const std::wstring first_step = std::wstring(0x20000 - 1, L'x') + L"\n";
+    const std::wstring rest = L"GO\r\n" + std::wstring(0x100000, L'y') + std::wstring(1, L'\0') + L"z";
+    udb_schema notes = make_schema({{L"note", VT_BSTR, 0}});
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"notes", notes, udb_indexes()));
+        append(*table, {ole_variant(first_step + rest)});
+    }
+    script.reset();
+    const std::string expected = "INSERT INTO [dbo].[notes] ([note])\r\n VALUES (\r\nCAST(N'' AS NVARCHAR(MAX)) + N'" +
+                                 tk_unicode_to_utf8(first_step) + "' + N'GO\r\n" +
+                                 std::string(0x100000, 'y') + "' + NCHAR(0) + N'z')\r\nGO\r\n\r\n";
+    EXPECT_EQ(written().substr(written().find("INSERT")), expected);
+}
+
 TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
 {
     auto script = open_rows_script("mismatch.sql");
