@@ -98,7 +98,13 @@ std::wstring default_clause(const std::wstring& table, const t_ftd& column, bool
     const bool bare = column.vartype != VT_DATE && column.vartype != VT_BSTR && is_number_literal(text);
     if (bare)
         return L" DEFAULT " + text;
-    return L" DEFAULT " + std::wstring(unicode_text && column.vartype == VT_BSTR ? L"N" : L"") + quoted(text);
+    if (column.vartype != VT_BSTR)
+        return L" DEFAULT " + quoted(text);
+    // A text that takes joined literals (a zero character, a GO line) is one
+    // expression, in parentheses.
+    const std::wstring literal = mss_text_literal(text, unicode_text);
+    const bool joined = literal != (unicode_text ? L"N" : L"") + quoted(text);
+    return L" DEFAULT " + (joined ? L"(" + literal + L")" : literal);
 }
 
 } // namespace

@@ -165,13 +165,6 @@ bool mss_is_unheld_date_text(const std::wstring& text)
     return text.starts_with(L'-') || !ole_date(text).is_valid();
 }
 
-std::wstring mss_exact_number_literal(const std::wstring& text, const t_ftd& column)
-{
-    if (!mss_is_decimal_text(text))
-        throw mss_unheld_value(column, text);
-    return text;
-}
-
 bool mss_is_decimal_text(const std::wstring& text)
 {
     std::size_t i = text.starts_with(L'-') ? 1 : 0;
@@ -244,6 +237,15 @@ void check_arguments(const udb_field* field, const t_ftd* column)
     tk_log(1, "fld->size=%d", static_cast<int>(field->size));
 }
 
+// A DECIMAL value carried as its exact text is written bare; a text in a
+// decimal column that is no number is refused.
+std::wstring exact_number_literal(const std::wstring& text, const t_ftd& column)
+{
+    if (!mss_is_decimal_text(text))
+        throw mss_unheld_value(column, text);
+    return text;
+}
+
 // A text in a decimal or date column: a value that reading kept as its
 // source text because its type could not hold it exactly, or a date text.
 bool is_kept_text(VARTYPE vartype, const t_ftd& column)
@@ -279,7 +281,7 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
     if (is_kept_text(vartype, *column) && !udb_custom_conversion::is_acceptable2(*field)) {
         const std::wstring text = field->to_wstring();
         if (column->vartype == VT_DECIMAL)
-            return mss_exact_number_literal(text, *column);
+            return exact_number_literal(text, *column);
         if (mss_is_unheld_date_text(text))
             throw mss_unheld_value(*column, text);
     }

@@ -6,6 +6,7 @@
 
 class ole_variant;
 class t_ftd;
+class tk_exception;
 class udb_field;
 
 // The value moved into the range MS SQL Server accepts: years past 9999
@@ -15,7 +16,6 @@ ole_variant mssql_get_safe_variant(const ole_variant& value);
 // The report of a value that MS SQL Server cannot hold (a TIME past 24 hours
 // or below zero, a date with a zero month or day): names the column and the
 // value; the record it belongs to is left behind.
-class tk_exception;
 tk_exception mss_unheld_value(const t_ftd& column, const std::wstring& value);
 
 // A plain decimal number: an optional minus sign, digits and at most one point.
@@ -24,10 +24,6 @@ bool mss_is_decimal_text(const std::wstring& text);
 // Whether a text in a date column is no date the server can hold: a TIME
 // below zero or past 24 hours, a date with a zero month or day.
 bool mss_is_unheld_date_text(const std::wstring& text);
-
-// A DECIMAL value carried as its exact text, written bare; a text in a
-// decimal column that is no number is refused (mss_unheld_value).
-std::wstring mss_exact_number_literal(const std::wstring& text, const t_ftd& column);
 
 // The T-SQL literal of a value's text. The column, when given, decides
 // whether a text is written as a uniqueidentifier and whether a date-time

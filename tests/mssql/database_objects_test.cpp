@@ -70,6 +70,7 @@ TEST_F(database_objects, table_of_every_mapped_type)
     schema.push_back(column(L"zoned", VT_DATE, 0, false, 16));
     schema.push_back(column(L"picture", ole_vt_bytes, 100));
     schema.push_back(column(L"file", VT_BLOB, 0));
+    schema.push_back(column(L"memo", VT_BSTR, 10, false, 0, ole_variant(std::wstring(L"x\nGO"))));
     schema.push_back(column(L"part", VT_I4, 4));
     udb_indexes indexes;
     udb_index key(L"pk", true, true);
@@ -95,6 +96,7 @@ TEST_F(database_objects, table_of_every_mapped_type)
                                                  L"\t[zoned] DATETIMEOFFSET,\r\n"
                                                  L"\t[picture] VARBINARY(100) ,\r\n"
                                                  L"\t[file] VARBINARY(MAX),\r\n"
+                                                 L"\t[memo] NVARCHAR(10)  DEFAULT (N'x\n' + N'GO'),\r\n"
                                                  L"\t[part] INT NOT NULL)",
                                                  L"SELECT COUNT_BIG(*) FROM [dbo].[items]"}));
     ASSERT_EQ(table->schema.size(), schema.size());
