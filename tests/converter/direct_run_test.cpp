@@ -332,7 +332,9 @@ class direct_edge_run : public direct_run {
 protected:
     direct_edge_run() : direct_run("converter/edge_values.sql")
     {
-        converter.table_names = {L"texts", L"numbers", L"moments"};
+        converter.table_names = {L"texts", L"numbers", L"moments", L"[br]", L"br"};
+        server->define_table(L"[dbo].[[br]]]", {{fake::int_column(L"[x]"), fake::int_column(L"x", true)}, {}});
+        server->define_table(L"[dbo].[br]", {{fake::int_column(L"id")}, {}});
         server->define_table(L"[dbo].[texts]", {{fake::int_column(L"id"), fake::wide_text_column(L"body", ~std::uint64_t{0}),
                                                  fake::wide_text_column(L"label", 10, false),
                                                  fake::int_column(L"we\"ird", true)},
@@ -374,11 +376,15 @@ TEST_F(direct_edge_run, statements_carry_every_value)
              L"INSERT INTO [dbo].[numbers]([id], [amount]) VALUES( 1, 9999999999999999999999999999.9999999999)",
              L"INSERT INTO [dbo].[moments]([id], [happened], [span], [day]) VALUES( 1, '1899-12-30 12:34:56', "
              L"'12:00:00', '2020-05-01')",
+             L"INSERT INTO [dbo].[[br]]]([[x]]], [x]) VALUES( 1, 2)",
          })
         EXPECT_NE(std::find(sent.begin(), sent.end(), statement), sent.end()) << statement;
     EXPECT_TRUE(starts_with_any(sent, L"CREATE TABLE [dbo].[texts] (\r\n\t[id] INT NOT NULL,\r\n\t[body] "
                                       L"NVARCHAR(MAX),\r\n\t[label] NVARCHAR(10)  NOT NULL DEFAULT N'\u65e5\u672c'"));
     EXPECT_FALSE(starts_with_any(sent, L"INSERT INTO [dbo].[moments]([id], [happened], [span], [day]) VALUES( 2"));
+    // A name that looks bracketed is a name of its own.
+    EXPECT_TRUE(starts_with_any(sent, L"CREATE TABLE [dbo].[[br]]] (\r\n\t[[x]]] INT NOT NULL,\r\n\t[x] INT"));
+    EXPECT_TRUE(starts_with_any(sent, L"CREATE TABLE [dbo].[br] (\r\n\t[id] INT NOT NULL)"));
     expect_reports();
 }
 
