@@ -339,7 +339,9 @@ TEST_F(mysql_edge_values, values_arrive_whole_or_as_their_text) {
     for (const auto& c : cases) {
         const ole_variant& value = moments.at(c.row).at(c.column);
         EXPECT_EQ(value.get_type(), c.type) << c.row << c.column;
-        if (c.text) EXPECT_EQ(value.to_wstring(), c.text);
+        if (c.text) {
+            EXPECT_EQ(value.to_wstring(), c.text);
+        }
     }
 }
 
