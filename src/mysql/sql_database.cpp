@@ -114,12 +114,7 @@ sql_tmp_recordset* sql_database::query(const std::wstring& statement) {
 std::unique_ptr<sql_tmp_recordset> sql_database::run_query(const std::wstring& statement) {
     tk_log(2, L"sql_database::query(%ls)", statement.c_str());
     tk_log(1, L"sql_database::do_query2(%ls)", statement.c_str());
-    mysql_query(m_connection, tk_unicode_to_utf8(statement).c_str());
-    sql_result_ptr result(mysql_use_result(m_connection));
-    if (mysql_errno(m_connection) != 0) {
-        tk_log(3, L"QUERY=%ls", statement.c_str());
-        throw sql_exception();
-    }
+    sql_result_ptr result = sql_current_engine().execute(m_connection, tk_unicode_to_utf8(statement));
     if (!result) return nullptr;
     return std::make_unique<sql_tmp_recordset>(m_connection, result.release());
 }

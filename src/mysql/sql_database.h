@@ -7,9 +7,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/database.h"
 #include "mysql/sql_tmp_recordset.h"
+
+class udb_field;
+class udb_validator;
 
 class sql_database : public udb_database {
 public:
@@ -35,8 +39,16 @@ public:
     bool delete_tab(const std::wstring& table) override;
     void empty_table(const std::wstring& table) override;
     void create_relationships(const udb_relationships& relationships) override;
+    // Adds an index on the columns (source names) to the table unless one of
+    // its indexes starts with them.
+    void create_fk_index_if(const std::wstring& table, const std::vector<std::wstring>& columns);
+    // The MySQL form of a view text written for MS SQL.
+    std::wstring refine_view_in(const std::wstring& text) const;
     // Runs a statement whose result is not wanted; a refused one raises sql_exception.
     void query_append(const std::string& statement);
+    // Runs an INSERT whose "?" placeholders stand for the fields, in order;
+    // their values travel as long data.
+    void prepared_statement(const std::string& statement, const std::vector<const udb_field*>& parameters);
 
     std::unique_ptr<sql_tmp_recordset> run_query(const std::wstring& statement);
     // The view text without its first comment and without this database's
@@ -45,6 +57,8 @@ public:
     MYSQL* get_connection() const { return m_connection; }
 
 private:
+    // Adds the foreign key; failures raise.
+    void create_relationship(const udb_relationship& relationship, udb_validator& names);
     void init_tables();
     void init_views();
 

@@ -47,6 +47,7 @@ void sql_engine::connect(const std::string& host, const std::string& user,
         mysql_close(&m_handle);
         initialize();
         m_connected = false;
+        max_packet_size = 0;
     }
     tk_log(3, "Connecting to MySQL server...");
     if (mysql_real_connect(&m_handle, host.c_str(), user.c_str(), password.c_str(), nullptr,
@@ -57,7 +58,8 @@ void sql_engine::connect(const std::string& host, const std::string& user,
     tk_log(2, "Setting UTF-8 collation...");
     // utf8mb4 carries every character; servers before 5.5.3 only know the
     // three-byte UTF8.
-    if (mysql_query(&m_handle, "SET NAMES utf8mb4") != 0) {
+    m_talks_utf8mb4 = mysql_query(&m_handle, "SET NAMES utf8mb4") == 0;
+    if (!m_talks_utf8mb4) {
         tk_log(2, "Cannot set UTF-8 collation: %s", mysql_error(&m_handle));
         if (!run_setup_statement("SET NAMES UTF8", "Cannot set UTF-8 collation: %s"))
             tk_log(3, "Failed to set UTF-8 collation");
@@ -120,13 +122,6 @@ udb_database* sql_engine::open_db(const std::wstring& name, std::uint32_t mode) 
     tk_log(3, L"Opening MySQL database '%ls'", name.c_str());
     if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0) throw sql_exception();
     return new sql_database(name, &m_handle, mode);
-}
-
-bool sql_engine::is_db_exist(const std::wstring& name) {
-    tk_log(1, L"sql_engine::is_db_exist(%ls)", name.c_str());
-    int result = mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str());
-    tk_log(1, "n_result=%d", result);
-    return result == 0;
 }
 
 void sql_engine::set_blob_to_text(bool flag) {

@@ -4,13 +4,19 @@
 #include <mysql.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/engine.h"
+#include "mysql/client_handles.h"
 #include "toolkit/tk_singleton.h"
 
 class sql_database;
+class sql_validator;
+class udb_indexes;
+class udb_record;
+class udb_schema;
 
 class sql_engine : public udb_engine, public tk_singleton<sql_engine> {
 public:
@@ -29,14 +35,31 @@ public:
     std::wstring get_safe_name(const std::wstring& name) const;
 
     udb_database* open_db(const std::wstring& name, std::uint32_t mode) override;
-    // Whether the database can be selected; when it can, it is the
-    // connection's current database from then on.
+    // Whether the server has the database; the connection's current
+    // database stays as it was.
     bool is_db_exist(const std::wstring& name) override;
 
     // The writing side of the engine.
     void create_db(const std::wstring& name) override;
     void db_delete(const std::wstring& name) override;
     void set_properties(udb_properties* properties) override;
+    // The server's max_allowed_packet, asked once per connection; 0 when not connected.
+    std::uint32_t get_max_allowed_packet();
+    // Name rules for the server's version, seeded with the names already used.
+    std::unique_ptr<sql_validator> create_fn_validator(const udb_record& record);
+    std::unique_ptr<sql_validator> create_fn_validator(const udb_schema& schema);
+    std::unique_ptr<sql_validator> create_in_validator(const udb_indexes& indexes);
+    std::unique_ptr<sql_validator> create_tn_validator(const std::vector<std::wstring>& tables,
+                                                       const std::vector<std::wstring>& views);
+    // The character set that statements name. "utf8" stands for the whole of
+    // UTF-8: on a connection that talks utf8mb4 it is written as utf8mb4, whose
+    // columns also hold characters beyond the Basic Multilingual Plane.
+    std::wstring get_charset() const;
+    // Sends one statement of the writing side (its whole length, zero bytes
+    // included) and gives its unbuffered result, null for a statement without
+    // one; a refused statement raises sql_exception. Tests look at the
+    // statements here.
+    virtual sql_result_ptr execute(MYSQL* connection, const std::string& statement);
 
     void set_blob_to_text(bool flag);
     bool is_blob_to_text() const { return m_blob_to_text; }
@@ -51,6 +74,8 @@ public:
     std::wstring table_type = L"InnoDB";
     bool fast_insert = true;
     std::uint32_t max_packet_size = 0;
+    // Text columns compare with case (BINARY); nothing sets it yet.
+    bool case_sensitive = false;
 
 protected:
     // The server's version text; a test stands in an older server here.
@@ -62,6 +87,7 @@ private:
 
     bool m_connected = false;
     bool m_blob_to_text = false;
+    bool m_talks_utf8mb4 = false;
     std::uint32_t m_version = 0;
     MYSQL m_handle;
 };

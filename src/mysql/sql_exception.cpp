@@ -19,3 +19,8 @@ sql_auth_not_supported_exception::sql_auth_not_supported_exception()
     : tk_exception(std::string("The program does not support authentication protocol requested by "
                                "server. See 'Troubleshooting' article of the product documentation."),
                    1) {}
+
+sql_prep_stmt_failed_exception::sql_prep_stmt_failed_exception()
+    : tk_exception(std::string("Failed to execute prepared statement"), 0) {
+    set_error_number(0x400BB9);
+}

@@ -15,3 +15,9 @@ class sql_auth_not_supported_exception : public tk_exception {
 public:
     sql_auth_not_supported_exception();
 };
+
+// A prepared statement that could not be prepared, bound, fed or executed.
+class sql_prep_stmt_failed_exception : public tk_exception {
+public:
+    sql_prep_stmt_failed_exception();
+};

@@ -23,13 +23,11 @@ sql_table::sql_table(sql_database* database, const std::wstring& table,
 sql_table::~sql_table() {
     tk_log(2, "sql_table::dtor");
     if (pending_statement.empty()) return;
-    tk_log(1, "Run SQL query: [%s]", pending_statement.c_str());
     try {
-        m_database->query_append(pending_statement);
+        run_pending();
     } catch (const tk_exception& e) {
         tk_log(3, L"Table '%ls': ERROR '%s'", table.c_str(), e.what());
     }
-    pending_statement.clear();
 }
 
 void sql_table::initialize(std::uint32_t mode) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "mysql/sql_recordset.h"
 
@@ -23,10 +24,28 @@ public:
     void delete_key(const std::wstring& key) override;
     void delete_key(udb_record& key) override;
 
-    std::uint64_t batch_field_count = 0;
+    // The pending multi-row INSERT of fast append: its column list (rows of
+    // another column list start a new statement), its text and its rows.
+    std::string pending_head;
     std::string pending_statement;
+    std::uint64_t pending_rows = 0;
 
 private:
+    struct matched_column {
+        const t_ftd* column;
+        const udb_field* field;
+    };
+    // The columns the row's fields go to, in statement order; a column
+    // without a field or a field without a column raises.
+    std::vector<matched_column> match_columns(const udb_record& record) const;
+    void fast_append(const udb_record& record);
+    void slow_append(const udb_record& record);
+    // Runs the pending statement and empties it, also when it fails.
+    void run_pending();
+    // The fields of the row for a statement that names the key columns; none
+    // when the row lacks one of them.
+    std::vector<matched_column> mapped_fields(const udb_record& record) const;
+
     void initialize(std::uint32_t mode);
     void read_columns();
     void read_indexes();

@@ -1,0 +1,30 @@
+// The column list of a table being created, kept under the server's row-size
+// limit by turning the longest VARCHAR columns into unlimited text.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/schema.h"
+
+class sql_schema : public udb_schema {
+public:
+    // Text columns up to varchar_limit characters are VARCHAR columns.
+    explicit sql_schema(std::int32_t varchar_limit);
+    ~sql_schema() override = default;
+
+    // Appends the column (taking it) and applies the row-size rule.
+    void push_back(t_ftd* column);
+
+    // Estimated bytes of the row so far.
+    std::uint32_t total_size = 0;
+    // Positions of VARCHAR columns that may still become unlimited text,
+    // largest first.
+    std::vector<std::uint32_t> lobs;
+
+private:
+    // The row with its bitmap of NULL flags, one bit a column.
+    std::uint32_t row_size() const;
+
+    std::int32_t m_varchar_limit;
+};
