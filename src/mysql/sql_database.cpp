@@ -111,8 +111,11 @@ sql_tmp_recordset* sql_database::query(const std::wstring& statement) {
     return run_query(statement).release();
 }
 
+void sql_database::make_current() const { sql_current_engine().use_database(name); }
+
 std::unique_ptr<sql_tmp_recordset> sql_database::run_query(const std::wstring& statement) {
     tk_log(2, L"sql_database::query(%ls)", statement.c_str());
+    make_current();
     tk_log(1, L"sql_database::do_query2(%ls)", statement.c_str());
     sql_result_ptr result = sql_current_engine().execute(m_connection, tk_unicode_to_utf8(statement));
     if (!result) return nullptr;
@@ -121,6 +124,7 @@ std::unique_ptr<sql_tmp_recordset> sql_database::run_query(const std::wstring& s
 
 bool sql_database::test_query(const std::wstring& statement) {
     tk_log(2, L"sql_database::query(%ls)", statement.c_str());
+    make_current();
     bool ran = mysql_query(m_connection, tk_unicode_to_utf8(statement).c_str()) == 0;
     sql_result_ptr discarded(mysql_use_result(m_connection));
     return ran;

@@ -55,6 +55,8 @@ public:
     // name as a qualifier.
     std::wstring refine_view_out(const std::wstring& text) const;
     MYSQL* get_connection() const { return m_connection; }
+    // Makes this database the connection's current one before a statement.
+    void make_current() const;
 
 private:
     // Adds the foreign key; failures raise.

@@ -55,6 +55,7 @@ udb_recordset* sql_database::create_table(const std::wstring& table, const udb_s
     statement += (engine.version() > engine_keyword_version ? L" ENGINE=" : L" TYPE=") + table_type;
 
     tk_log(2, L"Run SQL-query: %ls\n", statement.c_str());
+    make_current();
     engine.execute(m_connection, sql_utf8(statement));
     tables.push_back(table);
     names_map.add_fn_map(table, columns.get_rename_map());
@@ -65,6 +66,7 @@ bool sql_database::delete_tab(const std::wstring& table) {
     tk_log(2, L"sql_database::delete_tab (%ls)", table.c_str());
     if ((mode & udb_mode_read_only) != 0) throw tk_mail_assertion("sql_db", 446);
     if (!is_table_exist(table)) throw tk_mail_assertion("sql_db", 447);
+    make_current();
     sql_current_engine().execute(
         m_connection, sql_utf8(L"DROP TABLE IF EXISTS " + sql_current_engine().get_safe_name(table) + L" CASCADE"));
     return udb_database::delete_tab(table);

@@ -62,5 +62,6 @@ void sql_database::query_append(const std::string& statement) {
     tk_log(2, "sql_database::query_append(q_len=%d)", static_cast<int>(statement.size()));
     tk_log(2, "(%s)", statement.c_str());
     tk_log(1, "sql_database::do_query1(%s)", statement.c_str());
+    make_current();
     sql_current_engine().execute(m_connection, statement);
 }

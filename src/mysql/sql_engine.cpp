@@ -48,6 +48,7 @@ void sql_engine::connect(const std::string& host, const std::string& user,
         initialize();
         m_connected = false;
         max_packet_size = 0;
+        m_current_database.clear();
     }
     tk_log(3, "Connecting to MySQL server...");
     if (mysql_real_connect(&m_handle, host.c_str(), user.c_str(), password.c_str(), nullptr,
@@ -121,7 +122,15 @@ udb_database* sql_engine::open_db(const std::wstring& name, std::uint32_t mode) 
     tk_log(2, L"sql_engine::open_db (%ls)", name.c_str());
     tk_log(3, L"Opening MySQL database '%ls'", name.c_str());
     if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0) throw sql_exception();
+    m_current_database = name;
     return new sql_database(name, &m_handle, mode);
+}
+
+void sql_engine::use_database(const std::wstring& name) {
+    if (name == m_current_database) return;
+    tk_log(1, L"sql_engine::use_database(%ls)", name.c_str());
+    if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0) throw sql_exception();
+    m_current_database = name;
 }
 
 void sql_engine::set_blob_to_text(bool flag) {

@@ -35,6 +35,9 @@ public:
     std::wstring get_safe_name(const std::wstring& name) const;
 
     udb_database* open_db(const std::wstring& name, std::uint32_t mode) override;
+    // Makes the database the connection's current one unless it is already:
+    // the statements of each opened database name its tables without it.
+    void use_database(const std::wstring& name);
     // Whether the server has the database; the connection's current
     // database stays as it was.
     bool is_db_exist(const std::wstring& name) override;
@@ -88,6 +91,7 @@ private:
     bool m_connected = false;
     bool m_blob_to_text = false;
     bool m_talks_utf8mb4 = false;
+    std::wstring m_current_database;
     std::uint32_t m_version = 0;
     MYSQL m_handle;
 };

@@ -34,6 +34,7 @@ sql_limited_query::sql_limited_query(sql_database& database, const std::wstring&
     tk_log(1, L"sql_limited_query::sql_limited_query(%ls)", source.c_str());
     std::wstring statement = select_statement(source, is_query, row_limit);
     tk_log(1, L"sql_database::do_query2(%ls)", statement.c_str());
+    database.make_current();
     if (mysql_query(m_connection, tk_unicode_to_utf8(statement).c_str()) != 0) {
         tk_log(3, L"QUERY=%ls", statement.c_str());
         throw sql_exception();

@@ -1,6 +1,7 @@
 #include "mysql/sql_literals.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
@@ -75,6 +76,14 @@ bool is_binary_number(std::basic_string_view<Char> text) {
 
 bool is_binary_type(VARTYPE type) { return type == VT_BLOB || type == VT_BLOB_OBJECT || type == ole_vt_bytes; }
 
+// The shortest text that reads back as the same float: seven digits are
+// not always enough.
+std::string float_text(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
 std::string date_text(const std::string& text) { return ole_date(text).to_script_text(6); }
 std::wstring date_text(const std::wstring& text) { return ole_date(text).to_wstring(6); }
 
@@ -136,6 +145,21 @@ std::string sql_utf8(std::wstring_view text) {
     return result;
 }
 
+std::string sql_field_utf8(const udb_field& field) {
+    if (field.get_type() != VT_BSTR) return sql_utf8(field.to_wstring());
+    // The piecewise reader is the one that sees past a zero character.
+    constexpr std::uint32_t piece = 1 << 20;
+    std::string text;
+    std::uint32_t read = 0;
+    do {
+        const std::size_t start = text.size();
+        text.resize(start + piece);
+        read = field.get_at(text.data() + start, static_cast<std::uint32_t>(start), piece);
+        text.resize(start + read);
+    } while (read != 0);
+    return text;
+}
+
 std::string to_mysql_str(const std::string& text, VARTYPE type) {
     tk_log(1, "to_mysql_str(%s)", text.c_str());
     return literal(text, type);
@@ -149,6 +173,8 @@ std::wstring to_mysql_wstr(const std::wstring& text, VARTYPE type) {
 std::string to_mysql_str(const udb_field* field) {
     tk_log(1, "to_mysql_str");
     if (field == nullptr) throw tk_mail_assertion("sql_util", 907);
+    if (field->get_type() == VT_BSTR) return to_mysql_str(sql_field_utf8(*field), VT_BSTR);
+    if (field->get_type() == VT_R4) return to_mysql_str(float_text(field->to_float()), VT_R4);
     if (field->get_type() != ole_vt_bytes) return to_mysql_str(field->to_string(), field->get_type());
     tk_log(1, "special processing for BLOBs");
     std::string hex = field->to_string();
@@ -175,11 +201,11 @@ std::string get_fld_append_str(const udb_field* field, const t_ftd* column, bool
     }
     if (type < VT_I2) return missing_value(*column);
     if (column->vartype == VT_BSTR) {
-        std::wstring text = field->to_wstring();
-        tk_log(1, L"Got BSTR value: %ls, flags=%d", text.c_str(), static_cast<int>(column->dw_reserved));
+        std::string text = sql_field_utf8(*field);
+        tk_log(1, "Got BSTR value: %s, flags=%d", text.c_str(), static_cast<int>(column->dw_reserved));
         if (column->dw_reserved == 2 || column->dw_reserved == 8)
-            return "ST_GeomFromText(" + sql_utf8(literal(text, VT_BSTR)) + ")";
-        return sql_utf8(to_mysql_wstr(text, type));
+            return "ST_GeomFromText(" + literal(text, VT_BSTR) + ")";
+        return to_mysql_str(text, type);
     }
     std::string value = to_mysql_str(field);
     if (ole_variant::is_numeric_type(column->vartype) && !ole_variant::is_numeric_type(type))

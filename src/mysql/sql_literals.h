@@ -26,6 +26,8 @@ bool sql_is_binary_number(std::wstring_view text);
 
 // The UTF-8 form of the whole text, zero characters included.
 std::string sql_utf8(std::wstring_view text);
+// The UTF-8 text of a field, zero characters included.
+std::string sql_field_utf8(const udb_field& field);
 
 // The literal of a value's text of the given VARIANT type: NULL for a missing
 // value, quoted text and dates, numbers bare when they are numbers.

@@ -171,7 +171,7 @@ void sql_table::slow_append(const udb_record& record) {
     for (const udb_field* field : parameters) {
         const BYTE* bytes = nullptr;
         std::string text;
-        longest = std::max<std::size_t>(longest, field->get_type() == VT_BSTR ? sql_utf8(field->to_wstring()).size()
+        longest = std::max<std::size_t>(longest, field->get_type() == VT_BSTR ? sql_field_utf8(*field).size()
                                                                                : field->get_bytes1(bytes, text));
     }
     if (longest > packet) {

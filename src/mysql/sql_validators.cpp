@@ -18,7 +18,7 @@ constexpr std::uint32_t max_name_length = 64;
 
 // Backtick, double quote, apostrophe, circumflex, asterisk, backslash,
 // semicolon, plus; table names also refuse | : < > ? /.
-constexpr std::array<wchar_t, 14> illegal_chars = {L'`', L'"', L'\'', L'^', L'*', L'\\', L';',
+constexpr std::array<wchar_t, 14> illegal_characters = {L'`', L'"', L'\'', L'^', L'*', L'\\', L';',
                                                    L'+', L'|', L':', L'<', L'>', L'?', L'/'};
 constexpr std::size_t field_illegal_chars = 8;
 
@@ -90,8 +90,8 @@ void seed_with_names(Validator& validator, const std::vector<std::wstring>& tabl
 
 sql_new_validator::sql_new_validator(bool all_chars) : sql_validator(max_name_length) {
     tk_log(1, "sql_new_validator::ctor");
-    std::size_t count = all_chars ? illegal_chars.size() : field_illegal_chars;
-    udb_validator::illegal_chars.assign(illegal_chars.begin(), illegal_chars.begin() + count);
+    std::size_t count = all_chars ? illegal_characters.size() : field_illegal_chars;
+    illegal_chars.assign(illegal_characters.begin(), illegal_characters.begin() + count);
 }
 
 bool sql_new_validator::is_acceptable(const std::wstring& name) {
