@@ -1,5 +1,7 @@
 // The column list of a table being created, kept under the server's row-size
-// limit by turning the longest VARCHAR columns into unlimited text.
+// limit by turning the longest VARCHAR columns into unlimited text. A VARCHAR
+// counts its characters at the widest of the character set and two length
+// bytes, a TEXT or BLOB column the twelve bytes it keeps in the row.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +12,7 @@
 class sql_schema : public udb_schema {
 public:
     // Text columns up to varchar_limit characters are VARCHAR columns.
-    explicit sql_schema(std::int32_t varchar_limit);
+    sql_schema(std::int32_t varchar_limit, int bytes_per_character);
     ~sql_schema() override = default;
 
     // Appends the column (taking it) and applies the row-size rule.
@@ -25,6 +27,8 @@ public:
 private:
     // The row with its bitmap of NULL flags, one bit a column.
     std::uint32_t row_size() const;
+    std::uint32_t varchar_bytes(std::int32_t size) const;
 
     std::int32_t m_varchar_limit;
+    std::uint32_t m_bytes_per_character;
 };

@@ -35,7 +35,8 @@ std::wstring property(udb_properties* properties, const std::wstring& key) {
 
 sql_schema_initializer::sql_schema_initializer(const std::wstring& table, const udb_schema& source,
                                                const udb_indexes& indexes, std::wstring& auto_column)
-    : m_table(table), m_schema(sql_varchar_limit(sql_current_engine().get_charset())),
+    : m_table(table), m_schema(sql_varchar_limit(sql_current_engine().get_charset()),
+               sql_bytes_per_character(sql_current_engine().get_charset())),
       m_auto_column(auto_column), m_indexes(indexes),
       m_validator(sql_current_engine().create_fn_validator(source)) {
     tk_log(2, "sql_schema_initializer::ctor");

@@ -28,6 +28,16 @@ std::string statement_name(const std::wstring& name) {
 
 std::string row_head(const char* verb, const std::wstring& table) { return verb + statement_name(table) + "("; }
 
+// The first warning or error of the last statement, empty when it had none.
+std::string first_warning(sql_database& database) {
+    if (mysql_warning_count(database.get_connection()) == 0) return {};
+    sql_result_ptr result = sql_current_engine().execute(database.get_connection(), "SHOW WARNINGS");
+    std::string text;
+    while (MYSQL_ROW row = result ? mysql_fetch_row(result.get()) : nullptr)
+        if (text.empty() && row[0] != nullptr && std::string(row[0]) != "Note" && row[2] != nullptr) text = row[2];
+    return text;
+}
+
 }  // namespace
 
 std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record& record) const {
@@ -93,14 +103,20 @@ void sql_table::run_pending() {
         record_count -= std::min(record_count, rows);
         throw;
     }
-    // INSERT IGNORE passes over a row that the server refuses: count them.
-    const std::uint64_t written = mysql_affected_rows(m_database->get_connection());
-    if ((m_database->get_mode() & udb_mode_replace_rows) == 0 && written < rows) {
-        record_count -= rows - written;
-        throw tk_exception("Table '" + sql_utf8(table) + "': " + std::to_string(rows - written) + " of " +
-                               std::to_string(rows) + " rows were refused by the server and not written",
-                           0);
-    }
+    if ((m_database->get_mode() & udb_mode_replace_rows) != 0) return;
+    // INSERT IGNORE passes over a row that the server refuses and stores a
+    // value it has to change; neither may go unsaid.
+    MYSQL* connection = m_database->get_connection();
+    const std::uint64_t written = mysql_affected_rows(connection);
+    const std::string warning = first_warning(*m_database);
+    if (written >= rows && warning.empty()) return;
+    const std::uint64_t lost = rows - std::min(written, rows);
+    record_count -= lost;
+    std::string text = "Table '" + sql_utf8(table) + "': ";
+    text += lost != 0 ? std::to_string(lost) + " of " + std::to_string(rows) + " rows were not written"
+                      : std::string("the server changed values of the rows on the way in");
+    if (!warning.empty()) text += "; it reports: " + warning;
+    throw tk_exception(text, 0);
 }
 
 void sql_table::fast_append(const udb_record& record) {
