@@ -81,8 +81,8 @@ private:
         for (; at < m_text.size(); ++at) {
             if (m_text[at] != close) {
                 name += m_text[at];
-            } else if (close == L'`' && at + 1 < m_text.size() && m_text[at + 1] == L'`') {
-                name += L'`';
+            } else if (at + 1 < m_text.size() && m_text[at + 1] == close) {
+                name += close;
                 ++at;
             } else {
                 break;
