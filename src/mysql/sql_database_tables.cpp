@@ -15,13 +15,6 @@ constexpr std::uint32_t myisam_default_version = 0x31722;
 // Above it the table type is written with ENGINE=, else with TYPE=.
 constexpr std::uint32_t engine_keyword_version = 0x40016;
 
-std::wstring property(udb_properties* properties, const std::wstring& key) {
-    if (properties == nullptr) return {};
-    const udb_property_set& values = properties->get_properties();
-    auto found = values.find(key);
-    return found == values.end() ? std::wstring() : found->second;
-}
-
 }  // namespace
 
 udb_recordset* sql_database::create_table(const std::wstring& table, const udb_schema& schema,
@@ -35,7 +28,7 @@ udb_recordset* sql_database::create_table(const std::wstring& table, const udb_s
     std::wstring auto_column;
     sql_schema_initializer columns(table, schema, indexes, auto_column);
     udb_properties* table_properties = engine.properties != nullptr ? engine.properties->get_child2(table) : nullptr;
-    std::wstring table_type = property(table_properties, L"engine");
+    std::wstring table_type = sql_property(table_properties, L"engine");
     if (table_type.empty())
         table_type = engine.version() <= myisam_default_version ? std::wstring(L"MyISAM") : engine.table_type;
 
@@ -50,7 +43,7 @@ udb_recordset* sql_database::create_table(const std::wstring& table, const udb_s
         for (const std::wstring& chunk : chunks) statement += L", " + chunk;
     }
     statement += L")";
-    std::wstring charset = property(table_properties, L"character set");
+    std::wstring charset = sql_property(table_properties, L"character set");
     if (!charset.empty()) statement += L" character set " + charset;
     statement += (engine.version() > engine_keyword_version ? L" ENGINE=" : L" TYPE=") + table_type;
 

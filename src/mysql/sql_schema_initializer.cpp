@@ -24,14 +24,14 @@ bool is_integer_or_bool(VARTYPE type) {
     }
 }
 
-std::wstring property(udb_properties* properties, const std::wstring& key) {
+}  // namespace
+
+std::wstring sql_property(udb_properties* properties, const std::wstring& key) {
     if (properties == nullptr) return {};
     const udb_property_set& values = properties->get_properties();
     auto found = values.find(key);
     return found == values.end() ? std::wstring() : found->second;
 }
-
-}  // namespace
 
 sql_schema_initializer::sql_schema_initializer(const std::wstring& table, const udb_schema& source,
                                                const udb_indexes& indexes, std::wstring& auto_column)
@@ -63,7 +63,7 @@ sql_schema_initializer::sql_schema_initializer(const std::wstring& table, const 
 
 std::wstring sql_schema_initializer::column_charset(const t_ftd& column, udb_properties* table_properties) const {
     udb_properties* column_properties = table_properties != nullptr ? table_properties->get_child2(column.name) : nullptr;
-    std::wstring charset = property(column_properties, L"character_set");
+    std::wstring charset = sql_property(column_properties, L"character_set");
     return charset.empty() ? sql_current_engine().get_charset() : charset;
 }
 

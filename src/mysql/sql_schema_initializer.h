@@ -13,6 +13,10 @@
 class udb_indexes;
 class udb_properties;
 
+// The value of the key in the properties' set; empty when there are no
+// properties or no such key.
+std::wstring sql_property(udb_properties* properties, const std::wstring& key);
+
 class sql_schema_initializer {
 public:
     // auto_column receives the name of the auto-increment column, empty when none.

@@ -42,8 +42,7 @@ private:
     void slow_append(const udb_record& record);
     // Runs the pending statement and empties it, also when it fails.
     void run_pending();
-    // The fields of the row for a statement that names the key columns; none
-    // when the row lacks one of them.
+    // The row's fields whose safe names are columns of the table, in row order.
     std::vector<matched_column> mapped_fields(const udb_record& record) const;
 
     void initialize(std::uint32_t mode);

@@ -28,6 +28,21 @@ std::string statement_name(const std::wstring& name) {
 
 std::string row_head(const char* verb, const std::wstring& table) { return verb + statement_name(table) + "("; }
 
+// Adds each column's name to the column list and its value to the value list.
+template <class Matches, class Value>
+void add_row(const Matches& matches, std::string& head, std::string& values, Value value) {
+    bool first = true;
+    for (const auto& match : matches) {
+        if (!first) {
+            head += ", ";
+            values += ", ";
+        }
+        first = false;
+        head += statement_name(match.column->name);
+        values += value(match);
+    }
+}
+
 // The first warning or error of the last statement, empty when it had none.
 std::string first_warning(sql_database& database) {
     if (mysql_warning_count(database.get_connection()) == 0) return {};
@@ -39,6 +54,26 @@ std::string first_warning(sql_database& database) {
 }
 
 }  // namespace
+
+std::vector<sql_table::matched_column> sql_table::mapped_fields(const udb_record& record) const {
+    std::vector<matched_column> mapped;
+    std::unique_ptr<sql_validator> validator = sql_current_engine().create_fn_validator(record);
+    for (const udb_field* field : record) {
+        std::wstring name = field->name;
+        if (!validator->is_acceptable(name)) {
+            name = validator->get_safe_name(field->name);
+            validator->add_existing_name(name);
+        }
+        tk_log(1, L"Name=%ls, mapped name=%ls", field->name.c_str(), name.c_str());
+        const t_ftd* column = schema.get_field1(name);
+        if (column == nullptr) {
+            tk_log(1, L"Field %ls not found", name.c_str());
+            continue;
+        }
+        mapped.push_back({column, field});
+    }
+    return mapped;
+}
 
 std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record& record) const {
     std::vector<matched_column> matched;
@@ -56,21 +91,8 @@ std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record
         return matched;
     }
     tk_log(1, "Size of record is less than size of schema");
-    std::unique_ptr<sql_validator> validator = sql_current_engine().create_fn_validator(record);
-    for (const udb_field* field : record) {
-        std::wstring name = field->name;
-        if (!validator->is_acceptable(name)) {
-            name = validator->get_safe_name(field->name);
-            validator->add_existing_name(name);
-        }
-        tk_log(1, L"Name=%ls, mapped name=%ls", field->name.c_str(), name.c_str());
-        const t_ftd* column = schema.get_field1(name);
-        if (column == nullptr) {
-            tk_log(1, L"Field %ls not found", name.c_str());
-            throw tk_exception(std::string(structure_message), 0);
-        }
-        matched.push_back({column, field});
-    }
+    matched = mapped_fields(record);
+    if (matched.size() < record.size()) throw tk_exception(std::string(structure_message), 0);
     return matched;
 }
 
@@ -123,16 +145,9 @@ void sql_table::fast_append(const udb_record& record) {
     const char* verb = (m_database->get_mode() & udb_mode_replace_rows) != 0 ? "REPLACE INTO " : "INSERT IGNORE INTO ";
     std::string head = row_head(verb, table);
     std::string values = "(";
-    bool first = true;
-    for (const matched_column& match : match_columns(record)) {
-        if (!first) {
-            head += ", ";
-            values += ", ";
-        }
-        first = false;
-        head += statement_name(match.column->name);
-        values += get_fld_append_str(match.field, match.column, false);
-    }
+    add_row(match_columns(record), head, values, [](const matched_column& match) {
+        return get_fld_append_str(match.field, match.column, false);
+    });
     head += ")";
     values += ")";
     if (!pending_statement.empty() &&
@@ -162,18 +177,11 @@ void sql_table::slow_append(const udb_record& record) {
     std::string head = row_head(verb, table);
     std::string values = " VALUES (";
     std::vector<const udb_field*> parameters;
-    bool first = true;
-    for (const matched_column& match : match_columns(record)) {
-        if (!first) {
-            head += ", ";
-            values += ", ";
-        }
-        first = false;
-        head += statement_name(match.column->name);
+    add_row(match_columns(record), head, values, [&](const matched_column& match) {
         std::string value = get_fld_append_str(match.field, match.column, placeholders);
         if (value == "?") parameters.push_back(match.field);
-        values += value;
-    }
+        return value;
+    });
     const std::string statement = head + ")" + values + ")";
     tk_log(1, "Run SQL query: %s", statement.c_str());
     if (!placeholders) {

@@ -7,7 +7,6 @@
 #include "mysql/sql_literals.h"
 #include "mysql/sql_sync.h"
 #include "mysql/sql_table.h"
-#include "mysql/sql_validators.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
@@ -40,26 +39,6 @@ std::string table_head(const char* verb, const std::wstring& table) {
 }
 
 }  // namespace
-
-std::vector<sql_table::matched_column> sql_table::mapped_fields(const udb_record& record) const {
-    std::vector<matched_column> mapped;
-    std::unique_ptr<sql_validator> validator = sql_current_engine().create_fn_validator(record);
-    for (const udb_field* field : record) {
-        std::wstring name = field->name;
-        if (!validator->is_acceptable(name)) {
-            name = validator->get_safe_name(field->name);
-            validator->add_existing_name(name);
-            tk_log(1, L"Got mappend fn: %ls", name.c_str());
-        }
-        const t_ftd* column = schema.get_field1(name);
-        if (column == nullptr) {
-            tk_log(1, L"Field '%ls' is not found in schema", name.c_str());
-            continue;
-        }
-        mapped.push_back({column, field});
-    }
-    return mapped;
-}
 
 void sql_table::update1(udb_record& record) {
     tk_log(1, "sql_table::update");
