@@ -10,7 +10,6 @@
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
 #include "mysql/writing_support.h"
-#include "support/test_mariadb.h"
 #include "toolkit/tk_support_address.h"
 
 namespace {
@@ -288,9 +287,8 @@ TEST_F(mysql_writing, views_written_for_ms_sql_are_rewritten_and_created) {
 
 TEST(mysql_writing_old_server, before_4_1_statements_name_columns_bare) {
     recording_handler handler;
-    auto server = mariadb_server();
     versioned_engine engine("4.0.27-log");
-    engine.connect(server.host, server.user, server.password, static_cast<std::int32_t>(server.port));
+    connect_engine(engine);
     destination_database destination(engine, test_database_name("old"));
     EXPECT_EQ(engine.statements.front().rfind("CREATE DATABASE " + destination.name() + " character set ", 0), 0u)
         << engine.statements.front();
@@ -314,9 +312,8 @@ TEST(mysql_writing_old_server, before_4_1_statements_name_columns_bare) {
 
 TEST(mysql_writing_old_server, before_3_23_34_tables_are_myisam_and_before_3_23_44_there_are_no_foreign_keys) {
     recording_handler handler;
-    auto server = mariadb_server();
     versioned_engine engine("3.23.30");
-    engine.connect(server.host, server.user, server.password, static_cast<std::int32_t>(server.port));
+    connect_engine(engine);
     destination_database destination(engine, test_database_name("older"));
     udb_schema schema(true);
     schema.push_back(column(L"v", VT_I4, 4));
