@@ -25,7 +25,7 @@ sql_table::~sql_table() {
     if (pending_statement.empty()) return;
     try {
         run_pending();
-    } catch (const tk_exception& e) {
+    } catch (const std::exception& e) {
         tk_log(3, L"Table '%ls': ERROR '%s'", table.c_str(), e.what());
     }
 }
