@@ -157,11 +157,20 @@ TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_
                  "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_300000");
     write_file(script(), "earlier script");
     corvath_process corvath(dump_options(database.name(), script()));
+    // The kill waits until rows of the table reach the temporary script, so
+    // that it lands while the rows stream rather than while the table opens.
+    const auto rows_written = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            if (entry.path() != script() && entry.is_regular_file() && entry.file_size() > 1 << 20)
+                return true;
+        return false;
+    };
     bool killed = false;
     for (int attempt = 0; attempt < 3000 && !killed; ++attempt) {
         const std::vector<std::string> readers =
-            database.column("SELECT id FROM information_schema.processlist WHERE db = '" + database.name() +
-                            "' AND info LIKE 'SELECT * FROM `big`%'");
+            rows_written() ? database.column("SELECT id FROM information_schema.processlist WHERE db = '" +
+                                             database.name() + "' AND info LIKE 'SELECT * FROM `big`%'")
+                           : std::vector<std::string>{};
         killed = !readers.empty();
         if (killed)
             database.run("KILL " + readers.front());
