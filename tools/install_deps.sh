@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with.
+# Installs the Debian packages the project builds, tests and runs with; the X
+# server, window manager and image tools are for the wizard's screenshot.
 # Idempotent: apt-get runs only when a package is missing.
 set -euo pipefail
 
@@ -8,6 +9,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmariadb-dev mariadb-server mariadb-client
   unixodbc-dev tdsodbc freetds-dev freetds-bin libsqliteodbc
+  qt6-base-dev
+  xvfb xauth imagemagick openbox
 )
 
 missing=()

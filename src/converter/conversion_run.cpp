@@ -80,6 +80,20 @@ bool is_bracketed(const std::wstring& name)
     return name.size() >= 2 && name.front() == L'[' && name.back() == L']';
 }
 
+// A selected table the source lacks: the wizard lists it among the run's
+// errors, the console prints it.
+void report_missing_table(const std::wstring& name, bool silent)
+{
+    const std::wstring text = L"Table " + name + L" not exists";
+    tk_log(3, L"%ls", text.c_str());
+    if (shell_services::ready()) {
+        shell_services::instance().write_log(text + L"\r\n");
+        shell_services::instance().add_error(console_text(text));
+    } else if (!silent) {
+        std::fprintf(stderr, "%s\n", console_text(text).c_str());
+    }
+}
+
 void report(const tk_exception& exception, bool outer)
 {
     error_handler::instance().handle(exception, outer);
@@ -156,7 +170,7 @@ void brantwick_convertor::operator()()
         report(exception, true);
     } catch (const std::exception& exception) {
         if (shell_services::ready()) {
-            shell_services::instance().error(tk_ansi_to_unicode(exception.what()));
+            shell_services::instance().error_box(tk_ansi_to_unicode(exception.what()));
         } else {
             tk_log(3, "ERROR:\n%s", exception.what());
             if (!is_silent())
@@ -179,8 +193,7 @@ void brantwick_convertor::run_conversion()
     if (m_form == convertor_form::console && table_names.empty() && selected.empty())
         table_names = source->get_table_names();
     drop_duplicates(*source);
-    if (m_form == convertor_form::console)
-        check_source_tables(*source);
+    check_source_tables(*source);
 
     // Only now, with the source known to hold what was asked for, does
     // anything at the destination change.
@@ -260,9 +273,7 @@ void brantwick_convertor::check_source_tables(udb_database& source)
         if (source.is_table_exist(name))
             return;
         ++missing;
-        tk_log(3, L"Table %ls not exists", name.c_str());
-        if (!is_silent())
-            std::fprintf(stderr, "Table %s not exists\n", console_text(name).c_str());
+        report_missing_table(name, is_silent());
     };
     for (const auto& [name, query] : selected) {
         if (query.empty())

@@ -344,11 +344,13 @@ public:
     {
         lines.push_back({text, m_converter.tables_total, m_converter.tables_done});
     }
-    void error(const std::wstring& text) override { errors.push_back(text); }
+    void error_box(const std::wstring& text) override { errors.push_back(text); }
+    void add_error(const std::string& text) override { collected.push_back(text); }
     void set_timer(std::uint32_t milliseconds) override { timer = milliseconds; }
 
     std::vector<line> lines;
     std::vector<std::wstring> errors;
+    std::vector<std::string> collected;
     std::uint32_t timer = 0;
 
 private:
@@ -379,6 +381,21 @@ TEST_F(script_run, queries_first_then_tables_with_their_counts_in_the_shell)
     EXPECT_EQ(converter.tables_total, 0u);
     EXPECT_EQ(converter.tables_done, 0u);
     EXPECT_EQ(converter.get_current_table(), L"purchase");
+}
+
+TEST_F(script_run, missing_table_under_a_shell_is_listed_and_the_run_goes_on)
+{
+    recording_shell shell(converter);
+    converter.table_names = {L"nosuch", L"customer"};
+    testing::internal::CaptureStderr();
+    const std::string sql = run();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(shell.collected, std::vector<std::string>{"Table nosuch not exists"});
+    ASSERT_GE(shell.lines.size(), 2u);
+    EXPECT_EQ(shell.lines[1].text, L"Table nosuch not exists\r\n");
+    EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[customer]"));
+    EXPECT_EQ(handler.failed_objects(), 1u);
+    EXPECT_FALSE(converter.is_aborted());
 }
 
 TEST_F(script_run, owners_public_and_sys_become_dbo_and_others_get_a_schema)

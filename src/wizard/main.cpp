@@ -1,0 +1,17 @@
+// brantwick: the desktop wizard that leads a user through a conversion, or
+// runs one at once from the profile its command line names.
+#include "wizard/wizard_entry.h"
+
+#include <QApplication>
+
+#include <string>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // What Qt did not take of the command line names the profile.
+    std::string command_line;
+    for (int i = 1; i < argc; ++i)
+        command_line += (i > 1 ? " " : "") + std::string(argv[i]);
+    return run_wizard(command_line);
+}

@@ -1,0 +1,51 @@
+// The first page: the greeting, the conversion scenario (straight into an
+// MS SQL server or into a T-SQL script file) and "Load Settings..." for a
+// profile saved by an earlier run.
+#pragma once
+
+#include "wizard/property_page.h"
+
+#include <cstdint>
+#include <string>
+
+class brantwick_convertor;
+
+enum welcome_control : int {
+    welcome_title = 1337,
+    load_settings = 1115,
+    migrate_directly = 1329,
+    export_script = 1330,
+    product_link = 1320,
+};
+
+template <class T_CONVERTER, int DLG>
+class welcome_page_t : public wizard_page<DLG, gui::button_next, gui::page_has_help | gui::page_hide_header> {
+public:
+    // extension: the profile files' extension, 3 or 4 characters.
+    explicit welcome_page_t(std::wstring extension);
+
+protected:
+    void on_command(int id, int notification) override;
+    // "Load Settings...": a profile chosen in the open dialog is loaded.
+    void on_load();
+    // After the profile dialog closed.
+    virtual void on_loaded() {}
+
+    std::wstring m_extension;
+};
+
+class welcome_page final : public welcome_page_t<brantwick_convertor, gui::page_welcome> {
+public:
+    explicit welcome_page(std::wstring extension);
+
+    int page_init() override;
+    void on_help() override;
+    int on_next() override;
+
+private:
+    bool m_link_attached = false;
+};
+
+// The filter of the profile dialogs; an extension not of 3 or 4 characters
+// is an internal error of that source line.
+std::wstring profile_filter(const std::wstring& extension, std::uint32_t assertion_line);

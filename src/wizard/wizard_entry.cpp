@@ -1,0 +1,121 @@
+#include "wizard/wizard_entry.h"
+
+#include "converter/brantwick_convertor.h"
+#include "converter/error_messages.h"
+#include "platform/clipboard.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
+#include "wizard/finish_page.h"
+#include "wizard/gui_ids.h"
+#include "wizard/gui_thread.h"
+#include "wizard/program_images.h"
+#include "wizard/progress_page.h"
+#include "wizard/welcome_page.h"
+#include "wizard/wizard_error_handler.h"
+#include "wizard/wizard_shell.h"
+
+#include <QApplication>
+#include <QClipboard>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+constexpr const wchar_t* profile_extension = L"bwk";
+constexpr const wchar_t* finish_errors_text =
+    L"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
+constexpr const wchar_t* finish_success_text = L"Wizard has migrated your MySQL database to\nMS SQL server "
+                                               L"successfully.\n\nClick 'Finish' to exit the wizard.";
+
+std::wstring window_title()
+{
+    char title[64];
+    std::snprintf(title, sizeof title, "Velmora %d.%d %s", 8, 3, "");
+    return tk_ansi_to_unicode(title);
+}
+
+// Whether the run of this wizard, if there was one, carried everything across.
+bool run_succeeded(const brantwick_convertor& converter, const wizard_shell& shell, const error_handler& errors)
+{
+    if (!converter.is_finished())
+        return true;
+    return !converter.is_aborted() && shell.get_errors().empty() && errors.skipped_records() == 0 &&
+           errors.failed_objects() == 0;
+}
+
+// The sheet from the start to its end; the result is the exit code.
+int run_sheet(const std::wstring& profile, const error_handler& errors)
+{
+    brantwick_convertor converter(convertor_form::wizard);
+    const bool quick_launch = !profile.empty();
+    if (quick_launch) {
+        tk_log(2, L"QUICK LAUNCH: profile=%ls", profile.c_str());
+        if (!converter.load_profile_file(profile))
+            throw tk_exception(L"The profile '" + profile + L"' could not be read: a setting stands before the "
+                                                            L"first section.",
+                               1);
+    }
+    wizard_shell shell(window_title(), gui::image_program_icon, gui::image_watermark, gui::image_header);
+
+    welcome_page welcome(profile_extension);
+    std::optional<progress_page> progress(std::in_place);
+    gui_finish_page_t<brantwick_convertor, gui::page_finish> finish(finish_success_text, finish_errors_text,
+                                                                    profile_extension);
+    if (quick_launch) {
+        converter.connect_mysql_server();
+        converter.connect_mssql_server();
+        converter.check_dest();
+    } else {
+        shell.sheet().add_page(welcome);
+    }
+    shell.sheet().add_page(*progress);
+    shell.sheet().add_page(finish);
+    shell.sheet().run();
+    // A run still going on stops here and its thread ends, before the run is judged.
+    progress.reset();
+    return run_succeeded(converter, shell, errors) ? 0 : -1;
+}
+
+} // namespace
+
+std::wstring profile_path_of(const std::string& command_line)
+{
+    std::string path = tk_trim(command_line);
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+        path = path.substr(1, path.size() - 2);
+    return tk_ansi_to_unicode(path);
+}
+
+void gui_initialize()
+{
+    tk_log(2, "gui_initialize");
+    if (QApplication::instance() == nullptr) {
+        wizard_shell::error(L"Failed to initialize GUI library");
+        std::exit(-1);
+    }
+    tk_log(1, "Qt version=%s", qVersion());
+    platform::set_clipboard_writer([](const std::wstring& text) {
+        return gui::call([&] { QGuiApplication::clipboard()->setText(to_qt(text)); });
+    });
+    QApplication::setWindowIcon(program_icon());
+    tk_log(2, "gui_initialize - end");
+}
+
+int run_wizard(const std::string& command_line)
+{
+    tk_logger logger(nullptr, false, 3, false);
+    wizard_error_handler errors(oledb_error_message_count, oledb_error_messages);
+    errors.load_err_map(mysql_error_message_count, mysql_error_messages);
+    try {
+        gui_initialize();
+        return run_sheet(profile_path_of(command_line), errors);
+    } catch (const tk_exception& exception) {
+        errors.handle(exception, true);
+    } catch (const std::exception& exception) {
+        wizard_shell::error(std::string(exception.what()));
+    }
+    return -1;
+}
