@@ -20,3 +20,28 @@ function(velmora_add_test name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()
+
+# velmora_add_qt_test(<name> SOURCES <files...> LIBS <targets...> [MARIADB])
+# Builds one QTest executable of the wizard and registers it with CTest as one
+# test, run headless on Qt's offscreen platform with a settings store of its own.
+function(velmora_add_qt_test name)
+  cmake_parse_arguments(ARG "MARIADB" "" "SOURCES;LIBS" ${ARGN})
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set(runtime_dir ${CMAKE_CURRENT_BINARY_DIR}/${name}.runtime)
+  file(MAKE_DIRECTORY ${runtime_dir})
+  file(CHMOD ${runtime_dir} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  set(environment
+    "QT_QPA_PLATFORM=offscreen"
+    "XDG_RUNTIME_DIR=${runtime_dir}"
+    "VELMORA_REGISTRY_FILE=${CMAKE_CURRENT_BINARY_DIR}/${name}.registry"
+    "VELMORA_TEST_MARIADB=${VELMORA_MARIADB_DIR}/connection")
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 300)
+  if(ARG_MARIADB)
+    target_link_libraries(${name} PRIVATE test_support PkgConfig::MARIADB)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED mariadb)
+  endif()
+endfunction()

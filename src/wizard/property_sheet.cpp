@@ -41,10 +41,12 @@ property_sheet::property_sheet()
     header_palette.setColor(QPalette::Window, header_palette.color(QPalette::Base));
     m_header->setPalette(header_palette);
     m_title = new QLabel(m_header);
+    m_title->setObjectName("header_title");
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
     m_subtitle = new QLabel(m_header);
+    m_subtitle->setObjectName("header_subtitle");
     m_subtitle->setIndent(16);
     m_header_picture = new QLabel(m_header);
     auto* header_texts = new QVBoxLayout;
