@@ -1,0 +1,362 @@
+// The error handler's wizard form and its dialogs, the waiting dialog and the
+// file dialogs, answered in the user's place.
+#include "wizard/gui_test_support.h"
+
+#include "converter/brantwick_convertor.h"
+#include "mssql/fake_provider.h"
+#include "platform/oledb/providers.h"
+#include "toolkit/tk_exception.h"
+#include "wizard/dlg_animation.h"
+#include "wizard/error_dialogs.h"
+#include "wizard/file_dialogs.h"
+#include "wizard/id_dialog.h"
+#include "wizard/mssql_connection_animation.h"
+#include "wizard/wizard_entry.h"
+#include "wizard/wizard_shell.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QTest>
+#include <QThread>
+
+#include <filesystem>
+#include <future>
+#include <thread>
+
+namespace {
+
+// Acts on every dialog of the program once it shows.
+class dialog_script {
+public:
+    explicit dialog_script(std::function<void(id_dialog&)> act)
+    {
+        id_dialog::set_shown_hook([this, act = std::move(act)](id_dialog& dialog) {
+            shown.push_back(dialog.dialog_id());
+            captions.push_back(dialog.windowTitle());
+            texts.push_back(dialog.findChild<QLabel*>("control_1320") != nullptr
+                                ? dialog.findChild<QLabel*>("control_1320")->text()
+                                : QString());
+            on_gui_thread.push_back(QThread::currentThread() == qApp->thread());
+            act(dialog);
+        });
+    }
+    ~dialog_script() { id_dialog::set_shown_hook(nullptr); }
+
+    std::vector<int> shown;
+    std::vector<QString> captions;
+    std::vector<QString> texts;
+    std::vector<bool> on_gui_thread;
+};
+
+// A piece of work the test controls: it waits for a go before it ends.
+class test_animation final : public dlg_animation<101, 1301, 502, 8> {
+public:
+    test_animation() : dlg_animation(std::wstring(), 0, 10) {}
+
+    void operator()() override
+    {
+        go.get_future().wait();
+        end_animation();
+    }
+
+    std::promise<void> go;
+};
+
+class animation_thread final : public tk_thread {
+public:
+    explicit animation_thread(tk_thread_functor& work) : tk_thread(false), m_work(work) {}
+
+protected:
+    tk_thread_functor* create_functor() override { return &m_work; }
+
+private:
+    tk_thread_functor& m_work;
+};
+
+tk_exception access_denied_at_level_1()
+{
+    struct mysql_failure : tk_exception {
+        mysql_failure() : tk_exception("Access denied for user", 1) { set_error_number(0x400415); }
+    };
+    return mysql_failure();
+}
+
+} // namespace
+
+class dialogs_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { gui_initialize(); }
+    void init() { user.emplace(); }
+    void cleanup()
+    {
+        user.reset();
+        errors.quiet = false;
+        errors.set_context(std::wstring());
+    }
+
+    void continue_or_abort_dialog_checks_its_box_itself_and_esc_continues()
+    {
+        dialog_script script([](id_dialog& dialog) {
+            auto* box = dialog.findChild<QCheckBox*>("control_1222");
+            click_control(dialog, 1222);
+            click_control(dialog, 1222);
+            QVERIFY(!box->isChecked());
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        dlg_error_continue<115> dialog(L"Table 'a': failed");
+        QCOMPARE(dialog.run_modal(), 2);
+        QVERIFY(!dialog.do_not_show_again());
+        QCOMPARE(script.captions.at(0), QString("Error"));
+        QCOMPARE(script.texts.at(0), QString("Table 'a': failed"));
+    }
+
+    void internal_error_dialog_stays_on_esc_and_copies_its_text()
+    {
+        dialog_script script([](id_dialog& dialog) {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QVERIFY(dialog.isVisible());
+            click_control(dialog, 1108);
+        });
+        dlg_error_ex<114> dialog(L"Internal error: \ncode=41");
+        QCOMPARE(dialog.run_modal(), 1108);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("Internal error: \ncode=41"));
+        dlg_error_ex<114> mailed(L"x");
+        dialog_script send([](id_dialog& shown) { click_control(shown, 1112); });
+        QCOMPARE(mailed.run_modal(), 1112);
+    }
+
+    void level_1_shows_the_mapped_text_with_its_context_and_goes_on()
+    {
+        errors.set_context(L"customer");
+        errors.handle(access_denied_at_level_1(), false);
+        QCOMPARE(user->boxes.size(), std::size_t(1));
+        QCOMPARE(user->boxes[0].kind, gui::box_kind::error);
+        QVERIFY(user->boxes[0].text.find(L"customer: Access denied. Verify the user name and password are correct, "
+                                         L"and you have the necessary privileges") == 0);
+        errors.handle(tk_exception("Invalid port number", 1), true);
+        QCOMPARE(user->boxes[1].text, std::wstring(L"customer: Invalid port number"));
+    }
+
+    void level_0_abort_ends_the_run_and_continue_with_the_box_silences()
+    {
+        std::vector<int> answers = {gui::id_ok, gui::id_cancel};
+        std::size_t next = 0;
+        dialog_script script([&](id_dialog& dialog) {
+            if (answers[next] == gui::id_cancel)
+                click_control(dialog, 1222);
+            click_control(dialog, answers[next++]);
+        });
+        const tk_exception error("Row failed", 0);
+        QVERIFY_THROWS_EXCEPTION(tk_final_exception, errors.handle(error, false));
+        QVERIFY(!errors.quiet);
+        errors.handle(error, false);
+        QVERIFY(errors.quiet);
+        errors.handle(error, false);
+        errors.handle(tk_exception("Fatal", 1), false);
+        QCOMPARE(script.shown.size(), std::size_t(2));
+        QVERIFY(user->boxes.empty());
+    }
+
+    void an_outer_abort_only_reports()
+    {
+        dialog_script script([](id_dialog& dialog) { click_control(dialog, gui::id_ok); });
+        errors.handle(tk_exception("Row failed", 0), true);
+        QCOMPARE(script.shown.size(), std::size_t(1));
+        QVERIFY(!errors.quiet);
+    }
+
+    void internal_error_shows_dialog_114_and_ends_the_process()
+    {
+        dialog_script script([](id_dialog& dialog) { click_control(dialog, gui::id_ok); });
+        QVERIFY_THROWS_EXCEPTION(process_ended, errors.handle(tk_mail_assertion("bwk_shel", 754), false));
+        QCOMPARE(script.shown, std::vector<int>{114});
+        QVERIFY(script.texts[0].startsWith("Internal error: \ncode="));
+    }
+
+    void reports_of_a_worker_show_on_the_window_thread_and_are_listed()
+    {
+        wizard_shell shell(L"Velmora 8.3 ", 0, 0, 0);
+        shell.initialize_if();
+        dialog_script script([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+        event_latch done;
+        bool aborted = false;
+        std::thread worker([&] {
+            try {
+                errors.handle(tk_exception("Row\nfailed", 0), false);
+            } catch (const tk_final_exception&) {
+                aborted = true;
+            }
+            errors.handle(tk_exception("Table failed", 1), false);
+            done.reach_from_any_thread();
+        });
+        QVERIFY(done.wait());
+        worker.join();
+        QVERIFY(!aborted);
+        QCOMPARE(script.on_gui_thread, std::vector<bool>{true});
+        QCOMPARE(script.captions[0], QString("Velmora 8.3  Error"));
+        QCOMPARE(shell.get_errors(), (std::vector<std::string>{"Row failed", "Table failed"}));
+        for (int i = 0; i < 30; ++i)
+            errors.handle(tk_exception("more", 1), false);
+        QCOMPARE(shell.get_errors().size(), std::size_t(20));
+    }
+
+    void a_worker_waiting_for_an_answer_is_released_when_the_wizard_closes()
+    {
+        std::optional<wizard_shell> shell(std::in_place, L"Velmora 8.3 ", 0, 0, 0);
+        dialog_script script([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+        std::promise<bool> aborted;
+        std::thread worker([&] {
+            try {
+                errors.handle(tk_exception("Row failed", 0), false);
+                aborted.set_value(false);
+            } catch (const tk_final_exception&) {
+                aborted.set_value(true);
+            }
+        });
+        // The wizard closes before this thread has shown the dialog: the
+        // worker is not left waiting and takes it as Abort.
+        shell.reset();
+        QVERIFY(aborted.get_future().get());
+        worker.join();
+        QCoreApplication::processEvents();
+        QVERIFY(script.shown.empty());
+    }
+
+    void waiting_dialog_closes_when_the_work_ends_after_it_appears()
+    {
+        test_animation dialog;
+        animation_thread thread(dialog);
+        std::vector<int> frames;
+        dialog_script script([&](id_dialog&) {
+            frames.push_back(dialog.frame());
+            dialog.go.set_value();
+        });
+        QCOMPARE(dialog.frame(), -1);
+        QCOMPARE(dialog.run_while(thread), 0);
+        QCOMPARE(frames, std::vector<int>{0});
+        QCOMPARE(dialog.frame(), -1);
+    }
+
+    void waiting_dialog_does_not_wait_for_work_that_ended_before_it_appears()
+    {
+        test_animation dialog;
+        animation_thread thread(dialog);
+        dialog.go.set_value();
+        QCOMPARE(dialog.run_while(thread), 0);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void waiting_dialog_frames_run_round()
+    {
+        test_animation dialog;
+        animation_thread thread(dialog);
+        std::vector<int> seen;
+        dialog_script script([&](id_dialog& shown) {
+            auto* timer = shown.findChild<QTimer*>();
+            QVERIFY(timer == nullptr || timer->interval() == 10);
+        });
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (seen.empty() || seen.back() != dialog.frame())
+                seen.push_back(dialog.frame());
+            if (seen.size() >= 10) {
+                watch.stop();
+                dialog.go.set_value();
+            }
+        });
+        watch.start(1);
+        dialog.run_while(thread);
+        QVERIFY(seen.size() >= 10);
+        for (std::size_t i = 1; i < seen.size(); ++i)
+            QCOMPARE(seen[i], (seen[i - 1] + 1) % 8);
+    }
+
+    void connection_with_a_named_database_and_windows_authentication_sends_no_login()
+    {
+        auto server = std::make_shared<fake::provider>();
+        server->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
+                                             {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019 - 15.0"))}}});
+        oledb::install_providers({server, nullptr, nullptr});
+        wizard_shell shell(L"Velmora 8.3 ", 0, 0, 0);
+        brantwick_convertor converter(convertor_form::console);
+        converter.mssql_host = L"srv";
+        converter.mssql_user = L"sa";
+        converter.mssql_pass = L"secret";
+        converter.set_destination_name(L"shop");
+        struct case_row {
+            bool secure_login;
+            std::wstring user;
+            std::wstring password;
+        };
+        for (const case_row& row : {case_row{true, L"", L""}, case_row{false, L"sa", L"secret"}}) {
+            converter.secure_login = row.secure_login;
+            mssql_connection_animation dialog;
+            animation_thread thread(dialog);
+            dialog.run_while(thread);
+            QVERIFY(dialog.succeeded());
+            const oledb::db_login login = server->logins().back();
+            QCOMPARE(login.user, row.user);
+            QCOMPARE(login.password, row.password);
+            QCOMPARE(login.database, std::wstring(L"shop"));
+        }
+        server->refuse_login(fake::sql_error(18456, L"Login failed for user 'sa'.", L"28000"));
+        mssql_connection_animation refused;
+        animation_thread thread(refused);
+        refused.run_while(thread);
+        QVERIFY(!refused.succeeded());
+        QVERIFY(!user->boxes.empty());
+        QCOMPARE(user->boxes.back().text, std::wstring(L"Invalid user name or password."));
+        oledb::install_providers({});
+    }
+
+    void save_dialog_adds_its_extension_unless_the_name_holds_it_anywhere()
+    {
+        struct case_row {
+            std::wstring chosen;
+            std::wstring extension;
+            std::wstring result;
+        };
+        const case_row rows[] = {
+            {L"/tmp/run", L"bwk", L"/tmp/run.bwk"},
+            {L"/tmp/run", L".bwk", L"/tmp/run.bwk"},
+            {L"/tmp/run.bwk", L"bwk", L"/tmp/run.bwk"},
+            {L"/tmp/run.bwk.old", L"bwk", L"/tmp/run.bwk.old"},
+            {L"/tmp/runbwk", L"bwk", L"/tmp/runbwk.bwk"},
+        };
+        for (const case_row& row : rows) {
+            user->file_answers = {row.chosen};
+            save_file_dialog dialog(nullptr, L"Profile Files (.bwk)|*.bwk|", L"Select Profile", L"", row.extension);
+            QVERIFY(dialog.show());
+            QCOMPARE(dialog.path(), row.result);
+        }
+        QVERIFY_THROWS_EXCEPTION(tk_mail_assertion, save_file_dialog(nullptr, L"", L"", L"", L""));
+        user->file_answers = {std::nullopt};
+        save_file_dialog cancelled(nullptr, L"", L"Select File", L"", L"sql");
+        QVERIFY(!cancelled.show());
+    }
+
+    void open_dialog_starts_in_the_folder_of_the_proposed_file()
+    {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path();
+        const std::filesystem::path before = std::filesystem::current_path();
+        user->file_answers = {L"/x/chosen.bwk"};
+        open_file_dialog dialog(nullptr, L"Profile Files (.bwk)|*.bwk|", L"Select Profile",
+                                (folder / "old.bwk").wstring());
+        QVERIFY(dialog.show());
+        QCOMPARE(dialog.path(), std::wstring(L"/x/chosen.bwk"));
+        QCOMPARE(user->file_dialogs.back().file_name, std::wstring(L"old.bwk"));
+        QCOMPARE(std::filesystem::path(user->folder_during_dialog), std::filesystem::canonical(folder));
+        QCOMPARE(std::filesystem::current_path(), before);
+    }
+
+private:
+    std::optional<scripted_user> user;
+    test_error_handler errors;
+};
+
+QTEST_MAIN(dialogs_test)
+#include "dialogs_test.moc"
