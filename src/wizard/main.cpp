@@ -11,7 +11,10 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     // What Qt did not take of the command line names the profile.
     std::string command_line;
-    for (int i = 1; i < argc; ++i)
-        command_line += (i > 1 ? " " : "") + std::string(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            command_line += ' ';
+        command_line += argv[i];
+    }
     return run_wizard(command_line);
 }

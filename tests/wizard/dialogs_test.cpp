@@ -27,29 +27,6 @@
 
 namespace {
 
-// Acts on every dialog of the program once it shows.
-class dialog_script {
-public:
-    explicit dialog_script(std::function<void(id_dialog&)> act)
-    {
-        id_dialog::set_shown_hook([this, act = std::move(act)](id_dialog& dialog) {
-            shown.push_back(dialog.dialog_id());
-            captions.push_back(dialog.windowTitle());
-            texts.push_back(dialog.findChild<QLabel*>("control_1320") != nullptr
-                                ? dialog.findChild<QLabel*>("control_1320")->text()
-                                : QString());
-            on_gui_thread.push_back(QThread::currentThread() == qApp->thread());
-            act(dialog);
-        });
-    }
-    ~dialog_script() { id_dialog::set_shown_hook(nullptr); }
-
-    std::vector<int> shown;
-    std::vector<QString> captions;
-    std::vector<QString> texts;
-    std::vector<bool> on_gui_thread;
-};
-
 // A piece of work the test controls: it waits for a go before it ends.
 class test_animation final : public dlg_animation<101, 1301, 502, 8> {
 public:

@@ -1,9 +1,13 @@
 #include "wizard/gui_test_support.h"
 
 #include "converter/error_messages.h"
+#include "wizard/id_dialog.h"
 #include "wizard/wizard_shell.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QThread>
 #include <QTest>
 #include <QTimer>
 
@@ -68,6 +72,23 @@ test_error_handler::test_error_handler() : wizard_error_handler(oledb_error_mess
 void test_error_handler::end_process()
 {
     throw process_ended();
+}
+
+dialog_script::dialog_script(std::function<void(id_dialog&)> act)
+{
+    id_dialog::set_shown_hook([this, act = std::move(act)](id_dialog& dialog) {
+        shown.push_back(dialog.dialog_id());
+        captions.push_back(dialog.windowTitle());
+        auto* text = dialog.findChild<QLabel*>("control_1320");
+        texts.push_back(text != nullptr ? text->text() : QString());
+        on_gui_thread.push_back(QThread::currentThread() == qApp->thread());
+        act(dialog);
+    });
+}
+
+dialog_script::~dialog_script()
+{
+    id_dialog::set_shown_hook(nullptr);
 }
 
 int run_in_sheet(wizard_shell& shell, const std::function<void()>& script)

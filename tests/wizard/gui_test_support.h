@@ -7,6 +7,7 @@
 #include "wizard/wizard_error_handler.h"
 
 #include <QEventLoop>
+#include <QString>
 
 #include <deque>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class QWidget;
+class id_dialog;
 class wizard_shell;
 
 // Reached once from the window thread (or through reach_from_any_thread);
@@ -57,6 +59,18 @@ public:
 
 protected:
     [[noreturn]] void end_process() override;
+};
+
+// Acts on every dialog of the program once it shows, and keeps what it showed.
+class dialog_script {
+public:
+    explicit dialog_script(std::function<void(id_dialog&)> act);
+    ~dialog_script();
+
+    std::vector<int> shown;
+    std::vector<QString> captions;
+    std::vector<QString> texts;
+    std::vector<bool> on_gui_thread;
 };
 
 // Runs the script inside the sheet's modal loop, then closes the sheet if

@@ -1,0 +1,215 @@
+// The wizard started with a profile on its command line: a good profile
+// converts at once and ends on the finish page; a profile that does not load
+// starts nothing; a profile naming a table the source lost converts the
+// others and lists the missing one. Against the private MariaDB server, with
+// a recording stand-in for the MS SQL provider.
+#include "wizard/gui_test_support.h"
+
+#include "mssql/fake_provider.h"
+#include "platform/oledb/providers.h"
+#include "support/test_mariadb.h"
+#include "wizard/gui_ids.h"
+#include "wizard/id_dialog.h"
+#include "wizard/wizard_entry.h"
+#include "wizard/wizard_shell.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <mysql.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+constexpr const char* source_name = "velmora_wizard_quick";
+
+std::string read_file(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The path in double quotes, with blanks around them.
+std::string quoted(const std::filesystem::path& path, const std::string& blanks)
+{
+    std::string text = blanks;
+    text += '"';
+    text += path.string();
+    text += '"';
+    text += blanks;
+    return text;
+}
+
+// Watches the pages the sheet shows; on the finish page it keeps what the
+// page says and presses Finish.
+class page_watch final : public QObject {
+public:
+    page_watch() { qApp->installEventFilter(this); }
+    ~page_watch() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || !watched->objectName().startsWith("page_"))
+            return false;
+        pages.push_back(watched->objectName());
+        if (watched->objectName() == QString("page_%1").arg(gui::page_finish)) {
+            finish_text = watched->findChild<QLabel*>("control_1314")->text();
+            auto* list = watched->findChild<QPlainTextEdit*>("control_1016");
+            error_list = list->isVisibleTo(static_cast<QWidget*>(watched)) ? list->toPlainText() : QString();
+            QMetaObject::invokeMethod(
+                qApp, [] { wizard_shell::ref().sheet().press_finish(); }, Qt::QueuedConnection);
+        }
+        if (watched->objectName() == QString("page_%1").arg(gui::page_progress))
+            progress_page = static_cast<QWidget*>(watched);
+        return false;
+    }
+
+    QStringList pages;
+    QString finish_text;
+    QString error_list;
+    QWidget* progress_page = nullptr;
+};
+
+} // namespace
+
+class quick_launch_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        server = velmora_test::mariadb_server();
+        run_sql({std::string("DROP DATABASE IF EXISTS ") + source_name,
+                 std::string("CREATE DATABASE ") + source_name + " CHARACTER SET utf8mb4",
+                 std::string("CREATE TABLE ") + source_name + ".customer (id INT PRIMARY KEY, name VARCHAR(20))",
+                 std::string("INSERT INTO ") + source_name + ".customer VALUES (1, 'Ann'), (2, 'Bob')",
+                 std::string("CREATE TABLE ") + source_name + ".purchase (id INT PRIMARY KEY, amount INT)",
+                 std::string("INSERT INTO ") + source_name + ".purchase VALUES (7, 100)"});
+        provider = std::make_shared<fake::provider>();
+        provider->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
+                                               {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019"))}}});
+        oledb::install_providers({provider, nullptr, nullptr});
+        folder = std::filesystem::temp_directory_path() / ("velmora-quick-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        wizard_shell::set_help_opener([](const QUrl&) { return true; });
+    }
+
+    void cleanupTestCase()
+    {
+        run_sql({std::string("DROP DATABASE IF EXISTS ") + source_name});
+        std::filesystem::remove_all(folder);
+        oledb::install_providers({});
+    }
+
+    void init() { user.emplace(); }
+    void cleanup() { user.reset(); }
+
+    void a_good_profile_in_quotes_converts_at_once_and_ends_on_the_finish_page()
+    {
+        const std::filesystem::path script = folder / "good.sql";
+        const std::filesystem::path profile = write_profile("good.bwk", {"customer", "purchase"}, script);
+        page_watch watch;
+        QCOMPARE(run_wizard(quoted(profile, "  ")), 0);
+        QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
+        QVERIFY(watch.finish_text.startsWith("Wizard has migrated your MySQL database"));
+        QVERIFY(watch.error_list.isEmpty());
+        const std::string sql = read_file(script);
+        QVERIFY(sql.find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+        QVERIFY(sql.find("CREATE TABLE [dbo].[purchase]") != std::string::npos);
+        QVERIFY(user->boxes.empty());
+        // The profile's settings are the last run's now.
+        QVERIFY(read_file(std::getenv("VELMORA_REGISTRY_FILE")).find(source_name) != std::string::npos);
+    }
+
+    void a_table_the_source_lost_is_listed_and_the_others_convert()
+    {
+        const std::filesystem::path script = folder / "lost.sql";
+        const std::filesystem::path profile = write_profile("lost.bwk", {"gone", "customer"}, script);
+        page_watch watch;
+        QCOMPARE(run_wizard(profile.string()), -1);
+        QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
+        QVERIFY(watch.finish_text.startsWith("There were some errors"));
+        QCOMPARE(watch.error_list, QString("Table gone not exists\n\n"));
+        QVERIFY(read_file(script).find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+    }
+
+    void a_profile_that_does_not_load_or_connect_starts_nothing()
+    {
+        struct case_row {
+            const char* name;
+            std::string content;
+            const wchar_t* message;
+        };
+        const case_row rows[] = {
+            {"missing.bwk", "", L"Profile does not exist. Please verify the correct path/name was given."},
+            {"headless.bwk", "src=shop\n[Generic settings]\n", L"a setting stands before the first section"},
+            {"unreachable.bwk", "", L"onnect"},
+        };
+        for (const case_row& row : rows) {
+            user.emplace();
+            std::filesystem::path profile = folder / row.name;
+            if (std::string(row.name) == "unreachable.bwk")
+                profile = write_profile(row.name, {"customer"}, folder / "never.sql", "1");
+            else if (!row.content.empty())
+                std::ofstream(profile) << row.content;
+            // A failed connection is an error after which one may go on.
+            dialog_script script([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+            page_watch watch;
+            QCOMPARE(run_wizard(quoted(profile, "")), -1);
+            QVERIFY(watch.pages.isEmpty());
+            std::vector<std::wstring> shown;
+            for (const gui::box_request& box : user->boxes) {
+                QCOMPARE(box.title, std::wstring(L"Error"));
+                shown.push_back(box.text);
+            }
+            for (const QString& text : script.texts)
+                shown.push_back(text.toStdWString());
+            QCOMPARE(shown.size(), std::size_t(1));
+            QVERIFY2(shown[0].find(row.message) != std::wstring::npos, qPrintable(QString::fromStdWString(shown[0])));
+            QVERIFY(!std::filesystem::exists(folder / "never.sql"));
+        }
+    }
+
+private:
+    void run_sql(const std::vector<std::string>& statements)
+    {
+        MYSQL* connection = mysql_init(nullptr);
+        QVERIFY(mysql_real_connect(connection, server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                                   nullptr, server.port, nullptr, 0) != nullptr);
+        for (const std::string& statement : statements)
+            QVERIFY2(mysql_query(connection, statement.c_str()) == 0, mysql_error(connection));
+        mysql_close(connection);
+    }
+
+    // A script-mode profile for the test database; port overrides the server's.
+    std::filesystem::path write_profile(const std::string& name, const std::vector<std::string>& tables,
+                                        const std::filesystem::path& script, const std::string& port = {})
+    {
+        const std::filesystem::path path = folder / name;
+        std::ofstream file(path);
+        file << "[Generic settings]\nsrc=" << source_name << "\ndest=" << script.string() << "\nmode=0\n\n";
+        file << "[Selected Tables]\n";
+        for (const std::string& table : tables)
+            file << table << "\n";
+        file << "\n[MySQL settings]\nhost=" << server.host << "\nuser=" << server.user
+             << "\npassword=" << server.password << "\nport=" << (port.empty() ? std::to_string(server.port) : port)
+             << "\n\n[MS SQL Server settings]\nserver=srv\nwindows authentication=1\ndirect mode=0\n";
+        return path;
+    }
+
+    velmora_test::mariadb_endpoint server;
+    std::shared_ptr<fake::provider> provider;
+    std::filesystem::path folder;
+    std::optional<scripted_user> user;
+};
+
+QTEST_MAIN(quick_launch_test)
+#include "quick_launch_test.moc"
