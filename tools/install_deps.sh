@@ -10,7 +10,7 @@ packages=(
   libmariadb-dev mariadb-server mariadb-client
   unixodbc-dev tdsodbc freetds-dev freetds-bin libsqliteodbc
   qt6-base-dev
-  xvfb xauth imagemagick openbox
+  xvfb xauth x11-utils imagemagick openbox
 )
 
 missing=()
