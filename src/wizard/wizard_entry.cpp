@@ -68,11 +68,13 @@ int run_sheet(const std::wstring& profile, const error_handler& errors)
         converter.connect_mysql_server();
         converter.connect_mssql_server();
         converter.check_dest();
+        shell.sheet().add_page(*progress);
+        shell.sheet().add_page(finish);
     } else {
+        // The run follows the connection, database and selection pages,
+        // which are not built yet: until they are, only a quick launch runs.
         shell.sheet().add_page(welcome);
     }
-    shell.sheet().add_page(*progress);
-    shell.sheet().add_page(finish);
     shell.sheet().run();
     // A run still going on stops here and its thread ends, before the run is judged.
     progress.reset();
