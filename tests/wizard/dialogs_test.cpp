@@ -11,6 +11,7 @@
 #include "wizard/file_dialogs.h"
 #include "wizard/id_dialog.h"
 #include "wizard/mssql_connection_animation.h"
+#include "wizard/welcome_page.h"
 #include "wizard/wizard_entry.h"
 #include "wizard/wizard_shell.h"
 
@@ -22,6 +23,7 @@
 #include <QThread>
 
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <thread>
 
@@ -288,6 +290,40 @@ private slots:
         QVERIFY(!user->boxes.empty());
         QCOMPARE(user->boxes.back().text, std::wstring(L"Invalid user name or password."));
         oledb::install_providers({});
+    }
+
+    void welcome_page_loads_a_profile_and_stores_the_scenario()
+    {
+        const std::filesystem::path profile = std::filesystem::temp_directory_path() / "velmora-welcome.bwk";
+        std::ofstream(profile) << "[MS SQL Server settings]\ndirect mode=0\n";
+        wizard_shell shell(L"Velmora 8.3 ", 0, 0, 0);
+        brantwick_convertor converter(convertor_form::wizard);
+        converter.direct = true;
+        welcome_page page(L"bwk");
+        shell.sheet().add_page(page);
+        user->file_answers = {std::nullopt, profile.wstring(), L"/nonexistent/x.bwk"};
+        run_in_sheet(shell, [&] {
+            QVERIFY(page.controls().is_checked(1329));
+            click_control(page, 1115);
+            QVERIFY(converter.direct);
+            click_control(page, 1115);
+            QVERIFY(!converter.direct);
+            click_control(page, 1115);
+            QVERIFY(shell.sheet().set_current_page_id(gui::page_welcome));
+            QVERIFY(page.controls().is_checked(1330));
+            page.controls().set_checked(1329, true);
+            shell.sheet().press_next();
+            QVERIFY(converter.direct);
+        });
+        std::filesystem::remove(profile);
+        QCOMPARE(user->file_dialogs.size(), std::size_t(3));
+        QCOMPARE(user->file_dialogs[0].filter, std::wstring(L"Profile Files (.bwk)|*.bwk|All Files (*.*)|*.*|"));
+        QCOMPARE(user->file_dialogs[0].title, std::wstring(L"Select Profile"));
+        QCOMPARE(user->boxes.size(), std::size_t(1));
+        QCOMPARE(user->boxes[0].text,
+                 std::wstring(L"Profile does not exist. Please verify the correct path/name was given."));
+        QVERIFY_THROWS_EXCEPTION(tk_mail_assertion, profile_filter(L"bk", 266));
+        QVERIFY_THROWS_EXCEPTION(tk_mail_assertion, profile_filter(L"bwkxx", 266));
     }
 
     void save_dialog_adds_its_extension_unless_the_name_holds_it_anywhere()

@@ -2,12 +2,16 @@
 // pages' results, help by context id, the boxes, the log box, the progress
 // timer and the error list, with scripted answers in the user's place.
 #include "wizard/gui_test_support.h"
+#include "wizard/progress_page.h"
 #include "wizard/property_page.h"
 #include "wizard/wizard_shell.h"
 
 #include "toolkit/tk_exception.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QListWidget>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -259,6 +263,45 @@ private slots:
         second->invert_chbox(1204);
         QVERIFY(!check->isChecked());
         QVERIFY_THROWS_EXCEPTION(tk_mail_assertion, second->invert_chbox(1016));
+    }
+
+    void controls_report_their_notifications_by_id()
+    {
+        std::vector<std::pair<int, int>> seen;
+        QWidget owner;
+        dialog_controls controls(owner, [&](int id, int notification) { seen.emplace_back(id, notification); });
+        QComboBox* combo = controls.combo_box(1302, true);
+        combo->addItems({"alpha", "beta"});
+        QListWidget* list = controls.list_box(1317);
+        list->addItems({"b", "a"});
+        controls.multiline_edit(1016);
+        combo->showPopup();
+        combo->hidePopup();
+        emit combo->activated(1);
+        emit list->itemDoubleClicked(list->item(0));
+        QFocusEvent focus(QEvent::FocusIn);
+        QCoreApplication::sendEvent(controls.item(1016), &focus);
+        QCOMPARE(seen, (std::vector<std::pair<int, int>>{{1302, gui::dropped_down},
+                                                         {1302, gui::selection_changed},
+                                                         {1317, gui::double_clicked},
+                                                         {1016, gui::focus_gained}}));
+        QCOMPARE(list->item(0)->text(), QString("a"));
+        controls.set_text(1302, L"beta");
+        QCOMPARE(controls.text(1302), std::wstring(L"beta"));
+    }
+
+    void progress_share_weighs_every_table_alike()
+    {
+        struct case_row {
+            std::uint32_t total, done;
+            std::uint64_t rows_total, rows_done;
+            std::uint32_t share;
+        };
+        const case_row rows[] = {
+            {0, 0, 10, 5, 0}, {3, 1, 200, 50, 41}, {3, 1, 0, 0, 33}, {2, 2, 0, 0, 100}, {4, 0, 3, 3, 25},
+        };
+        for (const case_row& row : rows)
+            QCOMPARE(progress_page::percentage(row.total, row.done, row.rows_total, row.rows_done), row.share);
     }
 
     void the_timer_ticks_reach_the_current_page_and_a_second_start_is_an_internal_error()
