@@ -49,7 +49,7 @@ void welcome_page_t<T_CONVERTER, DLG>::on_load()
         if (dialog.show()) {
             T_CONVERTER& converter = T_CONVERTER::ref();
             if (!converter.load_profile_file(dialog.path()))
-                throw tk_exception(L"The profile '" + dialog.path() + L"' could not be read.", 1);
+                throw tk_exception(converter.get_profile_error(), 1);
         }
         on_loaded();
     } catch (const tk_exception& exception) {

@@ -38,25 +38,20 @@ std::wstring window_title()
 }
 
 // Whether the run of this wizard, if there was one, carried everything across.
-bool run_succeeded(const brantwick_convertor& converter, const wizard_shell& shell, const error_handler& errors)
+bool run_succeeded(const brantwick_convertor& converter, const wizard_shell& shell)
 {
-    if (!converter.is_finished())
-        return true;
-    return !converter.is_aborted() && shell.get_errors().empty() && errors.skipped_records() == 0 &&
-           errors.failed_objects() == 0;
+    return !converter.is_finished() || (converter.is_complete() && shell.get_errors().empty());
 }
 
 // The sheet from the start to its end; the result is the exit code.
-int run_sheet(const std::wstring& profile, const error_handler& errors)
+int run_sheet(const std::wstring& profile)
 {
     brantwick_convertor converter(convertor_form::wizard);
     const bool quick_launch = !profile.empty();
     if (quick_launch) {
         tk_log(2, L"QUICK LAUNCH: profile=%ls", profile.c_str());
         if (!converter.load_profile_file(profile))
-            throw tk_exception(L"The profile '" + profile + L"' could not be read: a setting stands before the "
-                                                            L"first section.",
-                               1);
+            throw tk_exception(converter.get_profile_error(), 1);
     }
     wizard_shell shell(window_title(), gui::image_program_icon, gui::image_watermark, gui::image_header);
 
@@ -78,7 +73,7 @@ int run_sheet(const std::wstring& profile, const error_handler& errors)
     shell.sheet().run();
     // A run still going on stops here and its thread ends, before the run is judged.
     progress.reset();
-    return run_succeeded(converter, shell, errors) ? 0 : -1;
+    return run_succeeded(converter, shell) ? 0 : -1;
 }
 
 } // namespace
@@ -113,7 +108,7 @@ int run_wizard(const std::string& command_line)
     errors.load_err_map(mysql_error_message_count, mysql_error_messages);
     try {
         gui_initialize();
-        return run_sheet(profile_path_of(command_line), errors);
+        return run_sheet(profile_path_of(command_line));
     } catch (const tk_exception& exception) {
         errors.handle(exception, true);
     } catch (const std::exception& exception) {
