@@ -142,7 +142,6 @@ struct brantwick_convertor::table_run {
     udb_database& source;
     udb_database& destination;
     mss_tn_validator& validator;
-    bool fast_load;
     // Source names of the tables this run made on the destination; only
     // these get foreign keys.
     std::vector<std::wstring> created;
@@ -200,7 +199,6 @@ void brantwick_convertor::run_conversion()
     drop_overwritten_database();
     std::unique_ptr<udb_database> destination(open_dest_db());
     m_script_opened = !direct;
-    const bool fast_load = mssql_engine.fast_load;
 
     tables_total = static_cast<std::uint32_t>(table_names.empty() ? selected.size() : table_names.size());
     const std::wstring start = formatted(L"Converting database %ls (%d tables)\r\n", get_source_name().c_str(),
@@ -213,7 +211,7 @@ void brantwick_convertor::run_conversion()
     for (const std::wstring& table : table_names)
         selected.emplace_back(table, std::wstring());
 
-    table_run run{*source, *destination, validator, fast_load, {}};
+    table_run run{*source, *destination, validator, {}};
     for (std::size_t i = 0; i < selected.size(); ++i) {
         const auto [name, query] = selected[i];
         convert_entry(name, query, run);
@@ -360,19 +358,19 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     const std::wstring full_name = mss_bracket_name(owner) + L"." + mss_bracket_name(table);
     tk_log(2, L"Got full table name: '%ls'", full_name.c_str());
 
+    // Rows go by bulk load into every table the run creates; a table the run
+    // merges into takes them by statements, whose key failures it handles
+    // row by row.
     bool merged = false;
     if (direct) {
-        auto& database = static_cast<mss_database&>(run.destination);
-        database.enable_fast_load(run.fast_load);
         if (run.destination.is_table_exist(full_name)) {
             if (mode == 2)
                 return false;
             if (mode == 1)
                 run.destination.delete_tab(full_name);
             merged = mode == 3 || mode == 4;
-            if (merged)
-                database.enable_fast_load(false);
         }
+        static_cast<mss_database&>(run.destination).enable_fast_load(!merged);
     }
 
     std::unique_ptr<udb_recordset> destination(run.destination.create_table(full_name, schema, udb_indexes()));

@@ -9,6 +9,7 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/result_rows.h"
+#include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_support_address.h"
@@ -53,10 +54,23 @@ std::wstring supporting_key_query(const std::wstring& table, const std::vector<s
 
 } // namespace
 
-bool mss_database::table_found(const std::wstring& name)
+// A name without an owner is looked for as the server looks for it: in the
+// login's default schema, then in dbo, where the run makes every table
+// whose name carries no owner.
+std::wstring mss_database::existing_table_name(const std::wstring& name)
 {
-    return is_table_exist(name) || is_table_exist(without(without(name, L"dbo].["), L"dbo.")) ||
-           is_table_exist(mss_engine::get_safe_tname(name));
+    const std::wstring canonical = mss_engine::get_safe_tname(name);
+    if (is_table_exist(canonical))
+        return canonical;
+    std::wstring table;
+    std::wstring owner;
+    mss_split_tab_name(name, table, owner);
+    const std::wstring in_dbo = L"[dbo]." + mss_quote_name(table);
+    if (owner.empty() && is_table_exist(in_dbo))
+        return in_dbo;
+    if (is_table_exist(name) || is_table_exist(without(without(name, L"dbo].["), L"dbo.")))
+        return canonical;
+    return std::wstring();
 }
 
 void mss_database::create_relationships(const udb_relationships& list)
@@ -76,8 +90,10 @@ void mss_database::create_relationships(const udb_relationships& list)
             handler.count_failed_object();
             handler.set_context(relationship.name.empty() ? relationship.fk_table
                                                           : L"Foreign key '" + relationship.name + L"'");
+            // The fixed advice, then why this key could not be made.
             const bool orphans = (e.get_error_number() & 0xFFFF) == low_word_of_integrity_violation;
-            handler.handle(tk_exception(std::string(orphans ? orphans_text : contact_text), 0), false);
+            handler.handle(tk_exception(std::string(orphans ? orphans_text : contact_text) + "\n" + e.what(), 0),
+                           false);
         }
     }
 }
@@ -86,9 +102,12 @@ void mss_database::create_relationship(const udb_relationship& relationship)
 {
     const std::wstring child = names_map.get_tn_mapped_name(relationship.fk_table, true);
     const std::wstring parent = names_map.get_tn_mapped_name(relationship.pk_table, true);
-    for (const std::wstring* table : {&child, &parent})
-        if (!table_found(*table))
-            throw tk_exception(L"Table '" + *table + L"' not exists", 0);
+    const std::wstring child_table = existing_table_name(child);
+    const std::wstring parent_table = existing_table_name(parent);
+    if (child_table.empty())
+        throw tk_exception(L"Table '" + child + L"' not exists", 0);
+    if (parent_table.empty())
+        throw tk_exception(L"Table '" + parent + L"' not exists", 0);
     create_fk_index_if(parent, relationship.pk_table, relationship.pk_flds);
     const auto column_list = [&](const std::wstring& table, const std::vector<std::wstring>& fields) {
         std::wstring list;
@@ -96,13 +115,12 @@ void mss_database::create_relationship(const udb_relationship& relationship)
             list += (list.empty() ? L"" : L", ") + mss_quote_name(names_map.get_fn_mapped_name(table, field));
         return list;
     };
-    std::wstring statement = L"ALTER TABLE " + mss_engine::get_safe_tname(child) + L" ADD";
+    std::wstring statement = L"ALTER TABLE " + child_table + L" ADD";
     if (!relationship.name.empty())
         statement += L" CONSTRAINT " + mss_quote_name(relationship.name);
     // Renamed columns stand in the names map under their table's source name.
     statement += L" FOREIGN KEY (" + column_list(relationship.fk_table, relationship.fk_flds) + L") REFERENCES " +
-                 mss_engine::get_safe_tname(parent) + L"(" + column_list(relationship.pk_table, relationship.pk_flds) +
-                 L")";
+                 parent_table + L"(" + column_list(relationship.pk_table, relationship.pk_flds) + L")";
     if (!relationship.rule.empty() && mss_engine::is_valid_fk_props(tk_trim(relationship.rule)))
         statement += L" " + relationship.rule;
     tk_log(2, L"Foreign key query: '%ls'", statement.c_str());
@@ -115,7 +133,9 @@ void mss_database::create_fk_index_if(const std::wstring& parent, const std::wst
 {
     tk_log(2, L"mss_database::create_fk_index_if(%ls)", parent.c_str());
     try {
-        const std::wstring table_name = mss_engine::get_safe_tname(parent);
+        std::wstring table_name = existing_table_name(parent);
+        if (table_name.empty())
+            table_name = mss_engine::get_safe_tname(parent);
         std::vector<std::wstring> destination_columns;
         for (const std::wstring& column : columns)
             destination_columns.push_back(names_map.get_fn_mapped_name(parent_source, column));
@@ -132,7 +152,7 @@ void mss_database::create_fk_index_if(const std::wstring& parent, const std::wst
             return;
         }
         tk_log(2, L"Child index for table '%ls' does NOT exist", parent.c_str());
-        const std::unique_ptr<udb_recordset> table(get_table(parent, udb_mode_read_only));
+        const std::unique_ptr<udb_recordset> table(get_table(table_name, udb_mode_read_only));
         std::wstring list;
         for (const std::wstring& column : destination_columns)
             list += (list.empty() ? L"" : L", ") + mss_quote_name(column);

@@ -63,6 +63,7 @@ private:
     void init_views(const std::wstring& owner);
     // Runs a statement whose result is not read.
     void run(const std::wstring& statement);
-    bool table_found(const std::wstring& name);
+    // The canonical name of a table of the database, empty when it has none.
+    std::wstring existing_table_name(const std::wstring& name);
     void create_relationship(const udb_relationship& relationship);
 };

@@ -84,6 +84,18 @@ protected:
     brantwick_convertor converter{convertor_form::console};
 };
 
+// The rows a table received by bulk load, each value as the provider got it.
+std::vector<fake::row> bulk_rows(const fake::provider& server, const std::wstring& table)
+{
+    std::vector<fake::row> rows;
+    for (const fake::bulk_load_record& load : server.bulk_loads())
+        if (load.table == table)
+            rows.insert(rows.end(), load.rows.begin(), load.rows.end());
+    return rows;
+}
+
+const fake::row bulk_boris = text_row({L"2", L"\u0411\u043e\u0440\u0438\u0441", L"\u041c\u043e\u0441\u043a\u0432\u0430", L"20"});
+
 const std::wstring insert_ann =
     L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 1, N'Ann', N'K\u00f6ln', 10)";
 const std::wstring insert_boris = L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, "
@@ -107,7 +119,13 @@ TEST_F(direct_run, mode_0_drops_an_existing_database_and_creates_it_anew)
     ASSERT_NE(create, sent.end());
     EXPECT_LT(drop, create);
     EXPECT_TRUE(starts_with_any(sent, L"CREATE TABLE [dbo].[customer]"));
-    EXPECT_NE(std::find(sent.begin(), sent.end(), identity_on + insert_boris), sent.end());
+    EXPECT_FALSE(starts_with_any(sent, L"INSERT"));
+    const std::vector<fake::row> rows = bulk_rows(*server, L"[dbo].[customer]");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1], bulk_boris);
+    ASSERT_EQ(server->bulk_loads().size(), 1u);
+    EXPECT_TRUE(server->bulk_loads()[0].keep_identity);
+    EXPECT_TRUE(server->bulk_loads()[0].done);
     EXPECT_TRUE(errors.reports.empty());
     EXPECT_FALSE(converter.is_aborted());
 }
@@ -170,20 +188,45 @@ TEST_F(direct_run, mode_1_replaces_an_existing_table)
     ASSERT_NE(drop, sent.end());
     ASSERT_NE(create, sent.end());
     EXPECT_LT(drop, create);
-    EXPECT_NE(std::find(sent.begin(), sent.end(), identity_on + insert_ann), sent.end());
+    EXPECT_FALSE(starts_with_any(sent, L"INSERT"));
+    EXPECT_EQ(bulk_rows(*server, L"[dbo].[customer]").size(), 3u);
 }
 
-TEST_F(direct_run, mode_1_reports_a_duplicate_row_by_its_number_and_goes_on)
+TEST_F(direct_run, mode_1_reports_a_refused_row_by_its_number_and_goes_on)
 {
     existing_database(false);
-    server->fail(identity_on + insert_boris, duplicate_key());
-    const std::vector<std::wstring> sent = run(1);
+    server->fail_bulk_row(L"[dbo].[customer]", 1, duplicate_key());
+    run(1);
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].context, "customer, record #2");
     EXPECT_EQ(errors.reports[0].code, 0u);
     EXPECT_FALSE(errors.reports[0].outer);
-    EXPECT_TRUE(starts_with_any(
-        sent, identity_on + L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 3,"));
+    const std::vector<fake::row> rows = bulk_rows(*server, L"[dbo].[customer]");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][0], oledb::db_value(std::wstring(L"3")));
+}
+
+// A table the run creates takes its rows by bulk load also in the merging
+// modes; one it merges into takes them by statements.
+TEST_F(direct_run, merging_modes_bulk_load_only_the_tables_they_create)
+{
+    existing_database(true);
+    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
+                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
+                                                fake::wide_text_column(L"note", 20)},
+                                               {}});
+    converter.table_names = {L"customer", L"purchase"};
+    for (const std::uint32_t mode : {3u, 4u}) {
+        converter.selected.clear();  // each run appends its tables to the list
+        const std::size_t loads_before = server->bulk_loads().size();
+        const std::vector<std::wstring> sent = run(mode);
+        EXPECT_NE(std::find(sent.begin(), sent.end(), insert_ann), sent.end()) << mode;
+        const std::vector<fake::bulk_load_record> loads = server->bulk_loads();
+        ASSERT_EQ(loads.size(), loads_before + 1) << mode;
+        EXPECT_EQ(loads.back().table, L"[dbo].[purchase]");
+        EXPECT_FALSE(loads.back().rows.empty());
+        EXPECT_FALSE(starts_with_any(sent, L"INSERT INTO [dbo].[purchase]")) << mode;
+    }
 }
 
 TEST_F(direct_run, mode_2_leaves_an_existing_table_alone)

@@ -371,7 +371,7 @@ void provider::bulk_row(std::size_t load, const row& values)
 {
     std::lock_guard lock(mutex_);
     bulk_load_record& record = bulk_loads_[load];
-    const auto failure = bulk_row_failures_.find({record.table, record.rows.size()});
+    const auto failure = bulk_row_failures_.find({record.table, record.sent++});
     if (failure != bulk_row_failures_.end())
         raise(failure->second);
     record.rows.push_back(values);

@@ -61,7 +61,8 @@ struct bulk_load_record {
     bool keep_identity = false;
     int connection = 0;
     std::vector<row> rows;
-    int commits = 0;  // intermediate commits
+    std::size_t sent = 0;  // rows sent, refused ones included
+    int commits = 0;       // intermediate commits
     bool done = false;
 };
 

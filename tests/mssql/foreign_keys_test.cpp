@@ -130,12 +130,31 @@ TEST_F(foreign_keys, each_failing_key_is_reported_and_the_next_follows)
     EXPECT_TRUE(contains(statements.back(), L"[fk_ok]"));
     ASSERT_EQ(errors.reports.size(), 3u);
     EXPECT_EQ(errors.reports[0].context, "Foreign key 'fk_lost'");
-    EXPECT_EQ(errors.reports[0].text, "Can't create foreign key. Contact to support@quarnel.example for the solution.");
+    EXPECT_EQ(errors.reports[0].text,
+              "Can't create foreign key. Contact to support@quarnel.example for the solution.\nTable 'nowhere' not exists");
     EXPECT_EQ(errors.reports[0].code, 0u);
     EXPECT_FALSE(errors.reports[0].outer);
     EXPECT_EQ(errors.reports[1].context, "Foreign key 'fk_orphans'");
     EXPECT_EQ(errors.reports[1].text.rfind("There are orphaned records", 0), 0u);
+    EXPECT_TRUE(errors.reports[1].text.ends_with("\nThe ALTER TABLE statement conflicted with the FOREIGN KEY constraint."))
+        << errors.reports[1].text;
     EXPECT_EQ(errors.reports[2].context, "lost_child");
+    EXPECT_EQ(errors.failed_objects(), 3u);
+}
+
+// The run makes a table whose source name has no owner in dbo; a login
+// other than sa has a default schema of its own, which holds none of them.
+TEST_F(foreign_keys, tables_of_the_run_are_found_in_dbo_whatever_the_login)
+{
+    engine.user = L"migrator";
+    parent_key_exists();
+    udb_relationships keys;
+    keys.push_back(key(L"fk_cust", {L"id"}, L""));
+    const std::vector<std::wstring> statements = create(keys);
+    EXPECT_TRUE(errors.reports.empty());
+    ASSERT_FALSE(statements.empty());
+    EXPECT_EQ(statements.back(), L"ALTER TABLE [dbo].[orders] ADD CONSTRAINT [fk_cust] FOREIGN KEY ([cust_id]) "
+                                 L"REFERENCES [dbo].[customers]([id])");
 }
 
 TEST_F(foreign_keys, user_who_ends_the_run_stops_the_keys)

@@ -35,8 +35,9 @@ busy_lease::~busy_lease()
         connection_->busy = false;
 }
 
-session_link::session_link(std::shared_ptr<connection_factory> factory, bool fast_load)
-    : factory_(std::move(factory)), fast_load_(fast_load)
+session_link::session_link(std::shared_ptr<connection_factory> factory,
+                           std::shared_ptr<const std::atomic<bool>> fast_load)
+    : factory_(std::move(factory)), fast_load_(std::move(fast_load))
 {
 }
 
@@ -51,7 +52,7 @@ std::shared_ptr<managed_connection> session_link::open(bool bulk_load)
 std::shared_ptr<managed_connection> session_link::home_connection()
 {
     if (!home_)
-        home_ = open(fast_load_);
+        home_ = open(fast_load());
     return home_->busy ? open(false) : home_;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/oledb/db_backend.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -50,7 +51,8 @@ private:
 
 class session_link {
 public:
-    session_link(std::shared_ptr<connection_factory> factory, bool fast_load);
+    // `fast_load` is the data source's switch, read when a rowset is opened.
+    session_link(std::shared_ptr<connection_factory> factory, std::shared_ptr<const std::atomic<bool>> fast_load);
     // Statements that return nothing run here one after another, so that a
     // setting one of them makes (IDENTITY_INSERT) holds for the next; while
     // a bulk load holds it, they run on a connection of their own.
@@ -60,14 +62,14 @@ public:
     std::shared_ptr<managed_connection> reader_connection();
     // The home connection when it is free, else one of its own.
     std::shared_ptr<managed_connection> bulk_connection();
-    bool fast_load() const { return fast_load_; }
+    bool fast_load() const { return *fast_load_; }
     const std::wstring& source() const { return factory_->source(); }
 
 private:
     std::shared_ptr<managed_connection> open(bool bulk_load);
 
     std::shared_ptr<connection_factory> factory_;
-    bool fast_load_;
+    std::shared_ptr<const std::atomic<bool>> fast_load_;
     std::shared_ptr<managed_connection> home_;
     std::vector<std::shared_ptr<managed_connection>> readers_;
 };

@@ -99,7 +99,7 @@ DBPROPSTATUS data_source::set_property(const GUID& set, const DBPROP& property)
             return DBPROPSTATUS_BADVALUE;
         if (!provider_->supports_bulk_load())
             return DBPROPSTATUS_NOTSUPPORTED;
-        fast_load_ = property.vValue.boolVal != VARIANT_FALSE;
+        *fast_load_ = property.vValue.boolVal != VARIANT_FALSE;
         return DBPROPSTATUS_OK;
     }
     if (set != DBPROPSET_DBINIT)

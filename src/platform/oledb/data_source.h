@@ -6,6 +6,7 @@
 #include "platform/oledb/connections.h"
 #include "platform/oledb/oledb.h"
 
+#include <atomic>
 #include <memory>
 
 namespace oledb {
@@ -18,7 +19,8 @@ public:
     HRESULT Initialize() override;
     HRESULT Uninitialize() override;
     // DBPROPSET_DBINIT before Initialize; the fast-load property of
-    // DBPROPSET_SQLSERVERDATASOURCE, which applies to sessions made later.
+    // DBPROPSET_SQLSERVERDATASOURCE at any time: its sessions, also those made
+    // before, open fast-load rowsets while it is on.
     HRESULT SetProperties(ULONG cPropertySets, DBPROPSET rgPropertySets[]) override;
     HRESULT CreateSession(IUnknown* pUnkOuter, REFIID riid, IUnknown** ppDBSession) override;
 
@@ -27,7 +29,7 @@ private:
 
     std::shared_ptr<db_provider> provider_;
     db_login login_;
-    bool fast_load_ = false;
+    std::shared_ptr<std::atomic<bool>> fast_load_ = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<connection_factory> factory_;  // set while initialized
 };
 

@@ -4,11 +4,20 @@
 #include "platform/oledb/odbc_bulk_copy.h"
 #include "platform/oledb/odbc_connection.h"
 #include "platform/oledb/odbc_handle.h"
+#include "platform/oledb/server_address.h"
 #include "platform/oledb/utf16.h"
 
 #include <odbcinst.h>
 
+#include <optional>
+
 namespace oledb::odbc {
+
+namespace {
+
+constexpr const wchar_t* default_port = L"1433";
+
+}  // namespace
 
 std::string registered_driver_library(const std::wstring& driver)
 {
@@ -57,9 +66,33 @@ bool odbc_provider::supports_bulk_load() const
     return bulk_api() != nullptr;
 }
 
+// The Microsoft drivers read every address form in Server; FreeTDS reads a
+// host and an instance there but takes the port from its own key, and has no
+// port of its own to fall back on.
+std::wstring odbc_provider::server_keys(const std::wstring& address) const
+{
+    const std::optional<server_address> parts = parse_server_address(address);
+    if (!parts)
+        throw db_error(driver_, {{L"08001", 0,
+                                  L"The server address '" + address +
+                                      L"' cannot be used: write it as host, host,port or host\\instance."}});
+    if (family_ != driver_family::freetds) {
+        std::wstring server = parts->host;
+        if (!parts->port.empty())
+            server += L"," + parts->port;
+        else if (!parts->instance.empty())
+            server += L"\\" + parts->instance;
+        return L"Server=" + odbc_quote(server) + L";";
+    }
+    if (parts->port.empty() && !parts->instance.empty())
+        return L"Server=" + odbc_quote(parts->host + L"\\" + parts->instance) + L";";
+    return L"Server=" + odbc_quote(parts->host) + L";Port=" + (parts->port.empty() ? default_port : parts->port) +
+           L";";
+}
+
 std::wstring odbc_provider::connection_string(const db_login& login) const
 {
-    std::wstring text = L"Driver=" + odbc_quote(driver_) + L";Server=" + odbc_quote(login.server) + L";";
+    std::wstring text = L"Driver=" + odbc_quote(driver_) + L";" + server_keys(login.server);
     if (!login.database.empty())
         text += L"Database=" + odbc_quote(login.database) + L";";
     if (login.integrated)

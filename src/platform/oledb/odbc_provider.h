@@ -24,10 +24,12 @@ public:
     bool supports_bulk_load() const override;
     std::unique_ptr<db_connection> connect(const db_login& login, bool for_bulk_load) override;
 
-    // Every value quoted; the driver's keywords for the family.
+    // Every value quoted; the driver's keywords for the family. An address
+    // the driver cannot use raises db_error naming it.
     std::wstring connection_string(const db_login& login) const;
 
 private:
+    std::wstring server_keys(const std::wstring& address) const;
     const bulk_copy_api* bulk_api() const;
 
     std::wstring driver_;

@@ -1,5 +1,6 @@
 #include "platform/oledb/connection_string.h"
 #include "platform/oledb/create_table.h"
+#include "platform/oledb/odbc_provider.h"
 #include "platform/oledb/table_name.h"
 #include "platform/oledb/utf16.h"
 
@@ -26,6 +27,55 @@ TEST(odbc_quote, values_that_could_end_the_value_or_add_a_keyword_go_in_braces)
     };
     for (const auto& [value, quoted] : cases)
         EXPECT_EQ(odbc_quote(value), quoted);
+}
+
+// How each driver family is told the address: the Microsoft drivers read it
+// whole, FreeTDS wants the port in its own key and has none by default.
+TEST(server_address, every_form_reaches_each_driver_in_its_keys)
+{
+    using oledb::odbc::driver_family;
+    const oledb::odbc::odbc_provider freetds(L"FreeTDS", driver_family::freetds);
+    const oledb::odbc::odbc_provider microsoft(L"ODBC Driver 18 for SQL Server", driver_family::sql_server);
+    struct form {
+        const wchar_t* address;
+        const wchar_t* freetds_keys;
+        const wchar_t* microsoft_keys;
+    };
+    const form forms[] = {
+        {L"db.example.org", L"Server=db.example.org;Port=1433;", L"Server=db.example.org;"},
+        {L"db,14330", L"Server=db;Port=14330;", L"Server={db,14330};"},
+        {L" db , 1500 ", L"Server=db;Port=1500;", L"Server={db,1500};"},
+        {L"db\\sales", L"Server=db\\sales;", L"Server=db\\sales;"},
+        {L"db\\sales,1500", L"Server=db;Port=1500;", L"Server={db,1500};"},
+        {L"fe80::1", L"Server=fe80::1;Port=1433;", L"Server=fe80::1;"},
+    };
+    for (const form& f : forms) {
+        oledb::db_login login;
+        login.server = f.address;
+        login.user = L"sa";
+        EXPECT_TRUE(freetds.connection_string(login).starts_with(std::wstring(L"Driver=FreeTDS;") + f.freetds_keys))
+            << freetds.connection_string(login);
+        EXPECT_TRUE(microsoft.connection_string(login).starts_with(
+            std::wstring(L"Driver=ODBC Driver 18 for SQL Server;") + f.microsoft_keys))
+            << microsoft.connection_string(login);
+    }
+}
+
+TEST(server_address, an_address_no_driver_can_use_is_refused_by_name)
+{
+    const oledb::odbc::odbc_provider freetds(L"FreeTDS", oledb::odbc::driver_family::freetds);
+    for (const wchar_t* address : {L"", L"db:1433", L"db,", L"db,0", L"db,65536", L"db,14a", L"db\\", L",1433",
+                                   L"\\sales"}) {
+        oledb::db_login login;
+        login.server = address;
+        try {
+            freetds.connection_string(login);
+            ADD_FAILURE() << "accepted: " << oledb::to_utf8(address);
+        } catch (const oledb::db_error& e) {
+            EXPECT_EQ(std::string(e.what()), "The server address '" + oledb::to_utf8(address) +
+                                                 "' cannot be used: write it as host, host,port or host\\instance.");
+        }
+    }
 }
 
 TEST(initialization_string, keys_and_quoted_values)
