@@ -66,6 +66,31 @@ std::vector<std::string> source_database::column(const std::string& query) {
     return values;
 }
 
+source_database::values source_database::rows(const std::string& query) {
+    MYSQL* connection = m_connection.get();
+    if (mysql_real_query(connection, query.data(), query.size()) != 0)
+        throw std::runtime_error(query + ": " + mysql_error(connection));
+    std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)> result(mysql_store_result(connection),
+                                                                    &mysql_free_result);
+    values read;
+    if (!result) return read;
+    constexpr unsigned binary_charset = 63;
+    const unsigned count = mysql_num_fields(result.get());
+    const MYSQL_FIELD* fields = mysql_fetch_fields(result.get());
+    for (unsigned i = 0; i < count; ++i) {
+        read.columns.emplace_back(fields[i].name);
+        read.bits.push_back(fields[i].type == MYSQL_TYPE_BIT);
+        read.bytes.push_back(read.bits.back() || fields[i].charsetnr == binary_charset);
+    }
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+        const unsigned long* lengths = mysql_fetch_lengths(result.get());
+        auto& cells = read.rows.emplace_back();
+        for (unsigned i = 0; i < count; ++i)
+            cells.push_back(row[i] ? std::optional<std::string>(std::string(row[i], lengths[i])) : std::nullopt);
+    }
+    return read;
+}
+
 std::map<std::string, std::uint64_t> source_database::row_counts() {
     std::map<std::string, std::uint64_t> counts;
     for (const std::string& table :

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,16 @@ public:
     void run(const std::string& statements);
     // The first column of every row of the query's result.
     std::vector<std::string> column(const std::string& query);
+
+    // Every value of a query's rows as the client library gives it: text in
+    // UTF-8, the bytes of binary and BIT columns; nullopt for NULL.
+    struct values {
+        std::vector<std::string> columns;
+        std::vector<bool> bytes;  // binary or BIT
+        std::vector<bool> bits;   // BIT: the bytes are a big-endian number
+        std::vector<std::vector<std::optional<std::string>>> rows;
+    };
+    values rows(const std::string& query);
 
 private:
     struct closer {

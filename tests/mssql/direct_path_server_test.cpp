@@ -119,7 +119,7 @@ TEST_F(direct_path_server, rows_arrive_by_bulk_load)
     EXPECT_EQ(rows[0][1], L"Grüße 1");
     EXPECT_EQ(rows[0][2], L"-12.5");
     EXPECT_EQ(rows[2][3], L"20000");
-    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_TRUE(errors.reports.empty()) << (errors.reports.empty() ? "" : errors.reports[0]);
 }
 
 TEST_F(direct_path_server, rows_by_statements_then_update_and_delete_by_key)

@@ -130,4 +130,28 @@ TEST_F(freetds_bcp, batches_follow_the_bound_bytes)
     EXPECT_EQ(copy->record().rows[2][3], data);
 }
 
+// FreeTDS takes no value over 4096 bytes from program variables: such a
+// row goes in by one INSERT between two bulk loads, the others stay in bulk.
+TEST_F(freetds_bcp, a_row_with_a_value_the_driver_cannot_take_goes_by_statement)
+{
+    copy->set_value_limit(4096);
+    const std::string name = "kept";
+    bind_row(1, &name, 1, {1});
+    bind_row(2, &name, 2, bytes(5000, 0x5A));
+    bind_row(3, nullptr, 3, {3});
+    load.close_table();
+    const recorded_bulk_copy& record = copy->record();
+    ASSERT_EQ(record.rows.size(), 2u);
+    EXPECT_EQ(record.rows[0][0], utf8("1"));
+    EXPECT_EQ(record.rows[1][0], utf8("3"));
+    EXPECT_EQ(record.dones, 2) << "the load before the statement ends, a new one follows";
+    const auto inserted = copy->query(L"SELECT id, name, price, length(data) FROM dbo.t");
+    std::vector<oledb::db_value> row;
+    ASSERT_TRUE(inserted->fetch(row));
+    EXPECT_EQ(row[0], oledb::db_value(std::wstring(L"2")));
+    EXPECT_EQ(row[1], oledb::db_value(std::wstring(L"kept")));
+    EXPECT_EQ(row[3], oledb::db_value(std::wstring(L"5000")));
+    EXPECT_FALSE(inserted->fetch(row));
+}
+
 }  // namespace

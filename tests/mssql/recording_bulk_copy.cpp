@@ -66,6 +66,7 @@ public:
         return 0;
     }
     bool wide_text() const override { return false; }
+    std::size_t value_limit() const override { return m_record.value_limit; }
 
 private:
     recorded_bulk_copy& m_record;
@@ -100,6 +101,16 @@ std::unique_ptr<oledb::db_bulk_load> sqlite_bulk_copy::open(const std::wstring& 
 const recorded_bulk_copy& sqlite_bulk_copy::record() const
 {
     return m_impl->record;
+}
+
+void sqlite_bulk_copy::set_value_limit(std::size_t bytes)
+{
+    m_impl->record.value_limit = bytes;
+}
+
+std::unique_ptr<oledb::db_result> sqlite_bulk_copy::query(const std::wstring& statement)
+{
+    return m_impl->connection->execute(statement);
 }
 
 int sqlite_bulk_copy::binary_type()

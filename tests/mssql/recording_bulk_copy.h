@@ -19,6 +19,8 @@ struct recorded_bulk_copy {
     std::vector<std::vector<std::optional<std::vector<unsigned char>>>> rows;
     int batches = 0;
     int dones = 0;
+    // The longest value the stand-in's bcp functions take, as FreeTDS's; 0: any.
+    std::size_t value_limit = 0;
 };
 
 class sqlite_bulk_copy {
@@ -33,6 +35,9 @@ public:
     // The bulk load of the stand-in over the recording bcp interface.
     std::unique_ptr<oledb::db_bulk_load> open(const std::wstring& table, bool keep_identity);
     const recorded_bulk_copy& record() const;
+    void set_value_limit(std::size_t bytes);
+    // The rows SQLite holds, as the statement returns them.
+    std::unique_ptr<oledb::db_result> query(const std::wstring& statement);
 
     // The program types the stand-in binds: bytes and UTF-8 character data.
     static int binary_type();

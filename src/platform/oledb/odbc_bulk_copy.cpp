@@ -10,7 +10,9 @@
 #define TDSODBC_BCP
 #include <odbcss.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace oledb::odbc {
@@ -48,6 +50,9 @@ public:
     int batch(SQLHDBC dbc) const override { return bcp_batch(dbc); }
     int done(SQLHDBC dbc) const override { return bcp_done(dbc); }
     bool wide_text() const override { return false; }
+    // FreeTDS keeps each value of a row in a buffer of at most 4096 bytes and
+    // writes a longer one past its end.
+    std::size_t value_limit() const override { return 4096; }
 };
 
 class library_api final : public bulk_copy_api {
@@ -118,38 +123,113 @@ private:
 class bulk_copy final : public db_bulk_load {
 public:
     bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
-        : dbc_(dbc), api_(api), source_(std::move(source))
+        : dbc_(dbc), api_(api), source_(std::move(source)), table_(table), keep_identity_(keep_identity)
     {
         columns_ = describe_table(table);
-        if (!api_.init(dbc_, to_utf16(table)))
-            fail();
-        if (keep_identity && !api_.keep_identity(dbc_))
-            fail();
         buffers_.resize(columns_.size());
-        for (std::size_t i = 0; i < columns_.size(); ++i) {
-            buffers_[i].resize(prefix_length + 64);
-            if (!api_.bind(dbc_, buffers_[i].data(), program_type(i), static_cast<int>(i + 1)))
-                fail();
-        }
+        start();
     }
 
     const std::vector<db_column>& columns() const override { return columns_; }
 
     void send_row(const std::vector<db_value>& row) override
     {
+        std::vector<std::optional<std::vector<unsigned char>>> values(columns_.size());
+        bool too_long = false;
+        for (std::size_t i = 0; i < columns_.size() && i < row.size(); ++i) {
+            if (is_null(row[i]))
+                continue;
+            values[i] = encoded(i, row[i]);
+            too_long = too_long || (api_.value_limit() != 0 && values[i]->size() > api_.value_limit());
+        }
+        if (too_long) {
+            insert_by_statement(row);
+            return;
+        }
+        if (!started_)
+            start();
         for (std::size_t i = 0; i < columns_.size(); ++i)
-            place(i, i < row.size() ? row[i] : db_value{});
+            place(i, values[i]);
         if (!api_.sendrow(dbc_))
             fail();
     }
 
     void commit(bool done) override
     {
+        if (!started_)
+            return;
         if ((done ? api_.done(dbc_) : api_.batch(dbc_)) < 0)
             fail();
+        started_ = !done;
     }
 
 private:
+    void start()
+    {
+        if (!api_.init(dbc_, to_utf16(table_)))
+            fail();
+        if (keep_identity_ && !api_.keep_identity(dbc_))
+            fail();
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            buffers_[i].resize(prefix_length + 64);
+            if (!api_.bind(dbc_, buffers_[i].data(), program_type(i), static_cast<int>(i + 1)))
+                fail();
+        }
+        started_ = true;
+    }
+
+    // A row the driver cannot bulk copy goes in by one INSERT between two
+    // bulk loads: the rows before it are committed, and the next row that
+    // can be bulk copied starts a new load.
+    void insert_by_statement(const std::vector<db_value>& row)
+    {
+        commit(true);
+        const std::wstring table = quoted_table_name(table_);
+        std::wstring names;
+        std::wstring markers;
+        for (const db_column& column : columns_) {
+            names += (names.empty() ? L"" : L", ") + bracketed(column.name);
+            markers += markers.empty() ? L"?" : L", ?";
+        }
+        // A table without an identity column refuses the setting, which changes nothing.
+        if (keep_identity_)
+            run_quietly(L"SET IDENTITY_INSERT " + table + L" ON");
+        handle stmt(SQL_HANDLE_STMT, dbc_);
+        std::vector<odbc_string> texts(columns_.size());
+        std::vector<SQLLEN> lengths(columns_.size(), SQL_NULL_DATA);
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            const db_value value = i < row.size() ? row[i] : db_value{};
+            SQLSMALLINT c_type = SQL_C_WCHAR;
+            SQLSMALLINT sql_type = SQL_WLONGVARCHAR;
+            SQLPOINTER data = nullptr;
+            if (const auto* bytes = std::get_if<db_bytes>(&value)) {
+                c_type = SQL_C_BINARY;
+                sql_type = SQL_LONGVARBINARY;
+                data = const_cast<std::uint8_t*>(bytes->data());
+                lengths[i] = static_cast<SQLLEN>(bytes->size());
+            } else if (const auto* text = std::get_if<std::wstring>(&value)) {
+                texts[i] = to_utf16(*text);
+                data = texts[i].data();
+                lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
+            }
+            const SQLULEN size = std::max<SQLULEN>(1, static_cast<SQLULEN>(std::max<SQLLEN>(lengths[i], 0)));
+            check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, c_type, sql_type,
+                                   size, 0, data, 0, &lengths[i]),
+                  stmt, source_);
+        }
+        const std::wstring insert = L"INSERT INTO " + table + L" (" + names + L") VALUES (" + markers + L")";
+        const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS);
+        if (keep_identity_)
+            run_quietly(L"SET IDENTITY_INSERT " + table + L" OFF");
+        check(rc, stmt, source_);
+    }
+
+    void run_quietly(const std::wstring& statement)
+    {
+        handle stmt(SQL_HANDLE_STMT, dbc_);
+        SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+    }
+
     std::vector<db_column> describe_table(const std::wstring& table)
     {
         handle stmt(SQL_HANDLE_STMT, dbc_);
@@ -185,15 +265,14 @@ private:
         return {first, first + wide.size() * sizeof(SQLWCHAR)};
     }
 
-    void place(std::size_t i, const db_value& value)
+    void place(std::size_t i, const std::optional<std::vector<unsigned char>>& value)
     {
         std::vector<unsigned char>& buffer = buffers_[i];
         std::int32_t length = -1;
-        std::vector<unsigned char> data;
-        if (!is_null(value)) {
-            data = encoded(i, value);
+        static const std::vector<unsigned char> none;
+        const std::vector<unsigned char>& data = value ? *value : none;
+        if (value)
             length = static_cast<std::int32_t>(data.size());
-        }
         const unsigned char* before = buffer.data();
         if (buffer.size() < prefix_length + data.size())
             buffer.resize(prefix_length + data.size());
@@ -213,6 +292,9 @@ private:
     SQLHDBC dbc_;
     const bulk_copy_api& api_;
     std::wstring source_;
+    std::wstring table_;
+    bool keep_identity_;
+    bool started_ = false;  // a bulk load is open on the connection
     std::vector<db_column> columns_;
     std::vector<std::vector<unsigned char>> buffers_;
 };

@@ -29,6 +29,9 @@ public:
     virtual int done(SQLHDBC dbc) const = 0;
     // How text travels: UTF-16 (wide) or UTF-8, and the bcp type code for it.
     virtual bool wide_text() const = 0;
+    // The longest value, in bytes, that a row bound in program variables may
+    // carry; 0 when there is no limit.
+    virtual std::size_t value_limit() const { return 0; }
 };
 
 std::unique_ptr<bulk_copy_api> freetds_bulk_copy();
