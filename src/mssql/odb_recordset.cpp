@@ -4,6 +4,7 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
+#include <limits>
 #include <string>
 
 odb_recordset::odb_recordset(const std::wstring& table) : udb_recordset(table) {}
@@ -70,7 +71,9 @@ void odb_recordset::build_schema_from_columns()
         if (c.wType == DBTYPE_GUID) {
             tk_log(2, "Update column size for DBTYPE_GUID");
             size = 36;
-        } else if (vartype == VT_BLOB || vartype == ole_vt_bytes) {
+        } else if (vartype == VT_BLOB || vartype == ole_vt_bytes ||
+                   c.ulColumnSize > static_cast<DBLENGTH>(std::numeric_limits<std::int32_t>::max())) {
+            // 0 is the size of a column of unlimited length (MAX, text, image).
             size = 0;
         }
         tk_log(2, "f_size=%d", size);

@@ -72,11 +72,12 @@ TEST_F(odb_recordset_test, columns_become_the_schema)
     answer(L"SELECT *", {int_column(L"id", true), wide_text_column(L"name", 50, false),
                          typed_column(L"g", DBTYPE_GUID, 16), typed_column(L"b", DBTYPE_BYTES, 100),
                          typed_column(L"n", DBTYPE_NUMERIC, 19, true, 10, 2),
-                         typed_column(L"ts", DBTYPE_DBTIMESTAMP, 16, true, 23, 3), typed_column(L"x", DBTYPE_XML, 0)},
+                         typed_column(L"ts", DBTYPE_DBTIMESTAMP, 16, true, 23, 3), typed_column(L"x", DBTYPE_XML, 0),
+                         wide_text_column(L"long", ~std::uint64_t{0})},
            {});
     const auto recordset = run(L"SELECT *");
     const udb_schema& schema = recordset->schema;
-    ASSERT_EQ(schema.size(), 7u);
+    ASSERT_EQ(schema.size(), 8u);
     EXPECT_EQ(schema[0]->vartype, VT_I4);
     EXPECT_FALSE(schema[0]->b_not_null) << "a nullable column";
     EXPECT_EQ(schema[1]->vartype, VT_BSTR);
@@ -94,6 +95,8 @@ TEST_F(odb_recordset_test, columns_become_the_schema)
     EXPECT_EQ(schema[5]->scale, 3);
     EXPECT_EQ(schema[5]->dw_reserved, 1u);
     EXPECT_EQ(schema[6]->dw_reserved, 11u);
+    EXPECT_EQ(schema[7]->vartype, VT_BSTR);
+    EXPECT_EQ(schema[7]->size, 0) << "a text of unlimited length has the size 0, as a new table's would";
 }
 
 TEST_F(odb_recordset_test, values_take_their_column_types)
