@@ -243,6 +243,7 @@ void mss_table::open_fast_load()
     if (b_identity)
         preamble += L"SET IDENTITY_INSERT " + table + L" ON; ";
     run(preamble);
+    quoted_identifier_off = true;
     identity_insert_on = identity_insert_on || b_identity;
 }
 

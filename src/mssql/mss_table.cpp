@@ -125,6 +125,8 @@ mss_table::~mss_table()
         if (fast_load.is_opened())
             fast_load.close_table();
         tk_log(2, "Right after fl.close_table");
+        if (quoted_identifier_off)
+            run(L"SET QUOTED_IDENTIFIER ON;");
     } catch (const tk_exception& e) {
         tk_log(2, "Got tk_exception in mss_table::dtor: %s", e.what());
     }

@@ -78,6 +78,10 @@ public:
     // This table's identity insertion is on in the session; it is turned off
     // at the end, since the session allows it for one table at a time.
     bool identity_insert_on = false;
+    // The bulk-load preamble turned quoted identifiers off in the session;
+    // they are turned on again at the end, since the indexes made next with
+    // a filter need them.
+    bool quoted_identifier_off = false;
 
 private:
     void read_identity(const std::wstring& table_name, const std::wstring& owner_name);

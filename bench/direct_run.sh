@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# corvath straight into a SQL Server against freebcp loading the same rows into
+# the same server: the benchmark table of bench/bench_table.sql goes from a
+# private MariaDB server into the SQL Server by corvath (direct mode, default
+# options); the server then exports those rows with freebcp into a character
+# file, which freebcp loads into an empty copy of the table. Wall time, rows a
+# second and peak memory of each, side by side.
+#   MSSQL_TEST_SERVER=host[,port] MSSQL_TEST_LOGIN=... MSSQL_TEST_PASSWORD=... \
+#   bash bench/direct_run.sh [ROWS]      (default 1000000; RUNS=n repeats each tool, best kept)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+rows=${1:-1000000}
+runs=${RUNS:-2}
+: "${MSSQL_TEST_SERVER:?name the SQL Server in MSSQL_TEST_SERVER}"
+: "${MSSQL_TEST_LOGIN:?give the login in MSSQL_TEST_LOGIN}"
+: "${MSSQL_TEST_PASSWORD:?give the password in MSSQL_TEST_PASSWORD}"
+build=$root/build/bench
+work=$build/direct
+server_dir=$build/mariadb
+
+tools/install_deps.sh
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELMORA_BENCH=ON >/dev/null
+cmake --build "$build" --target corvath velmora_measure -- -j"$(nproc)" >/dev/null
+corvath=$build/src/agent/corvath
+measure=$build/bench/velmora_measure
+
+tools/test_mariadb.sh start "$server_dir" >/dev/null
+trap 'tools/test_mariadb.sh stop "$server_dir" >/dev/null' EXIT
+mkdir -p "$work"
+port=$(sed -n 's/^port=//p' "$server_dir/connection")
+user=$(sed -n 's/^user=//p' "$server_dir/connection")
+password=$(sed -n 's/^password=//p' "$server_dir/connection")
+source_db=velmora_bench
+table=bench_rows
+dest_db=velmora_bench_direct
+echo "$table" >"$work/tables.txt"
+
+sql() { mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" -u"$user" -p"$password" "$@"; }
+
+# FreeTDS's own tools name the server by a section of their configuration file.
+mssql_host=${MSSQL_TEST_SERVER%%,*}
+mssql_port=1433
+[[ $MSSQL_TEST_SERVER == *,* ]] && mssql_port=${MSSQL_TEST_SERVER#*,}
+cat >"$work/freetds.conf" <<EOF
+[velmora_bench]
+	host = $mssql_host
+	port = $mssql_port
+	tds version = 7.4
+	client charset = UTF-8
+EOF
+export FREETDSCONF=$work/freetds.conf
+tds() {
+  printf '%s\ngo\n' "$1" | tsql -S velmora_bench -U "$MSSQL_TEST_LOGIN" -P "$MSSQL_TEST_PASSWORD" -D "$dest_db" -o q 2>&1
+}
+bcp() {
+  freebcp "$1" "$2" "$3" -c -S velmora_bench -U "$MSSQL_TEST_LOGIN" -P "$MSSQL_TEST_PASSWORD" -D "$dest_db"
+}
+
+# Runs one tool RUNS times after its preparation; prints "<seconds> <CPU
+# seconds> <peak KiB>" of the fastest run.
+best_of() {
+  local prepare=$1 best= line
+  shift
+  for _ in $(seq 1 "$runs"); do
+    $prepare
+    line=$("$measure" "$@" 2>&1 >/dev/null | tail -n 1)
+    [[ $line == seconds=* ]] || { echo "failed: $* ($line)" >&2; exit 1; }
+    line=$(sed -E 's/seconds=([^ ]*) cpu=([^ ]*) peak_kib=([^ ]*)/\1 \2 \3/' <<<"$line")
+    if [[ -z $best ]] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
+      best=$line
+    fi
+  done
+  echo "$best"
+}
+
+# Counts, sums and NULLs of every column: the same on both sides when every
+# value arrived (LEN leaves out trailing blanks, hence the added character).
+fingerprint_mariadb() {
+  sql -N -e "SELECT COUNT(*), SUM(id), SUM(quantity), SUM(total), SUM(price), ROUND(SUM(ratio), 3),
+    SUM(DATEDIFF(born, '1950-01-01')), SUM(TIMESTAMPDIFF(SECOND, '2020-01-01', stamp)), SUM(CHAR_LENGTH(code)),
+    SUM(CHAR_LENGTH(city)), SUM(CHAR_LENGTH(note)), SUM(LENGTH(digest)) FROM $source_db.$table" | tr -s '\t ' ' '
+}
+fingerprint_mssql() {
+  tds "SELECT COUNT(*), SUM(CAST(id AS BIGINT)), SUM(CAST(quantity AS BIGINT)), SUM(total), SUM(price),
+    CAST(ROUND(SUM(ratio), 3) AS DECIMAL(38,3)), SUM(CAST(DATEDIFF(day, '1950-01-01', born) AS BIGINT)),
+    SUM(CAST(DATEDIFF(second, '2020-01-01', stamp) AS BIGINT)), SUM(CAST(LEN(code + 'x') - 1 AS BIGINT)),
+    SUM(CAST(LEN(city + 'x') - 1 AS BIGINT)), SUM(CAST(LEN(note + 'x') - 1 AS BIGINT)), SUM(CAST(DATALENGTH(digest) AS BIGINT))
+    FROM dbo.$1" | grep -v '^\s*$' | tail -n 1 | tr -s '\t ' ' '
+}
+
+echo "loading $rows rows ..."
+sed -e "s/FIRST_ID/1/" -e "s/LAST_ID/$rows/" bench/bench_table.sql | sql --default-character-set=utf8mb4
+sql -N -e "CHECKSUM TABLE $source_db.$table" >/dev/null
+
+nothing() { :; }
+empty_copy() { tds "TRUNCATE TABLE dbo.bench_copy" >/dev/null; }
+
+echo "corvath into $MSSQL_TEST_SERVER ..."
+read -r corvath_seconds corvath_cpu corvath_peak < <(best_of nothing "$corvath" --src="$source_db" \
+  --dest="$dest_db" --mode=0 --silent --tab_file="$work/tables.txt" --mysqlh=127.0.0.1 --port="$port" \
+  --mysqlu="$user" --mysqlp="$password" --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" \
+  --mssqlp="$MSSQL_TEST_PASSWORD")
+source_print=$(fingerprint_mariadb)
+corvath_print=$(fingerprint_mssql "$table")
+
+echo "freebcp out ..."
+bcp "dbo.$table" out "$work/rows.bcp" >/dev/null
+tds "SELECT * INTO dbo.bench_copy FROM dbo.$table WHERE 1 = 0" >/dev/null
+echo "freebcp in ..."
+read -r bcp_seconds bcp_cpu bcp_peak < <(best_of empty_copy freebcp "dbo.bench_copy" in "$work/rows.bcp" -c \
+  -S velmora_bench -U "$MSSQL_TEST_LOGIN" -P "$MSSQL_TEST_PASSWORD" -D "$dest_db")
+bcp_print=$(fingerprint_mssql bench_copy)
+
+mib() { awk -v kib="$1" 'BEGIN { printf "%.1f", kib / 1024 }'; }
+per_second() { awk -v n="$rows" -v s="$1" 'BEGIN { printf "%.0f", n / s }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo
+echo "$(tds 'SELECT @@VERSION' | grep -m 1 -E 'SQL Server|Babelfish' | sed 's/^\s*//'), $(nproc) CPUs,"
+echo "fastest of $runs run(s) of each tool, $rows rows"
+printf '%-8s %8s %8s %10s %9s\n' tool seconds "CPU s" "rows/s" "peak MiB"
+printf '%-8s %8s %8s %10s %9s\n' corvath "$corvath_seconds" "$corvath_cpu" "$(per_second "$corvath_seconds")" \
+  "$(mib "$corvath_peak")"
+printf '%-8s %8s %8s %10s %9s\n' freebcp "$bcp_seconds" "$bcp_cpu" "$(per_second "$bcp_seconds")" "$(mib "$bcp_peak")"
+echo "corvath's throughput is x$(ratio "$bcp_seconds" "$corvath_seconds") freebcp's (wall time x$(ratio \
+  "$corvath_seconds" "$bcp_seconds"))"
+echo "source:  $source_print"
+echo "corvath: $corvath_print"
+echo "freebcp: $bcp_print"
+[[ $source_print == "$corvath_print" ]] || { echo "corvath's rows differ from the source" >&2; exit 1; }
