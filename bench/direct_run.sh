@@ -16,28 +16,10 @@ runs=${RUNS:-2}
 : "${MSSQL_TEST_SERVER:?name the SQL Server in MSSQL_TEST_SERVER}"
 : "${MSSQL_TEST_LOGIN:?give the login in MSSQL_TEST_LOGIN}"
 : "${MSSQL_TEST_PASSWORD:?give the password in MSSQL_TEST_PASSWORD}"
-build=$root/build/bench
-work=$build/direct
-server_dir=$build/mariadb
-
-tools/install_deps.sh
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELMORA_BENCH=ON >/dev/null
-cmake --build "$build" --target corvath velmora_measure -- -j"$(nproc)" >/dev/null
-corvath=$build/src/agent/corvath
-measure=$build/bench/velmora_measure
-
-tools/test_mariadb.sh start "$server_dir" >/dev/null
-trap 'tools/test_mariadb.sh stop "$server_dir" >/dev/null' EXIT
-mkdir -p "$work"
-port=$(sed -n 's/^port=//p' "$server_dir/connection")
-user=$(sed -n 's/^user=//p' "$server_dir/connection")
-password=$(sed -n 's/^password=//p' "$server_dir/connection")
+work_name=direct
+source bench/common.sh
 source_db=velmora_bench
-table=bench_rows
 dest_db=velmora_bench_direct
-echo "$table" >"$work/tables.txt"
-
-sql() { mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" -u"$user" -p"$password" "$@"; }
 
 # FreeTDS's own tools name the server by a section of their configuration file.
 mssql_host=${MSSQL_TEST_SERVER%%,*}
@@ -56,23 +38,6 @@ tds() {
 }
 bcp() {
   freebcp "$1" "$2" "$3" -c -S velmora_bench -U "$MSSQL_TEST_LOGIN" -P "$MSSQL_TEST_PASSWORD" -D "$dest_db"
-}
-
-# Runs one tool RUNS times after its preparation; prints "<seconds> <CPU
-# seconds> <peak KiB>" of the fastest run.
-best_of() {
-  local prepare=$1 best= line
-  shift
-  for _ in $(seq 1 "$runs"); do
-    $prepare
-    line=$("$measure" "$@" 2>&1 >/dev/null | tail -n 1)
-    [[ $line == seconds=* ]] || { echo "failed: $* ($line)" >&2; exit 1; }
-    line=$(sed -E 's/seconds=([^ ]*) cpu=([^ ]*) peak_kib=([^ ]*)/\1 \2 \3/' <<<"$line")
-    if [[ -z $best ]] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best=$line
-    fi
-  done
-  echo "$best"
 }
 
 # Counts, sums and NULLs of every column: the same on both sides when every
@@ -94,11 +59,10 @@ echo "loading $rows rows ..."
 sed -e "s/FIRST_ID/1/" -e "s/LAST_ID/$rows/" bench/bench_table.sql | sql --default-character-set=utf8mb4
 sql -N -e "CHECKSUM TABLE $source_db.$table" >/dev/null
 
-nothing() { :; }
 empty_copy() { tds "TRUNCATE TABLE dbo.bench_copy" >/dev/null; }
 
 echo "corvath into $MSSQL_TEST_SERVER ..."
-read -r corvath_seconds corvath_cpu corvath_peak < <(best_of nothing "$corvath" --src="$source_db" \
+read -r corvath_seconds corvath_cpu corvath_peak < <(best_of "$corvath" --src="$source_db" \
   --dest="$dest_db" --mode=0 --silent --tab_file="$work/tables.txt" --mysqlh=127.0.0.1 --port="$port" \
   --mysqlu="$user" --mysqlp="$password" --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" \
   --mssqlp="$MSSQL_TEST_PASSWORD")
@@ -109,13 +73,11 @@ echo "freebcp out ..."
 bcp "dbo.$table" out "$work/rows.bcp" >/dev/null
 tds "SELECT * INTO dbo.bench_copy FROM dbo.$table WHERE 1 = 0" >/dev/null
 echo "freebcp in ..."
-read -r bcp_seconds bcp_cpu bcp_peak < <(best_of empty_copy freebcp "dbo.bench_copy" in "$work/rows.bcp" -c \
+read -r bcp_seconds bcp_cpu bcp_peak < <(before_each=empty_copy best_of freebcp "dbo.bench_copy" in "$work/rows.bcp" -c \
   -S velmora_bench -U "$MSSQL_TEST_LOGIN" -P "$MSSQL_TEST_PASSWORD" -D "$dest_db")
 bcp_print=$(fingerprint_mssql bench_copy)
 
-mib() { awk -v kib="$1" 'BEGIN { printf "%.1f", kib / 1024 }'; }
 per_second() { awk -v n="$rows" -v s="$1" 'BEGIN { printf "%.0f", n / s }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo
 echo "$(tds 'SELECT @@VERSION' | grep -m 1 -E 'SQL Server|Babelfish' | sed 's/^\s*//'), $(nproc) CPUs,"

@@ -10,45 +10,9 @@ cd "$root"
 sizes=("$@")
 ((${#sizes[@]})) || sizes=(1000000 4000000)
 runs=${RUNS:-2}
-build=$root/build/bench
-work=$build/work
-server_dir=$build/mariadb
-
-tools/install_deps.sh
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELMORA_BENCH=ON >/dev/null
-cmake --build "$build" --target corvath velmora_measure -- -j"$(nproc)" >/dev/null
-corvath=$build/src/agent/corvath
-measure=$build/bench/velmora_measure
-
-tools/test_mariadb.sh start "$server_dir" >/dev/null
-trap 'tools/test_mariadb.sh stop "$server_dir" >/dev/null' EXIT
-mkdir -p "$work"
-port=$(sed -n 's/^port=//p' "$server_dir/connection")
-user=$(sed -n 's/^user=//p' "$server_dir/connection")
-password=$(sed -n 's/^password=//p' "$server_dir/connection")
+work_name=work
+source bench/common.sh
 database=velmora_bench
-table=bench_rows
-echo "$table" >"$work/tables.txt"
-
-sql() { mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" -u"$user" -p"$password" "$@"; }
-
-# Runs one tool RUNS times; prints "<seconds> <CPU seconds> <peak KiB>" of
-# the fastest run.
-best_of() {
-  local best= line
-  for _ in $(seq 1 "$runs"); do
-    line=$("$measure" "$@" 2>&1 >/dev/null | tail -n 1)
-    [[ $line == seconds=* ]] || { echo "failed: $* ($line)" >&2; exit 1; }
-    line=$(sed -E 's/seconds=([^ ]*) cpu=([^ ]*) peak_kib=([^ ]*)/\1 \2 \3/' <<<"$line")
-    if [[ -z $best ]] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best=$line
-    fi
-  done
-  echo "$best"
-}
-
-mib() { awk -v kib="$1" 'BEGIN { printf "%.1f", kib / 1024 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 report=()
 loaded=0

@@ -1,0 +1,43 @@
+# What the benchmark scripts share, sourced from the top of the checkout with
+# $root, $runs and $work_name set: the release build of corvath and of the
+# measuring tool, the private MariaDB server holding the benchmark table, and
+# the timing of a tool as the best of $runs runs.
+build=$root/build/bench
+work=$build/$work_name
+server_dir=$build/mariadb
+
+tools/install_deps.sh
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELMORA_BENCH=ON >/dev/null
+cmake --build "$build" --target corvath velmora_measure -- -j"$(nproc)" >/dev/null
+corvath=$build/src/agent/corvath
+measure=$build/bench/velmora_measure
+
+tools/test_mariadb.sh start "$server_dir" >/dev/null
+trap 'tools/test_mariadb.sh stop "$server_dir" >/dev/null' EXIT
+mkdir -p "$work"
+port=$(sed -n 's/^port=//p' "$server_dir/connection")
+user=$(sed -n 's/^user=//p' "$server_dir/connection")
+password=$(sed -n 's/^password=//p' "$server_dir/connection")
+table=bench_rows
+echo "$table" >"$work/tables.txt"
+
+sql() { mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" -u"$user" -p"$password" "$@"; }
+
+# Runs one tool $runs times, each time after the command in $before_each (none
+# when unset); prints "<seconds> <CPU seconds> <peak KiB>" of the fastest run.
+best_of() {
+  local best= line
+  for _ in $(seq 1 "$runs"); do
+    ${before_each:-:}
+    line=$("$measure" "$@" 2>&1 >/dev/null | tail -n 1)
+    [[ $line == seconds=* ]] || { echo "failed: $* ($line)" >&2; exit 1; }
+    line=$(sed -E 's/seconds=([^ ]*) cpu=([^ ]*) peak_kib=([^ ]*)/\1 \2 \3/' <<<"$line")
+    if [[ -z $best ]] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
+      best=$line
+    fi
+  done
+  echo "$best"
+}
+
+mib() { awk -v kib="$1" 'BEGIN { printf "%.1f", kib / 1024 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
