@@ -198,7 +198,9 @@ private:
         std::vector<odbc_string> texts(columns_.size());
         std::vector<SQLLEN> lengths(columns_.size(), SQL_NULL_DATA);
         for (std::size_t i = 0; i < columns_.size(); ++i) {
-            const db_value value = i < row.size() ? row[i] : db_value{};
+            static const db_value null_value;
+            // The parameters point into the row until the statement has run.
+            const db_value& value = i < row.size() ? row[i] : null_value;
             SQLSMALLINT c_type = SQL_C_WCHAR;
             SQLSMALLINT sql_type = SQL_WLONGVARCHAR;
             SQLPOINTER data = nullptr;
