@@ -6,9 +6,12 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
+#include "wizard/dump_settings_page.h"
 #include "wizard/finish_page.h"
 #include "wizard/gui_ids.h"
 #include "wizard/gui_thread.h"
+#include "wizard/mssql_settings_page.h"
+#include "wizard/mysql_settings_page.h"
 #include "wizard/program_images.h"
 #include "wizard/progress_page.h"
 #include "wizard/welcome_page.h"
@@ -56,6 +59,9 @@ int run_sheet(const std::wstring& profile)
     wizard_shell shell(window_title(), gui::image_program_icon, gui::image_watermark, gui::image_header);
 
     welcome_page welcome(profile_extension);
+    mysql_settings_page mysql_settings;
+    mssql_settings_page mssql_settings;
+    dump_settings_page script_settings;
     std::optional<progress_page> progress(std::in_place);
     gui_finish_page_t<brantwick_convertor, gui::page_finish> finish(finish_success_text, finish_errors_text,
                                                                     profile_extension);
@@ -66,9 +72,12 @@ int run_sheet(const std::wstring& profile)
         shell.sheet().add_page(*progress);
         shell.sheet().add_page(finish);
     } else {
-        // The run follows the connection, database and selection pages,
-        // which are not built yet: until they are, only a quick launch runs.
+        // The run follows the database and selection pages, which are not
+        // built yet: until they are, only a quick launch runs.
         shell.sheet().add_page(welcome);
+        shell.sheet().add_page(mysql_settings);
+        shell.sheet().add_page(mssql_settings);
+        shell.sheet().add_page(script_settings);
     }
     shell.sheet().run();
     // A run still going on stops here and its thread ends, before the run is judged.

@@ -1,0 +1,147 @@
+#include "wizard/mssql_settings_page.h"
+
+#include "converter/brantwick_convertor.h"
+#include "toolkit/tk_log.h"
+#include "wizard/wizard_shell.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr std::size_t text_room = 259;
+constexpr int mssql_settings_help = 1010;
+
+brantwick_convertor& converter(std::uint32_t line)
+{
+    if (!brantwick_convertor::is_initialized())
+        throw tk_mail_assertion("mss_set", line);
+    return brantwick_convertor::ref();
+}
+
+QLabel* caption_for(const QString& text, QWidget* buddy)
+{
+    auto* caption = new QLabel(text);
+    caption->setBuddy(buddy);
+    return caption;
+}
+
+} // namespace
+
+template <class T_CONVERTER>
+mss_settings_page<T_CONVERTER>::mss_settings_page()
+    : wizard_page<gui::page_mssql_settings, gui::button_back | gui::button_next, gui::page_has_help>(
+          L"Step 2 of 6", L"Connect to MS SQL server")
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 14, 20, 14);
+    layout->addWidget(this->m_controls.label(
+        gui::id_static, this->tr("Provide necessary information to establish MS SQL server connection.")));
+    layout->addWidget(this->m_controls.label(
+        gui::id_static, this->tr("Leave 'MS SQL Server' field empty to connect to local server.")));
+
+    auto* server = new QFormLayout;
+    QLineEdit* host = this->m_controls.edit(host_edit);
+    server->addRow(caption_for(this->tr("MS &SQL Server:"), host), host);
+    layout->addLayout(server);
+
+    auto* using_box = new QGroupBox(this->tr(" Connect using: "));
+    auto* using_layout = new QVBoxLayout(using_box);
+    using_layout->addWidget(this->m_controls.radio_button(first_choice, this->tr("&Windows authentication")));
+    using_layout->addWidget(this->m_controls.radio_button(second_choice, this->tr("S&QL Server authentication")));
+    auto* login = new QFormLayout;
+    login->setContentsMargins(20, 0, 0, 0);
+    QLineEdit* user = this->m_controls.edit(user_name_edit);
+    QLineEdit* password = this->m_controls.password_edit(password_field);
+    login->addRow(caption_for(this->tr("&Login name:"), user), user);
+    login->addRow(caption_for(this->tr("&Password:"), password), password);
+    using_layout->addLayout(login);
+    layout->addWidget(using_box);
+
+    auto* database_form = new QFormLayout;
+    QLineEdit* database = this->m_controls.edit(database_name_edit);
+    auto* database_row = new QHBoxLayout;
+    database_row->addWidget(database);
+    database_row->addWidget(new QLabel(this->tr("(connect to non-default database\nor leave it blank). It must exist")));
+    database_form->addRow(caption_for(this->tr("&Database:"), database), database_row);
+    layout->addLayout(database_form);
+    layout->addStretch();
+}
+
+template <class T_CONVERTER>
+void mss_settings_page<T_CONVERTER>::on_command(int id, int /*notification*/)
+{
+    if (id == first_choice || id == second_choice)
+        choose_authentication(id == first_choice);
+}
+
+template <class T_CONVERTER>
+void mss_settings_page<T_CONVERTER>::choose_authentication(bool windows)
+{
+    this->m_controls.set_checked(windows ? first_choice : second_choice, true);
+    // Enabling here must not move the focus away from the choice.
+    for (int id : {user_name_edit, password_field})
+        this->m_controls.item(id)->setEnabled(!windows);
+}
+
+template <class T_CONVERTER>
+int mss_settings_page<T_CONVERTER>::page_init()
+{
+    tk_log(1, "mssql_settings_page<t_converter>::page_init");
+    T_CONVERTER& settings = converter(57);
+    this->m_controls.set_text(database_name_edit, m_database);
+    this->m_controls.set_text(host_edit, settings.mssql_host);
+    this->m_controls.set_text(user_name_edit, settings.mssql_user);
+    this->m_controls.set_text(password_field, settings.mssql_pass);
+    choose_authentication(settings.secure_login);
+    return 1;
+}
+
+template <class T_CONVERTER>
+void mss_settings_page<T_CONVERTER>::store_settings()
+{
+    T_CONVERTER& settings = converter(132);
+    settings.secure_login = this->m_controls.is_checked(first_choice);
+    // The login is kept also with Windows authentication, for a later switch.
+    settings.mssql_host = this->m_controls.text(host_edit).substr(0, text_room);
+    settings.mssql_user = this->m_controls.text(user_name_edit).substr(0, text_room);
+    settings.mssql_pass = this->m_controls.text(password_field).substr(0, text_room);
+    m_database = this->m_controls.text(database_name_edit).substr(0, text_room);
+    tk_log(1, "mss_engine::set_as_dbo(%d)", 0);
+    settings.mssql_engine.as_dbo = false;
+}
+
+template class mss_settings_page<brantwick_convertor>;
+
+mssql_settings_page::mssql_settings_page() : tk_thread(false) {}
+
+int mssql_settings_page::page_init()
+{
+    tk_log(1, "mssql_settings_page::page_init");
+    m_database = converter(57).get_destination_name();
+    tk_log(1, L"mss_db=%ls", m_database.c_str());
+    return mss_settings_page::page_init();
+}
+
+void mssql_settings_page::on_help()
+{
+    wizard_shell::display_help(mssql_settings_help);
+}
+
+int mssql_settings_page::on_next()
+{
+    store_settings();
+    converter(132).set_destination_name(m_database);
+    m_animation.run_while(*this);
+    return m_animation.succeeded() ? gui::page_database_and_file : gui::stay_on_page;
+}
+
+int mssql_settings_page::on_back()
+{
+    store_settings();
+    return gui::neighbour_page;
+}

@@ -1,0 +1,45 @@
+// The MS SQL connection: server, authentication, login and an optional
+// database. Next connects on the page's worker thread while the waiting
+// dialog animates; only a connection lets the wizard go on.
+#pragma once
+
+#include "toolkit/tk_thread.h"
+#include "wizard/mssql_connection_animation.h"
+#include "wizard/property_page.h"
+#include "wizard/settings_controls.h"
+
+#include <string>
+
+class brantwick_convertor;
+
+template <class T_CONVERTER>
+class mss_settings_page : public wizard_page<gui::page_mssql_settings, gui::button_back | gui::button_next,
+                                             gui::page_has_help> {
+public:
+    mss_settings_page();
+
+    int page_init() override;
+    void on_command(int id, int notification) override;
+
+protected:
+    void store_settings();
+    void choose_authentication(bool windows);
+
+    std::wstring m_database;
+};
+
+class mssql_settings_page final : public mss_settings_page<brantwick_convertor>, public tk_thread {
+public:
+    mssql_settings_page();
+
+    int page_init() override;
+    void on_help() override;
+    int on_next() override;
+    int on_back() override;
+
+protected:
+    tk_thread_functor* create_functor() override { return &m_animation; }
+
+private:
+    mssql_connection_animation m_animation;
+};

@@ -1,0 +1,28 @@
+// The MySQL connection: local or remote server, login and port. Next stores
+// them into the converter and connects; only a connection lets the wizard go on.
+#pragma once
+
+#include "wizard/property_page.h"
+#include "wizard/settings_controls.h"
+
+class brantwick_convertor;
+
+template <class T_CONVERTER, int HELP, int AUTH_HELP>
+class sql_settings_page2 : public wizard_page<gui::page_mysql_settings, gui::button_back | gui::button_next,
+                                              gui::page_has_help> {
+public:
+    sql_settings_page2();
+
+    int page_init() override;
+    void on_help() override;
+    int on_next() override;
+    int on_back() override;
+    void on_command(int id, int notification) override;
+
+protected:
+    void store_settings();
+    // Remote access: the host and port fields take input.
+    void enable_remote(bool enable);
+};
+
+class mysql_settings_page final : public sql_settings_page2<brantwick_convertor, 1011, 1016> {};
