@@ -28,7 +28,15 @@ protected:
     std::wstring m_database;
 };
 
-class mssql_settings_page final : public mss_settings_page<brantwick_convertor>, public tk_thread {
+// Holds the waiting dialog in a base before tk_thread, so the worker is
+// joined before the dialog it runs goes.
+struct mssql_connection_holder {
+    mssql_connection_animation m_animation;
+};
+
+class mssql_settings_page final : public mss_settings_page<brantwick_convertor>,
+                                  private mssql_connection_holder,
+                                  public tk_thread {
 public:
     mssql_settings_page();
 
@@ -39,7 +47,4 @@ public:
 
 protected:
     tk_thread_functor* create_functor() override { return &m_animation; }
-
-private:
-    mssql_connection_animation m_animation;
 };
