@@ -4,7 +4,7 @@
 // per row, and batches are committed every 100000 bound bytes). The provider
 // under the OLE DB layer counts the rows it receives and keeps none.
 //   mssql_bulk_load [--benchmark_filter=...]
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/record.h"

@@ -5,7 +5,7 @@
 #include "agent/table_list_file.h"
 #include "agent/usage_text.h"
 #include "converter/brantwick_convertor.h"
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 

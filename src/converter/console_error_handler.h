@@ -2,7 +2,7 @@
 // output and ends the process on fatal and internal errors.
 #pragma once
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 
 #include <functional>
 

@@ -2,7 +2,7 @@
 // into MS SQL Server or a T-SQL script.
 #include "converter/brantwick_convertor.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "converter/init_conversion.h"
 #include "converter/shell_services.h"
 #include "model/database.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "converter/db_mutator.h"
-#include "converter/mss_native_type.h"
+#include "model/mss_native_type.h"
 #include "mssql/odb_record.h"
 
 // The type catalogue files of the column editor.

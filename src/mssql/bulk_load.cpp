@@ -1,6 +1,6 @@
 #include "mssql/bulk_load.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "mssql/odb_exception.h"
 #include "toolkit/tk_log.h"
 

@@ -1,6 +1,6 @@
 #include "mssql/column_definition.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "mssql/quoting.h"

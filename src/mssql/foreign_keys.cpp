@@ -2,7 +2,7 @@
 // referenced columns that SQL Server needs for it.
 #include "mssql/mss_database.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "mssql/engine.h"
 #include "mssql/index_names.h"
 #include "mssql/odb_command.h"

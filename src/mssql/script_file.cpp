@@ -1,6 +1,6 @@
 #include "mssql/script_file.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"

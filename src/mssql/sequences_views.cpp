@@ -2,7 +2,7 @@
 // each failure reported on its own.
 #include "mssql/mss_database.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/name_compare.h"
 #include "mssql/engine.h"
 #include "mssql/identifier_validators.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "converter/mss_native_type.h"
+#include "model/mss_native_type.h"
 
 #include <string>
 

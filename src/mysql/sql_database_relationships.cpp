@@ -1,7 +1,7 @@
 // Foreign keys of a destination database, each with the indexes it needs.
 #include <memory>
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/index.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"

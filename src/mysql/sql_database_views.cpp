@@ -1,7 +1,7 @@
 // Views of a destination database.
 #include <memory>
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/name_compare.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"

@@ -1,6 +1,6 @@
 #include "mysql/sql_indexes_initializer.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/name_compare.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_native_types.h"

@@ -1,6 +1,6 @@
 #include "wizard/gui_thread.h"
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 #include "wizard/wizard_shell.h"

@@ -1,7 +1,7 @@
 #include "wizard/mssql_connection_animation.h"
 
 #include "converter/brantwick_convertor.h"
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "converter/error_messages.h"
 #include "mssql/odb_exception.h"
 #include "platform/automation/com_library.h"

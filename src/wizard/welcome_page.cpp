@@ -1,7 +1,7 @@
 #include "wizard/welcome_page.h"
 
 #include "converter/brantwick_convertor.h"
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/wizard_shell.h"

@@ -5,7 +5,7 @@
 // thread; its dialogs show on the window thread.
 #pragma once
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 
 class wizard_error_handler : public error_handler {
 public:

@@ -3,7 +3,7 @@
 // reports, and the statements the provider received.
 #pragma once
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "mssql/engine.h"
 #include "mssql/fake_provider.h"
 #include "model/record.h"

@@ -3,7 +3,7 @@
 // by key, and the rows read back. Runs when MSSQL_TEST_SERVER names a server
 // (with MSSQL_TEST_LOGIN and MSSQL_TEST_PASSWORD; MSSQL_TEST_DATABASE, default
 // tempdb); otherwise every case reports itself skipped.
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/record.h"

@@ -2,7 +2,7 @@
 // built in a line, an error handler that records reports, and golden files.
 #pragma once
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
 #include "model/record.h"
 #include "model/schema.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/error_handler.h"
+#include "toolkit/error_handler.h"
 #include "model/recordset.h"
 #include "mysql/sql_database.h"
 #include "mysql/test_database.h"
