@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The whole test run from a fresh machine: packages, a release build and an
 # AddressSanitizer/UndefinedBehaviorSanitizer debug build, each tested by ctest
-# against its own private MariaDB server.
+# against its own private MariaDB server. Warnings are errors here, and no
+# folder may include from a layer above it (tools/check_layers.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 tools/install_deps.sh
+tools/check_layers.sh
 
-tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
-tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DBUILD_TESTING=ON
+tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS=-Werror
+tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS=-Werror
 
 status=0
 for build in release asan; do
