@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# corvath --dump against mariadb-dump on one table of mixed types, in a private
+# corvath --dump against mariadb-dump on two tables of mixed types, in a private
 # MariaDB server: wall time and peak memory of each, side by side, and their
-# ratio. Row counts default to 1 and 4 million; give others as arguments:
+# ratio; then corvath's peak memory over a row holding a 64 MiB text and one
+# holding a 64 MiB blob. Row counts default to 1 and 4 million; give others as arguments:
 #   bash bench/run.sh [ROWS...]      (ascending; RUNS=n repeats each tool, best kept)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,34 +15,63 @@ work_name=work
 source bench/common.sh
 database=velmora_bench
 
+# Dumps $table with both tools and adds their lines to the report.
+measure_rows() {
+  local rows=$1 dump_seconds dump_cpu dump_peak corvath_seconds corvath_cpu corvath_peak
+  echo "$table" >"$work/tables.txt"
+  # Both tools find the table's pages equally warm.
+  sql -N -e "CHECKSUM TABLE $database.$table" >/dev/null
+  echo "measuring $table, $rows rows ..."
+  read -r dump_seconds dump_cpu dump_peak < <(best_of mariadb-dump --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" \
+    -u"$user" -p"$password" --result-file="$work/mariadb-dump.sql" "$database" "$table")
+  read -r corvath_seconds corvath_cpu corvath_peak < <(run_corvath)
+  dump_size=$(stat -c %s "$work/mariadb-dump.sql")
+  corvath_size=$(stat -c %s "$work/corvath.sql")
+  report+=("$(printf '%-11s %-9s %-13s %8s %8s %9s %10s' "$table" "$rows" mariadb-dump "$dump_seconds" "$dump_cpu" \
+    "$(mib "$dump_peak")" "$(mib $((dump_size / 1024)))")")
+  report+=("$(printf '%-11s %-9s %-13s %8s %8s %9s %10s   wall time x%s, peak memory x%s' "$table" "$rows" corvath \
+    "$corvath_seconds" "$corvath_cpu" "$(mib "$corvath_peak")" "$(mib $((corvath_size / 1024)))" \
+    "$(ratio "$corvath_seconds" "$dump_seconds")" "$(ratio "$corvath_peak" "$dump_peak")")")
+}
+
+# corvath --dump of the table named in tables.txt, measured by best_of.
+run_corvath() {
+  best_of "$corvath" --src="$database" --dest="$work/corvath.sql" --dump --silent --tab_file="$work/tables.txt" \
+    --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password"
+}
+
 report=()
 loaded=0
 for rows in "${sizes[@]}"; do
   if ((rows > loaded)); then
     echo "loading rows $((loaded + 1)) to $rows ..."
-    sed -e "s/FIRST_ID/$((loaded + 1))/" -e "s/LAST_ID/$rows/" bench/bench_table.sql |
-      sql --default-character-set=utf8mb4
+    for script in bench/bench_table.sql bench/mix_table.sql; do
+      sed -e "s/FIRST_ID/$((loaded + 1))/" -e "s/LAST_ID/$rows/" "$script" | sql --default-character-set=utf8mb4
+    done
     loaded=$rows
   fi
-  # Both tools find the table's pages equally warm.
-  sql -N -e "CHECKSUM TABLE $database.$table" >/dev/null
+  for table in bench_rows mix_rows; do
+    measure_rows "$rows"
+  done
+done
 
-  echo "measuring $rows rows ..."
-  read -r dump_seconds dump_cpu dump_peak < <(best_of mariadb-dump --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" \
-    -u"$user" -p"$password" --result-file="$work/mariadb-dump.sql" "$database" "$table")
-  read -r corvath_seconds corvath_cpu corvath_peak < <(best_of "$corvath" --src="$database" --dest="$work/corvath.sql" \
-    --dump --silent --tab_file="$work/tables.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" \
-    --mysqlp="$password")
-  dump_size=$(stat -c %s "$work/mariadb-dump.sql")
-  corvath_size=$(stat -c %s "$work/corvath.sql")
-  report+=("$(printf '%-9s %-13s %8s %8s %9s %10s' "$rows" mariadb-dump "$dump_seconds" "$dump_cpu" \
-    "$(mib "$dump_peak")" "$(mib $((dump_size / 1024)))")")
-  report+=("$(printf '%-9s %-13s %8s %8s %9s %10s   wall time x%s, peak memory x%s' "$rows" corvath \
-    "$corvath_seconds" "$corvath_cpu" "$(mib "$corvath_peak")" "$(mib $((corvath_size / 1024)))" \
-    "$(ratio "$corvath_seconds" "$dump_seconds")" "$(ratio "$corvath_peak" "$dump_peak")")")
+# Peak memory of corvath over one row holding the largest value, against the value's size.
+echo "loading the large values ..."
+sql --default-character-set=utf8mb4 <bench/large_values.sql
+large=()
+for table in large_text large_blob; do
+  echo "$table" >"$work/tables.txt"
+  value_bytes=$(sql -N -e "SELECT LENGTH(body) FROM $database.$table")
+  read -r _ _ corvath_peak < <(run_corvath)
+  large+=("$(printf '%-11s %10s %9s   x%s' "$table" "$(mib $((value_bytes / 1024)))" "$(mib "$corvath_peak")" \
+    "$(ratio $((corvath_peak * 1024)) "$value_bytes")")")
 done
 
 echo
 echo "MariaDB $(sql -N -e 'SELECT VERSION()'), $(nproc) CPUs, fastest of $runs run(s) of each tool"
-printf '%-9s %-13s %8s %8s %9s %10s\n' rows tool seconds "CPU s" "peak MiB" "output MiB"
+printf '%-11s %-9s %-13s %8s %8s %9s %10s\n' table rows tool seconds "CPU s" "peak MiB" "output MiB"
 printf '%s\n' "${report[@]}"
+echo
+echo "corvath --dump of one row holding one large value"
+printf '%-11s %10s %9s   %s\n' table "value MiB" "peak MiB" "peak / value"
+printf '%s\n' "${large[@]}"
