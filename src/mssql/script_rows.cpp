@@ -225,11 +225,12 @@ void mss_dmp_recordset::write_hex(const udb_field& field)
 
 void mss_dmp_recordset::write_text(const udb_field& field)
 {
-    const std::wstring text = field.to_wstring();
+    // Read in place: a long text is not copied again.
+    const std::wstring_view text = field.text();
     const bool unicode = mss_engine::instance().unicode;
     // A text this long that may be split into joined literals is of a MAX
     // type from its start.
-    if (text.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring::npos)
+    if (text.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring_view::npos)
         m_output.write(mss_long_text_head(unicode));
     m_output.write(unicode ? "N'" : "'");
     std::wstring part;
@@ -237,7 +238,7 @@ void mss_dmp_recordset::write_text(const udb_field& field)
         const bool line_start =
             done > 0 && (text[done - 1] == L'\n' || (text[done - 1] == L'\r' && text[done] != L'\n'));
         part.clear();
-        mss_append_literal_body(part, std::wstring_view(text).substr(done, stream_step), unicode, line_start);
+        mss_append_literal_body(part, text.substr(done, stream_step), unicode, line_start);
         m_output.write_utf8(part);
     }
     m_output.write("'");

@@ -148,17 +148,10 @@ void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, con
     case VT_BSTR: {
         if (sql_is_string_type(type))
             tk_log(1, is_blob_type(type) ? "Process BINARY as TEXT" : "Extract TEXT value");
-        // Rows are decoded one after another through one buffer; one that
-        // grew for a long text lets its storage go again.
-        constexpr std::size_t kept_capacity = 1 << 16;
-        thread_local std::wstring text;
         // The whole text by its length: a zero character is part of the value.
-        if (!MultiByteToWideChar(CP_UTF8, std::string_view(data, length), text))
-            throw tk_exception_ex("Cannot convert to UNICODE string: ", 0);
+        value.attach_string(std::string_view(data, length));
         tk_log(1, "get_variant(wchar_t)");
-        tk_log(1, L"Type=%d, src=%ls", static_cast<int>(vartype), text.c_str());
-        value.attach_wstring(text);
-        if (text.capacity() > kept_capacity) std::wstring().swap(text);
+        tk_log(1, L"Type=%d, src=%ls", static_cast<int>(vartype), value.to_wstring().c_str());
         return;
     }
     default: {

@@ -29,11 +29,10 @@ sequence_start classify_lead(unsigned char lead) {
     return {0, 0, 0, 0};
 }
 
-// The output is sized for the worst case (one character per byte) and cut to
-// what was written: no per-character growth.
-void decode_utf8(std::string_view text, std::wstring& result) {
-    result.resize(text.size());
-    wchar_t* out = result.data();
+// Writes at most one character per byte, into room sized for that worst case
+// (no per-character growth); returns how many it wrote.
+std::size_t decode_utf8(std::string_view text, wchar_t* result) {
+    wchar_t* out = result;
     const std::size_t size = text.size();
     std::size_t i = 0;
     while (i < size) {
@@ -71,7 +70,7 @@ void decode_utf8(std::string_view text, std::wstring& result) {
         *out++ = static_cast<wchar_t>(taken == start.length ? value : replacement_character);
         i += static_cast<std::size_t>(taken);
     }
-    result.resize(static_cast<std::size_t>(out - result.data()));
+    return static_cast<std::size_t>(out - result);
 }
 
 std::size_t encoded_length(std::wstring_view text) {
@@ -120,7 +119,17 @@ bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, std::ws
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    decode_utf8(text, result);
+    result.resize(text.size());
+    result.resize(decode_utf8(text, result.data()));
+    return true;
+}
+
+bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, wchar_t* result, std::size_t& length) {
+    if (!is_known_code_page(code_page)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    length = decode_utf8(text, result);
     return true;
 }
 

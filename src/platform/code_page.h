@@ -15,6 +15,9 @@ inline constexpr std::uint32_t CP_UTF8 = 65001;
 // sequences become U+FFFD, one per maximal invalid subpart. False (last error
 // ERROR_INVALID_PARAMETER) only for a code page that is not one of the above.
 bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, std::wstring& result);
+// The same into a buffer of at least text.size() characters; length is how
+// many it holds.
+bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, wchar_t* result, std::size_t& length);
 
 // Encodes the whole text. Values that are no Unicode scalar value (surrogates,
 // values beyond U+10FFFF) become U+FFFD. False only for an unknown code page.

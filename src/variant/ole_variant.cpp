@@ -291,17 +291,24 @@ void ole_variant::attach_wstring(const std::wstring& text)
     m_value.vt = VT_BSTR;
 }
 
-void ole_variant::attach_string(const std::string& text)
+void ole_variant::attach_string(std::string_view text)
 {
-    std::wstring wide;
-    if (!MultiByteToWideChar(CP_UTF8, text, wide)) {
+    // Decoded straight into the value's own storage, sized for one character
+    // a byte and trimmed after: a long text is never held twice.
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+    if (wide == nullptr)
+        throw tk_mail_assertion("ole_var", 1448);
+    std::size_t length = 0;
+    if (!MultiByteToWideChar(CP_UTF8, text, wide, length)) {
         tk_log(2, "MultiByteToWideChar failed, error=%08X", GetLastError());
-        wide.clear();
+        length = 0;
+    }
+    if (length < text.size() && !SysReAllocStringLen(&wide, nullptr, static_cast<UINT>(length))) {
+        SysFreeString(wide);
+        throw tk_mail_assertion("ole_var", 1448);
     }
     clear();
-    m_value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-    if (m_value.bstrVal == nullptr)
-        throw tk_mail_assertion("ole_var", 1448);
+    m_value.bstrVal = wide;
     m_value.vt = VT_BSTR;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The tag of binary values as this system builds them.
@@ -78,7 +79,7 @@ public:
     void change_type(VARTYPE type);
 
     void attach_wstring(const std::wstring& text);
-    void attach_string(const std::string& text);
+    void attach_string(std::string_view text);
     // Makes the value a byte array of size elements; an array it holds already
     // keeps its first bytes.
     void allocate_safe_array(std::uint32_t size);

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::size_t prefix_size = sizeof(std::uint32_t);
+constexpr std::size_t max_length = (std::numeric_limits<std::uint32_t>::max() / sizeof(OLECHAR)) - 1;
 
 std::uint32_t* prefix_of(BSTR text)
 {
@@ -27,7 +28,6 @@ BSTR SysAllocString(LPCOLESTR text)
 
 BSTR SysAllocStringLen(LPCOLESTR text, UINT length)
 {
-    constexpr std::size_t max_length = (std::numeric_limits<std::uint32_t>::max() / sizeof(OLECHAR)) - 1;
     if (length > max_length)
         return nullptr;
     const std::size_t bytes = std::size_t{length} * sizeof(OLECHAR);
@@ -43,6 +43,30 @@ BSTR SysAllocStringLen(LPCOLESTR text, UINT length)
         std::wmemset(chars, L'\0', length);
     chars[length] = L'\0';
     return chars;
+}
+
+bool SysReAllocStringLen(BSTR* text, LPCOLESTR source, UINT length)
+{
+    if (source != nullptr || *text == nullptr) {
+        BSTR copy = SysAllocStringLen(source, length);
+        if (copy == nullptr)
+            return false;
+        SysFreeString(*text);
+        *text = copy;
+        return true;
+    }
+    if (length > max_length)
+        return false;
+    const std::size_t bytes = std::size_t{length} * sizeof(OLECHAR);
+    // realloc keeps the characters and, for a shorter text, usually the place.
+    auto* block = static_cast<char*>(std::realloc(prefix_of(*text), prefix_size + bytes + sizeof(OLECHAR)));
+    if (block == nullptr)
+        return false;
+    const auto byte_count = static_cast<std::uint32_t>(bytes);
+    std::memcpy(block, &byte_count, prefix_size);
+    *text = reinterpret_cast<BSTR>(block + prefix_size);
+    (*text)[length] = L'\0';
+    return true;
 }
 
 UINT SysStringByteLen(BSTR text)

@@ -13,6 +13,10 @@ using LPCOLESTR = const OLECHAR*;
 BSTR SysAllocString(LPCOLESTR text);
 // Copies length characters, zeros included; a null text gives length zero characters.
 BSTR SysAllocStringLen(LPCOLESTR text, UINT length);
+// Gives *text length characters copied from source, or, for a null source,
+// its own first ones kept (the rest undefined) false when memory runs out,
+// *text unchanged.
+bool SysReAllocStringLen(BSTR* text, LPCOLESTR source, UINT length);
 // Length in characters; 0 for null.
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);

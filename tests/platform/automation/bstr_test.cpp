@@ -43,4 +43,22 @@ TEST(bstr, null_and_empty_texts)
     SysFreeString(blank);
 }
 
+TEST(bstr, realloc_keeps_or_replaces_the_characters)
+{
+    BSTR text = SysAllocString(L"abcdef");
+    ASSERT_TRUE(SysReAllocStringLen(&text, nullptr, 3));
+    EXPECT_EQ(SysStringLen(text), 3u);
+    EXPECT_EQ(std::wstring(text), L"abc");
+
+    ASSERT_TRUE(SysReAllocStringLen(&text, L"xy\0z", 4));
+    EXPECT_EQ(std::wstring(text, SysStringLen(text)), std::wstring(L"xy\0z", 4));
+    EXPECT_EQ(text[4], L'\0');
+    SysFreeString(text);
+
+    BSTR none = nullptr;
+    ASSERT_TRUE(SysReAllocStringLen(&none, nullptr, 2));
+    EXPECT_EQ(std::wstring(none, 2), std::wstring(2, L'\0'));
+    SysFreeString(none);
+}
+
 } // namespace
