@@ -293,8 +293,20 @@ void ole_variant::attach_wstring(const std::wstring& text)
 
 void ole_variant::attach_string(std::string_view text)
 {
-    // Decoded straight into the value's own storage, sized for one character
-    // a byte and trimmed after: a long text is never held twice.
+    // A short text goes through a buffer reused from value to value and is
+    // copied at its exact length; a long one is decoded straight into the
+    // value's own storage, sized for one character a byte and trimmed after,
+    // so that it is never held twice.
+    constexpr std::size_t long_text = 1 << 16;
+    if (text.size() < long_text) {
+        thread_local std::wstring buffer;
+        if (!MultiByteToWideChar(CP_UTF8, text, buffer)) {
+            tk_log(2, "MultiByteToWideChar failed, error=%08X", GetLastError());
+            buffer.clear();
+        }
+        attach_wstring(buffer);
+        return;
+    }
     BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
     if (wide == nullptr)
         throw tk_mail_assertion("ole_var", 1448);

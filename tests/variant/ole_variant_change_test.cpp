@@ -112,6 +112,24 @@ TEST(ole_variant_from_string, what_the_general_conversion_refuses)
     }
 }
 
+// Short and long texts take different roads into the value; both keep every
+// character, zeros included, and turn invalid bytes into U+FFFD.
+TEST(ole_variant_attach_string, short_and_long_texts_decode_alike)
+{
+    for (const std::size_t repeats : {std::size_t{1}, std::size_t{20000}}) {
+        std::string text;
+        std::wstring expected;
+        for (std::size_t i = 0; i < repeats; ++i) {
+            text += std::string("a\xC3\xA9\0\xE2\x80\x94\xFF", 8);
+            expected += std::wstring(L"a\u00E9\0\u2014\uFFFD", 5);
+        }
+        ole_variant value;
+        value.attach_string(text);
+        EXPECT_EQ(value.get_type(), VT_BSTR);
+        EXPECT_EQ(value.to_wstring(), expected) << repeats;
+    }
+}
+
 TEST(ole_variant_from_wstring, by_type)
 {
     EXPECT_EQ(bytes_of(ole_variant::from_wstring(L"0x0AFF", ole_vt_bytes)), (std::vector<BYTE>{0x0A, 0xFF}));
