@@ -69,6 +69,15 @@ protected:
         }
     }
 
+    // The purchase table as the server describes it once the run created it.
+    void define_purchase_table()
+    {
+        server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
+                                                    fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
+                                                    fake::wide_text_column(L"note", 20)},
+                                                   {}});
+    }
+
     std::vector<std::wstring> run(std::uint32_t mode)
     {
         converter.mode = mode;
@@ -157,10 +166,7 @@ TEST_F(direct_run, a_wrong_source_or_a_missing_table_drops_nothing)
 TEST_F(direct_run, a_lost_destination_connection_stops_the_run)
 {
     existing_database(false);
-    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
-                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
-                                                fake::wide_text_column(L"note", 20)},
-                                               {}});
+    define_purchase_table();
     converter.table_names = {L"customer", L"purchase"};
     server->fail_bulk_row(L"[dbo].[customer]", 1, fake::sql_error(0, L"Communication link failure", L"08S01"));
     const std::vector<std::wstring> sent = run(1);
@@ -211,10 +217,7 @@ TEST_F(direct_run, mode_1_reports_a_refused_row_by_its_number_and_goes_on)
 TEST_F(direct_run, merging_modes_bulk_load_only_the_tables_they_create)
 {
     existing_database(true);
-    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
-                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
-                                                fake::wide_text_column(L"note", 20)},
-                                               {}});
+    define_purchase_table();
     converter.table_names = {L"customer", L"purchase"};
     for (const std::uint32_t mode : {3u, 4u}) {
         converter.selected.clear();  // each run appends its tables to the list
@@ -292,10 +295,7 @@ TEST_F(direct_run, mode_4_updates_rows_whose_key_exists_from_the_mapped_record)
 
 TEST_F(direct_run, foreign_keys_and_views_follow_the_tables)
 {
-    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
-                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
-                                                fake::wide_text_column(L"note", 20)},
-                                               {}});
+    define_purchase_table();
     converter.table_names = {L"customer", L"purchase"};
     converter.convert_views = true;
     const std::vector<std::wstring> sent = run(0);
@@ -308,10 +308,7 @@ TEST_F(direct_run, foreign_keys_and_views_follow_the_tables)
 // complete, though every table went across.
 TEST_F(direct_run, a_view_that_cannot_be_created_leaves_the_run_incomplete)
 {
-    server->define_table(L"[dbo].[purchase]", {{fake::int_column(L"id"), fake::int_column(L"customer_id"),
-                                                fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
-                                                fake::wide_text_column(L"note", 20)},
-                                               {}});
+    define_purchase_table();
     server->fail_prefix(L"CREATE VIEW", fake::sql_error(156, L"Incorrect syntax near the keyword 'AS'."));
     converter.table_names = {L"customer", L"purchase"};
     converter.convert_views = true;
