@@ -6,7 +6,7 @@
 #include "model/recordset.h"
 #include "model/schema.h"
 #include "mssql/engine.h"
-#include "mssql/script_writer.h"
+#include "mssql/script/script_writer.h"
 #include "variant/ole_date.h"
 
 #include "append_rows.h"

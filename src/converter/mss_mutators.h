@@ -4,7 +4,7 @@
 
 #include "converter/db_mutator.h"
 #include "model/mss_native_type.h"
-#include "mssql/odb_record.h"
+#include "mssql/odb/odb_record.h"
 
 // The type catalogue files of the column editor.
 inline constexpr char mss_map[] = "mss.map";

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "mssql/engine.h"
-#include "mssql/script_writer.h"
+#include "mssql/script/script_writer.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "mssql/engine.h"
 
 #include "mssql/quoting.h"
-#include "mssql/script_writer.h"
+#include "mssql/script/script_writer.h"
 #include "mssql/table_names.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"

@@ -3,8 +3,8 @@
 #include "direct_path_fixture.h"
 
 #include "model/column_descriptor.h"
-#include "mssql/mss_table.h"
-#include "mssql/odb_exception.h"
+#include "mssql/direct/mss_table.h"
+#include "mssql/odb/odb_exception.h"
 #include "variant/ole_date.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "mssql/engine.h"
 #include "mssql/fake_provider.h"
 #include "model/record.h"
-#include "mssql/mss_database.h"
+#include "mssql/direct/mss_database.h"
 #include "toolkit/tk_log.h"
 
 #include <gtest/gtest.h>

@@ -8,9 +8,9 @@
 #include "model/index.h"
 #include "model/record.h"
 #include "mssql/engine.h"
-#include "mssql/mss_database.h"
-#include "mssql/mss_table.h"
-#include "mssql/result_rows.h"
+#include "mssql/direct/mss_database.h"
+#include "mssql/direct/mss_table.h"
+#include "mssql/direct/result_rows.h"
 #include "platform/oledb/providers.h"
 #include "variant/ole_date.h"
 

@@ -5,9 +5,9 @@
 #include "recording_bulk_copy.h"
 
 #include "model/schema.h"
-#include "mssql/bulk_load.h"
+#include "mssql/direct/bulk_load.h"
 #include "mssql/engine.h"
-#include "mssql/sequential_stream.h"
+#include "mssql/direct/sequential_stream.h"
 #include "platform/oledb/fast_load_rowset.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "mssql/odb_record.h"
+#include "mssql/odb/odb_record.h"
 
 #include "mssql/engine.h"
 

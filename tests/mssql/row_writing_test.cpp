@@ -4,8 +4,8 @@
 
 #include "model/column_descriptor.h"
 #include "model/index.h"
-#include "mssql/mss_table.h"
-#include "mssql/odb_exception.h"
+#include "mssql/direct/mss_table.h"
+#include "mssql/odb/odb_exception.h"
 
 #include <gtest/gtest.h>
 

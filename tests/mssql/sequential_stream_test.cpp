@@ -1,4 +1,4 @@
-#include "mssql/sequential_stream.h"
+#include "mssql/direct/sequential_stream.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // MSSQL_TEST_LOGIN and MSSQL_TEST_PASSWORD; MSSQL_TEST_DATABASE, default
 // tempdb); otherwise every case reports itself skipped.
 #include "mssql/engine.h"
-#include "mssql/odb_command.h"
-#include "mssql/odb_exception.h"
-#include "mssql/odb_initializer.h"
-#include "mssql/odb_meta_data.h"
-#include "mssql/odb_recordset.h"
+#include "mssql/odb/odb_command.h"
+#include "mssql/odb/odb_exception.h"
+#include "mssql/odb/odb_initializer.h"
+#include "mssql/odb/odb_meta_data.h"
+#include "mssql/odb/odb_recordset.h"
 #include "platform/oledb/property_set.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "direct_path_fixture.h"
 
 #include "model/column_descriptor.h"
-#include "mssql/mss_table.h"
+#include "mssql/direct/mss_table.h"
 #include "test_label.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,134 @@
+#include "mssql/direct/mss_table.h"
+
+#include "mssql/engine.h"
+#include "mssql/odb/odb_exception.h"
+#include "mssql/quoting.h"
+#include "mssql/direct/result_rows.h"
+#include "mssql/table_names.h"
+#include "toolkit/tk_log.h"
+
+#include <memory>
+
+namespace {
+
+constexpr std::int32_t azure_version_code = 100;
+
+} // namespace
+
+mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, std::uint32_t open_mode,
+                     udb_database& owner)
+    : odb_table(name, session_interface, open_mode, owner), command(session_interface)
+{
+    tk_log(2, L"mss_table::ctor1(%ls)", name.c_str());
+    init_schema();
+    tk_log(2, "mss_table::split_tab_name");
+    std::wstring table_name;
+    std::wstring owner_name;
+    mss_split_tab_name(table, table_name, owner_name);
+    read_identity(table_name, owner_name);
+    if ((mode & odb_table_skip_indexes) != odb_table_skip_indexes)
+        read_indexes(table_name, owner_name);
+    find_identity();
+    for (const udb_index& index : indexes)
+        has_primary_key = has_primary_key || index.primary;
+}
+
+mss_table::mss_table(const std::wstring& name, const std::wstring& query_text, IOpenRowset* session_interface,
+                     std::uint32_t open_mode, udb_database& owner)
+    : odb_table(name, query_text, session_interface, open_mode, owner), command(session_interface)
+{
+    tk_log(2, L"mss_table::ctor2(%ls)", name.c_str());
+}
+
+mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, const udb_schema& table_schema,
+                     udb_database& owner)
+    : odb_table(name, session_interface, odb_table_no_rowset, owner), command(session_interface)
+{
+    tk_log(2, L"mss_table::ctor3(%ls)", name.c_str());
+    for (const t_ftd* column : table_schema)
+        schema.push_back(new t_ftd(*column));
+    find_identity();
+}
+
+void mss_table::read_identity(const std::wstring& table_name, const std::wstring& owner_name)
+{
+    std::wstring statement = L"SELECT NAME AS COLUMNNAME,CAST(LAST_VALUE AS INT),CAST(INCREMENT_VALUE AS INT) FROM "
+                             L"SYS.IDENTITY_COLUMNS WHERE OBJECT_NAME(OBJECT_ID)=" +
+                             mss_unicode_literal(table_name);
+    if (!owner_name.empty())
+        statement += L" AND OBJECT_SCHEMA_NAME(OBJECT_ID)=" + mss_unicode_literal(owner_name);
+    try {
+        const std::unique_ptr<udb_recordset> result(database->query(statement));
+        result->reset();
+        if (result->is_eof())
+            return;
+        const udb_record& row = *result->get_item();
+        const std::int32_t seed = mss_row_long(row, 1);
+        const std::int32_t increment = mss_row_long(row, 2);
+        if (seed == 1 && increment == 1)
+            return;
+        schema.identity_seed = static_cast<std::uint64_t>(seed);
+        schema.identity_increment = static_cast<std::uint32_t>(increment);
+        tk_log(2, "Autoincrement: seed=%d, increment=%d", seed, increment);
+    } catch (const odb_exception& e) {
+        tk_log(3, "Failed to exract auto_increment properties: %s", e.what());
+    }
+}
+
+void mss_table::read_indexes(const std::wstring& table_name, const std::wstring& owner_name)
+{
+    try {
+        if (mss_engine::instance().version_code == azure_version_code) {
+            tk_log(2, "Alternate init_indexes for SQL Azure");
+            init_indexes2(table_name, owner_name);
+        } else {
+            init_indexes(table_name, owner_name);
+        }
+    } catch (const odb_exception& e) {
+        tk_log(3, "Error while init_indexes: %s", e.what());
+    }
+}
+
+void mss_table::find_identity()
+{
+    for (std::size_t i = 0; i < schema.size(); ++i) {
+        if (schema[i] && schema[i]->identity) {
+            tk_log(2, "Auto-increment found: field #%d", static_cast<int>(i));
+            b_identity = true;
+            return;
+        }
+    }
+}
+
+void mss_table::refine_by_sql_query(const std::wstring& query_text)
+{
+    tk_log(2, L"mss_table::refine_by_sql_query(%ls)", query_text.c_str());
+    if (rowset.is_empty())
+        tk_log(2, "IRowset is not initialized yet");
+    clean_cache();
+    rowset.release();
+    odb_command reader(session.get());
+    reader.execute(query_text, rowset.get_address());
+    initialize(false);
+}
+
+mss_table::~mss_table()
+{
+    tk_log(2, "mss_table::dtor(b_identity=%d)", b_identity ? 1 : 0);
+    tk_log(2, "fast_load=%d", mss_engine::is_initialized() && mss_engine::instance().fast_load ? 1 : 0);
+    try {
+        if (identity_insert_on) {
+            tk_log(2, "setting IDENTITY_INSERT -> OFF");
+            run(L"SET IDENTITY_INSERT " + table + L" OFF;");
+        }
+        tk_log(2, "Right before fl.close_table");
+        if (fast_load.is_opened())
+            fast_load.close_table();
+        tk_log(2, "Right after fl.close_table");
+        if (quoted_identifier_off)
+            run(L"SET QUOTED_IDENTIFIER ON;");
+    } catch (const tk_exception& e) {
+        tk_log(2, "Got tk_exception in mss_table::dtor: %s", e.what());
+    }
+    tk_log(2, "mss_table::dtor - at the end");
+}

@@ -1,0 +1,213 @@
+// Rows written into an MS SQL table by statements: one INSERT per record when
+// bulk load is off or failed, and the updates and deletes by key.
+#include "mssql/direct/mss_table.h"
+
+#include "model/name_compare.h"
+#include "mssql/engine.h"
+#include "mssql/literals.h"
+#include "mssql/quoting.h"
+#include "mssql/text_fit.h"
+#include "toolkit/tk_log.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const structure_error = "The structure of data source does not conform to the destination table.";
+
+void check_structure(const udb_record& record, const udb_schema& schema)
+{
+    if (record.size() == schema.size())
+        return;
+    tk_log(2, "that.size()=%d, schema.size()=%d", static_cast<int>(record.size()), static_cast<int>(schema.size()));
+    throw tk_exception(structure_error, 0);
+}
+
+std::wstring name_value(const udb_field& field, const t_ftd& column)
+{
+    return mss_quote_name(column.name) + L"=" + mss_get_fld_append_str(&field, &column);
+}
+
+void append_joined(std::wstring& list, const std::wstring& item, const wchar_t* separator)
+{
+    if (!list.empty())
+        list += separator;
+    list += item;
+}
+
+} // namespace
+
+void mss_table::run(const std::wstring& statement)
+{
+    command.execute(statement, nullptr);
+}
+
+const udb_field& mss_table::source_field(const udb_record& record, const t_ftd& column) const
+{
+    const std::wstring source_name = database->names_map.get_fn_orig_name(table, column.name);
+    tk_log(1, L"Name=%ls, original name=%ls", column.name.c_str(), source_name.c_str());
+    const udb_field* field = record.get_field(source_name);
+    if (!field) {
+        tk_log(2, L"Field %ls not found", source_name.c_str());
+        throw tk_exception(structure_error, 0);
+    }
+    return *field;
+}
+
+void mss_table::append_record(udb_record& record)
+{
+    tk_log(1, "mss_table::append_record(schema size=%d, record size=%d", static_cast<int>(schema.size()),
+           static_cast<int>(record.size()));
+    check_structure(record, schema);
+    if (mss_engine::instance().fast_load && !fast_load_failed) {
+        try {
+            fast_append(record);
+        } catch (const mss_fl_failed_exception&) {
+            tk_log(1, "Got mss_fl_failed_exception, switch to slow_append");
+            fast_load_failed = true;
+            slow_record(record);
+        }
+    } else {
+        slow_record(record);
+    }
+    ++record_count;
+}
+
+void mss_table::slow_record(udb_record& record)
+{
+    tk_log(1, "mss_table::slow_record(schema size=%d, record size=%d", static_cast<int>(schema.size()),
+           static_cast<int>(record.size()));
+    if (schema.empty() || record.empty())
+        return;
+    check_structure(record, schema);
+    std::wstring columns;
+    std::wstring values;
+    for (const t_ftd* column : schema) {
+        const udb_field& field = source_field(record, *column);
+        mss_check_field_fits(field, mss_server_text_room(*column), column->name);
+        append_joined(columns, mss_quote_name(column->name), L", ");
+        append_joined(values, mss_get_fld_append_str(&field, column), L", ");
+    }
+    const std::wstring prefix = b_identity ? L"SET IDENTITY_INSERT " + table + L" ON;" : std::wstring();
+    const std::wstring statement =
+        prefix + L"INSERT INTO " + table + L"(" + columns + L")" + L" VALUES( " + values + L")";
+    tk_log(2, L"Run SQL query: %ls\n", statement.c_str());
+    run(statement);
+    identity_insert_on = identity_insert_on || b_identity;
+}
+
+const t_ftd* mss_table::column_to_update(const udb_field& field) const
+{
+    tk_log(1, L"Process field: %ls", field.name.c_str());
+    const std::int32_t position = schema.get_field_idx(field.name);
+    if (position >= 0)
+        return schema[position];
+    tk_log(3, L"Cannot update '%ls': field '%ls' is not found in schema", table.c_str(), field.name.c_str());
+    return nullptr;
+}
+
+void mss_table::update2(udb_record& record, const std::wstring& key)
+{
+    tk_log(1, L"mss_table::update(key=%ls)", key.c_str());
+    if (key.empty()) {
+        tk_log(3, L"ERROR: key for update cannot be empty (table '%ls')", table.c_str());
+        return;
+    }
+    if (key_index < 0 || static_cast<std::size_t>(key_index) >= indexes.size()) {
+        tk_log(3, L"ERROR: table '%ls' has no primary/unique key, update is not possible", table.c_str());
+        return;
+    }
+    const std::vector<std::wstring>& key_fields = indexes[key_index].fields;
+    std::wstring assignments;
+    for (const udb_field* field : record) {
+        const t_ftd* column = column_to_update(*field);
+        if (!column)
+            continue;
+        if (std::find(key_fields.begin(), key_fields.end(), field->name) != key_fields.end()) {
+            tk_log(1, L"Field %ls is a part of UKey", field->name.c_str());
+            continue;
+        }
+        append_joined(assignments, name_value(*field, *column), L", ");
+    }
+    try {
+        const std::wstring statement =
+            L"UPDATE " + table + L" SET " + assignments + L" WHERE " + get_filter_subquery(key);
+        tk_log(2, L"UPDATE QUERY: %ls", statement.c_str());
+        run(statement);
+    } catch (const std::exception& e) {
+        tk_log(3, "ERROR on UPDATE2: %s", e.what());
+    } catch (...) {
+        // An update never ends the synchronisation.
+    }
+}
+
+void mss_table::update1(udb_record& record)
+{
+    tk_log(1, "mss_table::update(n_u_index=%d)", key_index);
+    if (key_index < 0 || static_cast<std::size_t>(key_index) >= indexes.size()) {
+        tk_log(3, L"ERROR: Cannot update '%ls', there's no primary/unique key", table.c_str());
+        return;
+    }
+    tk_log(1, "indexes.size=%d", static_cast<int>(indexes.size()));
+    const std::vector<std::wstring>& key_fields = indexes[key_index].fields;
+    std::wstring assignments;
+    std::wstring condition;
+    for (const udb_field* field : record) {
+        const t_ftd* column = column_to_update(*field);
+        if (!column)
+            continue;
+        const bool in_key = std::any_of(key_fields.begin(), key_fields.end(),
+                                        [&](const std::wstring& name) { return udb_same_name(name, field->name); });
+        tk_log(1, in_key ? L"Field %ls is a part of UKey" : L"Field %ls is NOT a part of UKey", field->name.c_str());
+        if (in_key)
+            append_joined(condition, name_value(*field, *column), L" AND ");
+        else
+            append_joined(assignments, name_value(*field, *column), L", ");
+    }
+    const std::wstring statement = L"UPDATE " + table + L" SET " + assignments + L" WHERE " + condition;
+    tk_log(2, L"UPDATE QUERY: %ls", statement.c_str());
+    if (condition.empty()) {
+        tk_log(1, "Missing primary/unique key");
+        return;
+    }
+    try {
+        run(statement);
+    } catch (const std::exception& e) {
+        tk_log(3, "ERROR on UPDATE1: %s", e.what());
+    } catch (...) {
+        // An update never ends the synchronisation.
+    }
+}
+
+void mss_table::delete_key(const std::wstring& key)
+{
+    tk_log(2, L"mss_table::delete_key(%ls)", key.c_str());
+    try {
+        run(L"DELETE FROM " + table + L" WITH (ROWLOCK) WHERE " + get_filter_subquery(key));
+    } catch (const std::exception& e) {
+        tk_log(3, "ERROR on DELETE: %s", e.what());
+    } catch (...) {
+        tk_log(3, "Unknown exception");
+    }
+}
+
+void mss_table::delete_key(udb_record& key)
+{
+    tk_log(1, "mss_table::delete_key");
+    std::wstring condition;
+    for (const udb_field* field : key) {
+        const std::int32_t position = schema.get_field_idx(field->name);
+        if (position < 0) {
+            tk_log(1, L"Field '%ls' is not found in schema", field->name.c_str());
+            continue;
+        }
+        append_joined(condition, name_value(*field, *schema[position]), L" AND ");
+    }
+    try {
+        run(L"DELETE FROM " + table + L" WITH (ROWLOCK) WHERE " + condition);
+    } catch (const std::exception& e) {
+        tk_log(3, "ERROR on DELETE: %s", e.what());
+    } catch (...) {
+        // A delete never ends the synchronisation.
+    }
+}

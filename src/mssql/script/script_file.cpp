@@ -1,0 +1,180 @@
+#include "mssql/script/script_file.h"
+
+#include "toolkit/error_handler.h"
+#include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+namespace {
+
+constexpr std::size_t buffer_size = 1 << 16;
+constexpr int name_attempts = 100;
+
+// The temporary files of unfinished scripts. A process that ends on a fatal
+// error (std::exit) unwinds no stack, so these are removed when it ends.
+class unfinished_scripts {
+public:
+    static unfinished_scripts& instance()
+    {
+        static unfinished_scripts files;
+        return files;
+    }
+
+    ~unfinished_scripts()
+    {
+        for (const std::string& path : m_paths)
+            ::unlink(path.c_str());
+    }
+
+    void add(const std::string& path)
+    {
+        std::lock_guard lock(m_mutex);
+        m_paths.insert(path);
+    }
+
+    void remove(const std::string& path)
+    {
+        std::lock_guard lock(m_mutex);
+        m_paths.erase(path);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::set<std::string> m_paths;
+};
+
+// Creates a file of a new name beside the destination, readable as any file
+// the user creates; errno tells why when it gives no file.
+std::FILE* create_beside(const std::string& destination, std::string& created)
+{
+    static std::mutex counter_mutex;
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < name_attempts; ++attempt) {
+        unsigned number;
+        {
+            std::lock_guard lock(counter_mutex);
+            number = ++counter;
+        }
+        const std::string name =
+            destination + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(number);
+        const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0) {
+            if (errno == EEXIST)
+                continue;
+            return nullptr;
+        }
+        std::FILE* file = ::fdopen(descriptor, "wb");
+        if (file == nullptr) {
+            const int error = errno;
+            ::close(descriptor);
+            ::unlink(name.c_str());
+            errno = error;
+            return nullptr;
+        }
+        created = name;
+        return file;
+    }
+    errno = EEXIST;
+    return nullptr;
+}
+
+} // namespace
+
+mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
+{
+    std::string created;
+    m_file.reset(create_beside(tk_unicode_to_ansi(path), created));
+    if (!m_file) {
+        const int error = errno;
+        tk_log(2, "Failed to open file");
+        fail("open", error);
+    }
+    m_temporary_path = created;
+    unfinished_scripts::instance().add(m_temporary_path);
+    tk_log(2, "Writing the script into '%s'", m_temporary_path.c_str());
+    std::setvbuf(m_file.get(), nullptr, _IOFBF, buffer_size);
+}
+
+mss_script_file::~mss_script_file()
+{
+    discard();
+}
+
+void mss_script_file::write(std::string_view bytes)
+{
+    if (!m_file)
+        fail("write", EBADF);
+    if (bytes.empty())
+        return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file.get()) != bytes.size())
+        fail("write", errno);
+}
+
+void mss_script_file::write_utf8(const std::wstring& text)
+{
+    write(tk_unicode_to_utf8(text));
+}
+
+void mss_script_file::commit()
+{
+    if (!m_file)
+        fail("write", EBADF);
+    // The first failure stands: a file that missed a write is never complete.
+    if (!m_failure.empty()) {
+        discard();
+        throw tk_exception(m_failure, 1);
+    }
+    const bool flushed = std::fflush(m_file.get()) == 0 && !std::ferror(m_file.get());
+    const int flush_error = errno;
+    const bool closed = std::fclose(m_file.release()) == 0;
+    const int close_error = errno;
+    const bool renamed = flushed && closed &&
+                         std::rename(m_temporary_path.c_str(), tk_unicode_to_ansi(m_path).c_str()) == 0;
+    const int rename_error = errno;
+    if (!renamed) {
+        discard();
+        if (!flushed)
+            fail("write", flush_error);
+        fail(closed ? "save" : "close", closed ? rename_error : close_error);
+    }
+    unfinished_scripts::instance().remove(m_temporary_path);
+    m_committed = true;
+    tk_log(2, "The script is complete");
+}
+
+void mss_script_file::discard()
+{
+    if (m_committed || m_temporary_path.empty())
+        return;
+    m_file.reset();
+    ::unlink(m_temporary_path.c_str());
+    unfinished_scripts::instance().remove(m_temporary_path);
+    tk_log(2, "Removed the unfinished script '%s'", m_temporary_path.c_str());
+    m_temporary_path.clear();
+}
+
+void mss_script_file::fail(const char* what, int error)
+{
+    std::string text =
+        std::string("Cannot ") + what + " the script file '" + tk_unicode_to_utf8(m_path) + "': " + std::strerror(error);
+    if (m_failure.empty())
+        m_failure = text;
+    throw tk_exception(text, 1);
+}
+
+void mss_report_script_failure(const tk_exception& failure)
+{
+    if (error_handler::is_initialized())
+        error_handler::instance().handle(failure, true);
+    else
+        tk_log(3, "Error:\n%s", failure.what());
+}
