@@ -4,7 +4,7 @@
 #include "agent/console_exit.h"
 #include "agent/table_list_file.h"
 #include "agent/usage_text.h"
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -46,7 +46,7 @@ struct held_connection {
     bool profile_loaded = false;
 };
 
-brantwick_convertor& converter() { return tk_singleton<brantwick_convertor>::instance(); }
+convertor_front_end& converter() { return convertor_front_end::instance(); }
 
 // Only the plain decimal form of 0 to 4: no sign, blank or leading zero.
 std::uint32_t parse_mode(const char* text) {
@@ -59,12 +59,12 @@ std::uint32_t parse_mode(const char* text) {
 }
 
 void apply_option(std::int32_t id, const char* value, held_connection& held) {
-    brantwick_convertor& settings = converter();
+    convertor_front_end& settings = converter();
     switch (id) {
     case as_dbo:
         tk_log(2, "\tconnecting as DBO");
         tk_log(1, "mss_engine::set_as_dbo(%d)", 1);
-        settings.mssql_engine.as_dbo = true;
+        settings.set_as_dbo(true);
         break;
     case blob2text:
         tk_log(2, "\tset blob2text -> true");
@@ -132,13 +132,11 @@ void apply_option(std::int32_t id, const char* value, held_connection& held) {
 }
 
 void apply_connection(const held_connection& held) {
-    brantwick_convertor& settings = converter();
+    convertor_front_end& settings = converter();
     // The passwords stay out of the log.
     tk_log(1, "Step #1");
-    settings.secure_login = held.mssql_user.empty() && held.mssql_pass.empty();
-    settings.mssql_host = held.mssql_host;
-    settings.mssql_user = held.mssql_user;
-    settings.mssql_pass = held.mssql_pass;
+    settings.set_mssql_settings({held.mssql_user.empty() && held.mssql_pass.empty(), held.mssql_host, held.mssql_user,
+                                 held.mssql_pass});
     tk_log(1, "Step #2");
     settings.store_mysql_settings(held.mysql_host, held.mysql_user, held.mysql_pass, held.mysql_port);
     tk_log(1, "Step #3");
@@ -155,7 +153,7 @@ bool parse_cmd_line(int argc, char** argv) {
     for (; matcher.has_more(); matcher.advance()) apply_option(matcher.get_id(), matcher.get_value(), held);
 
     if (matcher.get_param_count() != 0) return false;
-    const brantwick_convertor& settings = converter();
+    const convertor_front_end& settings = converter();
     if (settings.get_source_name().empty()) usage_and_exit("You should enter source MySQL database name");
     if (settings.get_destination_name().empty())
         usage_and_exit("You should enter destination MS SQL database or T-SQL file name");

@@ -1,6 +1,6 @@
 #include "agent/console_exit.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 
 #include <cstdio>
@@ -8,10 +8,9 @@
 
 void usage_and_exit(const std::string& text) {
     tk_log(3, "%s", text.c_str());
-    const bool silent = tk_singleton<brantwick_convertor>::is_initialized() &&
-                        is_silent(tk_singleton<brantwick_convertor>::instance());
+    const bool silent = convertor_front_end::is_initialized() && is_silent(convertor_front_end::instance());
     if (!silent) std::fprintf(stderr, "%s\n", text.c_str());
     std::exit(-1);
 }
 
-bool is_silent(const brantwick_convertor& converter) { return converter.is_silent(); }
+bool is_silent(const convertor_front_end& converter) { return converter.is_silent(); }

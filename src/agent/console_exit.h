@@ -4,10 +4,10 @@
 
 #include <string>
 
-class brantwick_convertor;
+class convertor_front_end;
 
 // Logs the text, prints it with a line end unless the run is silent, and ends
 // the process with -1.
 [[noreturn]] void usage_and_exit(const std::string& text);
 
-bool is_silent(const brantwick_convertor& converter);
+bool is_silent(const convertor_front_end& converter);

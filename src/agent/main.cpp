@@ -3,18 +3,19 @@
 #include "agent/command_line_options.h"
 #include "agent/console_exit.h"
 #include "agent/usage_text.h"
-#include "converter/brantwick_convertor.h"
 #include "converter/console_error_handler.h"
 #include "converter/error_messages.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 
 #include <exception>
+#include <memory>
 
 namespace {
 
 // Connects both ends, prepares the destination and converts; true when the
 // run went through to its end and left nothing behind.
-bool convert(brantwick_convertor& converter, console_error_handler& errors) {
+bool convert(convertor_front_end& converter, console_error_handler& errors) {
     // MS SQL first: a script needs no server.
     if (converter.direct) converter.connect_mssql_server();
     converter.connect_mysql_server();
@@ -33,12 +34,12 @@ int main(int argc, char** argv) {
     tk_logger logger(nullptr, false, 3, false);
     console_error_handler errors(oledb_error_message_count, oledb_error_messages);
     errors.load_err_map(mysql_error_message_count, mysql_error_messages);
-    brantwick_convertor converter(convertor_form::console);
+    const std::unique_ptr<convertor_front_end> converter = make_convertor(convertor_form::console);
 
     bool complete = false;
     try {
         if (argc <= 1 || !parse_cmd_line(argc, argv)) usage_and_exit(format_usage_text());
-        complete = convert(converter, errors);
+        complete = convert(*converter, errors);
     } catch (const tk_exception& exception) {
         // Fatal and internal errors end the process in the handler; what
         // returns here still stopped the conversion before it began.

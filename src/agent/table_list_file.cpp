@@ -1,7 +1,7 @@
 #include "agent/table_list_file.h"
 
 #include "agent/console_exit.h"
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -42,5 +42,5 @@ void process_tab_file(const std::string& path) {
         usage_and_exit("Table names file does not exist.\nPlease verify the correct path/name was given.");
     std::optional<std::vector<std::wstring>> names = read_table_list(path);
     if (!names) usage_and_exit("Table names file cannot be read.\nPlease verify the file's permissions.");
-    tk_singleton<brantwick_convertor>::instance().table_names = std::move(*names);
+    convertor_front_end::instance().table_names = std::move(*names);
 }

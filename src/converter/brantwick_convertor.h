@@ -3,10 +3,10 @@
 // key of the wizard's last settings, and the conversion run itself.
 #pragma once
 
+#include "converter/front_end.h"
 #include "converter/mss_mutators.h"
 #include "converter/mssql_converter_impl.h"
 #include "converter/mysql_converter_impl.h"
-#include "model/converter.h"
 #include "model/schema.h"
 #include "toolkit/tk_registry.h"
 #include "toolkit/tk_singleton.h"
@@ -22,11 +22,7 @@ class udb_profile;
 class udb_recordset;
 class mss_tn_validator;
 
-// The wizard keeps its settings in the registry between runs and shows the
-// run in its shell; the console agent touches no registry and prints.
-enum class convertor_form { console, wizard };
-
-class brantwick_convertor : public udb_converter,
+class brantwick_convertor : public convertor_front_end,
                             public mssql_converter_impl,
                             public mysql_converter_impl,
                             public tk_serializer,
@@ -36,60 +32,52 @@ public:
     explicit brantwick_convertor(convertor_form form);
     ~brantwick_convertor() override;
 
+    // The registration is tk_singleton's; the front ends reach it through
+    // convertor_front_end.
+    using tk_singleton<brantwick_convertor>::instance;
+    using tk_singleton<brantwick_convertor>::is_initialized;
+    using tk_singleton<brantwick_convertor>::ref;
+
     // One whole conversion of the selected tables and queries.
     void operator()() override;
     bool test_query(const std::wstring& query) override;
 
-    // The source database's tables and views, replacing the list's contents.
-    void get_all_tables(std::vector<std::wstring>& tables);
-    void get_all_views(std::vector<std::pair<std::wstring, std::wstring>>& views);
-    // The columns of a source table; a table the source lacks is an internal error.
-    udb_schema get_schema(const std::wstring& table);
+    void get_all_tables(std::vector<std::wstring>& tables) override;
+    void get_all_views(udb_name_list& views) override;
+    udb_schema get_schema(const std::wstring& table) override;
+
+    mysql_connection_settings get_mysql_settings() const override;
+    void store_mysql_settings(const std::string& host, const std::string& user, const std::string& password,
+                              const std::string& port) override;
+    void connect_mysql_server() override;
+
+    mssql_connection_settings get_mssql_settings() const override;
+    void set_mssql_settings(const mssql_connection_settings& settings) override;
+    void set_as_dbo(bool as_dbo) override;
+    void connect_mssql_server() override;
+    void connect_mssql_database(const std::wstring& database) override;
+
+    script_settings get_script_settings() const override;
+    void set_script_settings(const script_settings& settings) override;
 
     // Settings in the registry (store false loads) and in profiles.
     bool serialize(bool store);
     bool load_profile(udb_profile& profile);
-    bool load_profile_file(const std::wstring& path);
-    // Why the last load_profile_file returned false: the file and the line.
-    const std::wstring& get_profile_error() const { return m_profile_error; }
+    bool load_profile_file(const std::wstring& path) override;
+    const std::wstring& get_profile_error() const override { return m_profile_error; }
     bool store_profile(udb_profile& profile);
-    bool store_profile_file(const std::wstring& path);
+    bool store_profile_file(const std::wstring& path) override;
 
-    // Before the run: checks that a script file may be written at the
-    // destination. Nothing is dropped or removed here.
-    void check_dest();
+    void check_dest() override;
     // The destination of the run, owned by the caller.
     udb_database* open_dest_db();
 
-    // The table the run is converting; safe to read while the run goes on.
-    std::wstring get_current_table() const;
-    // The last run ended early: a source or destination that could not be
-    // opened or was lost, a selected table the source lacks, a fatal or
-    // unexpected failure, or the user's abort.
-    bool is_aborted() const { return m_aborted.load(std::memory_order_acquire); }
+    std::wstring get_current_table() const override;
+    bool is_aborted() const override { return m_aborted.load(std::memory_order_acquire); }
     convertor_form get_form() const { return m_form; }
-
-    // What the last run carried across and what it left behind; safe to read
-    // while the run goes on.
-    struct run_tally {
-        std::uint32_t tables_converted = 0;
-        std::uint32_t tables_failed = 0;
-        std::uint64_t rows_written = 0;
-        std::uint64_t rows_skipped = 0;
-        // Keys, indexes, defaults and views that could not be created.
-        std::uint64_t objects_failed = 0;
-    };
-    run_tally get_tally() const;
-    // The last run went through to its end and left nothing behind.
-    bool is_complete() const;
-    // Shows how the run ended: a script that was not written, then the
-    // summary line. The run shows it as its last line; a front end that ends
-    // the process in the middle of a run shows it before it goes.
-    void show_outcome() const;
-
-    bool blob2text = false;
-    // Into MS SQL Server directly; false writes a T-SQL script file.
-    bool direct = true;
+    run_tally get_tally() const override;
+    bool is_complete() const override;
+    void show_outcome() const override;
 
 private:
     struct table_run;

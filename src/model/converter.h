@@ -15,6 +15,15 @@ class udb_profile;
 
 using udb_name_list = std::vector<std::pair<std::wstring, std::wstring>>;
 
+// Existing-table modes: what a run does with a destination database or table
+// that exists already. Profiles, the registry and the command line keep these
+// numbers.
+inline constexpr std::uint32_t udb_overwrite_database = 0;
+inline constexpr std::uint32_t udb_overwrite_tables = 1;
+inline constexpr std::uint32_t udb_skip_tables = 2;
+inline constexpr std::uint32_t udb_merge_rows = 3;
+inline constexpr std::uint32_t udb_synchronize_rows = 4;
+
 class udb_converter : public tk_converter {
 public:
     udb_converter();
@@ -29,9 +38,8 @@ public:
 
     void set_mode(std::uint32_t mode);
 
-    // Existing-table mode: 0 overwrite the database, 1 overwrite tables,
-    // 2 skip tables, 3 merge, 4 synchronize.
-    std::uint32_t mode = 0;
+    // One of the existing-table modes above.
+    std::uint32_t mode = udb_overwrite_database;
     // Progress of a run, read by the window thread while the run goes on.
     std::atomic<std::uint32_t> tables_total = 0;
     std::atomic<std::uint32_t> tables_done = 0;

@@ -6,13 +6,19 @@
 #include <exception>
 #include <string>
 
+// The levels at which the error handler reports an exception (its code).
+// Recoverable: reported, and the user may go on or abort.
+inline constexpr std::uint32_t tk_level_recoverable = 0;
+// Fatal: an error that stops what was being done.
+inline constexpr std::uint32_t tk_level_fatal = 1;
+// Internal: an internal error that ends the program.
+inline constexpr std::uint32_t tk_level_internal = 2;
+
 // A message text, an error number and a code.
 // - The error number selects the message in the error handler's code map: the
 //   Windows error of tk_exception_ex, 0x400000 plus the MySQL error number,
 //   0x80000 plus the low 16 bits of an OLE DB HRESULT; 0 otherwise.
-// - The code is the level at which the error handler reports the exception:
-//   0 report it and let the user go on or abort, 1 an error, 2 an internal
-//   error that ends the program.
+// - The code is one of the levels above.
 class tk_exception : public std::exception {
 public:
     // An empty text becomes "Unknown exception".

@@ -1,6 +1,6 @@
 #include "wizard/dump_settings_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "wizard/wizard_shell.h"
 
@@ -12,11 +12,11 @@ namespace {
 
 constexpr int dump_settings_help = 1022;
 
-brantwick_convertor& converter()
+convertor_front_end& converter()
 {
-    if (!brantwick_convertor::is_initialized())
+    if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", 78);
-    return brantwick_convertor::ref();
+    return convertor_front_end::ref();
 }
 
 } // namespace
@@ -57,7 +57,7 @@ void dump_settings_page::invert_chbox(int id)
 int dump_settings_page::page_init()
 {
     tk_log(1, "dump_settings_page::page_init");
-    const mss_dump_options& options = converter().script_options;
+    const script_settings options = converter().get_script_settings();
     m_controls.set_checked(support_unicode, options.unicode);
     m_controls.set_checked(create_database_statement, options.create_database);
     m_controls.set_checked(create_table_statements, options.structure);
@@ -68,12 +68,12 @@ int dump_settings_page::page_init()
 
 void dump_settings_page::store_settings()
 {
-    brantwick_convertor& settings = converter();
-    settings.script_options.unicode = m_controls.is_checked(support_unicode);
-    settings.mssql_engine.unicode = settings.script_options.unicode;
-    settings.script_options.create_database = m_controls.is_checked(create_database_statement);
-    settings.script_options.structure = m_controls.is_checked(create_table_statements);
-    settings.script_options.comments = m_controls.is_checked(insert_comments);
+    script_settings options;
+    options.unicode = m_controls.is_checked(support_unicode);
+    options.create_database = m_controls.is_checked(create_database_statement);
+    options.structure = m_controls.is_checked(create_table_statements);
+    options.comments = m_controls.is_checked(insert_comments);
+    converter().set_script_settings(options);
 }
 
 void dump_settings_page::on_help()

@@ -1,6 +1,6 @@
 #include "wizard/finish_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 #include "wizard/file_dialogs.h"
@@ -119,4 +119,4 @@ void gui_finish_page_t<T_CONVERTER, DLG>::on_store()
 }
 
 template class gui_finish_page<gui::page_finish>;
-template class gui_finish_page_t<brantwick_convertor, gui::page_finish>;
+template class gui_finish_page_t<convertor_front_end, gui::page_finish>;

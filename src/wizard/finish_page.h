@@ -6,7 +6,7 @@
 
 #include <string>
 
-class brantwick_convertor;
+class convertor_front_end;
 
 enum finish_control : int {
     finish_title = 1313,
@@ -48,4 +48,4 @@ private:
 };
 
 extern template class gui_finish_page<gui::page_finish>;
-extern template class gui_finish_page_t<brantwick_convertor, gui::page_finish>;
+extern template class gui_finish_page_t<convertor_front_end, gui::page_finish>;

@@ -1,6 +1,6 @@
 #include "wizard/mssql_connection_animation.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/error_handler.h"
 #include "converter/error_messages.h"
 #include "mssql/odb/odb_exception.h"
@@ -40,16 +40,10 @@ void mssql_connection_animation::operator()()
 
 void mssql_connection_animation::connect()
 {
-    brantwick_convertor& converter = brantwick_convertor::instance();
+    convertor_front_end& converter = convertor_front_end::instance();
     const std::wstring& database = converter.get_destination_name();
-    if (database.empty()) {
+    if (database.empty())
         converter.connect_mssql_server();
-        return;
-    }
-    // Windows authentication sends no login; the password never reaches the log.
-    const std::wstring login = converter.secure_login ? std::wstring() : converter.mssql_user;
-    const std::wstring password = converter.secure_login ? std::wstring() : converter.mssql_pass;
-    tk_log(2, L"Connecting to non-default DB '%ls'", database.c_str());
-    tk_log(2, L"mssql_host=%ls, mssql_user=%ls\n", converter.mssql_host.c_str(), login.c_str());
-    converter.mssql_engine.connect(converter.mssql_host, login, password, database, false);
+    else
+        converter.connect_mssql_database(database);
 }

@@ -1,6 +1,6 @@
 #include "wizard/mssql_settings_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "wizard/wizard_shell.h"
 
@@ -16,11 +16,11 @@ namespace {
 constexpr std::size_t text_room = 259;
 constexpr int mssql_settings_help = 1010;
 
-brantwick_convertor& converter(std::uint32_t line)
+convertor_front_end& converter(std::uint32_t line)
 {
-    if (!brantwick_convertor::is_initialized())
+    if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("mss_set", line);
-    return brantwick_convertor::ref();
+    return convertor_front_end::ref();
 }
 
 QLabel* caption_for(const QString& text, QWidget* buddy)
@@ -92,11 +92,11 @@ template <class T_CONVERTER>
 int mss_settings_page<T_CONVERTER>::page_init()
 {
     tk_log(1, "mssql_settings_page<t_converter>::page_init");
-    T_CONVERTER& settings = converter(57);
+    const mssql_connection_settings settings = converter(57).get_mssql_settings();
     this->m_controls.set_text(database_name_edit, m_database);
-    this->m_controls.set_text(host_edit, settings.mssql_host);
-    this->m_controls.set_text(user_name_edit, settings.mssql_user);
-    this->m_controls.set_text(password_field, settings.mssql_pass);
+    this->m_controls.set_text(host_edit, settings.host);
+    this->m_controls.set_text(user_name_edit, settings.user);
+    this->m_controls.set_text(password_field, settings.password);
     choose_authentication(settings.secure_login);
     return 1;
 }
@@ -104,18 +104,20 @@ int mss_settings_page<T_CONVERTER>::page_init()
 template <class T_CONVERTER>
 void mss_settings_page<T_CONVERTER>::store_settings()
 {
-    T_CONVERTER& settings = converter(132);
+    T_CONVERTER& target = converter(132);
+    mssql_connection_settings settings;
     settings.secure_login = this->m_controls.is_checked(first_choice);
     // The login is kept also with Windows authentication, for a later switch.
-    settings.mssql_host = this->m_controls.text(host_edit).substr(0, text_room);
-    settings.mssql_user = this->m_controls.text(user_name_edit).substr(0, text_room);
-    settings.mssql_pass = this->m_controls.text(password_field).substr(0, text_room);
+    settings.host = this->m_controls.text(host_edit).substr(0, text_room);
+    settings.user = this->m_controls.text(user_name_edit).substr(0, text_room);
+    settings.password = this->m_controls.text(password_field).substr(0, text_room);
+    target.set_mssql_settings(settings);
     m_database = this->m_controls.text(database_name_edit).substr(0, text_room);
     tk_log(1, "mss_engine::set_as_dbo(%d)", 0);
-    settings.mssql_engine.as_dbo = false;
+    target.set_as_dbo(false);
 }
 
-template class mss_settings_page<brantwick_convertor>;
+template class mss_settings_page<convertor_front_end>;
 
 mssql_settings_page::mssql_settings_page() : tk_thread(false) {}
 

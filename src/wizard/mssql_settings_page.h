@@ -10,7 +10,7 @@
 
 #include <string>
 
-class brantwick_convertor;
+class convertor_front_end;
 
 template <class T_CONVERTER>
 class mss_settings_page : public wizard_page<gui::page_mssql_settings, gui::button_back | gui::button_next,
@@ -34,7 +34,7 @@ struct mssql_connection_holder {
     mssql_connection_animation m_animation;
 };
 
-class mssql_settings_page final : public mss_settings_page<brantwick_convertor>,
+class mssql_settings_page final : public mss_settings_page<convertor_front_end>,
                                   private mssql_connection_holder,
                                   public tk_thread {
 public:

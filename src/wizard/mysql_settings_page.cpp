@@ -1,6 +1,6 @@
 #include "wizard/mysql_settings_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "converter/error_messages.h"
 #include "mysql/sql_exception.h"
 #include "toolkit/tk_error_converter.h"
@@ -24,11 +24,11 @@ std::string field_text(const dialog_controls& controls, int id)
     return tk_unicode_to_ansi(controls.text(id).substr(0, text_room));
 }
 
-brantwick_convertor& converter()
+convertor_front_end& converter()
 {
-    if (!brantwick_convertor::is_initialized())
+    if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", 78);
-    return brantwick_convertor::ref();
+    return convertor_front_end::ref();
 }
 
 // A field with its label and a hint to the right.
@@ -102,7 +102,7 @@ template <class T_CONVERTER, int HELP, int AUTH_HELP>
 int sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::page_init()
 {
     tk_log(1, "sql_settings_page2::page_init");
-    T_CONVERTER& settings = converter();
+    const mysql_connection_settings settings = converter().get_mysql_settings();
     this->m_controls.set_text(user_name_edit, tk_ansi_to_unicode(settings.user));
     this->m_controls.set_text(password_field, tk_ansi_to_unicode(settings.password));
     const bool remote = !settings.host.empty();
@@ -166,4 +166,4 @@ int sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::on_back()
     return gui::neighbour_page;
 }
 
-template class sql_settings_page2<brantwick_convertor, 1011, 1016>;
+template class sql_settings_page2<convertor_front_end, 1011, 1016>;

@@ -5,7 +5,7 @@
 #include "wizard/property_page.h"
 #include "wizard/settings_controls.h"
 
-class brantwick_convertor;
+class convertor_front_end;
 
 template <class T_CONVERTER, int HELP, int AUTH_HELP>
 class sql_settings_page2 : public wizard_page<gui::page_mysql_settings, gui::button_back | gui::button_next,
@@ -25,4 +25,4 @@ protected:
     void enable_remote(bool enable);
 };
 
-class mysql_settings_page final : public sql_settings_page2<brantwick_convertor, 1011, 1016> {};
+class mysql_settings_page final : public sql_settings_page2<convertor_front_end, 1011, 1016> {};

@@ -1,6 +1,6 @@
 #include "wizard/progress_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "wizard/gui_thread.h"
 #include "wizard/wizard_shell.h"
@@ -41,7 +41,7 @@ progress_page::~progress_page()
 
 tk_thread_functor* progress_page::create_functor()
 {
-    return &brantwick_convertor::ref();
+    return &convertor_front_end::ref();
 }
 
 int progress_page::page_init()
@@ -68,9 +68,9 @@ std::uint32_t progress_page::percentage(std::uint32_t tables_total, std::uint32_
 void progress_page::on_timer()
 {
     tk_log(1, "progress_page::on_timer");
-    if (!brantwick_convertor::is_initialized())
+    if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", 754);
-    const brantwick_convertor& converter = brantwick_convertor::ref();
+    const convertor_front_end& converter = convertor_front_end::ref();
     const std::uint32_t share =
         percentage(converter.tables_total, converter.tables_done, converter.rows_total, converter.rows_done);
     // Tables done may pass the total when queries and tables run together.

@@ -1,6 +1,6 @@
 #include "wizard/welcome_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "wizard/file_dialogs.h"
@@ -57,7 +57,7 @@ void welcome_page_t<T_CONVERTER, DLG>::on_load()
     }
 }
 
-template class welcome_page_t<brantwick_convertor, gui::page_welcome>;
+template class welcome_page_t<convertor_front_end, gui::page_welcome>;
 
 welcome_page::welcome_page(std::wstring extension) : welcome_page_t(std::move(extension))
 {
@@ -97,7 +97,7 @@ welcome_page::welcome_page(std::wstring extension) : welcome_page_t(std::move(ex
 int welcome_page::page_init()
 {
     tk_log(1, "welcome_page::page_init");
-    const bool direct = brantwick_convertor::ref().direct;
+    const bool direct = convertor_front_end::ref().direct;
     m_controls.set_checked(direct ? migrate_directly : export_script, true);
     if (!m_link_attached) {
         m_controls.item_as<QLabel>(product_link)
@@ -117,8 +117,8 @@ int welcome_page::on_next()
     tk_log(1, "welcome_page::on_next");
     const bool direct = m_controls.is_checked(migrate_directly);
     tk_log(1, "settind direct_mode to %d", direct ? 1 : 0);
-    if (!brantwick_convertor::is_initialized())
+    if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", 78);
-    brantwick_convertor::ref().direct = direct;
+    convertor_front_end::ref().direct = direct;
     return gui::neighbour_page;
 }

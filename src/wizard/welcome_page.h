@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-class brantwick_convertor;
+class convertor_front_end;
 
 enum welcome_control : int {
     welcome_title = 1337,
@@ -34,7 +34,7 @@ protected:
     std::wstring m_extension;
 };
 
-class welcome_page final : public welcome_page_t<brantwick_convertor, gui::page_welcome> {
+class welcome_page final : public welcome_page_t<convertor_front_end, gui::page_welcome> {
 public:
     explicit welcome_page(std::wstring extension);
 

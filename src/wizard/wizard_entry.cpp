@@ -1,6 +1,6 @@
 #include "wizard/wizard_entry.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "converter/error_messages.h"
 #include "platform/clipboard.h"
 #include "toolkit/tk_log.h"
@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -41,7 +42,7 @@ std::wstring window_title()
 }
 
 // Whether the run of this wizard, if there was one, carried everything across.
-bool run_succeeded(const brantwick_convertor& converter, const wizard_shell& shell)
+bool run_succeeded(const convertor_front_end& converter, const wizard_shell& shell)
 {
     return !converter.is_finished() || (converter.is_complete() && shell.get_errors().empty());
 }
@@ -49,7 +50,8 @@ bool run_succeeded(const brantwick_convertor& converter, const wizard_shell& she
 // The sheet from the start to its end; the result is the exit code.
 int run_sheet(const std::wstring& profile)
 {
-    brantwick_convertor converter(convertor_form::wizard);
+    const std::unique_ptr<convertor_front_end> owned = make_convertor(convertor_form::wizard);
+    convertor_front_end& converter = *owned;
     const bool quick_launch = !profile.empty();
     if (quick_launch) {
         tk_log(2, L"QUICK LAUNCH: profile=%ls", profile.c_str());
@@ -63,7 +65,7 @@ int run_sheet(const std::wstring& profile)
     mssql_settings_page mssql_settings;
     dump_settings_page script_settings;
     std::optional<progress_page> progress(std::in_place);
-    gui_finish_page_t<brantwick_convertor, gui::page_finish> finish(finish_success_text, finish_errors_text,
+    gui_finish_page_t<convertor_front_end, gui::page_finish> finish(finish_success_text, finish_errors_text,
                                                                     profile_extension);
     if (quick_launch) {
         converter.connect_mysql_server();

@@ -1,0 +1,23 @@
+#include "converter/front_end.h"
+
+#include "converter/brantwick_convertor.h"
+
+bool convertor_front_end::is_initialized()
+{
+    return brantwick_convertor::is_initialized();
+}
+
+convertor_front_end& convertor_front_end::ref()
+{
+    return brantwick_convertor::ref();
+}
+
+convertor_front_end& convertor_front_end::instance()
+{
+    return brantwick_convertor::instance();
+}
+
+std::unique_ptr<convertor_front_end> make_convertor(convertor_form form)
+{
+    return std::make_unique<brantwick_convertor>(form);
+}

@@ -1,0 +1,122 @@
+// What the front ends (the wizard's pages and the console agent) use of the
+// converter: the job's settings and progress, the settings of both servers
+// and of the script, and the operations they call. It names no MySQL or
+// MS SQL type, so a front end does not recompile when either side changes.
+// The process has one converter, brantwick_convertor, which implements it.
+#pragma once
+
+#include "model/converter.h"
+#include "toolkit/tk_exception.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class udb_schema;
+
+// The wizard keeps its settings in the registry between runs and shows the
+// run in its shell; the console agent touches no registry and prints.
+enum class convertor_form { console, wizard };
+
+// The source server's connection; UTF-8 texts, passed to the client library
+// as they are.
+struct mysql_connection_settings {
+    std::string host;
+    std::string user;
+    std::string password;
+    std::string port;
+};
+
+// The destination server's connection.
+struct mssql_connection_settings {
+    // Windows authentication; off means the SQL Server login below.
+    bool secure_login = true;
+    std::wstring host;
+    std::wstring user;
+    std::wstring password;
+};
+
+// What the user chooses of a T-SQL script.
+struct script_settings {
+    bool unicode = true;
+    bool create_database = false;
+    bool structure = true;
+    bool comments = true;
+};
+
+class convertor_front_end : public udb_converter {
+public:
+    // The process's converter, registered while it lives; asking for it
+    // while none lives is an internal error.
+    static bool is_initialized();
+    static convertor_front_end& ref();
+    static convertor_front_end& instance();
+
+    // The source database's tables and views, replacing the list's contents.
+    virtual void get_all_tables(std::vector<std::wstring>& tables) = 0;
+    virtual void get_all_views(udb_name_list& views) = 0;
+    // The columns of a source table; a table the source lacks is an internal error.
+    virtual udb_schema get_schema(const std::wstring& table) = 0;
+
+    virtual mysql_connection_settings get_mysql_settings() const = 0;
+    // Stores the settings without blanks at their ends; an empty port is 3306.
+    virtual void store_mysql_settings(const std::string& host, const std::string& user, const std::string& password,
+                                      const std::string& port) = 0;
+    // A port that reads as 0 raises tk_exception "Invalid port number" (level 1);
+    // connection failures pass to the caller.
+    virtual void connect_mysql_server() = 0;
+
+    virtual mssql_connection_settings get_mssql_settings() const = 0;
+    virtual void set_mssql_settings(const mssql_connection_settings& settings) = 0;
+    // Connect as the database owner.
+    virtual void set_as_dbo(bool as_dbo) = 0;
+    // Windows authentication, or the login and password; failures pass to the caller.
+    virtual void connect_mssql_server() = 0;
+    // The same into the named database rather than the login's default one.
+    virtual void connect_mssql_database(const std::wstring& database) = 0;
+
+    virtual script_settings get_script_settings() const = 0;
+    virtual void set_script_settings(const script_settings& settings) = 0;
+
+    virtual bool load_profile_file(const std::wstring& path) = 0;
+    // Why the last load_profile_file returned false: the file and the line.
+    virtual const std::wstring& get_profile_error() const = 0;
+    virtual bool store_profile_file(const std::wstring& path) = 0;
+
+    // Before the run: checks that a script file may be written at the
+    // destination. Nothing is dropped or removed here.
+    virtual void check_dest() = 0;
+
+    // The table the run is converting; safe to read while the run goes on.
+    virtual std::wstring get_current_table() const = 0;
+    // The last run ended early: a source or destination that could not be
+    // opened or was lost, a selected table the source lacks, a fatal or
+    // unexpected failure, or the user's abort.
+    virtual bool is_aborted() const = 0;
+
+    // What the last run carried across and what it left behind; safe to read
+    // while the run goes on.
+    struct run_tally {
+        std::uint32_t tables_converted = 0;
+        std::uint32_t tables_failed = 0;
+        std::uint64_t rows_written = 0;
+        std::uint64_t rows_skipped = 0;
+        // Keys, indexes, defaults and views that could not be created.
+        std::uint64_t objects_failed = 0;
+    };
+    virtual run_tally get_tally() const = 0;
+    // The last run went through to its end and left nothing behind.
+    virtual bool is_complete() const = 0;
+    // Shows how the run ended: a script that was not written, then the
+    // summary line. The run shows it as its last line; a front end that ends
+    // the process in the middle of a run shows it before it goes.
+    virtual void show_outcome() const = 0;
+
+    bool blob2text = false;
+    // Into MS SQL Server directly; false writes a T-SQL script file.
+    bool direct = true;
+};
+
+// The process's converter for that front end; it registers itself.
+std::unique_ptr<convertor_front_end> make_convertor(convertor_form form);
