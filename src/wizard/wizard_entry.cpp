@@ -14,6 +14,7 @@
 #include "wizard/mysql_settings_page.h"
 #include "wizard/program_images.h"
 #include "wizard/progress_page.h"
+#include "wizard/sel_file_page.h"
 #include "wizard/welcome_page.h"
 #include "wizard/wizard_error_handler.h"
 #include "wizard/wizard_shell.h"
@@ -64,6 +65,7 @@ int run_sheet(const std::wstring& profile)
     mysql_settings_page mysql_settings;
     mssql_settings_page mssql_settings;
     dump_settings_page script_settings;
+    sel_file_page database_and_file;
     std::optional<progress_page> progress(std::in_place);
     gui_finish_page_t<convertor_front_end, gui::page_finish> finish(finish_success_text, finish_errors_text,
                                                                     profile_extension);
@@ -80,6 +82,7 @@ int run_sheet(const std::wstring& profile)
         shell.sheet().add_page(mysql_settings);
         shell.sheet().add_page(mssql_settings);
         shell.sheet().add_page(script_settings);
+        shell.sheet().add_page(database_and_file);
     }
     shell.sheet().run();
     // A run still going on stops here and its thread ends, before the run is judged.

@@ -1,5 +1,7 @@
 #include "support/test_mariadb.h"
 
+#include <mysql.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -28,6 +30,20 @@ mariadb_endpoint mariadb_server() {
   if (server.port == 0)
     throw std::runtime_error(std::string("no port in the test server's connection file ") + path);
   return server;
+}
+
+std::string run_statements(const mariadb_endpoint& server, const std::vector<std::string>& statements) {
+  MYSQL* connection = mysql_init(nullptr);
+  std::string failure;
+  if (mysql_real_connect(connection, server.host.c_str(), server.user.c_str(), server.password.c_str(), nullptr,
+                         server.port, nullptr, 0) == nullptr)
+    failure = mysql_error(connection);
+  for (const std::string& statement : statements) {
+    if (failure.empty() && mysql_query(connection, statement.c_str()) != 0)
+      failure = statement + ": " + mysql_error(connection);
+  }
+  mysql_close(connection);
+  return failure;
 }
 
 }  // namespace velmora_test

@@ -19,8 +19,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <mysql.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -181,12 +179,8 @@ private slots:
 private:
     void run_sql(const std::vector<std::string>& statements)
     {
-        MYSQL* connection = mysql_init(nullptr);
-        QVERIFY(mysql_real_connect(connection, server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                                   nullptr, server.port, nullptr, 0) != nullptr);
-        for (const std::string& statement : statements)
-            QVERIFY2(mysql_query(connection, statement.c_str()) == 0, mysql_error(connection));
-        mysql_close(connection);
+        const std::string failure = velmora_test::run_statements(server, statements);
+        QVERIFY2(failure.empty(), failure.c_str());
     }
 
     // A script-mode profile for the test database; port overrides the server's.
