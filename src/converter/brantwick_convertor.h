@@ -50,12 +50,15 @@ public:
     void store_mysql_settings(const std::string& host, const std::string& user, const std::string& password,
                               const std::string& port) override;
     void connect_mysql_server() override;
+    std::vector<std::wstring> get_source_databases() override;
+    bool is_source_db_exist(const std::wstring& name) override;
 
     mssql_connection_settings get_mssql_settings() const override;
     void set_mssql_settings(const mssql_connection_settings& settings) override;
     void set_as_dbo(bool as_dbo) override;
     void connect_mssql_server() override;
     void connect_mssql_database(const std::wstring& database) override;
+    bool is_dest_db_exist(const std::wstring& name) override;
 
     script_settings get_script_settings() const override;
     void set_script_settings(const script_settings& settings) override;
@@ -110,13 +113,3 @@ private:
     std::atomic<bool> m_script_written = false;
     std::wstring m_profile_error;
 };
-
-// The checks that a script file may be written at that path; each failure
-// raises tk_exception (level 1) naming the cause. Nothing is created.
-void common_check_dest(const std::wstring& path);
-
-// The script file proposed for a database: the base name and extension in
-// the folder of the current path, or beside the program when that path has
-// no drive. With keep set the base name is taken as it is.
-std::wstring make_dest_file_name(const std::wstring& current_path, const std::wstring& base_name,
-                                 const std::wstring& extension, bool keep);

@@ -19,6 +19,18 @@ void brantwick_convertor::connect_mysql_server()
     mysql_converter_impl::connect_mysql_server();
 }
 
+std::vector<std::wstring> brantwick_convertor::get_source_databases()
+{
+    std::vector<std::wstring> names;
+    mysql_engine.get_contents(names);
+    return names;
+}
+
+bool brantwick_convertor::is_source_db_exist(const std::wstring& name)
+{
+    return mysql_engine.is_db_exist(name);
+}
+
 mssql_connection_settings brantwick_convertor::get_mssql_settings() const
 {
     return {secure_login, mssql_host, mssql_user, mssql_pass};
@@ -50,6 +62,11 @@ void brantwick_convertor::connect_mssql_database(const std::wstring& database)
     tk_log(2, L"Connecting to non-default DB '%ls'", database.c_str());
     tk_log(2, L"mssql_host=%ls, mssql_user=%ls\n", mssql_host.c_str(), login.c_str());
     mssql_engine.connect(mssql_host, login, password, database, false);
+}
+
+bool brantwick_convertor::is_dest_db_exist(const std::wstring& name)
+{
+    return mssql_engine.is_db_exist(name);
 }
 
 script_settings brantwick_convertor::get_script_settings() const

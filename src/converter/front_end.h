@@ -66,6 +66,10 @@ public:
     // A port that reads as 0 raises tk_exception "Invalid port number" (level 1);
     // connection failures pass to the caller.
     virtual void connect_mysql_server() = 0;
+    // The source server's databases, in the order it lists them; failures raise.
+    virtual std::vector<std::wstring> get_source_databases() = 0;
+    // Whether the source server has a database of that name.
+    virtual bool is_source_db_exist(const std::wstring& name) = 0;
 
     virtual mssql_connection_settings get_mssql_settings() const = 0;
     virtual void set_mssql_settings(const mssql_connection_settings& settings) = 0;
@@ -75,6 +79,9 @@ public:
     virtual void connect_mssql_server() = 0;
     // The same into the named database rather than the login's default one.
     virtual void connect_mssql_database(const std::wstring& database) = 0;
+    // Whether the destination server has that database; one the login may
+    // not open raises.
+    virtual bool is_dest_db_exist(const std::wstring& name) = 0;
 
     virtual script_settings get_script_settings() const = 0;
     virtual void set_script_settings(const script_settings& settings) = 0;
@@ -120,3 +127,13 @@ public:
 
 // The process's converter for that front end; it registers itself.
 std::unique_ptr<convertor_front_end> make_convertor(convertor_form form);
+
+// The checks that a script file may be written at that path; each failure
+// raises tk_exception (level 1) naming the cause. Nothing is created.
+void common_check_dest(const std::wstring& path);
+
+// The script file proposed for a database: the base name and extension in
+// the folder of the current path, or beside the program when that path has
+// no drive. With keep set the base name is taken as it is.
+std::wstring make_dest_file_name(const std::wstring& current_path, const std::wstring& base_name,
+                                 const std::wstring& extension, bool keep);

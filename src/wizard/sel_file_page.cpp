@@ -1,6 +1,6 @@
 #include "wizard/sel_file_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "converter/error_messages.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_file_tests.h"
@@ -27,11 +27,11 @@ namespace {
 constexpr int database_and_file_help = 1014;
 constexpr int existing_database_help = 1013;
 
-brantwick_convertor& converter(std::uint32_t assertion_line)
+convertor_front_end& converter(std::uint32_t assertion_line)
 {
-    if (!brantwick_convertor::is_initialized())
+    if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", assertion_line);
-    return brantwick_convertor::ref();
+    return convertor_front_end::ref();
 }
 
 // The text of the exception's code among the MySQL and then the OLE DB
@@ -147,7 +147,7 @@ void sel_file_page::on_command(int id, int notification)
 int sel_file_page::page_init()
 {
     tk_log(1, "sel_file_page::page_init");
-    brantwick_convertor& settings = converter(529);
+    convertor_front_end& settings = converter(529);
     m_controls.set_checked(skip_indexes_check, settings.skip_indexes);
     m_controls.set_checked(structure_only_check, settings.only_definitions);
     m_controls.set_checked(blob_to_text_check, settings.blob2text);
@@ -182,7 +182,7 @@ void sel_file_page::on_dropdown()
     if (!m_list_loaded) {
         std::vector<std::wstring> names;
         try {
-            converter(529).mysql_engine.get_contents(names);
+            names = converter(529).get_source_databases();
         } catch (const tk_exception& exception) {
             report(exception);
             return;
@@ -204,7 +204,7 @@ void sel_file_page::on_dropdown()
 void sel_file_page::on_sel_change()
 {
     tk_log(1, "sel_file_page::on_sel_change");
-    brantwick_convertor& settings = converter(529);
+    convertor_front_end& settings = converter(529);
     const std::wstring database = get_sql_title();
     m_controls.set_text(destination_edit, settings.direct
                                               ? database
@@ -233,7 +233,7 @@ void sel_file_page::on_browse_log()
 
 void sel_file_page::store_settings()
 {
-    brantwick_convertor& settings = converter(577);
+    convertor_front_end& settings = converter(577);
     settings.only_definitions = m_controls.is_checked(structure_only_check);
     settings.skip_indexes = m_controls.is_checked(skip_indexes_check);
     settings.blob2text = m_controls.is_checked(blob_to_text_check);
@@ -255,7 +255,7 @@ int sel_file_page::on_next()
     tk_log(1, "sel_file_page::on_next");
     try {
         store_settings();
-        brantwick_convertor& settings = converter(577);
+        convertor_front_end& settings = converter(577);
         const std::wstring& source = settings.get_source_name();
         if (source.empty()) {
             wizard_shell::message(L"You should enter MySQL database name");
@@ -267,7 +267,7 @@ int sel_file_page::on_next()
             return gui::stay_on_page;
         }
         tk_log(2, L"mysql_converter_impl::is_mysql_base_exist( %ls )", source.c_str());
-        if (!settings.mysql_engine.is_db_exist(source)) {
+        if (!settings.is_source_db_exist(source)) {
             wizard_shell::message(L"MySQL database does not exist");
             return gui::stay_on_page;
         }
@@ -283,8 +283,8 @@ int sel_file_page::on_next()
 // database once the source has been checked.
 bool sel_file_page::resolve_existing_database()
 {
-    brantwick_convertor& settings = converter(577);
-    if (!settings.mssql_engine.is_db_exist(settings.get_destination_name()))
+    convertor_front_end& settings = converter(577);
+    if (!settings.is_dest_db_exist(settings.get_destination_name()))
         return true;
     overwrite_dlg3<gui::dlg_existing_database> dialog(
         L"The destination database already exists. Select one of the\noptions below. Click 'Help' button for more "
