@@ -51,8 +51,9 @@ std::wstring script_path_for(const std::wstring& database, const std::wstring& s
     namespace fs = std::filesystem;
     const fs::path path(tk_unicode_to_ansi(shown));
     std::error_code error;
-    const fs::path folder_of = path.has_parent_path() ? fs::absolute(path, error) : fs::current_path(error) / "x";
-    return make_dest_file_name(tk_ansi_to_unicode(folder_of.string()), database, L"sql", false);
+    // A file of that folder, whose name and extension are replaced.
+    const fs::path in_folder = path.has_parent_path() ? fs::absolute(path, error) : fs::current_path(error) / "x";
+    return make_dest_file_name(tk_ansi_to_unicode(in_folder.string()), database, L"sql", false);
 }
 
 QLabel* buddy_label(dialog_controls& controls, int id, const QString& text, QWidget* buddy)
