@@ -56,6 +56,16 @@ public:
         return slot.get();
     }
 
+    // Forgets the rule of a column: the column converts as the source has it.
+    void remove_field(const std::wstring& source_name)
+    {
+        const auto rule = field_mutators.find(source_name);
+        if (rule == field_mutators.end())
+            return;
+        std::erase_if(by_new_name, [&](const auto& entry) { return entry.second == rule->second.get(); });
+        field_mutators.erase(rule);
+    }
+
     // Drops deleted columns from every index key and renames the others; an
     // index left without columns is dropped.
     void modify3(udb_indexes& indexes) const

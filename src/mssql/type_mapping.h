@@ -3,6 +3,8 @@
 #include "model/mss_native_type.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class t_ftd;
 
@@ -21,3 +23,16 @@ std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly);
 // The lower-case type text of a mapping rule with its length, precision or
 // scale appended.
 std::wstring get_mss_native_type2(const mss_native_type& type);
+
+// The catalogues of the column type editor, drawn from the mapping above:
+// for each type name get_mss_native_type1 gives a column (type only), and
+// for each type the editor offers, the types the user may choose for it, the
+// column's own type first.
+std::vector<std::pair<std::wstring, std::vector<std::wstring>>> mss_type_conversions();
+// The size words ("LENGTH", "PRECISION", "SCALE") of a type: those of its
+// length, precision and scale that get_mss_native_type2 writes into it.
+std::vector<std::wstring> mss_type_size_words(const std::wstring& type);
+// The text of the "mss.map" and "mss.typ" files: key lines "name:" with item
+// lines "- name" below, every type the first offers a key of the second.
+std::string mss_type_map_text();
+std::string mss_type_sizes_text();
