@@ -4,12 +4,11 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 
 namespace {
 
 struct catalogue_store {
-    std::optional<std::string> folder;
+    std::string folder;
     std::map<std::string, tk_yaml_config> read;
 };
 
@@ -33,7 +32,8 @@ const tk_yaml_config::item_map* get(const char* file_name, const std::set<std::w
 {
     tk_yaml_config& catalogue = store().read[file_name];
     if (catalogue.get_items().empty()) {
-        const std::filesystem::path folder = store().folder ? std::filesystem::path(*store().folder) : program_folder();
+        const std::filesystem::path folder =
+            store().folder.empty() ? program_folder() : std::filesystem::path(store().folder);
         if (!catalogue.load((folder / file_name).c_str(), filter))
             return nullptr;
     }

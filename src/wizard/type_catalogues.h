@@ -15,7 +15,8 @@ namespace type_catalogues {
 // file cannot be read.
 const tk_yaml_config::item_map* get(const char* file_name, const std::set<std::wstring>& filter);
 
-// Tests: the folder to read from instead of the program's; forgets what was read.
+// Tests: the folder to read from instead of the program's (empty: the
+// program's again); forgets what was read.
 void set_folder(const std::string& folder);
 
 } // namespace type_catalogues

@@ -10,7 +10,6 @@
 #include "wizard/wizard_shell.h"
 
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,7 +19,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -71,15 +72,38 @@ bool lists_word(const std::vector<std::wstring>& words, const wchar_t* word)
     return false;
 }
 
-// A label with its box in one row of the grid; both hide together.
-void add_row(QGridLayout& grid, QLabel* label, QWidget* box)
-{
-    const int row = grid.rowCount();
-    label->setWordWrap(false);
-    label->setBuddy(box);
-    grid.addWidget(label, row, 0);
-    grid.addWidget(box, row, 1);
-}
+// Labels beside their boxes, one row each; a label hides with its box.
+class labelled_rows {
+public:
+    QGridLayout* add_grid(QWidget* group)
+    {
+        auto* grid = new QGridLayout(group);
+        grid->setColumnStretch(1, 1);
+        m_grids.push_back(grid);
+        return grid;
+    }
+
+    void add(QGridLayout& grid, QLabel* label, QWidget* box)
+    {
+        label->setWordWrap(false);
+        label->setBuddy(box);
+        const int row = grid.count() / 2;
+        grid.addWidget(label, row, 0);
+        grid.addWidget(box, row, 1);
+        m_label_width = std::max(m_label_width, label->sizeHint().width());
+    }
+
+    // The boxes of every group start at one line.
+    void align() const
+    {
+        for (QGridLayout* grid : m_grids)
+            grid->setColumnMinimumWidth(0, m_label_width);
+    }
+
+private:
+    std::vector<QGridLayout*> m_grids;
+    int m_label_width = 0;
+};
 
 } // namespace
 
@@ -101,25 +125,25 @@ types_map_dlg<T_CONVERTER, HELP>::types_map_dlg(std::wstring table, udb_schema s
             gui::run_guarded([&] { on_check_changed(item); });
     });
 
+    labelled_rows labelled;
     auto* table_info = new QGroupBox(tr(" Table info "));
-    auto* table_form = new QFormLayout(table_info);
+    QGridLayout* table_grid = labelled.add_grid(table_info);
     QLineEdit* table_name = m_controls.edit(table_name_edit);
     table_name->setMaxLength(name_room);
-    auto* table_label = m_controls.label(gui::id_static, tr("&Name:"));
-    table_label->setBuddy(table_name);
-    table_form->addRow(table_label, table_name);
+    labelled.add(*table_grid, m_controls.label(gui::id_static, tr("&Name:")), table_name);
 
     auto* field_info = new QGroupBox(tr(" Field info "));
-    auto* field_grid = new QGridLayout(field_info);
+    QGridLayout* field_grid = labelled.add_grid(field_info);
     QLineEdit* column_name = m_controls.edit(column_name_edit);
     column_name->setMaxLength(name_room);
-    add_row(*field_grid, m_controls.label(gui::id_static, tr("N&ame:")), column_name);
-    add_row(*field_grid, m_controls.label(gui::id_static, tr("&Type:")), m_controls.combo_box(column_type_list, false));
-    add_row(*field_grid, m_controls.label(gui::id_static, tr("&Default:")), m_controls.edit(default_value_edit));
-    add_row(*field_grid, m_controls.label(length_label, tr("&Length:")), m_controls.edit(length_edit));
-    add_row(*field_grid, m_controls.label(precision_label, tr("&Prec.:")), m_controls.edit(precision_edit));
-    add_row(*field_grid, m_controls.label(scale_label, tr("&Scale:")), m_controls.edit(scale_edit));
-    field_grid->setColumnStretch(1, 1);
+    labelled.add(*field_grid, m_controls.label(gui::id_static, tr("N&ame:")), column_name);
+    labelled.add(*field_grid, m_controls.label(gui::id_static, tr("&Type:")),
+                 m_controls.combo_box(column_type_list, false));
+    labelled.add(*field_grid, m_controls.label(gui::id_static, tr("&Default:")), m_controls.edit(default_value_edit));
+    labelled.add(*field_grid, m_controls.label(length_label, tr("&Length:")), m_controls.edit(length_edit));
+    labelled.add(*field_grid, m_controls.label(precision_label, tr("&Prec.:")), m_controls.edit(precision_edit));
+    labelled.add(*field_grid, m_controls.label(scale_label, tr("&Scale:")), m_controls.edit(scale_edit));
+    labelled.align();
     for (int id : {precision_label, precision_edit, scale_label, scale_edit})
         m_controls.show(id, false);
 
@@ -350,7 +374,8 @@ void types_map_dlg<T_CONVERTER, HELP>::show_field(int row)
         m_controls.set_text(column_name_edit, entry.new_name);
         select_type(entry.type.type);
         m_controls.set_text(default_value_edit, entry.type.default_value);
-        m_controls.set_text(length_edit, number_text(static_cast<std::int64_t>(entry.type.length), entry.type.length != 0));
+        const auto length = static_cast<std::int64_t>(entry.type.length);
+        m_controls.set_text(length_edit, number_text(length, length != 0));
         m_controls.set_text(precision_edit, number_text(entry.type.prec, entry.type.prec > 0));
         m_controls.set_text(scale_edit, number_text(entry.type.scale, entry.type.scale >= 1));
         return;
@@ -499,10 +524,10 @@ void types_map_dlg<T_CONVERTER, HELP>::fail(const std::wstring& text)
 
 template class types_map_dlg<brantwick_convertor, 1024>;
 
-void edit_column_types(const std::wstring& table)
+int edit_column_types(const std::wstring& table)
 {
     tk_log(1, "Ready for types mapping");
     brantwick_convertor& converter = brantwick_convertor::ref();
     column_types_dialog dialog(table, converter.get_schema(table));
-    dialog.run_modal();
+    return dialog.run_modal();
 }

@@ -86,5 +86,5 @@ extern template class types_map_dlg<brantwick_convertor, 1024>;
 using column_types_dialog = types_map_dlg<brantwick_convertor, 1024>;
 
 // Opens the editor modally over the active window for a source table that
-// is not a query.
-void edit_column_types(const std::wstring& table);
+// is not a query; the dialog's result.
+int edit_column_types(const std::wstring& table);

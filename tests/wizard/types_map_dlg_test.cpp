@@ -1,0 +1,291 @@
+// The column type editor on a table of the private MariaDB server: what it
+// shows, the rules OK writes and Cancel drops, the size boxes each type
+// takes, and the catalogues it needs beside the program.
+#include "wizard/gui_test_support.h"
+
+#include "converter/brantwick_convertor.h"
+#include "mysql/test_database.h"
+#include "support/test_mariadb.h"
+#include "wizard/gui_ids.h"
+#include "wizard/type_catalogues.h"
+#include "wizard/types_map_dlg.h"
+#include "wizard/wizard_entry.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace {
+
+std::wstring wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+QTreeWidget& rows(id_dialog& dialog)
+{
+    return *dialog.controls().item_as<QTreeWidget>(columns_list);
+}
+
+void select_row(id_dialog& dialog, int row)
+{
+    rows(dialog).setCurrentItem(rows(dialog).topLevelItem(row));
+}
+
+void set_checked(id_dialog& dialog, int row, bool checked)
+{
+    rows(dialog).topLevelItem(row)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+bool is_checked(id_dialog& dialog, int row)
+{
+    return rows(dialog).topLevelItem(row)->checkState(0) == Qt::Checked;
+}
+
+// Picks a type from the list as the user would.
+void choose_type(id_dialog& dialog, const QString& type)
+{
+    auto* types = dialog.controls().item_as<QComboBox>(column_type_list);
+    const int index = types->findText(type);
+    QVERIFY2(index >= 0, qPrintable(type));
+    types->setCurrentIndex(index);
+    dialog.controls().command(column_type_list, gui::selection_changed);
+}
+
+bool shown(id_dialog& dialog, int id)
+{
+    return !dialog.controls().item(id)->isHidden();
+}
+
+void write_file(const QString& path, const char* text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+} // namespace
+
+class types_map_dlg_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        gui_initialize();
+        database.emplace("velmora_types_map");
+        velmora_test::execute(database->connection(),
+                              "CREATE TABLE orders (id INT NOT NULL PRIMARY KEY, note VARCHAR(40) DEFAULT 'none', "
+                              "amount DECIMAL(10,2) NOT NULL DEFAULT 0)");
+        // The catalogues are found beside the program, not in the current folder.
+        QVERIFY(elsewhere.isValid());
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+    }
+
+    void cleanupTestCase() { database.reset(); }
+
+    void init()
+    {
+        user.emplace();
+        converter.emplace(convertor_form::wizard);
+        const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
+        converter->store_mysql_settings(server.host, server.user, server.password, std::to_string(server.port));
+        converter->connect_mysql_server();
+        converter->set_source_name(wide(database->name()));
+    }
+
+    void cleanup()
+    {
+        type_catalogues::set_folder({});
+        converter.reset();
+        user.reset();
+    }
+
+    void a_table_without_rules_shows_the_source_and_ok_makes_a_rename_only_rule()
+    {
+        QCOMPARE(open_editor([](id_dialog& dialog) {
+                     QCOMPARE(dialog.windowTitle(), QString("Edit Table"));
+                     QCOMPARE(dialog.controls().text(table_name_edit), std::wstring(L"orders"));
+                     QTreeWidget& list = rows(dialog);
+                     QCOMPARE(list.topLevelItemCount(), 3);
+                     const char* expected[][3] = {
+                         {"id", "int", ""}, {"note", "nvarchar(40)", "none"}, {"amount", "numeric(10,2)", "0"}};
+                     for (int row = 0; row < 3; ++row) {
+                         QVERIFY(is_checked(dialog, row));
+                         for (int column = 0; column < 3; ++column)
+                             QCOMPARE(list.topLevelItem(row)->text(column + 1), QString(expected[row][column]));
+                     }
+                     QCOMPARE(dialog.controls().text(column_name_edit), std::wstring(L"id"));
+                     QCOMPARE(dialog.controls().text(column_type_list), std::wstring(L"int"));
+                     QVERIFY(!shown(dialog, length_edit) && !shown(dialog, precision_edit));
+                     select_row(dialog, 1);
+                     QCOMPARE(dialog.controls().text(column_type_list), std::wstring(L"nvarchar"));
+                     QCOMPARE(dialog.controls().text(length_edit), std::wstring(L"40"));
+                     QVERIFY(shown(dialog, length_label) && shown(dialog, length_edit));
+                     QVERIFY(!shown(dialog, precision_edit) && !shown(dialog, scale_edit));
+                     select_row(dialog, 2);
+                     QCOMPARE(dialog.controls().text(column_type_list), std::wstring(L"numeric"));
+                     QCOMPARE(dialog.controls().text(precision_edit), std::wstring(L"10"));
+                     QCOMPARE(dialog.controls().text(scale_edit), std::wstring(L"2"));
+                     QVERIFY(!shown(dialog, length_edit));
+                     QVERIFY(shown(dialog, precision_label) && shown(dialog, scale_label));
+                     click_control(dialog, gui::id_ok);
+                 }),
+                 int(gui::id_ok));
+        // Looking at the rows changed nothing: the rule only names the table.
+        const mss_table_mutator* rule = converter->get_table_mutator3(L"orders");
+        QVERIFY(rule != nullptr);
+        QCOMPARE(rule->new_name, std::wstring(L"orders"));
+        QVERIFY(!rule->has_field_mutators());
+        QVERIFY(user->boxes.empty());
+    }
+
+    void ok_writes_each_rows_own_values_and_a_status_that_follows_its_check_mark()
+    {
+        open_editor([](id_dialog& dialog) {
+            // Unchecked while selected, then left: the column stays out.
+            set_checked(dialog, 0, false);
+            select_row(dialog, 1);
+            dialog.controls().set_text(column_name_edit, L"remark");
+            choose_type(dialog, "varchar");
+            dialog.controls().set_text(length_edit, L"80");
+            // Unchecked while another row is selected: its own values go with it.
+            set_checked(dialog, 2, false);
+            dialog.controls().set_text(table_name_edit, L"purchases");
+            click_control(dialog, gui::id_ok);
+        });
+        const mss_table_mutator* rule = converter->get_table_mutator3(L"orders");
+        QVERIFY(rule != nullptr);
+        QCOMPARE(rule->new_name, std::wstring(L"purchases"));
+        QCOMPARE(rule->field_mutators.size(), std::size_t(3));
+        const mss_field_mutator* id = rule->find(L"id");
+        QCOMPARE(id->status, std::uint32_t(2));
+        QCOMPARE(id->new_name, std::wstring(L"id"));
+        const mss_field_mutator* note = rule->find(L"note");
+        QCOMPARE(note->status, std::uint32_t(1));
+        QCOMPARE(note->new_name, std::wstring(L"remark"));
+        QCOMPARE(note->type.type, std::wstring(L"varchar"));
+        QCOMPARE(note->type.length, std::uint64_t(80));
+        const mss_field_mutator* amount = rule->find(L"amount");
+        QCOMPARE(amount->status, std::uint32_t(2));
+        QCOMPARE(amount->new_name, std::wstring(L"amount"));
+        QCOMPARE(amount->type.type, std::wstring(L"numeric"));
+        QCOMPARE(amount->type.prec, std::uint32_t(10));
+        QCOMPARE(amount->type.scale, std::uint32_t(2));
+
+        // Reopened: the rules show; a column checked again with its source
+        // values loses its rule, and Cancel would have kept everything.
+        QCOMPARE(open_editor([](id_dialog& dialog) {
+                     QCOMPARE(dialog.controls().text(table_name_edit), std::wstring(L"purchases"));
+                     QVERIFY(!is_checked(dialog, 0) && is_checked(dialog, 1) && !is_checked(dialog, 2));
+                     select_row(dialog, 1);
+                     QCOMPARE(dialog.controls().text(column_name_edit), std::wstring(L"remark"));
+                     QCOMPARE(dialog.controls().text(column_type_list), std::wstring(L"varchar"));
+                     QCOMPARE(dialog.controls().text(length_edit), std::wstring(L"80"));
+                     set_checked(dialog, 2, true);
+                     click_control(dialog, gui::id_cancel);
+                 }),
+                 int(gui::id_cancel));
+        QVERIFY(rule->find(L"amount") != nullptr);
+        open_editor([](id_dialog& dialog) {
+            set_checked(dialog, 2, true);
+            click_control(dialog, gui::id_ok);
+        });
+        QVERIFY(rule->find(L"amount") == nullptr);
+        QCOMPARE(rule->find(L"id")->status, std::uint32_t(2));
+        QCOMPARE(rule->find(L"note")->new_name, std::wstring(L"remark"));
+        QVERIFY(user->boxes.empty());
+    }
+
+    void an_empty_column_name_keeps_the_row_selected_with_a_message()
+    {
+        open_editor([](id_dialog& dialog) {
+            dialog.controls().set_text(column_name_edit, L"");
+            select_row(dialog, 1);
+            QCOMPARE(rows(dialog).indexOfTopLevelItem(rows(dialog).currentItem()), 0);
+            click_control(dialog, gui::id_ok);
+        });
+        QCOMPARE(user->boxes.size(), std::size_t(2));
+        QCOMPARE(user->boxes[0].text, std::wstring(L"Name cannot be empty. Try again."));
+        // OK still wrote the table rule, without the row's pending change.
+        const mss_table_mutator* rule = converter->get_table_mutator3(L"orders");
+        QVERIFY(rule != nullptr && !rule->has_field_mutators());
+    }
+
+    void the_size_boxes_follow_the_chosen_types_size_words()
+    {
+        QTemporaryDir folder;
+        write_file(folder.filePath("mss.map"), "int:\n- int\n- sized\n- measured\n- exact\n- precise\n");
+        write_file(folder.filePath("mss.typ"),
+                   "int:\nsized:\n- length\nmeasured:\n- PRECISION\nexact:\n- SCALE\n- PRECISION\nprecise:\n"
+                   "- SCALE\n");
+        type_catalogues::set_folder(folder.path().toStdString());
+        open_editor([](id_dialog& dialog) {
+            const struct {
+                const char* type;
+                bool length;
+                bool precision_and_scale;
+            } cases[] = {
+                {"sized", true, false},
+                {"measured", false, false},
+                {"exact", false, true},
+                {"precise", false, false},
+                {"int", false, false},
+            };
+            for (const auto& c : cases) {
+                choose_type(dialog, c.type);
+                QVERIFY2(shown(dialog, length_label) == c.length && shown(dialog, length_edit) == c.length, c.type);
+                for (int id : {precision_label, precision_edit, scale_label, scale_edit})
+                    QVERIFY2(shown(dialog, id) == c.precision_and_scale, c.type);
+            }
+            // A type the catalogue does not list offers nothing.
+            select_row(dialog, 1);
+            QCOMPARE(dialog.controls().item_as<QComboBox>(column_type_list)->count(), 0);
+            click_control(dialog, gui::id_cancel);
+        });
+        QVERIFY(converter->get_table_mutator3(L"orders") == nullptr);
+    }
+
+    void a_missing_catalogue_is_named_and_the_dialog_closes_without_rules()
+    {
+        QTemporaryDir folder;
+        for (const char* missing : {"mss.map", "mss.typ"}) {
+            user->boxes.clear();
+            type_catalogues::set_folder(folder.path().toStdString());
+            column_types_dialog dialog(L"orders", converter->get_schema(L"orders"));
+            QCOMPARE(dialog.run_modal(), int(gui::id_cancel));
+            QCOMPARE(user->boxes.size(), std::size_t(1));
+            QCOMPARE(user->boxes[0].text, L"Cannot find " + wide(missing) + L". Custom type mapping is not available.");
+            QVERIFY(converter->get_table_mutator3(L"orders") == nullptr);
+            write_file(folder.filePath(missing), "int:\n- int\n");
+        }
+    }
+
+private:
+    // Opens the editor on the orders table and acts once it shows; the
+    // dialog's result.
+    int open_editor(const std::function<void(id_dialog&)>& act)
+    {
+        dialog_script script([&](id_dialog& dialog) {
+            act(dialog);
+            if (dialog.isVisible())
+                dialog.done(99);
+        });
+        return edit_column_types(L"orders");
+    }
+
+    QTemporaryDir elsewhere;
+    std::optional<velmora_test::scratch_database> database;
+    std::optional<scripted_user> user;
+    std::optional<brantwick_convertor> converter;
+};
+
+QTEST_MAIN(types_map_dlg_test)
+#include "types_map_dlg_test.moc"
