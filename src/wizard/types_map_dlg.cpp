@@ -164,6 +164,11 @@ types_map_dlg<T_CONVERTER, HELP>::types_map_dlg(std::wstring table, udb_schema s
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
+    const int tab_order[] = {columns_list,       table_name_edit, column_name_edit, column_type_list,
+                             default_value_edit, length_edit,     precision_edit,   scale_edit,
+                             gui::id_ok,         gui::id_cancel,  gui::id_help};
+    for (std::size_t i = 1; i < std::size(tab_order); ++i)
+        QWidget::setTabOrder(m_controls.item(tab_order[i - 1]), m_controls.item(tab_order[i]));
     resize(680, 380);
 }
 
