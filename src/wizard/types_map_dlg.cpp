@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -139,7 +140,10 @@ types_map_dlg<T_CONVERTER, HELP>::types_map_dlg(std::wstring table, udb_schema s
     labelled.add(*field_grid, m_controls.label(gui::id_static, tr("N&ame:")), column_name);
     labelled.add(*field_grid, m_controls.label(gui::id_static, tr("&Type:")),
                  m_controls.combo_box(column_type_list, false));
-    labelled.add(*field_grid, m_controls.label(gui::id_static, tr("&Default:")), m_controls.edit(default_value_edit));
+    // A default is shown whole, so that leaving its row never cuts it.
+    QLineEdit* default_value = m_controls.edit(default_value_edit);
+    default_value->setMaxLength(std::numeric_limits<int>::max());
+    labelled.add(*field_grid, m_controls.label(gui::id_static, tr("&Default:")), default_value);
     labelled.add(*field_grid, m_controls.label(length_label, tr("&Length:")), m_controls.edit(length_edit));
     labelled.add(*field_grid, m_controls.label(precision_label, tr("&Prec.:")), m_controls.edit(precision_edit));
     labelled.add(*field_grid, m_controls.label(scale_label, tr("&Scale:")), m_controls.edit(scale_edit));
