@@ -204,6 +204,22 @@ private slots:
         QVERIFY(user->boxes.empty());
     }
 
+    void a_rule_with_a_sized_type_shows_the_type_without_its_size()
+    {
+        mss_native_type sized;
+        sized.type = L"nvarchar(80)";
+        sized.length = 80;
+        converter->get_table_mutator2(L"orders", L"orders")->update_field(L"note", L"remark", sized);
+        open_editor([](id_dialog& dialog) {
+            select_row(dialog, 1);
+            QCOMPARE(dialog.controls().text(column_name_edit), std::wstring(L"remark"));
+            QCOMPARE(dialog.controls().text(column_type_list), std::wstring(L"nvarchar"));
+            QCOMPARE(dialog.controls().text(length_edit), std::wstring(L"80"));
+            click_control(dialog, gui::id_cancel);
+        });
+        QCOMPARE(converter->get_table_mutator3(L"orders")->find(L"note")->type.type, std::wstring(L"nvarchar(80)"));
+    }
+
     void an_empty_column_name_keeps_the_row_selected_with_a_message()
     {
         open_editor([](id_dialog& dialog) {
