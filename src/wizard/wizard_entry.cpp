@@ -6,6 +6,8 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
+#include "wizard/bwk_sel_tables_page.h"
+#include "wizard/bwk_sel_views_page.h"
 #include "wizard/dump_settings_page.h"
 #include "wizard/finish_page.h"
 #include "wizard/gui_ids.h"
@@ -66,6 +68,8 @@ int run_sheet(const std::wstring& profile)
     mssql_settings_page mssql_settings;
     dump_settings_page script_settings;
     sel_file_page database_and_file;
+    bwk_sel_tables_page tables;
+    bwk_sel_views_page views;
     std::optional<progress_page> progress(std::in_place);
     gui_finish_page_t<convertor_front_end, gui::page_finish> finish(finish_success_text, finish_errors_text,
                                                                     profile_extension);
@@ -83,6 +87,8 @@ int run_sheet(const std::wstring& profile)
         shell.sheet().add_page(mssql_settings);
         shell.sheet().add_page(script_settings);
         shell.sheet().add_page(database_and_file);
+        shell.sheet().add_page(tables);
+        shell.sheet().add_page(views);
     }
     shell.sheet().run();
     // A run still going on stops here and its thread ends, before the run is judged.

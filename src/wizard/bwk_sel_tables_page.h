@@ -1,0 +1,18 @@
+// Step 4: the source tables to convert and the user's queries. Next hands
+// the chosen tables, the chosen queries and the queries not chosen to the
+// converter, and skips the views page when there are no views to convert.
+#pragma once
+
+#include "wizard/sel_tables_page_tm.h"
+
+class brantwick_convertor;
+
+class bwk_sel_tables_page final : public sel_tables_page_tm<brantwick_convertor, 1019, 1024> {
+public:
+    bwk_sel_tables_page();
+
+    int page_init() override;
+    void on_help() override;
+    int on_next() override;
+    void select_items(const name_pairs& pairs) override;
+};

@@ -1,0 +1,13 @@
+#include "wizard/sel_tables_page_tm.h"
+
+#include "converter/brantwick_convertor.h"
+#include "toolkit/tk_log.h"
+
+template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
+void sel_tables_page_tm<T_CONVERTER, QUERY_HELP, TYPES_HELP>::edit_table_types(const std::wstring& table)
+{
+    tk_log(1, L"sel_tables_page_tm::edit_table_types(%ls)", table.c_str());
+    // The column type editor dialog opens here once it exists.
+}
+
+template class sel_tables_page_tm<brantwick_convertor, 1019, 1024>;

@@ -1,0 +1,16 @@
+// The tables page's double click on a chosen table: the column type editor
+// of that table.
+#pragma once
+
+#include "wizard/sel_tables_page_ex.h"
+
+template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
+class sel_tables_page_tm : public sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP> {
+public:
+    using sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::sel_tables_page_ex;
+
+    void edit_table_types(const std::wstring& table) override;
+};
+
+class brantwick_convertor;
+extern template class sel_tables_page_tm<brantwick_convertor, 1019, 1024>;
