@@ -1,6 +1,6 @@
 #include "wizard/bwk_sel_tables_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "wizard/wizard_shell.h"
 
@@ -17,7 +17,7 @@ int bwk_sel_tables_page::page_init()
     set_texts(L"Select MySQL tables to convert into MS SQL format. Double click on an item in\r\n'Selected tables' "
               L"list to edit it.",
               L"&Available tables:", L"&Selected tables:");
-    brantwick_convertor& converter = brantwick_convertor::ref();
+    convertor_front_end& converter = convertor_front_end::ref();
     converter.get_all_tables(m_names);
     m_selected_queries.clear();
     m_available_queries.clear();
@@ -60,7 +60,7 @@ int bwk_sel_tables_page::on_next()
 {
     if (!collect_selection())
         return gui::stay_on_page;
-    brantwick_convertor& converter = brantwick_convertor::ref();
+    convertor_front_end& converter = convertor_front_end::ref();
     converter.table_names = m_names;
     converter.selected = m_selected_queries;
     converter.available_queries = m_available_queries;

@@ -5,9 +5,9 @@
 
 #include "wizard/sel_tables_page_tm.h"
 
-class brantwick_convertor;
+class convertor_front_end;
 
-class bwk_sel_tables_page final : public sel_tables_page_tm<brantwick_convertor, 1019, 1024> {
+class bwk_sel_tables_page final : public sel_tables_page_tm<convertor_front_end, 1019, 1024> {
 public:
     bwk_sel_tables_page();
 

@@ -1,6 +1,6 @@
 #include "wizard/bwk_sel_views_page.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "wizard/wizard_shell.h"
 
@@ -16,7 +16,7 @@ int bwk_sel_views_page::page_init()
     set_texts(L"Select MySQL views to convert into MS SQL format. Use the up and down buttons to control the order "
               L"in which views are converted.",
               L"&Available views:", L"&Selected views:");
-    brantwick_convertor& converter = brantwick_convertor::ref();
+    convertor_front_end& converter = convertor_front_end::ref();
     converter.get_all_views(m_views);
     m_names.clear();
     for (const auto& view : m_views)
@@ -44,6 +44,6 @@ int bwk_sel_views_page::on_next()
         tk_log(1, L"Found view: '%ls'", name.c_str());
         chosen.push_back(*found);
     }
-    brantwick_convertor::ref().views = std::move(chosen);
+    convertor_front_end::ref().views = std::move(chosen);
     return gui::neighbour_page;
 }

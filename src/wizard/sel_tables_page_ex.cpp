@@ -1,6 +1,6 @@
 #include "wizard/sel_tables_page_ex.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "wizard/gui_thread.h"
@@ -136,4 +136,4 @@ void sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::on_edit_query()
     add_sorted(selected(), typed.first);
 }
 
-template class sel_tables_page_ex<brantwick_convertor, 1019, 1024>;
+template class sel_tables_page_ex<convertor_front_end, 1019, 1024>;

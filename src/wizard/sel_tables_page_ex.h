@@ -35,5 +35,5 @@ private:
     std::wstring m_last_query;
 };
 
-class brantwick_convertor;
-extern template class sel_tables_page_ex<brantwick_convertor, 1019, 1024>;
+class convertor_front_end;
+extern template class sel_tables_page_ex<convertor_front_end, 1019, 1024>;

@@ -1,6 +1,6 @@
 #include "wizard/sel_tables_page_tm.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 
 template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
@@ -10,4 +10,4 @@ void sel_tables_page_tm<T_CONVERTER, QUERY_HELP, TYPES_HELP>::edit_table_types(c
     // The column type editor dialog opens here once it exists.
 }
 
-template class sel_tables_page_tm<brantwick_convertor, 1019, 1024>;
+template class sel_tables_page_tm<convertor_front_end, 1019, 1024>;

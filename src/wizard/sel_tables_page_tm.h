@@ -12,5 +12,5 @@ public:
     void edit_table_types(const std::wstring& table) override;
 };
 
-class brantwick_convertor;
-extern template class sel_tables_page_tm<brantwick_convertor, 1019, 1024>;
+class convertor_front_end;
+extern template class sel_tables_page_tm<convertor_front_end, 1019, 1024>;

@@ -1,6 +1,6 @@
 #include "wizard/set_query_dlg.h"
 
-#include "converter/brantwick_convertor.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_support_address.h"
@@ -139,4 +139,4 @@ void set_query_dlg<T_CONVERTER, HELP>::on_test_query()
                                          L"" TK_SUPPORT_MAIL_ADDRESS L"."));
 }
 
-template class set_query_dlg<brantwick_convertor, 1019>;
+template class set_query_dlg<convertor_front_end, 1019>;

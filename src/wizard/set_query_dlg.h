@@ -37,5 +37,5 @@ private:
     std::wstring m_query;
 };
 
-class brantwick_convertor;
-extern template class set_query_dlg<brantwick_convertor, 1019>;
+class convertor_front_end;
+extern template class set_query_dlg<convertor_front_end, 1019>;

@@ -69,7 +69,7 @@ void answer_query(id_dialog& dialog, const std::wstring& name, const std::wstrin
         click_control(dialog, gui::id_cancel);
 }
 
-using query_dialog = set_query_dlg<brantwick_convertor, 1019>;
+using query_dialog = set_query_dlg<convertor_front_end, 1019>;
 
 // The shell and its pages; the pages go before the shell that holds them.
 struct wizard_under_test {
