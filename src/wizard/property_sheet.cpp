@@ -277,12 +277,23 @@ bool property_sheet::activate(std::size_t index)
     button(gui::sheet_help)->setEnabled(page.has_help());
     shell.initialize_if();
     shell.set_current_page(&page);
-    if (page.page_init() == 0) {
+    auto stay_on_previous = [&] {
         shell.set_current_page(previous);
         if (previous != nullptr) {
             set_wizard_buttons(previous->buttons());
             button(gui::sheet_help)->setEnabled(previous->has_help());
         }
+    };
+    int accepted = 0;
+    try {
+        accepted = page.page_init();
+    } catch (...) {
+        // A page that cannot fill itself (a source that went away) is not shown.
+        stay_on_previous();
+        throw;
+    }
+    if (accepted == 0) {
+        stay_on_previous();
         return false;
     }
     m_current = static_cast<int>(index);

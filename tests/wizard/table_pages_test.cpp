@@ -12,6 +12,7 @@
 #include "wizard/wizard_shell.h"
 
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 #include <mysql.h>
@@ -27,7 +28,9 @@ constexpr const char* empty_source_name = "velmora_wizard_no_tables";
 const std::wstring duplicate_name = L"Duplicate table name. Try again.";
 const std::wstring not_select = L"The query must start with SELECT.";
 
-// Where the selection pages lead; it only has to be there.
+// The pages around the selection pages; they only have to be there.
+class database_stand_in final
+    : public wizard_page<gui::page_database_and_file, gui::button_back | gui::button_next, 0> {};
 class progress_stand_in final
     : public wizard_page<gui::page_progress, gui::button_back | gui::button_next, 0> {};
 
@@ -75,11 +78,12 @@ using query_dialog = set_query_dlg<convertor_front_end, 1019>;
 struct wizard_under_test {
     wizard_under_test()
     {
-        for (property_page* page : std::initializer_list<property_page*>{&tables, &views, &progress})
+        for (property_page* page : std::initializer_list<property_page*>{&database, &tables, &views, &progress})
             shell.sheet().add_page(*page);
     }
 
     wizard_shell shell{L"Velmora 8.3 ", 0, 0, 0};
+    database_stand_in database;
     bwk_sel_tables_page tables;
     bwk_sel_views_page views;
     progress_stand_in progress;
@@ -188,6 +192,19 @@ private slots:
         }
         // Only the source with tables asked about an empty choice.
         QCOMPARE(user->boxes.size(), std::size_t(2));
+    }
+
+    void a_source_that_cannot_be_listed_keeps_the_previous_page()
+    {
+        converter->set_source_name(L"velmora_wizard_gone");
+        run_in_sheet(w->shell, [&] {
+            w->shell.sheet().press_next();
+            QCOMPARE(w->shell.sheet().current_page(), &w->database);
+            QVERIFY(!w->shell.sheet().button(gui::sheet_help)->isEnabled());
+        });
+        QCOMPARE(user->boxes.size(), std::size_t(1));
+        QVERIFY2(user->boxes[0].text.find(L"velmora_wizard_gone") != std::wstring::npos,
+                 qPrintable(QString::fromStdWString(user->boxes[0].text)));
     }
 
     void an_empty_choice_is_asked_about_and_no_stays()
