@@ -80,8 +80,8 @@ int run_sheet(const std::wstring& profile)
         shell.sheet().add_page(*progress);
         shell.sheet().add_page(finish);
     } else {
-        // The run follows the database and selection pages, which are not
-        // built yet: until they are, only a quick launch runs.
+        // The run follows the database page, which is not built yet: until
+        // it is, only a quick launch runs.
         shell.sheet().add_page(welcome);
         shell.sheet().add_page(mysql_settings);
         shell.sheet().add_page(mssql_settings);
