@@ -80,8 +80,6 @@ int run_sheet(const std::wstring& profile)
         shell.sheet().add_page(*progress);
         shell.sheet().add_page(finish);
     } else {
-        // The run follows the database page, which is not built yet: until
-        // it is, only a quick launch runs.
         shell.sheet().add_page(welcome);
         shell.sheet().add_page(mysql_settings);
         shell.sheet().add_page(mssql_settings);
@@ -89,6 +87,8 @@ int run_sheet(const std::wstring& profile)
         shell.sheet().add_page(database_and_file);
         shell.sheet().add_page(tables);
         shell.sheet().add_page(views);
+        shell.sheet().add_page(*progress);
+        shell.sheet().add_page(finish);
     }
     shell.sheet().run();
     // A run still going on stops here and its thread ends, before the run is judged.

@@ -8,6 +8,7 @@
 #include "wizard/bwk_sel_tables_page.h"
 #include "wizard/bwk_sel_views_page.h"
 #include "wizard/gui_ids.h"
+#include "wizard/progress_page.h"
 #include "wizard/set_query_dlg.h"
 #include "wizard/wizard_shell.h"
 
@@ -16,7 +17,11 @@
 #include <QTest>
 
 #include <mysql.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +78,23 @@ void answer_query(id_dialog& dialog, const std::wstring& name, const std::wstrin
 }
 
 using query_dialog = set_query_dlg<convertor_front_end, 1019>;
+
+class finish_stand_in final : public wizard_page<gui::page_finish, gui::button_finish, gui::page_hide_header> {};
+
+// The selection pages before a real run into a script.
+struct run_under_test {
+    run_under_test()
+    {
+        for (property_page* page : std::initializer_list<property_page*>{&tables, &views, &progress, &finish})
+            shell.sheet().add_page(*page);
+    }
+
+    wizard_shell shell{L"Velmora 8.3 ", 0, 0, 0};
+    bwk_sel_tables_page tables;
+    bwk_sel_views_page views;
+    progress_page progress;
+    finish_stand_in finish;
+};
 
 // The shell and its pages; the pages go before the shell that holds them.
 struct wizard_under_test {
@@ -392,6 +414,42 @@ private slots:
         QCOMPARE(converter->selected, udb_name_list({{L"best", L"SELECT 2"}, {L"fresh", long_query}}));
         QCOMPARE(converter->table_names, std::vector<std::wstring>({L"purchase"}));
         QCOMPARE(converter->available_queries, udb_name_list({{L"names", L"SELECT name FROM customer"}}));
+    }
+
+    void the_run_converts_what_the_pages_chose()
+    {
+        w.reset();
+        test_error_handler errors;
+        const std::filesystem::path script =
+            std::filesystem::temp_directory_path() / ("velmora-tables-" + std::to_string(::getpid()) + ".sql");
+        converter->set_destination_name(script.wstring());
+        converter->convert_views = true;
+        converter->views = {};
+        std::optional<run_under_test> run(std::in_place);
+        run_in_sheet(run->shell, [&] {
+            dialog_script answer(
+                [](id_dialog& dialog) { answer_query(dialog, L"big", L"SELECT id FROM purchase WHERE amount > 10"); });
+            choose(run->tables, 1317, {"customer"});
+            click_control(run->tables, 1101);
+            click_control(run->tables, 1114);
+            run->shell.sheet().press_next();
+            click_control(run->views, 1102);
+            set_current(run->views, 1318, "big_purchase");
+            click_control(run->views, 1117);
+            run->shell.sheet().press_next();
+            QTRY_VERIFY_WITH_TIMEOUT(run->shell.sheet().current_page() == &run->finish, 30000);
+        });
+        run.reset();
+        std::ifstream file(script, std::ios::binary);
+        const std::string sql((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::filesystem::remove(script);
+        QVERIFY2(sql.find("CREATE TABLE [dbo].[customer]") != std::string::npos, sql.c_str());
+        QVERIFY(sql.find("CREATE TABLE [dbo].[big]") != std::string::npos);
+        QVERIFY(sql.find("CREATE TABLE [dbo].[purchase]") == std::string::npos);
+        const std::size_t big_purchase = sql.find("CREATE VIEW [dbo].[big_purchase]");
+        const std::size_t all_names = sql.find("CREATE VIEW [dbo].[all_names]");
+        QVERIFY(big_purchase != std::string::npos && all_names != std::string::npos);
+        QVERIFY(big_purchase < all_names);
     }
 
 private:
