@@ -180,12 +180,16 @@ bool sel_tables_page::is_listed(const std::wstring& name) const
 
 bool sel_tables_page::holds(const QListWidget& list, const std::wstring& name)
 {
-    const std::wstring wanted = folded(name);
     for (int row = 0; row < list.count(); ++row) {
-        if (folded(item_text(list, row)) == wanted)
+        if (same_name(item_text(list, row), name))
             return true;
     }
     return false;
+}
+
+bool sel_tables_page::same_name(const std::wstring& a, const std::wstring& b)
+{
+    return folded(a) == folded(b);
 }
 
 void sel_tables_page::select_items(const name_pairs& pairs)

@@ -43,8 +43,6 @@ public:
     virtual void do_add_query(const std::wstring& /*name*/) {}
     virtual void do_remove_query(const std::wstring& /*name*/) {}
 
-    std::vector<std::wstring>& names() { return m_names; }
-
 protected:
     // Fills the available list from the names and empties the selected one.
     void do_page_init();
@@ -60,6 +58,8 @@ protected:
     // Whether either list holds the name, ignoring case.
     bool is_listed(const std::wstring& name) const;
     static bool holds(const QListWidget& list, const std::wstring& name);
+    // Names compared as the lists compare them, ignoring case.
+    static bool same_name(const std::wstring& a, const std::wstring& b);
     // Adds at the item's sorted place, as a sorted list box does, even
     // after the user reordered the list.
     static void add_sorted(QListWidget& list, const std::wstring& text);
@@ -76,6 +76,8 @@ protected:
     QListWidget& selected() const { return *m_selected; }
 
     bool b_reorder;
+    // Filled before activation with what the available list offers; after
+    // Next, the chosen tables or views in list order.
     std::vector<std::wstring> m_names;
     std::wstring m_no_selection_question;
 

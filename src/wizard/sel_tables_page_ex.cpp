@@ -2,7 +2,6 @@
 
 #include "converter/front_end.h"
 #include "toolkit/tk_log.h"
-#include "toolkit/tk_string_utils.h"
 #include "wizard/gui_thread.h"
 #include "wizard/set_query_dlg.h"
 #include "wizard/wizard_shell.h"
@@ -18,11 +17,6 @@ constexpr const wchar_t* duplicate_name_text = L"Duplicate table name. Try again
 auto named(const std::wstring& name)
 {
     return [&name](const auto& pair) { return pair.first == name; };
-}
-
-bool same_ignoring_case(const std::wstring& a, const std::wstring& b)
-{
-    return tk_wstring(a).to_lower() == tk_wstring(b).to_lower();
 }
 
 } // namespace
@@ -73,7 +67,7 @@ template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
 bool sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::is_free_name(const std::wstring& name,
                                                                         const std::wstring& own_name) const
 {
-    auto taken = [&](const std::wstring& other) { return other != own_name && same_ignoring_case(other, name); };
+    auto taken = [&](const std::wstring& other) { return other != own_name && same_name(other, name); };
     for (const QListWidget* list : {&available(), &selected()}) {
         for (int row = 0; row < list->count(); ++row) {
             if (taken(item_text(*list, row)))
