@@ -40,7 +40,14 @@ int bwk_sel_tables_page::page_init()
 void bwk_sel_tables_page::select_items(const name_pairs& pairs)
 {
     for (const auto& pair : pairs) {
-        if (!pair.second.empty() && !is_listed(pair.first)) {
+        if (!pair.second.empty() && is_listed(pair.first)) {
+            // Taken as the table of that name, the query would be converted
+            // in silence as the wrong object.
+            wizard_shell::error(L"The query '" + pair.first +
+                                L"' has the name of a source table and is left out. Add it again under another name.");
+            continue;
+        }
+        if (!pair.second.empty()) {
             add_sorted(selected(), pair.first);
             m_selected_queries.push_back(pair);
             continue;

@@ -194,6 +194,18 @@ private slots:
         });
     }
 
+    void a_loaded_query_named_like_a_source_table_is_reported_not_taken_for_it()
+    {
+        converter->selected = {{L"Customer", L"SELECT name FROM customer"}};
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
+            QCOMPARE(items(w->tables, 1318), QStringList());
+        });
+        QCOMPARE(user->boxes.size(), std::size_t(1));
+        QVERIFY2(user->boxes[0].text.find(L"'Customer' has the name of a source table") != std::wstring::npos,
+                 qPrintable(QString::fromStdWString(user->boxes[0].text)));
+    }
+
     void next_skips_the_views_page_when_views_are_off_or_absent()
     {
         struct case_row {
