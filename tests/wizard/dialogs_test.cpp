@@ -25,7 +25,10 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -294,7 +297,8 @@ private slots:
 
     void welcome_page_loads_a_profile_and_stores_the_scenario()
     {
-        const std::filesystem::path profile = std::filesystem::temp_directory_path() / "velmora-welcome.bwk";
+        const std::filesystem::path profile = std::filesystem::temp_directory_path() /
+                                                  ("velmora-welcome-" + std::to_string(getpid()) + ".bwk");
         std::ofstream(profile) << "[MS SQL Server settings]\ndirect mode=0\n";
         wizard_shell shell(L"Velmora 8.3 ", 0, 0, 0);
         brantwick_convertor converter(convertor_form::wizard);
