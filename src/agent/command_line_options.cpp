@@ -53,7 +53,7 @@ std::uint32_t parse_mode(const char* text) {
     errno = 0;
     const long value = std::strtol(text, nullptr, 10);
     tk_log(2, "\tgot mode %ld", value);
-    if (errno != 0 || std::to_string(value) != text || value < 0 || value > 4)
+    if (errno != 0 || std::to_string(value) != text || value < 0 || value > udb_synchronize_rows)
         usage_and_exit("Invalid merge/overwrite mode");
     return static_cast<std::uint32_t>(value);
 }

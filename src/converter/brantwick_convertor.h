@@ -88,11 +88,11 @@ private:
     void run_conversion();
     void drop_duplicates(const udb_database& source);
     void check_source_tables(udb_database& source);
-    // In direct mode 0, the existing destination database goes.
+    // In direct mode with udb_overwrite_database, the existing destination database goes.
     void drop_overwritten_database();
     void convert_entry(const std::wstring& name, const std::wstring& query, table_run& run);
     // True when the table was created and filled; false when it was left as
-    // it stood (mode 2).
+    // it stood (udb_skip_tables).
     bool convert_table(const std::wstring& name, const std::wstring& query, table_run& run);
     void create_dependent_objects(table_run& run);
     void create_relationships(table_run& run);

@@ -21,7 +21,7 @@ void console_error_handler::end_process()
 void console_error_handler::handle(const tk_exception& exception, bool /*outer*/)
 {
     tk_log(2, "error_handler::handle");
-    if (exception.get_code() == 2) {
+    if (exception.get_code() == tk_level_internal) {
         tk_log(3, "Internal error:\n%s", exception.what());
         std::string text = exception.what();
         std::replace(text.begin(), text.end(), '\n', ' ');
@@ -31,7 +31,7 @@ void console_error_handler::handle(const tk_exception& exception, bool /*outer*/
     std::string text = make_report_text(exception);
     if (!quiet)
         std::printf("Error:\n%s\n", text.c_str());
-    if (exception.get_code() == 1) {
+    if (exception.get_code() == tk_level_fatal) {
         tk_log(1, "Got 1-level error");
         end_process();
     }

@@ -118,7 +118,7 @@ bool is_connection_lost(const tk_exception& exception)
 // connection, or a fatal error (a script that cannot be written, for one).
 bool ends_run(const tk_exception& exception)
 {
-    return exception.get_code() >= 1 || is_connection_lost(exception);
+    return exception.get_code() >= tk_level_fatal || is_connection_lost(exception);
 }
 
 // Two spellings name one source table when they are equal, or equal but for
@@ -364,17 +364,17 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     bool merged = false;
     if (direct) {
         if (run.destination.is_table_exist(full_name)) {
-            if (mode == 2)
+            if (mode == udb_skip_tables)
                 return false;
-            if (mode == 1)
+            if (mode == udb_overwrite_tables)
                 run.destination.delete_tab(full_name);
-            merged = mode == 3 || mode == 4;
+            merged = mode == udb_merge_rows || mode == udb_synchronize_rows;
         }
         static_cast<mss_database&>(run.destination).enable_fast_load(!merged);
     }
 
     std::unique_ptr<udb_recordset> destination(run.destination.create_table(full_name, schema, udb_indexes()));
-    if (mode == 3 && !schema.conform_to(destination->schema, true))
+    if (mode == udb_merge_rows && !schema.conform_to(destination->schema, true))
         throw tk_exception("The structure of data source does not conform to the destination table.", 0);
     if (candidate != mapped) {
         tk_log(2, L"Store generated table name '%ls'", full_name.c_str());
@@ -470,10 +470,11 @@ void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& des
                 } catch (const tk_exception& exception) {
                     tk_log(2, "n_mode=%d, error=%d", static_cast<int>(mode),
                            static_cast<int>(exception.get_error_number()));
-                    if (exception.get_error_number() != integrity_violation || (mode != 3 && mode != 4))
+                    if (exception.get_error_number() != integrity_violation ||
+                        (mode != udb_merge_rows && mode != udb_synchronize_rows))
                         throw;
                     // Merging keeps the row the destination holds.
-                    written = mode == 4;
+                    written = mode == udb_synchronize_rows;
                     if (written)
                         destination.update1(*mapped);
                 }

@@ -80,7 +80,7 @@ void brantwick_convertor::check_dest()
 void brantwick_convertor::drop_overwritten_database()
 {
     const std::wstring& destination = get_destination_name();
-    if (direct && mode == 0 && mssql_engine.is_db_exist(destination))
+    if (direct && mode == udb_overwrite_database && mssql_engine.is_db_exist(destination))
         mssql_engine.delete_db(destination);
 }
 
@@ -94,6 +94,7 @@ udb_database* brantwick_convertor::open_dest_db()
         return mssql_engine.create_dump(destination, script_options);
     }
     if (mssql_engine.is_db_exist(destination))
-        return mssql_engine.open_db(destination, mode == 0 ? open_to_overwrite : open_to_add, std::wstring());
+        return mssql_engine.open_db(destination, mode == udb_overwrite_database ? open_to_overwrite : open_to_add,
+                                    std::wstring());
     return mssql_engine.create_db(destination);
 }

@@ -13,7 +13,7 @@
 void wizard_error_handler::handle(const tk_exception& exception, bool outer)
 {
     tk_log(2, "error_handler::handle");
-    if (exception.get_code() == 2) {
+    if (exception.get_code() == tk_level_internal) {
         tk_log(3, "Internal error:\n%s", exception.what());
         const std::wstring text = tk_ansi_to_unicode(exception.what());
         gui::call([&] {
@@ -25,7 +25,7 @@ void wizard_error_handler::handle(const tk_exception& exception, bool outer)
     const std::string text = make_report_text(exception);
     if (wizard_shell::is_initialized())
         wizard_shell::ref().add_error(text);
-    if (exception.get_code() == 1) {
+    if (exception.get_code() == tk_level_fatal) {
         tk_log(1, "Got 1-level error");
         if (!quiet) {
             tk_log(1, "Step 1");
