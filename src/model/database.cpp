@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "model/name_compare.h"
 #include "model/recordset.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
 
 udb_database::udb_database(const std::wstring& name, std::uint32_t mode, bool case_sensitive)
     : mode(mode), name(name), case_sensitive(case_sensitive)
@@ -21,7 +21,7 @@ udb_database::~udb_database()
 
 bool udb_database::same_table(const std::wstring& a, const std::wstring& b) const
 {
-    return case_sensitive ? a == b : udb_same_name(a, b);
+    return tk_same_text(a, b, case_sensitive);
 }
 
 void udb_database::create_schema(const std::wstring&) {}

@@ -8,7 +8,5 @@
 
 inline bool udb_same_name(std::wstring_view a, std::wstring_view b)
 {
-    // Folding keeps every character a character, so names of different
-    // lengths never match.
-    return a.size() == b.size() && CompareStringW(NORM_IGNORECASE, a, b) == CSTR_EQUAL;
+    return platform::equal_ignoring_case(a, b);
 }

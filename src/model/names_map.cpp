@@ -2,7 +2,6 @@
 
 #include <cwctype>
 
-#include "model/name_compare.h"
 #include "platform/utf8_locale.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -21,11 +20,6 @@ std::wstring lowered(const std::wstring& text)
     tk_wstring result(text);
     result.to_lower();
     return result;
-}
-
-bool names_match(const std::wstring& a, const std::wstring& b, bool case_sensitive)
-{
-    return case_sensitive ? a == b : udb_same_name(a, b);
 }
 
 std::wstring wrapped(const std::wstring& name, const std::wstring& prefix,
@@ -86,7 +80,7 @@ std::wstring udb_names_map::get_tn_mapped_name(const std::wstring& name,
 {
     tk_log(1, L"udb_names_map::get_tn_mapped_name(%ls)", name.c_str());
     for (const auto& [source, destination] : tables) {
-        if (names_match(source, name, case_sensitive)) {
+        if (tk_same_text(source, name, case_sensitive)) {
             tk_log(1, L"Got mapped name: %ls", destination.c_str());
             return destination;
         }
@@ -115,7 +109,7 @@ std::wstring udb_names_map::get_fn_orig_name(const std::wstring& table, const st
         return field;
     }
     for (const auto& [source, destination] : map->second) {
-        if (names_match(destination, field, case_sensitive))
+        if (tk_same_text(destination, field, case_sensitive))
             return source;
     }
     return field;

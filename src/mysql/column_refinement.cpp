@@ -11,10 +11,6 @@
 
 namespace {
 
-bool same_text_no_case(const std::wstring& a, const std::wstring& b) {
-    return CompareStringW(NORM_IGNORECASE, a, b) == CSTR_EQUAL;
-}
-
 // "0000-00-00", "0000-00-00 00:00:00.000000", "00000000000000" and the like.
 bool is_zero_date(const std::wstring& text) {
     return !text.empty() && text.find(L'0') != std::wstring::npos &&
@@ -36,7 +32,7 @@ current_moment current_moment_of(std::wstring text) {
     const std::wstring name = text.substr(0, open);
     const auto one_of = [&](std::initializer_list<const wchar_t*> names) {
         for (const wchar_t* candidate : names)
-            if (same_text_no_case(name, candidate)) return true;
+            if (platform::equal_ignoring_case(name, candidate)) return true;
         return false;
     };
     if (one_of({L"curdate", L"current_date"})) return current_moment::date;
@@ -131,8 +127,8 @@ void sql_refine_default(t_ftd& column, const std::wstring& text) {
         break;
     case VT_BOOL:
         tk_log(2, "Special processing for boolean");
-        if (same_text_no_case(text, L"b'0'")) column.default_value = ole_variant(false);
-        else if (same_text_no_case(text, L"b'1'")) column.default_value = ole_variant(true);
+        if (platform::equal_ignoring_case(text, L"b'0'")) column.default_value = ole_variant(false);
+        else if (platform::equal_ignoring_case(text, L"b'1'")) column.default_value = ole_variant(true);
         break;
     case VT_BSTR:
         column.default_value = ole_variant(text);

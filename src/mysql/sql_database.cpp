@@ -17,9 +17,7 @@ namespace {
 std::size_t find_no_case(const std::wstring& text, std::size_t start, const std::wstring& needle) {
     if (start > text.size() || needle.size() > text.size() - start) return std::wstring::npos;
     for (std::size_t at = start; at + needle.size() <= text.size(); ++at) {
-        if (CompareStringW(NORM_IGNORECASE, std::wstring_view(text).substr(at, needle.size()), needle) ==
-            CSTR_EQUAL)
-            return at;
+        if (platform::equal_ignoring_case(std::wstring_view(text).substr(at, needle.size()), needle)) return at;
     }
     return std::wstring::npos;
 }

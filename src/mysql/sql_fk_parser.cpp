@@ -1,8 +1,9 @@
 #include "mysql/sql_fk_parser.h"
 
 #include <algorithm>
-#include <cctype>
+#include <string_view>
 
+#include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
@@ -18,13 +19,10 @@ public:
     bool keyword(const char* word) {
         skip_spaces();
         m_keyword_position = m_pos;
-        std::size_t at = m_pos;
-        for (; *word != '\0'; ++word, ++at) {
-            if (at >= m_line.size() ||
-                std::toupper(static_cast<unsigned char>(m_line[at])) != static_cast<unsigned char>(*word))
-                return false;
-        }
-        m_pos = at;
+        const std::string_view expected(word);
+        if (!platform::equal_ignoring_ascii_case(std::string_view(m_line).substr(m_pos, expected.size()), expected))
+            return false;
+        m_pos += expected.size();
         return true;
     }
 

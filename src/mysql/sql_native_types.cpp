@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "model/column_descriptor.h"
-#include "model/name_compare.h"
 #include "mysql/client_handles.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_literals.h"
+#include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "variant/leading_number.h"
@@ -40,8 +40,6 @@ constexpr std::array<const wchar_t*, 8> current_time_defaults = {
     L"NOW()", L"sysdate", L"sysdate()", L"getdate()", L"getutcdate()", L"CURRENT_TIMESTAMP",
     L"CURRENT_TIMESTAMP()", L"localtimestamp"};
 
-bool same_text(const std::wstring& a, const wchar_t* b) { return udb_same_name(a, b); }
-
 std::wstring sized(type_index index, bool bare, const wchar_t* format, std::int32_t a, std::int32_t b = 0) {
     std::wstring name = get_mysql_type_name(index);
     if (bare) return name;
@@ -62,7 +60,7 @@ std::wstring date_type(const t_ftd& column, bool bare) {
         tk_log(1, "Customize date type due to NOW() def.value");
         return get_mysql_type_name(t_timestamp);
     }
-    if (column.dw_reserved == 10 || same_text(text, L"date()")) {
+    if (column.dw_reserved == 10 || platform::equal_ignoring_case(text, L"date()")) {
         tk_log(1, "Customize date type due to date() def.value");
         return get_mysql_type_name(t_date);
     }
@@ -120,14 +118,14 @@ int sql_bytes_per_character(const std::wstring& charset) {
         {L"utf8mb3", 3}, {L"utf8", 3}, {L"ujis", 3}, {L"eucjpms", 3}, {L"ucs2", 2}, {L"big5", 2},
         {L"gbk", 2}, {L"sjis", 2}, {L"cp932", 2}, {L"euckr", 2}, {L"gb2312", 2}, {L"binary", 1}}};
     for (const auto& [name, width] : widths)
-        if (same_text(charset, name)) return width;
+        if (platform::equal_ignoring_case(charset, name)) return width;
     // Single-byte sets end in digits or are named after their alphabet;
     // anything else (utf8mb4, utf16, utf32, gb18030) may take four bytes.
     static const std::array<const wchar_t*, 14> single = {
         L"latin1", L"latin2", L"latin5", L"latin7", L"ascii", L"cp1250", L"cp1251", L"cp1256",
         L"cp1257", L"cp850", L"cp852", L"cp866", L"koi8r", L"koi8u"};
     for (const wchar_t* name : single)
-        if (same_text(charset, name)) return 1;
+        if (platform::equal_ignoring_case(charset, name)) return 1;
     return 4;
 }
 
@@ -178,7 +176,7 @@ bool sql_is_varchar(std::int32_t size, std::int32_t varchar_limit) { return size
 
 bool sql_is_current_time_default(const std::wstring& text) {
     for (const wchar_t* name : current_time_defaults)
-        if (same_text(text, name)) return true;
+        if (platform::equal_ignoring_case(text, name)) return true;
     return false;
 }
 
@@ -240,7 +238,7 @@ std::wstring make_mysql_def_val(const t_ftd* column) {
         tk_log(1, "Got empty def value");
         return {};
     }
-    if (same_text(text, L"newid()")) {
+    if (platform::equal_ignoring_case(text, L"newid()")) {
         tk_log(1, "newid() is not supported");
         return {};
     }

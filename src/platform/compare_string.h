@@ -24,4 +24,23 @@ wchar_t to_lower(wchar_t character);
 // meet their ordinary letter.
 wchar_t fold_case(wchar_t character);
 
+// Equal ignoring case as CompareStringW folds it: the comparison of names and
+// texts that users and servers write. Folding keeps every character a
+// character, so texts of different lengths never match.
+inline bool equal_ignoring_case(std::wstring_view left, std::wstring_view right) {
+    return left.size() == right.size() && CompareStringW(NORM_IGNORECASE, left, right) == CSTR_EQUAL;
+}
+
+// Equal when only the letters A to Z are folded, whatever the process locale:
+// the comparison of the fixed words and keywords of a text format, which no
+// locale changes (a Turkish one would fold 'I' to a dotless i).
+template <class Char>
+bool equal_ignoring_ascii_case(std::basic_string_view<Char> left, std::basic_string_view<Char> right) {
+    auto lower = [](Char c) { return c >= Char('A') && c <= Char('Z') ? Char(c - Char('A') + Char('a')) : c; };
+    if (left.size() != right.size()) return false;
+    for (std::size_t i = 0; i < left.size(); ++i)
+        if (lower(left[i]) != lower(right[i])) return false;
+    return true;
+}
+
 }  // namespace platform

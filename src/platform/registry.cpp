@@ -41,7 +41,7 @@ bool same_name(const std::string& left, const std::string& right) {
     std::wstring wide_right;
     MultiByteToWideChar(CP_UTF8, left, wide_left);
     MultiByteToWideChar(CP_UTF8, right, wide_right);
-    return CompareStringW(NORM_IGNORECASE, wide_left, wide_right) == CSTR_EQUAL;
+    return platform::equal_ignoring_case(wide_left, wide_right);
 }
 
 store::key* find_key(store::hive& keys, const std::string& path) {

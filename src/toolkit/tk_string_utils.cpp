@@ -39,11 +39,6 @@ void replace_all(String& text, const String& from, const String& to) {
         text.replace(at, from.size(), to);
 }
 
-bool same_text(std::wstring_view left, std::wstring_view right, bool case_sensitive) {
-    if (case_sensitive) return left == right;
-    return CompareStringW(NORM_IGNORECASE, left, right) == CSTR_EQUAL;
-}
-
 template <class Char>
 void bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, Char* output) {
     static constexpr char digits[] = "0123456789ABCDEF";
@@ -67,14 +62,18 @@ std::vector<std::wstring> tk_split(const std::wstring& text, wchar_t separator) 
     return split(text, separator);
 }
 
+bool tk_same_text(std::wstring_view left, std::wstring_view right, bool case_sensitive) {
+    return case_sensitive ? left == right : platform::equal_ignoring_case(left, right);
+}
+
 bool tk_starts_with(const std::wstring& text, const std::wstring& prefix, bool case_sensitive) {
     if (prefix.size() > text.size()) return false;
-    return same_text(std::wstring_view(text).substr(0, prefix.size()), prefix, case_sensitive);
+    return tk_same_text(std::wstring_view(text).substr(0, prefix.size()), prefix, case_sensitive);
 }
 
 bool tk_ends_with(const std::wstring& text, const std::wstring& suffix, bool case_sensitive) {
     if (suffix.size() > text.size()) return false;
-    return same_text(std::wstring_view(text).substr(text.size() - suffix.size()), suffix, case_sensitive);
+    return tk_same_text(std::wstring_view(text).substr(text.size() - suffix.size()), suffix, case_sensitive);
 }
 
 void tk_bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, char* output) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Removes the space character only (tabs and line ends stay), at the end and
@@ -15,6 +16,9 @@ std::wstring tk_trim(const std::wstring& text);
 // gives a trailing empty piece, an empty text no pieces.
 std::vector<std::string> tk_split(const std::string& text, char separator);
 std::vector<std::wstring> tk_split(const std::wstring& text, wchar_t separator);
+
+// Equal texts; without case_sensitive, ignoring case as CompareStringW folds it.
+bool tk_same_text(std::wstring_view left, std::wstring_view right, bool case_sensitive);
 
 // An empty affix is always found, one longer than the text never. Without
 // case_sensitive, the characters are compared ignoring case.

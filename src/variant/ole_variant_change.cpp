@@ -1,6 +1,7 @@
 // ole_variant type change in place and parsing from text.
 #include "variant/ole_variant.h"
 
+#include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -9,7 +10,6 @@
 #include "variant/ole_exceptions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cinttypes>
 #include <cmath>
 #include <cstring>
@@ -27,21 +27,11 @@ bool is_binary_family(VARTYPE type)
     return type == VT_BLOB || type == VT_BLOB_OBJECT || type == ole_vt_bytes;
 }
 
-bool equals_ignoring_case(const std::string& text, const char* word)
-{
-    const std::size_t length = std::strlen(word);
-    if (text.size() != length)
-        return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != word[i])
-            return false;
-    }
-    return true;
-}
-
 bool is_one_of(const std::string& text, std::initializer_list<const char*> words)
 {
-    return std::any_of(words.begin(), words.end(), [&](const char* word) { return equals_ignoring_case(text, word); });
+    return std::any_of(words.begin(), words.end(), [&](const char* word) {
+        return platform::equal_ignoring_ascii_case(std::string_view(text), std::string_view(word));
+    });
 }
 
 template <class Char>

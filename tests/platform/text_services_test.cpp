@@ -29,6 +29,29 @@ TEST(compare_string_test, folds_case_whatever_the_process_locale) {
     EXPECT_EQ(CompareStringW(0, L"Orders", L"ORDERS"), CSTR_GREATER_THAN);
 }
 
+// Names fold as CompareStringW does; the fixed words of a text format fold
+// their ASCII letters only, so a sign that folds to a letter is not that word.
+TEST(compare_string_test, names_fold_by_unicode_and_format_words_by_ascii) {
+    struct equal_case {
+        std::wstring_view left;
+        std::wstring_view right;
+        bool as_names;
+        bool as_words;
+    };
+    const equal_case cases[] = {
+        {L"FOREIGN", L"foreign", true, true},
+        {L"\u00c4pfel", L"\u00e4pfel", true, false},
+        {L"\u212a", L"k", true, false},  // Kelvin sign
+        {L"true", L"tru", false, false},
+        {L"", L"", true, true},
+    };
+    for (const equal_case& item : cases) {
+        EXPECT_EQ(platform::equal_ignoring_case(item.left, item.right), item.as_names) << std::wstring(item.left);
+        EXPECT_EQ(platform::equal_ignoring_ascii_case(item.left, item.right), item.as_words) << std::wstring(item.left);
+    }
+    EXPECT_TRUE(platform::equal_ignoring_ascii_case(std::string_view("References"), std::string_view("REFERENCES")));
+}
+
 TEST(system_message_test, errno_values_map_to_windows_errors_and_texts) {
     EXPECT_EQ(platform::error_from_errno(ENOENT), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(platform::error_from_errno(EACCES), ERROR_ACCESS_DENIED);

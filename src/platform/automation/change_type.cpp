@@ -2,9 +2,9 @@
 #include "platform/automation/date_calendar.h"
 #include "platform/automation/number_text.h"
 #include "platform/automation/numeric_value.h"
+#include "platform/compare_string.h"
 
 #include <cmath>
-#include <cwctype>
 #include <string>
 
 using namespace automation_detail;
@@ -55,23 +55,13 @@ HRESULT number_of(const VARIANT& src, bool floating_target, numeric_value* out)
     }
 }
 
-bool equals_ignoring_case(std::wstring_view text, std::wstring_view word)
-{
-    if (text.size() != word.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (static_cast<wchar_t>(std::towlower(text[i])) != word[i])
-            return false;
-    }
-    return true;
-}
-
 HRESULT bool_of(const VARIANT& src, VARIANT_BOOL* out)
 {
     if (src.vt == VT_BSTR) {
         const std::wstring_view text = text_of(src);
-        if (equals_ignoring_case(text, L"true") || equals_ignoring_case(text, L"false")) {
-            *out = equals_ignoring_case(text, L"true") ? VARIANT_TRUE : VARIANT_FALSE;
+        const bool is_true = platform::equal_ignoring_ascii_case(text, std::wstring_view(L"true"));
+        if (is_true || platform::equal_ignoring_ascii_case(text, std::wstring_view(L"false"))) {
+            *out = is_true ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
         }
     }
