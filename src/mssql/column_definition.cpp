@@ -21,7 +21,7 @@ constexpr std::uint32_t subtype_default_time = 11;
 bool equals_one_of(const std::wstring& text, std::initializer_list<const wchar_t*> words)
 {
     for (const wchar_t* word : words)
-        if (CompareStringW(NORM_IGNORECASE, text, word) == CSTR_EQUAL)
+        if (platform::equal_ignoring_case(text, word))
             return true;
     return false;
 }

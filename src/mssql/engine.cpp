@@ -13,11 +13,6 @@
 
 namespace {
 
-bool equal_nocase(const std::wstring& left, const std::wstring& right)
-{
-    return CompareStringW(NORM_IGNORECASE, left, right) == CSTR_EQUAL;
-}
-
 bool starts_at_zero(const std::wstring& text, const std::wstring& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -71,7 +66,7 @@ std::wstring mss_engine::get_safe_tname(const std::wstring& name)
     }
     std::wstring prefix = L"[dbo].";
     const mss_engine& engine = instance();
-    if (!engine.user.empty() && !engine.as_dbo && !equal_nocase(engine.user, L"sa"))
+    if (!engine.user.empty() && !engine.as_dbo && !platform::equal_ignoring_case(engine.user, L"sa"))
         prefix = mss_quote_name(engine.user) + L".";
     std::wstring result = prefix + mss_quote_name(name);
     tk_log(2, L"result=%ls", result.c_str());
@@ -89,11 +84,11 @@ bool mss_engine::is_valid_fk_props(const std::wstring& rule)
     for (std::size_t i = 0; i < deletes.size(); ++i) {
         for (std::size_t j = 0; j < updates.size(); ++j) {
             tk_log(1, "Processing pattern #%i-%i", static_cast<int>(i), static_cast<int>(j));
-            if (equal_nocase(rule, deletes[i] + L" " + updates[j])) {
+            if (platform::equal_ignoring_case(rule, deletes[i] + L" " + updates[j])) {
                 tk_log(1, "At the end - TRUE(1)");
                 return true;
             }
-            if (equal_nocase(rule, updates[j] + L" " + deletes[i])) {
+            if (platform::equal_ignoring_case(rule, updates[j] + L" " + deletes[i])) {
                 tk_log(1, "At the end - TRUE(2)");
                 return true;
             }
@@ -103,7 +98,7 @@ bool mss_engine::is_valid_fk_props(const std::wstring& rule)
     // clause is the usual form; refusing it would drop the key's action.
     for (const auto* single : {&deletes, &updates}) {
         for (const std::wstring& action : *single) {
-            if (equal_nocase(rule, action)) {
+            if (platform::equal_ignoring_case(rule, action)) {
                 tk_log(1, "At the end - TRUE(3)");
                 return true;
             }

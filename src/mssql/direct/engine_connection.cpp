@@ -2,13 +2,13 @@
 // and database list, and testing, opening, creating and dropping databases.
 #include "mssql/engine.h"
 
+#include "model/name_compare.h"
 #include "mssql/direct/mss_database.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb/odb_exception.h"
 #include "mssql/odb/odb_recordset.h"
 #include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"
-#include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
@@ -37,11 +37,6 @@ std::unique_ptr<odb_recordset> run_query(odb_command& command, const std::wstrin
     ole_com_ptr<IRowset> rowset;
     command.execute(statement, rowset.get_address());
     return std::make_unique<odb_recordset>(rowset.get());
-}
-
-bool same_name(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringW(NORM_IGNORECASE, a, b) == CSTR_EQUAL;
 }
 
 std::string narrow(const std::wstring& text)
@@ -202,7 +197,7 @@ bool mss_engine::is_db_exist(const std::wstring& name)
         try {
             const std::vector<std::wstring> names = get_contents();
             const bool listed = std::any_of(names.begin(), names.end(),
-                                            [&](const std::wstring& entry) { return same_name(entry, name); });
+                                            [&](const std::wstring& entry) { return udb_same_name(entry, name); });
             if (!listed) {
                 tk_log(1, L"Database %ls has NOT been found", name.c_str());
                 return false;
@@ -260,9 +255,8 @@ void mss_engine::delete_db(const std::wstring& name)
         throw tk_mail_assertion("mss_engi", 163);
     odb_command command(static_cast<IUnknown*>(data_source.get()));
     command.execute(L"DROP DATABASE " + mss_quote_name(name), nullptr);
-    const auto listed = std::find_if(databases.begin(), databases.end(), [&](const std::wstring& entry) {
-        return entry.size() == name.size() && same_name(entry, name);
-    });
+    const auto listed = std::find_if(databases.begin(), databases.end(),
+                                     [&](const std::wstring& entry) { return udb_same_name(entry, name); });
     if (listed == databases.end()) {
         tk_log(2, "Database was not found in the list");
         return;

@@ -12,6 +12,7 @@
 #include "mssql/table_names.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
 #include "variant/ole_exceptions.h"
 
 #include <memory>
@@ -31,11 +32,6 @@ bool can_auto_increment(VARTYPE type)
     default:
         return false;
     }
-}
-
-bool ends_with_ignoring_case(const std::wstring& text, std::wstring_view suffix)
-{
-    return text.size() >= suffix.size() && udb_same_name(std::wstring_view(text).substr(text.size() - suffix.size()), suffix);
 }
 
 std::wstring doubled_quotes(const std::wstring& text)
@@ -196,7 +192,7 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
             c.wType = odb_record::get_oledb_type(d);
             c.ulColumnSize = static_cast<DBLENGTH>(d.size);
             tk_log(1, ">> Binding column #%d (%d, %d)", static_cast<int>(i), c.wType, d.size);
-            if (ends_with_ignoring_case(d.native_type, L"text") || (d.size == 0 && d.vartype == VT_BSTR)) {
+            if (tk_ends_with(d.native_type, L"text", false) || (d.size == 0 && d.vartype == VT_BSTR)) {
                 tk_log(2, "Setting flag for text/ntext column, old size=%d", d.size);
                 c.ulColumnSize = unlimited_size;
             }

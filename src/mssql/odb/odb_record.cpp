@@ -1,20 +1,15 @@
 #include "mssql/odb/odb_record.h"
 
-#include "model/name_compare.h"
 #include "mssql/engine.h"
 #include "platform/oledb/row_buffer.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
 #include "variant/ole_date.h"
 
 #include <memory>
 
 namespace {
-
-bool starts_with_ignoring_case(const std::wstring& text, std::wstring_view prefix)
-{
-    return udb_same_name(std::wstring_view(text).substr(0, prefix.size()), prefix);
-}
 
 }  // namespace
 
@@ -178,7 +173,7 @@ DBTYPE odb_record::get_oledb_type(const t_ftd& column)
         if (!mss_engine::ref().unicode)
             return DBTYPE_STR;
         for (const wchar_t* narrow : {L"varchar", L"char", L"text"})
-            if (starts_with_ignoring_case(column.native_type, narrow))
+            if (tk_starts_with(column.native_type, narrow, false))
                 return DBTYPE_STR;
         return DBTYPE_WSTR;
     case VT_BOOL:

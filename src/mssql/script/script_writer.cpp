@@ -14,7 +14,6 @@
 #include "mssql/table_names.h"
 #include "mssql/view_names.h"
 #include "mssql/view_rewriter.h"
-#include "platform/compare_string.h"
 #include "platform/local_time.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_file_name.h"
@@ -48,7 +47,7 @@ std::wstring comment_text(const std::wstring& text)
 
 std::string comment_text(const std::string& text) { return tk_unicode_to_utf8(comment_text(tk_utf8_to_unicode(text))); }
 
-bool is_dbo(const std::wstring& name) { return CompareStringW(NORM_IGNORECASE, name, L"dbo") == CSTR_EQUAL; }
+bool is_dbo(const std::wstring& name) { return udb_same_name(name, L"dbo"); }
 
 std::wstring bracketed_list(const std::vector<std::wstring>& names)
 {
