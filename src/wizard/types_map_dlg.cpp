@@ -67,7 +67,7 @@ std::wstring missing_catalogue(const char* file_name)
 bool lists_word(const std::vector<std::wstring>& words, const wchar_t* word)
 {
     for (const std::wstring& listed : words) {
-        if (CompareStringW(NORM_IGNORECASE, listed, word) == CSTR_EQUAL)
+        if (platform::equal_ignoring_case(listed, word))
             return true;
     }
     return false;
