@@ -1,5 +1,6 @@
 #include "wizard/sel_tables_page.h"
 
+#include "model/name_compare.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "wizard/wizard_shell.h"
@@ -189,7 +190,7 @@ bool sel_tables_page::holds(const QListWidget& list, const std::wstring& name)
 
 bool sel_tables_page::same_name(const std::wstring& a, const std::wstring& b)
 {
-    return folded(a) == folded(b);
+    return udb_same_name(a, b);
 }
 
 void sel_tables_page::select_items(const name_pairs& pairs)

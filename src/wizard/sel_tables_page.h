@@ -58,7 +58,7 @@ protected:
     // Whether either list holds the name, ignoring case.
     bool is_listed(const std::wstring& name) const;
     static bool holds(const QListWidget& list, const std::wstring& name);
-    // Names compared as the lists compare them, ignoring case.
+    // Names compared as the converter compares them, ignoring case.
     static bool same_name(const std::wstring& a, const std::wstring& b);
     // Adds at the item's sorted place, as a sorted list box does, even
     // after the user reordered the list.
