@@ -110,11 +110,13 @@ std::string date_text(const std::string& text, const t_ftd* column)
     return result;
 }
 
-// The UTF-8 text of a text value, as to_string gives it, encoded into one
-// buffer reused from value to value; one that grew for a long text lets its
-// storage go again at the next value.
+// The UTF-8 text of a text value, as to_string gives it: the bytes it was
+// read as, or else encoded into one buffer reused from value to value; one
+// that grew for a long text lets its storage go again at the next value.
 const std::string& utf8_text(const ole_variant& value)
 {
+    if (const std::string* attached = value.attached_utf8())
+        return *attached;
     constexpr std::size_t kept_capacity = 1 << 16;
     thread_local std::string text;
     if (text.capacity() > kept_capacity)
@@ -187,9 +189,10 @@ ole_variant mssql_get_safe_variant(const ole_variant& value)
     return safe_value(value, storage);
 }
 
-std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column)
+namespace {
+
+std::wstring text_literal(const std::wstring& text, VARTYPE vartype, const t_ftd* column, bool unicode)
 {
-    const bool unicode = mss_engine::instance().unicode;
     tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", text.c_str(), static_cast<int>(vartype), unicode ? 1 : 0);
     if (text.empty())
         return L"''";
@@ -212,10 +215,8 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
     return ole_variant::is_date_or_string_type(vartype) ? L"'" + value + L"'" : value;
 }
 
-namespace {
-
 // What a NULL (or an empty non-text value) becomes in the column.
-std::wstring null_literal(const t_ftd* column)
+std::wstring null_literal(const t_ftd* column, bool unicode)
 {
     tk_log(1, "Put NULL-field");
     if (!column->b_not_null)
@@ -224,7 +225,7 @@ std::wstring null_literal(const t_ftd* column)
         tk_log(1, "Special processing for VT_BLOB/NULL");
         return L"0x";
     }
-    return to_mssql_str(column->default_value.to_wstring(), column->vartype, column);
+    return text_literal(column->default_value.to_wstring(), column->vartype, column, unicode);
 }
 
 void check_arguments(const udb_field* field, const t_ftd* column)
@@ -268,9 +269,7 @@ void append_utf8(std::string& result, const std::wstring& text)
     result += tk_unicode_to_utf8(text);
 }
 
-} // namespace
-
-std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
+std::wstring field_literal(const udb_field* field, const t_ftd* column, bool unicode)
 {
     check_arguments(field, column);
     const VARTYPE vartype = field->get_type();
@@ -286,19 +285,31 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
             throw mss_unheld_value(*column, text);
     }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
-    const std::wstring literal = to_mssql_str(mssql_get_safe_variant(*field).to_wstring(), vartype, column);
+    const std::wstring literal = text_literal(mssql_get_safe_variant(*field).to_wstring(), vartype, column, unicode);
     tk_log(1, L"Got string after mssql_get_safe_variant: %ls", literal.c_str());
     if (udb_custom_conversion::is_acceptable2(*field))
         return udb_custom_conversion::handle2(*field);
     const bool is_null = vartype == VT_NULL || (vartype != VT_BSTR && (literal.empty() || literal == L"''"));
-    return is_null ? null_literal(column) : literal;
+    return is_null ? null_literal(column, unicode) : literal;
 }
 
-void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column)
+} // namespace
+
+std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column)
+{
+    return text_literal(text, vartype, column, mss_engine::instance().unicode);
+}
+
+std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
+{
+    return field_literal(field, column, mss_engine::instance().unicode);
+}
+
+void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column, bool unicode)
 {
     const VARTYPE vartype = field ? field->get_type() : VARTYPE{VT_EMPTY};
     if (!field || !column || !(is_binary(vartype) || has_utf8_path(vartype, column))) {
-        append_utf8(result, mss_get_fld_append_str(field, column));
+        append_utf8(result, field_literal(field, column, unicode));
         return;
     }
     check_arguments(field, column);
@@ -319,7 +330,6 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     const std::string& text = vartype == VT_BSTR ? utf8_text(safe)
                               : printed_date     ? printed = safe.get_date().to_script_text(date_precision(column))
                                                  : printed = safe.to_string();
-    const bool unicode = mss_engine::instance().unicode;
     tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
            unicode ? 1 : 0);
     const std::size_t start = result.size();
@@ -344,6 +354,6 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
         append_utf8(result, udb_custom_conversion::handle2(*field));
     } else if (vartype != VT_BSTR && result.compare(start, std::string::npos, "''") == 0) {
         result.resize(start);
-        append_utf8(result, null_literal(column));
+        append_utf8(result, null_literal(column, unicode));
     }
 }

@@ -34,5 +34,6 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
 // becomes the column default (0x for binary columns).
 std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column);
 
-// The same literal appended in UTF-8, for the script writer.
-void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column);
+// The same literal appended in UTF-8, for the script writer, which gives the
+// Unicode choice it took when the run started.
+void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column, bool unicode);

@@ -232,6 +232,7 @@ bool ole_variant::is_byte_array(VARTYPE type)
 
 void ole_variant::clear()
 {
+    m_has_utf8 = false;
     if (is_byte_array(m_value.vt) || m_value.vt == VT_SAFEARRAY) {
         tk_log(2, "Just before SafeArrayDestroy0");
         SafeArrayDestroy(m_value.parray);
@@ -305,6 +306,12 @@ void ole_variant::attach_string(std::string_view text)
             buffer.clear();
         }
         attach_wstring(buffer);
+        // A replacement character may stand for a malformed sequence, whose
+        // UTF-8 form is not the bytes read.
+        if (buffer.size() == 0 ? text.empty() : buffer.find(L'\uFFFD') == std::wstring::npos) {
+            m_utf8.assign(text);
+            m_has_utf8 = true;
+        }
         return;
     }
     BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
@@ -379,6 +386,11 @@ bool ole_variant::text_to_ansi(std::string& result) const
 {
     const std::wstring_view text(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, SysStringLen(m_value.bstrVal));
     return WideCharToMultiByte(CP_ACP, text, result);
+}
+
+const std::string* ole_variant::attached_utf8() const
+{
+    return m_has_utf8 && m_value.vt == VT_BSTR ? &m_utf8 : nullptr;
 }
 
 std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_bytes) const

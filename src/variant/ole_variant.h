@@ -79,7 +79,12 @@ public:
     void change_type(VARTYPE type);
 
     void attach_wstring(const std::wstring& text);
+    // UTF-8 text. A short, well-formed one is kept beside its wide form as it
+    // came, so that writers in UTF-8 take it without encoding it again.
     void attach_string(std::string_view text);
+    // The UTF-8 bytes the text value was attached from when they are its
+    // exact UTF-8 form; null for any other value.
+    const std::string* attached_utf8() const;
     // Makes the value a byte array of size elements; an array it holds already
     // keeps its first bytes.
     void allocate_safe_array(std::uint32_t size);
@@ -112,6 +117,10 @@ protected:
     VARIANT m_value;
 
 private:
+    // attach_string's bytes, for attached_utf8; reused from value to value.
+    std::string m_utf8;
+    bool m_has_utf8 = false;
+
     static bool is_byte_array(VARTYPE type);
     static std::uint32_t get_safe_array_size(SAFEARRAY* array);
     void clear();

@@ -238,6 +238,7 @@ void ole_variant::change_type(VARTYPE type)
 {
     const VARTYPE old = m_value.vt;
     tk_log(1, "ole_variant::change_type(old=%d,new=%d)", old, type);
+    m_has_utf8 = false;
     if (is_byte_array(old) && is_byte_array(type) && old != type) {
         tk_log(1, "Replace by synonym");
         m_value.vt = type;

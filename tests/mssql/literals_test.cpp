@@ -30,7 +30,7 @@ protected:
         const std::wstring wide = mss_get_fld_append_str(&field, &column);
         // The script writer's UTF-8 form says the same.
         std::string utf8 = "before ";
-        mss_append_fld_literal(utf8, &field, &column);
+        mss_append_fld_literal(utf8, &field, &column, mss_engine::instance().unicode);
         EXPECT_EQ(utf8, "before " + tk_unicode_to_utf8(wide));
         return wide;
     }
@@ -171,7 +171,7 @@ TEST_F(mss_literals_test, kept_texts_are_written_exactly_or_refused)
             EXPECT_EQ(e.get_code(), 0u);
         }
         std::string utf8;
-        EXPECT_THROW(mss_append_fld_literal(utf8, &field, &c.column), tk_exception) << c.message;
+        EXPECT_THROW(mss_append_fld_literal(utf8, &field, &c.column, engine.unicode), tk_exception) << c.message;
     }
 }
 

@@ -130,6 +130,31 @@ TEST(ole_variant_attach_string, short_and_long_texts_decode_alike)
     }
 }
 
+// The bytes a text came as are offered only while they are exactly its UTF-8
+// form: well-formed, short and unchanged since; copies do without them.
+TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_short_texts)
+{
+    const std::string well_formed("Gr\xC3\xB6\xC3\x9F" "e\0!", 9);
+    ole_variant value;
+    value.attach_string(well_formed);
+    ASSERT_NE(value.attached_utf8(), nullptr);
+    EXPECT_EQ(*value.attached_utf8(), well_formed);
+    EXPECT_EQ(ole_variant(value).attached_utf8(), nullptr);
+
+    const std::string not_kept[] = {"a\xFF", "\xF0\x9F\x98", std::string(1 << 16, 'x')};
+    for (const std::string& text : not_kept) {
+        ole_variant other;
+        other.attach_string(text);
+        EXPECT_EQ(other.attached_utf8(), nullptr) << text.size();
+    }
+    ole_variant changed;
+    changed.attach_string("42");
+    changed.change_type(VT_I4);
+    EXPECT_EQ(changed.attached_utf8(), nullptr);
+    changed = std::wstring(L"43");
+    EXPECT_EQ(changed.attached_utf8(), nullptr);
+}
+
 TEST(ole_variant_from_wstring, by_type)
 {
     EXPECT_EQ(bytes_of(ole_variant::from_wstring(L"0x0AFF", ole_vt_bytes)), (std::vector<BYTE>{0x0A, 0xFF}));

@@ -44,7 +44,8 @@ bool is_streamed(const udb_field& field)
 
 mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstring& table,
                                      const udb_schema& schema)
-    : udb_recordset(&database, table, std::wstring(), true), m_output(database.output())
+    : udb_recordset(&database, table, std::wstring(), true), m_output(database.output()),
+      m_unicode(database.unicode())
 {
     tk_log(1, L"mss_dmp_recordset::mss_dmp_recordset(%ls)", table.c_str());
     this->schema = schema;
@@ -143,7 +144,7 @@ void mss_dmp_recordset::build_literals()
         if (is_streamed(*m_fields[i]))
             m_streamed.emplace_back(m_fields[i], m_literals.size());
         else
-            mss_append_fld_literal(m_literals, m_fields[i], schema[i]);
+            mss_append_fld_literal(m_literals, m_fields[i], schema[i], m_unicode);
     }
 }
 
@@ -227,18 +228,17 @@ void mss_dmp_recordset::write_text(const udb_field& field)
 {
     // Read in place: a long text is not copied again.
     const std::wstring_view text = field.text();
-    const bool unicode = mss_engine::instance().unicode;
     // A text this long that may be split into joined literals is of a MAX
     // type from its start.
     if (text.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring_view::npos)
-        m_output.write(mss_long_text_head(unicode));
-    m_output.write(unicode ? "N'" : "'");
+        m_output.write(mss_long_text_head(m_unicode));
+    m_output.write(m_unicode ? "N'" : "'");
     std::wstring part;
     for (std::size_t done = 0; done < text.size(); done += stream_step) {
         const bool line_start =
             done > 0 && (text[done - 1] == L'\n' || (text[done - 1] == L'\r' && text[done] != L'\n'));
         part.clear();
-        mss_append_literal_body(part, text.substr(done, stream_step), unicode, line_start);
+        mss_append_literal_body(part, text.substr(done, stream_step), m_unicode, line_start);
         m_output.write_utf8(part);
     }
     m_output.write("'");

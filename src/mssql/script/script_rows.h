@@ -33,6 +33,7 @@ private:
     void write_text(const udb_field& field);
 
     mss_script_file& m_output;
+    const bool m_unicode;
     bool m_has_identity = false;
     std::uint32_t m_row_counter = 0;
     bool m_identity_insert_pending = true;

@@ -78,7 +78,8 @@ mss_dump_options::mss_dump_options()
 }
 
 mss_dmp_database::mss_dmp_database(const std::wstring& file_name, const mss_dump_options& options)
-    : udb_database(file_name, udb_mode_read_only, false), m_file(file_name), m_comments(options.comments),
+    : udb_database(file_name, udb_mode_read_only, false), m_file(file_name),
+      m_unicode(mss_engine::instance().unicode), m_comments(options.comments),
       m_create_database(options.create_database), m_structure(options.structure), m_title(options.title),
       m_database_name(options.database_name)
 {
@@ -153,7 +154,7 @@ udb_recordset* mss_dmp_database::create_table(const std::wstring& table, const u
         std::wstring statement = L"CREATE TABLE " + safe(table) + L" (\r\n";
         for (std::size_t i = 0; i < schema.size(); ++i)
             statement += (i == 0 ? L"\t" : L",\r\n\t") +
-                         mss_column_definition(table, *schema[i], indexes, mss_engine::instance().unicode);
+                         mss_column_definition(table, *schema[i], indexes, m_unicode);
         statement += L"\r\n)";
         tables.push_back(safe(table));
         write_statement(statement, lf);

@@ -12,7 +12,8 @@
 struct mss_dump_options {
     mss_dump_options();
 
-    // The user's Unicode choice; the writer itself follows the engine's flag.
+    // The user's Unicode choice; the writer itself takes the engine's flag
+    // once, when the script is opened.
     bool unicode = true;
     // The header comment, the per-table comments and the foreign-key section comment.
     bool comments = true;
@@ -60,6 +61,8 @@ public:
     void create_relationships(const udb_relationships& relationships) override;
 
     mss_script_file& output() { return m_file; }
+    // The engine's Unicode flag as it stood when the script was opened.
+    bool unicode() const { return m_unicode; }
 
 private:
     void write_head(const std::wstring& file_name);
@@ -71,6 +74,7 @@ private:
 
     mss_script_file m_file;
     bool m_primary_key_written = false;
+    bool m_unicode;
     bool m_comments;
     bool m_create_database;
     bool m_structure;
