@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # corvath --dump against mariadb-dump on two tables of mixed types, in a private
-# MariaDB server: wall time and peak memory of each, side by side, and their
-# ratio; then corvath's peak memory over a row holding a 64 MiB text and one
-# holding a 64 MiB blob. Row counts default to 1 and 4 million; give others as arguments:
+# MariaDB server: wall time, CPU time and peak memory of each, side by side, and
+# their ratios; then corvath's peak memory over a row holding a 64 MiB text and
+# one holding a 64 MiB blob. Last, the same figures as README table lines.
+# Row counts default to 1 and 4 million; give others as arguments:
 #   bash bench/run.sh [ROWS...]      (ascending; RUNS=n repeats each tool, best kept)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,9 +30,17 @@ measure_rows() {
   corvath_size=$(stat -c %s "$work/corvath.sql")
   report+=("$(printf '%-11s %-9s %-13s %8s %8s %9s %10s' "$table" "$rows" mariadb-dump "$dump_seconds" "$dump_cpu" \
     "$(mib "$dump_peak")" "$(mib $((dump_size / 1024)))")")
-  report+=("$(printf '%-11s %-9s %-13s %8s %8s %9s %10s   wall time x%s, peak memory x%s' "$table" "$rows" corvath \
-    "$corvath_seconds" "$corvath_cpu" "$(mib "$corvath_peak")" "$(mib $((corvath_size / 1024)))" \
-    "$(ratio "$corvath_seconds" "$dump_seconds")" "$(ratio "$corvath_peak" "$dump_peak")")")
+  report+=("$(printf '%-11s %-9s %-13s %8s %8s %9s %10s   wall time x%s, CPU time x%s, peak memory x%s' "$table" \
+    "$rows" corvath "$corvath_seconds" "$corvath_cpu" "$(mib "$corvath_peak")" "$(mib $((corvath_size / 1024)))" \
+    "$(ratio "$corvath_seconds" "$dump_seconds")" "$(ratio "$corvath_cpu" "$dump_cpu")" \
+    "$(ratio "$corvath_peak" "$dump_peak")")")
+  local shown_rows
+  shown_rows=$(sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$rows")
+  readme+=("| $table | $shown_rows | mariadb-dump | $dump_seconds | $dump_cpu | $(mib "$dump_peak") | $((dump_size >> 20)) |")
+  readme+=("| $table | $shown_rows | corvath | $corvath_seconds | $corvath_cpu | $(mib "$corvath_peak") |\
+ $((corvath_size >> 20)) |")
+  ratios+=("$table, $shown_rows rows: wall time $(ratio "$corvath_seconds" "$dump_seconds") times mariadb-dump's,\
+ CPU time $(ratio "$corvath_cpu" "$dump_cpu") times")
 }
 
 # corvath --dump of the table named in tables.txt, measured by best_of.
@@ -41,6 +50,8 @@ run_corvath() {
 }
 
 report=()
+readme=()
+ratios=()
 loaded=0
 for rows in "${sizes[@]}"; do
   if ((rows > loaded)); then
@@ -59,12 +70,15 @@ done
 echo "loading the large values ..."
 sql --default-character-set=utf8mb4 <bench/large_values.sql
 large=()
+readme_large=()
 for table in large_text large_blob; do
   echo "$table" >"$work/tables.txt"
   value_bytes=$(sql -N -e "SELECT LENGTH(body) FROM $database.$table")
   read -r _ _ corvath_peak < <(run_corvath)
   large+=("$(printf '%-11s %10s %9s   x%s' "$table" "$(mib $((value_bytes / 1024)))" "$(mib "$corvath_peak")" \
     "$(ratio $((corvath_peak * 1024)) "$value_bytes")")")
+  readme_large+=("| $table | $(mib $((value_bytes / 1024))) | $(mib "$corvath_peak") |\
+ $(ratio $((corvath_peak * 1024)) "$value_bytes") |")
 done
 
 echo
@@ -75,3 +89,15 @@ echo
 echo "corvath --dump of one row holding one large value"
 printf '%-11s %10s %9s   %s\n' table "value MiB" "peak MiB" "peak / value"
 printf '%s\n' "${large[@]}"
+
+echo
+echo "For the README, $(nproc) CPUs, fastest of $runs run(s) of each tool:"
+echo "| table | rows | tool | wall s | CPU s | peak MiB | output MiB |"
+echo "|---|---:|---|---:|---:|---:|---:|"
+printf '%s\n' "${readme[@]}"
+echo
+printf '%s\n' "${ratios[@]}"
+echo
+echo "| table | value MiB | peak MiB | peak / value |"
+echo "|---|---:|---:|---:|"
+printf '%s\n' "${readme_large[@]}"
