@@ -164,6 +164,10 @@ void brantwick_convertor::operator()()
         return;
     } catch (const tk_final_exception&) {
         tk_log(2, "The conversion was aborted");
+        if (stop_requested()) {
+            const std::wstring line = L"The conversion was stopped by the user";
+            show(line + L"\r\n", console_text(line) + "\n");
+        }
     } catch (const tk_exception& exception) {
         m_aborted.store(true, std::memory_order_release);
         report(exception, true);

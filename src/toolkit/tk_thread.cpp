@@ -34,6 +34,15 @@ tk_thread::~tk_thread() {
 
 bool tk_thread::is_running() { return m_thread && !m_thread->wait_for(running_test_wait); }
 
+void tk_thread::request_stop() {
+    if (m_thread) m_thread->request_stop();
+}
+
+void tk_thread::join() {
+    m_thread.reset();
+    clean_up();
+}
+
 void tk_thread::start() {
     if (is_running()) throw tk_mail_assertion("tk_threa", 92);
     clean_up();

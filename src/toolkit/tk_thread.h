@@ -37,6 +37,11 @@ public:
     void start();
     // The thread exists and has not ended within 10 ms.
     bool is_running();
+    // Asks a running functor to stop at its next unit of work; returns at once.
+    void request_stop();
+    // Asks a functor still running to stop and waits until its thread has
+    // ended; nothing happens when none was started.
+    void join();
 
 protected:
     // Default: a new tk_thread_functor, owned by the thread object.

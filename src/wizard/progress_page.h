@@ -26,6 +26,10 @@ public:
     int page_init() override;
     void on_timer() override;
     void on_help() override;
+    // After the exit question, a run still going on is asked to stop between
+    // records; the sheet closes on the tick that sees it finished, once its
+    // thread has ended.
+    bool on_cancel() override;
 
     // The share of the run done: every table weighs 100 / total, the current
     // one by its rows done.
@@ -34,4 +38,7 @@ public:
 
 protected:
     tk_thread_functor* create_functor() override;
+
+private:
+    bool m_stopping = false;
 };

@@ -1,8 +1,9 @@
 // The wizard started with a profile on its command line: a good profile
 // converts at once and ends on the finish page; a profile that does not load
 // starts nothing; a profile naming a table the source lost converts the
-// others and lists the missing one. Against the private MariaDB server, with
-// a recording stand-in for the MS SQL provider.
+// others and lists the missing one; Cancel in the middle of a large table
+// stops the run. Against the private MariaDB server, with a recording
+// stand-in for the MS SQL provider.
 #include "wizard/gui_test_support.h"
 
 #include "mssql/fake_provider.h"
@@ -17,7 +18,10 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -55,6 +59,8 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::Hide && watched == progress_page)
+            progress_log = log();
         if (event->type() != QEvent::Show || !watched->objectName().startsWith("page_"))
             return false;
         pages.push_back(watched->objectName());
@@ -70,10 +76,17 @@ public:
         return false;
     }
 
+    // What the progress page shows now.
+    int progress() const { return progress_page->findChild<QProgressBar*>("control_1321")->value(); }
+    QString current_table() const { return progress_page->findChild<QLabel*>("control_1323")->text(); }
+    QString log() const { return progress_page->findChild<QPlainTextEdit*>("control_1016")->toPlainText(); }
+
     QStringList pages;
     QString finish_text;
     QString error_list;
     QWidget* progress_page = nullptr;
+    // The progress page's log when it was last hidden.
+    QString progress_log;
 };
 
 } // namespace
@@ -90,7 +103,11 @@ private slots:
                  std::string("CREATE TABLE ") + source_name + ".customer (id INT PRIMARY KEY, name VARCHAR(20))",
                  std::string("INSERT INTO ") + source_name + ".customer VALUES (1, 'Ann'), (2, 'Bob')",
                  std::string("CREATE TABLE ") + source_name + ".purchase (id INT PRIMARY KEY, amount INT)",
-                 std::string("INSERT INTO ") + source_name + ".purchase VALUES (7, 100)"});
+                 std::string("INSERT INTO ") + source_name + ".purchase VALUES (7, 100)",
+                 std::string("CREATE TABLE ") + source_name + ".big (id INT PRIMARY KEY, note VARCHAR(200))",
+                 std::string("INSERT INTO ") + source_name +
+                     ".big SELECT seq, CONCAT(REPEAT('note ', 30), seq) FROM " + source_name +
+                     ".seq_1_to_500000"});
         provider = std::make_shared<fake::provider>();
         provider->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
                                                {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019"))}}});
@@ -137,6 +154,51 @@ private slots:
         QVERIFY(watch.finish_text.startsWith("There were some errors"));
         QCOMPARE(watch.error_list, QString("Table gone not exists\n\n"));
         QVERIFY(!std::filesystem::exists(script));
+    }
+
+    void cancel_in_the_middle_of_a_large_table_stops_the_run_and_writes_nothing()
+    {
+        const std::filesystem::path script = folder / "cancelled.sql";
+        const std::filesystem::path profile = write_profile("cancelled.bwk", {"customer", "big"}, script);
+        page_watch watch;
+        int shown_progress = 0;
+        bool running_after_no = false;
+        bool cancel_offered_while_stopping = true;
+        QTimer poll;
+        poll.callOnTimeout([&] {
+            if (watch.progress_page == nullptr)
+                return;
+            property_sheet& sheet = wizard_shell::ref().sheet();
+            if (shown_progress == 0 && watch.current_table() == "Processing table 'big'" && watch.progress() > 50) {
+                shown_progress = watch.progress();
+                user->box_answers = {false, true};
+                sheet.press_cancel();
+                running_after_no = sheet.isVisible() && sheet.button(gui::sheet_cancel)->isEnabled();
+                sheet.press_cancel();
+                cancel_offered_while_stopping = sheet.button(gui::sheet_cancel)->isEnabled();
+            }
+        });
+        poll.start(20);
+        QCOMPARE(run_wizard(profile.string()), -1);
+        poll.stop();
+
+        // The bar moved with the rows of the large table, the sheet answered
+        // while the run went on, and the run stopped before the table's end.
+        QVERIFY2(shown_progress > 50 && shown_progress < 100, qPrintable(QString::number(shown_progress)));
+        QCOMPARE(user->boxes.size(), std::size_t(2));
+        QCOMPARE(user->boxes[0].text, std::wstring(L"Are you sure you want to exit the wizard?"));
+        QVERIFY(running_after_no);
+        QVERIFY(!cancel_offered_while_stopping);
+        QCOMPARE(watch.pages, QStringList({"page_107"}));
+        // Neither the script nor its temporary file beside it is left.
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            QVERIFY2(!entry.path().filename().string().starts_with(script.filename().string()),
+                     qPrintable(QString::fromStdString(entry.path().string())));
+        QVERIFY2(watch.progress_log.contains("The conversion was stopped by the user\n"
+                                           "The script file '" + QString::fromStdString(script.string()) +
+                                           "' was not written"),
+                 qPrintable(watch.progress_log));
+        QVERIFY(watch.progress_log.contains("Summary: 1 tables converted, 0 failed; "));
     }
 
     void a_profile_that_does_not_load_or_connect_starts_nothing()
