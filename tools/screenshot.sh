@@ -1,36 +1,34 @@
 #!/usr/bin/env bash
-# screenshot.sh BUILD_DIR OUTPUT.png: starts brantwick from a build on a
-# virtual X display with a window manager, with settings of its own, and
-# saves a picture of its welcome page.
+# screenshot.sh BUILD_DIR [OUTPUT_DIR]: pictures of the wizard's pages with real
+# content, as docs/wizard-<page>.png by default. Starts a private MariaDB
+# server with the sample database (and one large table, so that the progress
+# page is caught in the middle of a table), then runs the page tour of a
+# build with tests (tests/wizard/screenshot_tour.cpp) on a virtual X display.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
-output=$(realpath -m "$2")
-
-if [[ -z ${SCREENSHOT_DISPLAY_READY:-} ]]; then
-  exec env SCREENSHOT_DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1024x720x24" "$0" "$@"
+output=$(realpath -m "${2:-$root/docs}")
+tour=$build/tests/wizard/wizard_screenshot_tour
+if [[ ! -x $tour ]]; then
+  echo "$tour is missing: build the target wizard_screenshot_tour (BUILD_TESTING=ON)" >&2
+  exit 1
 fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server_dir=$work/mariadb
+"$root/tools/test_mariadb.sh" start "$server_dir" >/dev/null
+trap '"$root/tools/test_mariadb.sh" stop "$server_dir" >/dev/null; rm -rf "$work"' EXIT
+mariadb --no-defaults --default-character-set=utf8mb4 --socket="$server_dir/mariadbd.sock" -uroot <<SQL
+SOURCE $root/tools/sample/sample.sql;
+CREATE TABLE velmora_sample.page_views (id INT PRIMARY KEY, path VARCHAR(120), seen DATETIME);
+INSERT INTO velmora_sample.page_views
+  SELECT seq, CONCAT('/catalogue/products/', seq % 500), '2024-05-01' + INTERVAL seq SECOND
+  FROM velmora_sample.seq_1_to_1500000;
+SQL
+
+mkdir -p "$output"
+export VELMORA_TEST_MARIADB=$server_dir/connection
 export VELMORA_REGISTRY_FILE=$work/registry
 export XDG_RUNTIME_DIR=$work
-
-openbox >/dev/null 2>&1 &
-wm=$!
-"$build/src/wizard/brantwick" &
-wizard=$!
-# The window is up once the window manager has framed it.
-for _ in $(seq 100); do
-  xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '0x' && break
-  sleep 0.1
-done
-sleep 1
-window=$(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}')
-# The window with the frame the window manager drew around it.
-read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | tr -d ',' | awk '{print $3, $4, $5, $6}')
-geometry=$(xwininfo -id "$window" | awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" '
-  /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF}
-  END {printf "%dx%d+%d+%d", w + l + r, h + t + b, x - l, y - t}')
-import -window root -crop "$geometry" +repage "$output"
-kill "$wizard" "$wm"
-echo "$output"
+xvfb-run -a -s "-screen 0 1280x900x24" "$tour" velmora_sample "$output" \
+  customers categories products orders order_items stock_moves page_views

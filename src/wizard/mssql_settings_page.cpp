@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t text_room = 259;
@@ -46,7 +48,8 @@ mss_settings_page<T_CONVERTER>::mss_settings_page()
 
     auto* server = new QFormLayout;
     QLineEdit* host = this->m_controls.edit(host_edit);
-    server->addRow(caption_for(this->tr("MS &SQL Server:"), host), host);
+    QLabel* server_caption = caption_for(this->tr("MS &SQL Server:"), host);
+    server->addRow(server_caption, host);
     layout->addLayout(server);
 
     auto* using_box = new QGroupBox(this->tr(" Connect using: "));
@@ -67,8 +70,13 @@ mss_settings_page<T_CONVERTER>::mss_settings_page()
     auto* database_row = new QHBoxLayout;
     database_row->addWidget(database);
     database_row->addWidget(new QLabel(this->tr("(connect to non-default database\nor leave it blank). It must exist")));
-    database_form->addRow(caption_for(this->tr("&Database:"), database), database_row);
+    QLabel* database_caption = caption_for(this->tr("&Database:"), database);
+    database_form->addRow(database_caption, database_row);
     layout->addLayout(database_form);
+    // The server and database fields start at one edge.
+    const int caption_width = std::max(server_caption->sizeHint().width(), database_caption->sizeHint().width());
+    server_caption->setMinimumWidth(caption_width);
+    database_caption->setMinimumWidth(caption_width);
     layout->addStretch();
 }
 

@@ -8,12 +8,16 @@
 #include "toolkit/tk_text_conversion.h"
 #include "wizard/wizard_shell.h"
 
-#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -31,16 +35,21 @@ convertor_front_end& converter()
     return convertor_front_end::ref();
 }
 
-// A field with its label and a hint to the right.
-void add_field(QFormLayout& form, const QString& label, QLineEdit* edit, const QString& hint = {})
+// A row of a group: the field's label, the field and a hint to its right.
+QLabel* add_field(QGridLayout& grid, const QString& label, QLineEdit* edit, const QString& hint = {})
 {
-    auto* row = new QHBoxLayout;
-    row->addWidget(edit);
-    if (!hint.isEmpty())
-        row->addWidget(new QLabel(hint));
+    const int row = grid.rowCount();
+    grid.setColumnStretch(1, 1);
     auto* caption = new QLabel(label);
     caption->setBuddy(edit);
-    form.addRow(caption, row);
+    grid.addWidget(caption, row, 0);
+    if (hint.isEmpty()) {
+        grid.addWidget(edit, row, 1, 1, 2);
+    } else {
+        grid.addWidget(edit, row, 1);
+        grid.addWidget(new QLabel(hint), row, 2);
+    }
+    return caption;
 }
 
 } // namespace
@@ -63,17 +72,26 @@ sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::sql_settings_page2()
     layout->addWidget(access);
 
     auto* authorization = new QGroupBox(this->tr(" Authorization settings "));
-    auto* login = new QFormLayout(authorization);
-    add_field(*login, this->tr("&User name:"), this->m_controls.edit(user_name_edit));
-    add_field(*login, this->tr("User pa&ssword:"), this->m_controls.password_edit(password_field));
+    auto* login = new QGridLayout(authorization);
+    std::vector<QLabel*> captions;
+    captions.push_back(add_field(*login, this->tr("&User name:"), this->m_controls.edit(user_name_edit)));
+    captions.push_back(
+        add_field(*login, this->tr("User pa&ssword:"), this->m_controls.password_edit(password_field)));
     layout->addWidget(authorization);
 
     auto* remote = new QGroupBox(this->tr(" Remote settings "));
-    auto* where = new QFormLayout(remote);
-    add_field(*where, this->tr("H&ost:"), this->m_controls.edit(host_edit),
-              this->tr("(it could be network name or IP address)"));
-    add_field(*where, this->tr("&Port:"), this->m_controls.edit(port_edit), this->tr("(default MySQL port is 3306)"));
+    auto* where = new QGridLayout(remote);
+    captions.push_back(add_field(*where, this->tr("H&ost:"), this->m_controls.edit(host_edit),
+                                 this->tr("(it could be network name or IP address)")));
+    captions.push_back(add_field(*where, this->tr("&Port:"), this->m_controls.edit(port_edit),
+                                 this->tr("(default MySQL port is 3306)")));
     layout->addWidget(remote);
+    // The fields of both groups start at one edge.
+    int caption_width = 0;
+    for (QLabel* caption : captions)
+        caption_width = std::max(caption_width, caption->sizeHint().width());
+    for (QLabel* caption : captions)
+        caption->setMinimumWidth(caption_width);
     layout->addStretch();
     // Tab order follows the dialog: access mode, login, then the remote fields.
     QWidget::setTabOrder(this->m_controls.item(second_choice), this->m_controls.item(user_name_edit));
