@@ -12,6 +12,8 @@
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"
 #include "wizard/property_page.h"
+#include "wizard/sel_file_page.h"
+#include "wizard/sel_tables_page.h"
 #include "wizard/settings_controls.h"
 #include "wizard/user_prompts.h"
 #include "wizard/wizard_entry.h"
@@ -73,6 +75,17 @@ private:
         switch (page.dialog_id()) {
         case gui::page_welcome:
             click(page, m_way == walk::direct_mode ? 1329 : 1330);
+            save(page);
+            sheet.press_next();
+            break;
+        case gui::page_database_and_file:
+            if (!page.controls().is_checked(convert_views_check))
+                click(page, convert_views_check);
+            save(page);
+            sheet.press_next();
+            break;
+        case gui::page_tables_and_views:
+            click(page, add_all_button);
             save(page);
             sheet.press_next();
             break;
