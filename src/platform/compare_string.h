@@ -35,11 +35,20 @@ inline bool equal_ignoring_case(std::wstring_view left, std::wstring_view right)
 // the comparison of the fixed words and keywords of a text format, which no
 // locale changes (a Turkish one would fold 'I' to a dotless i).
 template <class Char>
+constexpr Char ascii_lower(Char c) {
+    return c >= Char('A') && c <= Char('Z') ? Char(c - Char('A') + Char('a')) : c;
+}
+
+template <class Char>
+constexpr Char ascii_upper(Char c) {
+    return c >= Char('a') && c <= Char('z') ? Char(c - Char('a') + Char('A')) : c;
+}
+
+template <class Char>
 bool equal_ignoring_ascii_case(std::basic_string_view<Char> left, std::basic_string_view<Char> right) {
-    auto lower = [](Char c) { return c >= Char('A') && c <= Char('Z') ? Char(c - Char('A') + Char('a')) : c; };
     if (left.size() != right.size()) return false;
     for (std::size_t i = 0; i < left.size(); ++i)
-        if (lower(left[i]) != lower(right[i])) return false;
+        if (ascii_lower(left[i]) != ascii_lower(right[i])) return false;
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/automation/date_calendar.h"
+#include "platform/compare_string.h"
 
 #include <array>
 #include <cstdio>
@@ -38,7 +39,7 @@ bool tokenize(std::wstring_view text, std::vector<date_token>* tokens)
         } else if (std::iswalpha(c)) {
             date_token token{date_token::kind::word, 0, 0, {}};
             for (; i < text.size() && std::iswalpha(text[i]); ++i)
-                token.text.push_back(static_cast<wchar_t>(std::towlower(text[i])));
+                token.text.push_back(platform::ascii_lower(text[i]));
             tokens->push_back(token);
         } else if (std::wstring_view(L"/-.,:").find(c) != std::wstring_view::npos) {
             tokens->push_back({date_token::kind::separator, 0, 0, std::wstring(1, c)});

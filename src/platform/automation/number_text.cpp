@@ -1,4 +1,5 @@
 #include "platform/automation/number_text.h"
+#include "platform/compare_string.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,7 +91,7 @@ std::wstring real_to_text(double value, int significant_digits)
         std::to_chars(text, text + sizeof text, value, std::chars_format::general, significant_digits).ptr;
     std::wstring result;
     for (const char* p = text; p != end; ++p)
-        result.push_back(static_cast<wchar_t>(std::toupper(static_cast<unsigned char>(*p))));
+        result.push_back(static_cast<wchar_t>(platform::ascii_upper(*p)));
     return result;
 }
 

@@ -1,8 +1,8 @@
 #include "platform/oledb/connection_string.h"
 
 #include "platform/oledb/table_name.h"
+#include "platform/compare_string.h"
 
-#include <cwctype>
 #include <stdexcept>
 
 namespace oledb {
@@ -20,7 +20,7 @@ std::wstring trimmed(const std::wstring& s)
 std::wstring lower(std::wstring s)
 {
     for (wchar_t& c : s)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        c = platform::ascii_lower(c);
     return s;
 }
 

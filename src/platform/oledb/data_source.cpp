@@ -4,8 +4,8 @@
 #include "platform/oledb/error_records.h"
 #include "platform/oledb/property_set.h"
 #include "platform/oledb/session.h"
+#include "platform/compare_string.h"
 
-#include <cwctype>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -33,7 +33,7 @@ std::optional<CLSID> provider_class(std::wstring program_id)
     if (const std::size_t dot = program_id.find(L'.'); dot != std::wstring::npos)
         program_id.erase(dot);  // "SQLOLEDB.1" names the same provider
     for (wchar_t& c : program_id)
-        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        c = platform::ascii_lower(c);
     if (program_id == L"sqloledb")
         return CLSID_SQLOLEDB;
     if (program_id == L"sqlncli11")
