@@ -1,8 +1,5 @@
 #include "mssql/engine.h"
 
-#include "mssql/quoting.h"
-#include "mssql/script/script_writer.h"
-#include "mssql/table_names.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -53,24 +50,6 @@ std::int32_t mss_engine::get_version_code(const std::wstring& version_text)
         return 100;
     }
     return 1;
-}
-
-std::wstring mss_engine::get_safe_tname(const std::wstring& name)
-{
-    std::wstring tab_name;
-    std::wstring owner;
-    mss_split_tab_name(name, tab_name, owner);
-    if (!owner.empty()) {
-        tk_log(2, "This is a full canonized table name");
-        return mss_quote_name(owner) + L"." + mss_quote_name(tab_name);
-    }
-    std::wstring prefix = L"[dbo].";
-    const mss_engine& engine = instance();
-    if (!engine.user.empty() && !engine.as_dbo && !platform::equal_ignoring_case(engine.user, L"sa"))
-        prefix = mss_quote_name(engine.user) + L".";
-    std::wstring result = prefix + mss_quote_name(name);
-    tk_log(2, L"result=%ls", result.c_str());
-    return result;
 }
 
 bool mss_engine::is_valid_fk_props(const std::wstring& rule)
@@ -126,10 +105,4 @@ std::uint16_t mss_get_oledb_type(const std::wstring& type_name)
     };
     const auto found = types.find(type_name);
     return found == types.end() ? wstr : found->second;
-}
-
-mss_dmp_database* mss_engine::create_dump(const std::wstring& file_name, const mss_dump_options& options)
-{
-    tk_log(3, L"Creating MS SQL dump file '%ls'", file_name.c_str());
-    return new mss_dmp_database(file_name, options);
 }

@@ -30,7 +30,7 @@ public:
     bool is_view_owned() const { return view_owned; }
 
     // A new T-SQL script writer on that file, owned by the caller; no
-    // connection is needed.
+    // connection is needed. Defined with the writer (script/engine_dump.cpp).
     mss_dmp_database* create_dump(const std::wstring& file_name, const mss_dump_options& options);
 
     // The server version code of a "SELECT @@VERSION" text: 1 to 18 by the
