@@ -379,7 +379,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
 
     std::unique_ptr<udb_recordset> destination(run.destination.create_table(full_name, schema, udb_indexes()));
     if (mode == udb_merge_rows && !schema.conform_to(destination->schema, true))
-        throw tk_exception("The structure of data source does not conform to the destination table.", 0);
+        throw tk_exception(udb_structure_mismatch, 0);
     if (candidate != mapped) {
         tk_log(2, L"Store generated table name '%ls'", full_name.c_str());
         run.validator.add_existing_name(full_name);

@@ -2,6 +2,7 @@
 // XML-tagged key text: one element per key column, <column>value</column>,
 // with <, > and & in text values written as &lt;, &gt; and &amp;.
 #include "model/recordset.h"
+#include "model/schema.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -73,7 +74,7 @@ private:
         std::int32_t position = m_schema.get_field_idx(m_name);
         if (position < 0) {
             tk_log(2, L"Field %ls not found in the schema", m_name.c_str());
-            throw tk_exception("The structure of data source does not conform to the destination table.", 0);
+            throw tk_exception(udb_structure_mismatch, 0);
         }
         m_column = m_schema[position];
         m_condition += bracketed(m_column->name);

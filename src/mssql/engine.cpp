@@ -47,7 +47,7 @@ std::int32_t mss_engine::get_version_code(const std::wstring& version_text)
     }
     if (version_text.size() > azure.size() && starts_at_zero(version_text, azure)) {
         tk_log(2, "Got Microsoft SQL Azure");
-        return 100;
+        return mss_azure_version_code;
     }
     return 1;
 }

@@ -13,6 +13,9 @@ class mss_database;
 class mss_dmp_database;
 struct mss_dump_options;
 
+// The version code that get_version_code gives Azure SQL.
+inline constexpr std::int32_t mss_azure_version_code = 100;
+
 // The login may connect to the server but not to that database.
 class mss_no_perm_exception : public tk_exception {
 public:

@@ -21,11 +21,6 @@ constexpr double largest_double = 1.79e308;
 constexpr WORD last_year = 9999;
 constexpr std::uint32_t subtype_guid = 1;
 
-bool is_binary(VARTYPE vartype)
-{
-    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == ole_vt_bytes;
-}
-
 std::wstring lower_native_type(const t_ftd& column)
 {
     tk_wstring type(column.native_type);
@@ -221,7 +216,7 @@ std::wstring null_literal(const t_ftd* column, bool unicode)
     tk_log(1, "Put NULL-field");
     if (!column->b_not_null)
         return L"NULL";
-    if (is_binary(column->vartype)) {
+    if (udb_is_binary_type(column->vartype)) {
         tk_log(1, "Special processing for VT_BLOB/NULL");
         return L"0x";
     }
@@ -273,7 +268,7 @@ std::wstring field_literal(const udb_field* field, const t_ftd* column, bool uni
 {
     check_arguments(field, column);
     const VARTYPE vartype = field->get_type();
-    if (is_binary(vartype)) {
+    if (udb_is_binary_type(vartype)) {
         tk_log(1, "Simplify processing BLOBs");
         return field->get_size() == 0 ? L"0x" : field->to_wstring();
     }
@@ -308,12 +303,12 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
 void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column, bool unicode)
 {
     const VARTYPE vartype = field ? field->get_type() : VARTYPE{VT_EMPTY};
-    if (!field || !column || !(is_binary(vartype) || has_utf8_path(vartype, column))) {
+    if (!field || !column || !(udb_is_binary_type(vartype) || has_utf8_path(vartype, column))) {
         append_utf8(result, field_literal(field, column, unicode));
         return;
     }
     check_arguments(field, column);
-    if (is_binary(vartype)) {
+    if (udb_is_binary_type(vartype)) {
         tk_log(1, "Simplify processing BLOBs");
         if (field->get_size() == 0)
             result += "0x";

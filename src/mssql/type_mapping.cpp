@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr VARTYPE byte_array = VT_ARRAY | VT_UI1;
-
 // Subtypes of a column that refine its VARIANT type.
 constexpr std::uint32_t subtype_single = 1;
 constexpr std::uint32_t subtype_date = 2;
@@ -19,11 +17,6 @@ constexpr std::uint32_t subtype_offset_bit = 16;
 constexpr std::uint32_t subtype_guid = 1;
 constexpr std::uint32_t subtype_geometry = 2;
 constexpr std::uint32_t subtype_geography = 8;
-
-bool is_binary(VARTYPE vartype)
-{
-    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == byte_array;
-}
 
 bool in_range(std::int32_t value, std::uint32_t low, std::uint32_t high)
 {
@@ -172,7 +165,7 @@ std::wstring mss_get_native_type(const t_ftd& column)
     default:
         break;
     }
-    if (is_binary(column.vartype)) {
+    if (udb_is_binary_type(column.vartype)) {
         if (in_range(column.size, 1, 7999))
             return L"VARBINARY(" + std::to_wstring(column.size) + L") ";
         return L"VARBINARY(MAX)";
@@ -237,7 +230,7 @@ std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly)
     default:
         break;
     }
-    if (is_binary(column.vartype))
+    if (udb_is_binary_type(column.vartype))
         return sized_display(L"varbinary", column, 8000, bTypeOnly);
     return display_text_type(engine.unicode) + L"(max)";
 }

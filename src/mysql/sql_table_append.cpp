@@ -17,9 +17,8 @@ namespace {
 // Rows above it are not batched, and a batch does not grow past it.
 constexpr std::uint32_t max_buffer_size = 1000000;
 
-const char* const structure_message =
-    "The structure of data source does not conform to the destination table. For more information see "
-    "Troubleshooting article of the product documentation.";
+const std::string structure_message = std::string(udb_structure_mismatch) +
+                                       " For more information see Troubleshooting article of the product documentation.";
 
 // Table and column names in backticks from 4.1.0 on, bare before.
 std::string statement_name(const std::wstring& name) {

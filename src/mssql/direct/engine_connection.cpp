@@ -20,7 +20,6 @@ namespace {
 // A server whose version text names no known release is taken as current.
 constexpr std::int32_t current_version_code = 18;
 constexpr std::int32_t unknown_version_code = 1;
-constexpr std::int32_t azure_version_code = 100;
 
 ole_com_ptr<IOpenRowset> open_session(IDBInitialize* source)
 {
@@ -135,7 +134,7 @@ void mss_engine::init_db_contents(IDBInitialize* source)
 {
     tk_log(2, "mss_engine::init_db_contents");
     databases.clear();
-    if (version_code == azure_version_code)
+    if (version_code == mss_azure_version_code)
         return;
     const ole_com_ptr<IOpenRowset> session = open_session(source);
     odb_command command(session.get());
@@ -163,7 +162,7 @@ std::vector<std::wstring> mss_engine::get_contents() const
     tk_log(2, "mss_engine::get_contents");
     if (!connected)
         throw tk_mail_assertion("mss_engi", 317);
-    if (version_code == azure_version_code) {
+    if (version_code == mss_azure_version_code) {
         tk_log(2, "Cannot get list of databases on Azure SQL");
         throw tk_exception(std::string("Azure SQL does not allow to list databases.\r\nEnter database name directly."),
                            1);
@@ -192,7 +191,7 @@ bool mss_engine::is_db_exist(const std::wstring& name)
     tk_log(2, L"mss_engine::is_db_exist(%ls)", name.c_str());
     if (!connected)
         throw tk_mail_assertion("mss_engi", 198);
-    if (version_code != azure_version_code) {
+    if (version_code != mss_azure_version_code) {
         tk_log(1, "Step #1: check via get_contents()");
         try {
             const std::vector<std::wstring> names = get_contents();

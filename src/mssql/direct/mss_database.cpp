@@ -10,12 +10,6 @@
 
 #include <memory>
 
-namespace {
-
-const char* const structure_error = "The structure of data source does not conform to the destination table.";
-
-} // namespace
-
 mss_database::mss_database(const std::wstring& name, const std::wstring& owner, IDBInitialize* source,
                            IOpenRowset* session_interface, std::uint32_t mode)
     : odb_database(name, source, session_interface, mode)
@@ -78,7 +72,7 @@ udb_recordset* mss_database::create_table(const std::wstring& table, const udb_s
         opened.reset(get_table2(table, table_schema));
     }
     if (opened->schema.size() != table_schema.size())
-        throw tk_exception(structure_error, 1);
+        throw tk_exception(udb_structure_mismatch, 1);
     for (std::size_t i = 0; i < table_schema.size(); ++i) {
         const t_ftd& source = *table_schema[i];
         t_ftd& destination = *opened->schema[i];

@@ -14,7 +14,6 @@ namespace {
 constexpr std::uint32_t max_key_bytes = 900;
 constexpr std::uint32_t max_column_bytes = 8000;
 constexpr std::int32_t filtered_index_version = 5;
-constexpr std::int32_t azure_version_code = 100;
 
 bool is_long_type(VARTYPE type)
 {
@@ -27,7 +26,7 @@ void mss_database::create_indexes(const std::wstring& table, const udb_schema& t
                                   const udb_indexes& table_indexes)
 {
     udb_database::create_indexes(table, table_schema, table_indexes);
-    if (!has_primary_key && mss_engine::instance().version_code == azure_version_code)
+    if (!has_primary_key && mss_engine::instance().version_code == mss_azure_version_code)
         create_clustered_index(table, table_schema);
 }
 

@@ -9,12 +9,6 @@
 
 #include <memory>
 
-namespace {
-
-constexpr std::int32_t azure_version_code = 100;
-
-} // namespace
-
 mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, std::uint32_t open_mode,
                      udb_database& owner)
     : odb_table(name, session_interface, open_mode, owner), command(session_interface)
@@ -78,7 +72,7 @@ void mss_table::read_identity(const std::wstring& table_name, const std::wstring
 void mss_table::read_indexes(const std::wstring& table_name, const std::wstring& owner_name)
 {
     try {
-        if (mss_engine::instance().version_code == azure_version_code) {
+        if (mss_engine::instance().version_code == mss_azure_version_code) {
             tk_log(2, "Alternate init_indexes for SQL Azure");
             init_indexes2(table_name, owner_name);
         } else {

@@ -25,11 +25,6 @@ using bound_column = CDynamicAccessorEx::column;
 
 constexpr WORD last_year = 9999;
 
-bool is_binary(VARTYPE type)
-{
-    return type == VT_BLOB || type == VT_BLOB_OBJECT || type == ole_vt_bytes;
-}
-
 // The value as `type`; the conversion's exception when it cannot be.
 ole_variant as_type(const ole_variant& value, VARTYPE type)
 {
@@ -332,7 +327,7 @@ void mss_table::bind_stream(const bound_column& target, const udb_field& value, 
     tk_log(1, "Binding via CSeqStream");
     CSeqStream* stream = new CSeqStream;
     HRESULT written = S_OK;
-    if (is_binary(value.get_type())) {
+    if (udb_is_binary_type(value.get_type())) {
         const BYTE* bytes = nullptr;
         std::string text_bytes;
         ole_variant holder;

@@ -13,14 +13,12 @@
 
 namespace {
 
-const char* const structure_error = "The structure of data source does not conform to the destination table.";
-
 void check_structure(const udb_record& record, const udb_schema& schema)
 {
     if (record.size() == schema.size())
         return;
     tk_log(2, "that.size()=%d, schema.size()=%d", static_cast<int>(record.size()), static_cast<int>(schema.size()));
-    throw tk_exception(structure_error, 0);
+    throw tk_exception(udb_structure_mismatch, 0);
 }
 
 std::wstring name_value(const udb_field& field, const t_ftd& column)
@@ -49,7 +47,7 @@ const udb_field& mss_table::source_field(const udb_record& record, const t_ftd& 
     const udb_field* field = record.get_field(source_name);
     if (!field) {
         tk_log(2, L"Field %ls not found", source_name.c_str());
-        throw tk_exception(structure_error, 0);
+        throw tk_exception(udb_structure_mismatch, 0);
     }
     return *field;
 }

@@ -25,19 +25,13 @@ constexpr std::uint32_t stream_step = 0x20000;
 // An INSERT statement carries at most this many rows.
 constexpr std::uint32_t rows_per_statement = 11;
 
-constexpr const char* structure_mismatch = "The structure of data source does not conform to the destination table.";
 constexpr const char* missing_field =
     "Generic error occurred while migrating the data.\nContact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
-
-bool is_binary(VARTYPE vartype)
-{
-    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == (VT_ARRAY | VT_UI1);
-}
 
 bool is_streamed(const udb_field& field)
 {
     const VARTYPE vartype = field.get_type();
-    return (is_binary(vartype) || vartype == VT_BSTR) && field.get_size() > max_literal_size;
+    return (udb_is_binary_type(vartype) || vartype == VT_BSTR) && field.get_size() > max_literal_size;
 }
 
 } // namespace
@@ -156,7 +150,7 @@ void mss_dmp_recordset::append_record(udb_record& record)
         tk_log(1, "Initialize new query...");
     if (record.size() != schema.size()) {
         tk_log(2, "that.size()=%d, schema.size()=%d", static_cast<int>(record.size()), static_cast<int>(schema.size()));
-        throw tk_exception(std::string(structure_mismatch), 0);
+        throw tk_exception(std::string(udb_structure_mismatch), 0);
     }
     // Everything that can fail is done before anything of the row is written.
     find_fields(record);

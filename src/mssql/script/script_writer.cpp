@@ -236,7 +236,7 @@ void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schem
     for (const auto& index : indexes)
         create_index(table, schema, index);
     // Azure SQL stores no table without a clustered index.
-    if (!m_primary_key_written && mss_engine::instance().version_code == 100)
+    if (!m_primary_key_written && mss_engine::instance().version_code == mss_azure_version_code)
         create_clustered_index(table, schema);
 }
 
