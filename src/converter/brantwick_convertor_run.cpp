@@ -10,7 +10,7 @@
 #include "model/recordset.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/direct/mss_database.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_writer.h"
 #include "mssql/table_names.h"

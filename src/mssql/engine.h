@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mssql/odb/odb_initializer.h"
+#include "mssql/odb_initializer.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_singleton.h"
 #include "variant/ole_com_ptr.h"

@@ -3,7 +3,7 @@
 #include "converter/front_end.h"
 #include "toolkit/error_handler.h"
 #include "converter/error_messages.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "platform/automation/com_library.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"

@@ -4,7 +4,7 @@
 
 #include "model/column_descriptor.h"
 #include "mssql/direct/mss_table.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "variant/ole_date.h"
 
 #include <gtest/gtest.h>

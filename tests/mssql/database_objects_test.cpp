@@ -6,7 +6,7 @@
 #include "model/index.h"
 #include "model/recordset.h"
 #include "mssql/direct/mss_table.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "direct_path_fixture.h"
 
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "test_label.h"
 
 #include <gtest/gtest.h>

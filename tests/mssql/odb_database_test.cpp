@@ -2,7 +2,7 @@
 
 #include "mssql/odb/odb_database.h"
 #include "model/recordset.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 
 namespace {
 

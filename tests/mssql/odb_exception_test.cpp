@@ -1,4 +1,4 @@
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 
 #include "platform/oledb/com_object.h"
 #include "platform/oledb/error_records.h"

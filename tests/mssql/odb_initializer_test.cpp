@@ -1,7 +1,7 @@
-#include "mssql/odb/odb_initializer.h"
+#include "mssql/odb_initializer.h"
 
 #include "mssql/fake_provider.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "platform/oledb/providers.h"
 #include "toolkit/tk_log.h"
 

@@ -1,7 +1,7 @@
 #include "odb_session_fixture.h"
 
 #include "mssql/odb/odb_command.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/odb/odb_recordset.h"
 #include "toolkit/tk_log.h"
 

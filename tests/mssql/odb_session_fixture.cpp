@@ -1,6 +1,6 @@
 #include "odb_session_fixture.h"
 
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "platform/oledb/providers.h"
 
 void odb_session_fixture::SetUp()

@@ -4,7 +4,7 @@
 
 #include "mssql/engine.h"
 #include "mssql/fake_provider.h"
-#include "mssql/odb/odb_initializer.h"
+#include "mssql/odb_initializer.h"
 #include "platform/oledb/oledb.h"
 #include "variant/ole_com_ptr.h"
 

@@ -5,7 +5,7 @@
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "mssql/direct/mss_table.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "model/index.h"
 #include "model/recordset.h"
 #include "mssql/engine.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/script/script_rows.h"
 #include "mssql/script_test_support.h"
 #include "mssql/script/script_writer.h"

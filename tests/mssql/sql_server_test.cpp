@@ -4,8 +4,8 @@
 // tempdb); otherwise every case reports itself skipped.
 #include "mssql/engine.h"
 #include "mssql/odb/odb_command.h"
-#include "mssql/odb/odb_exception.h"
-#include "mssql/odb/odb_initializer.h"
+#include "mssql/odb_exception.h"
+#include "mssql/odb_initializer.h"
 #include "mssql/odb/odb_meta_data.h"
 #include "mssql/odb/odb_recordset.h"
 #include "platform/oledb/property_set.h"

@@ -5,7 +5,7 @@
 #include "model/name_compare.h"
 #include "mssql/direct/mss_database.h"
 #include "mssql/odb/odb_command.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/odb/odb_recordset.h"
 #include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"

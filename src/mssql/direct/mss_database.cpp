@@ -4,7 +4,7 @@
 #include "mssql/column_definition.h"
 #include "mssql/engine.h"
 #include "mssql/direct/mss_table.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "toolkit/tk_log.h"
 

@@ -5,7 +5,7 @@
 #include "model/name_compare.h"
 #include "mssql/engine.h"
 #include "mssql/direct/mss_table.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/odb/odb_meta_data.h"
 #include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"

@@ -6,7 +6,7 @@
 #include "mssql/engine.h"
 #include "mssql/index_names.h"
 #include "mssql/odb/odb_command.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"
 #include "mssql/table_names.h"

@@ -1,7 +1,7 @@
 #include "mssql/direct/mss_table.h"
 
 #include "mssql/engine.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"
 #include "mssql/table_names.h"

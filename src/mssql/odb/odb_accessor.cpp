@@ -1,6 +1,6 @@
 #include "mssql/odb/odb_accessor.h"
 
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 

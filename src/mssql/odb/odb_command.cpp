@@ -1,6 +1,6 @@
 #include "mssql/odb/odb_command.h"
 
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "toolkit/tk_log.h"
 
 #include <cstdint>

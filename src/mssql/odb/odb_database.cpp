@@ -5,7 +5,7 @@
 #include "mssql/engine.h"
 #include "mssql/literals.h"
 #include "mssql/odb/odb_command.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/odb/odb_record.h"
 #include "mssql/odb/odb_recordset.h"
 #include "mssql/quoting.h"

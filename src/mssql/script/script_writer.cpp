@@ -7,7 +7,7 @@
 #include "mssql/engine.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/index_names.h"
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_rows.h"
 #include "mssql/sequence_statement.h"

@@ -1,6 +1,6 @@
-#include "mssql/odb/odb_initializer.h"
+#include "mssql/odb_initializer.h"
 
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 #include "platform/oledb/property_set.h"
 #include "platform/oledb/providers.h"
 #include "toolkit/tk_exception.h"

@@ -1,4 +1,4 @@
-#include "mssql/odb/odb_exception.h"
+#include "mssql/odb_exception.h"
 
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_support_address.h"
