@@ -3,7 +3,7 @@
 #include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/field.h"
-#include "mssql/odb/odb_record.h"
+#include "mssql/column_subtypes.h"
 #include "toolkit/tk_exception.h"
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 #include "model/column_descriptor.h"
 #include "model/field.h"
 #include "model/record.h"
+#include "mssql/column_subtypes.h"
 #include "platform/oledb/oledb.h"
 
 #include <cstdint>
@@ -17,12 +18,6 @@ public:
     explicit odb_field(const udb_field& that);
     std::wstring to_wstring() const override;
 };
-
-// Subtypes written into t_ftd::dw_reserved.
-inline constexpr std::uint32_t odb_subtype_date_time_or_guid = 1;
-inline constexpr std::uint32_t odb_subtype_pure_date = 2;
-inline constexpr std::uint32_t odb_subtype_pure_time = 3;
-inline constexpr std::uint32_t odb_subtype_xml = 11;
 
 class odb_record : public udb_record {
 public:
