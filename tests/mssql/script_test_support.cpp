@@ -44,14 +44,14 @@ void recording_error_handler::clear()
     outer_flags.clear();
 }
 
-udb_schema make_schema(const std::vector<column_spec>& columns)
+udb_schema make_schema(const std::vector<column_def>& columns)
 {
     udb_schema schema(true);
-    for (const auto& spec : columns) {
-        auto* column = new t_ftd(spec.size, spec.name, spec.vartype, spec.not_null, spec.identity,
-                                 spec.default_value, spec.subtype);
-        column->precision = spec.precision;
-        column->scale = spec.scale;
+    for (const auto& def : columns) {
+        auto* column = new t_ftd(def.size, def.name, def.vartype, def.not_null, def.identity,
+                                 def.default_value, def.subtype);
+        column->precision = def.precision;
+        column->scale = def.scale;
         schema.push_back(column);
     }
     return schema;

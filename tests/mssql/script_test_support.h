@@ -40,7 +40,7 @@ public:
     std::vector<bool> outer_flags;
 };
 
-struct column_spec {
+struct column_def {
     std::wstring name;
     VARTYPE vartype;
     std::int32_t size = 0;
@@ -52,8 +52,8 @@ struct column_spec {
     std::int32_t scale = 0;
 };
 
-// A schema that owns descriptors made from the specs.
-udb_schema make_schema(const std::vector<column_spec>& columns);
+// A schema that owns descriptors made from the definitions.
+udb_schema make_schema(const std::vector<column_def>& columns);
 
 // A record with one field per value, named as the schema's columns.
 void fill_record(udb_record& record, const udb_schema& schema, const std::vector<ole_variant>& values);

@@ -19,7 +19,7 @@
 
 namespace {
 
-using mss_test::column_spec;
+using mss_test::column_def;
 using mss_test::fill_record;
 using mss_test::make_schema;
 
