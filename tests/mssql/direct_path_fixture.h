@@ -5,7 +5,7 @@
 
 #include "toolkit/error_handler.h"
 #include "mssql/engine.h"
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "model/record.h"
 #include "mssql/direct/mss_database.h"
 #include "toolkit/tk_log.h"

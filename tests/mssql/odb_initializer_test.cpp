@@ -1,6 +1,6 @@
 #include "mssql/odb_initializer.h"
 
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "mssql/odb_exception.h"
 #include "platform/oledb/providers.h"
 #include "toolkit/tk_log.h"

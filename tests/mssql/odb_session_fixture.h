@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mssql/engine.h"
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "mssql/odb_initializer.h"
 #include "platform/oledb/oledb.h"
 #include "variant/ole_com_ptr.h"

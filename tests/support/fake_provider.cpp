@@ -1,4 +1,4 @@
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 
 #include "platform/oledb/memory_result.h"
 #include "platform/oledb/schema_layout.h"

@@ -6,7 +6,7 @@
 #include "wizard/gui_test_support.h"
 
 #include "converter/brantwick_convertor.h"
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
 #include "support/test_mariadb.h"
 #include "toolkit/tk_log.h"

@@ -3,7 +3,7 @@
 #include "wizard/gui_test_support.h"
 
 #include "converter/brantwick_convertor.h"
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
 #include "toolkit/tk_exception.h"
 #include "wizard/dlg_animation.h"

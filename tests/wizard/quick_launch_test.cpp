@@ -6,7 +6,7 @@
 // stand-in for the MS SQL provider.
 #include "wizard/gui_test_support.h"
 
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"

@@ -2,7 +2,7 @@
 // answer is scripted, what the layer sends is recorded.
 #include "oledb_test_support.h"
 
-#include "mssql/fake_provider.h"
+#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
 
 #include <gtest/gtest.h>
