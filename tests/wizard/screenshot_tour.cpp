@@ -7,8 +7,8 @@
 // wizard is walked from the welcome page in script mode for as far as its
 // pages lead, then once more in direct mode up to the MS SQL settings page.
 // The MS SQL provider is the recording stand-in, so no server is needed.
-#include "mssql/fake_provider.h"
 #include "platform/oledb/providers.h"
+#include "support/fake_provider.h"
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"
 #include "wizard/property_page.h"
