@@ -2,7 +2,7 @@
 // database and existing-table modes, and the rows a merge or a
 // synchronization sends.
 #include "converter/brantwick_convertor.h"
-#include "mssql/direct_path_fixture.h"
+#include "mssql/direct/direct_path_fixture.h"
 #include "mysql/test_database.h"
 #include "platform/oledb/providers.h"
 #include "support/test_mariadb.h"

@@ -4,7 +4,7 @@
 
 #include "model/column_descriptor.h"
 #include "mssql/direct/mss_table.h"
-#include "test_label.h"
+#include "mssql/test_label.h"
 
 #include <gtest/gtest.h>
 

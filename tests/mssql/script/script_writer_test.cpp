@@ -3,7 +3,7 @@
 #include "mssql/engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/script/script_rows.h"
-#include "mssql/script_test_support.h"
+#include "mssql/script/script_test_support.h"
 #include "mssql/script/script_writer.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"

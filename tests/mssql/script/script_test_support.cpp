@@ -1,4 +1,4 @@
-#include "mssql/script_test_support.h"
+#include "mssql/script/script_test_support.h"
 
 #include "toolkit/tk_text_conversion.h"
 

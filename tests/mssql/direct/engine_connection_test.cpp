@@ -1,7 +1,7 @@
 #include "direct_path_fixture.h"
 
 #include "mssql/odb_exception.h"
-#include "test_label.h"
+#include "mssql/test_label.h"
 
 #include <gtest/gtest.h>
 
