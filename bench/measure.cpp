@@ -10,7 +10,8 @@
 #include <chrono>
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s COMMAND [ARGUMENTS...]\n", argv[0]);
         return 2;
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
     std::fprintf(stderr, "seconds=%.3f cpu=%.3f peak_kib=%ld\n", wall.count(),
                  seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
     return WEXITSTATUS(status);
 }

@@ -53,9 +53,9 @@ public:
     {
         if (statement != L"SELECT @@VERSION")
             return nullptr;
-        return std::make_unique<oledb::memory_result>(
-            std::vector<oledb::db_column>{{L"", DBTYPE_WSTR, 200, 0, 0, 0}},
-            std::vector<std::vector<oledb::db_value>>{{std::wstring(L"Microsoft SQL Server 2019 (RTM) - 15.0.2000.5")}});
+        return std::make_unique<oledb::memory_result>(std::vector<oledb::db_column>{{L"", DBTYPE_WSTR, 200, 0, 0, 0}},
+                                                      std::vector<std::vector<oledb::db_value>>{{std::wstring(
+                                                          L"Microsoft SQL Server 2019 (RTM) - 15.0.2000.5")}});
     }
     std::unique_ptr<oledb::db_result> open_table(const std::wstring&) override
     {
@@ -129,7 +129,7 @@ void bulk_load_rows(benchmark::State& state)
     state.counters["commits"] = static_cast<double>(provider->count.commits);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(bulk_load_rows)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

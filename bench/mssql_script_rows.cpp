@@ -52,7 +52,7 @@ void script_rows(benchmark::State& state)
     state.counters["rss_growth_kib"] = static_cast<double>(growth);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(script_rows)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -8,39 +8,52 @@ namespace {
 const char* const source_label = "tk_cmdli";
 }
 
-std::int32_t TCmdLine::get_id() const {
-    if (!has_more()) throw tk_mail_assertion(source_label, 140);
+std::int32_t TCmdLine::get_id() const
+{
+    if (!has_more())
+        throw tk_mail_assertion(source_label, 140);
     return m_id;
 }
 
-const char* TCmdLine::get_value() const {
-    if (!has_more()) throw tk_mail_assertion(source_label, 147);
+const char* TCmdLine::get_value() const
+{
+    if (!has_more())
+        throw tk_mail_assertion(source_label, 147);
     return m_value;
 }
 
-void TCmdLine::match(const char* argument) {
-    if (!has_more()) throw tk_mail_assertion(source_label, 19);
+void TCmdLine::match(const char* argument)
+{
+    if (!has_more())
+        throw tk_mail_assertion(source_label, 19);
     // The empty name that ends the table is a prefix of every argument.
     const cmd_line_option* option = m_options;
-    while (std::strncmp(argument, option->name, std::strlen(option->name)) != 0) ++option;
+    while (std::strncmp(argument, option->name, std::strlen(option->name)) != 0)
+        ++option;
     m_value = argument + std::strlen(option->name);
     if (*option->name != '\0') {
         m_id = option->id;
         return;
     }
-    if (m_param_count == max_positional) throw tk_mail_assertion(source_label, 52);
+    if (m_param_count == max_positional)
+        throw tk_mail_assertion(source_label, 52);
     m_id = positional_id;
     ++m_param_count;
 }
 
 ansi_cmd_line::ansi_cmd_line(int argc, char** argv, const cmd_line_option* options)
-    : TCmdLine(options), m_cursor(argv + 1), m_remaining(argc - 1) {
-    if (has_more()) match(*m_cursor);
+    : TCmdLine(options), m_cursor(argv + 1), m_remaining(argc - 1)
+{
+    if (has_more())
+        match(*m_cursor);
 }
 
-void ansi_cmd_line::advance() {
-    if (!has_more()) throw tk_mail_assertion(source_label, 60);
+void ansi_cmd_line::advance()
+{
+    if (!has_more())
+        throw tk_mail_assertion(source_label, 60);
     ++m_cursor;
     --m_remaining;
-    if (has_more()) match(*m_cursor);
+    if (has_more())
+        match(*m_cursor);
 }

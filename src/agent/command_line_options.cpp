@@ -17,20 +17,55 @@
 namespace {
 
 enum option_id : std::int32_t {
-    as_dbo, blob2text, dest, dump, help, logfile, mode, mssqlh, mssqlu, mssqlp, mysqlh,
-    mysqlu, mysqlp, port, profile, script, silent, skip_idx, src, tab_def, tab_file, views,
+    as_dbo,
+    blob2text,
+    dest,
+    dump,
+    help,
+    logfile,
+    mode,
+    mssqlh,
+    mssqlu,
+    mssqlp,
+    mysqlh,
+    mysqlu,
+    mysqlp,
+    port,
+    profile,
+    script,
+    silent,
+    skip_idx,
+    src,
+    tab_def,
+    tab_file,
+    views,
 };
 
 // Tried in this order; the first name that starts the argument wins.
 const cmd_line_option options[] = {
-    {as_dbo, "--as_dbo"},     {blob2text, "--blob2text"}, {dest, "--dest="},
-    {dump, "--dump"},         {help, "--help"},           {logfile, "--logfile="},
-    {mode, "--mode="},        {mssqlh, "--mssqlh="},      {mssqlu, "--mssqlu="},
-    {mssqlp, "--mssqlp="},    {mysqlh, "--mysqlh="},      {mysqlu, "--mysqlu="},
-    {mysqlp, "--mysqlp="},    {port, "--port="},          {profile, "--profile="},
-    {script, "--script"},     {silent, "--silent"},       {skip_idx, "--skip_idx"},
-    {src, "--src="},          {tab_def, "--tab_def"},     {tab_file, "--tab_file="},
-    {views, "--views"},       {TCmdLine::positional_id, ""},
+    {as_dbo, "--as_dbo"},
+    {blob2text, "--blob2text"},
+    {dest, "--dest="},
+    {dump, "--dump"},
+    {help, "--help"},
+    {logfile, "--logfile="},
+    {mode, "--mode="},
+    {mssqlh, "--mssqlh="},
+    {mssqlu, "--mssqlu="},
+    {mssqlp, "--mssqlp="},
+    {mysqlh, "--mysqlh="},
+    {mysqlu, "--mysqlu="},
+    {mysqlp, "--mysqlp="},
+    {port, "--port="},
+    {profile, "--profile="},
+    {script, "--script"},
+    {silent, "--silent"},
+    {skip_idx, "--skip_idx"},
+    {src, "--src="},
+    {tab_def, "--tab_def"},
+    {tab_file, "--tab_file="},
+    {views, "--views"},
+    {TCmdLine::positional_id, ""},
 };
 
 // Connection settings wait for the end of the walk: a profile, wherever it
@@ -46,10 +81,14 @@ struct held_connection {
     bool profile_loaded = false;
 };
 
-convertor_front_end& converter() { return convertor_front_end::instance(); }
+convertor_front_end& converter()
+{
+    return convertor_front_end::instance();
+}
 
 // Only the plain decimal form of 0 to 4: no sign, blank or leading zero.
-std::uint32_t parse_mode(const char* text) {
+std::uint32_t parse_mode(const char* text)
+{
     errno = 0;
     const long value = std::strtol(text, nullptr, 10);
     tk_log(2, "\tgot mode %ld", value);
@@ -58,7 +97,8 @@ std::uint32_t parse_mode(const char* text) {
     return static_cast<std::uint32_t>(value);
 }
 
-void apply_option(std::int32_t id, const char* value, held_connection& held) {
+void apply_option(std::int32_t id, const char* value, held_connection& held)
+{
     convertor_front_end& settings = converter();
     switch (id) {
     case as_dbo:
@@ -131,12 +171,13 @@ void apply_option(std::int32_t id, const char* value, held_connection& held) {
     }
 }
 
-void apply_connection(const held_connection& held) {
+void apply_connection(const held_connection& held)
+{
     convertor_front_end& settings = converter();
     // The passwords stay out of the log.
     tk_log(1, "Step #1");
-    settings.set_mssql_settings({held.mssql_user.empty() && held.mssql_pass.empty(), held.mssql_host, held.mssql_user,
-                                 held.mssql_pass});
+    settings.set_mssql_settings(
+        {held.mssql_user.empty() && held.mssql_pass.empty(), held.mssql_host, held.mssql_user, held.mssql_pass});
     tk_log(1, "Step #2");
     settings.store_mysql_settings(held.mysql_host, held.mysql_user, held.mysql_pass, held.mysql_port);
     tk_log(1, "Step #3");
@@ -144,19 +185,25 @@ void apply_connection(const held_connection& held) {
 
 }  // namespace
 
-bool parse_cmd_line(int argc, char** argv) {
+bool parse_cmd_line(int argc, char** argv)
+{
     tk_log(2, "parse_cmd_line (argc=%d)", argc);
-    for (int i = 0; i < argc; ++i) tk_log(1, "parameter #%d: %s", i, argv[i]);
+    for (int i = 0; i < argc; ++i)
+        tk_log(1, "parameter #%d: %s", i, argv[i]);
 
     held_connection held;
     ansi_cmd_line matcher(argc, argv, options);
-    for (; matcher.has_more(); matcher.advance()) apply_option(matcher.get_id(), matcher.get_value(), held);
+    for (; matcher.has_more(); matcher.advance())
+        apply_option(matcher.get_id(), matcher.get_value(), held);
 
-    if (matcher.get_param_count() != 0) return false;
+    if (matcher.get_param_count() != 0)
+        return false;
     const convertor_front_end& settings = converter();
-    if (settings.get_source_name().empty()) usage_and_exit("You should enter source MySQL database name");
+    if (settings.get_source_name().empty())
+        usage_and_exit("You should enter source MySQL database name");
     if (settings.get_destination_name().empty())
         usage_and_exit("You should enter destination MS SQL database or T-SQL file name");
-    if (!held.profile_loaded) apply_connection(held);
+    if (!held.profile_loaded)
+        apply_connection(held);
     return true;
 }

@@ -15,9 +15,11 @@ namespace {
 
 // Connects both ends, prepares the destination and converts; true when the
 // run went through to its end and left nothing behind.
-bool convert(convertor_front_end& converter, console_error_handler& errors) {
+bool convert(convertor_front_end& converter, console_error_handler& errors)
+{
     // MS SQL first: a script needs no server.
-    if (converter.direct) converter.connect_mssql_server();
+    if (converter.direct)
+        converter.connect_mssql_server();
     converter.connect_mysql_server();
     converter.check_dest();
     // A fatal error ends the process inside the run; it still says what the
@@ -30,7 +32,8 @@ bool convert(convertor_front_end& converter, console_error_handler& errors) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     tk_logger logger(nullptr, false, 3, false);
     console_error_handler errors(oledb_error_message_count, oledb_error_messages);
     errors.load_err_map(mysql_error_message_count, mysql_error_messages);
@@ -38,7 +41,8 @@ int main(int argc, char** argv) {
 
     bool complete = false;
     try {
-        if (argc <= 1 || !parse_cmd_line(argc, argv)) usage_and_exit(format_usage_text());
+        if (argc <= 1 || !parse_cmd_line(argc, argv))
+            usage_and_exit(format_usage_text());
         complete = convert(*converter, errors);
     } catch (const tk_exception& exception) {
         // Fatal and internal errors end the process in the handler; what

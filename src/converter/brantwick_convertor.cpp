@@ -18,7 +18,7 @@ constexpr std::uint32_t open_for_schema = 1;
 constexpr std::uint32_t open_for_views = 33;
 constexpr std::uint32_t open_for_tables = 161;
 
-} // namespace
+}  // namespace
 
 brantwick_convertor::brantwick_convertor(convertor_form form) : tk_serializer(registry_key_path), m_form(form)
 {

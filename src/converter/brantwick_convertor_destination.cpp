@@ -22,18 +22,19 @@ constexpr std::uint32_t open_to_add = 40;
 // Where Windows has a drive letter, an absolute path stands here.
 bool is_anchored(const tk_file_wname& name)
 {
-    return !name.get_drive().empty() || (!name.get_folder().empty() && platform::is_path_separator(name.get_folder()[0]));
+    return !name.get_drive().empty() ||
+           (!name.get_folder().empty() && platform::is_path_separator(name.get_folder()[0]));
 }
 
 // Something other than a regular file stands at the path: a link (even to a
 // regular file), a device, a pipe or a socket. The script never replaces one.
 bool is_other_than_file(const std::wstring& path)
 {
-    struct stat status{};
+    struct stat status {};
     return ::lstat(tk_unicode_to_ansi(path).c_str(), &status) == 0 && !S_ISREG(status.st_mode);
 }
 
-} // namespace
+}  // namespace
 
 void common_check_dest(const std::wstring& path)
 {

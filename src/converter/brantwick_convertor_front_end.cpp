@@ -71,8 +71,7 @@ bool brantwick_convertor::is_dest_db_exist(const std::wstring& name)
 
 script_settings brantwick_convertor::get_script_settings() const
 {
-    return {script_options.unicode, script_options.create_database, script_options.structure,
-            script_options.comments};
+    return {script_options.unicode, script_options.create_database, script_options.structure, script_options.comments};
 }
 
 void brantwick_convertor::set_script_settings(const script_settings& settings)

@@ -101,8 +101,8 @@ void report(const tk_exception& exception, bool outer)
 
 // MySQL errors of a connection that broke: gone away, lost during a query,
 // lost at a reconnect, killed, server shutting down.
-constexpr std::uint32_t mysql_lost_connection[] = {0x400000 | 2006, 0x400000 | 2013, 0x400000 | 2055,
-                                                   0x400000 | 1927, 0x400000 | 1053};
+constexpr std::uint32_t mysql_lost_connection[] = {0x400000 | 2006, 0x400000 | 2013, 0x400000 | 2055, 0x400000 | 1927,
+                                                   0x400000 | 1053};
 
 bool is_connection_lost(const tk_exception& exception)
 {
@@ -136,7 +136,7 @@ bool same_source_table(const udb_database& source, const std::wstring& a, const 
     return !(listed(a) && listed(b));
 }
 
-} // namespace
+}  // namespace
 
 struct brantwick_convertor::table_run {
     udb_database& source;
@@ -240,7 +240,8 @@ void brantwick_convertor::drop_duplicates(const udb_database& source)
         return a.second.empty() ? same_source_table(source, a.first, b.first) : a == b;
     };
     auto report_duplicate = [&](const std::wstring& name) {
-        const std::wstring line = formatted(L"'%ls' is selected more than once; it is converted once\r\n", name.c_str());
+        const std::wstring line =
+            formatted(L"'%ls' is selected more than once; it is converted once\r\n", name.c_str());
         show(line, console_text(L"'" + name + L"' is selected more than once; it is converted once\n"));
     };
     udb_name_list entries;
@@ -255,9 +256,8 @@ void brantwick_convertor::drop_duplicates(const udb_database& source)
     for (const std::wstring& table : table_names) {
         auto same = [&](const std::wstring& kept) { return same_source_table(source, kept, table); };
         const bool listed = std::any_of(tables.begin(), tables.end(), same) ||
-                            std::any_of(selected.begin(), selected.end(), [&](const auto& entry) {
-                                return entry.second.empty() && same(entry.first);
-                            });
+                            std::any_of(selected.begin(), selected.end(),
+                                        [&](const auto& entry) { return entry.second.empty() && same(entry.first); });
         if (listed)
             report_duplicate(table);
         else
@@ -527,10 +527,10 @@ void brantwick_convertor::show_outcome() const
         show(note + L"\r\n", console_text(note) + "\n");
     }
     const run_tally tally = get_tally();
-    const std::wstring summary =
-        L"Summary: " + std::to_wstring(tally.tables_converted) + L" tables converted, " +
-        std::to_wstring(tally.tables_failed) + L" failed; " + std::to_wstring(tally.rows_written) +
-        L" rows written, " + std::to_wstring(tally.rows_skipped) + L" skipped; " +
-        std::to_wstring(tally.objects_failed) + L" other objects failed";
+    const std::wstring summary = L"Summary: " + std::to_wstring(tally.tables_converted) + L" tables converted, " +
+                                 std::to_wstring(tally.tables_failed) + L" failed; " +
+                                 std::to_wstring(tally.rows_written) + L" rows written, " +
+                                 std::to_wstring(tally.rows_skipped) + L" skipped; " +
+                                 std::to_wstring(tally.objects_failed) + L" other objects failed";
     show(summary + L"\r\n", console_text(summary) + "\n");
 }

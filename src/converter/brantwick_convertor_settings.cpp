@@ -72,8 +72,9 @@ bool brantwick_convertor::load_profile_file(const std::wstring& path)
     const bool loaded = profile.load(path) && load_profile(profile);
     m_profile_error.clear();
     if (!loaded)
-        m_profile_error = L"Cannot load the profile '" + path + L"': " +
-                          (profile.load_error.empty() ? std::wstring(L"its settings cannot be read") : profile.load_error);
+        m_profile_error =
+            L"Cannot load the profile '" + path + L"': " +
+            (profile.load_error.empty() ? std::wstring(L"its settings cannot be read") : profile.load_error);
     return loaded;
 }
 

@@ -31,8 +31,9 @@ const tk_error_map_row oledb_error_messages[] = {
     {0x80E42, "The specified record number is invalid."},
     {0x80E4D, "Invalid user name or password."},
     {0x80E55, "The specified column did not exist."},
-    {0x80E57, "Literal value overflowed the range of the type of the associated column.\nContact to " TK_SUPPORT_MAIL_ADDRESS
-              " for the solution."},
+    {0x80E57,
+     "Literal value overflowed the range of the type of the associated column.\nContact to " TK_SUPPORT_MAIL_ADDRESS
+     " for the solution."},
     {0x80E65, "The supplied columnID is invalid."},
     {0x80E72, "The index ID is invalid. Contact to " TK_SUPPORT_MAIL_ADDRESS "\nfor the solution."},
     {0x80EC1, "One or more column types are incompatible; conversion errors will\noccur during copying."},
@@ -49,7 +50,7 @@ const char* const protocol_not_supported =
     "The program does not support authentication protocol requested by server.\nSee "
     "'Troubleshooting' article of the product documentation.";
 
-} // namespace
+}  // namespace
 
 const tk_error_map_row mysql_error_messages[] = {
     {0x400414, "Access denied. Ask your system administrator to grant you\nthe necessary privileges "

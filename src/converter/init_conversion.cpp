@@ -14,7 +14,7 @@ void log_time(const char* format)
     tk_log(3, format, now.day, now.month, now.year, now.hour, now.minute, now.second);
 }
 
-} // namespace
+}  // namespace
 
 init_conversion::init_conversion(std::atomic<bool>& finished, bool no_com) : m_finished(finished), m_no_com(no_com)
 {

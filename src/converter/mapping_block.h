@@ -148,7 +148,7 @@ std::optional<std::map<std::wstring, table_entry<NativeType>>> read_tables(const
     return tables;
 }
 
-} // namespace mapping_block
+}  // namespace mapping_block
 
 template <class TableMutator, const char* Map, const char* Typ>
 bool udb_db_mutator<TableMutator, Map, Typ>::load(udb_profile& profile)
@@ -170,8 +170,8 @@ bool udb_db_mutator<TableMutator, Map, Typ>::load(udb_profile& profile)
     std::size_t failed = 0;
     auto tables_read = mapping_block::read_tables<native_type>(lines, next + 1, failed);
     if (!tables_read) {
-        profile.load_error = L"line " + std::to_wstring(profile.item_line(udb_section_type_mappings, failed)) +
-                             L": '" + tk_trim(lines[failed]) + L"' does not fit the type mappings";
+        profile.load_error = L"line " + std::to_wstring(profile.item_line(udb_section_type_mappings, failed)) + L": '" +
+                             tk_trim(lines[failed]) + L"' does not fit the type mappings";
         return false;
     }
     for (auto& [name, table] : *tables_read) {

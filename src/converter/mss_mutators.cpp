@@ -6,8 +6,7 @@
 
 template class udb_db_mutator<mss_table_mutator, mss_map, mss_typ>;
 
-mss_field_mutator::mss_field_mutator(const std::wstring& new_name, const mss_native_type& type,
-                                     std::uint32_t status)
+mss_field_mutator::mss_field_mutator(const std::wstring& new_name, const mss_native_type& type, std::uint32_t status)
     : udb_field_mutator(new_name, type, status)
 {
     tk_log(2, "mss_field_mutator::ctor");

@@ -29,7 +29,7 @@ int parse_port(const std::string& text)
     return value <= highest ? value : 0;
 }
 
-} // namespace
+}  // namespace
 
 mysql_converter_impl::mysql_converter_impl()
 {

@@ -48,7 +48,7 @@ inline void write_dump_flags(udb_profile& profile, const wchar_t* section, bool 
     profile.set_value(section, L"dump create table", flag_text(create_table));
 }
 
-} // namespace profile_values
+}  // namespace profile_values
 
 inline constexpr const wchar_t* section_mysql = L"MySQL settings";
 inline constexpr const wchar_t* section_mssql = L"MS SQL Server settings";

@@ -39,8 +39,7 @@ public:
     bool has_field_mutators() const { return !field_mutators.empty(); }
 
     // Makes or changes the rule of a column; an existing rule keeps its status.
-    FieldMutator* update_field(const std::wstring& old_name, const std::wstring& new_name_,
-                               const native_type& type)
+    FieldMutator* update_field(const std::wstring& old_name, const std::wstring& new_name_, const native_type& type)
     {
         tk_log(2, L"udb_table_mutator::update_field(old_name=%ls,new_name=%ls,native_type=%ls,length=%d)",
                old_name.c_str(), new_name_.c_str(), type.type.c_str(), static_cast<int>(type.length));

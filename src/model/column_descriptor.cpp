@@ -35,7 +35,7 @@ bool binary_conforms(const t_ftd& src, const t_ftd& dest)
     return dest.size == 0 || dest.size >= src.size;
 }
 
-} // namespace
+}  // namespace
 
 bool udb_is_number_type(VARTYPE vartype)
 {
@@ -52,15 +52,14 @@ bool udb_is_binary_type(VARTYPE vartype)
     return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == byte_array;
 }
 
-t_ftd::t_ftd(std::int32_t size, const std::wstring& name, VARTYPE vartype, bool b_not_null,
-             bool identity, const ole_variant& default_value, std::uint32_t dw_reserved,
-             const std::wstring& native_type)
-    : size(size), name(name), vartype(vartype), native_type(native_type), identity(identity),
-      b_not_null(b_not_null), default_value(default_value), dw_reserved(dw_reserved)
+t_ftd::t_ftd(std::int32_t size, const std::wstring& name, VARTYPE vartype, bool b_not_null, bool identity,
+             const ole_variant& default_value, std::uint32_t dw_reserved, const std::wstring& native_type)
+    : size(size), name(name), vartype(vartype), native_type(native_type), identity(identity), b_not_null(b_not_null),
+      default_value(default_value), dw_reserved(dw_reserved)
 {
     tk_log(1, "t_ftd::ctor2");
-    tk_log(1, L"\tfield name='%ls', vartype=%d, size=%d, b_not_null=%d, reserved=%d", name.c_str(),
-           vartype, size, b_not_null, static_cast<int>(dw_reserved));
+    tk_log(1, L"\tfield name='%ls', vartype=%d, size=%d, b_not_null=%d, reserved=%d", name.c_str(), vartype, size,
+           b_not_null, static_cast<int>(dw_reserved));
 }
 
 bool t_ftd::operator==(const t_ftd& that) const

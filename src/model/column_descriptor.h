@@ -9,8 +9,8 @@
 
 class t_ftd {
 public:
-    t_ftd(std::int32_t size, const std::wstring& name, VARTYPE vartype, bool b_not_null,
-          bool identity, const ole_variant& default_value, std::uint32_t dw_reserved = 0,
+    t_ftd(std::int32_t size, const std::wstring& name, VARTYPE vartype, bool b_not_null, bool identity,
+          const ole_variant& default_value, std::uint32_t dw_reserved = 0,
           const std::wstring& native_type = std::wstring());
     t_ftd(const t_ftd& that) = default;
     t_ftd& operator=(const t_ftd& that) = default;

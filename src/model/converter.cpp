@@ -23,8 +23,7 @@ void append_pairs(const udb_profile_pairs& from, udb_name_list& to)
     to.insert(to.end(), from.begin(), from.end());
 }
 
-void store_pairs(udb_profile& profile, const wchar_t* section, const udb_name_list& pairs,
-                 const wchar_t* trace)
+void store_pairs(udb_profile& profile, const wchar_t* section, const udb_name_list& pairs, const wchar_t* trace)
 {
     for (const auto& [name, text] : pairs) {
         tk_log(2, trace, name.c_str(), text.c_str());
@@ -32,7 +31,7 @@ void store_pairs(udb_profile& profile, const wchar_t* section, const udb_name_li
     }
 }
 
-} // namespace
+}  // namespace
 
 udb_converter::udb_converter()
 {
@@ -68,8 +67,7 @@ bool udb_converter::load_profile(udb_profile& profile)
         set_logfile(tk_unicode_to_ansi(logfile));
     load_flag(generic(L"only definitions"), only_definitions);
     // Like the command line, only the digits of the known modes are taken.
-    if (std::wstring value = generic(L"mode");
-        value.size() == 1 && value[0] >= L'0' && value[0] <= L'4')
+    if (std::wstring value = generic(L"mode"); value.size() == 1 && value[0] >= L'0' && value[0] <= L'4')
         mode = static_cast<std::uint32_t>(value[0] - L'0');
     load_flag(generic(L"skip indexes"), skip_indexes);
     return true;
@@ -87,7 +85,6 @@ bool udb_converter::store_profile(udb_profile& profile) const
     profile.set_value(udb_section_generic, L"logfile", tk_ansi_to_unicode(get_logfile()));
     profile.set_value(udb_section_generic, L"skip indexes", flag_text(skip_indexes));
     profile.set_value(udb_section_generic, L"only definitions", flag_text(only_definitions));
-    profile.set_value(udb_section_generic, L"mode",
-                      std::wstring(1, static_cast<wchar_t>(L'0' + mode)));
+    profile.set_value(udb_section_generic, L"mode", std::wstring(1, static_cast<wchar_t>(L'0' + mode)));
     return true;
 }

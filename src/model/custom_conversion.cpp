@@ -35,7 +35,7 @@ bool has_rules()
     return registry::is_initialized() && !registry::ref().rules.empty();
 }
 
-} // namespace
+}  // namespace
 
 bool udb_custom_conversion::is_acceptable1(const t_ftd& column)
 {

@@ -34,8 +34,7 @@ udb_recordset* udb_database::create_table(const std::wstring&, const std::wstrin
 
 void udb_database::create_index(const std::wstring&, const udb_schema&, const udb_index&) {}
 
-void udb_database::create_indexes(const std::wstring& table, const udb_schema& schema,
-                                  const udb_indexes& indexes)
+void udb_database::create_indexes(const std::wstring& table, const udb_schema& schema, const udb_indexes& indexes)
 {
     tk_log(2, L"udb_database::create_indexes(%ls)", table.c_str());
     for (const udb_index& index : indexes)
@@ -52,8 +51,8 @@ void udb_database::delete_idx(const std::wstring&, const udb_index&) {}
 
 bool udb_database::delete_tab(const std::wstring& table)
 {
-    auto it = std::find_if(tables.begin(), tables.end(),
-                           [&](const std::wstring& name) { return same_table(name, table); });
+    auto it =
+        std::find_if(tables.begin(), tables.end(), [&](const std::wstring& name) { return same_table(name, table); });
     if (it == tables.end()) {
         tk_log(2, "Table not found!");
         return false;
@@ -90,12 +89,11 @@ std::vector<std::wstring>& udb_database::get_table_names()
 
 bool udb_database::is_table_exist(const std::wstring& table)
 {
-    tk_log(2, L"udb_database::is_table_exist(%ls,case_sensitive=%d)", table.c_str(),
-           case_sensitive);
+    tk_log(2, L"udb_database::is_table_exist(%ls,case_sensitive=%d)", table.c_str(), case_sensitive);
     if (tables.empty())
         tk_log(2, "Tables list is EMPTY!");
-    bool exists = std::any_of(tables.begin(), tables.end(),
-                              [&](const std::wstring& name) { return same_table(name, table); });
+    bool exists =
+        std::any_of(tables.begin(), tables.end(), [&](const std::wstring& name) { return same_table(name, table); });
     tk_log(1, exists ? "table exists" : "table not found");
     return exists;
 }

@@ -38,10 +38,8 @@ public:
     // A new recordset on the created table, owned by the caller.
     virtual udb_recordset* create_table(const std::wstring& table, const udb_schema& schema,
                                         const udb_indexes& indexes) = 0;
-    virtual void create_index(const std::wstring& table, const udb_schema& schema,
-                              const udb_index& index);
-    virtual void create_indexes(const std::wstring& table, const udb_schema& schema,
-                                const udb_indexes& indexes);
+    virtual void create_index(const std::wstring& table, const udb_schema& schema, const udb_index& index);
+    virtual void create_indexes(const std::wstring& table, const udb_schema& schema, const udb_indexes& indexes);
     virtual void create_sequences(const udb_sequences& sequences);
     virtual void create_views(const udb_views& views);
     virtual void delete_fk(const std::wstring& name);
@@ -50,8 +48,7 @@ public:
     virtual void reserved1();
     virtual void empty_table(const std::wstring& table);
     virtual void reserved2();
-    virtual udb_recordset* get_query(const std::wstring& name, const std::wstring& query,
-                                     std::uint32_t flag) = 0;
+    virtual udb_recordset* get_query(const std::wstring& name, const std::wstring& query, std::uint32_t flag) = 0;
     virtual void get_schema_info(std::vector<std::wstring>& schemas);
     virtual udb_recordset* get_table(const std::wstring& table, std::uint32_t flag) = 0;
     // The result recordset (owned by the caller), or null for a statement without one.

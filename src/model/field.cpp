@@ -12,19 +12,17 @@ std::int64_t vector_length(SAFEARRAY* array)
 {
     LONG lower = 0;
     LONG upper = -1;
-    if (array == nullptr || SafeArrayGetDim(array) != 1 ||
-        FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)))
+    if (array == nullptr || SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+        FAILED(SafeArrayGetUBound(array, 1, &upper)))
         return -1;
     return upper < lower ? 0 : std::int64_t(upper) - lower + 1;
 }
 
-} // namespace
+}  // namespace
 
-udb_field::udb_field(const std::wstring& name, std::uint32_t size, const ole_variant& value,
-                     bool flag1, bool flag2)
+udb_field::udb_field(const std::wstring& name, std::uint32_t size, const ole_variant& value, bool flag1, bool flag2)
     : ole_variant(value), size(size), name(name), flag1(flag1), flag2(flag2)
-{
-}
+{}
 
 VARTYPE udb_field::get_type() const
 {

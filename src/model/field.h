@@ -10,8 +10,8 @@
 class udb_field : public ole_variant {
 public:
     udb_field() = default;
-    udb_field(const std::wstring& name, std::uint32_t size, const ole_variant& value,
-              bool flag1 = false, bool flag2 = false);
+    udb_field(const std::wstring& name, std::uint32_t size, const ole_variant& value, bool flag1 = false,
+              bool flag2 = false);
     udb_field(const udb_field& that) = default;
     udb_field& operator=(const udb_field& that) = default;
     udb_field(udb_field&& that) noexcept = default;

@@ -6,8 +6,7 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
-udb_index::udb_index(const std::wstring& name, bool unique, bool primary)
-    : name(name), unique(unique), primary(primary)
+udb_index::udb_index(const std::wstring& name, bool unique, bool primary) : name(name), unique(unique), primary(primary)
 {
     tk_log(1, L"udb_index::ctor('%ls',%d,%d)", name.c_str(), unique, primary);
 }
@@ -64,7 +63,7 @@ void merge_index(udb_index& existing, const udb_index& added)
     existing = added;
 }
 
-} // namespace
+}  // namespace
 
 udb_index* udb_indexes::find_by_name(const std::wstring& name)
 {

@@ -22,8 +22,7 @@ std::wstring lowered(const std::wstring& text)
     return result;
 }
 
-std::wstring wrapped(const std::wstring& name, const std::wstring& prefix,
-                     const std::wstring& suffix)
+std::wstring wrapped(const std::wstring& name, const std::wstring& prefix, const std::wstring& suffix)
 {
     std::wstring result = name;
     if (!prefix.empty() && !tk_starts_with(name, prefix, true))
@@ -43,8 +42,7 @@ bool is_whole_word(const std::wstring& text, std::size_t pos, std::size_t length
     return after >= text.size() || !is_alnum(text[after]);
 }
 
-std::wstring replace_words(const std::wstring& text, const std::wstring& source,
-                           const std::wstring& replacement)
+std::wstring replace_words(const std::wstring& text, const std::wstring& source, const std::wstring& replacement)
 {
     std::wstring result = text;
     std::wstring lower_text = lowered(text);
@@ -63,7 +61,7 @@ std::wstring replace_words(const std::wstring& text, const std::wstring& source,
     return result;
 }
 
-} // namespace
+}  // namespace
 
 void udb_names_map::add_tn_mapping(const std::wstring& source, const std::wstring& destination)
 {
@@ -75,8 +73,7 @@ void udb_names_map::add_fn_map(const std::wstring& table, const udb_name_pairs& 
     fields[table] = map;
 }
 
-std::wstring udb_names_map::get_tn_mapped_name(const std::wstring& name,
-                                               bool case_sensitive) const
+std::wstring udb_names_map::get_tn_mapped_name(const std::wstring& name, bool case_sensitive) const
 {
     tk_log(1, L"udb_names_map::get_tn_mapped_name(%ls)", name.c_str());
     for (const auto& [source, destination] : tables) {
@@ -88,8 +85,7 @@ std::wstring udb_names_map::get_tn_mapped_name(const std::wstring& name,
     return name;
 }
 
-std::wstring udb_names_map::get_fn_mapped_name(const std::wstring& table,
-                                               const std::wstring& field) const
+std::wstring udb_names_map::get_fn_mapped_name(const std::wstring& table, const std::wstring& field) const
 {
     auto map = fields.find(table);
     if (map == fields.end()) {
@@ -116,8 +112,7 @@ std::wstring udb_names_map::get_fn_orig_name(const std::wstring& table, const st
 }
 
 std::wstring udb_names_map::do_global_replace2(const std::wstring& text, const udb_name_pairs& map,
-                                               const std::wstring& prefix,
-                                               const std::wstring& suffix)
+                                               const std::wstring& prefix, const std::wstring& suffix)
 {
     tk_log(2, L"udb_names_map::do_global_replace2(%ls)", text.c_str());
     std::wstring result = text;
@@ -128,8 +123,7 @@ std::wstring udb_names_map::do_global_replace2(const std::wstring& text, const u
     return result;
 }
 
-std::wstring udb_names_map::do_global_replace1(const std::wstring& text,
-                                               const std::wstring& prefix,
+std::wstring udb_names_map::do_global_replace1(const std::wstring& text, const std::wstring& prefix,
                                                const std::wstring& suffix) const
 {
     tk_log(2, L"udb_names_map::do_global_replace1(%ls)", text.c_str());

@@ -20,8 +20,7 @@ public:
     // Replaces every whole-word occurrence (ignoring case) of each source name
     // of `map` by its destination name, wrapped in prefix and suffix.
     static std::wstring do_global_replace2(const std::wstring& text, const udb_name_pairs& map,
-                                           const std::wstring& prefix,
-                                           const std::wstring& suffix);
+                                           const std::wstring& prefix, const std::wstring& suffix);
     // The same with the table names, then with each table's field names.
     std::wstring do_global_replace1(const std::wstring& text, const std::wstring& prefix,
                                     const std::wstring& suffix) const;

@@ -79,12 +79,11 @@ private:
     std::ofstream& out_;
 };
 
-} // namespace
+}  // namespace
 
 udb_profile::udb_profile()
 {
-    for (const wchar_t* section :
-         {udb_section_queries, udb_section_tables, udb_section_views, udb_section_generic})
+    for (const wchar_t* section : {udb_section_queries, udb_section_tables, udb_section_views, udb_section_generic})
         add_section(section);
 }
 
@@ -93,8 +92,7 @@ void udb_profile::add_section(const std::wstring& name)
     keys.try_emplace(name);
 }
 
-void udb_profile::set_value(const std::wstring& section, const std::wstring& key,
-                            const std::wstring& value)
+void udb_profile::set_value(const std::wstring& section, const std::wstring& key, const std::wstring& value)
 {
     keys[section].emplace_back(key, value);
 }

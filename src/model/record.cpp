@@ -19,9 +19,8 @@ bool udb_record::find_field(const std::wstring& name) const
 
 udb_field* udb_record::get_field(const std::wstring& name) const
 {
-    auto it = std::find_if(begin(), end(), [&](const udb_field* field) {
-        return field != nullptr && udb_same_name(field->name, name);
-    });
+    auto it = std::find_if(
+        begin(), end(), [&](const udb_field* field) { return field != nullptr && udb_same_name(field->name, name); });
     return it == end() ? nullptr : *it;
 }
 

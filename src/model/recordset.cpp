@@ -6,19 +6,16 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
-udb_recordset::udb_recordset(udb_database* database, const std::wstring& table,
-                             const std::wstring& query, bool schema_owner)
+udb_recordset::udb_recordset(udb_database* database, const std::wstring& table, const std::wstring& query,
+                             bool schema_owner)
     : query(query), table(table), schema(schema_owner), database(database)
-{
-}
+{}
 
 udb_recordset::udb_recordset(udb_database* database, const std::wstring& table, bool schema_owner)
     : udb_recordset(database, table, std::wstring(), schema_owner)
-{
-}
+{}
 
-udb_recordset::udb_recordset(const std::wstring& table)
-    : udb_recordset(nullptr, table, std::wstring(), true)
+udb_recordset::udb_recordset(const std::wstring& table) : udb_recordset(nullptr, table, std::wstring(), true)
 {
     tk_log(2, "udb_recordset::ctor(default)");
 }

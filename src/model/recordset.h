@@ -14,8 +14,7 @@ class udb_database;
 
 class udb_recordset {
 public:
-    udb_recordset(udb_database* database, const std::wstring& table, const std::wstring& query,
-                  bool schema_owner);
+    udb_recordset(udb_database* database, const std::wstring& table, const std::wstring& query, bool schema_owner);
     udb_recordset(udb_database* database, const std::wstring& table, bool schema_owner);
     explicit udb_recordset(const std::wstring& table);
     udb_recordset(const udb_recordset&) = delete;

@@ -96,7 +96,7 @@ private:
     std::wstring m_condition;
 };
 
-} // namespace
+}  // namespace
 
 std::wstring udb_recordset::get_filter_subquery(const std::wstring& key)
 {

@@ -6,19 +6,15 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
-udb_relationship::udb_relationship(const std::wstring& name, const std::wstring& name2,
-                                   const std::wstring& fk_table, const std::wstring& pk_table,
-                                   const std::vector<std::wstring>& fk_flds,
-                                   const std::vector<std::wstring>& pk_flds,
-                                   const std::wstring& rule)
-    : name(name), name2(name2), fk_table(fk_table), pk_table(pk_table), rule(rule),
-      fk_flds(fk_flds), pk_flds(pk_flds)
-{
-}
+udb_relationship::udb_relationship(const std::wstring& name, const std::wstring& name2, const std::wstring& fk_table,
+                                   const std::wstring& pk_table, const std::vector<std::wstring>& fk_flds,
+                                   const std::vector<std::wstring>& pk_flds, const std::wstring& rule)
+    : name(name), name2(name2), fk_table(fk_table), pk_table(pk_table), rule(rule), fk_flds(fk_flds), pk_flds(pk_flds)
+{}
 
 udb_relationship::udb_relationship(const udb_relationship& that)
-    : name(that.name), fk_table(that.fk_table), pk_table(that.pk_table), rule(that.rule),
-      fk_flds(that.fk_flds), pk_flds(that.pk_flds)
+    : name(that.name), fk_table(that.fk_table), pk_table(that.pk_table), rule(that.rule), fk_flds(that.fk_flds),
+      pk_flds(that.pk_flds)
 {
     tk_log(2, "udb_relationship::copy ctor");
     tk_log(2, "that.fk_flds.size=%d, fk_flds.size=%d", static_cast<int>(that.fk_flds.size()),
@@ -36,8 +32,8 @@ const udb_relationship* find_first(const udb_relationships& list, Pred pred)
     return it == list.end() ? nullptr : &*it;
 }
 
-const udb_relationship* find_key(const udb_relationships& list, const std::wstring& name,
-                                 const std::wstring& pk_table, const std::wstring& fk_table)
+const udb_relationship* find_key(const udb_relationships& list, const std::wstring& name, const std::wstring& pk_table,
+                                 const std::wstring& fk_table)
 {
     return find_first(list, [&](const udb_relationship& r) {
         return udb_same_name(r.name, name) && udb_same_name(r.pk_table, pk_table) &&
@@ -50,22 +46,18 @@ const udb_relationship* find_named(const udb_relationships& list, const std::wst
     return find_first(list, [&](const udb_relationship& r) { return udb_same_name(r.name, name); });
 }
 
-} // namespace
+}  // namespace
 
-bool udb_relationships::find(const std::wstring& name, const std::wstring& pk_table,
-                             const std::wstring& fk_table) const
+bool udb_relationships::find(const std::wstring& name, const std::wstring& pk_table, const std::wstring& fk_table) const
 {
-    tk_log(1, L"udb_relationships::find(%ls,%ls,%ls)", name.c_str(), pk_table.c_str(),
-           fk_table.c_str());
+    tk_log(1, L"udb_relationships::find(%ls,%ls,%ls)", name.c_str(), pk_table.c_str(), fk_table.c_str());
     return find_key(*this, name, pk_table, fk_table) != nullptr;
 }
 
-const udb_relationship& udb_relationships::get(const std::wstring& name,
-                                               const std::wstring& pk_table,
+const udb_relationship& udb_relationships::get(const std::wstring& name, const std::wstring& pk_table,
                                                const std::wstring& fk_table) const
 {
-    tk_log(1, L"udb_relationships::get(%ls,%ls,%ls)", name.c_str(), pk_table.c_str(),
-           fk_table.c_str());
+    tk_log(1, L"udb_relationships::get(%ls,%ls,%ls)", name.c_str(), pk_table.c_str(), fk_table.c_str());
     const udb_relationship* found = find_key(*this, name, pk_table, fk_table);
     if (found == nullptr)
         throw tk_mail_assertion("udb_rel", 192);

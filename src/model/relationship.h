@@ -6,9 +6,8 @@
 
 class udb_relationship {
 public:
-    udb_relationship(const std::wstring& name, const std::wstring& name2,
-                     const std::wstring& fk_table, const std::wstring& pk_table,
-                     const std::vector<std::wstring>& fk_flds,
+    udb_relationship(const std::wstring& name, const std::wstring& name2, const std::wstring& fk_table,
+                     const std::wstring& pk_table, const std::vector<std::wstring>& fk_flds,
                      const std::vector<std::wstring>& pk_flds, const std::wstring& rule);
     // A copy leaves the second name empty: it is the reading side's own note.
     udb_relationship(const udb_relationship& that);
@@ -26,8 +25,7 @@ public:
 // All names below compare ignoring case.
 class udb_relationships : public std::vector<udb_relationship> {
 public:
-    bool find(const std::wstring& name, const std::wstring& pk_table,
-              const std::wstring& fk_table) const;
+    bool find(const std::wstring& name, const std::wstring& pk_table, const std::wstring& fk_table) const;
     // The first matching record; an internal error when there is none.
     const udb_relationship& get(const std::wstring& name, const std::wstring& pk_table,
                                 const std::wstring& fk_table) const;

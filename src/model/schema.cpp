@@ -64,9 +64,8 @@ void udb_schema::reset()
 
 t_ftd* udb_schema::find(const std::wstring& name) const
 {
-    auto it = std::find_if(begin(), end(), [&](const t_ftd* column) {
-        return column != nullptr && udb_same_name(column->name, name);
-    });
+    auto it = std::find_if(begin(), end(),
+                           [&](const t_ftd* column) { return column != nullptr && udb_same_name(column->name, name); });
     return it == end() ? nullptr : *it;
 }
 

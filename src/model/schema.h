@@ -12,7 +12,8 @@
 #include "model/column_descriptor.h"
 
 // The error raised when rows or a schema do not fit the destination table.
-inline constexpr char udb_structure_mismatch[] = "The structure of data source does not conform to the destination table.";
+inline constexpr char udb_structure_mismatch[] =
+    "The structure of data source does not conform to the destination table.";
 
 class udb_schema : public std::vector<t_ftd*> {
 public:

@@ -7,8 +7,8 @@
 
 class udb_sequence {
 public:
-    udb_sequence(const std::wstring& name, std::int32_t start, std::int32_t increment,
-                 std::int32_t minimum, std::int32_t maximum, bool cycle);
+    udb_sequence(const std::wstring& name, std::int32_t start, std::int32_t increment, std::int32_t minimum,
+                 std::int32_t maximum, bool cycle);
 
     std::wstring name;
     std::int32_t increment;

@@ -14,8 +14,7 @@ constexpr int last_counter = 99999;
 
 bool contains_name(const std::vector<std::wstring>& list, const std::wstring& name)
 {
-    return std::any_of(list.begin(), list.end(),
-                       [&](const std::wstring& entry) { return udb_same_name(entry, name); });
+    return std::any_of(list.begin(), list.end(), [&](const std::wstring& entry) { return udb_same_name(entry, name); });
 }
 
 std::wstring numbered(const std::wstring& base, int counter)
@@ -25,7 +24,7 @@ std::wstring numbered(const std::wstring& base, int counter)
     return base + digits;
 }
 
-} // namespace
+}  // namespace
 
 udb_validator::udb_validator(std::uint32_t max_length) : max_length(max_length)
 {

@@ -55,7 +55,10 @@ bool is_number_literal(const std::wstring& text)
     return i == text.size();
 }
 
-std::wstring quoted(const std::wstring& text) { return L"'" + mss_escape_literal(text) + L"'"; }
+std::wstring quoted(const std::wstring& text)
+{
+    return L"'" + mss_escape_literal(text) + L"'";
+}
 
 // A default of a date or time column that T-SQL cannot take, such as an
 // expression of the source server, is left out, logged and counted.
@@ -107,7 +110,7 @@ std::wstring default_clause(const std::wstring& table, const t_ftd& column, bool
     return L" DEFAULT " + (joined ? L"(" + literal + L")" : literal);
 }
 
-} // namespace
+}  // namespace
 
 std::wstring mss_column_definition(const std::wstring& table, const t_ftd& column, const udb_indexes& indexes,
                                    bool unicode_text)

@@ -64,8 +64,7 @@ public:
     // Failures raise odb_exception; the operations on databases need a connection.
     void connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
                  const std::wstring& database, bool fast_load);
-    void connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
-                 bool fast_load);
+    void connect(const std::wstring& server, const std::wstring& user, const std::wstring& password, bool fast_load);
     // Windows authentication.
     void connect(const std::wstring& server, bool fast_load);
     // Whether the provider took the fast-load setting for that data source.

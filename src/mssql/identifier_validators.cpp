@@ -16,7 +16,7 @@ bool is_letter(wchar_t c)
     return locale ? iswalpha_l(static_cast<wint_t>(c), locale) != 0 : iswalpha(static_cast<wint_t>(c)) != 0;
 }
 
-} // namespace
+}  // namespace
 
 mss_validator::mss_validator() : udb_validator(0) {}
 

@@ -28,6 +28,5 @@ public:
 // Seeded with the names of the destination's tables and views.
 class mss_tn_validator : public mss_validator {
 public:
-    mss_tn_validator(const std::vector<std::wstring>& first_names,
-                     const std::vector<std::wstring>& second_names);
+    mss_tn_validator(const std::vector<std::wstring>& first_names, const std::vector<std::wstring>& second_names);
 };

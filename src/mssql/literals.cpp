@@ -122,7 +122,7 @@ const std::string& utf8_text(const ole_variant& value)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -150,7 +150,7 @@ const ole_variant& safe_value(const ole_variant& value, std::optional<ole_varian
     return value;
 }
 
-} // namespace
+}  // namespace
 
 tk_exception mss_unheld_value(const t_ftd& column, const std::wstring& value)
 {
@@ -288,7 +288,7 @@ std::wstring field_literal(const udb_field* field, const t_ftd* column, bool uni
     return is_null ? null_literal(column, unicode) : literal;
 }
 
-} // namespace
+}  // namespace
 
 std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column)
 {

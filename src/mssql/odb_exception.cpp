@@ -114,8 +114,7 @@ void odb_exception::extract_from_records2(IErrorRecords* records, bool trace)
             const error_info_dispatcher dispatched(info.get());
             text = ansi(dispatched.message);
             source = dispatched.source;
-            tk_log(1, "Process %d record: msg=%s, source=%s", static_cast<int>(i), text.c_str(),
-                   ansi(source).c_str());
+            tk_log(1, "Process %d record: msg=%s, source=%s", static_cast<int>(i), text.c_str(), ansi(source).c_str());
             if (!text.empty())
                 break;
         }
@@ -130,8 +129,8 @@ std::wstring odb_exception::GetErrorString()
     if (GetErrorInfo(0, info.get_address()) == S_OK && !info.is_empty()) {
         ole_com_ptr<IErrorRecords> records;
         ULONG count = 0;
-        if (SUCCEEDED(info->QueryInterface(IID_IErrorRecords, records.get_void_address())) && !records.is_empty()
-            && SUCCEEDED(records->GetRecordCount(&count)))
+        if (SUCCEEDED(info->QueryInterface(IID_IErrorRecords, records.get_void_address())) && !records.is_empty() &&
+            SUCCEEDED(records->GetRecordCount(&count)))
             return extract_from_records1(records.get());
     }
     return tk_ansi_to_unicode(odb_generic_error_text);

@@ -36,13 +36,14 @@ std::wstring odb_hidden_password_in(const std::wstring& initialization_string)
         return initialization_string;
     std::size_t end = start + key.size();
     while (end < initialization_string.size()) {
-        if (initialization_string[end] == L'"' && (end + 1 >= initialization_string.size() || initialization_string[end + 1] != L'"'))
+        if (initialization_string[end] == L'"' &&
+            (end + 1 >= initialization_string.size() || initialization_string[end + 1] != L'"'))
             break;
         end += initialization_string[end] == L'"' ? 2 : 1;
     }
     const std::wstring password = initialization_string.substr(start + key.size(), end - start - key.size());
-    return initialization_string.substr(0, start) + L";Password=" + odb_hidden_password(password)
-           + initialization_string.substr(std::min(end + 1, initialization_string.size()));
+    return initialization_string.substr(0, start) + L";Password=" + odb_hidden_password(password) +
+           initialization_string.substr(std::min(end + 1, initialization_string.size()));
 }
 
 std::wstring odb_initialization_string(const std::wstring& server, const std::wstring& user,
@@ -92,8 +93,8 @@ bool odb_initializer::test_native_connection(ole_com_ptr<IDBInitialize>& source,
                                              const std::wstring& password, const std::wstring& database)
 {
     tk_log(1, "odb_initializer::test_native_connection");
-    if (FAILED(CoCreateInstance(provider, nullptr, CLSCTX_INPROC_SERVER, IID_IDBInitialize,
-                                source.get_void_address()))) {
+    if (FAILED(
+            CoCreateInstance(provider, nullptr, CLSCTX_INPROC_SERVER, IID_IDBInitialize, source.get_void_address()))) {
         tk_log(1, "CoCreateInstance failed");
         return false;
     }
@@ -123,8 +124,7 @@ bool odb_initializer::test_native_connection(ole_com_ptr<IDBInitialize>& source,
 bool odb_initializer::test_generic_connection(ole_com_ptr<IDBInitialize>& source,
                                               const std::wstring& initialization_string)
 {
-    tk_log(1, L"odb_initializer::test_generic_connection(%ls)",
-           odb_hidden_password_in(initialization_string).c_str());
+    tk_log(1, L"odb_initializer::test_generic_connection(%ls)", odb_hidden_password_in(initialization_string).c_str());
     ole_com_ptr<IDataInitialize> service;
     const HRESULT hr = CoCreateInstance(CLSID_MSDAINITIALIZE, nullptr, CLSCTX_INPROC_SERVER, IID_IDataInitialize,
                                         service.get_void_address());

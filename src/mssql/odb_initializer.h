@@ -18,8 +18,7 @@ public:
                          const std::wstring& password, const std::wstring& database);
     // False only when the provider cannot be created.
     bool test_native_connection(ole_com_ptr<IDBInitialize>& source, REFCLSID provider, const std::wstring& server,
-                                const std::wstring& user, const std::wstring& password,
-                                const std::wstring& database);
+                                const std::wstring& user, const std::wstring& password, const std::wstring& database);
     // False only when the data-initialize service cannot be created.
     bool test_generic_connection(ole_com_ptr<IDBInitialize>& source, const std::wstring& initialization_string);
 

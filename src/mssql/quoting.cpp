@@ -19,9 +19,15 @@ void append_doubled(std::basic_string<Char>& result, std::basic_string_view<Char
     result.append(text, start);
 }
 
-bool holds(std::string_view text, char c) { return std::memchr(text.data(), c, text.size()) != nullptr; }
+bool holds(std::string_view text, char c)
+{
+    return std::memchr(text.data(), c, text.size()) != nullptr;
+}
 
-bool holds(std::wstring_view text, wchar_t c) { return std::wmemchr(text.data(), c, text.size()) != nullptr; }
+bool holds(std::wstring_view text, wchar_t c)
+{
+    return std::wmemchr(text.data(), c, text.size()) != nullptr;
+}
 
 // Texts are long and these characters rare: each search runs over the whole
 // text at memory speed before anything is looked at one by one.
@@ -31,7 +37,10 @@ bool needs_splitting(std::basic_string_view<Char> text)
     return holds(text, Char(0)) || holds(text, Char('\n')) || holds(text, Char('\r'));
 }
 
-bool is_blank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool is_blank(wchar_t c)
+{
+    return c == L' ' || c == L'\t';
+}
 
 // A script line that starts with "go", after blanks, may be read as a batch
 // separator by sqlcmd or tsql, whatever follows.
@@ -104,7 +113,10 @@ std::size_t characters(std::string_view utf8)
     return count;
 }
 
-std::size_t characters(std::wstring_view text) { return text.size(); }
+std::size_t characters(std::wstring_view text)
+{
+    return text.size();
+}
 
 template <class Char>
 void append_text_literal(std::basic_string<Char>& result, std::basic_string_view<Char> text, bool unicode)
@@ -128,7 +140,7 @@ std::wstring doubled(const std::wstring& text, wchar_t c)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 std::wstring mss_bracket_name(const std::wstring& name)
 {

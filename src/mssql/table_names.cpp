@@ -3,7 +3,6 @@
 #include "mssql/engine.h"
 #include "toolkit/tk_log.h"
 
-
 namespace {
 
 // Inside brackets a "]" is written doubled.
@@ -19,8 +18,8 @@ std::wstring unbracketed(const std::wstring& piece)
     return result;
 }
 
-void split_at(const std::wstring& name, std::size_t at, std::size_t separator_length,
-              std::wstring& tab_name, std::wstring& owner)
+void split_at(const std::wstring& name, std::size_t at, std::size_t separator_length, std::wstring& tab_name,
+              std::wstring& owner)
 {
     if (at == std::wstring::npos) {
         tk_log(1, "Prepare blank owner for simple name (table only)");
@@ -33,7 +32,7 @@ void split_at(const std::wstring& name, std::size_t at, std::size_t separator_le
     tab_name = name.substr(at + separator_length);
 }
 
-} // namespace
+}  // namespace
 
 void mss_split_tab_name(const std::wstring& name, std::wstring& tab_name, std::wstring& owner)
 {

@@ -31,7 +31,7 @@ bool fits(std::wstring_view text, std::uint32_t room)
                        0);
 }
 
-} // namespace
+}  // namespace
 
 std::size_t mss_utf16_length(std::wstring_view text)
 {

@@ -43,13 +43,9 @@ std::wstring date_type(const t_ftd& column)
     if (column.dw_reserved & subtype_offset_bit)
         return L"DATETIMEOFFSET";
     switch (column.dw_reserved & 3) {
-    case subtype_date:
-        return L"DATE";
-    case subtype_time:
-        return L"TIME";
-    default:
-        tk_log(2, "Got DATETIME2(%d,%d)", column.precision, column.scale);
-        return L"DATETIME2";
+    case subtype_date: return L"DATE";
+    case subtype_time: return L"TIME";
+    default: tk_log(2, "Got DATETIME2(%d,%d)", column.precision, column.scale); return L"DATETIME2";
     }
 }
 
@@ -76,18 +72,13 @@ std::uint32_t rule_text_length(const std::wstring& native_type)
 
 std::wstring text_type(const t_ftd& column)
 {
-    tk_log(1, "mss_engine::get_native_type - process as VT_BSTR(dw_reserved=%d)",
-           static_cast<int>(column.dw_reserved));
+    tk_log(1, "mss_engine::get_native_type - process as VT_BSTR(dw_reserved=%d)", static_cast<int>(column.dw_reserved));
     const bool unicode = mss_engine::instance().unicode;
     switch (column.dw_reserved) {
-    case subtype_guid:
-        return L" uniqueidentifier";
-    case subtype_geometry:
-        return L" geometry";
-    case subtype_geography:
-        return L" geography";
-    default:
-        break;
+    case subtype_guid: return L" uniqueidentifier";
+    case subtype_geometry: return L" geometry";
+    case subtype_geography: return L" geography";
+    default: break;
     }
     const std::wstring name = unicode ? L"NVARCHAR" : L"VARCHAR";
     if (sized_text(column))
@@ -95,10 +86,12 @@ std::wstring text_type(const t_ftd& column)
     return name + L"(MAX)";
 }
 
-std::wstring display_text_type(bool unicode) { return unicode ? L"nvarchar" : L"varchar"; }
+std::wstring display_text_type(bool unicode)
+{
+    return unicode ? L"nvarchar" : L"varchar";
+}
 
-std::wstring sized_display(const std::wstring& name, const t_ftd& column, std::uint32_t limit,
-                           bool type_only)
+std::wstring sized_display(const std::wstring& name, const t_ftd& column, std::uint32_t limit, bool type_only)
 {
     if (!in_range(column.size, 1, limit))
         return name + L"(max)";
@@ -124,7 +117,7 @@ std::wstring sized_rule_type(const std::wstring& type, const std::wstring& lower
     return type + L"(max)";
 }
 
-} // namespace
+}  // namespace
 
 std::wstring mss_get_native_type(const t_ftd& column)
 {
@@ -141,29 +134,20 @@ std::wstring mss_get_native_type(const t_ftd& column)
     case VT_I1:
     case VT_UI1:
     case VT_UI2:
-    case VT_INT:
-        return with_identity(L"INT", column);
+    case VT_INT: return with_identity(L"INT", column);
     // Unsigned 32-bit values reach 2^32 - 1, beyond INT.
     case VT_UI4:
     case VT_UINT:
-    case VT_I8:
-        return with_identity(L"BIGINT", column);
+    case VT_I8: return with_identity(L"BIGINT", column);
     // Unsigned 64-bit values reach 2^64 - 1, beyond BIGINT.
-    case VT_UI8:
-        return with_identity(L"NUMERIC(20,0)", column);
-    case VT_R4:
-        return L"REAL";
-    case VT_R8:
-        return column.dw_reserved == subtype_single ? L"REAL" : L"FLOAT";
+    case VT_UI8: return with_identity(L"NUMERIC(20,0)", column);
+    case VT_R4: return L"REAL";
+    case VT_R8: return column.dw_reserved == subtype_single ? L"REAL" : L"FLOAT";
     case VT_CY:
-    case VT_DECIMAL:
-        return numeric_type(column);
-    case VT_DATE:
-        return date_type(column);
-    case VT_BOOL:
-        return L"BIT";
-    default:
-        break;
+    case VT_DECIMAL: return numeric_type(column);
+    case VT_DATE: return date_type(column);
+    case VT_BOOL: return L"BIT";
+    default: break;
     }
     if (udb_is_binary_type(column.vartype)) {
         if (in_range(column.size, 1, 7999))
@@ -198,37 +182,25 @@ std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly)
     }
     switch (column.vartype) {
     case VT_I2:
-    case VT_UI2:
-        return L"smallint";
+    case VT_UI2: return L"smallint";
     case VT_I4:
-    case VT_INT:
-        return L"int";
+    case VT_INT: return L"int";
     case VT_UI4:
     case VT_UINT:
-    case VT_I8:
-        return L"bigint";
-    case VT_UI8:
-        return L"numeric";
+    case VT_I8: return L"bigint";
+    case VT_UI8: return L"numeric";
     case VT_I1:
-    case VT_UI1:
-        return L"tinyint";
-    case VT_R4:
-        return L"real";
-    case VT_R8:
-        return column.dw_reserved == subtype_single ? L"real" : L"float";
-    case VT_CY:
-        return L"smallmoney";
+    case VT_UI1: return L"tinyint";
+    case VT_R4: return L"real";
+    case VT_R8: return column.dw_reserved == subtype_single ? L"real" : L"float";
+    case VT_CY: return L"smallmoney";
     case VT_DECIMAL:
         tk_log(2, "get_mss_native_type: VT_DECIMAL(%d)", column.precision);
         return static_cast<std::uint32_t>(column.precision) <= 38 ? L"numeric" : L"float";
-    case VT_DATE:
-        return L"datetime";
-    case VT_BOOL:
-        return L"bit";
-    case VT_BSTR:
-        return sized_display(display_text_type(engine.unicode), column, 4000, bTypeOnly);
-    default:
-        break;
+    case VT_DATE: return L"datetime";
+    case VT_BOOL: return L"bit";
+    case VT_BSTR: return sized_display(display_text_type(engine.unicode), column, 4000, bTypeOnly);
+    default: break;
     }
     if (udb_is_binary_type(column.vartype))
         return sized_display(L"varbinary", column, 8000, bTypeOnly);

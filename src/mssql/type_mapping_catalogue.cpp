@@ -13,8 +13,8 @@ using type_list = std::vector<std::wstring>;
 // of its own family or a character type.
 const type_list characters = {L"nvarchar", L"varchar", L"nchar", L"char"};
 const type_list texts = {L"nvarchar", L"varchar", L"nchar", L"char", L"ntext", L"text", L"xml"};
-const type_list exact_numbers = {L"bit", L"tinyint", L"smallint", L"int", L"bigint", L"numeric", L"decimal",
-                                 L"money", L"smallmoney", L"real", L"float"};
+const type_list exact_numbers = {L"bit",     L"tinyint", L"smallint",   L"int",  L"bigint", L"numeric",
+                                 L"decimal", L"money",   L"smallmoney", L"real", L"float"};
 const type_list approximate_numbers = {L"real", L"float", L"numeric", L"decimal"};
 const type_list dates = {L"datetime", L"datetime2", L"smalldatetime", L"date", L"time", L"datetimeoffset"};
 const type_list binaries = {L"varbinary", L"binary", L"image"};
@@ -62,7 +62,7 @@ std::string catalogue_text(const std::vector<std::pair<std::wstring, type_list>>
     return text;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::pair<std::wstring, std::vector<std::wstring>>> mss_type_conversions()
 {

@@ -28,11 +28,14 @@ namespace {
 
 bool is_word_char(wchar_t c)
 {
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
-           c == L'_' || c == L'$' || c > 0x7F;
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_' || c == L'$' ||
+           c > 0x7F;
 }
 
-bool is_blank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+bool is_blank(wchar_t c)
+{
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
 
 bool is_digits(const std::wstring& text, std::size_t from)
 {
@@ -48,9 +51,8 @@ bool is_digits(const std::wstring& text, std::size_t from)
 // _cp<n>, _latin<n> and the UTF encodings.
 bool is_charset_introducer(const std::wstring& word)
 {
-    static const std::array<icomparer, 6> utf = {icomparer(L"_utf8"),  icomparer(L"_utf8mb3"),
-                                                 icomparer(L"_utf8mb4"), icomparer(L"_utf16"),
-                                                 icomparer(L"_utf16le"), icomparer(L"_utf32")};
+    static const std::array<icomparer, 6> utf = {icomparer(L"_utf8"),  icomparer(L"_utf8mb3"), icomparer(L"_utf8mb4"),
+                                                 icomparer(L"_utf16"), icomparer(L"_utf16le"), icomparer(L"_utf32")};
     static const icomparer cp(L"_cp");
     static const icomparer latin(L"_latin");
     for (const auto& name : utf)
@@ -113,9 +115,8 @@ private:
     void copy_literal()
     {
         bool national = false;
-        const bool after_n = pos_ > 0 && (in_[pos_ - 1] == L'N' || in_[pos_ - 1] == L'n') &&
-                             !out_.empty() && out_.back() == in_[pos_ - 1] &&
-                             (pos_ < 2 || !is_word_char(in_[pos_ - 2]));
+        const bool after_n = pos_ > 0 && (in_[pos_ - 1] == L'N' || in_[pos_ - 1] == L'n') && !out_.empty() &&
+                             out_.back() == in_[pos_ - 1] && (pos_ < 2 || !is_word_char(in_[pos_ - 2]));
         if (after_n) {
             out_.pop_back();
             national = true;
@@ -248,7 +249,7 @@ private:
     std::vector<std::pair<int, std::wstring>> pending_;
 };
 
-} // namespace
+}  // namespace
 
 std::wstring refine_view(const std::wstring& select_text)
 {

@@ -21,7 +21,7 @@ bool write_file(const std::filesystem::path& path, const std::string& text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

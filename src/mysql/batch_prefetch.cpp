@@ -2,9 +2,11 @@
 
 #include <utility>
 
-sql_batch_prefetch::~sql_batch_prefetch() {
+sql_batch_prefetch::~sql_batch_prefetch()
+{
     cancel();
-    if (!m_thread.joinable()) return;
+    if (!m_thread.joinable())
+        return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
@@ -13,7 +15,8 @@ sql_batch_prefetch::~sql_batch_prefetch() {
     m_thread.join();
 }
 
-void sql_batch_prefetch::start(sql_limited_query& stream, sql_batch& batch, const udb_schema* schema) {
+void sql_batch_prefetch::start(sql_limited_query& stream, sql_batch& batch, const udb_schema* schema)
+{
     cancel();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -26,20 +29,25 @@ void sql_batch_prefetch::start(sql_limited_query& stream, sql_batch& batch, cons
         m_pending = true;
         m_started = true;
     }
-    if (!m_thread.joinable()) m_thread = std::thread([this] { run(); });
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
     m_changed.notify_all();
 }
 
-std::size_t sql_batch_prefetch::finish() {
+std::size_t sql_batch_prefetch::finish()
+{
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_done; });
     m_started = false;
-    if (m_error) std::rethrow_exception(std::exchange(m_error, nullptr));
+    if (m_error)
+        std::rethrow_exception(std::exchange(m_error, nullptr));
     return m_rows;
 }
 
-void sql_batch_prefetch::cancel() {
-    if (!m_started) return;
+void sql_batch_prefetch::cancel()
+{
+    if (!m_started)
+        return;
     try {
         finish();
     } catch (...) {
@@ -47,11 +55,13 @@ void sql_batch_prefetch::cancel() {
     }
 }
 
-void sql_batch_prefetch::run() {
+void sql_batch_prefetch::run()
+{
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_pending || m_stopping; });
-        if (m_stopping) return;
+        if (m_stopping)
+            return;
         m_pending = false;
         sql_limited_query& stream = *m_stream;
         sql_batch& batch = *m_batch;

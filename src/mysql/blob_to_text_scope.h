@@ -7,7 +7,8 @@
 
 class blob_to_text_scope {
 public:
-    blob_to_text_scope() : m_saved(sql_current_engine().is_blob_to_text()) {
+    blob_to_text_scope() : m_saved(sql_current_engine().is_blob_to_text())
+    {
         sql_current_engine().set_blob_to_text(true);
     }
     ~blob_to_text_scope() { sql_current_engine().set_blob_to_text(m_saved); }

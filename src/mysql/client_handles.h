@@ -15,7 +15,8 @@ struct sql_result_deleter {
 using sql_result_ptr = std::unique_ptr<MYSQL_RES, sql_result_deleter>;
 
 // major * 65536 + minor * 256 + patch
-constexpr uint32_t sql_version_code(uint32_t major, uint32_t minor, uint32_t patch) {
+constexpr uint32_t sql_version_code(uint32_t major, uint32_t minor, uint32_t patch)
+{
     return ((major << 8 | minor) << 8) | patch;
 }
 

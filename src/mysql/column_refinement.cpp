@@ -12,7 +12,8 @@
 namespace {
 
 // "0000-00-00", "0000-00-00 00:00:00.000000", "00000000000000" and the like.
-bool is_zero_date(const std::wstring& text) {
+bool is_zero_date(const std::wstring& text)
+{
     return !text.empty() && text.find(L'0') != std::wstring::npos &&
            text.find_first_not_of(L"0-: .") == std::wstring::npos;
 }
@@ -23,8 +24,10 @@ enum class current_moment { none, date, time, date_time };
 // MySQL writes CURRENT_TIMESTAMP or curdate(), MariaDB current_timestamp(),
 // current_timestamp(6) or curtime(3); an expression default may stand in
 // parentheses.
-current_moment current_moment_of(std::wstring text) {
-    if (text.size() > 2 && text.front() == L'(' && text.back() == L')') text = text.substr(1, text.size() - 2);
+current_moment current_moment_of(std::wstring text)
+{
+    if (text.size() > 2 && text.front() == L'(' && text.back() == L')')
+        text = text.substr(1, text.size() - 2);
     const std::size_t open = text.find(L'(');
     if (open != std::wstring::npos &&
         (text.back() != L')' || text.find_first_not_of(L"0123456789", open + 1) != text.size() - 1))
@@ -32,23 +35,28 @@ current_moment current_moment_of(std::wstring text) {
     const std::wstring name = text.substr(0, open);
     const auto one_of = [&](std::initializer_list<const wchar_t*> names) {
         for (const wchar_t* candidate : names)
-            if (platform::equal_ignoring_case(name, candidate)) return true;
+            if (platform::equal_ignoring_case(name, candidate))
+                return true;
         return false;
     };
-    if (one_of({L"curdate", L"current_date"})) return current_moment::date;
-    if (one_of({L"curtime", L"current_time"})) return current_moment::time;
+    if (one_of({L"curdate", L"current_date"}))
+        return current_moment::date;
+    if (one_of({L"curtime", L"current_time"}))
+        return current_moment::time;
     if (one_of({L"current_timestamp", L"now", L"localtimestamp", L"localtime", L"sysdate"}))
         return current_moment::date_time;
     return current_moment::none;
 }
 
 // b'101' as a number; none when the text is no bit literal.
-bool bit_literal(const std::wstring& text, std::uint64_t& value) {
+bool bit_literal(const std::wstring& text, std::uint64_t& value)
+{
     if (text.size() < 3 || (text[0] != L'b' && text[0] != L'B') || text[1] != L'\'' || text.back() != L'\'')
         return false;
     value = 0;
     for (std::size_t i = 2; i + 1 < text.size(); ++i) {
-        if (text[i] != L'0' && text[i] != L'1') return false;
+        if (text[i] != L'0' && text[i] != L'1')
+            return false;
         value = value << 1 | static_cast<std::uint64_t>(text[i] - L'0');
     }
     return true;
@@ -63,18 +71,19 @@ constexpr std::uint32_t subtype_current_time = 11;
 
 // The subtype for a default of the current moment, or 0 when the column
 // cannot take that moment as a default of its own kind.
-std::uint32_t current_subtype(std::uint32_t subtype, current_moment moment) {
+std::uint32_t current_subtype(std::uint32_t subtype, current_moment moment)
+{
     switch (subtype & 3) {
     case subtype_date:
         return moment == current_moment::date || moment == current_moment::date_time ? subtype_current_date : 0;
     case subtype_time:
         return moment == current_moment::time || moment == current_moment::date_time ? subtype_current_time : 0;
-    default:
-        return moment == current_moment::date_time ? subtype_current_timestamp : 0;
+    default: return moment == current_moment::date_time ? subtype_current_timestamp : 0;
     }
 }
 
-void refine_date_default(t_ftd& column, const std::wstring& text) {
+void refine_date_default(t_ftd& column, const std::wstring& text)
+{
     if (text.empty() || is_zero_date(text)) {
         tk_log(2, "Skip empty def.values for date column");
         column.b_not_null = false;
@@ -93,7 +102,8 @@ void refine_date_default(t_ftd& column, const std::wstring& text) {
 
 }  // namespace
 
-void sql_refine_type(t_ftd& column, const std::wstring& type_text) {
+void sql_refine_type(t_ftd& column, const std::wstring& type_text)
+{
     int size = 0, precision = 0, scale = 0;
     if (std::swscanf(type_text.c_str(), L"varchar(%d)", &size) == 1) {
         tk_log(2, "Refining type/size for varchar(%d)", size);
@@ -116,35 +126,37 @@ void sql_refine_type(t_ftd& column, const std::wstring& type_text) {
     }
 }
 
-void sql_refine_default(t_ftd& column, const std::wstring& text) {
+void sql_refine_default(t_ftd& column, const std::wstring& text)
+{
     tk_log(2, L"Got default value: %ls", text.c_str());
-    if (!column.b_not_null && text.empty()) return;
+    if (!column.b_not_null && text.empty())
+        return;
     tk_log(2, "Default value's type: %08X", static_cast<unsigned>(column.vartype));
     std::uint64_t bits = 0;
     switch (column.vartype) {
-    case VT_DATE:
-        refine_date_default(column, text);
-        break;
+    case VT_DATE: refine_date_default(column, text); break;
     case VT_BOOL:
         tk_log(2, "Special processing for boolean");
-        if (platform::equal_ignoring_case(text, L"b'0'")) column.default_value = ole_variant(false);
-        else if (platform::equal_ignoring_case(text, L"b'1'")) column.default_value = ole_variant(true);
+        if (platform::equal_ignoring_case(text, L"b'0'"))
+            column.default_value = ole_variant(false);
+        else if (platform::equal_ignoring_case(text, L"b'1'"))
+            column.default_value = ole_variant(true);
         break;
-    case VT_BSTR:
-        column.default_value = ole_variant(text);
-        break;
+    case VT_BSTR: column.default_value = ole_variant(text); break;
     case VT_BLOB:
     case VT_BLOB_OBJECT:
     case ole_vt_bytes: {
         // The default of a binary column is its bytes, not hexadecimal digits.
         std::string bytes = tk_unicode_to_utf8(text);
-        column.default_value = ole_variant(static_cast<std::uint32_t>(bytes.size()),
-                                           reinterpret_cast<const std::uint8_t*>(bytes.data()));
+        column.default_value =
+            ole_variant(static_cast<std::uint32_t>(bytes.size()), reinterpret_cast<const std::uint8_t*>(bytes.data()));
         break;
     }
     default:
-        if (bit_literal(text, bits)) column.default_value = ole_variant(bits);
-        else column.default_value = ole_variant::from_wstring(text, column.vartype);
+        if (bit_literal(text, bits))
+            column.default_value = ole_variant(bits);
+        else
+            column.default_value = ole_variant::from_wstring(text, column.vartype);
         break;
     }
 }

@@ -9,7 +9,6 @@
 #include "model/column_descriptor.h"
 #include "variant/ole_variant.h"
 
-
 // The BLOB, VAR_STRING and STRING types, whose values may be text or bytes.
 bool sql_is_string_type(enum_field_types type);
 
@@ -24,5 +23,4 @@ std::unique_ptr<t_ftd> sql_make_descriptor(const MYSQL_FIELD& field, bool blob_t
 // Sets `value` to a fetched value (data null for SQL NULL, which gives
 // VT_EMPTY) as the type that the column's descriptor carries. `type` is the
 // column's MySQL type.
-void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, const char* data,
-                 unsigned long length);
+void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, const char* data, unsigned long length);

@@ -2,4 +2,7 @@
 
 #include "toolkit/tk_log.h"
 
-dump_options::dump_options() { tk_log(2, "dump_options::ctor1"); }
+dump_options::dump_options()
+{
+    tk_log(2, "dump_options::ctor1");
+}

@@ -22,8 +22,7 @@ public:
     ~sql_database() override;
 
     // A new sql_recordset over the query, owned by the caller.
-    udb_recordset* get_query(const std::wstring& name, const std::wstring& query,
-                             std::uint32_t flag) override;
+    udb_recordset* get_query(const std::wstring& name, const std::wstring& query, std::uint32_t flag) override;
     // A new sql_table, owned by the caller; the name must be in the table list.
     udb_recordset* get_table(const std::wstring& table, std::uint32_t flag) override;
     // The statement's result with its first records read, or null for a

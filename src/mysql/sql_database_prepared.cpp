@@ -18,7 +18,8 @@ struct statement_closer {
 using statement_ptr = std::unique_ptr<MYSQL_STMT, statement_closer>;
 
 // The bytes of a long value: a byte array as it is, text in UTF-8.
-std::string_view value_bytes(const udb_field& field, std::string& text) {
+std::string_view value_bytes(const udb_field& field, std::string& text)
+{
     if (field.get_type() == VT_BSTR) {
         text = sql_field_utf8(field);
         return text;
@@ -30,11 +31,13 @@ std::string_view value_bytes(const udb_field& field, std::string& text) {
 
 }  // namespace
 
-void sql_database::prepared_statement(const std::string& text, const std::vector<const udb_field*>& parameters) {
+void sql_database::prepared_statement(const std::string& text, const std::vector<const udb_field*>& parameters)
+{
     tk_log(2, "sql_database::prepared_statement(%s, %d)", text.c_str(), static_cast<int>(parameters.size()));
     make_current();
     statement_ptr statement(mysql_stmt_init(m_connection));
-    if (!statement) throw sql_exception();
+    if (!statement)
+        throw sql_exception();
     if (mysql_stmt_prepare(statement.get(), text.data(), static_cast<unsigned long>(text.size())) != 0) {
         tk_log(2, "mysql_stmt_prepare failed: error=%s", mysql_stmt_error(statement.get()));
         throw sql_prep_stmt_failed_exception();

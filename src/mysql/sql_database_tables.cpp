@@ -18,10 +18,13 @@ constexpr std::uint32_t engine_keyword_version = 0x40016;
 }  // namespace
 
 udb_recordset* sql_database::create_table(const std::wstring& table, const udb_schema& schema,
-                                          const udb_indexes& indexes) {
+                                          const udb_indexes& indexes)
+{
     tk_log(2, L"sql_database::create_table(%ls)", table.c_str());
-    if ((mode & udb_mode_read_only) != 0) throw tk_mail_assertion("sql_db", 336);
-    if (is_table_exist(table)) return get_table(table, 8);
+    if ((mode & udb_mode_read_only) != 0)
+        throw tk_mail_assertion("sql_db", 336);
+    if (is_table_exist(table))
+        return get_table(table, 8);
     sql_engine& engine = sql_current_engine();
     std::wstring statement = L"CREATE TABLE " + engine.get_safe_name(table) + L" (";
 
@@ -34,17 +37,20 @@ udb_recordset* sql_database::create_table(const std::wstring& table, const udb_s
 
     std::vector<std::wstring> chunks;
     columns.get_init_chunks(chunks, table_properties);
-    for (std::size_t i = 0; i < chunks.size(); ++i) statement += (i > 0 ? L", " : L"") + chunks[i];
+    for (std::size_t i = 0; i < chunks.size(); ++i)
+        statement += (i > 0 ? L", " : L"") + chunks[i];
     if (!indexes.empty() || !auto_column.empty()) {
         chunks.clear();
         sql_indexes_initializer index_clauses(columns.get_schema(), indexes, auto_column, columns.get_rename_map(),
                                               table_type);
         index_clauses.get_init_chunks(chunks);
-        for (const std::wstring& chunk : chunks) statement += L", " + chunk;
+        for (const std::wstring& chunk : chunks)
+            statement += L", " + chunk;
     }
     statement += L")";
     std::wstring charset = sql_property(table_properties, L"character set");
-    if (!charset.empty()) statement += L" character set " + charset;
+    if (!charset.empty())
+        statement += L" character set " + charset;
     statement += (engine.version() > engine_keyword_version ? L" ENGINE=" : L" TYPE=") + table_type;
 
     tk_log(2, L"Run SQL-query: %ls\n", statement.c_str());
@@ -55,14 +61,20 @@ udb_recordset* sql_database::create_table(const std::wstring& table, const udb_s
     return get_table(table, 2);
 }
 
-bool sql_database::delete_tab(const std::wstring& table) {
+bool sql_database::delete_tab(const std::wstring& table)
+{
     tk_log(2, L"sql_database::delete_tab (%ls)", table.c_str());
-    if ((mode & udb_mode_read_only) != 0) throw tk_mail_assertion("sql_db", 446);
-    if (!is_table_exist(table)) throw tk_mail_assertion("sql_db", 447);
+    if ((mode & udb_mode_read_only) != 0)
+        throw tk_mail_assertion("sql_db", 446);
+    if (!is_table_exist(table))
+        throw tk_mail_assertion("sql_db", 447);
     make_current();
     sql_current_engine().execute(
         m_connection, sql_utf8(L"DROP TABLE IF EXISTS " + sql_current_engine().get_safe_name(table) + L" CASCADE"));
     return udb_database::delete_tab(table);
 }
 
-void sql_database::empty_table(const std::wstring& table) { udb_database::empty_table(sql_quote_name(table)); }
+void sql_database::empty_table(const std::wstring& table)
+{
+    udb_database::empty_table(sql_quote_name(table));
+}

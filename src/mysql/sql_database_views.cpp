@@ -13,15 +13,18 @@
 
 namespace {
 
-bool starts_with_select(const std::wstring& text) {
+bool starts_with_select(const std::wstring& text)
+{
     return text.size() >= 6 && udb_same_name(std::wstring_view(text).substr(0, 6), L"select");
 }
 
 }  // namespace
 
-void sql_database::create_views(const udb_views& list) {
+void sql_database::create_views(const udb_views& list)
+{
     std::vector<std::wstring> view_names;
-    for (const auto& view : list) view_names.push_back(view.first);
+    for (const auto& view : list)
+        view_names.push_back(view.first);
     std::unique_ptr<sql_validator> validator = sql_current_engine().create_tn_validator(view_names, {});
     for (const auto& [view_name, text] : list) {
         try {
@@ -51,14 +54,16 @@ void sql_database::create_views(const udb_views& list) {
     }
 }
 
-std::wstring sql_database::refine_view_in(const std::wstring& text) const {
+std::wstring sql_database::refine_view_in(const std::wstring& text) const
+{
     tk_log(2, L"sql_database::refine_view_in(%ls)", text.c_str());
     std::wstring result = sql_view_converter::convert(sql_view_converter::normalize_spaces(text), names_map);
     tk_log(2, L"After replacing []: result=%ls", result.c_str());
     return result + L";";
 }
 
-void sql_database::query_append(const std::string& statement) {
+void sql_database::query_append(const std::string& statement)
+{
     tk_log(2, "sql_database::query_append(q_len=%d)", static_cast<int>(statement.size()));
     tk_log(2, "(%s)", statement.c_str());
     tk_log(1, "sql_database::do_query1(%s)", statement.c_str());

@@ -12,13 +12,20 @@
 namespace {
 
 // Log lines show whether a password was given, never the password.
-const char* hidden(const std::string& password) { return password.empty() ? "" : "*****"; }
+const char* hidden(const std::string& password)
+{
+    return password.empty() ? "" : "*****";
+}
 
 }  // namespace
 
-sql_engine::sql_engine() { initialize(); }
+sql_engine::sql_engine()
+{
+    initialize();
+}
 
-sql_engine::~sql_engine() {
+sql_engine::~sql_engine()
+{
     tk_log(2, "sql_engine::dtor");
     if (m_connected && mysql_query(&m_handle, "SET FOREIGN_KEY_CHECKS = 1") != 0)
         tk_log(2, "Cannot turn ON foreign key check: %s", mysql_error(&m_handle));
@@ -27,7 +34,8 @@ sql_engine::~sql_engine() {
     tk_log(2, "sql_engine::dtor - END");
 }
 
-void sql_engine::initialize() {
+void sql_engine::initialize()
+{
     tk_log(1, "sql_engine::initialize");
     mysql_init(&m_handle);
     tk_log(1, "sql_engine::initialize - 1");
@@ -38,10 +46,10 @@ void sql_engine::initialize() {
     tk_log(1, "sql_engine::initialize - END");
 }
 
-void sql_engine::connect(const std::string& host, const std::string& user,
-                         const std::string& password, std::int32_t port) {
-    tk_log(2, "sql_engine::connect(%s,%s,%s,%d)", host.c_str(), user.c_str(), hidden(password),
-           static_cast<int>(port));
+void sql_engine::connect(const std::string& host, const std::string& user, const std::string& password,
+                         std::int32_t port)
+{
+    tk_log(2, "sql_engine::connect(%s,%s,%s,%d)", host.c_str(), user.c_str(), hidden(password), static_cast<int>(port));
     if (m_connected) {
         tk_log(2, "Connection was established already - disconnecting first...");
         mysql_close(&m_handle);
@@ -72,7 +80,8 @@ void sql_engine::connect(const std::string& host, const std::string& user,
         tk_log(3, "Failed to set wait_timeout");
 
     const char* version_text = server_version_text();
-    if (version_text == nullptr || *version_text == '\0') return;
+    if (version_text == nullptr || *version_text == '\0')
+        return;
     tk_log(2, "Got MySQL server version: %s", version_text);
     std::optional<std::uint32_t> code = sql_parse_version(version_text);
     if (!code) {
@@ -86,28 +95,36 @@ void sql_engine::connect(const std::string& host, const std::string& user,
     run_setup_statement("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
 }
 
-bool sql_engine::run_setup_statement(const char* statement, const char* failure_format) {
-    if (mysql_query(&m_handle, statement) == 0) return true;
+bool sql_engine::run_setup_statement(const char* statement, const char* failure_format)
+{
+    if (mysql_query(&m_handle, statement) == 0)
+        return true;
     tk_log(2, failure_format, sql_exception().what());
     return false;
 }
 
-const char* sql_engine::server_version_text() { return mysql_get_server_info(&m_handle); }
+const char* sql_engine::server_version_text()
+{
+    return mysql_get_server_info(&m_handle);
+}
 
-void sql_engine::get_contents(std::vector<std::wstring>& names) {
+void sql_engine::get_contents(std::vector<std::wstring>& names)
+{
     tk_log(2, "sql_engine::get_contents");
     names.clear();
     try {
         sql_list_databases_rs databases(&m_handle, "SHOW DATABASES");
         tk_log(2, "sql_list_databases_rs::ctor");
-        if (!databases.prepare_name_list(1)) tk_log(2, "Failed to create sql_list_databases_rs");
+        if (!databases.prepare_name_list(1))
+            tk_log(2, "Failed to create sql_list_databases_rs");
         databases.read_first_column(names, L"Got database (1): %ls");
     } catch (const std::exception& e) {
         tk_log(2, "ERROR: %s", e.what());
     }
 }
 
-std::wstring sql_engine::get_safe_name(const std::wstring& name) const {
+std::wstring sql_engine::get_safe_name(const std::wstring& name) const
+{
     tk_log(1, L"sql_engine::get_safe_name(%ls)", name.c_str());
     if (name.empty() || sql_is_quoted_name(name)) {
         tk_log(1, "Preserve the original name");
@@ -118,27 +135,34 @@ std::wstring sql_engine::get_safe_name(const std::wstring& name) const {
     return safe;
 }
 
-udb_database* sql_engine::open_db(const std::wstring& name, std::uint32_t mode) {
+udb_database* sql_engine::open_db(const std::wstring& name, std::uint32_t mode)
+{
     tk_log(2, L"sql_engine::open_db (%ls)", name.c_str());
     tk_log(3, L"Opening MySQL database '%ls'", name.c_str());
-    if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0) throw sql_exception();
+    if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0)
+        throw sql_exception();
     m_current_database = name;
     return new sql_database(name, &m_handle, mode);
 }
 
-void sql_engine::use_database(const std::wstring& name) {
-    if (name == m_current_database) return;
+void sql_engine::use_database(const std::wstring& name)
+{
+    if (name == m_current_database)
+        return;
     tk_log(1, L"sql_engine::use_database(%ls)", name.c_str());
-    if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0) throw sql_exception();
+    if (mysql_select_db(&m_handle, tk_unicode_to_utf8(name).c_str()) != 0)
+        throw sql_exception();
     m_current_database = name;
 }
 
-void sql_engine::set_blob_to_text(bool flag) {
+void sql_engine::set_blob_to_text(bool flag)
+{
     tk_log(2, "sql_engine::set_blob_to_text(%d)", flag ? 1 : 0);
     m_blob_to_text = flag;
 }
 
-bool sql_engine::is_old_version() const {
+bool sql_engine::is_old_version() const
+{
     tk_log(1, "is_old_version(%08X)", m_version);
     return m_version < sql_version_quoted_names;
 }

@@ -26,8 +26,7 @@ public:
     // Prepares the client handle; run again before each reconnection.
     void initialize();
     // Host, user and password are UTF-8; a second call closes the first connection.
-    void connect(const std::string& host, const std::string& user, const std::string& password,
-                 std::int32_t port);
+    void connect(const std::string& host, const std::string& user, const std::string& password, std::int32_t port);
     // The server's database names; on a failure, those read until then.
     void get_contents(std::vector<std::wstring>& names);
     // The name in backticks (embedded backticks doubled, names over 64
@@ -97,4 +96,7 @@ private:
 };
 
 // The process's engine; an internal error when none was built.
-inline sql_engine& sql_current_engine() { return tk_singleton<sql_engine>::instance(); }
+inline sql_engine& sql_current_engine()
+{
+    return tk_singleton<sql_engine>::instance();
+}

@@ -5,11 +5,15 @@
 
 namespace {
 
-MYSQL* engine_handle() { return sql_current_engine().get_handle(); }
+MYSQL* engine_handle()
+{
+    return sql_current_engine().get_handle();
+}
 
 }  // namespace
 
-sql_exception::sql_exception() : tk_exception(std::string(mysql_error(engine_handle())), 0) {
+sql_exception::sql_exception() : tk_exception(std::string(mysql_error(engine_handle())), 0)
+{
     tk_log(2, "sql_exception::sql_exception( msg=%s)", what());
     set_error_number((mysql_errno(engine_handle()) & 0xFFFF) | 0x400000);
     tk_log(2, "Got MySQL error code=%d", static_cast<int>(get_error_number()));
@@ -18,9 +22,11 @@ sql_exception::sql_exception() : tk_exception(std::string(mysql_error(engine_han
 sql_auth_not_supported_exception::sql_auth_not_supported_exception()
     : tk_exception(std::string("The program does not support authentication protocol requested by "
                                "server. See 'Troubleshooting' article of the product documentation."),
-                   1) {}
+                   1)
+{}
 
 sql_prep_stmt_failed_exception::sql_prep_stmt_failed_exception()
-    : tk_exception(std::string("Failed to execute prepared statement"), 0) {
+    : tk_exception(std::string("Failed to execute prepared statement"), 0)
+{
     set_error_number(0x400BB9);
 }

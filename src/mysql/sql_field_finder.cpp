@@ -6,11 +6,13 @@
 #include "toolkit/tk_log.h"
 
 sql_field_finder::sql_field_finder(const udb_record& record)
-    : m_validator(sql_current_engine().create_fn_validator(record)) {
+    : m_validator(sql_current_engine().create_fn_validator(record))
+{
     initialize(record);
 }
 
-void sql_field_finder::initialize(const udb_record& record) {
+void sql_field_finder::initialize(const udb_record& record)
+{
     for (const udb_field* field : record) {
         std::wstring name = field->name;
         if (!m_validator->is_acceptable(name)) {
@@ -24,8 +26,10 @@ void sql_field_finder::initialize(const udb_record& record) {
     }
 }
 
-std::int32_t sql_field_finder::get_field_idx(const std::wstring& column) const {
+std::int32_t sql_field_finder::get_field_idx(const std::wstring& column) const
+{
     for (std::size_t i = 0; i < m_names.size(); ++i)
-        if (udb_same_name(m_names[i], column)) return static_cast<std::int32_t>(i);
+        if (udb_same_name(m_names[i], column))
+            return static_cast<std::int32_t>(i);
     return -1;
 }

@@ -16,7 +16,8 @@ class clause_reader {
 public:
     explicit clause_reader(const std::string& line) : m_line(line) {}
 
-    bool keyword(const char* word) {
+    bool keyword(const char* word)
+    {
         skip_spaces();
         m_keyword_position = m_pos;
         const std::string_view expected(word);
@@ -26,19 +27,24 @@ public:
         return true;
     }
 
-    bool next_is(char c) {
+    bool next_is(char c)
+    {
         skip_spaces();
         return m_pos < m_line.size() && m_line[m_pos] == c;
     }
 
     // One name, quoted or bare (up to a blank, '(', ')', ',' or '.').
-    std::optional<std::string> name() {
+    std::optional<std::string> name()
+    {
         skip_spaces();
-        if (m_pos >= m_line.size()) return std::nullopt;
+        if (m_pos >= m_line.size())
+            return std::nullopt;
         if (m_line[m_pos] != '`') {
             std::size_t end = m_line.find_first_of(" (),.", m_pos);
-            if (end == std::string::npos) end = m_line.size();
-            if (end == m_pos) return std::nullopt;
+            if (end == std::string::npos)
+                end = m_line.size();
+            if (end == m_pos)
+                return std::nullopt;
             std::string bare = m_line.substr(m_pos, end - m_pos);
             m_pos = end;
             return bare;
@@ -59,7 +65,8 @@ public:
     }
 
     // A possibly qualified name: `db`.`table` gives the table.
-    std::optional<std::string> last_qualified_name() {
+    std::optional<std::string> last_qualified_name()
+    {
         std::optional<std::string> last = name();
         while (last && next_is('.')) {
             ++m_pos;
@@ -70,11 +77,14 @@ public:
 
     // The text inside the parentheses that open here, backticked names skipped
     // whole so that a parenthesis inside a name does not end the list.
-    std::optional<std::string> parenthesised() {
-        if (!next_is('(')) return std::nullopt;
+    std::optional<std::string> parenthesised()
+    {
+        if (!next_is('('))
+            return std::nullopt;
         bool quoted = false;
         for (std::size_t at = m_pos + 1; at < m_line.size(); ++at) {
-            if (m_line[at] == '`') quoted = !quoted;
+            if (m_line[at] == '`')
+                quoted = !quoted;
             if (!quoted && m_line[at] == ')') {
                 std::string inside = m_line.substr(m_pos + 1, at - m_pos - 1);
                 m_pos = at + 1;
@@ -90,8 +100,10 @@ public:
     std::size_t keyword_position() const { return m_keyword_position; }
 
 private:
-    void skip_spaces() {
-        while (m_pos < m_line.size() && m_line[m_pos] == ' ') ++m_pos;
+    void skip_spaces()
+    {
+        while (m_pos < m_line.size() && m_line[m_pos] == ' ')
+            ++m_pos;
     }
 
     const std::string& m_line;
@@ -99,7 +111,8 @@ private:
     std::size_t m_keyword_position = 0;
 };
 
-std::vector<std::wstring> column_list(const std::string& text) {
+std::vector<std::wstring> column_list(const std::string& text)
+{
     std::vector<std::wstring> columns;
     sql_fk_parser::get_columns(tk_utf8_to_unicode(text), columns);
     return columns;
@@ -108,11 +121,13 @@ std::vector<std::wstring> column_list(const std::string& text) {
 }  // namespace
 
 sql_fk_parser::sql_fk_parser(const std::wstring& table, const std::string& text)
-    : m_table(table), m_chunks(tk_split(text, '\n')) {
+    : m_table(table), m_chunks(tk_split(text, '\n'))
+{
     tk_log(2, "sql_fk_parser::ctor(%s)", text.c_str());
 }
 
-void sql_fk_parser::do_parse(udb_relationships& relationships) const {
+void sql_fk_parser::do_parse(udb_relationships& relationships) const
+{
     tk_log(2, "sql_fk_parser::do_parse");
     tk_log(1, "Got %d chunks", static_cast<int>(m_chunks.size()));
     for (std::size_t i = 0; i < m_chunks.size(); ++i) {
@@ -122,7 +137,8 @@ void sql_fk_parser::do_parse(udb_relationships& relationships) const {
     }
 }
 
-std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& line) const {
+std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& line) const
+{
     clause_reader reader(line);
     if (!reader.keyword("CONSTRAINT ")) {
         tk_log(1, "CONSTRAINT is not found");
@@ -153,15 +169,16 @@ std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& l
 
     tk_log(1, "fk_info[length()-1]='%c'", line.back());
     std::string rule = tk_trim(reader.rest());
-    if (!rule.empty() && rule.back() == ',') rule = tk_trim(rule.substr(0, rule.size() - 1));
+    if (!rule.empty() && rule.back() == ',')
+        rule = tk_trim(rule.substr(0, rule.size() - 1));
     tk_log(1, "Got FK rule: %s", rule.c_str());
 
-    return udb_relationship(tk_utf8_to_unicode(*name), std::wstring(), m_table,
-                            tk_utf8_to_unicode(*pk_table), column_list(*fk_columns),
-                            column_list(*pk_columns), tk_utf8_to_unicode(rule));
+    return udb_relationship(tk_utf8_to_unicode(*name), std::wstring(), m_table, tk_utf8_to_unicode(*pk_table),
+                            column_list(*fk_columns), column_list(*pk_columns), tk_utf8_to_unicode(rule));
 }
 
-bool sql_fk_parser::get_columns(const std::wstring& text, std::vector<std::wstring>& columns) {
+bool sql_fk_parser::get_columns(const std::wstring& text, std::vector<std::wstring>& columns)
+{
     tk_log(1, "sql_fk_parser::get_columns");
     std::wstring current;
     bool quoted = false;
@@ -181,9 +198,12 @@ bool sql_fk_parser::get_columns(const std::wstring& text, std::vector<std::wstri
             quoted = true;
             current.clear();
             for (++at; at < text.size(); ++at) {
-                if (text[at] != L'`') current += text[at];
-                else if (at + 1 < text.size() && text[at + 1] == L'`') current += text[++at];
-                else break;
+                if (text[at] != L'`')
+                    current += text[at];
+                else if (at + 1 < text.size() && text[at + 1] == L'`')
+                    current += text[++at];
+                else
+                    break;
             }
         } else if (c == L',') {
             take();

@@ -14,23 +14,27 @@ constexpr std::size_t max_index_columns = 16;
 // Longest indexed text column, in characters.
 constexpr std::int32_t longest_indexed_text = 768;
 
-bool is_large_object(const t_ftd& column) {
+bool is_large_object(const t_ftd& column)
+{
     if (column.vartype == VT_BLOB || column.vartype == VT_BLOB_OBJECT || column.vartype == ole_vt_bytes)
         return true;
     return column.vartype == VT_BSTR && (column.size <= 0 || column.size > longest_indexed_text);
 }
 
 // Tells the run that the table lost an index it was given.
-void count_lost_index() {
-    if (tk_singleton<error_handler>::is_initialized()) error_handler::instance().count_failed_object();
+void count_lost_index()
+{
+    if (tk_singleton<error_handler>::is_initialized())
+        error_handler::instance().count_failed_object();
 }
 
 }  // namespace
 
 sql_indexes_initializer::sql_indexes_initializer(sql_schema& schema, const udb_indexes& source,
-                                                 const std::wstring& auto_column,
-                                                 const udb_name_pairs& rename_map, const std::wstring& table_type)
-    : m_auto_column(auto_column), m_schema(schema), m_rename_map(rename_map) {
+                                                 const std::wstring& auto_column, const udb_name_pairs& rename_map,
+                                                 const std::wstring& table_type)
+    : m_auto_column(auto_column), m_schema(schema), m_rename_map(rename_map)
+{
     sql_engine& engine = sql_current_engine();
     m_key_limit = engine.is_old_version() ? 256 : udb_same_name(table_type, L"MyISAM") ? 1000 : 3072;
     std::unique_ptr<sql_validator> validator = engine.create_in_validator(source);
@@ -42,7 +46,8 @@ sql_indexes_initializer::sql_indexes_initializer(sql_schema& schema, const udb_i
         tk_log(2, L"new_name=%ls", name.c_str());
         udb_index converted(name, index.unique, index.primary);
         tk_log(1, L"udb_index::ctor('%ls',%d,%d)", name.c_str(), index.unique ? 1 : 0, index.primary ? 1 : 0);
-        for (const std::wstring& column : index.fields) converted.fields.push_back(mapped_name(column));
+        for (const std::wstring& column : index.fields)
+            converted.fields.push_back(mapped_name(column));
         m_indexes.push_back(converted);
         if (!accepted) {
             tk_log(2, L"Store generated index name '%ls'", name.c_str());
@@ -53,7 +58,8 @@ sql_indexes_initializer::sql_indexes_initializer(sql_schema& schema, const udb_i
     tk_log(2, "sql_indexes_initializer::ctor - END");
 }
 
-std::wstring sql_indexes_initializer::mapped_name(const std::wstring& column) const {
+std::wstring sql_indexes_initializer::mapped_name(const std::wstring& column) const
+{
     tk_log(1, L"t_names_map::get_mapped_name(%ls)", column.c_str());
     for (const auto& [source, generated] : m_rename_map) {
         if (udb_same_name(source, column)) {
@@ -64,7 +70,8 @@ std::wstring sql_indexes_initializer::mapped_name(const std::wstring& column) co
     return column;
 }
 
-std::wstring sql_indexes_initializer::index_clause(const udb_index& index, bool& starts_with_auto_column) {
+std::wstring sql_indexes_initializer::index_clause(const udb_index& index, bool& starts_with_auto_column)
+{
     sql_engine& engine = sql_current_engine();
     const int bytes_per_character = sql_bytes_per_character(engine.get_charset());
     std::wstring clause = index.primary ? std::wstring(L"PRIMARY KEY")
@@ -74,7 +81,8 @@ std::wstring sql_indexes_initializer::index_clause(const udb_index& index, bool&
     for (std::size_t i = 0; i < index.fields.size(); ++i) {
         const std::wstring& name = index.fields[i];
         tk_log(1, L"Process idx.field %ls", name.c_str());
-        if (i > 0) clause += L", ";
+        if (i > 0)
+            clause += L", ";
         clause += engine.get_safe_name(name);
         const t_ftd* column = m_schema.get_field1(name);
         if (column == nullptr) {
@@ -99,7 +107,8 @@ std::wstring sql_indexes_initializer::index_clause(const udb_index& index, bool&
     return clause + L")";
 }
 
-void sql_indexes_initializer::get_init_chunks(std::vector<std::wstring>& chunks) {
+void sql_indexes_initializer::get_init_chunks(std::vector<std::wstring>& chunks)
+{
     sql_engine& engine = sql_current_engine();
     tk_log(2, "sql_indexes_initializer::get_init_chunks(n_indexes=%d)", static_cast<int>(m_indexes.size()));
     const int max_indexes = engine.is_old_version() ? 15 : 63;
@@ -131,7 +140,8 @@ void sql_indexes_initializer::get_init_chunks(std::vector<std::wstring>& chunks)
         tk_log(2, L"sql_query=%ls", clause.c_str());
         ++processed;
     }
-    if (!needs_auto_index) return;
+    if (!needs_auto_index)
+        return;
     tk_log(2, "Creating index for auto-field");
     std::unique_ptr<sql_validator> validator = engine.create_in_validator(m_indexes);
     std::wstring name = validator->is_acceptable(m_auto_column) && !validator->is_duplicated(m_auto_column)

@@ -12,25 +12,27 @@
 
 namespace {
 
-std::wstring select_statement(const std::wstring& source, bool is_query, std::uint32_t row_limit) {
+std::wstring select_statement(const std::wstring& source, bool is_query, std::uint32_t row_limit)
+{
     std::wstring statement = L"SELECT * FROM ";
     if (is_query) {
         tk_log(1, "...as query");
         statement += L"(" + source + L") as temp___table";
     } else {
         tk_log(1, "...as table");
-        statement += sql_current_engine().is_old_version() ? source
-                                                                            : sql_quote_name(source);
+        statement += sql_current_engine().is_old_version() ? source : sql_quote_name(source);
     }
-    if (row_limit != 0) statement += L" LIMIT " + std::to_wstring(row_limit);
+    if (row_limit != 0)
+        statement += L" LIMIT " + std::to_wstring(row_limit);
     return statement;
 }
 
 }  // namespace
 
-sql_limited_query::sql_limited_query(sql_database& database, const std::wstring& source,
-                                     bool is_query, std::uint32_t row_limit)
-    : m_source(source), m_connection(database.get_connection()) {
+sql_limited_query::sql_limited_query(sql_database& database, const std::wstring& source, bool is_query,
+                                     std::uint32_t row_limit)
+    : m_source(source), m_connection(database.get_connection())
+{
     tk_log(1, L"sql_limited_query::sql_limited_query(%ls)", source.c_str());
     std::wstring statement = select_statement(source, is_query, row_limit);
     tk_log(1, L"sql_database::do_query2(%ls)", statement.c_str());
@@ -40,29 +42,34 @@ sql_limited_query::sql_limited_query(sql_database& database, const std::wstring&
         throw sql_exception();
     }
     m_result.reset(mysql_use_result(m_connection));
-    if (!m_result) throw sql_exception();
+    if (!m_result)
+        throw sql_exception();
     m_column_count = mysql_num_fields(m_result.get());
     m_fields = mysql_fetch_fields(m_result.get());
     tk_log(1, "sql_limited_query - at the end");
 }
 
-sql_limited_query::~sql_limited_query() { tk_log(2, "sql_limited_query::~sql_limited_query"); }
+sql_limited_query::~sql_limited_query()
+{
+    tk_log(2, "sql_limited_query::~sql_limited_query");
+}
 
-std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* schema) {
+std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* schema)
+{
     tk_log(1, "sql_limited_query::store_to(n_max_records=%d)", static_cast<int>(sql_batch_size));
     bool by_schema = schema != nullptr && !schema->empty();
     tk_log(1, by_schema ? "Schema is NOT empty" : "Schema is empty, build via f_info");
     if (by_schema && schema->size() != m_column_count)
         throw tk_exception(L"The columns of '" + m_source + L"' changed while it was read: " +
-                               std::to_wstring(m_column_count) + L" instead of " +
-                               std::to_wstring(schema->size()),
+                               std::to_wstring(m_column_count) + L" instead of " + std::to_wstring(schema->size()),
                            0);
     std::size_t count = 0;
     while (!m_ended && count < sql_batch_size) {
         MYSQL_ROW row = mysql_fetch_row(m_result.get());
         if (row == nullptr) {
             // The end of the rows, or a lost connection: only the error tells.
-            if (mysql_errno(m_connection) != 0) throw sql_exception();
+            if (mysql_errno(m_connection) != 0)
+                throw sql_exception();
             m_ended = true;
             break;
         }
@@ -75,6 +82,7 @@ std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* sche
             slot = std::make_unique<sql_record>(m_column_count, *schema, m_fields, lengths, row);
     }
     // Records past the end of the rows go; the others stay for the next batch.
-    for (std::size_t i = count; i < batch.size(); ++i) batch[i].reset();
+    for (std::size_t i = count; i < batch.size(); ++i)
+        batch[i].reset();
     return count;
 }

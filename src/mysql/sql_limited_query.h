@@ -23,8 +23,7 @@ public:
     // `source` is a table name, or a SELECT text when is_query; with a row
     // limit only the first rows are asked for. A refused statement raises
     // sql_exception.
-    sql_limited_query(sql_database& database, const std::wstring& source, bool is_query,
-                      std::uint32_t row_limit = 0);
+    sql_limited_query(sql_database& database, const std::wstring& source, bool is_query, std::uint32_t row_limit = 0);
     ~sql_limited_query();
     sql_limited_query(const sql_limited_query&) = delete;
     sql_limited_query& operator=(const sql_limited_query&) = delete;

@@ -18,11 +18,10 @@ public:
 class sql_record : public udb_record {
 public:
     // Typed by the result's field descriptions (a query, a SHOW statement).
-    sql_record(unsigned column_count, const MYSQL_FIELD* fields, const unsigned long* lengths,
-               MYSQL_ROW row);
+    sql_record(unsigned column_count, const MYSQL_FIELD* fields, const unsigned long* lengths, MYSQL_ROW row);
     // Typed by a table's schema, which holds one descriptor per result column.
-    sql_record(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields,
-               const unsigned long* lengths, MYSQL_ROW row);
+    sql_record(unsigned column_count, const udb_schema& schema, const MYSQL_FIELD* fields, const unsigned long* lengths,
+               MYSQL_ROW row);
 
     // Takes the next row of the same table in place of its own, as the schema
     // constructor would build it, but in the fields it has: rows streamed one

@@ -15,42 +15,47 @@ namespace {
 
 // The first field of the first row of a statement's result; VT_EMPTY when
 // the result has no row.
-ole_variant first_value(sql_database& database, const std::wstring& statement) {
+ole_variant first_value(sql_database& database, const std::wstring& statement)
+{
     std::unique_ptr<sql_tmp_recordset> result = database.run_query(statement);
-    if (!result || result->is_eof()) return ole_variant();
+    if (!result || result->is_eof())
+        return ole_variant();
     return *result->get_item()->at(0);
 }
 
 }  // namespace
 
-sql_recordset::sql_recordset(sql_database* database, const std::wstring& table,
-                             udb_relationships* relationships)
-    : udb_recordset(database, table, true), m_database(database), m_relationships(relationships),
-      m_is_table(true) {
+sql_recordset::sql_recordset(sql_database* database, const std::wstring& table, udb_relationships* relationships)
+    : udb_recordset(database, table, true), m_database(database), m_relationships(relationships), m_is_table(true)
+{
     tk_log(2, "sql_recordset::sql_recordset1");
     initialize();
 }
 
-sql_recordset::sql_recordset(sql_database* database, const std::wstring& name,
-                             const std::wstring& query, udb_relationships* relationships)
-    : udb_recordset(database, name, query, true), m_database(database),
-      m_relationships(relationships), m_is_table(false) {
+sql_recordset::sql_recordset(sql_database* database, const std::wstring& name, const std::wstring& query,
+                             udb_relationships* relationships)
+    : udb_recordset(database, name, query, true), m_database(database), m_relationships(relationships),
+      m_is_table(false)
+{
     tk_log(2, "sql_recordset::sql_recordset2");
     initialize();
 }
 
-sql_recordset::~sql_recordset() {
+sql_recordset::~sql_recordset()
+{
     tk_log(1, "sql_recordset::dtor");
     // The worker lets go of the stream before the stream goes.
     clean();
     m_stream.reset();
 }
 
-void sql_recordset::initialize(bool count_rows) {
+void sql_recordset::initialize(bool count_rows)
+{
     tk_log(2, "sql_recordset::initialize");
     tk_log(2, "is_blob_to_text=%d", sql_current_engine().is_blob_to_text() ? 1 : 0);
     clean();
-    if (count_rows) record_count = static_cast<std::uint64_t>(get_rec_count());
+    if (count_rows)
+        record_count = static_cast<std::uint64_t>(get_rec_count());
     m_count_is_fresh = true;
     tk_log(2, "get_rec_count returns %lld", static_cast<long long>(record_count));
 
@@ -64,7 +69,8 @@ void sql_recordset::initialize(bool count_rows) {
         const MYSQL_FIELD& field = m_stream->fields()[i];
         tk_log(2, "Processing field #%d", static_cast<int>(i + 1));
         std::unique_ptr<t_ftd> descriptor = sql_make_descriptor(field, blob_to_text);
-        if (i > 0) column_list += L",";
+        if (i > 0)
+            column_list += L",";
         std::wstring safe_name = sql_current_engine().get_safe_name(descriptor->name);
         if (field.type == MYSQL_TYPE_GEOMETRY) {
             tk_log(2, "Got MYSQL_TYPE_GEOMETRY");
@@ -80,8 +86,8 @@ void sql_recordset::initialize(bool count_rows) {
         }
         schema.push_back(descriptor.release());
     }
-    column_list += L" FROM " + (m_is_table ? sql_current_engine().get_safe_name(table)
-                                           : L"(" + query + L") as temp___table");
+    column_list +=
+        L" FROM " + (m_is_table ? sql_current_engine().get_safe_name(table) : L"(" + query + L") as temp___table");
     tk_log(2, L"local_select_qry=%ls", column_list.c_str());
     // Spatial values are read as their text (their bytes would not survive as
     // text): the table or query is read through the column list from here on.
@@ -97,11 +103,13 @@ void sql_recordset::initialize(bool count_rows) {
         tk_log(2, "It's a SQL-query, nothing to do anymore");
         return;
     }
-    if (!auto_number.empty()) read_identity_seed(auto_number);
+    if (!auto_number.empty())
+        read_identity_seed(auto_number);
     tk_log(2, "sql_recordset::initialize - END");
 }
 
-void sql_recordset::read_named_columns(const std::vector<std::wstring>& columns) {
+void sql_recordset::read_named_columns(const std::vector<std::wstring>& columns)
+{
     std::wstring list;
     for (const std::wstring& column : columns)
         list += (list.empty() ? L"" : L",") + sql_current_engine().get_safe_name(column);
@@ -110,7 +118,8 @@ void sql_recordset::read_named_columns(const std::vector<std::wstring>& columns)
     initialize(false);
 }
 
-void sql_recordset::read_identity_seed(const std::wstring& column) {
+void sql_recordset::read_identity_seed(const std::wstring& column)
+{
     tk_log(2, L"Refining auto_number '%ls' (last value)", column.c_str());
     std::wstring statement = L"select max( " + sql_current_engine().get_safe_name(column) + L") from " +
                              sql_current_engine().get_safe_name(table);
@@ -131,7 +140,8 @@ void sql_recordset::read_identity_seed(const std::wstring& column) {
     }
 }
 
-std::int64_t sql_recordset::get_rec_count() {
+std::int64_t sql_recordset::get_rec_count()
+{
     tk_log(2, "sql_recordset::get_rec_count");
     std::wstring statement =
         is_query() ? L"SELECT COUNT(*) FROM (" + query + L") as query"
@@ -141,34 +151,40 @@ std::int64_t sql_recordset::get_rec_count() {
     return count;
 }
 
-void sql_recordset::open_stream(std::uint32_t row_limit) {
-    m_stream = std::make_unique<sql_limited_query>(*m_database, is_query() ? query : table, is_query(),
-                                                   row_limit);
+void sql_recordset::open_stream(std::uint32_t row_limit)
+{
+    m_stream = std::make_unique<sql_limited_query>(*m_database, is_query() ? query : table, is_query(), row_limit);
 }
 
-void sql_recordset::store_batch() {
+void sql_recordset::store_batch()
+{
     // A table's records follow its refined schema, also when it is read
     // through a column list. A stream that breaks leaves no rows.
     m_batch_rows = 0;
     m_batch_rows = m_stream->store_to(m_batch, m_is_table ? &schema : nullptr);
 }
 
-void sql_recordset::clean() {
+void sql_recordset::clean()
+{
     tk_log(2, "sql_recordset::clean");
     m_prefetch.cancel();
-    for (auto& slot : m_batch) slot.reset();
-    for (auto& slot : m_next_batch) slot.reset();
+    for (auto& slot : m_batch)
+        slot.reset();
+    for (auto& slot : m_next_batch)
+        slot.reset();
     m_batch_rows = 0;
 }
 
-void sql_recordset::read_ahead() {
+void sql_recordset::read_ahead()
+{
     // Only while no trace line is written: reading rows writes lines of
     // levels 1 and 2 alone, so the log keeps its order.
     if (m_batch_rows == sql_batch_size && !tk_log_accepts(2))
         m_prefetch.start(*m_stream, m_next_batch, m_is_table ? &schema : nullptr);
 }
 
-void sql_recordset::take_prefetched_batch() {
+void sql_recordset::take_prefetched_batch()
+{
     // A stream that broke leaves no rows, as store_batch does.
     m_batch_rows = 0;
     const std::size_t rows = m_prefetch.finish();
@@ -176,20 +192,27 @@ void sql_recordset::take_prefetched_batch() {
     m_batch_rows = rows;
 }
 
-void sql_recordset::append_record(udb_record&) {
+void sql_recordset::append_record(udb_record&)
+{
     tk_log(1, "sql_recordset::append_record");
     throw tk_mail_assertion("sql_recs", 257);
 }
 
-udb_record* sql_recordset::get_item() {
+udb_record* sql_recordset::get_item()
+{
     return m_batch_position < m_batch_rows ? m_batch[m_batch_position].get() : nullptr;
 }
 
-bool sql_recordset::is_eof() { return m_batch_position >= m_batch_rows; }
+bool sql_recordset::is_eof()
+{
+    return m_batch_position >= m_batch_rows;
+}
 
-void sql_recordset::next() {
+void sql_recordset::next()
+{
     tk_log(1, "sql_recordset::next");
-    if (!m_stream) throw tk_mail_assertion("sql_recs", 292);
+    if (!m_stream)
+        throw tk_mail_assertion("sql_recs", 292);
     if (m_batch_position >= sql_batch_size - 1) {
         if (m_prefetch.is_started())
             take_prefetched_batch();
@@ -203,14 +226,18 @@ void sql_recordset::next() {
     ++m_position;
 }
 
-void sql_recordset::prev() {
+void sql_recordset::prev()
+{
     tk_log(1, "sql_recordset::prev");
-    if (m_position == 0) return;
-    if (m_batch_position > 0) --m_batch_position;
+    if (m_position == 0)
+        return;
+    if (m_batch_position > 0)
+        --m_batch_position;
     --m_position;
 }
 
-void sql_recordset::reset() {
+void sql_recordset::reset()
+{
     tk_log(2, "sql_recordset::reset");
     m_position = 0;
     m_batch_position = 0;
@@ -218,7 +245,8 @@ void sql_recordset::reset() {
     m_prefetch.cancel();
     m_stream.reset();
     clean();
-    if (!m_count_is_fresh) record_count = static_cast<std::uint64_t>(get_rec_count());
+    if (!m_count_is_fresh)
+        record_count = static_cast<std::uint64_t>(get_rec_count());
     m_count_is_fresh = false;
     open_stream();
     store_batch();

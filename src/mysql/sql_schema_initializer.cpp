@@ -16,18 +16,30 @@ namespace {
 // Every indexed column is NOT NULL before 3.23.2.
 constexpr std::uint32_t nullable_index_version = 0x31702;
 
-bool is_integer_or_bool(VARTYPE type) {
+bool is_integer_or_bool(VARTYPE type)
+{
     switch (type) {
-    case VT_I2: case VT_I4: case VT_BOOL: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4:
-    case VT_I8: case VT_UI8: case VT_INT: case VT_UINT: return true;
+    case VT_I2:
+    case VT_I4:
+    case VT_BOOL:
+    case VT_I1:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_I8:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT: return true;
     default: return false;
     }
 }
 
 }  // namespace
 
-std::wstring sql_property(udb_properties* properties, const std::wstring& key) {
-    if (properties == nullptr) return {};
+std::wstring sql_property(udb_properties* properties, const std::wstring& key)
+{
+    if (properties == nullptr)
+        return {};
     const udb_property_set& values = properties->get_properties();
     auto found = values.find(key);
     return found == values.end() ? std::wstring() : found->second;
@@ -36,12 +48,13 @@ std::wstring sql_property(udb_properties* properties, const std::wstring& key) {
 sql_schema_initializer::sql_schema_initializer(const std::wstring& table, const udb_schema& source,
                                                const udb_indexes& indexes, std::wstring& auto_column)
     : m_table(table), m_schema(sql_varchar_limit(sql_current_engine().get_charset()),
-               sql_bytes_per_character(sql_current_engine().get_charset())),
-      m_auto_column(auto_column), m_indexes(indexes),
-      m_validator(sql_current_engine().create_fn_validator(source)) {
+                               sql_bytes_per_character(sql_current_engine().get_charset())),
+      m_auto_column(auto_column), m_indexes(indexes), m_validator(sql_current_engine().create_fn_validator(source))
+{
     tk_log(2, "sql_schema_initializer::ctor");
     for (const t_ftd* column : source) {
-        if (column == nullptr) continue;
+        if (column == nullptr)
+            continue;
         bool accepted = m_validator->is_acceptable(column->name);
         std::wstring name = accepted ? column->name : m_validator->get_safe_name(column->name);
         auto copy = std::make_unique<t_ftd>(*column);
@@ -61,13 +74,16 @@ sql_schema_initializer::sql_schema_initializer(const std::wstring& table, const 
     }
 }
 
-std::wstring sql_schema_initializer::column_charset(const t_ftd& column, udb_properties* table_properties) const {
-    udb_properties* column_properties = table_properties != nullptr ? table_properties->get_child2(column.name) : nullptr;
+std::wstring sql_schema_initializer::column_charset(const t_ftd& column, udb_properties* table_properties) const
+{
+    udb_properties* column_properties =
+        table_properties != nullptr ? table_properties->get_child2(column.name) : nullptr;
     std::wstring charset = sql_property(column_properties, L"character_set");
     return charset.empty() ? sql_current_engine().get_charset() : charset;
 }
 
-void sql_schema_initializer::get_init_chunks(std::vector<std::wstring>& chunks, udb_properties* table_properties) {
+void sql_schema_initializer::get_init_chunks(std::vector<std::wstring>& chunks, udb_properties* table_properties)
+{
     tk_log(2, "sql_schema_initializer::get_init_chunks(n_columns=%d)", static_cast<int>(m_schema.size()));
     m_auto_column.clear();
     for (std::size_t i = 0; i < m_schema.size(); ++i) {
@@ -80,20 +96,23 @@ void sql_schema_initializer::get_init_chunks(std::vector<std::wstring>& chunks, 
 }
 
 std::wstring sql_schema_initializer::column_clause(const t_ftd& column, const t_ftd& source,
-                                                   udb_properties* table_properties) {
+                                                   udb_properties* table_properties)
+{
     sql_engine& engine = sql_current_engine();
     const bool old = engine.is_old_version();
     const std::wstring charset = column_charset(column, table_properties);
     // The narrower of the table's and the column's character sets decides
     // how long a VARCHAR may be.
-    const std::int32_t varchar_limit =
-        std::min(sql_varchar_limit(charset), sql_varchar_limit(engine.get_charset()));
+    const std::int32_t varchar_limit = std::min(sql_varchar_limit(charset), sql_varchar_limit(engine.get_charset()));
     std::wstring clause = (old ? column.name : sql_quote_name(column.name)) + L" ";
 
     std::wstring type;
-    if (udb_custom_conversion::is_acceptable1(column)) type = udb_custom_conversion::handle1(column);
-    else if (column.native_type.empty()) type = get_sql_native_type2(column, false, varchar_limit);
-    else type = column.native_type;
+    if (udb_custom_conversion::is_acceptable1(column))
+        type = udb_custom_conversion::handle1(column);
+    else if (column.native_type.empty())
+        type = get_sql_native_type2(column, false, varchar_limit);
+    else
+        type = column.native_type;
     clause += type;
     if (!old && (type.find(L"CHAR") != std::wstring::npos || type.find(L"TEXT") != std::wstring::npos))
         clause += L" CHARACTER SET " + charset;
@@ -109,12 +128,14 @@ std::wstring sql_schema_initializer::column_clause(const t_ftd& column, const t_
                !(column.vartype == VT_BSTR && !sql_is_varchar(column.size, varchar_limit))) {
         std::wstring value = make_mysql_def_val(&column);
         tk_log(1, L"got def value: %ls", value.c_str());
-        if (!value.empty()) clause += L" DEFAULT " + value;
+        if (!value.empty())
+            clause += L" DEFAULT " + value;
     }
 
     if (column.identity && is_integer_or_bool(column.vartype)) {
         tk_log(1, "sql_schema_initializer::can_have_auto_num");
-        if (!m_auto_column.empty()) throw tk_mail_assertion("sql_init", 140);
+        if (!m_auto_column.empty())
+            throw tk_mail_assertion("sql_init", 140);
         m_auto_column = column.name;
         clause += L" AUTO_INCREMENT";
     }

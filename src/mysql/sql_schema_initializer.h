@@ -30,8 +30,7 @@ public:
     const udb_name_pairs& get_rename_map() const { return m_validator->mapped_pairs; }
 
 private:
-    std::wstring column_clause(const t_ftd& column, const t_ftd& source,
-                               udb_properties* table_properties);
+    std::wstring column_clause(const t_ftd& column, const t_ftd& source, udb_properties* table_properties);
     std::wstring column_charset(const t_ftd& column, udb_properties* table_properties) const;
 
     std::wstring m_table;

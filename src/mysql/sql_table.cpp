@@ -13,16 +13,19 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
-sql_table::sql_table(sql_database* database, const std::wstring& table,
-                     udb_relationships* relationships, std::uint32_t mode)
-    : sql_recordset(database, table, relationships) {
+sql_table::sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships,
+                     std::uint32_t mode)
+    : sql_recordset(database, table, relationships)
+{
     tk_log(2, "sql_table::ctor");
     initialize(mode);
 }
 
-sql_table::~sql_table() {
+sql_table::~sql_table()
+{
     tk_log(2, "sql_table::dtor");
-    if (pending_statement.empty()) return;
+    if (pending_statement.empty())
+        return;
     try {
         run_pending();
     } catch (const std::exception& e) {
@@ -30,7 +33,8 @@ sql_table::~sql_table() {
     }
 }
 
-void sql_table::initialize(std::uint32_t mode) {
+void sql_table::initialize(std::uint32_t mode)
+{
     tk_log(2, "sql_table::initialize(%d)", static_cast<int>(mode));
     read_columns();
     if ((mode & ~0x60u) == 0) {
@@ -38,7 +42,8 @@ void sql_table::initialize(std::uint32_t mode) {
         return;
     }
     read_indexes();
-    if (sql_current_engine().version() >= sql_version_foreign_keys) read_foreign_keys();
+    if (sql_current_engine().version() >= sql_version_foreign_keys)
+        read_foreign_keys();
 }
 
 namespace {
@@ -50,12 +55,14 @@ struct declared_column {
 };
 
 // What SHOW COLUMNS tells of each column, read to the end of its result.
-std::vector<declared_column> declared_columns(sql_database& database, const std::wstring& table) {
+std::vector<declared_column> declared_columns(sql_database& database, const std::wstring& table)
+{
     blob_to_text_scope as_text;
     std::vector<declared_column> columns;
     std::unique_ptr<sql_tmp_recordset> rows = database.run_query(
         L"SHOW COLUMNS FROM " + (sql_current_engine().is_old_version() ? table : sql_quote_name(table)));
-    if (!rows) return columns;
+    if (!rows)
+        return columns;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
         const udb_record& row = *rows->get_item();
         const udb_field& default_field = *row.at(row.size() - 2);
@@ -67,7 +74,8 @@ std::vector<declared_column> declared_columns(sql_database& database, const std:
 
 }  // namespace
 
-void sql_table::read_columns() {
+void sql_table::read_columns()
+{
     const std::vector<declared_column> columns = declared_columns(*m_database, table);
     // SELECT * leaves INVISIBLE columns out: the rows are then read through a
     // list that names every column, and the columns arrive as ordinary ones.
@@ -76,7 +84,8 @@ void sql_table::read_columns() {
     });
     if (left_out) {
         std::vector<std::wstring> names;
-        for (const declared_column& column : columns) names.push_back(column.name);
+        for (const declared_column& column : columns)
+            names.push_back(column.name);
         tk_log(2, L"Table '%ls' has columns that SELECT * leaves out, reading them by name", table.c_str());
         read_named_columns(names);
     }
@@ -90,18 +99,19 @@ void sql_table::read_columns() {
     }
 }
 
-void sql_table::read_indexes() {
+void sql_table::read_indexes()
+{
     std::unique_ptr<sql_tmp_recordset> rows =
         m_database->run_query(L"SHOW INDEX FROM " + sql_current_engine().get_safe_name(table));
-    if (!rows) return;
+    if (!rows)
+        return;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
         const udb_record& row = *rows->get_item();
         bool unique = !row.at(1)->to_bool();
         std::wstring name = row.at(2)->to_wstring();
         bool primary = name == L"PRIMARY";
         std::wstring column = row.at(4)->to_wstring();
-        tk_log(2, L"Got index '%ls' (primary=%d, unique=%d)", name.c_str(), primary ? 1 : 0,
-               unique ? 1 : 0);
+        tk_log(2, L"Got index '%ls' (primary=%d, unique=%d)", name.c_str(), primary ? 1 : 0, unique ? 1 : 0);
         tk_log(1, L"udb_indexes::is_acceptable_name(%ls)", name.c_str());
         if (!indexes.is_acceptable_name(name)) {
             // The server lists an index's columns in key order, one row each.
@@ -115,11 +125,13 @@ void sql_table::read_indexes() {
     }
 }
 
-void sql_table::read_foreign_keys() {
+void sql_table::read_foreign_keys()
+{
     tk_log(2, "Extracting foreign keys");
     std::unique_ptr<sql_tmp_recordset> rows =
         m_database->run_query(L"SHOW CREATE TABLE " + sql_current_engine().get_safe_name(table));
-    if (!rows) return;
+    if (!rows)
+        return;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
         const udb_record& row = *rows->get_item();
         sql_fk_parser(table, row.back()->to_string()).do_parse(*m_relationships);

@@ -12,8 +12,7 @@ class sql_table : public sql_recordset {
 public:
     // Reads the columns; with a mode other than 0, 0x20, 0x40 and 0x60 also
     // the indexes and the foreign keys, which join `relationships`.
-    sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships,
-              std::uint32_t mode);
+    sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships, std::uint32_t mode);
     // Runs a statement that the writing side left pending.
     ~sql_table() override;
 

@@ -18,18 +18,23 @@ namespace {
 constexpr std::uint32_t max_buffer_size = 1000000;
 
 const std::string structure_message = std::string(udb_structure_mismatch) +
-                                       " For more information see Troubleshooting article of the product documentation.";
+                                      " For more information see Troubleshooting article of the product documentation.";
 
 // Table and column names in backticks from 4.1.0 on, bare before.
-std::string statement_name(const std::wstring& name) {
+std::string statement_name(const std::wstring& name)
+{
     return sql_utf8(sql_current_engine().is_old_version() ? name : sql_quote_name(name));
 }
 
-std::string row_head(const char* verb, const std::wstring& table) { return verb + statement_name(table) + "("; }
+std::string row_head(const char* verb, const std::wstring& table)
+{
+    return verb + statement_name(table) + "(";
+}
 
 // Adds each column's name to the column list and its value to the value list.
 template <class Matches, class Value>
-void add_row(const Matches& matches, std::string& head, std::string& values, Value value) {
+void add_row(const Matches& matches, std::string& head, std::string& values, Value value)
+{
     bool first = true;
     for (const auto& match : matches) {
         if (!first) {
@@ -43,18 +48,22 @@ void add_row(const Matches& matches, std::string& head, std::string& values, Val
 }
 
 // The first warning or error of the last statement, empty when it had none.
-std::string first_warning(sql_database& database) {
-    if (mysql_warning_count(database.get_connection()) == 0) return {};
+std::string first_warning(sql_database& database)
+{
+    if (mysql_warning_count(database.get_connection()) == 0)
+        return {};
     sql_result_ptr result = sql_current_engine().execute(database.get_connection(), "SHOW WARNINGS");
     std::string text;
     while (MYSQL_ROW row = result ? mysql_fetch_row(result.get()) : nullptr)
-        if (text.empty() && row[0] != nullptr && std::string(row[0]) != "Note" && row[2] != nullptr) text = row[2];
+        if (text.empty() && row[0] != nullptr && std::string(row[0]) != "Note" && row[2] != nullptr)
+            text = row[2];
     return text;
 }
 
 }  // namespace
 
-std::vector<sql_table::matched_column> sql_table::mapped_fields(const udb_record& record) const {
+std::vector<sql_table::matched_column> sql_table::mapped_fields(const udb_record& record) const
+{
     std::vector<matched_column> mapped;
     std::unique_ptr<sql_validator> validator = sql_current_engine().create_fn_validator(record);
     for (const udb_field* field : record) {
@@ -74,7 +83,8 @@ std::vector<sql_table::matched_column> sql_table::mapped_fields(const udb_record
     return mapped;
 }
 
-std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record& record) const {
+std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record& record) const
+{
     std::vector<matched_column> matched;
     if (schema.size() <= record.size()) {
         tk_log(1, "Size of schema is less or equal to the size of record");
@@ -91,11 +101,13 @@ std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record
     }
     tk_log(1, "Size of record is less than size of schema");
     matched = mapped_fields(record);
-    if (matched.size() < record.size()) throw tk_exception(std::string(structure_message), 0);
+    if (matched.size() < record.size())
+        throw tk_exception(std::string(structure_message), 0);
     return matched;
 }
 
-void sql_table::append_record(udb_record& record) {
+void sql_table::append_record(udb_record& record)
+{
     const std::uint32_t size = static_cast<std::uint32_t>(record.get_total_size());
     tk_log(1, "record size=%d", static_cast<int>(size));
     sql_engine& engine = sql_current_engine();
@@ -103,14 +115,18 @@ void sql_table::append_record(udb_record& record) {
         tk_log(3, "Row is too big (%d bytes), swtich to slow_append", static_cast<int>(size));
         engine.fast_insert = false;
         // The rows gathered so far go first, and their failure is this row's.
-        if (!pending_statement.empty()) run_pending();
+        if (!pending_statement.empty())
+            run_pending();
     }
-    if (engine.fast_insert) fast_append(record);
-    else slow_append(record);
+    if (engine.fast_insert)
+        fast_append(record);
+    else
+        slow_append(record);
     ++record_count;
 }
 
-void sql_table::run_pending() {
+void sql_table::run_pending()
+{
     std::string statement;
     statement.swap(pending_statement);
     const std::uint64_t rows = pending_rows;
@@ -124,29 +140,32 @@ void sql_table::run_pending() {
         record_count -= std::min(record_count, rows);
         throw;
     }
-    if ((m_database->get_mode() & udb_mode_replace_rows) != 0) return;
+    if ((m_database->get_mode() & udb_mode_replace_rows) != 0)
+        return;
     // INSERT IGNORE passes over a row that the server refuses and stores a
     // value it has to change; neither may go unsaid.
     MYSQL* connection = m_database->get_connection();
     const std::uint64_t written = mysql_affected_rows(connection);
     const std::string warning = first_warning(*m_database);
-    if (written >= rows && warning.empty()) return;
+    if (written >= rows && warning.empty())
+        return;
     const std::uint64_t lost = rows - std::min(written, rows);
     record_count -= lost;
     std::string text = "Table '" + sql_utf8(table) + "': ";
     text += lost != 0 ? std::to_string(lost) + " of " + std::to_string(rows) + " rows were not written"
                       : std::string("the server changed values of the rows on the way in");
-    if (!warning.empty()) text += "; it reports: " + warning;
+    if (!warning.empty())
+        text += "; it reports: " + warning;
     throw tk_exception(text, 0);
 }
 
-void sql_table::fast_append(const udb_record& record) {
+void sql_table::fast_append(const udb_record& record)
+{
     const char* verb = (m_database->get_mode() & udb_mode_replace_rows) != 0 ? "REPLACE INTO " : "INSERT IGNORE INTO ";
     std::string head = row_head(verb, table);
     std::string values = "(";
-    add_row(match_columns(record), head, values, [](const matched_column& match) {
-        return get_fld_append_str(match.field, match.column, false);
-    });
+    add_row(match_columns(record), head, values,
+            [](const matched_column& match) { return get_fld_append_str(match.field, match.column, false); });
     head += ")";
     values += ")";
     if (!pending_statement.empty() &&
@@ -168,7 +187,8 @@ void sql_table::fast_append(const udb_record& record) {
     tk_log(1, "sql_query=[%s]", pending_statement.c_str());
 }
 
-void sql_table::slow_append(const udb_record& record) {
+void sql_table::slow_append(const udb_record& record)
+{
     const std::uint32_t size = static_cast<std::uint32_t>(record.get_total_size());
     const bool placeholders = size > max_buffer_size;
     tk_log(1, "mysql_db.get_mode()=%d", static_cast<int>(m_database->get_mode()));
@@ -178,7 +198,8 @@ void sql_table::slow_append(const udb_record& record) {
     std::vector<const udb_field*> parameters;
     add_row(match_columns(record), head, values, [&](const matched_column& match) {
         std::string value = get_fld_append_str(match.field, match.column, placeholders);
-        if (value == "?") parameters.push_back(match.field);
+        if (value == "?")
+            parameters.push_back(match.field);
         return value;
     });
     const std::string statement = head + ")" + values + ")";
@@ -195,12 +216,14 @@ void sql_table::slow_append(const udb_record& record) {
         const BYTE* bytes = nullptr;
         std::string text;
         longest = std::max<std::size_t>(longest, field->get_type() == VT_BSTR ? sql_field_utf8(*field).size()
-                                                                               : field->get_bytes1(bytes, text));
+                                                                              : field->get_bytes1(bytes, text));
     }
     if (longest > packet) {
         tk_log(2, "row_tot_size > max_allowed_packet");
         throw tk_exception(std::string("Row size exceeds 'max_allowed_packet'"), 0);
     }
-    if (parameters.empty()) m_database->query_append(statement);
-    else m_database->prepared_statement(statement, parameters);
+    if (parameters.empty())
+        m_database->query_append(statement);
+    else
+        m_database->prepared_statement(statement, parameters);
 }

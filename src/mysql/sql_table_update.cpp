@@ -12,48 +12,61 @@
 
 namespace {
 
-bool is_lob(const udb_field& field) {
+bool is_lob(const udb_field& field)
+{
     VARTYPE type = field.get_type();
     return field.size == 0 && (type == VT_BLOB || type == ole_vt_bytes || type == VT_BSTR);
 }
 
-std::string quoted_column(const t_ftd& column) { return sql_utf8(sql_current_engine().get_safe_name(column.name)); }
+std::string quoted_column(const t_ftd& column)
+{
+    return sql_utf8(sql_current_engine().get_safe_name(column.name));
+}
 
-std::string assignment(const t_ftd& column, const udb_field& field) {
+std::string assignment(const t_ftd& column, const udb_field& field)
+{
     return quoted_column(column) + "=" + to_mysql_str(&field);
 }
 
 // NULL equals nothing, itself included.
-std::string condition(const t_ftd& column, const udb_field& field) {
-    if (field.get_type() < VT_I2) return quoted_column(column) + " IS NULL";
+std::string condition(const t_ftd& column, const udb_field& field)
+{
+    if (field.get_type() < VT_I2)
+        return quoted_column(column) + " IS NULL";
     return assignment(column, field);
 }
 
-void join(std::string& list, const char* separator, const std::string& item) {
-    if (!list.empty()) list += separator;
+void join(std::string& list, const char* separator, const std::string& item)
+{
+    if (!list.empty())
+        list += separator;
     list += item;
 }
 
-std::string table_head(const char* verb, const std::wstring& table) {
+std::string table_head(const char* verb, const std::wstring& table)
+{
     return verb + sql_utf8(sql_current_engine().get_safe_name(table));
 }
 
 }  // namespace
 
-void sql_table::update1(udb_record& record) {
+void sql_table::update1(udb_record& record)
+{
     tk_log(1, "sql_table::update");
     if (key_index < 0) {
         tk_log(1, "There's no primary/unique key");
         throw tk_exception("Table '" + sql_utf8(table) + "' has no primary or unique key to update rows by", 0);
     }
-    if (static_cast<std::size_t>(key_index) >= indexes.size()) throw tk_mail_assertion("sql_tab", 692);
+    if (static_cast<std::size_t>(key_index) >= indexes.size())
+        throw tk_mail_assertion("sql_tab", 692);
     const std::vector<std::wstring>& key_columns = indexes[static_cast<std::size_t>(key_index)].fields;
     std::string set_list;
     std::string where;
     std::size_t key_fields = 0;
     for (const matched_column& match : mapped_fields(record)) {
-        const bool in_key = std::any_of(key_columns.begin(), key_columns.end(),
-                                        [&](const std::wstring& key) { return udb_same_name(key, match.column->name); });
+        const bool in_key = std::any_of(key_columns.begin(), key_columns.end(), [&](const std::wstring& key) {
+            return udb_same_name(key, match.column->name);
+        });
         if (in_key) {
             tk_log(1, L"Field %ls is a part of UKey", match.column->name.c_str());
             join(where, " AND ", condition(*match.column, *match.field));
@@ -80,7 +93,8 @@ void sql_table::update1(udb_record& record) {
     }
 }
 
-void sql_table::update2(udb_record& record, const std::wstring& key) {
+void sql_table::update2(udb_record& record, const std::wstring& key)
+{
     tk_log(1, L"sql_table::update(key=%ls)", key.c_str());
     if (key.empty()) {
         tk_log(1, "Missing key for update");
@@ -88,7 +102,8 @@ void sql_table::update2(udb_record& record, const std::wstring& key) {
     }
     std::string set_list;
     for (const matched_column& match : mapped_fields(record))
-        if (!is_lob(*match.field)) join(set_list, ", ", assignment(*match.column, *match.field));
+        if (!is_lob(*match.field))
+            join(set_list, ", ", assignment(*match.column, *match.field));
     try {
         const std::string statement = table_head("UPDATE ", table) + " SET " + set_list + " WHERE " +
                                       sql_utf8(sql_sync(m_database).get_filter_subquery(table, key));
@@ -100,7 +115,8 @@ void sql_table::update2(udb_record& record, const std::wstring& key) {
     }
 }
 
-void sql_table::delete_key(const std::wstring& key) {
+void sql_table::delete_key(const std::wstring& key)
+{
     tk_log(2, L"sql_table::delete_key(%ls)", key.c_str());
     try {
         m_database->query_append(table_head("delete from ", table) + " where " +
@@ -111,9 +127,11 @@ void sql_table::delete_key(const std::wstring& key) {
     }
 }
 
-void sql_table::delete_key(udb_record& record) {
+void sql_table::delete_key(udb_record& record)
+{
     tk_log(1, "sql_table::delete_key");
     std::string where;
-    for (const matched_column& match : mapped_fields(record)) join(where, " AND ", condition(*match.column, *match.field));
+    for (const matched_column& match : mapped_fields(record))
+        join(where, " AND ", condition(*match.column, *match.field));
     m_database->query_append(table_head("DELETE FROM ", table) + " WHERE " + where);
 }

@@ -27,7 +27,8 @@ wchar_t fold_case(wchar_t character);
 // Equal ignoring case as CompareStringW folds it: the comparison of names and
 // texts that users and servers write. Folding keeps every character a
 // character, so texts of different lengths never match.
-inline bool equal_ignoring_case(std::wstring_view left, std::wstring_view right) {
+inline bool equal_ignoring_case(std::wstring_view left, std::wstring_view right)
+{
     return left.size() == right.size() && CompareStringW(NORM_IGNORECASE, left, right) == CSTR_EQUAL;
 }
 
@@ -35,20 +36,25 @@ inline bool equal_ignoring_case(std::wstring_view left, std::wstring_view right)
 // the comparison of the fixed words and keywords of a text format, which no
 // locale changes (a Turkish one would fold 'I' to a dotless i).
 template <class Char>
-constexpr Char ascii_lower(Char c) {
+constexpr Char ascii_lower(Char c)
+{
     return c >= Char('A') && c <= Char('Z') ? Char(c - Char('A') + Char('a')) : c;
 }
 
 template <class Char>
-constexpr Char ascii_upper(Char c) {
+constexpr Char ascii_upper(Char c)
+{
     return c >= Char('a') && c <= Char('z') ? Char(c - Char('a') + Char('A')) : c;
 }
 
 template <class Char>
-bool equal_ignoring_ascii_case(std::basic_string_view<Char> left, std::basic_string_view<Char> right) {
-    if (left.size() != right.size()) return false;
+bool equal_ignoring_ascii_case(std::basic_string_view<Char> left, std::basic_string_view<Char> right)
+{
+    if (left.size() != right.size())
+        return false;
     for (std::size_t i = 0; i < left.size(); ++i)
-        if (ascii_lower(left[i]) != ascii_lower(right[i])) return false;
+        if (ascii_lower(left[i]) != ascii_lower(right[i]))
+            return false;
     return true;
 }
 

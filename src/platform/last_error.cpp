@@ -6,13 +6,20 @@ namespace {
 thread_local std::uint32_t last_error = ERROR_SUCCESS;
 }
 
-std::uint32_t GetLastError() { return last_error; }
+std::uint32_t GetLastError()
+{
+    return last_error;
+}
 
-void SetLastError(std::uint32_t error) { last_error = error; }
+void SetLastError(std::uint32_t error)
+{
+    last_error = error;
+}
 
 namespace platform {
 
-std::uint32_t error_from_errno(int error) {
+std::uint32_t error_from_errno(int error)
+{
     switch (error) {
     case 0: return ERROR_SUCCESS;
     case ENOENT: return ERROR_FILE_NOT_FOUND;
@@ -37,6 +44,9 @@ std::uint32_t error_from_errno(int error) {
     }
 }
 
-void set_last_error_from_errno(int error) { SetLastError(error_from_errno(error)); }
+void set_last_error_from_errno(int error)
+{
+    SetLastError(error_from_errno(error));
+}
 
 }  // namespace platform

@@ -7,7 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
-bool GetModuleFileNameA(std::string& path) {
+bool GetModuleFileNameA(std::string& path)
+{
     std::vector<char> buffer(256);
     for (;;) {
         const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -23,7 +24,8 @@ bool GetModuleFileNameA(std::string& path) {
     }
 }
 
-bool GetModuleFileNameW(std::wstring& path) {
+bool GetModuleFileNameW(std::wstring& path)
+{
     std::string narrow;
     return GetModuleFileNameA(narrow) && MultiByteToWideChar(CP_UTF8, narrow, path);
 }

@@ -18,27 +18,30 @@ struct path_parts {
     std::basic_string<Char> drive;   // "C:" or empty
     std::basic_string<Char> folder;  // with its trailing separator
     std::basic_string<Char> name;
-    std::basic_string<Char> ext;     // with its dot
+    std::basic_string<Char> ext;  // with its dot
 };
 
 template <class Char>
-constexpr bool is_path_separator(Char character) {
+constexpr bool is_path_separator(Char character)
+{
     return character == Char('/') || character == Char('\\');
 }
 
 template <class Char>
-path_parts<Char> split_path(std::basic_string_view<Char> path) {
+path_parts<Char> split_path(std::basic_string_view<Char> path)
+{
     path_parts<Char> parts;
-    const bool has_drive = path.size() >= 2 && path[1] == Char(':') &&
-                           ((path[0] >= Char('a') && path[0] <= Char('z')) ||
-                            (path[0] >= Char('A') && path[0] <= Char('Z')));
+    const bool has_drive =
+        path.size() >= 2 && path[1] == Char(':') &&
+        ((path[0] >= Char('a') && path[0] <= Char('z')) || (path[0] >= Char('A') && path[0] <= Char('Z')));
     if (has_drive) {
         parts.drive = path.substr(0, 2);
         path.remove_prefix(2);
     }
     std::size_t name_start = 0;
     for (std::size_t i = 0; i < path.size(); ++i)
-        if (is_path_separator(path[i])) name_start = i + 1;
+        if (is_path_separator(path[i]))
+            name_start = i + 1;
     parts.folder = path.substr(0, name_start);
     std::basic_string_view<Char> file = path.substr(name_start);
     const std::size_t dot = file.rfind(Char('.'));
@@ -51,11 +54,14 @@ path_parts<Char> split_path(std::basic_string_view<Char> path) {
 }
 
 template <class Char>
-std::basic_string<Char> make_path(const path_parts<Char>& parts) {
+std::basic_string<Char> make_path(const path_parts<Char>& parts)
+{
     std::basic_string<Char> path = parts.drive + parts.folder;
-    if (!parts.folder.empty() && !is_path_separator(parts.folder.back())) path += Char('/');
+    if (!parts.folder.empty() && !is_path_separator(parts.folder.back()))
+        path += Char('/');
     path += parts.name;
-    if (!parts.ext.empty() && parts.ext.front() != Char('.')) path += Char('.');
+    if (!parts.ext.empty() && parts.ext.front() != Char('.'))
+        path += Char('.');
     return path + parts.ext;
 }
 

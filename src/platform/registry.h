@@ -28,24 +28,19 @@ inline constexpr std::uint32_t REG_OPENED_EXISTING_KEY = 2;
 
 // Opens the sub-key of root ("Software\\Maker\\Product"), creating it when
 // missing. Class, options, access and security are accepted and not used.
-std::uint32_t RegCreateKeyExA(HKEY root, const char* sub_key, const char* class_name,
-                              std::uint32_t options, std::uint32_t access, const void* security,
-                              HKEY* result, std::uint32_t* disposition);
+std::uint32_t RegCreateKeyExA(HKEY root, const char* sub_key, const char* class_name, std::uint32_t options,
+                              std::uint32_t access, const void* security, HKEY* result, std::uint32_t* disposition);
 std::uint32_t RegCloseKey(HKEY key);
 
 // With null data only the size is reported. A buffer smaller than the value
 // gives ERROR_MORE_DATA and the size needed; a missing value ERROR_FILE_NOT_FOUND.
-std::uint32_t RegQueryValueExA(HKEY key, const char* name, std::uint32_t* type, void* data,
-                               std::uint32_t* size);
-std::uint32_t RegQueryValueExW(HKEY key, const wchar_t* name, std::uint32_t* type, void* data,
-                               std::uint32_t* size);
+std::uint32_t RegQueryValueExA(HKEY key, const char* name, std::uint32_t* type, void* data, std::uint32_t* size);
+std::uint32_t RegQueryValueExW(HKEY key, const wchar_t* name, std::uint32_t* type, void* data, std::uint32_t* size);
 
 // REG_DWORD takes 4 bytes; REG_SZ the text up to its first zero within size,
 // or all of it, which is then kept and returned without a terminating zero.
-std::uint32_t RegSetValueExA(HKEY key, const char* name, std::uint32_t type, const void* data,
-                             std::uint32_t size);
-std::uint32_t RegSetValueExW(HKEY key, const wchar_t* name, std::uint32_t type, const void* data,
-                             std::uint32_t size);
+std::uint32_t RegSetValueExA(HKEY key, const char* name, std::uint32_t type, const void* data, std::uint32_t size);
+std::uint32_t RegSetValueExW(HKEY key, const wchar_t* name, std::uint32_t type, const void* data, std::uint32_t size);
 
 namespace platform {
 

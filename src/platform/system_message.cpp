@@ -21,8 +21,7 @@ constexpr message_row messages[] = {
     {ERROR_INVALID_HANDLE, "The handle is invalid."},
     {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command."},
     {ERROR_WRITE_PROTECT, "The media is write protected."},
-    {ERROR_SHARING_VIOLATION,
-     "The process cannot access the file because it is being used by another process."},
+    {ERROR_SHARING_VIOLATION, "The process cannot access the file because it is being used by another process."},
     {ERROR_FILE_EXISTS, "The file exists."},
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
     {ERROR_DISK_FULL, "There is not enough space on the disk."},
@@ -32,14 +31,14 @@ constexpr message_row messages[] = {
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_DIRECTORY, "The directory name is invalid."},
-    {ERROR_NO_UNICODE_TRANSLATION,
-     "No mapping for the Unicode character exists in the target multi-byte code page."},
+    {ERROR_NO_UNICODE_TRANSLATION, "No mapping for the Unicode character exists in the target multi-byte code page."},
     {ERROR_CLIPBOARD_NOT_OPEN, "Thread does not have a clipboard open."},
 };
 
 }  // namespace
 
-bool FormatMessageA(std::uint32_t error, std::string& text) {
+bool FormatMessageA(std::uint32_t error, std::string& text)
+{
     for (const message_row& row : messages) {
         if (row.error == error) {
             text.assign(row.text).append("\r\n");

@@ -4,7 +4,8 @@
 #include "platform/last_error.h"
 #include "toolkit/tk_log.h"
 
-void tk_copy_to_clipboard2(const std::wstring& text) {
+void tk_copy_to_clipboard2(const std::wstring& text)
+{
     tk_log(2, L"tk_copy_to_clipboard2(%ls)", text.c_str());
     if (platform::set_clipboard_text(text))
         tk_log(2, "OpenClipboard succeeded");

@@ -10,13 +10,21 @@ namespace {
 constexpr std::uint32_t refused_logfile_code = 1;
 }
 
-tk_converter::tk_converter() { tk_log(2, "tk_converter::ctor"); }
+tk_converter::tk_converter()
+{
+    tk_log(2, "tk_converter::ctor");
+}
 
-void tk_converter::set_silent(bool silent) { m_silent = silent; }
+void tk_converter::set_silent(bool silent)
+{
+    m_silent = silent;
+}
 
-void tk_converter::set_logfile(const std::string& name) {
+void tk_converter::set_logfile(const std::string& name)
+{
     tk_log(1, "tk_convertor::set_logfile(%s)", name.c_str());
-    if (!tk_singleton<tk_logger>::is_initialized()) return;
+    if (!tk_singleton<tk_logger>::is_initialized())
+        return;
     m_logfile = name;
     if (name.empty()) {
         tk_log(1, "Filename is empty");

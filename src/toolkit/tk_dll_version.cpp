@@ -19,7 +19,8 @@ using dll_get_version_function = std::int32_t (*)(dll_version_info*);
 
 }  // namespace
 
-std::int32_t get_dll_version(const std::wstring& library_name) {
+std::int32_t get_dll_version(const std::wstring& library_name)
+{
     platform::dynamic_library library;
     if (!library.load(tk_unicode_to_ansi(library_name))) {
         tk_log(2, "get_dll_version failed to load DLL");
@@ -31,6 +32,7 @@ std::int32_t get_dll_version(const std::wstring& library_name) {
         return 0;
     }
     dll_version_info info{sizeof(dll_version_info), 0, 0, 0, 0};
-    if (get_version(&info) < 0) return 0;
+    if (get_version(&info) < 0)
+        return 0;
     return static_cast<std::int32_t>(info.major_version * 65536u + info.minor_version);
 }

@@ -17,37 +17,44 @@ constexpr std::uint32_t internal_error_code = 2;
 // The source text of an assertion is "file\line", cut to this many characters.
 constexpr std::size_t assertion_text_size = 276;
 
-std::string ansi_text(const std::wstring& text) {
+std::string ansi_text(const std::wstring& text)
+{
     std::string narrow;
-    if (!WideCharToMultiByte(CP_ACP, text, narrow)) narrow.clear();
+    if (!WideCharToMultiByte(CP_ACP, text, narrow))
+        narrow.clear();
     return narrow;
 }
 
 }  // namespace
 
 tk_exception::tk_exception(const std::string& text, std::uint32_t code)
-    : m_text(text.empty() ? unknown_exception : text), m_code(code) {}
+    : m_text(text.empty() ? unknown_exception : text), m_code(code)
+{}
 
-tk_exception::tk_exception(const std::wstring& text, std::uint32_t code)
-    : m_text(ansi_text(text)), m_code(code) {}
+tk_exception::tk_exception(const std::wstring& text, std::uint32_t code) : m_text(ansi_text(text)), m_code(code) {}
 
 tk_exception::tk_exception(std::uint32_t code) : m_text(unknown_exception), m_code(code) {}
 
-const char* tk_exception::what() const noexcept { return m_text.c_str(); }
+const char* tk_exception::what() const noexcept
+{
+    return m_text.c_str();
+}
 
 tk_exception_ex::tk_exception_ex() : tk_exception_ex(std::string(), exception_ex_default_code) {}
 
-tk_exception_ex::tk_exception_ex(const std::string& prefix, std::uint32_t code) : tk_exception(code) {
+tk_exception_ex::tk_exception_ex(const std::string& prefix, std::uint32_t code) : tk_exception(code)
+{
     const std::uint32_t error = GetLastError();
     set_error_number(error);
     std::string message;
-    if (!FormatMessageA(error, message)) return;
+    if (!FormatMessageA(error, message))
+        return;
     set_text(prefix + message);
     tk_log(2, "GetLastError: %s", message.c_str());
 }
 
-tk_mail_assertion::tk_mail_assertion(const char* source_file, std::uint32_t line)
-    : tk_exception(internal_error_code) {
+tk_mail_assertion::tk_mail_assertion(const char* source_file, std::uint32_t line) : tk_exception(internal_error_code)
+{
     tk_log(2, "make_err_meggase(%s, %d)", source_file, static_cast<int>(line));
     char source[assertion_text_size];
     std::snprintf(source, sizeof source, "%s\\%d", source_file, static_cast<int>(line));
@@ -62,4 +69,7 @@ tk_mail_assertion::tk_mail_assertion(const char* source_file, std::uint32_t line
     tk_log(2, "tk_mail_assertion::ctor(%s)", source_file);
 }
 
-tk_final_exception::tk_final_exception() { tk_log(2, "tk_final_exception::ctor"); }
+tk_final_exception::tk_final_exception()
+{
+    tk_log(2, "tk_final_exception::ctor");
+}

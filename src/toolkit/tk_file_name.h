@@ -21,7 +21,8 @@ public:
 
     void set_name(const string_type& name) { m_parts.name = name; }
     // Stored as given when empty or starting with a dot, else with a dot in front.
-    void set_ext(const string_type& ext) {
+    void set_ext(const string_type& ext)
+    {
         m_parts.ext = ext.empty() || ext.front() == Char('.') ? ext : Char('.') + ext;
     }
     string_type get_full_path() const { return platform::make_path(m_parts); }

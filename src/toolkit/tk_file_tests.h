@@ -5,8 +5,8 @@
 #include <string>
 
 // Modes of the file tests; any other mode creates the file or empties it.
-inline constexpr std::uint32_t tk_file_exists = 16384;    // exists and is not a folder
-inline constexpr std::uint32_t tk_file_writable = 1;      // ...and is not read-only
+inline constexpr std::uint32_t tk_file_exists = 16384;  // exists and is not a folder
+inline constexpr std::uint32_t tk_file_writable = 1;    // ...and is not read-only
 
 // Creating a file that cannot be created raises tk_exception_ex (code 1).
 bool tk_is_file_exist1(const std::string& name, std::uint32_t mode);

@@ -20,17 +20,21 @@ namespace {
 constexpr std::size_t wide_line_characters = 10240;
 constexpr std::size_t wide_line_bytes = 10240;
 
-std::string default_file_name() {
+std::string default_file_name()
+{
     tk_file_name name(tk_get_module_name());
     name.set_ext(".log");
     return name.get_full_path();
 }
 
 // Cuts UTF-8 text to at most the given bytes without splitting a character.
-void cut_utf8(std::string& text, std::size_t limit) {
-    if (text.size() <= limit) return;
+void cut_utf8(std::string& text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return;
     std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
     text.resize(end);
 }
 
@@ -38,43 +42,51 @@ void cut_utf8(std::string& text, std::size_t limit) {
 
 std::atomic<int> tk_log_detail::lowest_accepted_level = std::numeric_limits<int>::max();
 
-bool tk_log_detail::accepts(int level) {
+bool tk_log_detail::accepts(int level)
+{
     return tk_singleton<tk_logger>::is_initialized() && tk_singleton<tk_logger>::ref().accepts(level);
 }
 
-tk_logger::tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t threshold,
-                     std::uint8_t timestamps)
-    : m_file_name(file_name ? file_name : default_file_name()),
-      m_threshold(static_cast<int>(threshold)),
-      m_enabled(enabled != 0),
-      m_timestamps(timestamps != 0) {
-    if (m_enabled) truncate_once();
+tk_logger::tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t threshold, std::uint8_t timestamps)
+    : m_file_name(file_name ? file_name : default_file_name()), m_threshold(static_cast<int>(threshold)),
+      m_enabled(enabled != 0), m_timestamps(timestamps != 0)
+{
+    if (m_enabled)
+        truncate_once();
     publish_threshold();
 }
 
 // Whatever logger ends, the registration ends with it.
-tk_logger::~tk_logger() {
+tk_logger::~tk_logger()
+{
     tk_log_detail::lowest_accepted_level.store(std::numeric_limits<int>::max(), std::memory_order_relaxed);
 }
 
-void tk_logger::publish_threshold() {
-    if (!is_initialized() || &ref() != this) return;
+void tk_logger::publish_threshold()
+{
+    if (!is_initialized() || &ref() != this)
+        return;
     int lowest = std::numeric_limits<int>::max();
     // Until the file was emptied, a line of any level must come through to empty it.
-    if (is_enabled()) lowest = m_truncated.load(std::memory_order_acquire) ? m_threshold : std::numeric_limits<int>::min();
+    if (is_enabled())
+        lowest = m_truncated.load(std::memory_order_acquire) ? m_threshold : std::numeric_limits<int>::min();
     tk_log_detail::lowest_accepted_level.store(lowest, std::memory_order_relaxed);
 }
 
-void tk_logger::set_logfile(const char* file_name) {
-    if (!file_name) throw tk_mail_assertion("..\\TK/tk_log", 82);
+void tk_logger::set_logfile(const char* file_name)
+{
+    if (!file_name)
+        throw tk_mail_assertion("..\\TK/tk_log", 82);
     m_file_name = file_name;
     m_enabled.store(true, std::memory_order_release);
     publish_threshold();
 }
 
-void tk_logger::truncate_once() {
+void tk_logger::truncate_once()
+{
     std::lock_guard<std::mutex> lock(m_truncation_mutex);
-    if (m_truncated.load(std::memory_order_relaxed)) return;
+    if (m_truncated.load(std::memory_order_relaxed))
+        return;
     file_handle emptied(std::fopen(m_file_name.c_str(), "wb"));
     if (!emptied || std::fclose(emptied.release()) != 0)
         note_failure(errno);
@@ -82,21 +94,28 @@ void tk_logger::truncate_once() {
     publish_threshold();
 }
 
-bool tk_logger::accepts(int level) {
-    if (!is_enabled()) return false;
-    if (!m_truncated.load(std::memory_order_acquire)) truncate_once();
+bool tk_logger::accepts(int level)
+{
+    if (!is_enabled())
+        return false;
+    if (!m_truncated.load(std::memory_order_acquire))
+        truncate_once();
     return level >= m_threshold;
 }
 
-void tk_logger::note_failure(int error) {
-    if (m_failed.exchange(true, std::memory_order_acq_rel)) return;
+void tk_logger::note_failure(int error)
+{
+    if (m_failed.exchange(true, std::memory_order_acq_rel))
+        return;
     std::fprintf(stderr, "Cannot write the log file '%s': %s\n", m_file_name.c_str(), std::strerror(error));
     std::fflush(stderr);
 }
 
-tk_logger::file_handle tk_logger::open_line() {
+tk_logger::file_handle tk_logger::open_line()
+{
     file_handle file(std::fopen(m_file_name.c_str(), "ab"));
-    if (!file) note_failure(errno);
+    if (!file)
+        note_failure(errno);
     if (file && m_timestamps) {
         const platform::local_clock_time now = platform::get_local_time();
         std::fprintf(file.get(), "%02d:%02d:%02d ", now.hour, now.minute, now.second);
@@ -104,17 +123,22 @@ tk_logger::file_handle tk_logger::open_line() {
     return file;
 }
 
-void tk_logger::end_line(file_handle file) {
-    if (m_add_line_end) std::fputs("\r\n", file.get());
+void tk_logger::end_line(file_handle file)
+{
+    if (m_add_line_end)
+        std::fputs("\r\n", file.get());
     // A full device shows at the latest when the buffered line is flushed.
     const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
     const int error = errno;
-    if (std::fclose(file.release()) != 0 || !written) note_failure(written ? errno : error);
+    if (std::fclose(file.release()) != 0 || !written)
+        note_failure(written ? errno : error);
 }
 
-void tk_logger::write_line(const char* format, va_list arguments) {
+void tk_logger::write_line(const char* format, va_list arguments)
+{
     file_handle file = open_line();
-    if (!file) return;
+    if (!file)
+        return;
     {
         // Wide arguments of a narrow line become UTF-8 whatever the process locale.
         platform::scoped_utf8_locale utf8;
@@ -123,7 +147,8 @@ void tk_logger::write_line(const char* format, va_list arguments) {
     end_line(std::move(file));
 }
 
-void tk_logger::write_line(const wchar_t* format, va_list arguments) {
+void tk_logger::write_line(const wchar_t* format, va_list arguments)
+{
     std::vector<wchar_t> line(wide_line_characters, L'\0');
     {
         platform::scoped_utf8_locale utf8;
@@ -136,19 +161,22 @@ void tk_logger::write_line(const wchar_t* format, va_list arguments) {
     cut_utf8(bytes, wide_line_bytes);
 
     file_handle file = open_line();
-    if (!file) return;
+    if (!file)
+        return;
     std::fwrite(bytes.data(), 1, bytes.size(), file.get());
     end_line(std::move(file));
 }
 
-void tk_log_detail::write(const char* format, ...) {
+void tk_log_detail::write(const char* format, ...)
+{
     va_list arguments;
     va_start(arguments, format);
     tk_singleton<tk_logger>::ref().write_line(format, arguments);
     va_end(arguments);
 }
 
-void tk_log_detail::write(const wchar_t* format, ...) {
+void tk_log_detail::write(const wchar_t* format, ...)
+{
     va_list arguments;
     va_start(arguments, format);
     tk_singleton<tk_logger>::ref().write_line(format, arguments);

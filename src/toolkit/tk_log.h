@@ -18,8 +18,7 @@ class tk_logger : public tk_singleton<tk_logger> {
 public:
     // A null file name means the program's path with the extension ".log".
     // Enabled at construction, the file is emptied at once.
-    tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t threshold,
-              std::uint8_t timestamps);
+    tk_logger(const char* file_name, std::uint8_t enabled, std::uint32_t threshold, std::uint8_t timestamps);
     ~tk_logger() override;
 
     // Switches logging on to the file; leaves the threshold alone and does not
@@ -70,7 +69,7 @@ extern std::atomic<int> lowest_accepted_level;
 bool accepts(int level);
 void write(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void write(const wchar_t* format, ...);
-} // namespace tk_log_detail
+}  // namespace tk_log_detail
 
 // Whether a line of that level reaches the file, for lines whose arguments
 // are costly to build.
@@ -83,5 +82,4 @@ inline bool tk_log_accepts(int level)
 // tk_log(level, format, ...): one line; wide formats take wide arguments as
 // %ls and are written as UTF-8. The arguments are not even evaluated for a
 // line below the threshold: many lines sit on the path of every value.
-#define tk_log(level, ...) \
-    (tk_log_accepts(level) ? tk_log_detail::write(__VA_ARGS__) : void())
+#define tk_log(level, ...) (tk_log_accepts(level) ? tk_log_detail::write(__VA_ARGS__) : void())

@@ -40,10 +40,10 @@ constexpr std::uint32_t mail_to = 1;
 constexpr std::uint32_t mail_unread = 1;
 
 using send_mail_function = std::uint32_t (*)(std::uintptr_t session, std::uintptr_t parent_window,
-                                             mail_message* message, std::uint32_t flags,
-                                             std::uint32_t reserved);
+                                             mail_message* message, std::uint32_t flags, std::uint32_t reserved);
 
-std::string date_received() {
+std::string date_received()
+{
     const platform::local_clock_time now = platform::get_local_time();
     char date[64];
     std::snprintf(date, sizeof date, "%d/%d/%d %d:%d", now.year, now.month, now.day, now.hour, now.minute);
@@ -52,13 +52,15 @@ std::string date_received() {
 
 }  // namespace
 
-void tk_send_bug(const std::string& title, const std::string& text) {
+void tk_send_bug(const std::string& title, const std::string& text)
+{
     tk_log(2, "tk_send_bug(%s|%s)", title.c_str(), text.c_str());
     const std::string subject = "Bug report on " + title;
     const std::string date = date_received();
     mail_recipient support{0, mail_to, tk_support_mail_address, nullptr, 0, nullptr};
-    mail_message message{0,           subject.c_str(), text.c_str(), nullptr, date.c_str(), nullptr,
-                         mail_unread, nullptr,         1,            &support, 0,           nullptr};
+    mail_message message{0,       subject.c_str(), text.c_str(), nullptr, date.c_str(),
+                         nullptr, mail_unread,     nullptr,      1,       &support,
+                         0,       nullptr};
 
     // Mail clients may change the current directory.
     const tk_temp_chdir keep_current_directory(".");
@@ -69,6 +71,7 @@ void tk_send_bug(const std::string& title, const std::string& text) {
     }
     auto send_mail = reinterpret_cast<send_mail_function>(mail_library.find_symbol("MAPISendMail"));
     tk_log(1, "lpfnMAPISendMail=%08" PRIXPTR, reinterpret_cast<std::uintptr_t>(send_mail));
-    if (!send_mail) return;
+    if (!send_mail)
+        return;
     tk_log(2, "lpfnMAPISendMail returns %d", static_cast<int>(send_mail(0, 0, &message, 0, 0)));
 }

@@ -11,7 +11,8 @@ template <class T>
 class tk_singleton {
 public:
     // The first T constructed is the instance; later ones are not registered.
-    tk_singleton() {
+    tk_singleton()
+    {
         tk_singleton* expected = nullptr;
         s_instance.compare_exchange_strong(expected, this, std::memory_order_acq_rel);
     }
@@ -29,9 +30,11 @@ public:
     static bool is_initialized() { return s_instance.load(std::memory_order_acquire) != nullptr; }
 
 private:
-    static T& registered(std::uint32_t assertion_line) {
+    static T& registered(std::uint32_t assertion_line)
+    {
         tk_singleton* instance = s_instance.load(std::memory_order_acquire);
-        if (!instance) throw tk_mail_assertion("..\\TK/tk_singl", assertion_line);
+        if (!instance)
+            throw tk_mail_assertion("..\\TK/tk_singl", assertion_line);
         // The registration is the base part; T is complete by the time it is asked for.
         return *static_cast<T*>(instance);
     }

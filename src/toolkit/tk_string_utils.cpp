@@ -9,7 +9,8 @@
 namespace {
 
 template <class String>
-String trim(const String& text) {
+String trim(const String& text)
+{
     using Char = typename String::value_type;
     const std::size_t last = text.find_last_not_of(Char(' '));
     if (last == String::npos) {
@@ -20,27 +21,33 @@ String trim(const String& text) {
 }
 
 template <class String>
-std::vector<String> split(const String& text, typename String::value_type separator) {
+std::vector<String> split(const String& text, typename String::value_type separator)
+{
     std::vector<String> pieces;
-    if (text.empty()) return pieces;
+    if (text.empty())
+        return pieces;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find(separator, start);
         pieces.push_back(text.substr(start, end == String::npos ? String::npos : end - start));
-        if (end == String::npos) return pieces;
+        if (end == String::npos)
+            return pieces;
         start = end + 1;
     }
 }
 
 template <class String>
-void replace_all(String& text, const String& from, const String& to) {
-    if (from.empty()) return;
+void replace_all(String& text, const String& from, const String& to)
+{
+    if (from.empty())
+        return;
     for (std::size_t at = text.find(from); at != String::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
 }
 
 template <class Char>
-void bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, Char* output) {
+void bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, Char* output)
+{
     static constexpr char digits[] = "0123456789ABCDEF";
     for (std::uint32_t i = 0; i < count; ++i) {
         *output++ = Char(digits[bytes[i] >> 4]);
@@ -51,58 +58,79 @@ void bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, Char* output) {
 
 }  // namespace
 
-std::string tk_trim(const std::string& text) { return trim(text); }
-std::wstring tk_trim(const std::wstring& text) { return trim(text); }
+std::string tk_trim(const std::string& text)
+{
+    return trim(text);
+}
+std::wstring tk_trim(const std::wstring& text)
+{
+    return trim(text);
+}
 
-std::vector<std::string> tk_split(const std::string& text, char separator) {
+std::vector<std::string> tk_split(const std::string& text, char separator)
+{
     return split(text, separator);
 }
 
-std::vector<std::wstring> tk_split(const std::wstring& text, wchar_t separator) {
+std::vector<std::wstring> tk_split(const std::wstring& text, wchar_t separator)
+{
     return split(text, separator);
 }
 
-bool tk_same_text(std::wstring_view left, std::wstring_view right, bool case_sensitive) {
+bool tk_same_text(std::wstring_view left, std::wstring_view right, bool case_sensitive)
+{
     return case_sensitive ? left == right : platform::equal_ignoring_case(left, right);
 }
 
-bool tk_starts_with(const std::wstring& text, const std::wstring& prefix, bool case_sensitive) {
-    if (prefix.size() > text.size()) return false;
+bool tk_starts_with(const std::wstring& text, const std::wstring& prefix, bool case_sensitive)
+{
+    if (prefix.size() > text.size())
+        return false;
     return tk_same_text(std::wstring_view(text).substr(0, prefix.size()), prefix, case_sensitive);
 }
 
-bool tk_ends_with(const std::wstring& text, const std::wstring& suffix, bool case_sensitive) {
-    if (suffix.size() > text.size()) return false;
+bool tk_ends_with(const std::wstring& text, const std::wstring& suffix, bool case_sensitive)
+{
+    if (suffix.size() > text.size())
+        return false;
     return tk_same_text(std::wstring_view(text).substr(text.size() - suffix.size()), suffix, case_sensitive);
 }
 
-void tk_bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, char* output) {
-    if (!output) throw tk_mail_assertion("tk_utils", 903);
+void tk_bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, char* output)
+{
+    if (!output)
+        throw tk_mail_assertion("tk_utils", 903);
     bin_to_hex(count, bytes, output);
 }
 
-void tk_bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, wchar_t* output) {
-    if (!output) throw tk_mail_assertion("tk_utils", 917);
+void tk_bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, wchar_t* output)
+{
+    if (!output)
+        throw tk_mail_assertion("tk_utils", 917);
     bin_to_hex(count, bytes, output);
 }
 
-tk_string& tk_string::replace_all(const std::string& from, const std::string& to) {
+tk_string& tk_string::replace_all(const std::string& from, const std::string& to)
+{
     ::replace_all<std::string>(*this, from, to);
     return *this;
 }
 
-tk_wstring& tk_wstring::replace_all(const std::wstring& from, const std::wstring& to) {
+tk_wstring& tk_wstring::replace_all(const std::wstring& from, const std::wstring& to)
+{
     tk_log(2, L"tk_wstring::replace_all(%ls,%ls)", from.c_str(), to.c_str());
     ::replace_all<std::wstring>(*this, from, to);
     return *this;
 }
 
-void tk_wstring::split(wchar_t separator, std::vector<std::wstring>& pieces) const {
+void tk_wstring::split(wchar_t separator, std::vector<std::wstring>& pieces) const
+{
     tk_log(2, L"tk_wstring::split(%lc)", static_cast<wint_t>(separator));
     pieces = tk_split(static_cast<const std::wstring&>(*this), separator);
 }
 
-tk_wstring& tk_wstring::to_lower() {
+tk_wstring& tk_wstring::to_lower()
+{
     tk_log(2, L"tk_wstring::to_lower(%ls)", c_str());
     std::transform(begin(), end(), begin(), platform::to_lower);
     return *this;

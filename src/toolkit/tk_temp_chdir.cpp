@@ -5,7 +5,8 @@
 
 #include <filesystem>
 
-tk_temp_chdir::tk_temp_chdir(const std::string& folder) {
+tk_temp_chdir::tk_temp_chdir(const std::string& folder)
+{
     tk_log(2, "tk_temp_chdir::ctor");
     const std::string target = folder.empty() ? tk_get_module_folder() : folder;
     tk_log(2, "tk_temp_chdir::initialize(%s)", target.c_str());
@@ -23,7 +24,8 @@ tk_temp_chdir::tk_temp_chdir(const std::string& folder) {
     m_changed = true;
 }
 
-tk_temp_chdir::~tk_temp_chdir() {
+tk_temp_chdir::~tk_temp_chdir()
+{
     tk_log(2, "tk_temp_chdir::dtor");
     if (m_changed) {
         std::error_code ignored;

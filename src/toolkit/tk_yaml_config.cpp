@@ -6,16 +6,20 @@
 
 #include <fstream>
 
-bool tk_yaml_config::load(const char* file_name, const std::set<std::wstring>& filter) {
+bool tk_yaml_config::load(const char* file_name, const std::set<std::wstring>& filter)
+{
     tk_log(2, "tk_yaml_config::load(%s)", file_name ? file_name : "");
-    if (!file_name) return false;
+    if (!file_name)
+        return false;
     std::ifstream file(file_name);
-    if (!file) return false;
+    if (!file)
+        return false;
 
     std::string key;  // items before the first key belong to the empty key
     std::string raw_line;
     while (std::getline(file, raw_line)) {
-        if (!raw_line.empty() && raw_line.back() == '\r') raw_line.pop_back();
+        if (!raw_line.empty() && raw_line.back() == '\r')
+            raw_line.pop_back();
         tk_log(1, "Got text line: %s", raw_line.c_str());
         const std::string line = tk_trim(raw_line);
         if (line.empty()) {

@@ -23,7 +23,7 @@ bool whole_number(const std::string& text, Number& value)
     return result.ec == std::errc() && result.ptr == end;
 }
 
-} // namespace
+}  // namespace
 
 double leading_double(const std::string& text)
 {

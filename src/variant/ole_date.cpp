@@ -105,7 +105,7 @@ short iso_number(std::string_view text, std::size_t at, std::size_t digits)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 ole_date::ole_date()
 {
@@ -160,8 +160,7 @@ void ole_date::parse(const std::string& original)
         tk_log(2, "Invalid date/time format: '%s'", text.c_str());
         return;
     }
-    if (!import_text(text, as_it_stands ? original_iso_fields : iso_fields(text)) || !afternoon ||
-        m_kind == kind_date)
+    if (!import_text(text, as_it_stands ? original_iso_fields : iso_fields(text)) || !afternoon || m_kind == kind_date)
         return;
     // 12 AM is the first hour of the day, 12 PM the thirteenth.
     if (*afternoon && m_time.wHour < 12)

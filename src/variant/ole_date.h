@@ -11,7 +11,7 @@
 class ole_date {
 public:
     // What the value holds.
-    static constexpr std::uint32_t kind_empty = 0; // not a valid date
+    static constexpr std::uint32_t kind_empty = 0;  // not a valid date
     static constexpr std::uint32_t kind_date_time = 1;
     static constexpr std::uint32_t kind_date = 2;
     static constexpr std::uint32_t kind_time = 3;

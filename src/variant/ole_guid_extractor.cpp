@@ -39,7 +39,7 @@ bool has_guid_layout(std::wstring_view text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 ole_guid_extractor::ole_guid_extractor(const std::string& text)
 {
@@ -115,7 +115,7 @@ std::wstring ole_guid_extractor::get_wstr() const
 std::string ole_guid_extractor::get_str() const
 {
     const std::wstring text = get_wstr();
-    return std::string(text.begin(), text.end()); // hexadecimal digits and dashes only
+    return std::string(text.begin(), text.end());  // hexadecimal digits and dashes only
 }
 
 std::wstring ole_guid_extractor::get_guid_wstr() const
@@ -137,5 +137,6 @@ void ole_guid_extractor::get_bytes(std::uint8_t bytes[16]) const
     // Data1, Data2 and Data3 are stored little-endian; Data4 byte by byte.
     static constexpr int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
     for (std::size_t pair = 0; pair < 16; ++pair)
-        bytes[order[pair]] = static_cast<std::uint8_t>(hex_value(digits[2 * pair]) * 16 + hex_value(digits[2 * pair + 1]));
+        bytes[order[pair]] =
+            static_cast<std::uint8_t>(hex_value(digits[2 * pair]) * 16 + hex_value(digits[2 * pair + 1]));
 }

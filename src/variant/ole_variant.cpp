@@ -29,7 +29,7 @@ std::uint32_t utf8_length(wchar_t character)
     return 4;
 }
 
-} // namespace
+}  // namespace
 
 ole_variant::ole_variant()
 {
@@ -162,7 +162,7 @@ ole_variant::ole_variant(const DECIMAL& value) : ole_variant()
 {
     tk_log(1, "Construct ole_variant from DECIMAL");
     m_value.decVal = value;
-    m_value.vt = VT_DECIMAL; // after the value: a DECIMAL overlays the tag
+    m_value.vt = VT_DECIMAL;  // after the value: a DECIMAL overlays the tag
 }
 
 ole_variant::ole_variant(const std::string& text) : ole_variant()
@@ -398,20 +398,15 @@ std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_byte
     bytes = nullptr;
     switch (m_value.vt) {
     case VT_EMPTY:
-    case VT_NULL:
-        tk_log(1, "OLE_Variant is empty");
-        return 0;
+    case VT_NULL: tk_log(1, "OLE_Variant is empty"); return 0;
     case VT_BSTR:
         if (!text_to_ansi(text_bytes))
             return 0;
         bytes = reinterpret_cast<const BYTE*>(text_bytes.c_str());
         return static_cast<std::uint32_t>(text_bytes.size());
     case ole_vt_bytes:
-    case VT_BLOB:
-        bytes = static_cast<const BYTE*>(m_value.parray->pvData);
-        return get_safe_array_size(m_value.parray);
-    default:
-        throw tk_mail_assertion("ole_var", 1235);
+    case VT_BLOB: bytes = static_cast<const BYTE*>(m_value.parray->pvData); return get_safe_array_size(m_value.parray);
+    default: throw tk_mail_assertion("ole_var", 1235);
     }
 }
 

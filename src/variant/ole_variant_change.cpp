@@ -162,7 +162,7 @@ bool rounded_integer(double value, T& result)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
 {
@@ -317,15 +317,13 @@ void ole_variant::change_from_64_bits(VARTYPE type)
             throw ole_cast_exception();
         break;
     }
-    case VT_BSTR:
-        attach_wstring(tk_ansi_to_unicode(is_signed ? std::to_string(m_i8) : std::to_string(m_ui8)));
-        return;
+    case VT_BSTR: attach_wstring(tk_ansi_to_unicode(is_signed ? std::to_string(m_i8) : std::to_string(m_ui8))); return;
     case VT_I8: m_i8 = static_cast<std::int64_t>(bits); break;
     case VT_UI8: m_ui8 = bits; break;
     default: throw ole_cast_exception();
     }
     m_value = result;
-    m_value.vt = type; // after the value: a DECIMAL overlays the tag
+    m_value.vt = type;  // after the value: a DECIMAL overlays the tag
 }
 
 void ole_variant::change_date_to_text(VARTYPE type)
@@ -407,15 +405,27 @@ void ole_variant::change_to_narrow_integer(VARTYPE type)
             tk_log(1, "VT_DECIMAL->VT_I4");
             hr = VarI4FromDec(&m_value.decVal, &result.lVal);
             break;
-        case VT_UI4: tk_log(1, "VT_DECIMAL->VT_UI4"); hr = VarUI4FromDec(&m_value.decVal, &result.ulVal); break;
-        case VT_I2: tk_log(1, "VT_DECIMAL->VT_I2"); hr = VarI2FromDec(&m_value.decVal, &result.iVal); break;
-        case VT_UI2: tk_log(1, "VT_DECIMAL->VT_UI2"); hr = VarUI2FromDec(&m_value.decVal, &result.uiVal); break;
-        default: tk_log(1, "VT_DECIMAL->VT_I1"); hr = VarI1FromDec(&m_value.decVal, &result.cVal); break;
+        case VT_UI4:
+            tk_log(1, "VT_DECIMAL->VT_UI4");
+            hr = VarUI4FromDec(&m_value.decVal, &result.ulVal);
+            break;
+        case VT_I2:
+            tk_log(1, "VT_DECIMAL->VT_I2");
+            hr = VarI2FromDec(&m_value.decVal, &result.iVal);
+            break;
+        case VT_UI2:
+            tk_log(1, "VT_DECIMAL->VT_UI2");
+            hr = VarUI2FromDec(&m_value.decVal, &result.uiVal);
+            break;
+        default:
+            tk_log(1, "VT_DECIMAL->VT_I1");
+            hr = VarI1FromDec(&m_value.decVal, &result.cVal);
+            break;
         }
         if (FAILED(hr))
             throw ole_cast_exception();
     } else {
-        return; // these sources keep their type
+        return;  // these sources keep their type
     }
     m_value = result;
     m_value.vt = type;

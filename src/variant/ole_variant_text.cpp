@@ -56,7 +56,7 @@ T logged_conversion(Conversion conversion, const char* format)
     return SUCCEEDED(hr) ? result : T{};
 }
 
-} // namespace
+}  // namespace
 
 std::string ole_variant::binary_to_hex() const
 {
@@ -93,13 +93,11 @@ std::string ole_variant::to_string() const
     tk_log(1, "ole_variant::to_string (vt=%08X)", m_value.vt);
     switch (m_value.vt) {
     case ole_vt_bytes:
-    case VT_BLOB:
-        return binary_to_hex();
+    case VT_BLOB: return binary_to_hex();
     case VT_DECIMAL:
         // The text VarBstrFromDec gives for locale 1033, without its wide round trip.
         return automation_detail::exact_to_text(automation_detail::exact_from_decimal(m_value.decVal));
-    case VT_DATE:
-        return m_date.to_string(6);
+    case VT_DATE: return m_date.to_string(6);
     case VT_CY: {
         VARIANT text;
         VariantInit(&text);
@@ -113,8 +111,7 @@ std::string ole_variant::to_string() const
         std::string narrow;
         return text_to_ansi(narrow) ? narrow : std::string();
     }
-    case VT_BOOL:
-        return m_value.boolVal == VARIANT_TRUE ? "1" : "0";
+    case VT_BOOL: return m_value.boolVal == VARIANT_TRUE ? "1" : "0";
     case VT_R8:
     case VT_R4: {
         const double value = m_value.vt == VT_R8 ? m_value.dblVal : m_value.fltVal;
@@ -133,8 +130,7 @@ std::string ole_variant::to_string() const
     case VT_UINT: return std::to_string(m_value.uintVal);
     case VT_I8: return std::to_string(m_i8);
     case VT_UI8: return std::to_string(m_ui8);
-    default:
-        return std::string();
+    default: return std::string();
     }
 }
 
@@ -142,7 +138,8 @@ std::wstring ole_variant::to_wstring() const
 {
     tk_log(1, "ole_variant::to_wstring (vt=%08X)", m_value.vt);
     if (m_value.vt == VT_BSTR)
-        return m_value.bstrVal == nullptr ? std::wstring() : std::wstring(m_value.bstrVal, SysStringLen(m_value.bstrVal));
+        return m_value.bstrVal == nullptr ? std::wstring()
+                                          : std::wstring(m_value.bstrVal, SysStringLen(m_value.bstrVal));
     if (is_byte_array(m_value.vt)) {
         const std::string hex = binary_to_hex();
         return std::wstring(hex.begin(), hex.end());
@@ -186,7 +183,7 @@ std::int32_t ole_variant::to_long() const
     tk_log(1, "ole_variant::to_long(vt=%08X)", m_value.vt);
     std::int64_t integer = 0;
     if (small_integer(integer))
-        return static_cast<std::int32_t>(integer); // UI4 keeps its 32 bits
+        return static_cast<std::int32_t>(integer);  // UI4 keeps its 32 bits
     LONG result = 0;
     switch (m_value.vt) {
     case VT_R4:
@@ -198,10 +195,10 @@ std::int32_t ole_variant::to_long() const
     }
     case VT_CY:
         return logged_conversion<LONG>([&](auto* out) { return VarI4FromCy(m_value.cyVal, out); },
-                                        "from CURRECY: res=%d, hr=%08X");
+                                       "from CURRECY: res=%d, hr=%08X");
     case VT_DECIMAL:
         return logged_conversion<LONG>([&](auto* out) { return VarI4FromDec(&m_value.decVal, out); },
-                                        "from DECIMAL: res=%d, hr=%08X");
+                                       "from DECIMAL: res=%d, hr=%08X");
     case VT_I8: return static_cast<std::int32_t>(static_cast<std::uint32_t>(m_i8));
     case VT_UI8: return static_cast<std::int32_t>(static_cast<std::uint32_t>(m_ui8));
     default: return 0;
@@ -223,10 +220,10 @@ std::int64_t ole_variant::to_i8() const
     }
     case VT_CY:
         return logged_conversion<LONG64>([&](auto* out) { return VarI8FromCy(m_value.cyVal, out); },
-                                        "from CURRECY: res=%" PRId64 ", hr=%08X");
+                                         "from CURRECY: res=%" PRId64 ", hr=%08X");
     case VT_DECIMAL:
         return logged_conversion<LONG64>([&](auto* out) { return VarI8FromDec(&m_value.decVal, out); },
-                                        "from DECIMAL: res=%" PRId64 ", hr=%08X");
+                                         "from DECIMAL: res=%" PRId64 ", hr=%08X");
     case VT_I8: return m_i8;
     case VT_UI8: return static_cast<std::int64_t>(m_ui8);
     default: return 0;
@@ -253,9 +250,7 @@ void ole_variant::to_i8(std::uint64_t& value) const
         value = logged_conversion<ULONG64>([&](auto* out) { return VarUI8FromDec(&m_value.decVal, out); },
                                            "from DECIMAL: res=%" PRIu64 ", hr=%08X");
         return;
-    case VT_UI8:
-        value = m_ui8;
-        return;
+    case VT_UI8: value = m_ui8; return;
     default:
         // The signed reading's 64 bits; 0 for types it does not read.
         value = static_cast<std::uint64_t>(to_i8());
@@ -278,10 +273,10 @@ double ole_variant::to_double() const
     case VT_R8: return m_value.dblVal;
     case VT_CY:
         return logged_conversion<DOUBLE>([&](auto* out) { return VarR8FromCy(m_value.cyVal, out); },
-                                        "from CURRECY: res=%lg, hr=%08X");
+                                         "from CURRECY: res=%lg, hr=%08X");
     case VT_DECIMAL:
         return logged_conversion<DOUBLE>([&](auto* out) { return VarR8FromDec(&m_value.decVal, out); },
-                                        "from DECIMAL: res=%lg, hr=%08X");
+                                         "from DECIMAL: res=%lg, hr=%08X");
     default: throw tk_mail_assertion("ole_var", 940);
     }
 }
@@ -308,10 +303,8 @@ float ole_variant::to_float() const
     case VT_UI8:
     case VT_R4:
     case VT_R8:
-    case VT_BOOL:
-        return narrow_to_float(to_double());
-    default:
-        throw tk_mail_assertion("ole_var", 800);
+    case VT_BOOL: return narrow_to_float(to_double());
+    default: throw tk_mail_assertion("ole_var", 800);
     }
 }
 
@@ -322,15 +315,42 @@ void ole_variant::to_decimal(DECIMAL* value) const
         throw tk_mail_assertion("ole_var", 808);
     HRESULT hr = S_OK;
     switch (m_value.vt) {
-    case VT_I2: tk_log(1, "VT_I2->VT_DECIMAL"); hr = VarDecFromI2(m_value.iVal, value); break;
-    case VT_I4: tk_log(1, "VT_I4->VT_DECIMAL"); hr = VarDecFromI4(m_value.lVal, value); break;
-    case VT_R4: tk_log(1, "VT_R4->VT_DECIMAL"); hr = VarDecFromR4(m_value.fltVal, value); break;
-    case VT_R8: tk_log(1, "VT_R8->VT_DECIMAL"); hr = VarDecFromR8(m_value.dblVal, value); break;
-    case VT_DECIMAL: tk_log(1, "VT_DECIMAL->VT_DECIMAL"); *value = m_value.decVal; break;
-    case VT_UI2: tk_log(1, "VT_UI2->VT_DECIMAL"); hr = VarDecFromUI2(m_value.uiVal, value); break;
-    case VT_UI4: tk_log(1, "VT_UI4->VT_DECIMAL"); hr = VarDecFromUI4(m_value.ulVal, value); break;
-    case VT_I8: tk_log(1, "VT_I8->VT_DECIMAL"); hr = VarDecFromI8(m_i8, value); break;
-    case VT_UI8: tk_log(1, "VT_UI8->VT_DECIMAL"); hr = VarDecFromUI8(m_ui8, value); break;
+    case VT_I2:
+        tk_log(1, "VT_I2->VT_DECIMAL");
+        hr = VarDecFromI2(m_value.iVal, value);
+        break;
+    case VT_I4:
+        tk_log(1, "VT_I4->VT_DECIMAL");
+        hr = VarDecFromI4(m_value.lVal, value);
+        break;
+    case VT_R4:
+        tk_log(1, "VT_R4->VT_DECIMAL");
+        hr = VarDecFromR4(m_value.fltVal, value);
+        break;
+    case VT_R8:
+        tk_log(1, "VT_R8->VT_DECIMAL");
+        hr = VarDecFromR8(m_value.dblVal, value);
+        break;
+    case VT_DECIMAL:
+        tk_log(1, "VT_DECIMAL->VT_DECIMAL");
+        *value = m_value.decVal;
+        break;
+    case VT_UI2:
+        tk_log(1, "VT_UI2->VT_DECIMAL");
+        hr = VarDecFromUI2(m_value.uiVal, value);
+        break;
+    case VT_UI4:
+        tk_log(1, "VT_UI4->VT_DECIMAL");
+        hr = VarDecFromUI4(m_value.ulVal, value);
+        break;
+    case VT_I8:
+        tk_log(1, "VT_I8->VT_DECIMAL");
+        hr = VarDecFromI8(m_i8, value);
+        break;
+    case VT_UI8:
+        tk_log(1, "VT_UI8->VT_DECIMAL");
+        hr = VarDecFromUI8(m_ui8, value);
+        break;
     default: throw ole_cast_exception();
     }
     if (FAILED(hr))

@@ -9,8 +9,7 @@
 bwk_sel_tables_page::bwk_sel_tables_page()
     : sel_tables_page_tm(false, L"There are no tables selected. Continue anyway?", L"Step 4 of 6",
                          L"Select tables to convert")
-{
-}
+{}
 
 int bwk_sel_tables_page::page_init()
 {

@@ -8,8 +8,7 @@
 
 bwk_sel_views_page::bwk_sel_views_page()
     : sel_tables_page(true, std::wstring(), L"Step 5 of 6", L"Select views to convert")
-{
-}
+{}
 
 int bwk_sel_views_page::page_init()
 {

@@ -23,8 +23,7 @@ class dropdown_combo_box final : public QComboBox {
 public:
     dropdown_combo_box(QWidget* parent, std::function<void()> on_drop_down)
         : QComboBox(parent), m_on_drop_down(std::move(on_drop_down))
-    {
-    }
+    {}
 
     void showPopup() override
     {
@@ -52,7 +51,7 @@ private:
     std::function<void()> m_on_focus;
 };
 
-} // namespace
+}  // namespace
 
 std::wstring to_wide(const QString& text)
 {
@@ -64,9 +63,9 @@ QString to_qt(const std::wstring& text)
     return QString::fromStdWString(text);
 }
 
-dialog_controls::dialog_controls(QWidget& owner, command_handler handler) : m_owner(owner), m_handler(std::move(handler))
-{
-}
+dialog_controls::dialog_controls(QWidget& owner, command_handler handler)
+    : m_owner(owner), m_handler(std::move(handler))
+{}
 
 template <class T>
 T* dialog_controls::add(int id, T* widget)

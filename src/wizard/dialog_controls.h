@@ -55,7 +55,10 @@ public:
     // The control of an id, or null.
     QWidget* item(int id) const;
     template <class T>
-    T* item_as(int id) const { return qobject_cast<T*>(item(id)); }
+    T* item_as(int id) const
+    {
+        return qobject_cast<T*>(item(id));
+    }
 
     // Text of labels, edits, buttons and combo boxes.
     std::wstring text(int id) const;

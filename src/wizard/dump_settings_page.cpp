@@ -19,7 +19,7 @@ convertor_front_end& converter()
     return convertor_front_end::ref();
 }
 
-} // namespace
+}  // namespace
 
 dump_settings_page::dump_settings_page() : wizard_page(L"Step 2 of 6", L"T-SQL script file settings")
 {
@@ -32,7 +32,8 @@ dump_settings_page::dump_settings_page() : wizard_page(L"Step 2 of 6", L"T-SQL s
     auto* options = new QVBoxLayout;
     options->setContentsMargins(16, 0, 0, 0);
     options->addWidget(m_controls.plain_check_box(support_unicode, tr("Support &Unicode")));
-    options->addWidget(m_controls.plain_check_box(create_database_statement, tr("Insert 'CREATE &DATABASE' statement")));
+    options->addWidget(
+        m_controls.plain_check_box(create_database_statement, tr("Insert 'CREATE &DATABASE' statement")));
     options->addWidget(m_controls.plain_check_box(create_table_statements, tr("Insert 'CREATE &TABLE' statements")));
     options->addWidget(m_controls.plain_check_box(insert_comments, tr("Insert &comments")));
     layout->addLayout(options);

@@ -11,8 +11,8 @@ enum dump_settings_control : int {
     insert_comments = 1205,
 };
 
-class dump_settings_page final : public wizard_page<gui::page_script_settings, gui::button_back | gui::button_next,
-                                                    gui::page_has_help> {
+class dump_settings_page final
+    : public wizard_page<gui::page_script_settings, gui::button_back | gui::button_next, gui::page_has_help> {
 public:
     dump_settings_page();
 

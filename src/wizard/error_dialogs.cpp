@@ -40,16 +40,17 @@ QHBoxLayout* button_row(std::initializer_list<QPushButton*> buttons)
     return row;
 }
 
-} // namespace
+}  // namespace
 
 template <int DLG>
 dlg_error_ex<DLG>::dlg_error_ex(std::wstring text) : id_dialog(DLG), m_text(std::move(text))
 {
     tk_log(1, "dlg_error_ex::ctor");
     QGridLayout* layout = error_layout(*this, m_controls.label(error_text_control, QString()));
-    layout->addLayout(button_row({m_controls.button(send_bug_button, tr("Send bug"), true), m_controls.button(gui::id_ok, tr("OK")),
-                                  m_controls.button(copy_button, tr("Copy to clipboard"))}),
-                      2, 1);
+    layout->addLayout(
+        button_row({m_controls.button(send_bug_button, tr("Send bug"), true), m_controls.button(gui::id_ok, tr("OK")),
+                    m_controls.button(copy_button, tr("Copy to clipboard"))}),
+        2, 1);
 }
 
 template <int DLG>
@@ -64,9 +65,7 @@ template <int DLG>
 void dlg_error_ex<DLG>::on_command(int id, int /*notification*/)
 {
     switch (id) {
-    case gui::id_ok:
-        done(gui::id_ok);
-        break;
+    case gui::id_ok: done(gui::id_ok); break;
     case copy_button:
         tk_copy_to_clipboard2(m_text);
         done(copy_button);
@@ -77,8 +76,7 @@ void dlg_error_ex<DLG>::on_command(int id, int /*notification*/)
         done(send_bug_button);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -88,9 +86,9 @@ dlg_error_continue<DLG>::dlg_error_continue(std::wstring text) : id_dialog(DLG),
     tk_log(1, "dlg_error_continue::ctor");
     QGridLayout* layout = error_layout(*this, m_controls.label(error_text_control, QString()));
     layout->addWidget(m_controls.plain_check_box(do_not_show_check, tr("&Do not show this dialog box again")), 1, 1);
-    layout->addLayout(
-        button_row({m_controls.button(gui::id_cancel, tr("Continue"), true), m_controls.button(gui::id_ok, tr("Abort"))}),
-        2, 1);
+    layout->addLayout(button_row({m_controls.button(gui::id_cancel, tr("Continue"), true),
+                                  m_controls.button(gui::id_ok, tr("Abort"))}),
+                      2, 1);
 }
 
 template <int DLG>
@@ -105,18 +103,13 @@ template <int DLG>
 void dlg_error_continue<DLG>::on_command(int id, int /*notification*/)
 {
     switch (id) {
-    case gui::id_ok:
-        done(gui::id_ok);
-        break;
-    case gui::id_cancel:
-        done(gui::id_cancel);
-        break;
+    case gui::id_ok: done(gui::id_ok); break;
+    case gui::id_cancel: done(gui::id_cancel); break;
     case do_not_show_check:
         m_controls.invert_check(do_not_show_check);
         m_do_not_show = m_controls.is_checked(do_not_show_check);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -26,8 +26,7 @@ bool file_dialog::ask(bool save)
     std::optional<tk_temp_chdir> in_folder;
     if (!folder.empty())
         in_folder.emplace(folder);
-    const std::optional<std::wstring> chosen =
-        gui::ask_file({save, m_title, m_filter, m_folder, m_file}, m_owner);
+    const std::optional<std::wstring> chosen = gui::ask_file({save, m_title, m_filter, m_folder, m_file}, m_owner);
     if (!chosen)
         return false;
     m_file = *chosen;

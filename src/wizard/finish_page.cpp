@@ -96,8 +96,7 @@ template <class T_CONVERTER, int DLG>
 gui_finish_page_t<T_CONVERTER, DLG>::gui_finish_page_t(std::wstring success_text, std::wstring errors_text,
                                                        std::wstring extension)
     : gui_finish_page<DLG>(std::move(success_text), std::move(errors_text)), m_extension(std::move(extension))
-{
-}
+{}
 
 template <class T_CONVERTER, int DLG>
 void gui_finish_page_t<T_CONVERTER, DLG>::on_command(int id, int notification)

@@ -78,4 +78,4 @@ enum image_id : int {
     image_first_animation_frame = 502,
 };
 
-} // namespace gui
+}  // namespace gui

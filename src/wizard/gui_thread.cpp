@@ -35,7 +35,7 @@ call_registry& registry()
     return calls;
 }
 
-} // namespace
+}  // namespace
 
 void run_guarded(const std::function<void()>& call)
 {
@@ -55,12 +55,14 @@ void run_guarded(const std::function<void()>& call)
 
 bool on_gui_thread()
 {
-    return QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread();
+    return QCoreApplication::instance() != nullptr &&
+           QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
 void post(QObject* context, std::function<void()> call)
 {
-    QMetaObject::invokeMethod(context, [call = std::move(call)] { run_guarded(call); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context, [call = std::move(call)] { run_guarded(call); }, Qt::QueuedConnection);
 }
 
 bool call(const std::function<void()>& call)
@@ -109,4 +111,4 @@ void open_calls()
     registry().closed = false;
 }
 
-} // namespace gui
+}  // namespace gui

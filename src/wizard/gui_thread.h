@@ -31,4 +31,4 @@ void close_calls();
 // Calls are waited for again (a new sheet in the same process).
 void open_calls();
 
-} // namespace gui
+}  // namespace gui

@@ -14,12 +14,10 @@ std::function<void(id_dialog&)>& shown_hook()
     return hook;
 }
 
-} // namespace
+}  // namespace
 
 id_dialog::id_dialog(int dialog_id)
-    : m_controls(*this, [this](int id, int notification) {
-          gui::run_guarded([&] { on_command(id, notification); });
-      }),
+    : m_controls(*this, [this](int id, int notification) { gui::run_guarded([&] { on_command(id, notification); }); }),
       m_dialog_id(dialog_id)
 {
     setObjectName(QString("dialog_%1").arg(dialog_id));

@@ -32,7 +32,7 @@ QLabel* caption_for(const QString& text, QWidget* buddy)
     return caption;
 }
 
-} // namespace
+}  // namespace
 
 template <class T_CONVERTER>
 mss_settings_page<T_CONVERTER>::mss_settings_page()
@@ -69,7 +69,8 @@ mss_settings_page<T_CONVERTER>::mss_settings_page()
     QLineEdit* database = this->m_controls.edit(database_name_edit);
     auto* database_row = new QHBoxLayout;
     database_row->addWidget(database);
-    database_row->addWidget(new QLabel(this->tr("(connect to non-default database\nor leave it blank). It must exist")));
+    database_row->addWidget(
+        new QLabel(this->tr("(connect to non-default database\nor leave it blank). It must exist")));
     QLabel* database_caption = caption_for(this->tr("&Database:"), database);
     database_form->addRow(database_caption, database_row);
     layout->addLayout(database_form);

@@ -13,8 +13,8 @@
 class convertor_front_end;
 
 template <class T_CONVERTER>
-class mss_settings_page : public wizard_page<gui::page_mssql_settings, gui::button_back | gui::button_next,
-                                             gui::page_has_help> {
+class mss_settings_page
+    : public wizard_page<gui::page_mssql_settings, gui::button_back | gui::button_next, gui::page_has_help> {
 public:
     mss_settings_page();
 

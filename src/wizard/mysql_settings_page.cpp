@@ -52,7 +52,7 @@ QLabel* add_field(QGridLayout& grid, const QString& label, QLineEdit* edit, cons
     return caption;
 }
 
-} // namespace
+}  // namespace
 
 template <class T_CONVERTER, int HELP, int AUTH_HELP>
 sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::sql_settings_page2()
@@ -75,8 +75,7 @@ sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::sql_settings_page2()
     auto* login = new QGridLayout(authorization);
     std::vector<QLabel*> captions;
     captions.push_back(add_field(*login, this->tr("&User name:"), this->m_controls.edit(user_name_edit)));
-    captions.push_back(
-        add_field(*login, this->tr("User pa&ssword:"), this->m_controls.password_edit(password_field)));
+    captions.push_back(add_field(*login, this->tr("User pa&ssword:"), this->m_controls.password_edit(password_field)));
     layout->addWidget(authorization);
 
     auto* remote = new QGroupBox(this->tr(" Remote settings "));

@@ -8,8 +8,8 @@
 class convertor_front_end;
 
 template <class T_CONVERTER, int HELP, int AUTH_HELP>
-class sql_settings_page2 : public wizard_page<gui::page_mysql_settings, gui::button_back | gui::button_next,
-                                              gui::page_has_help> {
+class sql_settings_page2
+    : public wizard_page<gui::page_mysql_settings, gui::button_back | gui::button_next, gui::page_has_help> {
 public:
     sql_settings_page2();
 

@@ -17,8 +17,7 @@ template <int DLG>
 overwrite_dlg2<DLG>::overwrite_dlg2(std::wstring message, int help_topic)
     : overwrite_dlg2(std::move(message), help_topic,
                      {overwrite_database_choice, overwrite_tables_choice, skip_tables_choice, merge_choice}, 156)
-{
-}
+{}
 
 template <int DLG>
 overwrite_dlg2<DLG>::overwrite_dlg2(std::wstring message, int help_topic, std::vector<int> choices,
@@ -81,23 +80,18 @@ void overwrite_dlg2<DLG>::on_command(int id, int /*notification*/)
         done(gui::id_ok);
         break;
     }
-    case gui::id_help:
-        wizard_shell::display_help(m_help_topic);
-        break;
-    case gui::id_cancel:
-        done(gui::id_cancel);
-        break;
-    default:
-        break;
+    case gui::id_help: wizard_shell::display_help(m_help_topic); break;
+    case gui::id_cancel: done(gui::id_cancel); break;
+    default: break;
     }
 }
 
 template <int DLG>
 overwrite_dlg3<DLG>::overwrite_dlg3(std::wstring message, int help_topic)
-    : overwrite_dlg2<DLG>(std::move(message), help_topic,
-                          {overwrite_database_choice, overwrite_tables_choice, skip_tables_choice, merge_choice,
-                           synchronize_choice},
-                          223)
+    : overwrite_dlg2<DLG>(
+          std::move(message), help_topic,
+          {overwrite_database_choice, overwrite_tables_choice, skip_tables_choice, merge_choice, synchronize_choice},
+          223)
 {
     tk_log(1, "overwrite_dlg3::ctor");
 }

@@ -140,19 +140,15 @@ QPixmap animation_frame(int frame, qreal ratio)
     return pixmap;
 }
 
-} // namespace
+}  // namespace
 
 QPixmap program_image(int id, qreal device_pixel_ratio)
 {
     switch (id) {
-    case gui::image_program_icon:
-        return icon_image(64, device_pixel_ratio);
-    case gui::image_watermark:
-        return watermark_image(device_pixel_ratio);
-    case gui::image_header:
-        return header_image(device_pixel_ratio);
-    default:
-        break;
+    case gui::image_program_icon: return icon_image(64, device_pixel_ratio);
+    case gui::image_watermark: return watermark_image(device_pixel_ratio);
+    case gui::image_header: return header_image(device_pixel_ratio);
+    default: break;
     }
     const int frame = id - gui::image_first_animation_frame;
     if (frame >= 0 && frame < 8)

@@ -15,15 +15,15 @@ namespace {
 // The current-table line holds at most 255 characters.
 constexpr std::size_t line_length = 255;
 
-} // namespace
+}  // namespace
 
-progress_page::progress_page()
-    : wizard_page(L"Step 6 of 6", L"Database conversion is in progress"), tk_thread(false)
+progress_page::progress_page() : wizard_page(L"Step 6 of 6", L"Database conversion is in progress"), tk_thread(false)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 14, 20, 14);
-    layout->addWidget(m_controls.label(gui::id_static, tr("Database conversion is in progress. Please wait until wizard "
-                                                          "completes\nmoving your MySQL database to MS SQL server.")));
+    layout->addWidget(
+        m_controls.label(gui::id_static, tr("Database conversion is in progress. Please wait until wizard "
+                                            "completes\nmoving your MySQL database to MS SQL server.")));
     QPlainTextEdit* log = m_controls.multiline_edit(progress_log);
     log->setReadOnly(true);
     log->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -55,8 +55,8 @@ int progress_page::page_init()
     return 1;
 }
 
-std::uint32_t progress_page::percentage(std::uint32_t tables_total, std::uint32_t tables_done,
-                                        std::uint64_t rows_total, std::uint64_t rows_done)
+std::uint32_t progress_page::percentage(std::uint32_t tables_total, std::uint32_t tables_done, std::uint64_t rows_total,
+                                        std::uint64_t rows_done)
 {
     if (tables_total == 0)
         return 0;

@@ -15,8 +15,9 @@ enum progress_control : int {
     progress_bar = 1321,
 };
 
-class progress_page final : public wizard_page<gui::page_progress, gui::button_back | gui::button_next, gui::page_has_help>,
-                            public tk_thread {
+class progress_page final
+    : public wizard_page<gui::page_progress, gui::button_back | gui::button_next, gui::page_has_help>,
+      public tk_thread {
 public:
     progress_page();
     // Ends a run that still goes on: the user is asked nothing more, the run

@@ -8,8 +8,8 @@
 
 property_page::property_page(int dialog_id, unsigned buttons, unsigned flags, std::wstring header_title,
                              std::wstring header_subtitle)
-    : m_controls(*this, [this](int id, int notification) { on_command(id, notification); }),
-      m_dialog_id(dialog_id), m_buttons(buttons), m_flags(flags), m_header_title(std::move(header_title)),
+    : m_controls(*this, [this](int id, int notification) { on_command(id, notification); }), m_dialog_id(dialog_id),
+      m_buttons(buttons), m_flags(flags), m_header_title(std::move(header_title)),
       m_header_subtitle(std::move(header_subtitle))
 {
     setObjectName(QString("page_%1").arg(dialog_id));

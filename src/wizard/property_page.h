@@ -73,6 +73,5 @@ public:
 
     explicit wizard_page(std::wstring header_title = {}, std::wstring header_subtitle = {})
         : property_page(DLG, BUTTONS, FLAGS, std::move(header_title), std::move(header_subtitle))
-    {
-    }
+    {}
 };

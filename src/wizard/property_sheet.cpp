@@ -27,7 +27,7 @@ QFrame* separator(QWidget* parent)
     return line;
 }
 
-} // namespace
+}  // namespace
 
 property_sheet::property_sheet()
 {

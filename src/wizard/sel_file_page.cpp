@@ -63,7 +63,7 @@ QLabel* buddy_label(dialog_controls& controls, int id, const QString& text, QWid
     return label;
 }
 
-} // namespace
+}  // namespace
 
 sel_file_page::sel_file_page() : wizard_page(L"Step 3 of 6", L"Select databases")
 {
@@ -98,7 +98,8 @@ sel_file_page::sel_file_page() : wizard_page(L"Step 3 of 6", L"Select databases"
     names->addWidget(browse_script, 1, 2);
     names->addItem(new QSpacerItem(0, 8), 2, 0);
     names->addWidget(
-        buddy_label(m_controls, gui::id_static, tr("&Logfile (leave blank to disable logging):"), log_file), 3, 0, 1, 3);
+        buddy_label(m_controls, gui::id_static, tr("&Logfile (leave blank to disable logging):"), log_file), 3, 0, 1,
+        3);
     names->addWidget(log_file, 4, 0, 1, 2);
     names->addWidget(browse_log, 4, 2);
     // The destination label changes with the mode; the column keeps its width.
@@ -122,26 +123,19 @@ sel_file_page::sel_file_page() : wizard_page(L"Step 3 of 6", L"Select databases"
 void sel_file_page::on_command(int id, int notification)
 {
     switch (id) {
-    case browse_script_button:
-        on_browse_script();
-        break;
-    case browse_log_button:
-        on_browse_log();
-        break;
+    case browse_script_button: on_browse_script(); break;
+    case browse_log_button: on_browse_log(); break;
     case structure_only_check:
     case skip_indexes_check:
     case blob_to_text_check:
-    case convert_views_check:
-        invert_chbox(id);
-        break;
+    case convert_views_check: invert_chbox(id); break;
     case source_database_combo:
         if (notification == gui::dropped_down)
             on_dropdown();
         else if (notification == gui::selection_changed)
             on_sel_change();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -207,9 +201,8 @@ void sel_file_page::on_sel_change()
     tk_log(1, "sel_file_page::on_sel_change");
     convertor_front_end& settings = converter(529);
     const std::wstring database = get_sql_title();
-    m_controls.set_text(destination_edit, settings.direct
-                                              ? database
-                                              : script_path_for(database, m_controls.text(destination_edit)));
+    m_controls.set_text(destination_edit,
+                        settings.direct ? database : script_path_for(database, m_controls.text(destination_edit)));
     settings.available_queries.clear();
     settings.table_names.clear();
     settings.selected.clear();

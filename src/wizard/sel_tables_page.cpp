@@ -37,7 +37,7 @@ QListWidget* two_list_box(dialog_controls& controls, int id)
     return list;
 }
 
-} // namespace
+}  // namespace
 
 sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_question, std::wstring header_title,
                                  std::wstring header_subtitle)
@@ -60,9 +60,9 @@ sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_questio
     grid->addWidget(m_available, 1, 0);
 
     auto* moves = new QVBoxLayout;
-    for (const auto& [id, text] : {std::pair{add_button, tr("A&dd >")}, std::pair{add_all_button, tr("Add a&ll >")},
-                                   std::pair{remove_button, tr("< &Remove")},
-                                   std::pair{remove_all_button, tr("< Re&move all")}})
+    for (const auto& [id, text] :
+         {std::pair{add_button, tr("A&dd >")}, std::pair{add_all_button, tr("Add a&ll >")},
+          std::pair{remove_button, tr("< &Remove")}, std::pair{remove_all_button, tr("< Re&move all")}})
         moves->addWidget(m_controls.button(id, text));
     moves->addSpacing(16);
     moves->addWidget(m_controls.button(add_query_button, tr("&Add Query")));
@@ -73,7 +73,8 @@ sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_questio
     grid->addWidget(m_selected, 1, 2);
     auto* order = new QVBoxLayout;
     order->addStretch();
-    for (const auto& [id, text] : {std::pair{move_up_button, QString("^")}, std::pair{move_down_button, QString("v")}}) {
+    for (const auto& [id, text] :
+         {std::pair{move_up_button, QString("^")}, std::pair{move_down_button, QString("v")}}) {
         QPushButton* button = m_controls.button(id, text);
         button->setFixedWidth(button->sizeHint().height() + 8);
         order->addWidget(button);
@@ -209,30 +210,17 @@ bool sel_tables_page::is_query(const std::wstring& /*name*/) const
 void sel_tables_page::on_command(int id, int notification)
 {
     switch (id) {
-    case add_button:
-        on_add();
-        break;
+    case add_button: on_add(); break;
     case available_list:
         if (notification == gui::double_clicked)
             on_add();
         break;
-    case add_all_button:
-        on_add_all();
-        break;
-    case remove_button:
-        on_delete();
-        break;
-    case remove_all_button:
-        on_del_all();
-        break;
-    case move_up_button:
-        on_move_up();
-        break;
-    case move_down_button:
-        on_move_down();
-        break;
-    default:
-        break;
+    case add_all_button: on_add_all(); break;
+    case remove_button: on_delete(); break;
+    case remove_all_button: on_del_all(); break;
+    case move_up_button: on_move_up(); break;
+    case move_down_button: on_move_down(); break;
+    default: break;
     }
 }
 

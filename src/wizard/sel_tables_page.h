@@ -28,8 +28,8 @@ enum sel_tables_control : int {
     move_down_button = 1118,
 };
 
-class sel_tables_page : public wizard_page<gui::page_tables_and_views, gui::button_back | gui::button_next,
-                                           gui::page_has_help> {
+class sel_tables_page
+    : public wizard_page<gui::page_tables_and_views, gui::button_back | gui::button_next, gui::page_has_help> {
 public:
     // The question asked on Next when nothing is chosen; empty asks nothing.
     sel_tables_page(bool reorder, std::wstring no_selection_question, std::wstring header_title,

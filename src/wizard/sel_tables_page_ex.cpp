@@ -19,7 +19,7 @@ auto named(const std::wstring& name)
     return [&name](const auto& pair) { return pair.first == name; };
 }
 
-} // namespace
+}  // namespace
 
 template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
 void sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::on_command(int id, int notification)
@@ -65,7 +65,7 @@ void sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::do_remove_query(co
 
 template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
 bool sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::is_free_name(const std::wstring& name,
-                                                                        const std::wstring& own_name) const
+                                                                           const std::wstring& own_name) const
 {
     auto taken = [&](const std::wstring& other) { return other != own_name && same_name(other, name); };
     for (const QListWidget* list : {&available(), &selected()}) {

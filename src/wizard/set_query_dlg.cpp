@@ -18,7 +18,7 @@ namespace {
 constexpr const wchar_t* not_select_text = L"The query must start with SELECT.";
 constexpr const wchar_t* skipped_before_select = L"\t\n\r ";
 
-} // namespace
+}  // namespace
 
 template <class T_CONVERTER, int HELP>
 set_query_dlg<T_CONVERTER, HELP>::set_query_dlg(std::wstring table_name, std::wstring query)
@@ -57,7 +57,8 @@ set_query_dlg<T_CONVERTER, HELP>::set_query_dlg(std::wstring table_name, std::ws
     grid->setRowStretch(3, 1);
 
     QWidget* previous = name;
-    for (int id : {int(query_text_edit), int(gui::id_ok), int(gui::id_cancel), int(test_query_button), int(gui::id_help)}) {
+    for (int id :
+         {int(query_text_edit), int(gui::id_ok), int(gui::id_cancel), int(test_query_button), int(gui::id_help)}) {
         QWidget::setTabOrder(previous, m_controls.item(id));
         previous = m_controls.item(id);
     }
@@ -78,21 +79,14 @@ void set_query_dlg<T_CONVERTER, HELP>::on_command(int id, int notification)
     if (notification != gui::clicked)
         return;
     switch (id) {
-    case gui::id_ok:
-        on_ok();
-        break;
+    case gui::id_ok: on_ok(); break;
     case gui::id_cancel:
         tk_log(1, "set_query_dlg::on_cancel");
         done(gui::id_cancel);
         break;
-    case test_query_button:
-        on_test_query();
-        break;
-    case gui::id_help:
-        wizard_shell::display_help(HELP);
-        break;
-    default:
-        break;
+    case test_query_button: on_test_query(); break;
+    case gui::id_help: wizard_shell::display_help(HELP); break;
+    default: break;
     }
 }
 

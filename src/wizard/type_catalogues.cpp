@@ -24,7 +24,7 @@ std::filesystem::path program_folder()
     return GetModuleFileNameA(program) ? std::filesystem::path(program).parent_path() : std::filesystem::path();
 }
 
-} // namespace
+}  // namespace
 
 namespace type_catalogues {
 
@@ -46,4 +46,4 @@ void set_folder(const std::string& folder)
     store().read.clear();
 }
 
-} // namespace type_catalogues
+}  // namespace type_catalogues

@@ -19,4 +19,4 @@ const tk_yaml_config::item_map* get(const char* file_name, const std::set<std::w
 // program's again); forgets what was read.
 void set_folder(const std::string& folder);
 
-} // namespace type_catalogues
+}  // namespace type_catalogues

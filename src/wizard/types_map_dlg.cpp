@@ -106,7 +106,7 @@ private:
     int m_label_width = 0;
 };
 
-} // namespace
+}  // namespace
 
 template <class T_CONVERTER, int HELP>
 types_map_dlg<T_CONVERTER, HELP>::types_map_dlg(std::wstring table, udb_schema schema)
@@ -222,8 +222,7 @@ void types_map_dlg<T_CONVERTER, HELP>::on_command(int id, int notification)
         if (notification == gui::selection_changed)
             show_ctrl();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -452,11 +451,10 @@ void types_map_dlg<T_CONVERTER, HELP>::show_ctrl()
     const std::vector<std::wstring> words = sizes == catalogue->end() ? std::vector<std::wstring>() : sizes->second;
     const bool length = lists_word(words, L"LENGTH");
     const bool precision_and_scale = lists_word(words, L"PRECISION") && lists_word(words, L"SCALE");
-    for (const auto& [id, shown] : {std::pair{length_label, length}, std::pair{length_edit, length},
-                                    std::pair{precision_label, precision_and_scale},
-                                    std::pair{precision_edit, precision_and_scale},
-                                    std::pair{scale_label, precision_and_scale},
-                                    std::pair{scale_edit, precision_and_scale}}) {
+    for (const auto& [id, shown] :
+         {std::pair{length_label, length}, std::pair{length_edit, length},
+          std::pair{precision_label, precision_and_scale}, std::pair{precision_edit, precision_and_scale},
+          std::pair{scale_label, precision_and_scale}, std::pair{scale_edit, precision_and_scale}}) {
         tk_log(1, "types_map_dlg::show_ctrl(%d=%d)", static_cast<int>(id), shown ? 1 : 0);
         m_controls.show(id, shown);
     }

@@ -25,14 +25,10 @@ file_answerer& installed_file_answerer()
 QMessageBox::Icon icon_of(box_kind kind)
 {
     switch (kind) {
-    case box_kind::error:
-        return QMessageBox::Critical;
-    case box_kind::question:
-        return QMessageBox::Question;
-    case box_kind::warning:
-        return QMessageBox::Warning;
-    case box_kind::information:
-        break;
+    case box_kind::error: return QMessageBox::Critical;
+    case box_kind::question: return QMessageBox::Question;
+    case box_kind::warning: return QMessageBox::Warning;
+    case box_kind::information: break;
     }
     return QMessageBox::Information;
 }
@@ -47,7 +43,7 @@ QString qt_filter(const std::wstring& filter)
     return filters.join(";;");
 }
 
-} // namespace
+}  // namespace
 
 void set_box_answerer(box_answerer answerer)
 {
@@ -87,4 +83,4 @@ std::optional<std::wstring> ask_file(const file_request& request, QWidget* owner
     return to_wide(chosen);
 }
 
-} // namespace gui
+}  // namespace gui

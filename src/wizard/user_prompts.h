@@ -43,4 +43,4 @@ using file_answerer = std::function<std::optional<std::wstring>(const file_reque
 void set_file_answerer(file_answerer answerer);
 std::optional<std::wstring> ask_file(const file_request& request, QWidget* owner);
 
-} // namespace gui
+}  // namespace gui

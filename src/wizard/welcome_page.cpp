@@ -17,7 +17,7 @@ namespace {
 constexpr int welcome_help = 1021;
 constexpr const char* product_page = "https://velmora.example/";
 
-} // namespace
+}  // namespace
 
 std::wstring profile_filter(const std::wstring& extension, std::uint32_t assertion_line)
 {
@@ -29,8 +29,7 @@ std::wstring profile_filter(const std::wstring& extension, std::uint32_t asserti
 
 template <class T_CONVERTER, int DLG>
 welcome_page_t<T_CONVERTER, DLG>::welcome_page_t(std::wstring extension) : m_extension(std::move(extension))
-{
-}
+{}
 
 template <class T_CONVERTER, int DLG>
 void welcome_page_t<T_CONVERTER, DLG>::on_command(int id, int notification)

@@ -96,7 +96,7 @@ int run_sheet(const std::wstring& profile)
     return run_succeeded(converter, shell) ? 0 : -1;
 }
 
-} // namespace
+}  // namespace
 
 std::wstring profile_path_of(const std::string& command_line)
 {

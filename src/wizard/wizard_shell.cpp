@@ -37,8 +37,7 @@ help_state& help()
 // Shows a box on the window thread, owned and titled by the shell when it is
 // initialized. A box that cannot be shown any more (the wizard is closing)
 // counts as answered No.
-bool show_box(gui::box_kind kind, const wchar_t* suffix, const std::wstring& text, bool yes_no,
-              bool second_default)
+bool show_box(gui::box_kind kind, const wchar_t* suffix, const std::wstring& text, bool yes_no, bool second_default)
 {
     bool answer = false;
     gui::call([&] {
@@ -50,7 +49,7 @@ bool show_box(gui::box_kind kind, const wchar_t* suffix, const std::wstring& tex
     return answer;
 }
 
-} // namespace
+}  // namespace
 
 wizard_shell::wizard_shell(std::wstring title, int icon_id, int watermark_id, int header_id)
     : m_title(std::move(title)), m_icon_id(icon_id), m_sheet(std::make_unique<property_sheet>())
@@ -100,8 +99,7 @@ void wizard_shell::initialize_if()
         return;
     m_sheet->setWindowTitle(to_qt(m_title));
     if (m_icon_id != 0)
-        m_sheet->setWindowIcon(m_icon_id == gui::image_program_icon ? program_icon()
-                                                                    : QIcon(program_image(m_icon_id)));
+        m_sheet->setWindowIcon(m_icon_id == gui::image_program_icon ? program_icon() : QIcon(program_image(m_icon_id)));
     if (m_sheet->parentWidget() == nullptr) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(0, 0), m_sheet->sizeHint().expandedTo(m_sheet->minimumSize()));

@@ -15,10 +15,13 @@ namespace {
 constexpr int failed = 255;  // exit(-1) as a shell sees it
 const char usage_start[] = "corvath v8.3\nUsage: corvath OPTIONS\n";
 
-TEST(corvath_command_line, usage_goes_to_standard_error_with_exit_code_255) {
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{}, {"--help"}, {"--helpme"}, {"--src=db", "--dest=x.sql", "stray"},
-          {"--src", "--dest=x.sql"}}) {
+TEST(corvath_command_line, usage_goes_to_standard_error_with_exit_code_255)
+{
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{},
+                                                      {"--help"},
+                                                      {"--helpme"},
+                                                      {"--src=db", "--dest=x.sql", "stray"},
+                                                      {"--src", "--dest=x.sql"}}) {
         const process_result result = run_corvath(arguments);
         EXPECT_EQ(result.exit_code, failed) << testing::PrintToString(arguments);
         EXPECT_TRUE(result.err.starts_with(usage_start)) << result.err;
@@ -31,11 +34,15 @@ struct refused_line {
     std::string message;  // the whole standard error output
 };
 
-void PrintTo(const refused_line& line, std::ostream* out) { *out << testing::PrintToString(line.arguments); }
+void PrintTo(const refused_line& line, std::ostream* out)
+{
+    *out << testing::PrintToString(line.arguments);
+}
 
 class corvath_refuses : public testing::TestWithParam<refused_line> {};
 
-TEST_P(corvath_refuses, the_command_line_with_its_message) {
+TEST_P(corvath_refuses, the_command_line_with_its_message)
+{
     const process_result result = run_corvath(GetParam().arguments);
     EXPECT_EQ(result.exit_code, failed);
     EXPECT_EQ(result.err, GetParam().message);
@@ -65,16 +72,17 @@ INSTANTIATE_TEST_SUITE_P(
                     refused_line{{"--silent", "--src=db"}, ""}, refused_line{{"--silentium", "--mode=7"}, ""},
                     refused_line{{"--tab_file=/nonexistent", "--silent"}, missing_list}));
 
-TEST(corvath_command_line, fatal_errors_are_printed_on_standard_output) {
+TEST(corvath_command_line, fatal_errors_are_printed_on_standard_output)
+{
     temp_folder folder;
     const process_result refused_log = run_corvath({"--logfile=" + folder.path(), "--src=db", "--dest=x.sql"});
     EXPECT_EQ(refused_log.exit_code, failed);
     EXPECT_EQ(refused_log.out, "Error:\nLogfile name specifies an existing path.\n");
-
 }
 
 // Only 1 to 65535 in digits is a port; nothing is read as some other port.
-TEST(corvath_command_line, ports_outside_1_to_65535_or_not_in_digits_are_refused) {
+TEST(corvath_command_line, ports_outside_1_to_65535_or_not_in_digits_are_refused)
+{
     temp_folder folder;
     for (const char* port : {"http", "0", "65536", "102177", "-1", "+3306", "36641x", " 36641 abc", "3306.0"}) {
         const process_result bad_port =
@@ -84,7 +92,8 @@ TEST(corvath_command_line, ports_outside_1_to_65535_or_not_in_digits_are_refused
     }
 }
 
-TEST(corvath_command_line, unreachable_mysql_server_is_a_failure) {
+TEST(corvath_command_line, unreachable_mysql_server_is_a_failure)
+{
     temp_folder folder;
     // Nothing listens on port 1; the refusal is immediate.
     const process_result result =
@@ -94,7 +103,8 @@ TEST(corvath_command_line, unreachable_mysql_server_is_a_failure) {
                           "and the correct host/port values were given.\n");
 }
 
-TEST(corvath_command_line, unreachable_ms_sql_server_is_a_failure) {
+TEST(corvath_command_line, unreachable_ms_sql_server_is_a_failure)
+{
     // Direct mode connects to MS SQL first; nothing listens on port 1.
     const process_result result =
         run_corvath({"--src=db", "--dest=db", "--mssqlh=127.0.0.1,1", "--mssqlu=sa", "--mssqlp=x"});

@@ -20,18 +20,26 @@ namespace {
 
 constexpr int failed = 255;
 
-std::string fixture(const std::string& name) { return std::string(VELMORA_FIXTURES_DIR) + "/" + name; }
+std::string fixture(const std::string& name)
+{
+    return std::string(VELMORA_FIXTURES_DIR) + "/" + name;
+}
 
-std::vector<std::string> dump_options(const std::string& database, const std::string& script) {
+std::vector<std::string> dump_options(const std::string& database, const std::string& script)
+{
     std::vector<std::string> arguments = test_server_options();
     arguments.insert(arguments.end(), {"--src=" + database, "--dest=" + script, "--dump"});
     return arguments;
 }
 
-std::string dbo(const std::string& table) { return "[dbo].[" + table + "]"; }
+std::string dbo(const std::string& table)
+{
+    return "[dbo].[" + table + "]";
+}
 
 // Every base table of the database is created in the script with all its rows.
-void expect_whole_database(source_database& database, const std::string& script) {
+void expect_whole_database(source_database& database, const std::string& script)
+{
     const script_summary summary = summarize_script(script);
     const auto counts = database.row_counts();
     ASSERT_FALSE(counts.empty());
@@ -49,11 +57,15 @@ struct database_case {
     std::string own_name;  // the database name the file uses, if any
 };
 
-void PrintTo(const database_case& tested, std::ostream* out) { *out << tested.label; }
+void PrintTo(const database_case& tested, std::ostream* out)
+{
+    *out << tested.label;
+}
 
 class corvath_converts : public testing::TestWithParam<database_case> {};
 
-TEST_P(corvath_converts, every_table_and_row_into_a_script) {
+TEST_P(corvath_converts, every_table_and_row_into_a_script)
+{
     source_database database(std::string("corvath_") + GetParam().label, GetParam().sql_file, GetParam().own_name);
     temp_folder folder;
     const std::string script = folder.file("out.sql");
@@ -74,8 +86,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 class corvath_run : public testing::Test {
 protected:
-    corvath_run() : database("corvath_run_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()).substr(0, 40),
-                             std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql", "velmora_sample") {}
+    corvath_run()
+        : database("corvath_run_" +
+                       std::string(testing::UnitTest::GetInstance()->current_test_info()->name()).substr(0, 40),
+                   std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql", "velmora_sample")
+    {}
 
     std::string script() const { return folder.file("out.sql"); }
 
@@ -83,7 +98,8 @@ protected:
     temp_folder folder;
 };
 
-TEST_F(corvath_run, prints_progress_per_table) {
+TEST_F(corvath_run, prints_progress_per_table)
+{
     const process_result result = run_corvath(dump_options(database.name(), script()));
     ASSERT_EQ(result.exit_code, 0) << result.out << result.err;
     EXPECT_TRUE(result.out.starts_with("Converting database " + database.name() + " (6 tables)\r\n")) << result.out;
@@ -94,7 +110,8 @@ TEST_F(corvath_run, prints_progress_per_table) {
         << result.out;
 }
 
-TEST_F(corvath_run, silent_run_prints_nothing) {
+TEST_F(corvath_run, silent_run_prints_nothing)
+{
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--silent");
     const process_result result = run_corvath(arguments);
@@ -104,7 +121,8 @@ TEST_F(corvath_run, silent_run_prints_nothing) {
     expect_whole_database(database, script());
 }
 
-TEST_F(corvath_run, table_list_file_selects_tables_in_its_order) {
+TEST_F(corvath_run, table_list_file_selects_tables_in_its_order)
+{
     write_file(folder.file("tables.txt"), "\xEF\xBB\xBForders\r\n\r\ncustomers\r\n");
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--tab_file=" + folder.file("tables.txt"));
@@ -118,7 +136,8 @@ TEST_F(corvath_run, table_list_file_selects_tables_in_its_order) {
 }
 
 // A listed table the source lacks stops the run before the script is begun.
-TEST_F(corvath_run, a_missing_listed_table_converts_nothing) {
+TEST_F(corvath_run, a_missing_listed_table_converts_nothing)
+{
     write_file(script(), "earlier script");
     write_file(folder.file("tables.txt"), "orders\nno_such_table\n");
     std::vector<std::string> arguments = dump_options(database.name(), script());
@@ -133,12 +152,13 @@ TEST_F(corvath_run, a_missing_listed_table_converts_nothing) {
 }
 
 // A table that fails leaves the run incomplete; the script holds the others.
-TEST_F(corvath_run, a_failed_table_gives_a_failure_after_the_summary) {
+TEST_F(corvath_run, a_failed_table_gives_a_failure_after_the_summary)
+{
     const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
     write_file(folder.file("run.bwk"), "[Selected Tables]\ncustomers\nbad=SELECT nothing FROM nowhere\n"
-                                       "[MySQL settings]\nhost=" + server.host + "\nport=" +
-                                           std::to_string(server.port) + "\nuser=" + server.user +
-                                           "\npassword=" + server.password + "\n");
+                                       "[MySQL settings]\nhost=" +
+                                           server.host + "\nport=" + std::to_string(server.port) +
+                                           "\nuser=" + server.user + "\npassword=" + server.password + "\n");
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--profile=" + folder.file("run.bwk"));
     const process_result result = run_corvath(arguments);
@@ -152,7 +172,8 @@ TEST_F(corvath_run, a_failed_table_gives_a_failure_after_the_summary) {
 
 // The stream of a large table breaks when the server kills the connection
 // that reads it: the run stops there, and the earlier script stays.
-TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_script) {
+TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_script)
+{
     database.run("CREATE TABLE big (id INT NOT NULL PRIMARY KEY, label VARCHAR(200) NOT NULL);"
                  "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_300000");
     write_file(script(), "earlier script");
@@ -184,7 +205,8 @@ TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
     EXPECT_NE(result.out.find("Error:\nbig, record #"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("The connection to the MySQL server was lost"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("The script file '" + script() + "' was not written; any earlier file of that name "
+    EXPECT_NE(result.out.find("The script file '" + script() +
+                              "' was not written; any earlier file of that name "
                               "is left as it was.\n"),
               std::string::npos)
         << result.out;
@@ -193,7 +215,8 @@ TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_
 }
 
 // A log that cannot be written is said once, and the run is no success.
-TEST_F(corvath_run, a_log_file_that_cannot_be_written_is_a_failure) {
+TEST_F(corvath_run, a_log_file_that_cannot_be_written_is_a_failure)
+{
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--logfile=/dev/full");
     const process_result result = run_corvath(arguments);
@@ -202,7 +225,8 @@ TEST_F(corvath_run, a_log_file_that_cannot_be_written_is_a_failure) {
     expect_whole_database(database, script());
 }
 
-TEST_F(corvath_run, table_definitions_only_writes_no_rows) {
+TEST_F(corvath_run, table_definitions_only_writes_no_rows)
+{
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--tab_def");
     const process_result result = run_corvath(arguments);
@@ -212,7 +236,8 @@ TEST_F(corvath_run, table_definitions_only_writes_no_rows) {
     EXPECT_TRUE(summary.inserted_rows.empty());
 }
 
-TEST_F(corvath_run, views_are_converted_when_asked_for) {
+TEST_F(corvath_run, views_are_converted_when_asked_for)
+{
     const std::string view = "CREATE VIEW [dbo].[order_totals]";
     ASSERT_EQ(run_corvath(dump_options(database.name(), script())).exit_code, 0);
     EXPECT_EQ(read_file(script()).find(view), std::string::npos);
@@ -223,7 +248,8 @@ TEST_F(corvath_run, views_are_converted_when_asked_for) {
     EXPECT_NE(read_file(script()).find(view), std::string::npos);
 }
 
-TEST_F(corvath_run, replaces_an_existing_script_and_writes_the_log_file) {
+TEST_F(corvath_run, replaces_an_existing_script_and_writes_the_log_file)
+{
     write_file(script(), "old contents");
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--logfile=" + folder.file("run.log"));
@@ -236,18 +262,18 @@ TEST_F(corvath_run, replaces_an_existing_script_and_writes_the_log_file) {
 
 // A profile that loads sets the connection; the connection options of the
 // command line then count for nothing. Names given after it override its own.
-TEST_F(corvath_run, loaded_profile_takes_the_place_of_connection_options) {
+TEST_F(corvath_run, loaded_profile_takes_the_place_of_connection_options)
+{
     const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
-    write_file(folder.file("run.bwk"), "[Generic settings]\nsrc=" + database.name() +
-                                           "\n[MySQL settings]\nhost=" + server.host +
-                                           "\nport=" + std::to_string(server.port) + "\nuser=" + server.user +
-                                           "\npassword=" + server.password + "\n");
+    write_file(folder.file("run.bwk"), "[Generic settings]\nsrc=" + database.name() + "\n[MySQL settings]\nhost=" +
+                                           server.host + "\nport=" + std::to_string(server.port) +
+                                           "\nuser=" + server.user + "\npassword=" + server.password + "\n");
     const std::string profile = "--profile=" + folder.file("run.bwk");
     const std::string wrong_password = "--mysqlp=not the password";
     const std::string destination = "--dest=" + script();
 
-    const process_result loaded = run_corvath({"--src=corvath_no_such_database", profile, destination, "--dump",
-                                               wrong_password, "--port=1"});
+    const process_result loaded =
+        run_corvath({"--src=corvath_no_such_database", profile, destination, "--dump", wrong_password, "--port=1"});
     ASSERT_EQ(loaded.exit_code, 0) << loaded.out << loaded.err;
     expect_whole_database(database, script());
 
@@ -267,10 +293,11 @@ TEST_F(corvath_run, loaded_profile_takes_the_place_of_connection_options) {
                          "line 7: 'fields:' does not fit the type mappings"}}) {
         write_file(folder.file("broken.bwk"), tested.text);
         write_file(script(), "earlier script");
-        const process_result broken = run_corvath({"--profile=" + folder.file("broken.bwk"),
-                                                   "--src=" + database.name(), destination, "--dump"});
+        const process_result broken =
+            run_corvath({"--profile=" + folder.file("broken.bwk"), "--src=" + database.name(), destination, "--dump"});
         EXPECT_EQ(broken.exit_code, failed);
-        EXPECT_EQ(broken.out, "Error:\nCannot load the profile '" + folder.file("broken.bwk") + "': " + tested.cause + "\n");
+        EXPECT_EQ(broken.out,
+                  "Error:\nCannot load the profile '" + folder.file("broken.bwk") + "': " + tested.cause + "\n");
         EXPECT_EQ(read_file(script()), "earlier script");
     }
 
@@ -279,7 +306,8 @@ TEST_F(corvath_run, loaded_profile_takes_the_place_of_connection_options) {
     EXPECT_EQ(missing.out, "Error:\nProfile does not exist. Please verify the correct path/name was given.\n");
 }
 
-TEST_F(corvath_run, wrong_password_is_a_failure) {
+TEST_F(corvath_run, wrong_password_is_a_failure)
+{
     std::vector<std::string> arguments = dump_options(database.name(), script());
     arguments.push_back("--mysqlp=not the password");
     const process_result result = run_corvath(arguments);
@@ -289,7 +317,8 @@ TEST_F(corvath_run, wrong_password_is_a_failure) {
     EXPECT_FALSE(std::filesystem::exists(script()));
 }
 
-TEST_F(corvath_run, missing_source_database_is_a_failure_that_keeps_the_old_script) {
+TEST_F(corvath_run, missing_source_database_is_a_failure_that_keeps_the_old_script)
+{
     write_file(script(), "earlier script");
     const process_result result = run_corvath(dump_options("corvath_no_such_database", script()));
     EXPECT_EQ(result.exit_code, failed);

@@ -27,7 +27,10 @@ std::string environment(const char* name)
     return value ? value : "";
 }
 
-std::string fixture(const std::string& name) { return std::string(VELMORA_FIXTURES_DIR) + "/" + name; }
+std::string fixture(const std::string& name)
+{
+    return std::string(VELMORA_FIXTURES_DIR) + "/" + name;
+}
 
 // SQL Server's time with fractions (the driver's own type code).
 constexpr SQLSMALLINT time_with_fraction = -154;
@@ -46,8 +49,8 @@ public:
             port = address.substr(comma + 1);
             address.erase(comma);
         }
-        std::string text = "Driver=FreeTDS;Server=" + address + ";Port=" + port + ";UID=" +
-                           environment("MSSQL_TEST_LOGIN") + ";PWD={" + environment("MSSQL_TEST_PASSWORD") +
+        std::string text = "Driver=FreeTDS;Server=" + address + ";Port=" + port +
+                           ";UID=" + environment("MSSQL_TEST_LOGIN") + ";PWD={" + environment("MSSQL_TEST_PASSWORD") +
                            "};TDS_Version=7.4;ClientCharset=UTF-8;Database=" + database + ";";
         connected_ = SQL_SUCCEEDED(SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
                                                     nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
@@ -124,9 +127,9 @@ public:
                         break;
                     }
                     const std::size_t room = binary ? sizeof(chunk) : sizeof(chunk) - 1;
-                    const std::size_t got =
-                        length == SQL_NO_TOTAL || static_cast<std::size_t>(length) > room ? room
-                                                                                           : static_cast<std::size_t>(length);
+                    const std::size_t got = length == SQL_NO_TOTAL || static_cast<std::size_t>(length) > room
+                                                ? room
+                                                : static_cast<std::size_t>(length);
                     value.append(chunk, got);
                     if (rc == SQL_SUCCESS)
                         break;
@@ -213,28 +216,32 @@ std::string right_trimmed(std::string text)
     const std::string& to = *destination;
     bool equal = false;
     switch (type) {
-    case SQL_BIT: case SQL_TINYINT: case SQL_SMALLINT: case SQL_INTEGER: case SQL_BIGINT: case SQL_DECIMAL:
-    case SQL_NUMERIC:
-        equal = plain_number(from) == plain_number(to);
-        break;
-    case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE: {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: equal = plain_number(from) == plain_number(to); break;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
         const double a = std::strtod(from.c_str(), nullptr), b = std::strtod(to.c_str(), nullptr);
         equal = std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(a));
         break;
     }
-    case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP: case time_with_fraction:
-        equal = plain_time(from) == plain_time(to);
-        break;
-    case SQL_CHAR: case SQL_WCHAR:
-        equal = right_trimmed(from) == right_trimmed(to);
-        break;
-    default:
-        equal = from == to;
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+    case time_with_fraction: equal = plain_time(from) == plain_time(to); break;
+    case SQL_CHAR:
+    case SQL_WCHAR: equal = right_trimmed(from) == right_trimmed(to); break;
+    default: equal = from == to;
     }
     if (equal)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "source '" << from << "' / destination '" << to << "' (ODBC type "
-                                         << type << ")";
+    return ::testing::AssertionFailure() << "source '" << from << "' / destination '" << to << "' (ODBC type " << type
+                                         << ")";
 }
 
 class corvath_direct : public ::testing::Test {
@@ -246,8 +253,8 @@ protected:
         master = std::make_unique<server_connection>("master");
         ASSERT_TRUE(master->connected()) << "cannot log into " << environment("MSSQL_TEST_SERVER");
         const auto version = master->rows("SELECT @@VERSION");
-        babelfish = !version.rows.empty() && version.rows[0][0] &&
-                    version.rows[0][0]->find("Babelfish") != std::string::npos;
+        babelfish =
+            !version.rows.empty() && version.rows[0][0] && version.rows[0][0]->find("Babelfish") != std::string::npos;
         source = std::make_unique<source_database>(destination, fixture("mysql/column_types.sql"));
         // Babelfish has no GEOMETRY type: the peer converts the table without it.
         if (babelfish)

@@ -8,32 +8,39 @@
 namespace {
 
 // An unnamed temporary file that receives one output stream of the child.
-std::FILE* capture_file() {
+std::FILE* capture_file()
+{
     std::FILE* file = std::tmpfile();
-    if (!file) throw std::runtime_error("cannot create a temporary file");
+    if (!file)
+        throw std::runtime_error("cannot create a temporary file");
     return file;
 }
 
-std::string contents(std::FILE* file) {
+std::string contents(std::FILE* file)
+{
     std::string text;
     std::rewind(file);
     char buffer[4096];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, read);
+    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, read);
     return text;
 }
 
 }  // namespace
 
 corvath_process::corvath_process(const std::vector<std::string>& arguments)
-    : m_out(capture_file()), m_err(capture_file()) {
+    : m_out(capture_file()), m_err(capture_file())
+{
     std::vector<std::string> texts{CORVATH_PROGRAM};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (std::string& text : texts) argv.push_back(text.data());
+    for (std::string& text : texts)
+        argv.push_back(text.data());
     argv.push_back(nullptr);
 
     m_child = fork();
-    if (m_child < 0) throw std::runtime_error("fork failed");
+    if (m_child < 0)
+        throw std::runtime_error("fork failed");
     if (m_child == 0) {
         dup2(fileno(m_out), STDOUT_FILENO);
         dup2(fileno(m_err), STDERR_FILENO);
@@ -42,18 +49,26 @@ corvath_process::corvath_process(const std::vector<std::string>& arguments)
     }
 }
 
-corvath_process::~corvath_process() {
-    if (m_child > 0) waitpid(m_child, nullptr, 0);
+corvath_process::~corvath_process()
+{
+    if (m_child > 0)
+        waitpid(m_child, nullptr, 0);
     std::fclose(m_out);
     std::fclose(m_err);
 }
 
-process_result corvath_process::finish() {
+process_result corvath_process::finish()
+{
     int status = 0;
-    if (waitpid(m_child, &status, 0) != m_child) throw std::runtime_error("waitpid failed");
+    if (waitpid(m_child, &status, 0) != m_child)
+        throw std::runtime_error("waitpid failed");
     m_child = -1;
-    if (!WIFEXITED(status)) throw std::runtime_error("corvath ended by a signal");
+    if (!WIFEXITED(status))
+        throw std::runtime_error("corvath ended by a signal");
     return {WEXITSTATUS(status), contents(m_out), contents(m_err)};
 }
 
-process_result run_corvath(const std::vector<std::string>& arguments) { return corvath_process(arguments).finish(); }
+process_result run_corvath(const std::vector<std::string>& arguments)
+{
+    return corvath_process(arguments).finish();
+}

@@ -18,11 +18,15 @@ struct list_case {
     names expected;
 };
 
-void PrintTo(const list_case& tested, std::ostream* out) { *out << tested.label; }
+void PrintTo(const list_case& tested, std::ostream* out)
+{
+    *out << tested.label;
+}
 
 class table_list_file : public testing::TestWithParam<list_case> {};
 
-TEST_P(table_list_file, reads_one_name_per_line) {
+TEST_P(table_list_file, reads_one_name_per_line)
+{
     temp_folder folder;
     write_file(folder.file("tables.txt"), GetParam().contents);
     const auto read = read_table_list(folder.file("tables.txt"));
@@ -35,8 +39,7 @@ const std::string bom = "\xEF\xBB\xBF";
 INSTANTIATE_TEST_SUITE_P(
     cases, table_list_file,
     testing::Values(
-        list_case{"empty_file", "", {}},
-        list_case{"only_empty_lines", "\n\r\n\n", {}},
+        list_case{"empty_file", "", {}}, list_case{"only_empty_lines", "\n\r\n\n", {}},
         list_case{"last_line_without_line_feed", "orders\ncustomers", {L"orders", L"customers"}},
         list_case{"empty_lines_anywhere", "\n\norders\n\n\ncustomers\n\n", {L"orders", L"customers"}},
         list_case{"windows_line_ends", "orders\r\ncustomers\r\n\r\nitems", {L"orders", L"customers", L"items"}},
@@ -47,11 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
         list_case{"mark_on_a_line_of_its_own", bom + "\r\norders\n", {L"orders"}},
         list_case{"line_of_254_bytes", std::string(254, 'a'), {std::wstring(254, L'a')}},
         list_case{"line_of_254_bytes_and_line_feed", std::string(254, 'a') + "\n", {std::wstring(254, L'a')}},
-        list_case{"long_lines", std::string(255, 'b') + "\n" + std::string(5000, 'c') + "\nd",
+        list_case{"long_lines",
+                  std::string(255, 'b') + "\n" + std::string(5000, 'c') + "\nd",
                   {std::wstring(255, L'b'), std::wstring(5000, L'c'), L"d"}}),
     [](const testing::TestParamInfo<list_case>& info) { return std::string(info.param.label); });
 
-TEST(table_list_file_failures, missing_or_unreadable_file_has_no_list) {
+TEST(table_list_file_failures, missing_or_unreadable_file_has_no_list)
+{
     temp_folder folder;
     EXPECT_FALSE(read_table_list(folder.file("missing.txt")).has_value());
     // A regular file whose first read fails.

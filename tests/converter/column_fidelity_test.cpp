@@ -31,9 +31,8 @@ std::string unique_name(const char* prefix)
 const std::vector<std::wstring> tables = {L"hidden", L"fixed", L"dated", L"sized"};
 
 // What is left behind: the record that cannot fit, and the default T-SQL cannot take.
-const std::string too_long =
-    "sized, record #2: The value of column 'note' needs 8 characters, the column holds 4: "
-    "'\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80'";
+const std::string too_long = "sized, record #2: The value of column 'note' needs 8 characters, the column holds 4: "
+                             "'\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80'";
 const std::string lost_default = "Table '[dbo].[dated]': the default '(current_timestamp() + interval 1 day)' of "
                                  "column 'later' cannot be written for MS SQL Server and is left out";
 
@@ -75,30 +74,31 @@ protected:
     column_fidelity_direct()
     {
         oledb::install_providers({server, nullptr, nullptr});
-        server->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
-                                             {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
+        server->answer(L"SELECT @@VERSION",
+                       {{fake::wide_text_column(L"", 300)},
+                        {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
         connect_source(converter, database);
         converter.set_destination_name(L"columns_dest");
         converter.secure_login = false;
         converter.mssql_host = L"srv";
         converter.mssql_user = L"sa";
         converter.mssql_pass = L"secret";
-        server->define_table(L"[dbo].[hidden]", {{fake::int_column(L"id"), fake::int_column(L"secret"),
-                                                  fake::wide_text_column(L"label", 10, false)},
-                                                 {}});
+        server->define_table(
+            L"[dbo].[hidden]",
+            {{fake::int_column(L"id"), fake::int_column(L"secret"), fake::wide_text_column(L"label", 10, false)}, {}});
         server->define_table(L"[dbo].[fixed]", {{fake::int_column(L"id"), fake::wide_text_column(L"code", 10, false),
                                                  fake::typed_column(L"raw", DBTYPE_BYTES, 4)},
                                                 {}});
-        server->define_table(L"[dbo].[dated]",
-                             {{fake::int_column(L"id"), fake::typed_column(L"d", DBTYPE_DBDATE, 6),
-                               fake::typed_column(L"t", DBTYPE_DBTIME2, 12), fake::typed_column(L"dt", DBTYPE_DBTIMESTAMP, 16),
-                               fake::typed_column(L"given", DBTYPE_DBDATE, 6),
-                               fake::typed_column(L"later", DBTYPE_DBTIMESTAMP, 16)},
-                              {}});
+        server->define_table(
+            L"[dbo].[dated]",
+            {{fake::int_column(L"id"), fake::typed_column(L"d", DBTYPE_DBDATE, 6),
+              fake::typed_column(L"t", DBTYPE_DBTIME2, 12), fake::typed_column(L"dt", DBTYPE_DBTIMESTAMP, 16),
+              fake::typed_column(L"given", DBTYPE_DBDATE, 6), fake::typed_column(L"later", DBTYPE_DBTIMESTAMP, 16)},
+             {}});
         // The name column as a VARCHAR(5) column describes itself: narrow text.
-        server->define_table(L"[dbo].[sized]", {{fake::int_column(L"id"), fake::wide_text_column(L"note", 4),
-                                                 fake::text_column(L"name", 5)},
-                                                {}});
+        server->define_table(
+            L"[dbo].[sized]",
+            {{fake::int_column(L"id"), fake::wide_text_column(L"note", 4), fake::text_column(L"name", 5)}, {}});
     }
 
     // The rows bulk-loaded into a table, each value as text joined by "|".
@@ -190,9 +190,10 @@ TEST_F(column_fidelity_direct, by_statements)
     server->set_bulk_load(false);
     run(false);
     EXPECT_TRUE(server->bulk_loads().empty());
-    EXPECT_EQ(sent_starting(L"INSERT INTO [dbo].[hidden]"),
-              (std::vector<std::wstring>{L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 1, 7, N'one')",
-                                         L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 2, 42, N'two')"}));
+    EXPECT_EQ(
+        sent_starting(L"INSERT INTO [dbo].[hidden]"),
+        (std::vector<std::wstring>{L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 1, 7, N'one')",
+                                   L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 2, 42, N'two')"}));
     EXPECT_EQ(sent_starting(L"INSERT INTO [dbo].[sized]"),
               (std::vector<std::wstring>{
                   L"INSERT INTO [dbo].[sized]([id], [note], [name]) VALUES( 1, N'abcd', N'Gr\u00fc\u00dfe')",
@@ -200,4 +201,4 @@ TEST_F(column_fidelity_direct, by_statements)
     expect_reports(log);
 }
 
-} // namespace
+}  // namespace

@@ -238,7 +238,8 @@ TEST_F(script_run, selected_tables_are_checked_before_anything_is_written)
     EXPECT_TRUE(converter.is_aborted());
     EXPECT_FALSE(converter.is_complete());
     EXPECT_TRUE(contains(output, "Nothing was converted: 1 selected tables are missing from the source database\n"));
-    EXPECT_TRUE(output.ends_with("Summary: 0 tables converted, 1 failed; 0 rows written, 0 skipped; 0 other objects failed\n"))
+    EXPECT_TRUE(
+        output.ends_with("Summary: 0 tables converted, 1 failed; 0 rows written, 0 skipped; 0 other objects failed\n"))
         << output;
 
     converter.table_names = {L"customer", L"purchase", L"CUSTOMER", L"customer"};
@@ -263,7 +264,8 @@ TEST_F(script_run, a_failed_table_is_counted_and_the_others_follow)
     EXPECT_FALSE(converter.is_complete());
     EXPECT_TRUE(contains(output, "Error:\nbad: "));
     EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[customer]"));
-    EXPECT_TRUE(output.ends_with("Summary: 1 tables converted, 1 failed; 3 rows written, 0 skipped; 0 other objects failed\n"))
+    EXPECT_TRUE(
+        output.ends_with("Summary: 1 tables converted, 1 failed; 3 rows written, 0 skipped; 0 other objects failed\n"))
         << output;
 }
 
@@ -324,7 +326,7 @@ TEST_F(script_run, runs_from_a_profile_alone)
     EXPECT_EQ(count(sql, "INSERT INTO"), 3u);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -395,7 +397,8 @@ TEST_F(script_run, missing_table_under_a_shell_is_listed_for_the_finish_page)
     EXPECT_EQ(shell.collected, std::vector<std::string>{"Table nosuch not exists"});
     ASSERT_GE(shell.lines.size(), 2u);
     EXPECT_EQ(shell.lines[0].text, L"Table nosuch not exists\r\n");
-    EXPECT_EQ(shell.lines[1].text, L"Nothing was converted: 1 selected tables are missing from the source database\r\n");
+    EXPECT_EQ(shell.lines[1].text,
+              L"Nothing was converted: 1 selected tables are missing from the source database\r\n");
     EXPECT_TRUE(converter.is_aborted());
 }
 
@@ -454,7 +457,7 @@ TEST_F(script_run, source_tables_views_and_columns_for_the_wizard_pages)
     EXPECT_FALSE(converter.test_query(L"SELECT nothing FROM nowhere"));
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -497,4 +500,4 @@ TEST_F(edge_script_run, every_value_and_name_arrives_or_is_reported)
     EXPECT_EQ(handler.skipped_records(), 3u);
 }
 
-} // namespace
+}  // namespace

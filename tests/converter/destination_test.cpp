@@ -99,4 +99,4 @@ TEST(check_dest, script_mode_removes_nothing_and_refuses_what_is_not_a_file)
     EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
 }
 
-} // namespace
+}  // namespace

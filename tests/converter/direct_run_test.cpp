@@ -21,7 +21,8 @@ std::wstring widen(const std::string& text)
 
 std::string unique_name()
 {
-    return ("velmora_direct_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())).substr(0, 64);
+    return ("velmora_direct_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))
+        .substr(0, 64);
 }
 
 bool starts_with_any(const std::vector<std::wstring>& statements, const std::wstring& prefix)
@@ -35,8 +36,9 @@ protected:
     explicit direct_run(const char* fixture = "converter/shop.sql") : database(unique_name(), fixture)
     {
         oledb::install_providers({server, nullptr, nullptr});
-        server->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
-                                             {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
+        server->answer(L"SELECT @@VERSION",
+                       {{fake::wide_text_column(L"", 300)},
+                        {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
         const velmora_test::mariadb_endpoint mysql = velmora_test::mariadb_server();
         converter.store_mysql_settings(mysql.host, mysql.user, mysql.password, std::to_string(mysql.port));
         converter.connect_mysql_server();
@@ -103,7 +105,8 @@ std::vector<fake::row> bulk_rows(const fake::provider& server, const std::wstrin
     return rows;
 }
 
-const fake::row bulk_boris = text_row({L"2", L"\u0411\u043e\u0440\u0438\u0441", L"\u041c\u043e\u0441\u043a\u0432\u0430", L"20"});
+const fake::row bulk_boris =
+    text_row({L"2", L"\u0411\u043e\u0440\u0438\u0441", L"\u041c\u043e\u0441\u043a\u0432\u0430", L"20"});
 
 const std::wstring insert_ann =
     L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 1, N'Ann', N'K\u00f6ln', 10)";
@@ -147,9 +150,8 @@ TEST_F(direct_run, a_wrong_source_or_a_missing_table_drops_nothing)
         const wchar_t* source;
         std::vector<std::wstring> tables;
     };
-    for (const wrong_source_case& tested :
-         {wrong_source_case{L"velmora_direct_no_such_database", {L"customer"}},
-          wrong_source_case{nullptr, {L"customer", L"no_such_table"}}}) {
+    for (const wrong_source_case& tested : {wrong_source_case{L"velmora_direct_no_such_database", {L"customer"}},
+                                            wrong_source_case{nullptr, {L"customer", L"no_such_table"}}}) {
         existing_database(true);
         converter.set_source_name(tested.source != nullptr ? tested.source : widen(database.name()));
         converter.table_names = tested.tables;
@@ -279,9 +281,10 @@ TEST_F(direct_run, mode_4_updates_rows_whose_key_exists_from_the_mapped_record)
     text.type = L"nvarchar";
     text.length = 10;
     converter.get_table_mutator2(L"customer", L"customer")->update_field(L"code", L"code", text);
-    server->define_table(L"[dbo].[customer]", {{fake::int_column(L"id"), fake::wide_text_column(L"name", 60, false),
-                                                fake::wide_text_column(L"city", 40), fake::wide_text_column(L"code", 10)},
-                                               {}});
+    server->define_table(L"[dbo].[customer]",
+                         {{fake::int_column(L"id"), fake::wide_text_column(L"name", 60, false),
+                           fake::wide_text_column(L"city", 40), fake::wide_text_column(L"code", 10)},
+                          {}});
     server->fail(L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, "
                  L"N'\u0411\u043e\u0440\u0438\u0441', N'\u041c\u043e\u0441\u043a\u0432\u0430', N'20')",
                  duplicate_key());
@@ -300,7 +303,8 @@ TEST_F(direct_run, foreign_keys_and_views_follow_the_tables)
     converter.convert_views = true;
     const std::vector<std::wstring> sent = run(0);
     EXPECT_TRUE(errors.reports.empty());
-    EXPECT_TRUE(starts_with_any(sent, L"ALTER TABLE [dbo].[purchase] ADD CONSTRAINT [fk_purchase_customer] FOREIGN KEY"));
+    EXPECT_TRUE(
+        starts_with_any(sent, L"ALTER TABLE [dbo].[purchase] ADD CONSTRAINT [fk_purchase_customer] FOREIGN KEY"));
     EXPECT_TRUE(starts_with_any(sent, L"CREATE VIEW [dbo].[big_purchase]"));
 }
 
@@ -329,9 +333,10 @@ TEST_F(direct_run, foreign_keys_of_renamed_tables_name_the_renamed_columns)
     integer.type = L"int";
     converter.get_table_mutator2(L"customer", L"client")->update_field(L"id", L"client_id", integer);
     converter.get_table_mutator2(L"purchase", L"orders")->update_field(L"customer_id", L"buyer", integer);
-    server->define_table(L"[dbo].[client]", {{fake::int_column(L"client_id"), fake::wide_text_column(L"name", 60, false),
-                                              fake::wide_text_column(L"city", 40), fake::int_column(L"code", true)},
-                                             {}});
+    server->define_table(L"[dbo].[client]",
+                         {{fake::int_column(L"client_id"), fake::wide_text_column(L"name", 60, false),
+                           fake::wide_text_column(L"city", 40), fake::int_column(L"code", true)},
+                          {}});
     server->define_table(L"[dbo].[orders]", {{fake::int_column(L"id"), fake::int_column(L"buyer"),
                                               fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, false, 10, 2),
                                               fake::wide_text_column(L"note", 20)},
@@ -361,7 +366,7 @@ TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
     EXPECT_EQ(errors.reports[0].context, "customer, record #2");
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -375,18 +380,18 @@ protected:
         converter.table_names = {L"texts", L"numbers", L"moments", L"[br]", L"br"};
         server->define_table(L"[dbo].[[br]]]", {{fake::int_column(L"[x]"), fake::int_column(L"x", true)}, {}});
         server->define_table(L"[dbo].[br]", {{fake::int_column(L"id")}, {}});
-        server->define_table(L"[dbo].[texts]", {{fake::int_column(L"id"), fake::wide_text_column(L"body", ~std::uint64_t{0}),
-                                                 fake::wide_text_column(L"label", 10, false),
-                                                 fake::int_column(L"we\"ird", true)},
-                                                {}});
-        server->define_table(L"[dbo].[numbers]",
-                             {{fake::int_column(L"id"), fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, true, 38, 10)},
+        server->define_table(L"[dbo].[texts]",
+                             {{fake::int_column(L"id"), fake::wide_text_column(L"body", ~std::uint64_t{0}),
+                               fake::wide_text_column(L"label", 10, false), fake::int_column(L"we\"ird", true)},
                               {}});
-        server->define_table(L"[dbo].[moments]",
-                             {{fake::int_column(L"id"), fake::typed_column(L"happened", DBTYPE_DBTIMESTAMP, 16),
-                               fake::typed_column(L"span", DBTYPE_DBTIME2, 12),
-                               fake::typed_column(L"day", DBTYPE_DBDATE, 6)},
-                              {}});
+        server->define_table(
+            L"[dbo].[numbers]",
+            {{fake::int_column(L"id"), fake::typed_column(L"amount", DBTYPE_NUMERIC, 19, true, 38, 10)}, {}});
+        server->define_table(
+            L"[dbo].[moments]",
+            {{fake::int_column(L"id"), fake::typed_column(L"happened", DBTYPE_DBTIMESTAMP, 16),
+              fake::typed_column(L"span", DBTYPE_DBTIME2, 12), fake::typed_column(L"day", DBTYPE_DBDATE, 6)},
+             {}});
         existing_database(false);
     }
 
@@ -448,4 +453,4 @@ TEST_F(direct_edge_run, bulk_load_carries_every_value)
     expect_reports();
 }
 
-} // namespace
+}  // namespace

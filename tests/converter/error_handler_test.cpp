@@ -51,8 +51,7 @@ TEST_F(console_handler, level_zero_prints_context_and_mapped_message_and_returns
 
 TEST_F(console_handler, unmapped_code_reports_the_exception_text)
 {
-    EXPECT_EQ(report(numbered_exception(0x400001, 0, "line one\nline two")),
-              "Error:\nline one line two\n");
+    EXPECT_EQ(report(numbered_exception(0x400001, 0, "line one\nline two")), "Error:\nline one line two\n");
 }
 
 TEST_F(console_handler, quiet_level_zero_prints_nothing)
@@ -91,22 +90,22 @@ void handle_on_stderr(error_handler& handler, const tk_exception& exception)
 
 TEST_F(console_handler_death, level_one_prints_and_exits_with_minus_one)
 {
-    EXPECT_EXIT(handle_on_stderr(handler, tk_exception("Invalid port number", 1)),
-                ::testing::ExitedWithCode(255), "Error:\nInvalid port number");
+    EXPECT_EXIT(handle_on_stderr(handler, tk_exception("Invalid port number", 1)), ::testing::ExitedWithCode(255),
+                "Error:\nInvalid port number");
 }
 
 TEST_F(console_handler_death, quiet_level_one_still_exits)
 {
     handler.quiet = true;
-    EXPECT_EXIT(handle_on_stderr(handler, tk_exception("Invalid port number", 1)),
-                ::testing::ExitedWithCode(255), "^$");
+    EXPECT_EXIT(handle_on_stderr(handler, tk_exception("Invalid port number", 1)), ::testing::ExitedWithCode(255),
+                "^$");
 }
 
 TEST_F(console_handler_death, internal_error_exits_even_when_quiet)
 {
     handler.quiet = true;
-    EXPECT_EXIT(handle_on_stderr(handler, tk_mail_assertion("bwk_conv", 560)),
-                ::testing::ExitedWithCode(255), "Internal error: Internal error:  code=");
+    EXPECT_EXIT(handle_on_stderr(handler, tk_mail_assertion("bwk_conv", 560)), ::testing::ExitedWithCode(255),
+                "Internal error: Internal error:  code=");
 }
 
-} // namespace
+}  // namespace

@@ -72,8 +72,8 @@ TEST_F(mapping_rules, deleted_renamed_and_retyped_columns)
     rule->update_field(L"code", L"code_text", native(L"nvarchar", 12));
     rule->update_field(L"price", L"price", native(L"decimal", 0, 12, 3));
 
-    udb_schema schema = schema_of({column(L"id", VT_I4), column(L"gone", VT_I4), column(L"code", VT_I4),
-                                   column(L"price", VT_R8)});
+    udb_schema schema =
+        schema_of({column(L"id", VT_I4), column(L"gone", VT_I4), column(L"code", VT_I4), column(L"price", VT_R8)});
     rule->modify1(schema);
     ASSERT_EQ(names(schema), (std::vector<std::wstring>{L"id", L"code_text", L"price"}));
     EXPECT_EQ(schema[1]->vartype, VT_BSTR);
@@ -238,9 +238,10 @@ TEST_F(mapping_block_reader, blocks_that_load_without_table_rules)
 
 TEST_F(mapping_block_reader, column_values_and_statuses)
 {
-    ASSERT_TRUE(load(block_of({L"tables:", L"  - name: t", L"    fields:", L"      - name:a", L"        status: Deleted",
-                               L"        length: x12", L"      - name:b", L"        status: deleted",
-                               L"        length: -7 chars", L"      - name:c", L"        type: int"})));
+    ASSERT_TRUE(
+        load(block_of({L"tables:", L"  - name: t", L"    fields:", L"      - name:a", L"        status: Deleted",
+                       L"        length: x12", L"      - name:b", L"        status: deleted",
+                       L"        length: -7 chars", L"      - name:c", L"        type: int"})));
     mss_table_mutator* rule = rules.get_table_mutator3(L"t");
     ASSERT_NE(rule, nullptr);
     EXPECT_EQ(rule->new_name, L"t");
@@ -269,4 +270,4 @@ TEST_F(mapping_block_reader, grammar_errors_leave_no_table_rules)
     }
 }
 
-} // namespace
+}  // namespace

@@ -50,7 +50,8 @@ void fill(brantwick_convertor& c)
     c.script_options.comments = false;
     c.script_options.create_database = true;
     c.script_options.structure = false;
-    c.get_table_mutator2(L"customer", L"client")->update_field(L"name", L"full_name", mss_native_type{L"nvarchar", L"", L"", 80, 0, 0});
+    c.get_table_mutator2(L"customer", L"client")
+        ->update_field(L"name", L"full_name", mss_native_type{L"nvarchar", L"", L"", 80, 0, 0});
 }
 
 TEST_F(settings, profile_round_trip_keeps_every_setting_and_query)
@@ -72,9 +73,9 @@ TEST_F(settings, profile_round_trip_keeps_every_setting_and_query)
     EXPECT_EQ(loaded.mode, 3u);
     EXPECT_TRUE(loaded.only_definitions);
     EXPECT_TRUE(loaded.skip_indexes);
-    EXPECT_EQ(loaded.selected, (udb_name_list{{L"recent", L"SELECT * FROM customer WHERE id > 1"},
-                                              {L"customer", L""},
-                                              {L"purchase", L""}}));
+    EXPECT_EQ(
+        loaded.selected,
+        (udb_name_list{{L"recent", L"SELECT * FROM customer WHERE id > 1"}, {L"customer", L""}, {L"purchase", L""}}));
     EXPECT_EQ(loaded.views, saved.views);
     EXPECT_EQ(loaded.available_queries, saved.available_queries);
     EXPECT_EQ(loaded.host, "db.example");
@@ -221,7 +222,7 @@ TEST_F(settings, second_converter_does_not_replace_the_first)
     EXPECT_FALSE(tk_singleton<brantwick_convertor>::is_initialized());
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -243,4 +244,4 @@ TEST_F(settings, passwords_never_reach_the_log)
     EXPECT_EQ(written.find("mssql-secret"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

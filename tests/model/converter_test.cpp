@@ -64,10 +64,8 @@ TEST(udb_converter_test, loading_appends_lists_and_takes_names)
     converter.load_profile(profile);
     EXPECT_EQ(converter.get_source_name(), L"sakila");
     EXPECT_EQ(converter.get_destination_name(), L"target");
-    EXPECT_EQ(converter.selected, (udb_name_list{{L"film", L""},
-                                                 {L"top", L"SELECT 1"},
-                                                 {L"film", L""},
-                                                 {L"top", L"SELECT 1"}}));
+    EXPECT_EQ(converter.selected,
+              (udb_name_list{{L"film", L""}, {L"top", L"SELECT 1"}, {L"film", L""}, {L"top", L"SELECT 1"}}));
     EXPECT_EQ(converter.available_queries.size(), 2u);
     EXPECT_EQ(converter.views.size(), 2u);
 }
@@ -98,4 +96,4 @@ TEST(udb_converter_test, store_writes_generic_settings_in_order)
     EXPECT_EQ(loaded.selected, converter.selected);
 }
 
-} // namespace
+}  // namespace

@@ -69,4 +69,4 @@ TEST_F(custom_conversion, value_no_rule_accepts_is_an_internal_error)
     EXPECT_THROW(udb_custom_conversion::handle2(value), tk_mail_assertion);
 }
 
-} // namespace
+}  // namespace

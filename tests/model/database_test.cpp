@@ -9,20 +9,17 @@ namespace {
 // Records the statements and index calls that the base operations make.
 class recording_database : public udb_database {
 public:
-    recording_database(bool case_sensitive, std::vector<std::wstring> names)
-        : udb_database(L"db", 1, case_sensitive)
+    recording_database(bool case_sensitive, std::vector<std::wstring> names) : udb_database(L"db", 1, case_sensitive)
     {
         tables = std::move(names);
     }
 
     using udb_database::create_table;
-    udb_recordset* create_table(const std::wstring& table, const udb_schema&,
-                                const udb_indexes&) override
+    udb_recordset* create_table(const std::wstring& table, const udb_schema&, const udb_indexes&) override
     {
         return new udb_recordset(this, table, true);
     }
-    udb_recordset* get_query(const std::wstring& name, const std::wstring& text,
-                             std::uint32_t) override
+    udb_recordset* get_query(const std::wstring& name, const std::wstring& text, std::uint32_t) override
     {
         return new udb_recordset(this, name, text, true);
     }
@@ -49,10 +46,7 @@ public:
 class bare_database : public recording_database {
 public:
     bare_database() : recording_database(false, {}) {}
-    udb_recordset* query(const std::wstring& statement) override
-    {
-        return udb_database::query(statement);
-    }
+    udb_recordset* query(const std::wstring& statement) override { return udb_database::query(statement); }
 };
 
 TEST(udb_database_test, table_names_compare_by_the_case_flag)
@@ -98,4 +92,4 @@ TEST(udb_database_test, generic_operations)
     EXPECT_THROW(bare_database().query(L"select 1"), tk_mail_assertion);
 }
 
-} // namespace
+}  // namespace

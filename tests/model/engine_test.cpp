@@ -39,4 +39,4 @@ TEST(udb_engine_test, a_database_is_a_file)
     std::filesystem::remove_all(folder);
 }
 
-} // namespace
+}  // namespace

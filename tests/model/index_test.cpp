@@ -5,8 +5,8 @@
 
 namespace {
 
-udb_index make_index(const std::wstring& name, bool unique, bool primary,
-                     std::vector<std::wstring> fields, bool constraint = false)
+udb_index make_index(const std::wstring& name, bool unique, bool primary, std::vector<std::wstring> fields,
+                     bool constraint = false)
 {
     udb_index index(name, unique, primary);
     index.fields = std::move(fields);
@@ -106,14 +106,10 @@ TEST(udb_index_test, starts_with_fields)
         std::vector<std::wstring> names;
         bool expected;
     } cases[] = {
-        {{}, true},
-        {{L"A"}, true},
-        {{L"a", L"B"}, true},
-        {{L"a", L"b", L"c"}, false},
-        {{L"b"}, false},
+        {{}, true}, {{L"A"}, true}, {{L"a", L"B"}, true}, {{L"a", L"b", L"c"}, false}, {{L"b"}, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(index.starts_with_fields(c.names), c.expected) << c.names.size();
 }
 
-} // namespace
+}  // namespace

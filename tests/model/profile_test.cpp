@@ -15,8 +15,7 @@ class profile_file : public testing::Test {
 protected:
     profile_file()
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "velmora-profile-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "velmora-profile-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
             std::abort();
         m_folder = pattern;
@@ -47,8 +46,7 @@ TEST_F(profile_file, pair_lines_trim_the_key_and_keep_the_value)
     write("[Generic settings]\r\nsrc = sakila\r\nmode=1\r\nquery=a=b\r\n");
     udb_profile profile;
     ASSERT_TRUE(profile.load(path()));
-    EXPECT_EQ(profile.keys[L"Generic settings"],
-              (pairs{{L"src", L" sakila"}, {L"mode", L"1"}, {L"query", L"a=b"}}));
+    EXPECT_EQ(profile.keys[L"Generic settings"], (pairs{{L"src", L" sakila"}, {L"mode", L"1"}, {L"query", L"a=b"}}));
     EXPECT_EQ(profile.get_value(L"Generic settings", L"src"), L" sakila");
 }
 
@@ -57,17 +55,15 @@ TEST_F(profile_file, selected_tables_round_trip)
     write("[Selected Tables]\r\nfilm\r\ntop_films=SELECT * FROM film LIMIT 10\r\n");
     udb_profile profile;
     ASSERT_TRUE(profile.load(path()));
-    EXPECT_EQ(profile.get_selected_tables(),
-              (pairs{{L"film", L""}, {L"top_films", L"SELECT * FROM film LIMIT 10"}}));
+    EXPECT_EQ(profile.get_selected_tables(), (pairs{{L"film", L""}, {L"top_films", L"SELECT * FROM film LIMIT 10"}}));
     EXPECT_EQ(profile.get_items(L"Selected Tables"), std::vector<std::wstring>{L"film"});
 
     ASSERT_TRUE(profile.store(path()));
-    EXPECT_EQ(contents(),
-              "[Available Queries]\r\n\r\n"
-              "[Generic settings]\r\n\r\n"
-              "[Selected Tables]\r\nfilm\r\ntop_films=SELECT * FROM film LIMIT 10\r\n\r\n"
-              "[Selected Views]\r\n\r\n"
-              "[Selected Tables]\r\nfilm\r\n");
+    EXPECT_EQ(contents(), "[Available Queries]\r\n\r\n"
+                          "[Generic settings]\r\n\r\n"
+                          "[Selected Tables]\r\nfilm\r\ntop_films=SELECT * FROM film LIMIT 10\r\n\r\n"
+                          "[Selected Views]\r\n\r\n"
+                          "[Selected Tables]\r\nfilm\r\n");
 }
 
 TEST_F(profile_file, store_writes_sections_in_name_order_and_keeps_repeated_keys)
@@ -80,13 +76,12 @@ TEST_F(profile_file, store_writes_sections_in_name_order_and_keeps_repeated_keys
     profile.add_item(L"Type Mappings", L"database:");
     profile.add_item(L"Type Mappings", L"  - name: t");
     ASSERT_TRUE(profile.store(path()));
-    EXPECT_EQ(contents(),
-              "[Available Queries]\r\n\r\n"
-              "[Generic settings]\r\nmode=1\r\nmode=2\r\ndest=\r\n\r\n"
-              "[MySQL settings]\r\nhost=127.0.0.1\r\n\r\n"
-              "[Selected Tables]\r\n\r\n"
-              "[Selected Views]\r\n\r\n"
-              "[Type Mappings]\r\ndatabase:\r\n  - name: t\r\n");
+    EXPECT_EQ(contents(), "[Available Queries]\r\n\r\n"
+                          "[Generic settings]\r\nmode=1\r\nmode=2\r\ndest=\r\n\r\n"
+                          "[MySQL settings]\r\nhost=127.0.0.1\r\n\r\n"
+                          "[Selected Tables]\r\n\r\n"
+                          "[Selected Views]\r\n\r\n"
+                          "[Type Mappings]\r\ndatabase:\r\n  - name: t\r\n");
 
     udb_profile loaded;
     ASSERT_TRUE(loaded.load(path()));
@@ -143,8 +138,8 @@ TEST_F(profile_file, names_compare_with_case_and_bare_line_ends_are_accepted)
 
 TEST_F(profile_file, lines_before_the_first_section_fail)
 {
-    for (const char* text : {"src=a\r\n[Generic settings]\r\n", "film\r\n",
-                             "\xEF\xBB\xBF[Generic settings]\r\nsrc=a\r\n"}) {
+    for (const char* text :
+         {"src=a\r\n[Generic settings]\r\n", "film\r\n", "\xEF\xBB\xBF[Generic settings]\r\nsrc=a\r\n"}) {
         write(text);
         udb_profile profile;
         EXPECT_FALSE(profile.load(path())) << text;
@@ -155,8 +150,7 @@ TEST_F(profile_file, missing_file_is_reported)
 {
     udb_profile profile;
     expect_tk_exception([&] { profile.load(path()); },
-                        "Profile does not exist. Please verify the correct path/name was given.",
-                        1);
+                        "Profile does not exist. Please verify the correct path/name was given.", 1);
 }
 
 TEST(profile_store, a_failed_write_raises_the_stream_failure)
@@ -172,4 +166,4 @@ TEST(profile_store, a_failed_write_raises_the_stream_failure)
     }
 }
 
-} // namespace
+}  // namespace

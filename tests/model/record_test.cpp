@@ -18,9 +18,7 @@ public:
 // Counts its destructions, to show that a record deletes each field once.
 class counted_field : public udb_field {
 public:
-    explicit counted_field(int& destroyed) : udb_field(L"f", 1, ole_variant()), m_destroyed(destroyed)
-    {
-    }
+    explicit counted_field(int& destroyed) : udb_field(L"f", 1, ole_variant()), m_destroyed(destroyed) {}
     ~counted_field() override { ++m_destroyed; }
 
 private:
@@ -84,4 +82,4 @@ TEST(udb_record_test, destroys_each_field_once)
     EXPECT_EQ(destroyed, 2);
 }
 
-} // namespace
+}  // namespace

@@ -7,8 +7,7 @@
 
 namespace {
 
-udb_index make_index(const std::wstring& name, bool unique, bool primary,
-                     std::vector<std::wstring> fields = {})
+udb_index make_index(const std::wstring& name, bool unique, bool primary, std::vector<std::wstring> fields = {})
 {
     udb_index index(name, unique, primary);
     index.fields = std::move(fields);
@@ -106,8 +105,7 @@ TEST_F(key_filter, builds_the_condition)
 TEST_F(key_filter, unknown_column_is_refused)
 {
     expect_tk_exception([&] { recordset.get_filter_subquery(L"<id>1</id><other>2</other>"); },
-                        "The structure of data source does not conform to the destination table.",
-                        0);
+                        "The structure of data source does not conform to the destination table.", 0);
 }
 
-} // namespace
+}  // namespace

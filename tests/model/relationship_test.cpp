@@ -10,8 +10,8 @@ TEST(udb_relationships_test, find_compares_name_and_both_tables_ignoring_case)
 {
     udb_relationships list;
     EXPECT_TRUE(list.is_acceptable_name(L"anything"));
-    list.push_back(udb_relationship(L"fk_a", L"note", L"Child", L"PARENT", {L"parent_id"},
-                                    {L"id"}, L"ON DELETE CASCADE"));
+    list.push_back(
+        udb_relationship(L"fk_a", L"note", L"Child", L"PARENT", {L"parent_id"}, {L"id"}, L"ON DELETE CASCADE"));
 
     EXPECT_TRUE(list.find(L"FK_A", L"parent", L"child"));
     EXPECT_FALSE(list.find(L"FK_A", L"child", L"parent"));
@@ -38,4 +38,4 @@ TEST(udb_sequence_test, keeps_start_and_increment_apart)
     EXPECT_TRUE(sequence.cycle);
 }
 
-} // namespace
+}  // namespace

@@ -65,8 +65,7 @@ class schema_of_three : public testing::Test {
 protected:
     schema_of_three() : source(true), reordered(true), narrow(true)
     {
-        for (auto [vartype, size, name] : {std::tuple{VT_I4, 4, L"id"}, {VT_BSTR, 50, L"name"},
-                                           {VT_DATE, 8, L"born"}})
+        for (auto [vartype, size, name] : {std::tuple{VT_I4, 4, L"id"}, {VT_BSTR, 50, L"name"}, {VT_DATE, 8, L"born"}})
             source.push_back(new t_ftd(column(vartype, size, name)));
         for (int i : {2, 0, 1})
             reordered.push_back(new t_ftd(*source[i]));
@@ -135,4 +134,4 @@ TEST_F(schema_of_three, ownership)
     EXPECT_TRUE(source.empty());
 }
 
-} // namespace
+}  // namespace

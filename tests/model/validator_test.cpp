@@ -57,4 +57,4 @@ TEST(udb_validator_test, running_out_of_numbers_is_an_internal_error)
     EXPECT_THROW(validator.get_safe_name(L"t"), tk_mail_assertion);
 }
 
-} // namespace
+}  // namespace

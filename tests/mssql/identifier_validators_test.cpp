@@ -38,4 +38,4 @@ TEST(mss_validator_test, column_validator_records_only_acceptable_names)
     schema.reset();
 }
 
-} // namespace
+}  // namespace

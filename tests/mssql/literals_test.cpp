@@ -50,7 +50,8 @@ TEST_F(mss_literals_test, only_uniqueidentifier_columns_take_the_guid_path)
 {
     const t_ftd guid_column = column(VT_BSTR, false, ole_variant(), 1);
     const t_ftd text_column = column(VT_BSTR);
-    EXPECT_EQ(to_mssql_str(std::wstring(L"{") + a_guid + L"}", VT_BSTR, &guid_column), L"'" + std::wstring(a_guid) + L"'");
+    EXPECT_EQ(to_mssql_str(std::wstring(L"{") + a_guid + L"}", VT_BSTR, &guid_column),
+              L"'" + std::wstring(a_guid) + L"'");
     // Ordinary text that looks like a GUID reference stays as it is.
     const std::wstring text = L"guid={0011'233-4455-6677-8899-AABBCCDDEEFF}";
     EXPECT_EQ(to_mssql_str(text, VT_BSTR, &text_column), L"N'guid={0011''233-4455-6677-8899-AABBCCDDEEFF}'");
@@ -77,8 +78,12 @@ TEST_F(mss_literals_test, safe_variant_clamps_values)
         double value;
         double expected;
     };
-    const clamp_case cases[] = {{1e-320, 2.23e-308},  {-1e-320, -2.23e-308}, {0.0, 0.0},
-                                {1.7976e308, 1.79e308}, {-1.7976e308, -1.79e308},   {1.5, 1.5},
+    const clamp_case cases[] = {{1e-320, 2.23e-308},
+                                {-1e-320, -2.23e-308},
+                                {0.0, 0.0},
+                                {1.7976e308, 1.79e308},
+                                {-1.7976e308, -1.79e308},
+                                {1.5, 1.5},
                                 {std::numeric_limits<double>::quiet_NaN(), -1.79e308}};
     for (const auto& c : cases)
         EXPECT_EQ(mssql_get_safe_variant(ole_variant(c.value)).to_double(), c.expected) << c.value;
@@ -193,10 +198,18 @@ TEST_F(mss_literals_test, zero_date_times_keep_the_base_date)
 // literal helper holds it to the wide builder, which always reads it again.
 TEST_F(mss_literals_test, dates_print_as_their_text_reads)
 {
-    const char* days[] = {"0001-01-01", "0100-02-28", "1753-01-01", "1899-12-30", "1900-02-28",
-                          "2000-02-29", "2024-12-31", "9999-12-31"};
-    const char* times[] = {"", " 00:00:00", " 00:00:00.000001", " 12:00:00", " 23:59:59", " 23:59:59.999999",
-                           " 01:02:03.000999", " 01:02:03.001", " 01:02:03.5", " 01:02:60"};
+    const char* days[] = {"0001-01-01", "0100-02-28", "1753-01-01", "1899-12-30",
+                          "1900-02-28", "2000-02-29", "2024-12-31", "9999-12-31"};
+    const char* times[] = {"",
+                           " 00:00:00",
+                           " 00:00:00.000001",
+                           " 12:00:00",
+                           " 23:59:59",
+                           " 23:59:59.999999",
+                           " 01:02:03.000999",
+                           " 01:02:03.001",
+                           " 01:02:03.5",
+                           " 01:02:60"};
     t_ftd datetime = column(VT_DATE);
     datetime.native_type = L"datetime";
     t_ftd datetime2 = column(VT_DATE);
@@ -221,4 +234,4 @@ TEST(mss_literals_without_engine_test, raises_internal_errors)
     EXPECT_THROW(mss_get_fld_append_str(nullptr, &column), tk_mail_assertion);
 }
 
-} // namespace
+}  // namespace

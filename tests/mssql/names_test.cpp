@@ -75,7 +75,10 @@ struct split_case {
     const wchar_t* owner;
 };
 
-void PrintTo(const split_case& c, std::ostream* os) { *os << test_label(c.name); }
+void PrintTo(const split_case& c, std::ostream* os)
+{
+    *os << test_label(c.name);
+}
 
 class mss_split_test : public testing::TestWithParam<split_case> {
 protected:
@@ -91,15 +94,12 @@ TEST_P(mss_split_test, splits_table_and_owner)
     EXPECT_EQ(owner, GetParam().owner);
 }
 
-INSTANTIATE_TEST_SUITE_P(mss, mss_split_test,
-                         testing::Values(split_case{L"[dbo].[orders]", L"orders", L"dbo"},
-                                         split_case{L"sales.orders", L"orders", L"sales"},
-                                         split_case{L"[orders]", L"orders", L""},
-                                         split_case{L"ab", L"ab", L""},
-                                         split_case{L"[a].[b].[c]", L"b].[c", L"a"},
-                                         split_case{L"[dbo].orders", L"orders", L"[dbo]"},
-                                         split_case{L"[a.b]", L"a.b", L""},
-                                         split_case{L"[s]].x].[t]]y]", L"t]y", L"s].x"}));
+INSTANTIATE_TEST_SUITE_P(
+    mss, mss_split_test,
+    testing::Values(split_case{L"[dbo].[orders]", L"orders", L"dbo"}, split_case{L"sales.orders", L"orders", L"sales"},
+                    split_case{L"[orders]", L"orders", L""}, split_case{L"ab", L"ab", L""},
+                    split_case{L"[a].[b].[c]", L"b].[c", L"a"}, split_case{L"[dbo].orders", L"orders", L"[dbo]"},
+                    split_case{L"[a.b]", L"a.b", L""}, split_case{L"[s]].x].[t]]y]", L"t]y", L"s].x"}));
 
 TEST(mss_table_names_test, simplify_joins_without_brackets)
 {
@@ -211,4 +211,4 @@ TEST(mss_oledb_type_test, maps_exact_type_names)
     EXPECT_EQ(mss_get_oledb_type(L"geometry"), 130);
 }
 
-} // namespace
+}  // namespace

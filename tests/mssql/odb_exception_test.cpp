@@ -30,7 +30,8 @@ TEST(odb_exception, takes_the_first_record_with_a_description)
 
 TEST(odb_exception, skips_records_without_a_description)
 {
-    const HRESULT hr = fail_with({{L"01000", 5701, L""}, {L"42S02", 208, L"Invalid object name 't'."},
+    const HRESULT hr = fail_with({{L"01000", 5701, L""},
+                                  {L"42S02", 208, L"Invalid object name 't'."},
                                   {L"42000", 8180, L"Statement(s) could not be prepared."}});
     const odb_exception e(hr, true);
     EXPECT_EQ(e.get_error_number(), 0x80E37u);
@@ -91,7 +92,8 @@ TEST(odb_exception, text_form_carries_no_numbers)
 
 TEST(odb_exception, error_string_joins_every_description)
 {
-    fail_with({{L"01000", 0, L""}, {L"23000", 2627, L"Violation of PRIMARY KEY constraint 'pk_t'."},
+    fail_with({{L"01000", 0, L""},
+               {L"23000", 2627, L"Violation of PRIMARY KEY constraint 'pk_t'."},
                {L"01000", 3621, L"The statement has been terminated."}});
     EXPECT_EQ(odb_exception::GetErrorString(),
               L"Violation of PRIMARY KEY constraint 'pk_t'.\nThe statement has been terminated.");
@@ -103,8 +105,9 @@ TEST(odb_exception, error_string_of_a_silent_duplicate_key_and_of_nothing)
     EXPECT_EQ(odb_exception::GetErrorString(),
               L"Violation of PRIMARY KEY constraint.\nCannot insert duplicate key in the table.");
     SetErrorInfo(0, nullptr);
-    EXPECT_EQ(odb_exception::GetErrorString(),
-              L"Generic error occurred while migrating the data.\nContact to support@quarnel.example for the solution.");
+    EXPECT_EQ(
+        odb_exception::GetErrorString(),
+        L"Generic error occurred while migrating the data.\nContact to support@quarnel.example for the solution.");
 }
 
 }  // namespace

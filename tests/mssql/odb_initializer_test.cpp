@@ -100,8 +100,9 @@ TEST(odb_initializer, no_provider_at_all_is_a_missing_support_library)
     } catch (const odb_exception&) {
         FAIL() << "not an OLE DB failure";
     } catch (const tk_exception& e) {
-        EXPECT_STREQ(e.what(),
-                     "Failed to load OLE DB support library. You should install it\r\nto proceed with the application.\r\n");
+        EXPECT_STREQ(
+            e.what(),
+            "Failed to load OLE DB support library. You should install it\r\nto proceed with the application.\r\n");
         EXPECT_EQ(e.get_code(), 1u);
     }
 }

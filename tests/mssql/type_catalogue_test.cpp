@@ -107,14 +107,18 @@ TEST(type_catalogues, size_words_follow_the_mapping)
         const wchar_t* type;
         std::vector<std::wstring> words;
     } cases[] = {
-        {L"nvarchar", {L"LENGTH"}},   {L"char", {L"LENGTH"}},
-        {L"varbinary", {L"LENGTH"}},  {L"decimal", {L"PRECISION", L"SCALE"}},
-        {L"numeric", {L"PRECISION", L"SCALE"}}, {L"datetime2", {L"PRECISION", L"SCALE"}},
-        {L"int", {}},                 {L"ntext", {}},
+        {L"nvarchar", {L"LENGTH"}},
+        {L"char", {L"LENGTH"}},
+        {L"varbinary", {L"LENGTH"}},
+        {L"decimal", {L"PRECISION", L"SCALE"}},
+        {L"numeric", {L"PRECISION", L"SCALE"}},
+        {L"datetime2", {L"PRECISION", L"SCALE"}},
+        {L"int", {}},
+        {L"ntext", {}},
         {L"datetime", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(mss_type_size_words(c.type), c.words) << narrow(c.type);
 }
 
-} // namespace
+}  // namespace

@@ -23,7 +23,10 @@ struct native_case {
     const wchar_t* shown;    // get_mss_native_type1 with the length
 };
 
-void PrintTo(const native_case& c, std::ostream* os) { *os << test_label(c.created); }
+void PrintTo(const native_case& c, std::ostream* os)
+{
+    *os << test_label(c.created);
+}
 
 class mss_native_type_test : public testing::TestWithParam<native_case> {
 protected:
@@ -45,15 +48,13 @@ const t_ftd identity_column = [] {
 INSTANTIATE_TEST_SUITE_P(
     mss, mss_native_type_test,
     testing::Values(native_case{column(VT_I2, 2), L"INT", L"smallint"},
-                    native_case{column(VT_UI1, 1), L"INT", L"tinyint"},
-                    native_case{column(VT_I4, 4), L"INT", L"int"},
+                    native_case{column(VT_UI1, 1), L"INT", L"tinyint"}, native_case{column(VT_I4, 4), L"INT", L"int"},
                     // Unsigned values beyond the signed range of the same width.
                     native_case{column(VT_UI4, 4), L"BIGINT", L"bigint"},
                     native_case{identity_column, L"BIGINT IDENTITY", L"bigint"},
                     native_case{column(VT_I8, 8), L"BIGINT", L"bigint"},
                     native_case{column(VT_UI8, 8), L"NUMERIC(20,0)", L"numeric"},
-                    native_case{column(VT_R4, 4), L"REAL", L"real"},
-                    native_case{column(VT_R8, 8, 1), L"REAL", L"real"},
+                    native_case{column(VT_R4, 4), L"REAL", L"real"}, native_case{column(VT_R8, 8, 1), L"REAL", L"real"},
                     native_case{column(VT_R8, 8), L"FLOAT", L"float"},
                     native_case{column(VT_DECIMAL, 0, 0, 38, 10), L"NUMERIC(38,10)", L"numeric"},
                     native_case{column(VT_DECIMAL, 0, 0, 0, 2), L"NUMERIC(0,2)", L"numeric"},
@@ -176,4 +177,4 @@ TEST(mss_rule_type_test, appends_a_valid_length_precision_or_scale)
     }
 }
 
-} // namespace
+}  // namespace

@@ -11,7 +11,10 @@ struct rewrite_case {
     const wchar_t* tsql;
 };
 
-void PrintTo(const rewrite_case& c, std::ostream* os) { *os << test_label(c.mysql); }
+void PrintTo(const rewrite_case& c, std::ostream* os)
+{
+    *os << test_label(c.mysql);
+}
 
 class mss_refine_view_test : public testing::TestWithParam<rewrite_case> {};
 
@@ -23,21 +26,18 @@ TEST_P(mss_refine_view_test, rewrites_to_tsql)
 INSTANTIATE_TEST_SUITE_P(
     mss, mss_refine_view_test,
     testing::Values(
-        rewrite_case{L"", L""},
-        rewrite_case{L"select `a` from `t`", L"select [a] from [t]"},
+        rewrite_case{L"", L""}, rewrite_case{L"select `a` from `t`", L"select [a] from [t]"},
         rewrite_case{L"select `a]b`, `c``d` from t", L"select [a]]b], [c`d] from t"},
         rewrite_case{L"select now() as n", L"select getdate() as n"},
         rewrite_case{L"select NOW ( ) as n", L"select getdate( ) as n"},
         rewrite_case{L"select isnull(x)", L"select (x) is null"},
-        rewrite_case{L"select from_unixtime(`t`.`c`)",
-                     L"select DateAdd(ss,([t].[c]),'01-01-1970')"},
+        rewrite_case{L"select from_unixtime(`t`.`c`)", L"select DateAdd(ss,([t].[c]),'01-01-1970')"},
         rewrite_case{L"select curdate()", L"select cast(getdate() as date)"},
         rewrite_case{L"select curtime()", L"select convert(time, getdate())"},
         rewrite_case{L"select ifnull(a,b), IFNULL(c,d)", L"select isnull(a,b), ISNULL(c,d)"},
         // Each open call keeps its own closing text.
         rewrite_case{L"select isnull(curdate())", L"select (cast(getdate() as date)) is null"},
-        rewrite_case{L"select from_unixtime(isnull(x) + 1)",
-                     L"select DateAdd(ss,((x) is null + 1),'01-01-1970')"},
+        rewrite_case{L"select from_unixtime(isnull(x) + 1)", L"select DateAdd(ss,((x) is null + 1),'01-01-1970')"},
         // After a line break or an operator the function is still a function.
         rewrite_case{L"select\n1+now()", L"select\n1+getdate()"},
         // Words that merely begin like a function or an introducer stay.
@@ -47,10 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         rewrite_case{L"select _utf8mb4'abc', _latin1 'x', _cp1251'y'", L"select 'abc', 'x', 'y'"},
         // Literals are copied, with MySQL's backslash escapes turned into T-SQL.
         rewrite_case{L"select 'now() `x` ifnull(a)'", L"select 'now() `x` ifnull(a)'"},
-        rewrite_case{L"select 'it\\'s', 'a\\\\b', 'o''k' from t",
-                     L"select 'it''s', 'a\\b', 'o''k' from t"},
-        rewrite_case{L"select 'a\\nb', '\\t\\r\\Z\\\"', 'x\\%\\_y'",
-                     L"select 'a\nb', '\t\r\x1A\"', 'x\\%\\_y'"},
+        rewrite_case{L"select 'it\\'s', 'a\\\\b', 'o''k' from t", L"select 'it''s', 'a\\b', 'o''k' from t"},
+        rewrite_case{L"select 'a\\nb', '\\t\\r\\Z\\\"', 'x\\%\\_y'", L"select 'a\nb', '\t\r\x1A\"', 'x\\%\\_y'"},
         rewrite_case{L"select 'a\\0b', 'x\\nGO\\ny'", L"select 'a' + CHAR(0) + 'b', 'x\n' + 'GO\ny'"},
         // Letters beyond ASCII keep their code: the literal is a Unicode one.
         rewrite_case{L"select _utf8mb4'\u65e5\u672c' AS `j`, N'x', 'K\u00f6ln'",
@@ -64,4 +62,4 @@ TEST(mss_icomparer_test, compares_ignoring_case_at_a_position)
     EXPECT_EQ(now.compare(L"x no", 2), -1);
 }
 
-} // namespace
+}  // namespace

@@ -4,11 +4,13 @@
 
 namespace {
 
-t_ftd column(VARTYPE vartype, bool not_null = false, std::int32_t size = 40, std::uint32_t subtype = 0) {
+t_ftd column(VARTYPE vartype, bool not_null = false, std::int32_t size = 40, std::uint32_t subtype = 0)
+{
     return t_ftd(size, L"c", vartype, not_null, false, ole_variant(), subtype);
 }
 
-TEST(mysql_type_refinement, takes_what_the_declared_type_tells) {
+TEST(mysql_type_refinement, takes_what_the_declared_type_tells)
+{
     struct {
         VARTYPE vartype;
         const wchar_t* type_text;
@@ -40,7 +42,8 @@ TEST(mysql_type_refinement, takes_what_the_declared_type_tells) {
     }
 }
 
-TEST(mysql_default_refinement, reads_both_servers_forms) {
+TEST(mysql_default_refinement, reads_both_servers_forms)
+{
     struct {
         VARTYPE vartype;
         std::uint32_t subtype;  // 0 TIMESTAMP, 1 DATETIME, 2 DATE, 3 TIME

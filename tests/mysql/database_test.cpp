@@ -17,12 +17,14 @@ using velmora_test::connect_engine;
 using velmora_test::scratch_database;
 using names = std::vector<std::wstring>;
 
-std::unique_ptr<sql_database> open(sql_engine& engine, const std::string& name, std::uint32_t mode = 1) {
+std::unique_ptr<sql_database> open(sql_engine& engine, const std::string& name, std::uint32_t mode = 1)
+{
     return std::unique_ptr<sql_database>(
         static_cast<sql_database*>(engine.open_db(std::wstring(name.begin(), name.end()), mode)));
 }
 
-names sorted(names list) {
+names sorted(names list)
+{
     std::sort(list.begin(), list.end());
     return list;
 }
@@ -43,10 +45,11 @@ protected:
     std::string m_name = m_scratch.name();
 };
 
-TEST_F(mysql_database, lists_base_tables_and_views_apart) {
+TEST_F(mysql_database, lists_base_tables_and_views_apart)
+{
     auto database = open(m_engine, m_name);
-    EXPECT_EQ(sorted(database->tables), (names{L"customer", L"hidden_cols", L"purchase", L"purchase_note",
-                                               L"we`ird", L"zero_dates"}));
+    EXPECT_EQ(sorted(database->tables),
+              (names{L"customer", L"hidden_cols", L"purchase", L"purchase_note", L"we`ird", L"zero_dates"}));
     ASSERT_EQ(database->views.size(), 1u);
     EXPECT_EQ(database->views[0].first, L"customer_view");
     // The database's own name no longer qualifies the table.
@@ -57,7 +60,8 @@ TEST_F(mysql_database, lists_base_tables_and_views_apart) {
     EXPECT_TRUE(open(m_engine, m_name, udb_mode_skip_views)->views.empty());
 }
 
-TEST_F(mysql_database, reads_views_of_databases_with_quotes_in_their_names) {
+TEST_F(mysql_database, reads_views_of_databases_with_quotes_in_their_names)
+{
     for (std::string name : {"vdb_it's", "vdb_we`ird", "vdb_back\\slash"}) {
         scratch_database scratch(name);
         velmora_test::execute(scratch.connection(), "CREATE TABLE t (a INT)");
@@ -68,7 +72,8 @@ TEST_F(mysql_database, reads_views_of_databases_with_quotes_in_their_names) {
     }
 }
 
-TEST_F(mysql_database, refines_view_texts) {
+TEST_F(mysql_database, refines_view_texts)
+{
     auto database = open(m_engine, m_name, udb_mode_skip_views);
     struct {
         const wchar_t* text;
@@ -76,14 +81,15 @@ TEST_F(mysql_database, refines_view_texts) {
     } cases[] = {
         {L"select 1 /* one */ from t /* two */", L"select 1  from t /* two */"},
         {L"select 1 */ from t /* two", L"select 1 */ from t "},
-        {L"select `VDB_REFINES_VIEW_TEXTS`.`t`.`a` from `vdb_refines_view_texts`.`t`",
-         L"select `t`.`a` from `t`"},
+        {L"select `VDB_REFINES_VIEW_TEXTS`.`t`.`a` from `vdb_refines_view_texts`.`t`", L"select `t`.`a` from `t`"},
         {L"select `vdb_refines_view_texts2`.`t`.`a`", L"select `vdb_refines_view_texts2`.`t`.`a`"},
     };
-    for (const auto& c : cases) EXPECT_EQ(database->refine_view_out(c.text), c.refined) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(database->refine_view_out(c.text), c.refined) << c.text;
 }
 
-TEST_F(mysql_database, runs_and_tests_statements) {
+TEST_F(mysql_database, runs_and_tests_statements)
+{
     auto database = open(m_engine, m_name, udb_mode_skip_views);
     EXPECT_EQ(database->query(L"SET NAMES utf8mb4"), nullptr);
 
@@ -105,20 +111,21 @@ TEST_F(mysql_database, runs_and_tests_statements) {
     EXPECT_THROW(database->get_table(L"customer_view", 1), tk_mail_assertion);
 }
 
-TEST_F(mysql_old_server, lists_tables_through_the_library_and_takes_bare_names) {
+TEST_F(mysql_old_server, lists_tables_through_the_library_and_takes_bare_names)
+{
     auto server = velmora_test::mariadb_server();
     velmora_test::versioned_engine engine("4.0.27-log");
     engine.connect(server.host, server.user, server.password, static_cast<std::int32_t>(server.port));
     auto database = open(engine, m_name);
     // Before 5.0.1 every name the library lists is a table.
-    EXPECT_NE(std::find(database->tables.begin(), database->tables.end(), L"customer_view"),
-              database->tables.end());
+    EXPECT_NE(std::find(database->tables.begin(), database->tables.end(), L"customer_view"), database->tables.end());
     std::unique_ptr<udb_recordset> table(database->get_table(L"purchase", 1));
     EXPECT_EQ(table->schema.size(), 3u);
     EXPECT_EQ(database->relationships.size(), 1u);
 }
 
-TEST_F(mysql_old_server, before_3_23_44_gives_no_foreign_keys) {
+TEST_F(mysql_old_server, before_3_23_44_gives_no_foreign_keys)
+{
     auto server = velmora_test::mariadb_server();
     velmora_test::versioned_engine engine("3.23.43");
     engine.connect(server.host, server.user, server.password, static_cast<std::int32_t>(server.port));

@@ -26,14 +26,15 @@ using velmora_test::scratch_database;
 
 using velmora_test::versioned_engine;
 
-std::string session_value(sql_engine& engine, const std::wstring& expression) {
-    std::unique_ptr<sql_database> database(
-        static_cast<sql_database*>(engine.open_db(L"mysql", udb_mode_skip_views)));
+std::string session_value(sql_engine& engine, const std::wstring& expression)
+{
+    std::unique_ptr<sql_database> database(static_cast<sql_database*>(engine.open_db(L"mysql", udb_mode_skip_views)));
     std::unique_ptr<sql_tmp_recordset> result(database->query(L"SELECT " + expression));
     return result->is_eof() ? std::string() : result->get_item()->at(0)->to_string();
 }
 
-TEST(mysql_engine_connection, talks_utf8mb4_with_fk_checks_off_and_a_long_wait_timeout) {
+TEST(mysql_engine_connection, talks_utf8mb4_with_fk_checks_off_and_a_long_wait_timeout)
+{
     sql_engine engine;
     connect_engine(engine);
     EXPECT_TRUE(engine.is_connected());
@@ -45,7 +46,8 @@ TEST(mysql_engine_connection, talks_utf8mb4_with_fk_checks_off_and_a_long_wait_t
     EXPECT_GE(std::stoi(session_value(engine, L"@@wait_timeout")), 28800);
 }
 
-TEST(mysql_engine_connection, a_second_connect_replaces_the_first) {
+TEST(mysql_engine_connection, a_second_connect_replaces_the_first)
+{
     sql_engine engine;
     connect_engine(engine);
     unsigned long first = mysql_thread_id(engine.get_handle());
@@ -55,14 +57,16 @@ TEST(mysql_engine_connection, a_second_connect_replaces_the_first) {
     auto admin = velmora_test::connect_test_server();
     std::string sessions;
     for (int attempt = 0; attempt < 50 && sessions != "0"; ++attempt) {
-        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         sessions = velmora_test::query_value(
             admin.get(), "SELECT COUNT(*) FROM information_schema.processlist WHERE id = " + std::to_string(first));
     }
     EXPECT_EQ(sessions, "0");
 }
 
-TEST(mysql_engine_connection, a_refused_login_raises_with_the_servers_error_number) {
+TEST(mysql_engine_connection, a_refused_login_raises_with_the_servers_error_number)
+{
     sql_engine engine;
     auto server = mariadb_server();
     try {
@@ -76,7 +80,8 @@ TEST(mysql_engine_connection, a_refused_login_raises_with_the_servers_error_numb
     EXPECT_FALSE(engine.is_connected());
 }
 
-TEST(mysql_engine_connection, reads_the_version_code_of_other_servers) {
+TEST(mysql_engine_connection, reads_the_version_code_of_other_servers)
+{
     auto server = mariadb_server();
     struct {
         const char* text;
@@ -89,14 +94,14 @@ TEST(mysql_engine_connection, reads_the_version_code_of_other_servers) {
     }
 }
 
-TEST(mysql_engine_connection, server_4_1_0_refuses_a_password_but_not_an_empty_one) {
+TEST(mysql_engine_connection, server_4_1_0_refuses_a_password_but_not_an_empty_one)
+{
     auto server = mariadb_server();
     auto admin = velmora_test::connect_test_server();
     velmora_test::execute(admin.get(), "CREATE USER IF NOT EXISTS 'velmora_nopass'@'127.0.0.1'");
     {
         versioned_engine engine("4.1.0");
-        EXPECT_THROW(engine.connect(server.host, server.user, server.password,
-                                    static_cast<std::int32_t>(server.port)),
+        EXPECT_THROW(engine.connect(server.host, server.user, server.password, static_cast<std::int32_t>(server.port)),
                      sql_auth_not_supported_exception);
         EXPECT_TRUE(engine.is_connected());
     }
@@ -107,7 +112,8 @@ TEST(mysql_engine_connection, server_4_1_0_refuses_a_password_but_not_an_empty_o
     velmora_test::execute(admin.get(), "DROP USER 'velmora_nopass'@'127.0.0.1'");
 }
 
-TEST(mysql_engine_connection, an_unreadable_version_is_an_internal_error) {
+TEST(mysql_engine_connection, an_unreadable_version_is_an_internal_error)
+{
     auto server = mariadb_server();
     versioned_engine engine("MariaDB");
     try {
@@ -118,7 +124,8 @@ TEST(mysql_engine_connection, an_unreadable_version_is_an_internal_error) {
     }
 }
 
-TEST(mysql_engine_databases, lists_the_servers_databases_and_opens_one) {
+TEST(mysql_engine_databases, lists_the_servers_databases_and_opens_one)
+{
     scratch_database scratch("velmora_engine_list");
     sql_engine engine;
     connect_engine(engine);
@@ -140,17 +147,18 @@ TEST(mysql_engine_databases, lists_the_servers_databases_and_opens_one) {
     }
 }
 
-TEST(mysql_engine_log, never_writes_the_password) {
-    auto log_path = std::filesystem::temp_directory_path() /
-                    ("velmora_engine_log_" + std::to_string(::getpid()) + ".log");
+TEST(mysql_engine_log, never_writes_the_password)
+{
+    auto log_path =
+        std::filesystem::temp_directory_path() / ("velmora_engine_log_" + std::to_string(::getpid()) + ".log");
     {
         tk_logger logger(log_path.c_str(), 1, 1, 0);
         sql_engine engine;
         connect_engine(engine);
         auto server = mariadb_server();
-        EXPECT_THROW(engine.connect(server.host, server.user, "secret-wrong-password",
-                                    static_cast<std::int32_t>(server.port)),
-                     sql_exception);
+        EXPECT_THROW(
+            engine.connect(server.host, server.user, "secret-wrong-password", static_cast<std::int32_t>(server.port)),
+            sql_exception);
     }
     std::ifstream in(log_path);
     std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -16,11 +16,15 @@ struct clause_case {
 };
 
 // Names the case by its clause in test listings instead of dumping its bytes.
-void PrintTo(const clause_case& c, std::ostream* os) { *os << c.line; }
+void PrintTo(const clause_case& c, std::ostream* os)
+{
+    *os << c.line;
+}
 
 class mysql_fk_clause : public testing::TestWithParam<clause_case> {};
 
-TEST_P(mysql_fk_clause, yields_one_relationship) {
+TEST_P(mysql_fk_clause, yields_one_relationship)
+{
     const clause_case& c = GetParam();
     udb_relationships found;
     sql_fk_parser(L"child", c.line).do_parse(found);
@@ -40,39 +44,61 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         clause_case{"  CONSTRAINT `fk_order_customer` FOREIGN KEY (`customer_id`) REFERENCES "
                     "`customer` (`id`) ON DELETE CASCADE,",
-                    L"fk_order_customer", {L"customer_id"}, L"customer", {L"id"},
+                    L"fk_order_customer",
+                    {L"customer_id"},
+                    L"customer",
+                    {L"id"},
                     L"ON DELETE CASCADE"},
         clause_case{"  CONSTRAINT `last` FOREIGN KEY (`a`) REFERENCES `p` (`x`) ON DELETE SET NULL "
                     "ON UPDATE CASCADE",
-                    L"last", {L"a"}, L"p", {L"x"}, L"ON DELETE SET NULL ON UPDATE CASCADE"},
-        clause_case{"  CONSTRAINT `plain` FOREIGN KEY (`a`) REFERENCES `p` (`x`)", L"plain", {L"a"},
-                    L"p", {L"x"}, L""},
-        clause_case{"  CONSTRAINT `pair` FOREIGN KEY (`a`, `b`) REFERENCES `p` (`x`, `y`),", L"pair",
-                    {L"a", L"b"}, L"p", {L"x", L"y"}, L""},
+                    L"last",
+                    {L"a"},
+                    L"p",
+                    {L"x"},
+                    L"ON DELETE SET NULL ON UPDATE CASCADE"},
+        clause_case{"  CONSTRAINT `plain` FOREIGN KEY (`a`) REFERENCES `p` (`x`)", L"plain", {L"a"}, L"p", {L"x"}, L""},
+        clause_case{"  CONSTRAINT `pair` FOREIGN KEY (`a`, `b`) REFERENCES `p` (`x`, `y`),",
+                    L"pair",
+                    {L"a", L"b"},
+                    L"p",
+                    {L"x", L"y"},
+                    L""},
         clause_case{"  constraint `low` foreign key (`a`) references `p` (`x`) on delete cascade",
-                    L"low", {L"a"}, L"p", {L"x"}, L"on delete cascade"},
+                    L"low",
+                    {L"a"},
+                    L"p",
+                    {L"x"},
+                    L"on delete cascade"},
         // A reference into another database names the table last.
-        clause_case{"  CONSTRAINT `far` FOREIGN KEY (`a`) REFERENCES `other_db`.`p` (`x`),", L"far",
-                    {L"a"}, L"p", {L"x"}, L""},
+        clause_case{
+            "  CONSTRAINT `far` FOREIGN KEY (`a`) REFERENCES `other_db`.`p` (`x`),", L"far", {L"a"}, L"p", {L"x"}, L""},
         // Embedded backticks are doubled by the server; parentheses may stand in names.
         clause_case{"  CONSTRAINT `f``k` FOREIGN KEY (`a``b`, `c(d)`) REFERENCES `we``ird` "
                     "(`id``x`, `e,f`) ON UPDATE RESTRICT",
-                    L"f`k", {L"a`b", L"c(d)"}, L"we`ird", {L"id`x", L"e,f"}, L"ON UPDATE RESTRICT"},
-        clause_case{"  CONSTRAINT `Grüße` FOREIGN KEY (`größe`) REFERENCES `maß` (`𝄞`)", L"Grüße",
-                    {L"größe"}, L"maß", {L"𝄞"}, L""}),
+                    L"f`k",
+                    {L"a`b", L"c(d)"},
+                    L"we`ird",
+                    {L"id`x", L"e,f"},
+                    L"ON UPDATE RESTRICT"},
+        clause_case{"  CONSTRAINT `Grüße` FOREIGN KEY (`größe`) REFERENCES `maß` (`𝄞`)",
+                    L"Grüße",
+                    {L"größe"},
+                    L"maß",
+                    {L"𝄞"},
+                    L""}),
     [](const testing::TestParamInfo<clause_case>& info) { return "clause_" + std::to_string(info.index); });
 
-TEST(mysql_fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines) {
-    const char* statement =
-        "CREATE TABLE `purchase_note` (\n"
-        "  `customer_id` int(10) unsigned NOT NULL,\n"
-        "  `note` varchar(100) NOT NULL DEFAULT 'CONSTRAINT x FOREIGN KEY (a) REFERENCES t (b)',\n"
-        "  PRIMARY KEY (`customer_id`),\n"
-        "  KEY `ix_note_line` (`customer_id`,`line_no`),\n"
-        "  CONSTRAINT `fk_one` FOREIGN KEY (`customer_id`) REFERENCES `customer` (`id`),\n"
-        "  CONSTRAINT `fk_two` FOREIGN KEY (`customer_id`, `line_no`) REFERENCES `purchase` "
-        "(`customer_id`, `line_no`)\n"
-        ") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4";
+TEST(mysql_fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines)
+{
+    const char* statement = "CREATE TABLE `purchase_note` (\n"
+                            "  `customer_id` int(10) unsigned NOT NULL,\n"
+                            "  `note` varchar(100) NOT NULL DEFAULT 'CONSTRAINT x FOREIGN KEY (a) REFERENCES t (b)',\n"
+                            "  PRIMARY KEY (`customer_id`),\n"
+                            "  KEY `ix_note_line` (`customer_id`,`line_no`),\n"
+                            "  CONSTRAINT `fk_one` FOREIGN KEY (`customer_id`) REFERENCES `customer` (`id`),\n"
+                            "  CONSTRAINT `fk_two` FOREIGN KEY (`customer_id`, `line_no`) REFERENCES `purchase` "
+                            "(`customer_id`, `line_no`)\n"
+                            ") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4";
     udb_relationships found;
     sql_fk_parser parser(L"purchase_note", statement);
     parser.do_parse(found);
@@ -85,7 +111,8 @@ TEST(mysql_fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines) {
     EXPECT_EQ(found.size(), 4u);
 }
 
-TEST(mysql_fk_parser, skips_a_clause_without_referenced_columns) {
+TEST(mysql_fk_parser, skips_a_clause_without_referenced_columns)
+{
     udb_relationships found;
     sql_fk_parser(L"t", "CONSTRAINT `x` FOREIGN KEY (`a`) REFERENCES `p`").do_parse(found);
     sql_fk_parser(L"t", "CONSTRAINT `x` FOREIGN KEY (`a`) REFERENCES `p` (`b`").do_parse(found);

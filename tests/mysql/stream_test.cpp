@@ -23,7 +23,8 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 // Bytes the heap holds for live allocations.
-std::size_t live_heap_bytes() {
+std::size_t live_heap_bytes()
+{
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
 #else
@@ -37,20 +38,22 @@ protected:
     void SetUp() override { velmora_test::connect_engine(m_engine); }
 
     // A table of `rows` rows: id 1 to rows and a label of `width` characters.
-    void make_table(const std::string& name, unsigned rows, unsigned width = 10) {
+    void make_table(const std::string& name, unsigned rows, unsigned width = 10)
+    {
         execute(m_scratch.connection(),
                 "CREATE TABLE " + name + " (id INT NOT NULL PRIMARY KEY, label VARCHAR(200) NOT NULL)");
         if (rows > 0)
             execute(m_scratch.connection(), "INSERT INTO " + name + " SELECT seq, REPEAT('x', " +
-                                                std::to_string(width) + ") FROM seq_1_to_" +
-                                                std::to_string(rows));
+                                                std::to_string(width) + ") FROM seq_1_to_" + std::to_string(rows));
     }
 
-    std::unique_ptr<sql_database> open() {
+    std::unique_ptr<sql_database> open()
+    {
         return velmora_test::open_database(m_engine, m_scratch.name(), udb_mode_skip_views);
     }
 
-    static std::unique_ptr<udb_recordset> table(sql_database& database, const std::wstring& name) {
+    static std::unique_ptr<udb_recordset> table(sql_database& database, const std::wstring& name)
+    {
         return std::unique_ptr<udb_recordset>(database.get_table(name, 1));
     }
 
@@ -60,9 +63,11 @@ protected:
     sql_engine m_engine;
 };
 
-TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries) {
+TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries)
+{
     const unsigned counts[] = {0, 1, 255, 256, 257, 600};
-    for (unsigned count : counts) make_table("rows_" + std::to_string(count), count);
+    for (unsigned count : counts)
+        make_table("rows_" + std::to_string(count), count);
     auto database = open();
     for (unsigned count : counts) {
         SCOPED_TRACE(count);
@@ -82,14 +87,14 @@ TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries) {
 // The records of one batch take the rows of the next in place: a field that
 // held text, a date or bytes may hold NULL next, and the other way round, and
 // a record its reader changed is rebuilt whole.
-TEST_F(mysql_row_stream, every_row_is_read_whole_whatever_the_row_before_held) {
+TEST_F(mysql_row_stream, every_row_is_read_whole_whatever_the_row_before_held)
+{
     execute(m_scratch.connection(),
             "CREATE TABLE mixed (id INT NOT NULL PRIMARY KEY, note VARCHAR(20) NULL, stamp DATETIME NULL, "
             "digest VARBINARY(4) NULL)");
-    execute(m_scratch.connection(),
-            "INSERT INTO mixed SELECT seq, IF(seq % 3 = 0, NULL, CONCAT('n\xC3\xA9', seq)), "
-            "IF(seq % 2 = 0, NULL, TIMESTAMP('2020-01-01') + INTERVAL seq MINUTE), "
-            "IF(seq % 5 = 0, NULL, UNHEX(LPAD(HEX(seq), 8, '0'))) FROM seq_1_to_800");
+    execute(m_scratch.connection(), "INSERT INTO mixed SELECT seq, IF(seq % 3 = 0, NULL, CONCAT('n\xC3\xA9', seq)), "
+                                    "IF(seq % 2 = 0, NULL, TIMESTAMP('2020-01-01') + INTERVAL seq MINUTE), "
+                                    "IF(seq % 5 = 0, NULL, UNHEX(LPAD(HEX(seq), 8, '0'))) FROM seq_1_to_800");
     auto database = open();
     auto rows = table(*database, L"mixed");
     std::int32_t id = 0;
@@ -129,16 +134,19 @@ TEST_F(mysql_row_stream, every_row_is_read_whole_whatever_the_row_before_held) {
 
 // The next batch is read ahead while one is worked through: starting again
 // or letting the rows go in the middle drops what was read ahead.
-TEST_F(mysql_row_stream, starts_again_or_ends_in_the_middle_of_a_table) {
+TEST_F(mysql_row_stream, starts_again_or_ends_in_the_middle_of_a_table)
+{
     make_table("numbers", 1000);
     auto database = open();
     auto rows = table(*database, L"numbers");
     rows->reset();
-    for (int i = 0; i < 300; ++i) rows->next();
+    for (int i = 0; i < 300; ++i)
+        rows->next();
     EXPECT_EQ(id_of(*rows), 301);
     rows->reset();
     std::int32_t expected = 1;
-    for (; !rows->is_eof(); rows->next()) ASSERT_EQ(id_of(*rows), expected++);
+    for (; !rows->is_eof(); rows->next())
+        ASSERT_EQ(id_of(*rows), expected++);
     EXPECT_EQ(expected, 1001);
     rows->reset();
     rows->next();
@@ -146,7 +154,8 @@ TEST_F(mysql_row_stream, starts_again_or_ends_in_the_middle_of_a_table) {
     EXPECT_TRUE(database->test_query(L"SELECT 1"));
 }
 
-TEST_F(mysql_row_stream, a_later_reset_counts_the_rows_again) {
+TEST_F(mysql_row_stream, a_later_reset_counts_the_rows_again)
+{
     make_table("numbers", 10);
     auto database = open();
     auto rows = table(*database, L"numbers");
@@ -157,7 +166,8 @@ TEST_F(mysql_row_stream, a_later_reset_counts_the_rows_again) {
     EXPECT_EQ(rows->record_count, 11u);
 }
 
-TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
+TEST_F(mysql_row_stream, steps_back_only_inside_a_batch)
+{
     make_table("numbers", 300);
     auto database = open();
     auto rows = table(*database, L"numbers");
@@ -167,7 +177,8 @@ TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
     rows->next();
     rows->prev();
     EXPECT_EQ(id_of(*rows), 1);
-    for (int i = 0; i < 256; ++i) rows->next();
+    for (int i = 0; i < 256; ++i)
+        rows->next();
     EXPECT_EQ(id_of(*rows), 257);
     rows->prev();
     EXPECT_EQ(id_of(*rows), 257);
@@ -178,7 +189,8 @@ TEST_F(mysql_row_stream, steps_back_only_inside_a_batch) {
     EXPECT_THROW(query->append_record(*rows->get_item()), tk_mail_assertion);
 }
 
-TEST_F(mysql_row_stream, small_results_are_cached_a_thousand_at_a_time) {
+TEST_F(mysql_row_stream, small_results_are_cached_a_thousand_at_a_time)
+{
     auto database = open();
     for (int count : {0, 1000, 2500}) {
         SCOPED_TRACE(count);
@@ -192,7 +204,8 @@ TEST_F(mysql_row_stream, small_results_are_cached_a_thousand_at_a_time) {
     }
 }
 
-TEST_F(mysql_row_stream, refused_statements_raise_and_leave_the_connection_usable) {
+TEST_F(mysql_row_stream, refused_statements_raise_and_leave_the_connection_usable)
+{
     make_table("numbers", 3);
     auto database = open();
     try {
@@ -208,7 +221,8 @@ TEST_F(mysql_row_stream, refused_statements_raise_and_leave_the_connection_usabl
     EXPECT_EQ(velmora_test::read_rows(*rows).size(), 3u);
 }
 
-TEST_F(mysql_row_stream, a_table_whose_columns_changed_since_it_was_opened_raises) {
+TEST_F(mysql_row_stream, a_table_whose_columns_changed_since_it_was_opened_raises)
+{
     make_table("numbers", 3);
     auto database = open();
     auto rows = table(*database, L"numbers");
@@ -221,7 +235,8 @@ TEST_F(mysql_row_stream, a_table_whose_columns_changed_since_it_was_opened_raise
     }
 }
 
-TEST_F(mysql_row_stream, holds_a_few_batches_of_a_large_table_at_most) {
+TEST_F(mysql_row_stream, holds_a_few_batches_of_a_large_table_at_most)
+{
     const unsigned count = 300000;
     make_table("big", count, 100);
     auto database = open();
@@ -229,27 +244,32 @@ TEST_F(mysql_row_stream, holds_a_few_batches_of_a_large_table_at_most) {
     std::size_t early = 0, late = 0;
     unsigned read = 0;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
-        if (++read == 1000) early = live_heap_bytes();
-        if (read == count - 1000) late = live_heap_bytes();
+        if (++read == 1000)
+            early = live_heap_bytes();
+        if (read == count - 1000)
+            late = live_heap_bytes();
     }
     EXPECT_EQ(read, count);
     // The table is over 30 MB; streaming keeps well under one.
     EXPECT_LT(late, early + 1024 * 1024) << "early " << early << ", late " << late;
 }
 
-TEST_F(mysql_row_stream, a_connection_killed_mid_stream_raises_instead_of_ending_early) {
+TEST_F(mysql_row_stream, a_connection_killed_mid_stream_raises_instead_of_ending_early)
+{
     const unsigned count = 300000;
     make_table("big", count, 100);
     auto database = open();
     auto rows = table(*database, L"big");
     rows->reset();
-    for (int i = 0; i < 1000; ++i) rows->next();
+    for (int i = 0; i < 1000; ++i)
+        rows->next();
     auto admin = velmora_test::connect_test_server();
     execute(admin.get(), "KILL " + std::to_string(mysql_thread_id(m_engine.get_handle())));
     unsigned read = 1000;
     EXPECT_THROW(
         {
-            for (; !rows->is_eof(); rows->next()) ++read;
+            for (; !rows->is_eof(); rows->next())
+                ++read;
         },
         sql_exception);
     EXPECT_LT(read, count);

@@ -15,15 +15,16 @@ using names = std::vector<std::wstring>;
 
 class mysql_table_fixture : public testing::Test {
 protected:
-    explicit mysql_table_fixture(const char* fixture)
-        : m_scratch(velmora_test::test_database_name("vtab"), fixture) {}
+    explicit mysql_table_fixture(const char* fixture) : m_scratch(velmora_test::test_database_name("vtab"), fixture) {}
 
-    void SetUp() override {
+    void SetUp() override
+    {
         velmora_test::connect_engine(m_engine);
         m_database = velmora_test::open_database(m_engine, m_scratch.name());
     }
 
-    std::unique_ptr<udb_recordset> table(const std::wstring& name, std::uint32_t mode = 1) {
+    std::unique_ptr<udb_recordset> table(const std::wstring& name, std::uint32_t mode = 1)
+    {
         return std::unique_ptr<udb_recordset>(m_database->get_table(name, mode));
     }
 
@@ -49,10 +50,12 @@ struct column_shape {
 };
 
 // Asserts the column's descriptor; null when the schema lacks it.
-const t_ftd* expect_shape(const udb_schema& schema, const wchar_t* name, const column_shape& shape) {
+const t_ftd* expect_shape(const udb_schema& schema, const wchar_t* name, const column_shape& shape)
+{
     const t_ftd* column = schema.get_field1(name);
     EXPECT_NE(column, nullptr);
-    if (column == nullptr) return nullptr;
+    if (column == nullptr)
+        return nullptr;
     EXPECT_EQ(column->vartype, shape.vartype);
     EXPECT_EQ(column->size, shape.size);
     EXPECT_EQ(column->precision, shape.precision);
@@ -67,7 +70,8 @@ struct type_case {
     const wchar_t* value;  // row 1, as text
 };
 
-TEST_F(mysql_column_types, every_type_arrives_with_its_variant_type_size_and_value) {
+TEST_F(mysql_column_types, every_type_arrives_with_its_variant_type_size_and_value)
+{
     const type_case cases[] = {
         {L"id", {VT_I4, 11, 0, 0, 0}, L"1"},
         {L"ti", {VT_I1, 4, 0, 0, 0}, L"-128"},
@@ -135,7 +139,8 @@ TEST_F(mysql_column_types, every_type_arrives_with_its_variant_type_size_and_val
     EXPECT_FALSE(all_types->schema.get_field1(L"ti")->b_not_null);
 }
 
-TEST_F(mysql_column_types, four_byte_characters_and_leading_zero_bytes_survive) {
+TEST_F(mysql_column_types, four_byte_characters_and_leading_zero_bytes_survive)
+{
     auto all_types = table(L"all_types");
     const row_values row = read_rows(*all_types).at(2);
     EXPECT_EQ(row.at(L"vc").to_wstring(), L"Grüße 𝄞 😀");
@@ -149,7 +154,8 @@ TEST_F(mysql_column_types, four_byte_characters_and_leading_zero_bytes_survive) 
     EXPECT_EQ(row.at(L"ti").to_wstring(), L"0");
 }
 
-TEST_F(mysql_column_types, a_query_is_typed_by_its_result_alone) {
+TEST_F(mysql_column_types, a_query_is_typed_by_its_result_alone)
+{
     std::unique_ptr<udb_recordset> query(
         m_database->get_query(L"q", L"SELECT vc, fl_ps, bn, tx_bin, bit16, js, geo FROM all_types WHERE id = 1", 1));
     struct {
@@ -158,10 +164,13 @@ TEST_F(mysql_column_types, a_query_is_typed_by_its_result_alone) {
         std::int32_t size;
         const wchar_t* value;
     } cases[] = {
-        {L"vc", VT_BSTR, 200, L"hello"},          {L"fl_ps", VT_R4, 10, L"3.140000e+00"},
+        {L"vc", VT_BSTR, 200, L"hello"},
+        {L"fl_ps", VT_R4, 10, L"3.140000e+00"},
         {L"bn", ole_vt_bytes, 16, L"0x00112233445566778899AABBCCDDEEFF"},
-        {L"tx_bin", VT_BSTR, 262140, L"Bin Text"}, {L"bit16", VT_UI8, 16, L"1"},
-        {L"js", VT_BSTR, 0, L"{\"k\": [1, 2]}"},  {L"geo", VT_BSTR, 0, L"POINT(1 2)"},
+        {L"tx_bin", VT_BSTR, 262140, L"Bin Text"},
+        {L"bit16", VT_UI8, 16, L"1"},
+        {L"js", VT_BSTR, 0, L"{\"k\": [1, 2]}"},
+        {L"geo", VT_BSTR, 0, L"POINT(1 2)"},
     };
     std::vector<row_values> rows = read_rows(*query);
     ASSERT_EQ(rows.size(), 1u);
@@ -176,7 +185,8 @@ TEST_F(mysql_column_types, a_query_is_typed_by_its_result_alone) {
     }
 }
 
-TEST_F(mysql_column_types, blob_to_text_reads_binary_strings_as_text) {
+TEST_F(mysql_column_types, blob_to_text_reads_binary_strings_as_text)
+{
     m_engine.set_blob_to_text(true);
     auto all_types = table(L"all_types");
     for (const wchar_t* column : {L"bn", L"vb", L"tb", L"bl", L"mb", L"lb"})
@@ -186,7 +196,8 @@ TEST_F(mysql_column_types, blob_to_text_reads_binary_strings_as_text) {
     EXPECT_EQ(row.at(L"tb").to_wstring(), L"\x01");
 }
 
-TEST_F(mysql_table_structure, reads_declared_types_defaults_and_the_identity_seed) {
+TEST_F(mysql_table_structure, reads_declared_types_defaults_and_the_identity_seed)
+{
     auto customer = table(L"customer");
     struct {
         const wchar_t* column;
@@ -229,7 +240,8 @@ TEST_F(mysql_table_structure, reads_declared_types_defaults_and_the_identity_see
     EXPECT_EQ(happened.default_value.get_type(), VT_EMPTY);
 }
 
-TEST_F(mysql_table_structure, reads_indexes_in_key_order_and_chooses_the_row_key) {
+TEST_F(mysql_table_structure, reads_indexes_in_key_order_and_chooses_the_row_key)
+{
     auto customer = table(L"customer");
     ASSERT_EQ(customer->indexes.size(), 3u);
     const udb_indexes& indexes = customer->indexes;
@@ -256,7 +268,8 @@ TEST_F(mysql_table_structure, reads_indexes_in_key_order_and_chooses_the_row_key
     EXPECT_EQ(columns_only->schema.get_field1(L"ratio")->vartype, VT_DECIMAL);
 }
 
-TEST_F(mysql_table_structure, adds_each_tables_foreign_keys_to_the_database) {
+TEST_F(mysql_table_structure, adds_each_tables_foreign_keys_to_the_database)
+{
     table(L"customer");
     EXPECT_TRUE(m_database->relationships.empty());
     table(L"purchase");
@@ -277,7 +290,8 @@ TEST_F(mysql_table_structure, adds_each_tables_foreign_keys_to_the_database) {
     EXPECT_EQ(pair.rule, L"");
 }
 
-TEST_F(mysql_table_structure, streams_tables_with_awkward_names_and_invisible_columns) {
+TEST_F(mysql_table_structure, streams_tables_with_awkward_names_and_invisible_columns)
+{
     auto weird = table(L"we`ird");
     ASSERT_EQ(weird->schema.size(), 2u);
     EXPECT_EQ(weird->schema[0]->name, L"id`x");
@@ -312,7 +326,8 @@ protected:
     mysql_edge_values() : mysql_table_fixture("converter/edge_values.sql") {}
 };
 
-TEST_F(mysql_edge_values, values_arrive_whole_or_as_their_text) {
+TEST_F(mysql_edge_values, values_arrive_whole_or_as_their_text)
+{
     EXPECT_EQ(table(L"counter")->schema.identity_seed, 1099511627776u);
 
     const std::vector<row_values> texts = read_rows(*table(L"texts"));
@@ -330,11 +345,8 @@ TEST_F(mysql_edge_values, values_arrive_whole_or_as_their_text) {
         VARTYPE type;
         const wchar_t* text;
     } cases[] = {
-        {0, L"span", VT_DATE, nullptr},
-        {1, L"span", VT_BSTR, L"838:59:59"},
-        {2, L"span", VT_BSTR, L"-01:00:00"},
-        {3, L"day", VT_BSTR, L"2020-05-00"},
-        {0, L"day", VT_DATE, nullptr},
+        {0, L"span", VT_DATE, nullptr},      {1, L"span", VT_BSTR, L"838:59:59"}, {2, L"span", VT_BSTR, L"-01:00:00"},
+        {3, L"day", VT_BSTR, L"2020-05-00"}, {0, L"day", VT_DATE, nullptr},
     };
     for (const auto& c : cases) {
         const ole_variant& value = moments.at(c.row).at(c.column);

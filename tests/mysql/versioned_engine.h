@@ -17,13 +17,15 @@ public:
 
     std::vector<std::string> statements;
 
-    sql_result_ptr execute(MYSQL* connection, const std::string& statement) override {
+    sql_result_ptr execute(MYSQL* connection, const std::string& statement) override
+    {
         statements.push_back(statement);
         return sql_engine::execute(connection, statement);
     }
 
 protected:
-    const char* server_version_text() override {
+    const char* server_version_text() override
+    {
         return m_version_text != nullptr ? m_version_text : sql_engine::server_version_text();
     }
 

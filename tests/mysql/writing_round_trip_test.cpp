@@ -16,11 +16,13 @@ class mysql_round_trip : public testing::Test {
 protected:
     void SetUp() override { connect_engine(m_engine); }
 
-    std::unique_ptr<sql_database> open_source(const scratch_database& source) {
+    std::unique_ptr<sql_database> open_source(const scratch_database& source)
+    {
         return std::unique_ptr<sql_database>(static_cast<sql_database*>(m_engine.open_db(wide(source.name()), 1)));
     }
 
-    std::size_t statements_starting(const std::string& head) const {
+    std::size_t statements_starting(const std::string& head) const
+    {
         return static_cast<std::size_t>(std::count_if(m_engine.statements.begin(), m_engine.statements.end(),
                                                       [&](const std::string& s) { return s.rfind(head, 0) == 0; }));
     }
@@ -29,7 +31,8 @@ protected:
     recording_handler m_handler;
 };
 
-TEST_F(mysql_round_trip, one_batched_insert_carries_every_awkward_value_byte_for_byte) {
+TEST_F(mysql_round_trip, one_batched_insert_carries_every_awkward_value_byte_for_byte)
+{
     scratch_database source(test_database_name("rts"), "mysql/writing_values.sql");
     destination_database destination(m_engine, test_database_name("rtd"));
     copy_table(*open_source(source), destination.database(), L"awkward");
@@ -37,7 +40,8 @@ TEST_F(mysql_round_trip, one_batched_insert_carries_every_awkward_value_byte_for
     EXPECT_EQ(differing_columns(source.connection(), source.name(), destination.name(), "awkward"), strings{});
 }
 
-TEST_F(mysql_round_trip, one_insert_a_row_once_batching_is_off) {
+TEST_F(mysql_round_trip, one_insert_a_row_once_batching_is_off)
+{
     scratch_database source(test_database_name("rts"), "mysql/writing_values.sql");
     destination_database destination(m_engine, test_database_name("rtd"));
     m_engine.fast_insert = false;
@@ -46,7 +50,8 @@ TEST_F(mysql_round_trip, one_insert_a_row_once_batching_is_off) {
     EXPECT_EQ(differing_columns(source.connection(), source.name(), destination.name(), "awkward"), strings{});
 }
 
-TEST_F(mysql_round_trip, long_values_travel_as_long_data_bound_in_column_order) {
+TEST_F(mysql_round_trip, long_values_travel_as_long_data_bound_in_column_order)
+{
     scratch_database source(test_database_name("rts"), "mysql/writing_values.sql");
     destination_database destination(m_engine, test_database_name("rtd"));
     // Fields in the reverse order of the columns: parameters follow the columns.
@@ -55,7 +60,8 @@ TEST_F(mysql_round_trip, long_values_travel_as_long_data_bound_in_column_order) 
     EXPECT_EQ(differing_columns(source.connection(), source.name(), destination.name(), "large"), strings{});
 }
 
-TEST_F(mysql_round_trip, every_column_type_the_reader_maps) {
+TEST_F(mysql_round_trip, every_column_type_the_reader_maps)
+{
     scratch_database source(test_database_name("rts"), "mysql/column_types.sql");
     destination_database destination(m_engine, test_database_name("rtd"));
     copy_table(*open_source(source), destination.database(), L"all_types");

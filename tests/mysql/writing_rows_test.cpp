@@ -11,18 +11,27 @@ namespace {
 
 using namespace velmora_test;
 
-std::unique_ptr<udb_record> row(std::vector<std::pair<std::wstring, ole_variant>> values) {
+std::unique_ptr<udb_record> row(std::vector<std::pair<std::wstring, ole_variant>> values)
+{
     auto record = std::make_unique<udb_record>();
-    for (auto& [name, value] : values) record->push_back(field(name, value, 10));
+    for (auto& [name, value] : values)
+        record->push_back(field(name, value, 10));
     return record;
 }
 
-ole_variant number(std::int32_t value) { return ole_variant(value); }
-ole_variant text(const std::wstring& value) { return ole_variant(value); }
+ole_variant number(std::int32_t value)
+{
+    return ole_variant(value);
+}
+ole_variant text(const std::wstring& value)
+{
+    return ole_variant(value);
+}
 
 class mysql_rows : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         connect_engine(m_engine);
         m_destination = std::make_unique<destination_database>(m_engine, test_database_name("rows"));
         m_admin = connect_test_server(m_destination->name().c_str());
@@ -35,12 +44,14 @@ protected:
         m_destination->reopen();
     }
 
-    std::unique_ptr<udb_recordset> table(const std::wstring& name) {
+    std::unique_ptr<udb_recordset> table(const std::wstring& name)
+    {
         return std::unique_ptr<udb_recordset>(m_destination->database().get_table(name, 2));
     }
 
     std::string rows_of(const std::string& select) { return query_value(m_admin.get(), select); }
-    std::string people() {
+    std::string people()
+    {
         return rows_of("SELECT GROUP_CONCAT(id, '=', name, '/', IFNULL(note, '-') ORDER BY id) FROM people");
     }
 
@@ -50,13 +61,15 @@ protected:
     mysql_connection m_admin;
 };
 
-TEST_F(mysql_rows, update_by_the_rows_key_changes_that_row_only) {
+TEST_F(mysql_rows, update_by_the_rows_key_changes_that_row_only)
+{
     auto people_table = table(L"people");
     people_table->update1(*row({{L"ID", number(2)}, {L"name", text(L"x'y\\")}, {L"note", ole_variant()}}));
     EXPECT_EQ(people(), "1=a/n1,2=x'y\\/-,3=c'd\\/n3");
 }
 
-TEST_F(mysql_rows, update_by_key_refuses_a_row_without_every_key_column_or_a_table_without_key) {
+TEST_F(mysql_rows, update_by_key_refuses_a_row_without_every_key_column_or_a_table_without_key)
+{
     auto pairs = table(L"pairs");
     EXPECT_THROW(pairs->update1(*row({{L"a", number(1)}, {L"v", number(9)}})), tk_exception);
     EXPECT_EQ(rows_of("SELECT SUM(v) FROM pairs"), "0");
@@ -65,7 +78,8 @@ TEST_F(mysql_rows, update_by_key_refuses_a_row_without_every_key_column_or_a_tab
     EXPECT_THROW(table(L"loose")->update1(*row({{L"v", number(1)}})), tk_exception);
 }
 
-TEST_F(mysql_rows, update_and_delete_by_key_text_mask_the_values) {
+TEST_F(mysql_rows, update_and_delete_by_key_text_mask_the_values)
+{
     auto people_table = table(L"people");
     people_table->update2(*row({{L"note", text(L"by key")}}), L"<id>1</id>");
     people_table->update2(*row({{L"note", text(L"by text")}}), L"<name>c'd\\</name>");
@@ -82,13 +96,15 @@ TEST_F(mysql_rows, update_and_delete_by_key_text_mask_the_values) {
     EXPECT_THROW(people_table->delete_key(L""), sql_exception);
 }
 
-TEST_F(mysql_rows, delete_by_row_matches_missing_values_as_null) {
+TEST_F(mysql_rows, delete_by_row_matches_missing_values_as_null)
+{
     auto people_table = table(L"people");
     people_table->delete_key(*row({{L"id", number(2)}, {L"name", text(L"b")}, {L"note", ole_variant()}}));
     EXPECT_EQ(people(), "1=a/n1,3=c'd\\/n3");
 }
 
-TEST_F(mysql_rows, a_refused_batch_is_reported_and_emptied_and_later_rows_go_on) {
+TEST_F(mysql_rows, a_refused_batch_is_reported_and_emptied_and_later_rows_go_on)
+{
     auto people_table = table(L"people");
     people_table->append_record(*row({{L"id", number(4)}, {L"name", text(L"new")}, {L"note", ole_variant()}}));
     people_table->append_record(*row({{L"id", number(1)}, {L"name", text(L"again")}, {L"note", ole_variant()}}));
@@ -106,12 +122,14 @@ TEST_F(mysql_rows, a_refused_batch_is_reported_and_emptied_and_later_rows_go_on)
     EXPECT_EQ(rows_of("SELECT GROUP_CONCAT(id ORDER BY id) FROM people"), "1,2,3,4,6");
 }
 
-TEST_F(mysql_rows, missing_values_take_null_or_the_columns_default_and_texts_are_no_numbers) {
+TEST_F(mysql_rows, missing_values_take_null_or_the_columns_default_and_texts_are_no_numbers)
+{
     execute(m_admin.get(), "CREATE TABLE strict_values (id INT PRIMARY KEY, n INT NOT NULL DEFAULT 5, "
                            "t VARCHAR(5) NOT NULL DEFAULT 'dflt', m INT)");
     m_destination->reopen();
     auto values = table(L"strict_values");
-    values->append_record(*row({{L"id", number(1)}, {L"n", ole_variant()}, {L"t", ole_variant()}, {L"m", ole_variant()}}));
+    values->append_record(
+        *row({{L"id", number(1)}, {L"n", ole_variant()}, {L"t", ole_variant()}, {L"m", ole_variant()}}));
     values->append_record(*row({{L"id", number(2)}, {L"n", text(L"7")}, {L"t", text(L"")}, {L"m", text(L"8")}}));
     values.reset();
     EXPECT_EQ(rows_of("SELECT GROUP_CONCAT(id, ':', n, ':', t, ':', IFNULL(m, '-') ORDER BY id) FROM strict_values"),
@@ -128,7 +146,8 @@ TEST_F(mysql_rows, missing_values_take_null_or_the_columns_default_and_texts_are
     EXPECT_EQ(rows_of("SELECT COUNT(*) FROM people"), "3");
 }
 
-TEST_F(mysql_rows, a_long_row_beyond_the_servers_packet_is_refused_before_it_is_sent) {
+TEST_F(mysql_rows, a_long_row_beyond_the_servers_packet_is_refused_before_it_is_sent)
+{
     execute(m_admin.get(), "CREATE TABLE big (id INT PRIMARY KEY, b LONGBLOB)");
     m_destination->reopen();
     auto big = table(L"big");

@@ -24,17 +24,20 @@ public:
 };
 
 t_ftd* column(const std::wstring& name, VARTYPE type, std::int32_t size, bool not_null = false,
-              const ole_variant& default_value = ole_variant(), std::uint32_t subtype = 0) {
+              const ole_variant& default_value = ole_variant(), std::uint32_t subtype = 0)
+{
     return new t_ftd(size, name, type, not_null, false, default_value, subtype);
 }
 
-udb_index index(const std::wstring& name, std::vector<std::wstring> fields, bool unique = false, bool primary = false) {
+udb_index index(const std::wstring& name, std::vector<std::wstring> fields, bool unique = false, bool primary = false)
+{
     udb_index result(name, unique, primary);
     result.fields = std::move(fields);
     return result;
 }
 
-std::string current_database(sql_engine& engine) {
+std::string current_database(sql_engine& engine)
+{
     mysql_query(engine.get_handle(), "SELECT DATABASE()");
     sql_result_ptr result(mysql_store_result(engine.get_handle()));
     MYSQL_ROW row = mysql_fetch_row(result.get());
@@ -46,29 +49,35 @@ protected:
     void SetUp() override { connect_engine(m_engine); }
 
     // Column name to its type and default, as the server shows them.
-    std::map<std::string, std::string> columns(const std::string& database, const std::string& table) {
+    std::map<std::string, std::string> columns(const std::string& database, const std::string& table)
+    {
         std::map<std::string, std::string> result;
         auto admin = connect_test_server();
         execute(admin.get(), "SET NAMES utf8mb4");
         mysql_query(admin.get(), ("SELECT COLUMN_NAME, COLUMN_TYPE, IFNULL(COLUMN_DEFAULT, '-'), COLUMN_COMMENT, EXTRA "
-                                  "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA='" + database +
-                                  "' AND TABLE_NAME='" + table + "'").c_str());
+                                  "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA='" +
+                                  database + "' AND TABLE_NAME='" + table + "'")
+                                     .c_str());
         sql_result_ptr rows(mysql_store_result(admin.get()));
         while (MYSQL_ROW row = mysql_fetch_row(rows.get()))
-            result[row[0]] = std::string(row[1]) + " default " + row[2] + (row[3][0] ? std::string(" comment ") + row[3] : "") +
+            result[row[0]] = std::string(row[1]) + " default " + row[2] +
+                             (row[3][0] ? std::string(" comment ") + row[3] : "") +
                              (row[4][0] ? std::string(" ") + row[4] : "");
         return result;
     }
 
     // Index name to its columns in key order.
-    std::map<std::string, std::string> indexes(const std::string& database, const std::string& table) {
+    std::map<std::string, std::string> indexes(const std::string& database, const std::string& table)
+    {
         std::map<std::string, std::string> result;
         auto admin = connect_test_server();
         mysql_query(admin.get(), ("SELECT INDEX_NAME, GROUP_CONCAT(COLUMN_NAME ORDER BY SEQ_IN_INDEX) FROM "
-                                  "information_schema.STATISTICS WHERE TABLE_SCHEMA='" + database +
-                                  "' AND TABLE_NAME='" + table + "' GROUP BY INDEX_NAME").c_str());
+                                  "information_schema.STATISTICS WHERE TABLE_SCHEMA='" +
+                                  database + "' AND TABLE_NAME='" + table + "' GROUP BY INDEX_NAME")
+                                     .c_str());
         sql_result_ptr rows(mysql_store_result(admin.get()));
-        while (MYSQL_ROW row = mysql_fetch_row(rows.get())) result[row[0]] = row[1];
+        while (MYSQL_ROW row = mysql_fetch_row(rows.get()))
+            result[row[0]] = row[1];
         return result;
     }
 
@@ -76,7 +85,8 @@ protected:
     recording_handler m_handler;
 };
 
-TEST_F(mysql_writing, databases_are_created_found_and_dropped_without_changing_the_current_one) {
+TEST_F(mysql_writing, databases_are_created_found_and_dropped_without_changing_the_current_one)
+{
     scratch_database current(test_database_name("cur"));
     std::unique_ptr<udb_database> opened(m_engine.open_db(wide(current.name()), 0));
     const std::string name = test_database_name("a_b");
@@ -91,14 +101,16 @@ TEST_F(mysql_writing, databases_are_created_found_and_dropped_without_changing_t
     EXPECT_FALSE(m_engine.is_db_exist(L"%"));
     EXPECT_EQ(current_database(m_engine), current.name());
     EXPECT_EQ(query_value(admin.get(), "SELECT DEFAULT_CHARACTER_SET_NAME FROM information_schema.SCHEMATA "
-                                       "WHERE SCHEMA_NAME='" + name + "'"),
+                                       "WHERE SCHEMA_NAME='" +
+                                           name + "'"),
               "utf8mb4");
     m_engine.db_delete(wide(name));
     EXPECT_FALSE(m_engine.is_db_exist(wide(name)));
     EXPECT_THROW(m_engine.db_delete(wide(name)), sql_exception);
 }
 
-TEST_F(mysql_writing, properties_choose_the_table_type_and_character_set_and_the_packet_limit_is_asked_once) {
+TEST_F(mysql_writing, properties_choose_the_table_type_and_character_set_and_the_packet_limit_is_asked_once)
+{
     flat_properties properties;
     m_engine.set_properties(&properties);
     EXPECT_EQ(m_engine.table_type, L"InnoDB");
@@ -117,7 +129,8 @@ TEST_F(mysql_writing, properties_choose_the_table_type_and_character_set_and_the
     EXPECT_TRUE(unconnected.statements.empty());
 }
 
-TEST_F(mysql_writing, tables_get_their_types_defaults_comments_and_the_indexes_the_server_can_take) {
+TEST_F(mysql_writing, tables_get_their_types_defaults_comments_and_the_indexes_the_server_can_take)
+{
     destination_database destination(m_engine, test_database_name("tab"));
     udb_schema schema(true);
     t_ftd* id = column(L"id", VT_I4, 4, true);
@@ -168,12 +181,14 @@ TEST_F(mysql_writing, tables_get_their_types_defaults_comments_and_the_indexes_t
               0);
 }
 
-TEST_F(mysql_writing, the_longest_varchar_follows_the_bytes_a_character_takes) {
+TEST_F(mysql_writing, the_longest_varchar_follows_the_bytes_a_character_takes)
+{
     struct {
         const wchar_t* charset;
         std::int32_t longest;
         const char* longest_type;
-    } cases[] = {{L"utf8", 16383, "varchar(16383)"}, {L"utf8mb3", 21844, "varchar(21844)"},
+    } cases[] = {{L"utf8", 16383, "varchar(16383)"},
+                 {L"utf8mb3", 21844, "varchar(21844)"},
                  {L"latin1", 21845, "varchar(21845)"}};
     flat_properties properties;
     m_engine.set_properties(&properties);
@@ -193,7 +208,8 @@ TEST_F(mysql_writing, the_longest_varchar_follows_the_bytes_a_character_takes) {
     }
 }
 
-TEST_F(mysql_writing, odd_table_names_are_created_emptied_and_dropped) {
+TEST_F(mysql_writing, odd_table_names_are_created_emptied_and_dropped)
+{
     destination_database destination(m_engine, test_database_name("odd"));
     udb_schema schema(true);
     schema.push_back(column(L"v", VT_I4, 4));
@@ -213,12 +229,14 @@ TEST_F(mysql_writing, odd_table_names_are_created_emptied_and_dropped) {
               "0");
 }
 
-TEST_F(mysql_writing, foreign_keys_are_added_with_their_indexes_and_leave_no_table_locked) {
+TEST_F(mysql_writing, foreign_keys_are_added_with_their_indexes_and_leave_no_table_locked)
+{
     destination_database destination(m_engine, test_database_name("fk"));
     sql_database& database = destination.database();
     auto table = [&](const std::wstring& name, std::vector<std::wstring> names) {
         udb_schema schema(true);
-        for (const auto& n : names) schema.push_back(column(n, VT_I4, 4, n == L"id"));
+        for (const auto& n : names)
+            schema.push_back(column(n, VT_I4, 4, n == L"id"));
         udb_indexes keys;
         keys.push_back(index(L"PRIMARY", {L"id"}, true, true));
         std::unique_ptr<udb_recordset>(database.create_table(name, schema, keys));
@@ -259,7 +277,8 @@ TEST_F(mysql_writing, foreign_keys_are_added_with_their_indexes_and_leave_no_tab
     EXPECT_EQ(m_engine.statements.size(), sent);
 }
 
-TEST_F(mysql_writing, views_written_for_ms_sql_are_rewritten_and_created) {
+TEST_F(mysql_writing, views_written_for_ms_sql_are_rewritten_and_created)
+{
     destination_database destination(m_engine, test_database_name("view"));
     auto admin = connect_test_server(destination.name().c_str());
     execute(admin.get(), "CREATE TABLE people (id INT, name VARCHAR(20), d1 DATE, d2 DATE)");
@@ -285,7 +304,8 @@ TEST_F(mysql_writing, views_written_for_ms_sql_are_rewritten_and_created) {
     EXPECT_EQ(m_handler.failed_objects(), 2u);
 }
 
-TEST(mysql_writing_old_server, before_4_1_statements_name_columns_bare) {
+TEST(mysql_writing_old_server, before_4_1_statements_name_columns_bare)
+{
     recording_handler handler;
     versioned_engine engine("4.0.27-log");
     connect_engine(engine);
@@ -310,7 +330,8 @@ TEST(mysql_writing_old_server, before_4_1_statements_name_columns_bare) {
     EXPECT_EQ(query_value(admin.get(), "SELECT COUNT(*) FROM t"), "1");
 }
 
-TEST(mysql_writing_old_server, before_3_23_34_tables_are_myisam_and_before_3_23_44_there_are_no_foreign_keys) {
+TEST(mysql_writing_old_server, before_3_23_34_tables_are_myisam_and_before_3_23_44_there_are_no_foreign_keys)
+{
     recording_handler handler;
     versioned_engine engine("3.23.30");
     connect_engine(engine);

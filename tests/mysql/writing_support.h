@@ -16,13 +16,17 @@ namespace velmora_test {
 
 class recording_handler : public error_handler {
 public:
-    void handle(const tk_exception& exception, bool) override {
+    void handle(const tk_exception& exception, bool) override
+    {
         reports.push_back(get_context() + ": " + exception.what());
     }
     std::vector<std::string> reports;
 };
 
-inline std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+inline std::wstring wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
 
 // A database that the engine under test creates; dropped again by the test
 // connection whatever the test did.
@@ -55,9 +59,8 @@ void copy_table(sql_database& source, sql_database& destination, const std::wstr
 // The columns whose values differ between the two tables (rows matched by
 // `key`): texts and binaries byte for byte, other types by value. A row
 // count that differs is reported as "<row count>".
-std::vector<std::string> differing_columns(MYSQL* connection, const std::string& source,
-                                           const std::string& destination, const std::string& table,
-                                           const std::string& key = "id");
+std::vector<std::string> differing_columns(MYSQL* connection, const std::string& source, const std::string& destination,
+                                           const std::string& table, const std::string& key = "id");
 
 // A field of a row built by hand.
 udb_field* field(const std::wstring& name, const ole_variant& value, std::uint32_t size = 0);

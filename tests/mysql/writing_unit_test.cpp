@@ -15,9 +15,13 @@
 
 namespace {
 
-ole_variant text(const std::wstring& value) { return ole_variant(value); }
+ole_variant text(const std::wstring& value)
+{
+    return ole_variant(value);
+}
 
-TEST(mysql_validators, new_rules_refuse_blank_ends_lengths_and_their_characters) {
+TEST(mysql_validators, new_rules_refuse_blank_ends_lengths_and_their_characters)
+{
     udb_record record;
     sql_new_fn_validator fields(record);
     sql_new_tn_validator tables({}, {});
@@ -35,7 +39,8 @@ TEST(mysql_validators, new_rules_refuse_blank_ends_lengths_and_their_characters)
     EXPECT_TRUE(fields.is_acceptable(L"order"));
 }
 
-TEST(mysql_validators, old_rules_take_letters_digits_underscore_and_dollar_but_no_reserved_word) {
+TEST(mysql_validators, old_rules_take_letters_digits_underscore_and_dollar_but_no_reserved_word)
+{
     udb_schema schema(true);
     sql_old_fn_validator names(schema);
     EXPECT_FALSE(names.is_acceptable(L"ORDER"));
@@ -50,7 +55,8 @@ TEST(mysql_validators, old_rules_take_letters_digits_underscore_and_dollar_but_n
     EXPECT_EQ(names.restricted_words.size(), 167u);
 }
 
-TEST(mysql_literals, texts_are_masked_and_quoted_and_only_numbers_stand_bare) {
+TEST(mysql_literals, texts_are_masked_and_quoted_and_only_numbers_stand_bare)
+{
     struct {
         std::string text;
         VARTYPE type;
@@ -69,15 +75,16 @@ TEST(mysql_literals, texts_are_masked_and_quoted_and_only_numbers_stand_bare) {
         {"ab'c", ole_vt_bytes, "'ab\\'c'"},
         {"7", ole_vt_bytes, "'7'"},
         {"12345", ole_vt_bytes, "12345"},
-        {"{12345678-1234-1234-1234-123456789ABC} it's", VT_BSTR,
-         "'{12345678-1234-1234-1234-123456789ABC} it\\'s'"},
+        {"{12345678-1234-1234-1234-123456789ABC} it's", VT_BSTR, "'{12345678-1234-1234-1234-123456789ABC} it\\'s'"},
         {"2024-02-29 13:14:15.5", VT_DATE, "'2024-02-29 13:14:15.500000'"},
     };
-    for (const auto& c : cases) EXPECT_EQ(to_mysql_str(c.text, c.type), c.literal) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(to_mysql_str(c.text, c.type), c.literal) << c.text;
     EXPECT_EQ(to_mysql_wstr(L"O'Brien \\", VT_BSTR), L"'O\\'Brien \\\\'");
 }
 
-TEST(mysql_literals, fields_become_insert_values_for_their_columns) {
+TEST(mysql_literals, fields_become_insert_values_for_their_columns)
+{
     auto literal = [](const ole_variant& value, const t_ftd& column, bool placeholders = false) {
         udb_field field(L"f", 0, value);
         return get_fld_append_str(&field, &column, placeholders);
@@ -112,7 +119,8 @@ protected:
     sql_engine m_engine;  // not connected: the rules of the oldest servers
 };
 
-TEST_F(mysql_column_types_test, types_follow_the_variant_type_size_and_subtype) {
+TEST_F(mysql_column_types_test, types_follow_the_variant_type_size_and_subtype)
+{
     struct {
         VARTYPE type;
         std::int32_t size;
@@ -120,13 +128,15 @@ TEST_F(mysql_column_types_test, types_follow_the_variant_type_size_and_subtype) 
         const wchar_t* expected;
     } cases[] = {
         {VT_BSTR, 255, 0, L"VARCHAR(255)"}, {VT_BSTR, 16383, 0, L"VARCHAR(16383)"},
-        {VT_BSTR, 16384, 0, L"MEDIUMTEXT"}, {VT_BSTR, 0, 0, L"LONGTEXT"}, {VT_BSTR, 6000000, 0, L"LONGTEXT"},
-        {VT_BSTR, 10, 16, L"CHAR(10)"}, {VT_BSTR, 0, 8, L"geometry"},
-        {ole_vt_bytes, 255, 0, L"VARBINARY(255)"}, {ole_vt_bytes, 256, 0, L"BLOB"},
-        {ole_vt_bytes, 65536, 0, L"MEDIUMBLOB"}, {ole_vt_bytes, 0, 0, L"LONGBLOB"},
-        {VT_CY, 8, 0, L"DECIMAL(19,4)"}, {VT_BOOL, 1, 0, L"BIT(1)"}, {VT_UI8, 8, 0, L"BIGINT UNSIGNED"},
-        {VT_DATE, 19, 0, L"CHAR(19)"}, {VT_DATE, 10, 2, L"DATE"}, {VT_DATE, 19, 9, L"TIMESTAMP"},
-        {VT_DATE, 19, 1, L"DATETIME"}, {VT_DATE, 8, 3, L"TIME"},
+        {VT_BSTR, 16384, 0, L"MEDIUMTEXT"}, {VT_BSTR, 0, 0, L"LONGTEXT"},
+        {VT_BSTR, 6000000, 0, L"LONGTEXT"}, {VT_BSTR, 10, 16, L"CHAR(10)"},
+        {VT_BSTR, 0, 8, L"geometry"},       {ole_vt_bytes, 255, 0, L"VARBINARY(255)"},
+        {ole_vt_bytes, 256, 0, L"BLOB"},    {ole_vt_bytes, 65536, 0, L"MEDIUMBLOB"},
+        {ole_vt_bytes, 0, 0, L"LONGBLOB"},  {VT_CY, 8, 0, L"DECIMAL(19,4)"},
+        {VT_BOOL, 1, 0, L"BIT(1)"},         {VT_UI8, 8, 0, L"BIGINT UNSIGNED"},
+        {VT_DATE, 19, 0, L"CHAR(19)"},      {VT_DATE, 10, 2, L"DATE"},
+        {VT_DATE, 19, 9, L"TIMESTAMP"},     {VT_DATE, 19, 1, L"DATETIME"},
+        {VT_DATE, 8, 3, L"TIME"},
     };
     for (const auto& c : cases) {
         t_ftd column(c.size, L"c", c.type, false, false, ole_variant(), c.subtype);
@@ -144,21 +154,34 @@ TEST_F(mysql_column_types_test, types_follow_the_variant_type_size_and_subtype) 
     EXPECT_EQ(sql_varchar_limit(L"latin1"), 21845);
 }
 
-TEST_F(mysql_column_types_test, defaults_are_written_only_when_mysql_reads_them_as_meant) {
+TEST_F(mysql_column_types_test, defaults_are_written_only_when_mysql_reads_them_as_meant)
+{
     struct {
         VARTYPE type;
         std::uint32_t subtype;
         const wchar_t* value;
         const wchar_t* expected;
     } cases[] = {
-        {VT_DATE, 0, L"getdate()", L"CURRENT_TIMESTAMP"}, {VT_DATE, 0, L"NOW()", L"CURRENT_TIMESTAMP"},
-        {VT_DATE, 9, L"", L"CURRENT_TIMESTAMP"}, {VT_DATE, 10, L"", L"CURRENT_DATE()"},
-        {VT_DATE, 2, L"2024-01-02", L"'2024-01-02'"}, {VT_DATE, 1, L"not a date", L""},
-        {VT_BSTR, 0, L"it's", L"'it\\'s'"}, {VT_BSTR, 0, L"to_char(sysdate,'yyyy-mm-dd hh24:mi:ss')", L""},
-        {VT_I4, 0, L"42", L"42"}, {VT_I4, 0, L"+42", L""}, {VT_I4, 0, L" 42", L""},
-        {VT_UI4, 0, L"4000000000", L"4000000000"}, {VT_I8, 0, L"-9223372036854775808", L"-9223372036854775808"},
-        {VT_R8, 0, L"0e0", L"0e0"}, {VT_R8, 0, L"1.5", L"1.5"}, {VT_R8, 0, L"1.5x", L""}, {VT_R8, 0, L"0,0", L""},
-        {VT_BSTR, 0, L"newid()", L"'newid()'"}, {VT_I4, 0, L"newid()", L""}, {ole_vt_bytes, 0, L"0x00", L""},
+        {VT_DATE, 0, L"getdate()", L"CURRENT_TIMESTAMP"},
+        {VT_DATE, 0, L"NOW()", L"CURRENT_TIMESTAMP"},
+        {VT_DATE, 9, L"", L"CURRENT_TIMESTAMP"},
+        {VT_DATE, 10, L"", L"CURRENT_DATE()"},
+        {VT_DATE, 2, L"2024-01-02", L"'2024-01-02'"},
+        {VT_DATE, 1, L"not a date", L""},
+        {VT_BSTR, 0, L"it's", L"'it\\'s'"},
+        {VT_BSTR, 0, L"to_char(sysdate,'yyyy-mm-dd hh24:mi:ss')", L""},
+        {VT_I4, 0, L"42", L"42"},
+        {VT_I4, 0, L"+42", L""},
+        {VT_I4, 0, L" 42", L""},
+        {VT_UI4, 0, L"4000000000", L"4000000000"},
+        {VT_I8, 0, L"-9223372036854775808", L"-9223372036854775808"},
+        {VT_R8, 0, L"0e0", L"0e0"},
+        {VT_R8, 0, L"1.5", L"1.5"},
+        {VT_R8, 0, L"1.5x", L""},
+        {VT_R8, 0, L"0,0", L""},
+        {VT_BSTR, 0, L"newid()", L"'newid()'"},
+        {VT_I4, 0, L"newid()", L""},
+        {ole_vt_bytes, 0, L"0x00", L""},
     };
     for (const auto& c : cases) {
         t_ftd column(10, L"c", c.type, false, false, text(c.value), c.subtype);
@@ -167,16 +190,20 @@ TEST_F(mysql_column_types_test, defaults_are_written_only_when_mysql_reads_them_
     EXPECT_THROW(make_mysql_def_val(nullptr), tk_mail_assertion);
 }
 
-TEST(mysql_schema_rows, the_longest_varchar_columns_become_unlimited_text_when_the_row_is_too_long) {
+TEST(mysql_schema_rows, the_longest_varchar_columns_become_unlimited_text_when_the_row_is_too_long)
+{
     sql_schema schema(16383, 4);
-    for (int i = 0; i < 17; ++i) schema.push_back(new t_ftd(1000, L"c" + std::to_wstring(i), VT_BSTR, false, false, ole_variant()));
+    for (int i = 0; i < 17; ++i)
+        schema.push_back(new t_ftd(1000, L"c" + std::to_wstring(i), VT_BSTR, false, false, ole_variant()));
     // The newest of the equally long columns goes first.
     EXPECT_EQ(schema[16]->size, 0);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(schema[static_cast<std::size_t>(i)]->size, 1000);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(schema[static_cast<std::size_t>(i)]->size, 1000);
     EXPECT_EQ(schema.total_size, 16u * 4002 + 12);
 }
 
-TEST(mysql_view_converter, ms_sql_texts_become_mysql_texts) {
+TEST(mysql_view_converter, ms_sql_texts_become_mysql_texts)
+{
     udb_names_map names;
     names.add_tn_mapping(L"Old Table", L"new_table");
     names.add_fn_map(L"new_table", {{L"OldCol", L"new col"}});

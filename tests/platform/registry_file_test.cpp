@@ -7,7 +7,8 @@ namespace store = platform::registry_file;
 
 namespace {
 
-TEST(registry_file_test, format_and_parse_round_trip_awkward_texts) {
+TEST(registry_file_test, format_and_parse_round_trip_awkward_texts)
+{
     const store::hive keys{
         {"Software\\Quarnel\\Velmora",
          {{"flag", REG_DWORD, 0xDEADBEEF, "", true},
@@ -31,16 +32,16 @@ TEST(registry_file_test, format_and_parse_round_trip_awkward_texts) {
     EXPECT_EQ(parsed[1].path, "Software\\Other");
 }
 
-TEST(registry_file_test, lines_that_do_not_parse_are_skipped) {
-    const store::hive parsed = store::parse(
-        "\"orphan\"=dword:1\r\n"
-        "[Key]\r\n"
-        "; comment\r\n"
-        "\"good\"=dword:0000002a\r\n"
-        "\"bad number\"=dword:xyz\r\n"
-        "\"open quote=\"x\r\n"
-        "garbage\r\n"
-        "\"text\"=\"fine\"\r\n");
+TEST(registry_file_test, lines_that_do_not_parse_are_skipped)
+{
+    const store::hive parsed = store::parse("\"orphan\"=dword:1\r\n"
+                                            "[Key]\r\n"
+                                            "; comment\r\n"
+                                            "\"good\"=dword:0000002a\r\n"
+                                            "\"bad number\"=dword:xyz\r\n"
+                                            "\"open quote=\"x\r\n"
+                                            "garbage\r\n"
+                                            "\"text\"=\"fine\"\r\n");
     ASSERT_EQ(parsed.size(), 1u);
     ASSERT_EQ(parsed[0].values.size(), 2u);
     EXPECT_EQ(parsed[0].values[0].number, 42u);

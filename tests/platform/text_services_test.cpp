@@ -9,7 +9,8 @@
 
 namespace {
 
-TEST(compare_string_test, folds_case_whatever_the_process_locale) {
+TEST(compare_string_test, folds_case_whatever_the_process_locale)
+{
     std::setlocale(LC_ALL, "C");
     struct compare_case {
         const wchar_t* left;
@@ -31,7 +32,8 @@ TEST(compare_string_test, folds_case_whatever_the_process_locale) {
 
 // Names fold as CompareStringW does; the fixed words of a text format fold
 // their ASCII letters only, so a sign that folds to a letter is not that word.
-TEST(compare_string_test, names_fold_by_unicode_and_format_words_by_ascii) {
+TEST(compare_string_test, names_fold_by_unicode_and_format_words_by_ascii)
+{
     struct equal_case {
         std::wstring_view left;
         std::wstring_view right;
@@ -39,11 +41,9 @@ TEST(compare_string_test, names_fold_by_unicode_and_format_words_by_ascii) {
         bool as_words;
     };
     const equal_case cases[] = {
-        {L"FOREIGN", L"foreign", true, true},
-        {L"\u00c4pfel", L"\u00e4pfel", true, false},
+        {L"FOREIGN", L"foreign", true, true}, {L"\u00c4pfel", L"\u00e4pfel", true, false},
         {L"\u212a", L"k", true, false},  // Kelvin sign
-        {L"true", L"tru", false, false},
-        {L"", L"", true, true},
+        {L"true", L"tru", false, false},      {L"", L"", true, true},
     };
     for (const equal_case& item : cases) {
         EXPECT_EQ(platform::equal_ignoring_case(item.left, item.right), item.as_names) << std::wstring(item.left);
@@ -52,7 +52,8 @@ TEST(compare_string_test, names_fold_by_unicode_and_format_words_by_ascii) {
     EXPECT_TRUE(platform::equal_ignoring_ascii_case(std::string_view("References"), std::string_view("REFERENCES")));
 }
 
-TEST(system_message_test, errno_values_map_to_windows_errors_and_texts) {
+TEST(system_message_test, errno_values_map_to_windows_errors_and_texts)
+{
     EXPECT_EQ(platform::error_from_errno(ENOENT), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(platform::error_from_errno(EACCES), ERROR_ACCESS_DENIED);
     std::string text;

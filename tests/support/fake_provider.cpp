@@ -50,7 +50,10 @@ private:
     row row_;
 };
 
-std::wstring flag(bool on) { return on ? L"1" : L"0"; }
+std::wstring flag(bool on)
+{
+    return on ? L"1" : L"0";
+}
 
 }  // namespace
 
@@ -82,8 +85,7 @@ class bulk_load final : public oledb::db_bulk_load {
 public:
     bulk_load(provider& owner, std::size_t index, std::vector<db_column> columns)
         : owner_(owner), index_(index), columns_(std::move(columns))
-    {
-    }
+    {}
     const std::vector<db_column>& columns() const override { return columns_; }
     void send_row(const row& values) override { owner_.bulk_row(index_, values); }
     void commit(bool done) override { owner_.bulk_commit(index_, done); }

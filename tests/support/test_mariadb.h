@@ -7,11 +7,11 @@
 namespace velmora_test {
 
 struct mariadb_endpoint {
-  std::string host;
-  unsigned port = 0;
-  std::string user;
-  std::string password;
-  std::string socket;
+    std::string host;
+    unsigned port = 0;
+    std::string user;
+    std::string password;
+    std::string socket;
 };
 
 // Reads the connection file named by VELMORA_TEST_MARIADB; fails the calling

@@ -5,11 +5,13 @@
 
 namespace {
 
-TEST(tk_exception_test, texts_of_the_constructors) {
+TEST(tk_exception_test, texts_of_the_constructors)
+{
     EXPECT_STREQ(tk_exception(std::string(), 1).what(), "Unknown exception");
     EXPECT_STREQ(tk_exception(std::wstring(), 1).what(), "");
     EXPECT_STREQ(tk_exception(5).what(), "Unknown exception");
-    EXPECT_STREQ(tk_exception(L"Gr\u00f6\u00dfe \U0001F600", 0).what(), "Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x98\x80");
+    EXPECT_STREQ(tk_exception(L"Gr\u00f6\u00dfe \U0001F600", 0).what(), "Gr\xC3\xB6\xC3\x9F"
+                                                                        "e \xF0\x9F\x98\x80");
 
     const tk_exception narrow("Table missing", 1);
     EXPECT_STREQ(narrow.what(), "Table missing");
@@ -17,7 +19,8 @@ TEST(tk_exception_test, texts_of_the_constructors) {
     EXPECT_EQ(narrow.get_error_number(), 0u);
 }
 
-TEST(tk_exception_test, exception_ex_carries_the_system_message_of_the_last_error) {
+TEST(tk_exception_test, exception_ex_carries_the_system_message_of_the_last_error)
+{
     SetLastError(ERROR_FILE_NOT_FOUND);
     const tk_exception_ex prefixed("Cannot convert to ANSI string: ", 1);
     EXPECT_STREQ(prefixed.what(), "Cannot convert to ANSI string: The system cannot find the file specified.\r\n");
@@ -35,7 +38,8 @@ TEST(tk_exception_test, exception_ex_carries_the_system_message_of_the_last_erro
     EXPECT_EQ(unknown.get_error_number(), 0xDEADu);
 }
 
-TEST(tk_exception_test, mail_assertion_codes_file_and_line_as_hexadecimal) {
+TEST(tk_exception_test, mail_assertion_codes_file_and_line_as_hexadecimal)
+{
     const tk_mail_assertion registry("tk_regk", 64);
     EXPECT_STREQ(registry.what(), "Internal error: \ncode=746b5f7265676b5c3634");
     EXPECT_EQ(registry.get_code(), 2u);
@@ -45,7 +49,8 @@ TEST(tk_exception_test, mail_assertion_codes_file_and_line_as_hexadecimal) {
                  "Internal error: \ncode=2e2e5c544b2f746b5f73696e676c5c3634");
 }
 
-TEST(tk_exception_test, copies_keep_text_error_number_and_code) {
+TEST(tk_exception_test, copies_keep_text_error_number_and_code)
+{
     SetLastError(ERROR_ACCESS_DENIED);
     const tk_exception_ex original("x: ", 0);
     const tk_exception copy = original;
@@ -54,7 +59,8 @@ TEST(tk_exception_test, copies_keep_text_error_number_and_code) {
     EXPECT_EQ(copy.get_code(), original.get_code());
 }
 
-TEST(tk_exception_test, final_exception_passes_tk_exception_handlers) {
+TEST(tk_exception_test, final_exception_passes_tk_exception_handlers)
+{
     bool caught_as_tk = false;
     bool caught_as_std = false;
     try {

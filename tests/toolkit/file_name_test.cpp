@@ -14,7 +14,8 @@ struct split_case {
     const char* ext;
 };
 
-TEST(tk_file_name_test, splits_at_either_separator) {
+TEST(tk_file_name_test, splits_at_either_separator)
+{
     const split_case cases[] = {
         {"C:\\dir\\sub\\file.txt", "C:", "\\dir\\sub\\", "file", ".txt"},
         {"/home/user/run.log", "", "/home/user/", "run", ".log"},
@@ -33,7 +34,8 @@ TEST(tk_file_name_test, splits_at_either_separator) {
     }
 }
 
-TEST(tk_file_name_test, wide_name_takes_a_new_extension_and_joins_again) {
+TEST(tk_file_name_test, wide_name_takes_a_new_extension_and_joins_again)
+{
     tk_file_wname name(L"/data/Gr\u00f6\u00dfe.bwk");
     name.set_ext(L"sql");
     EXPECT_EQ(name.get_full_path(), L"/data/Gr\u00f6\u00dfe.sql");
@@ -44,7 +46,8 @@ TEST(tk_file_name_test, wide_name_takes_a_new_extension_and_joins_again) {
     EXPECT_EQ(name.get_full_path(), L"/data/run");
 }
 
-TEST(tk_file_name_test, empty_path_stands_for_the_program_without_its_name) {
+TEST(tk_file_name_test, empty_path_stands_for_the_program_without_its_name)
+{
     const tk_file_name program("");
     const tk_file_name module(tk_get_module_name());
     EXPECT_EQ(program.get_folder(), module.get_folder());
@@ -54,7 +57,8 @@ TEST(tk_file_name_test, empty_path_stands_for_the_program_without_its_name) {
     EXPECT_EQ(tk_get_module_folder().back(), '/');
 }
 
-TEST(tk_file_name_test, null_and_overlong_paths_are_internal_errors) {
+TEST(tk_file_name_test, null_and_overlong_paths_are_internal_errors)
+{
     EXPECT_THROW(tk_file_name(static_cast<const char*>(nullptr)), tk_mail_assertion);
     EXPECT_THROW(tk_file_name(std::string(5000, 'a')), tk_mail_assertion);
     EXPECT_THROW(tk_file_wname(std::wstring(5000, L'a')), tk_mail_assertion);

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
-    if (argc != 2) return 2;
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+        return 2;
     tk_serializer settings(argv[1]);
-    if (settings.create(HKEY_CURRENT_USER, settings.get_key_path().c_str(), nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, nullptr) != 0)
+    if (settings.create(HKEY_CURRENT_USER, settings.get_key_path().c_str(), nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, nullptr) != 0)
         return 3;
     bool flag = false;
     std::string narrow;

@@ -15,16 +15,18 @@ const char* const key_path = "Software\\Quarnel\\Velmora";
 
 class tk_registry_test : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         setenv(platform::registry_file_variable, store_file.c_str(), 1);
-        ASSERT_EQ(settings.create(HKEY_CURRENT_USER, key_path, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &disposition),
+        ASSERT_EQ(settings.create(HKEY_CURRENT_USER, key_path, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &disposition),
                   ERROR_SUCCESS);
     }
     void TearDown() override { unsetenv(platform::registry_file_variable); }
 
-    void expect_strings(const char* narrow_name, const std::string& narrow_expected,
-                        const wchar_t* wide_name, const std::wstring& wide_expected) {
+    void expect_strings(const char* narrow_name, const std::string& narrow_expected, const wchar_t* wide_name,
+                        const std::wstring& wide_expected)
+    {
         std::string narrow = "stale";
         std::wstring wide = L"stale";
         EXPECT_TRUE(settings.exchange(narrow_name, narrow, false));
@@ -39,7 +41,8 @@ protected:
     std::uint32_t disposition = 0;
 };
 
-TEST_F(tk_registry_test, values_round_trip_and_missing_ones_keep_the_defaults) {
+TEST_F(tk_registry_test, values_round_trip_and_missing_ones_keep_the_defaults)
+{
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     bool flag = true;
     std::string narrow = "default";
@@ -63,14 +66,16 @@ TEST_F(tk_registry_test, values_round_trip_and_missing_ones_keep_the_defaults) {
     EXPECT_FALSE(flag);
 }
 
-TEST_F(tk_registry_test, any_non_zero_dword_loads_as_true) {
+TEST_F(tk_registry_test, any_non_zero_dword_loads_as_true)
+{
     ASSERT_EQ(settings.set_value(std::uint32_t{7}, "flag"), ERROR_SUCCESS);
     bool flag = false;
     EXPECT_TRUE(settings.exchange("flag", flag, false));
     EXPECT_TRUE(flag);
 }
 
-TEST_F(tk_registry_test, empty_strings_are_stored_with_their_terminator) {
+TEST_F(tk_registry_test, empty_strings_are_stored_with_their_terminator)
+{
     std::string narrow;
     std::wstring wide;
     ASSERT_TRUE(settings.exchange("narrow", narrow, true));
@@ -85,7 +90,8 @@ TEST_F(tk_registry_test, empty_strings_are_stored_with_their_terminator) {
     expect_strings("narrow", "", L"wide", L"");
 }
 
-TEST_F(tk_registry_test, string_stored_without_terminator_is_read_within_bounds) {
+TEST_F(tk_registry_test, string_stored_without_terminator_is_read_within_bounds)
+{
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key_path, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
@@ -100,7 +106,8 @@ TEST_F(tk_registry_test, string_stored_without_terminator_is_read_within_bounds)
     expect_strings("raw", "abc", L"wide raw", L"xy");
 }
 
-TEST_F(tk_registry_test, values_reach_a_second_process) {
+TEST_F(tk_registry_test, values_reach_a_second_process)
+{
     bool flag = true;
     std::string narrow = "h\xC3\xB6st";
     std::wstring wide = L"\U0001F600 db";
@@ -121,14 +128,16 @@ TEST_F(tk_registry_test, values_reach_a_second_process) {
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
-TEST_F(tk_registry_test, reopening_finds_the_existing_key) {
-    EXPECT_EQ(settings.create(HKEY_CURRENT_USER, "software\\quarnel\\velmora", nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &disposition),
+TEST_F(tk_registry_test, reopening_finds_the_existing_key)
+{
+    EXPECT_EQ(settings.create(HKEY_CURRENT_USER, "software\\quarnel\\velmora", nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
 }
 
-TEST(tk_registry_without_key_test, exchange_fails_both_ways_and_writes_need_a_key) {
+TEST(tk_registry_without_key_test, exchange_fails_both_ways_and_writes_need_a_key)
+{
     tk_serializer settings(key_path);
     bool flag = true;
     std::wstring wide = L"kept";

@@ -10,7 +10,8 @@ namespace {
 struct engine_stand_in : tk_singleton<engine_stand_in> {};
 
 // The assertion text codes "file\line" as two hexadecimal digits per character.
-std::string decode_assertion(const char* text) {
+std::string decode_assertion(const char* text)
+{
     const std::string prefix = "Internal error: \ncode=";
     std::string coded = std::string(text).substr(prefix.size());
     std::string decoded;
@@ -19,7 +20,8 @@ std::string decode_assertion(const char* text) {
     return decoded;
 }
 
-TEST(tk_singleton_test, first_object_wins_and_any_destruction_clears) {
+TEST(tk_singleton_test, first_object_wins_and_any_destruction_clears)
+{
     tk_logger first(nullptr, 0, 3, 0);
     {
         tk_logger second(nullptr, 0, 2, 0);
@@ -29,7 +31,8 @@ TEST(tk_singleton_test, first_object_wins_and_any_destruction_clears) {
     EXPECT_THROW(tk_singleton<tk_logger>::instance(), tk_mail_assertion);
 }
 
-TEST(tk_singleton_test, asking_for_a_missing_instance_is_an_internal_error) {
+TEST(tk_singleton_test, asking_for_a_missing_instance_is_an_internal_error)
+{
     ASSERT_FALSE(tk_singleton<engine_stand_in>::is_initialized());
     try {
         tk_singleton<engine_stand_in>::ref();

@@ -7,14 +7,17 @@
 
 namespace {
 
-TEST(tk_string_utils_test, trim_removes_spaces_only) {
+TEST(tk_string_utils_test, trim_removes_spaces_only)
+{
     const std::pair<std::string, std::string> cases[] = {
         {"  a b  ", "a b"}, {"   ", ""}, {"", ""}, {"\tx ", "\tx"}, {" x\r\n", "x\r\n"}};
-    for (const auto& [text, trimmed] : cases) EXPECT_EQ(tk_trim(text), trimmed) << '[' << text << ']';
+    for (const auto& [text, trimmed] : cases)
+        EXPECT_EQ(tk_trim(text), trimmed) << '[' << text << ']';
     EXPECT_EQ(tk_trim(std::wstring(L"  \u00e9 ")), L"\u00e9");
 }
 
-TEST(tk_string_utils_test, split_keeps_empty_pieces) {
+TEST(tk_string_utils_test, split_keeps_empty_pieces)
+{
     using pieces = std::vector<std::string>;
     EXPECT_EQ(tk_split(",a,", ','), (pieces{"", "a", ""}));
     EXPECT_EQ(tk_split("a,,b", ','), (pieces{"a", "", "b"}));
@@ -26,7 +29,8 @@ TEST(tk_string_utils_test, split_keeps_empty_pieces) {
     EXPECT_EQ(wide, (std::vector<std::wstring>{L"x", L"\u00e9", L""}));
 }
 
-TEST(tk_string_utils_test, prefix_and_suffix_tests) {
+TEST(tk_string_utils_test, prefix_and_suffix_tests)
+{
     struct affix_case {
         const wchar_t* text;
         const wchar_t* affix;
@@ -49,7 +53,8 @@ TEST(tk_string_utils_test, prefix_and_suffix_tests) {
     }
 }
 
-TEST(tk_string_utils_test, bin_to_hex_writes_upper_case_pairs) {
+TEST(tk_string_utils_test, bin_to_hex_writes_upper_case_pairs)
+{
     const std::uint8_t bytes[] = {0x00, 0xAB};
     char narrow[5];
     wchar_t wide[5];
@@ -61,18 +66,21 @@ TEST(tk_string_utils_test, bin_to_hex_writes_upper_case_pairs) {
     EXPECT_THROW(tk_bin_to_hex(2, bytes, static_cast<wchar_t*>(nullptr)), tk_mail_assertion);
 }
 
-TEST(tk_string_utils_test, replace_all_goes_on_after_each_inserted_text) {
+TEST(tk_string_utils_test, replace_all_goes_on_after_each_inserted_text)
+{
     EXPECT_EQ(tk_string("`a` `b`").replace_all("`", " "), " a   b ");
     EXPECT_EQ(tk_string("aXa").replace_all("a", "aa"), "aaXaa");
     EXPECT_EQ(tk_wstring(L"[t].[u]").replace_all(L"].[", L"]/["), L"[t]/[u]");
 }
 
-TEST(tk_string_utils_test, replace_all_with_an_empty_search_text_leaves_the_text) {
+TEST(tk_string_utils_test, replace_all_with_an_empty_search_text_leaves_the_text)
+{
     EXPECT_EQ(tk_string("abc").replace_all("", "x"), "abc");
     EXPECT_EQ(tk_wstring(L"abc").replace_all(L"", L"x"), L"abc");
 }
 
-TEST(tk_string_utils_test, to_lower_is_unicode_aware) {
+TEST(tk_string_utils_test, to_lower_is_unicode_aware)
+{
     EXPECT_EQ(tk_wstring(L"\u00c0BC \u0394").to_lower(), L"\u00e0bc \u03b4");
     EXPECT_EQ(tk_wstring().to_lower(), L"");
 }

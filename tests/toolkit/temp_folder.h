@@ -9,15 +9,18 @@
 
 class temp_folder {
 public:
-    temp_folder() {
+    temp_folder()
+    {
         std::string pattern = (std::filesystem::temp_directory_path() / "velmora-tk-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
         m_path = pattern;
     }
-    ~temp_folder() {
+    ~temp_folder()
+    {
         std::error_code ignored;
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ignored);
         std::filesystem::remove_all(m_path, ignored);
     }
     temp_folder(const temp_folder&) = delete;
@@ -30,11 +33,13 @@ private:
     std::filesystem::path m_path;
 };
 
-inline std::string read_file(const std::string& path) {
+inline std::string read_file(const std::string& path)
+{
     std::ifstream stream(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 
-inline void write_file(const std::string& path, const std::string& contents) {
+inline void write_file(const std::string& path, const std::string& contents)
+{
     std::ofstream(path, std::ios::binary) << contents;
 }

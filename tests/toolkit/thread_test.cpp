@@ -13,7 +13,11 @@ public:
     explicit probe_functor(std::atomic<int>& destroyed) : m_destroyed(destroyed) {}
     ~probe_functor() override { ++m_destroyed; }
     bool is_done() override { return done; }
-    void idle() override { ++idle_calls; tk_thread_functor::idle(); }
+    void idle() override
+    {
+        ++idle_calls;
+        tk_thread_functor::idle();
+    }
 
     std::atomic<bool> done = false;
     std::atomic<int> idle_calls = 0;
@@ -34,18 +38,21 @@ private:
     probe_functor* m_functor;
 };
 
-void wait_until_ended(tk_thread& thread) {
+void wait_until_ended(tk_thread& thread)
+{
     while (thread.is_running()) {
     }
 }
 
-TEST(tk_thread_test, destroying_a_thread_whose_functor_never_finishes_stops_it) {
+TEST(tk_thread_test, destroying_a_thread_whose_functor_never_finishes_stops_it)
+{
     tk_thread thread(true);
     thread.start();  // the default functor polls forever
     EXPECT_TRUE(thread.is_running());
 }
 
-TEST(tk_thread_test, starting_a_running_thread_is_an_internal_error) {
+TEST(tk_thread_test, starting_a_running_thread_is_an_internal_error)
+{
     tk_thread thread(true);
     thread.start();
     try {
@@ -56,7 +63,8 @@ TEST(tk_thread_test, starting_a_running_thread_is_an_internal_error) {
     }
 }
 
-TEST(tk_thread_test, owned_functor_is_deleted_and_borrowed_one_is_not) {
+TEST(tk_thread_test, owned_functor_is_deleted_and_borrowed_one_is_not)
+{
     std::atomic<int> destroyed = 0;
     auto* owned = new probe_functor(destroyed);
     owned->done = true;
@@ -80,7 +88,8 @@ TEST(tk_thread_test, owned_functor_is_deleted_and_borrowed_one_is_not) {
     EXPECT_GE(borrowed.idle_calls, 1);
 }
 
-TEST(tk_thread_test, missing_functor_is_an_internal_error) {
+TEST(tk_thread_test, missing_functor_is_an_internal_error)
+{
     probe_thread thread(false, nullptr);
     EXPECT_THROW(thread.start(), tk_mail_assertion);
 }

@@ -15,11 +15,37 @@ namespace {
 // Whatever way a text is read, the result is the C library's.
 TEST(leading_number, reads_every_text_as_the_c_library_does)
 {
-    const std::string texts[] = {"0", "-0", "42", "-42", "+42", " 42", "42abc", "abc", "", "1.5", "-1.5e-3",
-                                 "1e308", "1e309", "-1e309", "4.9e-324", "1e-400", "0x1p3", "1.", ".5", "inf",
-                                 "9223372036854775807", "9223372036854775808", "-9223372036854775808",
-                                 "-9223372036854775809", "18446744073709551615", "18446744073709551616", "-1",
-                                 std::string("12\0" "34", 5), "0.1000000000000000055511151231257827"};
+    const std::string texts[] = {"0",
+                                 "-0",
+                                 "42",
+                                 "-42",
+                                 "+42",
+                                 " 42",
+                                 "42abc",
+                                 "abc",
+                                 "",
+                                 "1.5",
+                                 "-1.5e-3",
+                                 "1e308",
+                                 "1e309",
+                                 "-1e309",
+                                 "4.9e-324",
+                                 "1e-400",
+                                 "0x1p3",
+                                 "1.",
+                                 ".5",
+                                 "inf",
+                                 "9223372036854775807",
+                                 "9223372036854775808",
+                                 "-9223372036854775808",
+                                 "-9223372036854775809",
+                                 "18446744073709551615",
+                                 "18446744073709551616",
+                                 "-1",
+                                 std::string("12\0"
+                                             "34",
+                                             5),
+                                 "0.1000000000000000055511151231257827"};
     for (const std::string& text : texts) {
         EXPECT_EQ(leading_int64(text), std::strtoll(text.c_str(), nullptr, 10)) << text;
         EXPECT_EQ(leading_uint64(text), std::strtoull(text.c_str(), nullptr, 10)) << text;
@@ -44,4 +70,4 @@ TEST(leading_number, reads_every_text_as_the_c_library_does)
     }
 }
 
-} // namespace
+}  // namespace

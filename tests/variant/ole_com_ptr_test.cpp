@@ -74,4 +74,4 @@ TEST(ole_exceptions, texts_and_codes)
     EXPECT_STREQ(copy.what(), type.what());
 }
 
-} // namespace
+}  // namespace

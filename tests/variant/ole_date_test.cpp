@@ -9,8 +9,8 @@ namespace {
 struct parse_case {
     const char* text;
     std::uint32_t kind;
-    const char* narrow6; // to_string(6)
-    const wchar_t* wide3; // to_wstring(3)
+    const char* narrow6;   // to_string(6)
+    const wchar_t* wide3;  // to_wstring(3)
 };
 
 TEST(ole_date, parses_the_known_forms)
@@ -55,9 +55,9 @@ TEST(ole_date, parses_the_known_forms)
 
 TEST(ole_date, texts_that_are_no_date_leave_it_empty)
 {
-    for (const char* text : {"", "abc", "1:05", "31122020", "2021-02-29", "2020-13-01", "garbage text",
-                             "99999999999999999999:10", "10:20:99", "2020-12-31 10:61:00", "2020-12-31 10:20:61",
-                             "2020-12-31 10:20:99"}) {
+    for (const char* text :
+         {"", "abc", "1:05", "31122020", "2021-02-29", "2020-13-01", "garbage text", "99999999999999999999:10",
+          "10:20:99", "2020-12-31 10:61:00", "2020-12-31 10:20:61", "2020-12-31 10:20:99"}) {
         const ole_date date{std::string(text)};
         EXPECT_FALSE(date.is_valid()) << text;
         EXPECT_EQ(date.get_kind(), ole_date::kind_empty) << text;
@@ -172,4 +172,4 @@ TEST(ole_date, wide_text_parses_like_narrow_text)
     EXPECT_EQ(date.to_wstring(6), L"2020-12-31 10:20:30");
 }
 
-} // namespace
+}  // namespace

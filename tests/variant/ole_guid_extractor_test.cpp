@@ -81,4 +81,4 @@ TEST(ole_guid_extractor, yields_text_digits_and_bytes)
     }
 }
 
-} // namespace
+}  // namespace

@@ -25,9 +25,26 @@ struct parse_case {
 // must be the one the general reading gives, scale and sign included.
 TEST(ole_variant_from_string, decimals_are_the_ones_the_general_reading_gives)
 {
-    for (const char* text : {"0", "-0", "0.00", "-0.00", "12.30", "-12.30", "007.5", "123456789012345678",
-                             "-123456789012345678", "1234567890123456789", "0.000000000000000001", "99.",
-                             "-.5", "1.2.3", "-", "1-2", "+5", " 5", "12e3", "-999999999.999999999"}) {
+    for (const char* text : {"0",
+                             "-0",
+                             "0.00",
+                             "-0.00",
+                             "12.30",
+                             "-12.30",
+                             "007.5",
+                             "123456789012345678",
+                             "-123456789012345678",
+                             "1234567890123456789",
+                             "0.000000000000000001",
+                             "99.",
+                             "-.5",
+                             "1.2.3",
+                             "-",
+                             "1-2",
+                             "+5",
+                             " 5",
+                             "12e3",
+                             "-999999999.999999999"}) {
         exposed_variant read(ole_variant::from_string(text, VT_DECIMAL));
         const std::string narrow(text);
         DECIMAL expected{};
@@ -134,7 +151,9 @@ TEST(ole_variant_attach_string, short_and_long_texts_decode_alike)
 // form: well-formed, short and unchanged since; copies do without them.
 TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_short_texts)
 {
-    const std::string well_formed("Gr\xC3\xB6\xC3\x9F" "e\0!", 9);
+    const std::string well_formed("Gr\xC3\xB6\xC3\x9F"
+                                  "e\0!",
+                                  9);
     ole_variant value;
     value.attach_string(well_formed);
     ASSERT_NE(value.attached_utf8(), nullptr);
@@ -173,7 +192,7 @@ struct change_case {
     std::function<ole_variant()> make;
     VARTYPE type;
     VARTYPE result_type;
-    const char* result_text; // nullptr: ole_cast_exception, the value unchanged
+    const char* result_text;  // nullptr: ole_cast_exception, the value unchanged
 };
 
 TEST(ole_variant_change_type, table)
@@ -200,8 +219,7 @@ TEST(ole_variant_change_type, table)
         {"i8 largest currency", [] { return ole_variant(std::int64_t{-922337203685477}); }, VT_CY, VT_CY,
          "-922337203685477"},
         {"i8 over currency", [] { return ole_variant(std::int64_t{922337203685478}); }, VT_CY, VT_I8, nullptr},
-        {"i8 far over currency", [] { return ole_variant(std::int64_t{1000000000000000000}); }, VT_CY, VT_I8,
-         nullptr},
+        {"i8 far over currency", [] { return ole_variant(std::int64_t{1000000000000000000}); }, VT_CY, VT_I8, nullptr},
         {"ui8 over currency", [] { return ole_variant(std::uint64_t{922337203685478}); }, VT_CY, VT_UI8, nullptr},
         {"currency 12.5 to i8", [] { return currency(125000); }, VT_I8, VT_I8, "13"},
         {"currency -12.5 to i8", [] { return currency(-125000); }, VT_I8, VT_I8, "-12"},
@@ -229,17 +247,23 @@ TEST(ole_variant_change_type, table)
         {"decimal to ui8", [] { return decimal(L"18446744073709551615"); }, VT_UI8, VT_UI8, "18446744073709551615"},
         {"decimal over i8", [] { return decimal(L"9223372036854775808"); }, VT_I8, VT_DECIMAL, nullptr},
         {"text to i8", [] { return ole_variant(std::wstring(L"5")); }, VT_I8, VT_BSTR, nullptr},
-        {"date to text", [] { return ole_variant(ole_date(std::string("2020-12-31 10:20:30.5"))); }, VT_BSTR,
-         VT_BSTR, "2020-12-31 10:20:30.500000"},
-        {"time to text", [] { return ole_variant(ole_date(std::string("10:20:30"))); }, VT_BSTR, VT_BSTR,
-         "10:20:30"},
+        {"date to text", [] { return ole_variant(ole_date(std::string("2020-12-31 10:20:30.5"))); }, VT_BSTR, VT_BSTR,
+         "2020-12-31 10:20:30.500000"},
+        {"time to text", [] { return ole_variant(ole_date(std::string("10:20:30"))); }, VT_BSTR, VT_BSTR, "10:20:30"},
         {"date to r8", [] { return ole_variant(ole_date(std::string("2020-12-31"))); }, VT_R8, VT_DATE, nullptr},
         {"text to date", [] { return ole_variant(std::wstring(L"31.12.2020")); }, VT_DATE, VT_DATE, "2020-12-31"},
         {"text no date", [] { return ole_variant(std::wstring(L"never")); }, VT_DATE, VT_BSTR, nullptr},
         {"i4 to date", [] { return ole_variant(std::int32_t{1}); }, VT_DATE, VT_I4, nullptr},
-        {"bytes to text", [] { return ole_variant(std::vector<BYTE>{'a', 'b', 'c'}); }, VT_BSTR, VT_BSTR, "abc"},
-        {"bytes with zero to text", [] { return ole_variant(std::vector<BYTE>{'a', 0, 'c'}); }, VT_BSTR, VT_BSTR,
-         "a"},
+        {"bytes to text",
+         [] {
+             return ole_variant(std::vector<BYTE>{'a', 'b', 'c'});
+         },
+         VT_BSTR, VT_BSTR, "abc"},
+        {"bytes with zero to text",
+         [] {
+             return ole_variant(std::vector<BYTE>{'a', 0, 'c'});
+         },
+         VT_BSTR, VT_BSTR, "a"},
         {"empty bytes to text", [] { return ole_variant(std::vector<BYTE>()); }, VT_BSTR, VT_BSTR, ""},
         {"bytes to i4", [] { return ole_variant(std::vector<BYTE>{1}); }, VT_I4, ole_vt_bytes, "0x01"},
         {"bytes to r8", [] { return ole_variant(std::vector<BYTE>{1}); }, VT_R8, ole_vt_bytes, "0x01"},
@@ -248,15 +272,13 @@ TEST(ole_variant_change_type, table)
          "0x01"},
         {"bytes to dispatch", [] { return ole_variant(std::vector<BYTE>{1}); }, VT_DISPATCH, ole_vt_bytes, nullptr},
         {"bytes to i8", [] { return ole_variant(std::vector<BYTE>{1}); }, VT_I8, ole_vt_bytes, nullptr},
-        {"i4 to bytes", [] { return ole_variant(std::int32_t{0x12345678}); }, ole_vt_bytes, ole_vt_bytes,
-         "0x78563412"},
+        {"i4 to bytes", [] { return ole_variant(std::int32_t{0x12345678}); }, ole_vt_bytes, ole_vt_bytes, "0x78563412"},
         {"bool to bytes", [] { return ole_variant(true); }, VT_BLOB, ole_vt_bytes, "0xFFFF"},
         {"r8 to bytes", [] { return ole_variant(1.0); }, ole_vt_bytes, ole_vt_bytes, "0x000000000000F03F"},
         {"ui1 to bytes", [] { return ole_variant(BYTE{0xAB}); }, ole_vt_bytes, ole_vt_bytes, "0xAB"},
         {"decimal to bytes", [] { return decimal(L"-1.5"); }, ole_vt_bytes, ole_vt_bytes,
          "0x0E000180000000000F00000000000000"},
-        {"text to bytes", [] { return ole_variant(std::wstring(L"ab\u00e9")); }, VT_BLOB, ole_vt_bytes,
-         "0x6162C3A9"},
+        {"text to bytes", [] { return ole_variant(std::wstring(L"ab\u00e9")); }, VT_BLOB, ole_vt_bytes, "0x6162C3A9"},
         {"i4 to r8", [] { return ole_variant(std::int32_t{5}); }, VT_R8, VT_R8, "5.0000000000000000e+00"},
         {"text to r8", [] { return ole_variant(std::wstring(L"2.25")); }, VT_R8, VT_R8, "2.2500000000000000e+00"},
         {"text no r8", [] { return ole_variant(std::wstring(L"abc")); }, VT_R8, VT_BSTR, nullptr},
@@ -306,4 +328,4 @@ TEST(ole_variant_change_type, cast_exception_text_and_code)
     }
 }
 
-} // namespace
+}  // namespace

@@ -230,4 +230,4 @@ TEST(ole_variant_storage, convert_to_byte_array_takes_the_first_bytes)
     EXPECT_EQ(target, (std::vector<BYTE>{1, 2}));
 }
 
-} // namespace
+}  // namespace

@@ -39,7 +39,11 @@ struct text_case {
 TEST(ole_variant_text, to_string_by_type)
 {
     const text_case cases[] = {
-        {"bytes", [] { return ole_variant(std::vector<BYTE>{0x0A, 0xFF}); }, "0x0AFF"},
+        {"bytes",
+         [] {
+             return ole_variant(std::vector<BYTE>{0x0A, 0xFF});
+         },
+         "0x0AFF"},
         {"empty bytes", [] { return ole_variant(std::vector<BYTE>()); }, ""},
         {"decimal", [] { return decimal(L"-1.50"); }, "-1.5"},
         {"large decimal", [] { return decimal(L"79228162514264337593543950335"); }, "79228162514264337593543950335"},
@@ -178,8 +182,9 @@ TEST(ole_variant_text, floating_values)
     EXPECT_EQ(ole_variant(-1e300).to_float(), -std::numeric_limits<float>::infinity());
     EXPECT_EQ(ole_variant(std::int64_t{-3}).to_float(), -3.0f);
 
-    for (const ole_variant& refused : {ole_variant(std::wstring(L"1.5")), ole_variant(ole_date(std::string("2020-01-01"))),
-                                       ole_variant(std::vector<BYTE>{1})}) {
+    for (const ole_variant& refused :
+         {ole_variant(std::wstring(L"1.5")), ole_variant(ole_date(std::string("2020-01-01"))),
+          ole_variant(std::vector<BYTE>{1})}) {
         try {
             refused.to_double();
             FAIL() << "no number: " << refused.get_type();
@@ -211,4 +216,4 @@ TEST(ole_variant_text, to_decimal)
     EXPECT_THROW(ole_variant(1).to_decimal(nullptr), tk_mail_assertion);
 }
 
-} // namespace
+}  // namespace

@@ -82,7 +82,7 @@ bool has_statement(const fake::provider& provider, const std::wstring& prefix)
     return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& text) { return text.starts_with(prefix); });
 }
 
-} // namespace
+}  // namespace
 
 class database_page_test : public QObject {
     Q_OBJECT
@@ -287,7 +287,8 @@ private slots:
                 w->database.controls().set_text(destination_edit, L"destination");
                 click_control(w->database, structure_only_check);
                 w->shell.sheet().press_back();
-                QCOMPARE(current_page_id(w->shell), direct ? int(gui::page_mssql_settings) : int(gui::page_script_settings));
+                QCOMPARE(current_page_id(w->shell),
+                         direct ? int(gui::page_mssql_settings) : int(gui::page_script_settings));
             });
             QCOMPARE(converter->get_source_name(), std::wstring(L"typed"));
             QCOMPARE(converter->get_destination_name(), std::wstring(L"destination"));

@@ -65,7 +65,7 @@ tk_exception access_denied_at_level_1()
     return mysql_failure();
 }
 
-} // namespace
+}  // namespace
 
 class dialogs_test : public QObject {
     Q_OBJECT
@@ -297,8 +297,8 @@ private slots:
 
     void welcome_page_loads_a_profile_and_stores_the_scenario()
     {
-        const std::filesystem::path profile = std::filesystem::temp_directory_path() /
-                                                  ("velmora-welcome-" + std::to_string(getpid()) + ".bwk");
+        const std::filesystem::path profile =
+            std::filesystem::temp_directory_path() / ("velmora-welcome-" + std::to_string(getpid()) + ".bwk");
         std::ofstream(profile) << "[MS SQL Server settings]\ndirect mode=0\n";
         wizard_shell shell(L"Velmora 8.3 ", 0, 0, 0);
         brantwick_convertor converter(convertor_form::wizard);
@@ -338,10 +338,8 @@ private slots:
             std::wstring result;
         };
         const case_row rows[] = {
-            {L"/tmp/run", L"bwk", L"/tmp/run.bwk"},
-            {L"/tmp/run", L".bwk", L"/tmp/run.bwk"},
-            {L"/tmp/run.bwk", L"bwk", L"/tmp/run.bwk"},
-            {L"/tmp/run.bwk.old", L"bwk", L"/tmp/run.bwk.old"},
+            {L"/tmp/run", L"bwk", L"/tmp/run.bwk"},       {L"/tmp/run", L".bwk", L"/tmp/run.bwk"},
+            {L"/tmp/run.bwk", L"bwk", L"/tmp/run.bwk"},   {L"/tmp/run.bwk.old", L"bwk", L"/tmp/run.bwk.old"},
             {L"/tmp/runbwk", L"bwk", L"/tmp/runbwk.bwk"},
         };
         for (const case_row& row : rows) {

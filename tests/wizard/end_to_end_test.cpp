@@ -89,9 +89,7 @@ private:
             pages.push_back(id);
         dialog_controls& controls = page.controls();
         switch (id) {
-        case gui::page_welcome:
-            click(page, second_choice);
-            break;
+        case gui::page_welcome: click(page, second_choice); break;
         case gui::page_mysql_settings:
             click(page, second_choice);
             controls.set_text(host_edit, wide(m_server.host));
@@ -113,13 +111,9 @@ private:
                 controls.command(selected_list, gui::double_clicked);
             }
             break;
-        case gui::page_progress:
-            return;
-        case gui::page_finish:
-            sheet.press_finish();
-            return;
-        default:
-            break;
+        case gui::page_progress: return;
+        case gui::page_finish: sheet.press_finish(); return;
+        default: break;
         }
         sheet.press_next();
     }
@@ -151,7 +145,7 @@ void answer_dialog(id_dialog& dialog)
     click_control(dialog, gui::id_ok);
 }
 
-} // namespace
+}  // namespace
 
 class end_to_end_test final : public QObject {
     Q_OBJECT
@@ -178,10 +172,9 @@ private slots:
         user_walk walk(server, script);
         QCOMPARE(run_wizard(""), 0);
 
-        QCOMPARE(walk.pages, std::vector<int>({gui::page_welcome, gui::page_mysql_settings,
-                                               gui::page_script_settings, gui::page_database_and_file,
-                                               gui::page_tables_and_views, -gui::page_tables_and_views,
-                                               gui::page_progress, gui::page_finish}));
+        QCOMPARE(walk.pages, std::vector<int>({gui::page_welcome, gui::page_mysql_settings, gui::page_script_settings,
+                                               gui::page_database_and_file, gui::page_tables_and_views,
+                                               -gui::page_tables_and_views, gui::page_progress, gui::page_finish}));
         QCOMPARE(dialogs.shown, std::vector<int>({gui::dlg_query, gui::dlg_column_types}));
         for (const gui::box_request& box : user.boxes)
             QVERIFY2(box.kind == gui::box_kind::question, qPrintable(QString::fromStdWString(box.text)));

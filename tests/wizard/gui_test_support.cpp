@@ -21,7 +21,8 @@ void event_latch::reach()
 
 void event_latch::reach_from_any_thread()
 {
-    QMetaObject::invokeMethod(&m_loop, [this] { reach(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_loop, [this] { reach(); }, Qt::QueuedConnection);
 }
 
 bool event_latch::wait(int milliseconds)

@@ -68,7 +68,7 @@ bool shown(const property_sheet& sheet, int id)
     return sheet.button(id)->isVisibleTo(const_cast<property_sheet*>(&sheet));
 }
 
-} // namespace
+}  // namespace
 
 class property_sheet_test : public QObject {
     Q_OBJECT

@@ -89,7 +89,7 @@ public:
     QString progress_log;
 };
 
-} // namespace
+}  // namespace
 
 class quick_launch_test : public QObject {
     Q_OBJECT
@@ -105,9 +105,8 @@ private slots:
                  std::string("CREATE TABLE ") + source_name + ".purchase (id INT PRIMARY KEY, amount INT)",
                  std::string("INSERT INTO ") + source_name + ".purchase VALUES (7, 100)",
                  std::string("CREATE TABLE ") + source_name + ".big (id INT PRIMARY KEY, note VARCHAR(200))",
-                 std::string("INSERT INTO ") + source_name +
-                     ".big SELECT seq, CONCAT(REPEAT('note ', 30), seq) FROM " + source_name +
-                     ".seq_1_to_500000"});
+                 std::string("INSERT INTO ") + source_name + ".big SELECT seq, CONCAT(REPEAT('note ', 30), seq) FROM " +
+                     source_name + ".seq_1_to_500000"});
         provider = std::make_shared<fake::provider>();
         provider->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
                                                {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019"))}}});
@@ -195,8 +194,8 @@ private slots:
             QVERIFY2(!entry.path().filename().string().starts_with(script.filename().string()),
                      qPrintable(QString::fromStdString(entry.path().string())));
         QVERIFY2(watch.progress_log.contains("The conversion was stopped by the user\n"
-                                           "The script file '" + QString::fromStdString(script.string()) +
-                                           "' was not written"),
+                                             "The script file '" +
+                                             QString::fromStdString(script.string()) + "' was not written"),
                  qPrintable(watch.progress_log));
         QVERIFY(watch.progress_log.contains("Summary: 1 tables converted, 0 failed; "));
     }

@@ -99,9 +99,7 @@ private:
             save(page);
             sheet.press_finish();
             break;
-        default:
-            save(page);
-            sheet.press_next();
+        default: save(page); sheet.press_next();
         }
     }
 
@@ -131,11 +129,13 @@ private:
         // The direct walk pictures only the page the script walk does not show.
         if (m_way == walk::direct_mode && page.dialog_id() != gui::page_mssql_settings)
             return;
-        static const std::map<int, std::string> names = {
-            {gui::page_welcome, "welcome"},           {gui::page_mysql_settings, "mysql-settings"},
-            {gui::page_mssql_settings, "mssql-settings"}, {gui::page_script_settings, "script-settings"},
-            {gui::page_database_and_file, "database-and-file"}, {gui::page_progress, "progress"},
-            {gui::page_finish, "finish"}};
+        static const std::map<int, std::string> names = {{gui::page_welcome, "welcome"},
+                                                         {gui::page_mysql_settings, "mysql-settings"},
+                                                         {gui::page_mssql_settings, "mssql-settings"},
+                                                         {gui::page_script_settings, "script-settings"},
+                                                         {gui::page_database_and_file, "database-and-file"},
+                                                         {gui::page_progress, "progress"},
+                                                         {gui::page_finish, "finish"}};
         std::string name = "page-" + std::to_string(page.dialog_id());
         if (auto found = names.find(page.dialog_id()); found != names.end())
             name = found->second;
@@ -165,14 +165,14 @@ std::filesystem::path write_profile(const std::filesystem::path& folder, const s
          << "\nmode=0\n\n[Selected Tables]\n";
     for (const std::string& table : tables)
         file << table << "\n";
-    file << "\n[MySQL settings]\nhost=" << server.host << "\nuser=" << server.user
-         << "\npassword=" << server.password << "\nport=" << server.port
+    file << "\n[MySQL settings]\nhost=" << server.host << "\nuser=" << server.user << "\npassword=" << server.password
+         << "\nport=" << server.port
          << "\n\n[MS SQL Server settings]\nserver=sql.example.com\nwindows authentication=0\nlogin=sa\n"
             "direct mode=0\n";
     return path;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

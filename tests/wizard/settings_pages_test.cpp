@@ -60,7 +60,7 @@ struct wizard_under_test {
     database_page_stand_in database;
 };
 
-} // namespace
+}  // namespace
 
 class settings_pages_test : public QObject {
     Q_OBJECT
@@ -128,8 +128,8 @@ private slots:
             bool direct;
             int next_page;
         };
-        for (const case_row& row : {case_row{false, gui::page_script_settings},
-                                    case_row{true, gui::page_mssql_settings}}) {
+        for (const case_row& row :
+             {case_row{false, gui::page_script_settings}, case_row{true, gui::page_mssql_settings}}) {
             converter->direct = row.direct;
             run_in_sheet(w->shell, [&] { fill_mysql_page(wide(server.password)); });
             QCOMPARE(current_page_id(w->shell), row.next_page);
@@ -142,13 +142,12 @@ private slots:
         run_in_sheet(w->shell, [&] { fill_mysql_page(L"wrong password"); });
         QCOMPARE(current_page_id(w->shell), int(gui::page_mysql_settings));
         QCOMPARE(user->boxes.size(), std::size_t(1));
-        QVERIFY2(user->boxes[0].text.starts_with(L"Access denied."), qPrintable(QString::fromStdWString(user->boxes[0].text)));
+        QVERIFY2(user->boxes[0].text.starts_with(L"Access denied."),
+                 qPrintable(QString::fromStdWString(user->boxes[0].text)));
         QCOMPARE(w->mysql.controls().text(1013), std::wstring(L"wrong password"));
         // A port that is not a number is refused before any connection.
         user->boxes.clear();
-        run_in_sheet(w->shell, [&] {
-            fill_mysql_page(wide(server.password), L"port");
-        });
+        run_in_sheet(w->shell, [&] { fill_mysql_page(wide(server.password), L"port"); });
         QCOMPARE(current_page_id(w->shell), int(gui::page_mysql_settings));
         QCOMPARE(user->boxes.size(), std::size_t(1));
         QCOMPARE(user->boxes[0].text, std::wstring(L"Invalid port number"));

@@ -36,8 +36,7 @@ const std::wstring not_select = L"The query must start with SELECT.";
 // The pages around the selection pages; they only have to be there.
 class database_stand_in final
     : public wizard_page<gui::page_database_and_file, gui::button_back | gui::button_next, 0> {};
-class progress_stand_in final
-    : public wizard_page<gui::page_progress, gui::button_back | gui::button_next, 0> {};
+class progress_stand_in final : public wizard_page<gui::page_progress, gui::button_back | gui::button_next, 0> {};
 
 std::wstring wide(const std::string& text)
 {
@@ -111,7 +110,7 @@ struct wizard_under_test {
     progress_stand_in progress;
 };
 
-} // namespace
+}  // namespace
 
 class table_pages_test : public QObject {
     Q_OBJECT
@@ -213,9 +212,9 @@ private slots:
             const char* source;
             property_page* expected;
         };
-        for (const case_row& row : {case_row{false, source_name, &w->progress},
-                                    case_row{true, empty_source_name, &w->progress},
-                                    case_row{true, source_name, &w->views}}) {
+        for (const case_row& row :
+             {case_row{false, source_name, &w->progress}, case_row{true, empty_source_name, &w->progress},
+              case_row{true, source_name, &w->views}}) {
             converter->convert_views = row.convert_views;
             converter->set_source_name(wide(row.source));
             run_in_sheet(w->shell, [&] {
@@ -381,7 +380,8 @@ private slots:
             query_dialog dialog(L"", L"");
             QCOMPARE(dialog.run_modal(), int(gui::id_cancel));
             QCOMPARE(user->boxes.size(), std::size_t(1));
-            QVERIFY2(user->boxes[0].text.starts_with(row.message), qPrintable(QString::fromStdWString(user->boxes[0].text)));
+            QVERIFY2(user->boxes[0].text.starts_with(row.message),
+                     qPrintable(QString::fromStdWString(user->boxes[0].text)));
         }
     }
 
@@ -393,10 +393,14 @@ private slots:
         // Names of a table, chosen or not, and of a query, chosen or not, are
         // refused whatever their case; the fifth is free.
         const std::vector<std::pair<std::wstring, std::wstring>> answers = {
-            {L"CUSTOMER", long_query}, {L"Purchase", long_query}, {L"BEST", long_query}, {L"Names", long_query},
+            {L"CUSTOMER", long_query},
+            {L"Purchase", long_query},
+            {L"BEST", long_query},
+            {L"Names", long_query},
             {L"fresh", long_query},
             // Editing: another query's name is refused; the own name may stay.
-            {L"customer", L"SELECT 1"}, {L"best", L"SELECT 2"}};
+            {L"customer", L"SELECT 1"},
+            {L"best", L"SELECT 2"}};
         std::size_t shown = 0;
         std::vector<std::wstring> opened_with;
         run_in_sheet(w->shell, [&] {
@@ -423,8 +427,8 @@ private slots:
             w->shell.sheet().press_next();
         });
         // A refused name reopens the dialog with what was typed.
-        QCOMPARE(opened_with, std::vector<std::wstring>({L"", L"CUSTOMER", L"Purchase", L"BEST", L"Names", L"best",
-                                                         L"customer"}));
+        QCOMPARE(opened_with,
+                 std::vector<std::wstring>({L"", L"CUSTOMER", L"Purchase", L"BEST", L"Names", L"best", L"customer"}));
         QCOMPARE(user->boxes.size(), std::size_t(5));
         for (const auto& box : user->boxes)
             QCOMPARE(box.text, duplicate_name);

@@ -71,7 +71,7 @@ void write_file(const QString& path, const char* text)
     file.write(text);
 }
 
-} // namespace
+}  // namespace
 
 class types_map_dlg_test : public QObject {
     Q_OBJECT
@@ -249,11 +249,8 @@ private slots:
                 bool length;
                 bool precision_and_scale;
             } cases[] = {
-                {"sized", true, false},
-                {"measured", false, false},
-                {"exact", false, true},
-                {"precise", false, false},
-                {"int", false, false},
+                {"sized", true, false},    {"measured", false, false}, {"exact", false, true},
+                {"precise", false, false}, {"int", false, false},
             };
             for (const auto& c : cases) {
                 choose_type(dialog, c.type);

@@ -23,10 +23,18 @@ DBBYTEOFFSET round_up(DBBYTEOFFSET offset, DBBYTEOFFSET alignment)
 DBLENGTH fixed_size(DBTYPE type)
 {
     switch (type) {
-    case DBTYPE_I1: case DBTYPE_UI1: return 1;
-    case DBTYPE_I2: case DBTYPE_UI2: case DBTYPE_BOOL: return 2;
-    case DBTYPE_I4: case DBTYPE_UI4: case DBTYPE_R4: return 4;
-    case DBTYPE_I8: case DBTYPE_UI8: case DBTYPE_R8: case DBTYPE_CY: return 8;
+    case DBTYPE_I1:
+    case DBTYPE_UI1: return 1;
+    case DBTYPE_I2:
+    case DBTYPE_UI2:
+    case DBTYPE_BOOL: return 2;
+    case DBTYPE_I4:
+    case DBTYPE_UI4:
+    case DBTYPE_R4: return 4;
+    case DBTYPE_I8:
+    case DBTYPE_UI8:
+    case DBTYPE_R8:
+    case DBTYPE_CY: return 8;
     case DBTYPE_IUNKNOWN: return sizeof(IUnknown*);
     case DBTYPE_GUID: return sizeof(GUID);
     case DBTYPE_NUMERIC: return sizeof(DB_NUMERIC);
@@ -40,10 +48,21 @@ DBLENGTH fixed_size(DBTYPE type)
 DBBYTEOFFSET natural_alignment(DBTYPE type)
 {
     switch (type) {
-    case DBTYPE_STR: case DBTYPE_BYTES: case DBTYPE_NUMERIC: case DBTYPE_I1: case DBTYPE_UI1: return 1;
+    case DBTYPE_STR:
+    case DBTYPE_BYTES:
+    case DBTYPE_NUMERIC:
+    case DBTYPE_I1:
+    case DBTYPE_UI1: return 1;
     case DBTYPE_WSTR: return alignof(wchar_t);
-    case DBTYPE_DBDATE: case DBTYPE_I2: case DBTYPE_UI2: case DBTYPE_BOOL: return 2;
-    case DBTYPE_GUID: case DBTYPE_DBTIME2: case DBTYPE_DBTIMESTAMP: case DBTYPE_I4: case DBTYPE_UI4:
+    case DBTYPE_DBDATE:
+    case DBTYPE_I2:
+    case DBTYPE_UI2:
+    case DBTYPE_BOOL: return 2;
+    case DBTYPE_GUID:
+    case DBTYPE_DBTIME2:
+    case DBTYPE_DBTIMESTAMP:
+    case DBTYPE_I4:
+    case DBTYPE_UI4:
     case DBTYPE_R4: return 4;
     default: return 8;
     }
@@ -92,7 +111,7 @@ void free_property_sets(ULONG count, DBPROPSET* sets)
     CoTaskMemFree(sets);
 }
 
-} // namespace
+}  // namespace
 
 CDynamicAccessorEx::~CDynamicAccessorEx()
 {
@@ -102,8 +121,7 @@ CDynamicAccessorEx::~CDynamicAccessorEx()
 
 void CDynamicAccessorEx::Bind(DBBINDING& binding, DBORDINAL ordinal, DBTYPE type, DBLENGTH length, BYTE precision,
                               BYTE scale, DBPARAMIO param_io, DBBYTEOFFSET value_offset,
-                              const DBBYTEOFFSET* length_offset, const DBBYTEOFFSET* status_offset,
-                              DBOBJECT* object)
+                              const DBBYTEOFFSET* length_offset, const DBBYTEOFFSET* status_offset, DBOBJECT* object)
 {
     binding = DBBINDING{};
     binding.iOrdinal = ordinal;
@@ -152,8 +170,7 @@ void CDynamicAccessorEx::adjust_date_time(DBCOLUMNINFO& info, std::uint32_t subt
         info.dwFlags = 0;
         tk_log(1, "Got pure TIME");
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -261,8 +278,8 @@ HRESULT CDynamicAccessorEx::BindColumns(IUnknown* rowset, const udb_schema& sche
         c.length_offset = round_up(c.value_offset + c.capacity, 8);
         c.status_offset = round_up(c.length_offset + sizeof(DBLENGTH), 4);
         offset = c.status_offset + sizeof(DBSTATUS);
-        Bind(m_bindings[i], info.iOrdinal, info.wType, c.capacity, info.bPrecision, info.bScale,
-             DBPARAMIO_NOTPARAM, c.value_offset, &c.length_offset, &c.status_offset, object);
+        Bind(m_bindings[i], info.iOrdinal, info.wType, c.capacity, info.bPrecision, info.bScale, DBPARAMIO_NOTPARAM,
+             c.value_offset, &c.length_offset, &c.status_offset, object);
     }
 
     for (std::size_t j = 0; j < schema.size(); ++j) {

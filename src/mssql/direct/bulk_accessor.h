@@ -41,8 +41,8 @@ public:
 
     // Fills one binding: value part always, length and status parts when
     // their offsets are given.
-    static void Bind(DBBINDING& binding, DBORDINAL ordinal, DBTYPE type, DBLENGTH length, BYTE precision,
-                     BYTE scale, DBPARAMIO param_io, DBBYTEOFFSET value_offset, const DBBYTEOFFSET* length_offset,
+    static void Bind(DBBINDING& binding, DBORDINAL ordinal, DBTYPE type, DBLENGTH length, BYTE precision, BYTE scale,
+                     DBPARAMIO param_io, DBBYTEOFFSET value_offset, const DBBYTEOFFSET* length_offset,
                      const DBBYTEOFFSET* status_offset, DBOBJECT* object);
 
     const column* find_column(DBORDINAL ordinal) const;

@@ -18,7 +18,7 @@ DBPROP required_true(DBPROPID id)
     return property;
 }
 
-} // namespace
+}  // namespace
 
 mss_fast_load::~mss_fast_load() = default;
 
@@ -48,8 +48,7 @@ HRESULT mss_fast_load::open_table(IOpenRowset* session, DBID* table_id, const ud
     return S_OK;
 }
 
-const CDynamicAccessorEx::column* mss_fast_load::start_value(DBORDINAL ordinal, std::uint32_t length,
-                                                              DBSTATUS status)
+const CDynamicAccessorEx::column* mss_fast_load::start_value(DBORDINAL ordinal, std::uint32_t length, DBSTATUS status)
 {
     const CDynamicAccessorEx::column* column = m_accessor.find_column(ordinal);
     if (!column)
@@ -76,8 +75,7 @@ bool mss_fast_load::bind_data3(const void* data, std::uint32_t size, std::uint32
     const bool null = !data && size == 0;
     if (null)
         tk_log(1, "Setting NULL-flag");
-    const CDynamicAccessorEx::column* column =
-        start_value(ordinal, length, null ? DBSTATUS_S_ISNULL : DBSTATUS_S_OK);
+    const CDynamicAccessorEx::column* column = start_value(ordinal, length, null ? DBSTATUS_S_ISNULL : DBSTATUS_S_OK);
     if (!column)
         return false;
     // The buffer was laid out for the column; a value never runs past its part.

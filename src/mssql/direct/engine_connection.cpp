@@ -45,14 +45,12 @@ std::string narrow(const std::wstring& text)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 mss_no_perm_exception::mss_no_perm_exception(const std::wstring& user, const std::wstring& database)
-    : tk_exception("User '" + narrow(user) + "' does not have permission to access database '" +
-                       narrow(database) + "'",
+    : tk_exception("User '" + narrow(user) + "' does not have permission to access database '" + narrow(database) + "'",
                    0)
-{
-}
+{}
 
 void mss_engine::connect(const std::wstring& server_name, const std::wstring& login, const std::wstring& secret,
                          const std::wstring& database, bool fast)

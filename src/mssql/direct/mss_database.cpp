@@ -76,8 +76,8 @@ udb_recordset* mss_database::create_table(const std::wstring& table, const udb_s
     for (std::size_t i = 0; i < table_schema.size(); ++i) {
         const t_ftd& source = *table_schema[i];
         t_ftd& destination = *opened->schema[i];
-        tk_log(1, L"src[%d].name=%ls, dest[%d].name=%ls", static_cast<int>(i), source.name.c_str(),
-               static_cast<int>(i), destination.name.c_str());
+        tk_log(1, L"src[%d].name=%ls, dest[%d].name=%ls", static_cast<int>(i), source.name.c_str(), static_cast<int>(i),
+               destination.name.c_str());
         tk_log(1, "src[%d].type=%d, dest[%d].type=%d", static_cast<int>(i), source.vartype, static_cast<int>(i),
                destination.vartype);
         destination.dw_reserved = source.dw_reserved;

@@ -15,8 +15,8 @@ class mss_table;
 class mss_database : public odb_database {
 public:
     // `owner` limits the reading of the catalogue to one schema and may be empty.
-    mss_database(const std::wstring& name, const std::wstring& owner, IDBInitialize* data_source,
-                 IOpenRowset* session, std::uint32_t mode);
+    mss_database(const std::wstring& name, const std::wstring& owner, IDBInitialize* data_source, IOpenRowset* session,
+                 std::uint32_t mode);
     ~mss_database() override;
 
     void create_schema(const std::wstring& schema_name) override;

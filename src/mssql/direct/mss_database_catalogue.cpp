@@ -42,10 +42,9 @@ bool clean_view_text(const std::wstring& name, tk_wstring& definition, bool view
     }
     definition.erase(0, start);
     tk_log(2, L"Got view #1: ('%ls', '%ls')", name.c_str(), definition.c_str());
-    for (const wchar_t* option :
-         {L"TOP 100 PERCENT", L"top 100 percent", L"TOP (100) PERCENT", L"top (100) percent", L"WITH (NOLOCK)",
-          L"with (nolock)", L"WITH SCHEMABINDING", L"with schemabinding", L"WITH VIEW_METADATA",
-          L"with view_metadata", L"[", L"]"})
+    for (const wchar_t* option : {L"TOP 100 PERCENT", L"top 100 percent", L"TOP (100) PERCENT", L"top (100) percent",
+                                  L"WITH (NOLOCK)", L"with (nolock)", L"WITH SCHEMABINDING", L"with schemabinding",
+                                  L"WITH VIEW_METADATA", L"with view_metadata", L"[", L"]"})
         remove_all(definition, option);
     tk_log(2, L"Got view #2: ('%ls', '%ls')", name.c_str(), definition.c_str());
     if (view_owned)
@@ -64,7 +63,7 @@ std::int32_t clamped(std::int64_t value)
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-} // namespace
+}  // namespace
 
 void mss_database::init_tables(const std::wstring& owner)
 {
@@ -123,12 +122,12 @@ void mss_database::init_columns(const std::wstring& owner)
     const std::unique_ptr<udb_recordset> result(query(statement));
     mss_for_each_row(*result, [&](const udb_record& row) {
         // Tables of different schemas may share a name.
-        const std::wstring table = mss_bracket_name(mss_row_text(row, 0)) + L"." + mss_bracket_name(mss_row_text(row, 1));
+        const std::wstring table =
+            mss_bracket_name(mss_row_text(row, 0)) + L"." + mss_bracket_name(mss_row_text(row, 1));
         const std::wstring column = mss_row_text(row, 2);
         const std::wstring type = mss_row_text(row, 3);
         column_types[table][column] = type;
-        tk_log(2, L"Database column (table, column, type): %ls, %ls, %ls", table.c_str(), column.c_str(),
-               type.c_str());
+        tk_log(2, L"Database column (table, column, type): %ls, %ls, %ls", table.c_str(), column.c_str(), type.c_str());
     });
 }
 
@@ -165,8 +164,9 @@ void mss_database::get_schema_info(std::vector<std::wstring>& schemas)
     tk_log(2, "mss_database::get_schema_info");
     schemas.clear();
     try {
-        const std::unique_ptr<udb_recordset> result(query(L"SELECT name FROM " + mss_quote_name(name) +
-                                                          L".sys.schemas where name <> 'sys' and principal_id < 16384"));
+        const std::unique_ptr<udb_recordset> result(
+            query(L"SELECT name FROM " + mss_quote_name(name) +
+                  L".sys.schemas where name <> 'sys' and principal_id < 16384"));
         mss_for_each_row(*result, [&](const udb_record& row) {
             schemas.push_back(mss_row_text(row, 0));
             tk_log(2, L"Got schema: name=%ls", schemas.back().c_str());
@@ -190,8 +190,7 @@ udb_recordset* mss_database::get_query(const std::wstring& table_name, const std
 udb_recordset* mss_database::get_table(const std::wstring& table_name, std::uint32_t flag)
 {
     tk_log(2, L"mss_database::get_table1(%ls)", table_name.c_str());
-    std::unique_ptr<mss_table> table(
-        new mss_table(mss_engine::get_safe_tname(table_name), session.get(), flag, *this));
+    std::unique_ptr<mss_table> table(new mss_table(mss_engine::get_safe_tname(table_name), session.get(), flag, *this));
     amend_schema(table.get());
     return table.release();
 }

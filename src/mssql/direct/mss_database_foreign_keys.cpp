@@ -21,9 +21,8 @@ namespace {
 constexpr std::uint32_t low_word_of_integrity_violation = 0x0E2F;
 constexpr std::int32_t filtered_index_version = 5;
 
-const char* const orphans_text =
-    "There are orphaned records that prevent from creating foreign key. For more\n"
-    "information see Troubleshooting article of the product documentation.";
+const char* const orphans_text = "There are orphaned records that prevent from creating foreign key. For more\n"
+                                 "information see Troubleshooting article of the product documentation.";
 const char* const contact_text = "Can't create foreign key. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
 
 std::wstring without(std::wstring text, const std::wstring& part)
@@ -52,7 +51,7 @@ std::wstring supporting_key_query(const std::wstring& table, const std::vector<s
            names + L")) = " + count;
 }
 
-} // namespace
+}  // namespace
 
 // A name without an owner is looked for as the server looks for it: in the
 // login's default schema, then in dbo, where the run makes every table

@@ -20,7 +20,7 @@ bool is_long_type(VARTYPE type)
     return type == VT_BSTR || type == VT_BLOB || type == ole_vt_bytes;
 }
 
-} // namespace
+}  // namespace
 
 void mss_database::create_indexes(const std::wstring& table, const udb_schema& table_schema,
                                   const udb_indexes& table_indexes)
@@ -56,8 +56,8 @@ void mss_database::create_index(const std::wstring& table, const udb_schema& tab
                     (named && !is_index_exist(index.name, false) ? mss_quote_name(index.name) : gen_idx_name2()) +
                     L" ON " + table_name + L"(";
     }
-    const bool filtered = mss_engine::instance().version_code >= filtered_index_version && index.unique &&
-                          !index.primary;
+    const bool filtered =
+        mss_engine::instance().version_code >= filtered_index_version && index.unique && !index.primary;
     std::uint32_t total = 0;
     std::wstring filter;
     for (std::size_t i = 0; i < index.fields.size(); ++i) {
@@ -110,8 +110,8 @@ void mss_database::create_clustered_index(const std::wstring& table, const udb_s
         return;
     }
     const std::wstring statement = L"CREATE CLUSTERED INDEX " + mss_bracket_name(chosen->name + L"_clust_idx") +
-                                   L" ON " + mss_engine::get_safe_tname(table) + L"(" +
-                                   mss_quote_name(chosen->name) + L")";
+                                   L" ON " + mss_engine::get_safe_tname(table) + L"(" + mss_quote_name(chosen->name) +
+                                   L")";
     tk_log(2, L"CLUSTERED-index-query: %ls", statement.c_str());
     try {
         run(statement);

@@ -18,7 +18,7 @@ namespace {
 
 const char* const view_contact_text = "Can't create view. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.";
 
-} // namespace
+}  // namespace
 
 void mss_database::create_sequences(const udb_sequences& list)
 {

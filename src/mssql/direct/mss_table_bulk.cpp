@@ -118,8 +118,8 @@ CY currency_of(const DECIMAL& value)
     if (magnitude > limit)
         throw ole_cast_exception();
     CY result;
-    result.int64 = negative ? static_cast<std::int64_t>(-static_cast<__int128>(magnitude))
-                            : static_cast<std::int64_t>(magnitude);
+    result.int64 =
+        negative ? static_cast<std::int64_t>(-static_cast<__int128>(magnitude)) : static_cast<std::int64_t>(magnitude);
     return result;
 }
 
@@ -211,7 +211,7 @@ ole_variant numeric(const ole_variant& value, VARTYPE parsed_type)
     return value.get_type() == VT_BSTR ? as_type(value, parsed_type) : value;
 }
 
-} // namespace
+}  // namespace
 
 void mss_table::fast_append(udb_record& record)
 {
@@ -308,8 +308,7 @@ void mss_table::bind_text(const bound_column& target, const udb_field& value, co
     const std::size_t room = target.capacity / unit - 1;  // the terminator's place stays free
     if (target.type == DBTYPE_STR) {
         const std::string bytes = ansi_text(text);
-        tk_log(1, "Binding ANSI string: expected size=%d, actual size=%d", column.size,
-               static_cast<int>(bytes.size()));
+        tk_log(1, "Binding ANSI string: expected size=%d, actual size=%d", column.size, static_cast<int>(bytes.size()));
         if (bytes.size() > room)
             throw_over_buffer(column, bytes.size(), room);
         fast_load.bind_data2(bytes.data(), static_cast<std::uint32_t>(bytes.size()), target.ordinal);
@@ -403,8 +402,13 @@ void mss_table::bind_date(const bound_column& target, const udb_field& value, co
     } else {
         tk_log(1, "Basic processing date/time value, microseconds=%d", static_cast<int>(date.microseconds));
         safe_date(time, "Datetime is too much, truncating it");
-        const DBTIMESTAMP bound{static_cast<std::int16_t>(time.wYear), time.wMonth, time.wDay, time.wHour,
-                                time.wMinute, time.wSecond, date.fraction()};
+        const DBTIMESTAMP bound{static_cast<std::int16_t>(time.wYear),
+                                time.wMonth,
+                                time.wDay,
+                                time.wHour,
+                                time.wMinute,
+                                time.wSecond,
+                                date.fraction()};
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     }
 }
@@ -461,7 +465,6 @@ void mss_table::bind_number(const bound_column& target, const udb_field& value, 
         }
         break;
     }
-    default:
-        throw tk_mail_assertion("mss_tab", 1290);
+    default: throw tk_mail_assertion("mss_tab", 1290);
     }
 }

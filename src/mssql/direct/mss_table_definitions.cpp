@@ -68,7 +68,7 @@ std::uint32_t function_subtype(std::uint32_t subtype)
     }
 }
 
-} // namespace
+}  // namespace
 
 void mss_table::init_schema()
 {

@@ -33,7 +33,7 @@ void append_joined(std::wstring& list, const std::wstring& item, const wchar_t* 
     list += item;
 }
 
-} // namespace
+}  // namespace
 
 void mss_table::run(const std::wstring& statement)
 {

@@ -23,7 +23,7 @@ DBPROP rowset_property(DBPROPID id, VARTYPE type)
     return property;
 }
 
-} // namespace
+}  // namespace
 
 odb_table::odb_table(const std::wstring& name, const std::wstring& query_text, IOpenRowset* session_interface,
                      std::uint32_t open_mode, udb_database& owner)
@@ -45,8 +45,7 @@ odb_table::odb_table(const std::wstring& name, const std::wstring& query_text, I
 odb_table::odb_table(const std::wstring& name, IOpenRowset* session_interface, std::uint32_t open_mode,
                      udb_database& owner)
     : odb_table(name, std::wstring(), session_interface, open_mode, owner)
-{
-}
+{}
 
 odb_table::~odb_table()
 {
@@ -87,8 +86,7 @@ void odb_table::internal_initialize(std::uint32_t open_mode)
         DBPROPSET set{properties, 2, DBPROPSET_ROWSET};
         const bool read_only = (open_mode & odb_table_read_only) != 0;
         tk_log(2, read_only ? "Open rowset in read_only mode" : "Open rowset in create/append mode");
-        odb_check(session->OpenRowset(nullptr, &id, nullptr, IID_IRowset, read_only ? 0 : 1,
-                                      read_only ? nullptr : &set,
+        odb_check(session->OpenRowset(nullptr, &id, nullptr, IID_IRowset, read_only ? 0 : 1, read_only ? nullptr : &set,
                                       reinterpret_cast<IUnknown**>(rowset.get_address())));
     }
     initialize(true);
@@ -97,8 +95,8 @@ void odb_table::internal_initialize(std::uint32_t open_mode)
 std::uint64_t odb_table::get_records_cnt()
 {
     tk_log(2, "odb_table::get_records_cnt");
-    const std::wstring statement = query.empty() ? L"SELECT COUNT_BIG(*) FROM " + table
-                                                 : L"SELECT COUNT_BIG(*) FROM (" + query + L") as query";
+    const std::wstring statement =
+        query.empty() ? L"SELECT COUNT_BIG(*) FROM " + table : L"SELECT COUNT_BIG(*) FROM (" + query + L") as query";
     ole_com_ptr<IRowset> count_rowset;
     {
         odb_command command(session.get());

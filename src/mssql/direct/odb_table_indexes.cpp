@@ -22,8 +22,8 @@ namespace idx {
 constexpr std::size_t index_name = 5, primary_key = 6, unique = 7, column_name = 17;
 }
 namespace fk {
-constexpr std::size_t pk_table = 2, pk_column = 3, fk_table = 8, fk_column = 9, update_rule = 13,
-                      delete_rule = 14, fk_name = 16;
+constexpr std::size_t pk_table = 2, pk_column = 3, fk_table = 8, fk_column = 9, update_rule = 13, delete_rule = 14,
+                      fk_name = 16;
 }
 
 std::wstring rule_text(const std::wstring& update_rule, const std::wstring& delete_rule)
@@ -38,8 +38,8 @@ std::wstring rule_text(const std::wstring& update_rule, const std::wstring& dele
 
 udb_relationship* find_relationship(udb_relationships& list, const std::wstring& name)
 {
-    const auto found = std::find_if(list.begin(), list.end(),
-                                    [&](const udb_relationship& r) { return udb_same_name(r.name, name); });
+    const auto found =
+        std::find_if(list.begin(), list.end(), [&](const udb_relationship& r) { return udb_same_name(r.name, name); });
     return found == list.end() ? nullptr : &*found;
 }
 
@@ -61,7 +61,7 @@ std::wstring dotted(const std::wstring& owner, const std::wstring& name)
     return owner.empty() ? name : owner + L"." + name;
 }
 
-} // namespace
+}  // namespace
 
 void odb_table::init_indexes(const std::wstring& table_name, const std::wstring& owner_name)
 {

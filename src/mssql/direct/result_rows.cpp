@@ -7,7 +7,7 @@ const udb_field* column_of(const udb_record& row, std::size_t column)
     return column < row.size() ? row[column] : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 std::wstring mss_row_text(const udb_record& row, std::size_t column)
 {

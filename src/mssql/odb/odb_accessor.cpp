@@ -87,22 +87,37 @@ std::uint32_t odb_accessor::get_bind_size(std::uint32_t column) const
     tk_log(1, "odb_accessor::get_bind_size(%d)", static_cast<int>(column));
     const std::uint64_t size = column_info[column].ulColumnSize;
     switch (column_info[column].wType) {
-    case DBTYPE_EMPTY: case DBTYPE_NULL: case DBTYPE_I2: case DBTYPE_I4: case DBTYPE_R4: case DBTYPE_R8:
-    case DBTYPE_CY: case DBTYPE_ERROR: case DBTYPE_BOOL: case DBTYPE_I1: case DBTYPE_UI1: case DBTYPE_UI2:
-    case DBTYPE_UI4: case DBTYPE_I8: case DBTYPE_UI8:
-        return static_cast<std::uint32_t>(26 * wide);
-    case DBTYPE_DATE: case DBTYPE_DECIMAL: case DBTYPE_NUMERIC: case DBTYPE_DBDATE: case DBTYPE_DBTIMESTAMP:
-    case DBTYPE_DBTIME2: case DBTYPE_DBTIMESTAMPOFFSET: case 212:
-        return static_cast<std::uint32_t>(51 * wide);
-    case DBTYPE_BSTR: case DBTYPE_STR: case DBTYPE_WSTR:
+    case DBTYPE_EMPTY:
+    case DBTYPE_NULL:
+    case DBTYPE_I2:
+    case DBTYPE_I4:
+    case DBTYPE_R4:
+    case DBTYPE_R8:
+    case DBTYPE_CY:
+    case DBTYPE_ERROR:
+    case DBTYPE_BOOL:
+    case DBTYPE_I1:
+    case DBTYPE_UI1:
+    case DBTYPE_UI2:
+    case DBTYPE_UI4:
+    case DBTYPE_I8:
+    case DBTYPE_UI8: return static_cast<std::uint32_t>(26 * wide);
+    case DBTYPE_DATE:
+    case DBTYPE_DECIMAL:
+    case DBTYPE_NUMERIC:
+    case DBTYPE_DBDATE:
+    case DBTYPE_DBTIMESTAMP:
+    case DBTYPE_DBTIME2:
+    case DBTYPE_DBTIMESTAMPOFFSET:
+    case 212: return static_cast<std::uint32_t>(51 * wide);
+    case DBTYPE_BSTR:
+    case DBTYPE_STR:
+    case DBTYPE_WSTR:
         // The largest size wraps to 0 here, which bind() turns into the cap.
         return static_cast<std::uint32_t>(std::min(size + 1, value_cap) * wide);
-    case DBTYPE_GUID:
-        return static_cast<std::uint32_t>(39 * wide);
-    case DBTYPE_BYTES:
-        return static_cast<std::uint32_t>(std::min(size * 2 + 1, value_cap) * 2);
-    default:
-        return static_cast<std::uint32_t>(size == 0 ? value_cap : std::min<std::uint64_t>(size, 0xFFFFFFFFu));
+    case DBTYPE_GUID: return static_cast<std::uint32_t>(39 * wide);
+    case DBTYPE_BYTES: return static_cast<std::uint32_t>(std::min(size * 2 + 1, value_cap) * 2);
+    default: return static_cast<std::uint32_t>(size == 0 ? value_cap : std::min<std::uint64_t>(size, 0xFFFFFFFFu));
     }
 }
 

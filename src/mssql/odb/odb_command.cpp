@@ -19,8 +19,8 @@ odb_command::odb_command(IUnknown* data_source)
     {
         ole_com_ptr<IDBCreateSession> factory;
         odb_check(data_source->QueryInterface(IID_IDBCreateSession, factory.get_void_address()));
-        odb_check(factory->CreateSession(nullptr, IID_IOpenRowset,
-                                         reinterpret_cast<IUnknown**>(session.get_address())));
+        odb_check(
+            factory->CreateSession(nullptr, IID_IOpenRowset, reinterpret_cast<IUnknown**>(session.get_address())));
     }
     create_command();
 }

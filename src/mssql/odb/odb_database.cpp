@@ -26,11 +26,18 @@ constexpr std::uint32_t subtype_timestamp_offset = 16;
 bool can_auto_increment(VARTYPE type)
 {
     switch (type) {
-    case VT_I2: case VT_I4: case VT_BOOL: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8:
-    case VT_UI8: case VT_INT: case VT_UINT:
-        return true;
-    default:
-        return false;
+    case VT_I2:
+    case VT_I4:
+    case VT_BOOL:
+    case VT_I1:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_I8:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT: return true;
+    default: return false;
     }
 }
 
@@ -146,8 +153,8 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
 {
     tk_log(2, L"odb_database::create_table(%ls, n_indexes=%d)", table.c_str(), static_cast<int>(indexes.size()));
     ole_com_ptr<IDBCreateSession> factory;
-    if (data_source.is_empty()
-        || FAILED(data_source.get()->QueryInterface(IID_IDBCreateSession, factory.get_void_address())))
+    if (data_source.is_empty() ||
+        FAILED(data_source.get()->QueryInterface(IID_IDBCreateSession, factory.get_void_address())))
         throw tk_mail_assertion("odb_db", 38);
     ole_com_ptr<IUnknown> new_session;
     odb_check(factory->CreateSession(nullptr, IID_IUnknown, new_session.get_address()));
@@ -214,7 +221,8 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
                 c.bScale = 6;
             } else if (c.wType == DBTYPE_DATE || c.wType == DBTYPE_DBTIME2) {
                 const bool pure_date = c.wType == DBTYPE_DATE;
-                tk_log(1, pure_date ? "Processing pure date in MS SQL 2008+ way" : "Processing pure time in MS SQL 2008+ way");
+                tk_log(1, pure_date ? "Processing pure date in MS SQL 2008+ way"
+                                    : "Processing pure time in MS SQL 2008+ way");
                 c.pwszTypeName = const_cast<wchar_t*>(pure_date ? L"DATE" : L"TIME");
                 c.pTypeInfo = nullptr;
                 c.rgPropertySets = nullptr;
@@ -239,8 +247,8 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
     tk_log(2, "Right before creating the table");
     {
         ole_com_ptr<IUnknown> rowset;
-        odb_check(definition->CreateTable(nullptr, &table_id, columns.size(), columns.data(), IID_IUnknown, 0,
-                                          nullptr, nullptr, rowset.get_address()));
+        odb_check(definition->CreateTable(nullptr, &table_id, columns.size(), columns.data(), IID_IUnknown, 0, nullptr,
+                                          nullptr, rowset.get_address()));
     }
     tk_log(2, "Right after CreateTable");
 
@@ -279,9 +287,8 @@ void odb_database::set_def_value(const t_ftd* d, oledb::property_set* properties
     const std::wstring text = d->default_value.to_wstring();
     tk_log(1, L"Got default value: '%ls', type=%d", text.c_str(), d->default_value.get_type());
     const std::uint32_t subtype = d->dw_reserved;
-    if (d->vartype == VT_DATE
-        && (udb_same_name(text, L"CURRENT_TIMESTAMP") || udb_same_name(text, L"now()")
-            || subtype == subtype_current_timestamp)) {
+    if (d->vartype == VT_DATE && (udb_same_name(text, L"CURRENT_TIMESTAMP") || udb_same_name(text, L"now()") ||
+                                  subtype == subtype_current_timestamp)) {
         tk_log(2, "Special processing for CURRENT_TIMESTAMP");
         properties->add_text(DBPROP_COL_DEFAULT, L"CURRENT_TIMESTAMP");
         return;

@@ -11,7 +11,6 @@
 #include "platform/oledb/property_set.h"
 #include "variant/ole_com_ptr.h"
 
-
 class odb_database : public udb_database {
 public:
     odb_database(const std::wstring& name, IDBInitialize* data_source, IOpenRowset* session, std::uint32_t mode);

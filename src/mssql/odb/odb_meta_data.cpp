@@ -37,9 +37,8 @@ void odb_meta_data<N>::internal_initialize(REFGUID schema_guid)
     tk_log(1, "odb_meta_data::internal_initialize");
     if (schema_interface.is_empty())
         throw tk_mail_assertion("..\\MSS/odb_mdat", 62);
-    odb_check(schema_interface->GetRowset(nullptr, schema_guid, static_cast<ULONG>(N), restrictions.data(),
-                                          IID_IRowset, 0, nullptr,
-                                          reinterpret_cast<IUnknown**>(rowset.get_address())));
+    odb_check(schema_interface->GetRowset(nullptr, schema_guid, static_cast<ULONG>(N), restrictions.data(), IID_IRowset,
+                                          0, nullptr, reinterpret_cast<IUnknown**>(rowset.get_address())));
     initialize(true);
 }
 

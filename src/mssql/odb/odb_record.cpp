@@ -9,9 +9,7 @@
 
 #include <memory>
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 bool odb_is_native_date_time()
 {
@@ -21,8 +19,7 @@ bool odb_is_native_date_time()
 
 odb_field::odb_field(const std::wstring& name, std::uint32_t size, const ole_variant& value)
     : udb_field(name, size, value, false, false)
-{
-}
+{}
 
 odb_field::odb_field(const udb_field& that) : udb_field(that) {}
 
@@ -109,38 +106,49 @@ VARTYPE odb_record::get_vartype(DBTYPE type, DBLENGTH, DBCOLUMNFLAGS, std::uint3
 {
     tk_log(1, "odb_record::get_vartype(%d)", type);
     switch (type) {
-    case DBTYPE_I2: case DBTYPE_I4: case DBTYPE_R4: case DBTYPE_R8: case DBTYPE_CY: case DBTYPE_BOOL:
-    case DBTYPE_I1: case DBTYPE_UI1: case DBTYPE_UI2: case DBTYPE_UI4: case DBTYPE_I8: case DBTYPE_UI8:
-        return type;
-    case DBTYPE_DECIMAL: case DBTYPE_NUMERIC:
-        return VT_DECIMAL;
-    case DBTYPE_DATE: case DBTYPE_DBDATE:
+    case DBTYPE_I2:
+    case DBTYPE_I4:
+    case DBTYPE_R4:
+    case DBTYPE_R8:
+    case DBTYPE_CY:
+    case DBTYPE_BOOL:
+    case DBTYPE_I1:
+    case DBTYPE_UI1:
+    case DBTYPE_UI2:
+    case DBTYPE_UI4:
+    case DBTYPE_I8:
+    case DBTYPE_UI8: return type;
+    case DBTYPE_DECIMAL:
+    case DBTYPE_NUMERIC: return VT_DECIMAL;
+    case DBTYPE_DATE:
+    case DBTYPE_DBDATE:
         if (odb_is_native_date_time()) {
             tk_log(1, "odb_record::get_vartype: Got pure date");
             subtype = odb_subtype_pure_date;
         }
         return VT_DATE;
-    case DBTYPE_DBTIME: case DBTYPE_DBTIME2:
+    case DBTYPE_DBTIME:
+    case DBTYPE_DBTIME2:
         if (odb_is_native_date_time()) {
             tk_log(1, "odb_record::get_vartype: Got pure time");
             subtype = odb_subtype_pure_time;
         }
         return VT_DATE;
-    case DBTYPE_DBTIMESTAMP: case DBTYPE_DBTIMESTAMPOFFSET: case 212:
+    case DBTYPE_DBTIMESTAMP:
+    case DBTYPE_DBTIMESTAMPOFFSET:
+    case 212:
         tk_log(1, "odb_record::get_vartype: Got datetime/timestamp");
         subtype = odb_subtype_date_time_or_guid;
         return VT_DATE;
-    case DBTYPE_BSTR: case DBTYPE_STR: case DBTYPE_WSTR:
-        return VT_BSTR;
-    case DBTYPE_GUID:
-        subtype = odb_subtype_date_time_or_guid;
-        return VT_BSTR;
+    case DBTYPE_BSTR:
+    case DBTYPE_STR:
+    case DBTYPE_WSTR: return VT_BSTR;
+    case DBTYPE_GUID: subtype = odb_subtype_date_time_or_guid; return VT_BSTR;
     case DBTYPE_XML:
         tk_log(1, "Got DBTYPE_XML, set dw_reserved = 11");
         subtype = odb_subtype_xml;
         return VT_BSTR;
-    default:
-        return ole_vt_bytes;
+    default: return ole_vt_bytes;
     }
 }
 
@@ -148,14 +156,14 @@ DBTYPE odb_record::get_oledb_type(const t_ftd& column)
 {
     tk_log(1, "odb_record::get_oledb_type(%d)", column.vartype);
     switch (column.vartype) {
-    case VT_I2: case VT_I1:
-        return DBTYPE_I2;
-    case VT_I4: case VT_UI2: case VT_INT:
-        return DBTYPE_I4;
-    case VT_R4: case VT_R8:
-        return DBTYPE_R8;
-    case VT_CY:
-        return DBTYPE_CY;
+    case VT_I2:
+    case VT_I1: return DBTYPE_I2;
+    case VT_I4:
+    case VT_UI2:
+    case VT_INT: return DBTYPE_I4;
+    case VT_R4:
+    case VT_R8: return DBTYPE_R8;
+    case VT_CY: return DBTYPE_CY;
     case VT_DATE:
         tk_log(1, "Got VT_DATE, flags=%d", static_cast<int>(column.dw_reserved));
         if (odb_is_native_date_time()) {
@@ -176,20 +184,16 @@ DBTYPE odb_record::get_oledb_type(const t_ftd& column)
             if (tk_starts_with(column.native_type, narrow, false))
                 return DBTYPE_STR;
         return DBTYPE_WSTR;
-    case VT_BOOL:
-        return DBTYPE_BOOL;
-    case VT_DECIMAL:
-        return column.precision >= 1 && column.precision <= 38 ? DBTYPE_NUMERIC : DBTYPE_R8;
-    case VT_UI1:
-        return DBTYPE_UI1;
-    case VT_UI4: case VT_I8: case VT_UINT:
-        return DBTYPE_I8;
-    case VT_UI8:
-        return column.identity ? DBTYPE_I8 : DBTYPE_R8;
-    case VT_BLOB: case VT_BLOB_OBJECT: case ole_vt_bytes:
-        return DBTYPE_BYTES;
-    default:
-        tk_log(1, "Got string (by default)!");
-        return mss_engine::ref().unicode ? DBTYPE_WSTR : DBTYPE_STR;
+    case VT_BOOL: return DBTYPE_BOOL;
+    case VT_DECIMAL: return column.precision >= 1 && column.precision <= 38 ? DBTYPE_NUMERIC : DBTYPE_R8;
+    case VT_UI1: return DBTYPE_UI1;
+    case VT_UI4:
+    case VT_I8:
+    case VT_UINT: return DBTYPE_I8;
+    case VT_UI8: return column.identity ? DBTYPE_I8 : DBTYPE_R8;
+    case VT_BLOB:
+    case VT_BLOB_OBJECT:
+    case ole_vt_bytes: return DBTYPE_BYTES;
+    default: tk_log(1, "Got string (by default)!"); return mss_engine::ref().unicode ? DBTYPE_WSTR : DBTYPE_STR;
     }
 }

@@ -64,8 +64,7 @@ std::FILE* create_beside(const std::string& destination, std::string& created)
             std::lock_guard lock(counter_mutex);
             number = ++counter;
         }
-        const std::string name =
-            destination + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(number);
+        const std::string name = destination + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(number);
         const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor < 0) {
             if (errno == EEXIST)
@@ -87,7 +86,7 @@ std::FILE* create_beside(const std::string& destination, std::string& created)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
 {
@@ -137,8 +136,8 @@ void mss_script_file::commit()
     const int flush_error = errno;
     const bool closed = std::fclose(m_file.release()) == 0;
     const int close_error = errno;
-    const bool renamed = flushed && closed &&
-                         std::rename(m_temporary_path.c_str(), tk_unicode_to_ansi(m_path).c_str()) == 0;
+    const bool renamed =
+        flushed && closed && std::rename(m_temporary_path.c_str(), tk_unicode_to_ansi(m_path).c_str()) == 0;
     const int rename_error = errno;
     if (!renamed) {
         discard();
@@ -164,8 +163,8 @@ void mss_script_file::discard()
 
 void mss_script_file::fail(const char* what, int error)
 {
-    std::string text =
-        std::string("Cannot ") + what + " the script file '" + tk_unicode_to_utf8(m_path) + "': " + std::strerror(error);
+    std::string text = std::string("Cannot ") + what + " the script file '" + tk_unicode_to_utf8(m_path) +
+                       "': " + std::strerror(error);
     if (m_failure.empty())
         m_failure = text;
     throw tk_exception(text, 1);

@@ -34,17 +34,15 @@ bool is_streamed(const udb_field& field)
     return (udb_is_binary_type(vartype) || vartype == VT_BSTR) && field.get_size() > max_literal_size;
 }
 
-} // namespace
+}  // namespace
 
-mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstring& table,
-                                     const udb_schema& schema)
-    : udb_recordset(&database, table, std::wstring(), true), m_output(database.output()),
-      m_unicode(database.unicode())
+mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstring& table, const udb_schema& schema)
+    : udb_recordset(&database, table, std::wstring(), true), m_output(database.output()), m_unicode(database.unicode())
 {
     tk_log(1, L"mss_dmp_recordset::mss_dmp_recordset(%ls)", table.c_str());
     this->schema = schema;
-    m_has_identity = std::any_of(this->schema.begin(), this->schema.end(),
-                                 [](const t_ftd* column) { return column->identity; });
+    m_has_identity =
+        std::any_of(this->schema.begin(), this->schema.end(), [](const t_ftd* column) { return column->identity; });
     m_safe_name = mss_engine::get_safe_tname(table);
     std::wstring column_part = L"INSERT INTO " + m_safe_name + L" (";
     for (std::size_t i = 0; i < this->schema.size(); ++i)
@@ -118,7 +116,8 @@ void mss_dmp_recordset::find_fields(const udb_record& record)
         return;
     m_positions.clear();
     for (const udb_field* field : m_fields)
-        m_positions.push_back(static_cast<std::size_t>(std::find(record.begin(), record.end(), field) - record.begin()));
+        m_positions.push_back(
+            static_cast<std::size_t>(std::find(record.begin(), record.end(), field) - record.begin()));
     m_record_names.clear();
     for (const udb_field* field : record)
         m_record_names.push_back(field ? field->name : std::wstring());

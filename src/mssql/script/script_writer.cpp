@@ -31,10 +31,16 @@ constexpr const char* lf = "\n";
 constexpr int max_index_size = 900;
 constexpr int max_indexed_text = 8000;
 
-std::wstring safe(const std::wstring& name) { return mss_engine::get_safe_tname(name); }
+std::wstring safe(const std::wstring& name)
+{
+    return mss_engine::get_safe_tname(name);
+}
 
 // A name inside a '...' literal with the N prefix, so that any letter survives.
-std::wstring literal(const std::wstring& text) { return L"N'" + mss_escape_literal(text) + L"'"; }
+std::wstring literal(const std::wstring& text)
+{
+    return L"N'" + mss_escape_literal(text) + L"'";
+}
 
 // Names shown inside /* ... */ must neither end the comment nor, since
 // T-SQL nests comments, open one that never closes.
@@ -45,9 +51,15 @@ std::wstring comment_text(const std::wstring& text)
     return safe_text;
 }
 
-std::string comment_text(const std::string& text) { return tk_unicode_to_utf8(comment_text(tk_utf8_to_unicode(text))); }
+std::string comment_text(const std::string& text)
+{
+    return tk_unicode_to_utf8(comment_text(tk_utf8_to_unicode(text)));
+}
 
-bool is_dbo(const std::wstring& name) { return udb_same_name(name, L"dbo"); }
+bool is_dbo(const std::wstring& name)
+{
+    return udb_same_name(name, L"dbo");
+}
 
 std::wstring bracketed_list(const std::vector<std::wstring>& names)
 {
@@ -70,7 +82,7 @@ std::string today()
     return text;
 }
 
-} // namespace
+}  // namespace
 
 mss_dump_options::mss_dump_options()
 {
@@ -78,10 +90,9 @@ mss_dump_options::mss_dump_options()
 }
 
 mss_dmp_database::mss_dmp_database(const std::wstring& file_name, const mss_dump_options& options)
-    : udb_database(file_name, udb_mode_read_only, false), m_file(file_name),
-      m_unicode(mss_engine::instance().unicode), m_comments(options.comments),
-      m_create_database(options.create_database), m_structure(options.structure), m_title(options.title),
-      m_database_name(options.database_name)
+    : udb_database(file_name, udb_mode_read_only, false), m_file(file_name), m_unicode(mss_engine::instance().unicode),
+      m_comments(options.comments), m_create_database(options.create_database), m_structure(options.structure),
+      m_title(options.title), m_database_name(options.database_name)
 {
     tk_log(2, L"mss_dmp_database::ctor(%ls)", file_name.c_str());
     write_head(file_name);
@@ -108,8 +119,8 @@ void mss_dmp_database::write_head(const std::wstring& file_name)
         m_file.write(std::string(50, '-') + crlf + "*/" + crlf);
     }
     if (m_create_database && m_structure) {
-        const std::wstring db = m_database_name.empty() ? tk_file_wname(shown_name).get_name()
-                                                        : tk_utf8_to_unicode(m_database_name);
+        const std::wstring db =
+            m_database_name.empty() ? tk_file_wname(shown_name).get_name() : tk_utf8_to_unicode(m_database_name);
         m_file.write_utf8(L"USE master;\r\nGO\r\n\r\nif exists(select * from master.sys.databases where name=" +
                           literal(db) + L") DROP DATABASE " + mss_bracket_name(db) + L";\r\nCREATE DATABASE " +
                           mss_bracket_name(db) + L";\r\nGO\r\nUSE " + mss_bracket_name(db) + L";\r\nGO\r\n");
@@ -153,8 +164,7 @@ udb_recordset* mss_dmp_database::create_table(const std::wstring& table, const u
         delete_tab(table);
         std::wstring statement = L"CREATE TABLE " + safe(table) + L" (\r\n";
         for (std::size_t i = 0; i < schema.size(); ++i)
-            statement += (i == 0 ? L"\t" : L",\r\n\t") +
-                         mss_column_definition(table, *schema[i], indexes, m_unicode);
+            statement += (i == 0 ? L"\t" : L",\r\n\t") + mss_column_definition(table, *schema[i], indexes, m_unicode);
         statement += L"\r\n)";
         tables.push_back(safe(table));
         write_statement(statement, lf);
@@ -229,8 +239,7 @@ void mss_dmp_database::create_index(const std::wstring& table, const udb_schema&
         m_primary_key_written = true;
 }
 
-void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schema& schema,
-                                      const udb_indexes& indexes)
+void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schema& schema, const udb_indexes& indexes)
 {
     tk_log(2, L"mss_dmp_database::create_indexes(%ls)", table.c_str());
     for (const auto& index : indexes)
@@ -243,8 +252,7 @@ void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schem
 void mss_dmp_database::create_clustered_index(const std::wstring& table, const udb_schema& schema)
 {
     const auto suitable = std::find_if(schema.begin(), schema.end(), [](const t_ftd* column) {
-        if ((column->vartype != VT_BSTR && column->vartype != VT_BLOB) ||
-            (column->size >= 1 && column->size <= 7999))
+        if ((column->vartype != VT_BSTR && column->vartype != VT_BLOB) || (column->size >= 1 && column->size <= 7999))
             return true;
         tk_log(2, L"Field '%ls' is not suitable for building index", column->name.c_str());
         return false;
@@ -276,8 +284,7 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
         std::vector<std::wstring> referenced;
         for (const auto& field : relationship.pk_flds)
             referenced.push_back(names_map.get_fn_mapped_name(relationship.pk_table, field));
-        create_fk_index_if(safe(names_map.get_tn_mapped_name(relationship.pk_table)), referenced,
-                           relationship.pk_flds);
+        create_fk_index_if(safe(names_map.get_tn_mapped_name(relationship.pk_table)), referenced, relationship.pk_flds);
         std::wstring statement = L"ALTER TABLE " + safe(names_map.get_tn_mapped_name(relationship.fk_table)) + L" ADD";
         if (!relationship.name.empty())
             statement += L" CONSTRAINT " + mss_quote_name(relationship.name);
@@ -318,8 +325,8 @@ void mss_dmp_database::create_fk_index_if(const std::wstring& parent, const std:
     udb_index index(gen_idx_name(written, source_columns), true, false);
     index.unique_constraint = true;
     index.fields = columns;
-    const std::wstring statement = L"CREATE UNIQUE INDEX " + mss_quote_name(index.name) + L" ON " + parent + L"(" +
-                                   bracketed_list(columns) + L")";
+    const std::wstring statement =
+        L"CREATE UNIQUE INDEX " + mss_quote_name(index.name) + L" ON " + parent + L"(" + bracketed_list(columns) + L")";
     tk_log(2, L"str_query=%ls", statement.c_str());
     write_statement(statement, crlf);
     written.push_back_direct(index);
@@ -361,10 +368,11 @@ void mss_dmp_database::create_views(const udb_views& views)
 void mss_dmp_database::delete_fk(const std::wstring& name)
 {
     // The constraint's table is looked up when the script runs.
-    query(L"DECLARE @drop_fk nvarchar(max) = (SELECT N'ALTER TABLE ' + QUOTENAME(OBJECT_SCHEMA_NAME(parent_object_id)) + "
-          L"N'.' + QUOTENAME(OBJECT_NAME(parent_object_id)) + N' DROP CONSTRAINT ' + QUOTENAME(name) "
-          L"FROM sys.foreign_keys WHERE name = " +
-          literal(name) + L"); IF @drop_fk IS NOT NULL EXEC sp_executesql @drop_fk");
+    query(
+        L"DECLARE @drop_fk nvarchar(max) = (SELECT N'ALTER TABLE ' + QUOTENAME(OBJECT_SCHEMA_NAME(parent_object_id)) + "
+        L"N'.' + QUOTENAME(OBJECT_NAME(parent_object_id)) + N' DROP CONSTRAINT ' + QUOTENAME(name) "
+        L"FROM sys.foreign_keys WHERE name = " +
+        literal(name) + L"); IF @drop_fk IS NOT NULL EXEC sp_executesql @drop_fk");
 }
 
 void mss_dmp_database::delete_idx(const std::wstring& table, const udb_index& index)

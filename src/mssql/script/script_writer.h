@@ -47,8 +47,7 @@ public:
     udb_recordset* create_table(const std::wstring& table, const udb_schema& schema,
                                 const udb_indexes& indexes) override;
     void create_index(const std::wstring& table, const udb_schema& schema, const udb_index& index) override;
-    void create_indexes(const std::wstring& table, const udb_schema& schema,
-                        const udb_indexes& indexes) override;
+    void create_indexes(const std::wstring& table, const udb_schema& schema, const udb_indexes& indexes) override;
     void create_sequences(const udb_sequences& sequences) override;
     void create_views(const udb_views& views) override;
     void delete_fk(const std::wstring& name) override;

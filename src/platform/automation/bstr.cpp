@@ -17,7 +17,7 @@ std::uint32_t* prefix_of(BSTR text)
     return reinterpret_cast<std::uint32_t*>(reinterpret_cast<char*>(text) - prefix_size);
 }
 
-} // namespace
+}  // namespace
 
 BSTR SysAllocString(LPCOLESTR text)
 {

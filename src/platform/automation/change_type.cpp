@@ -13,7 +13,8 @@ namespace {
 
 std::wstring_view text_of(const VARIANT& value)
 {
-    return value.bstrVal == nullptr ? std::wstring_view() : std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal));
+    return value.bstrVal == nullptr ? std::wstring_view()
+                                    : std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal));
 }
 
 // The source as a number. Texts are parsed; floating targets read them as
@@ -99,8 +100,7 @@ HRESULT text_of(const VARIANT& src, std::wstring* out)
     case VT_DATE: return date_to_text(src.date, out);
     case VT_CY:
     case VT_DECIMAL: {
-        const exact_number exact =
-            src.vt == VT_CY ? exact_from_currency(src.cyVal) : exact_from_decimal(src.decVal);
+        const exact_number exact = src.vt == VT_CY ? exact_from_currency(src.cyVal) : exact_from_decimal(src.decVal);
         const std::string text = exact_to_text(exact);
         out->assign(text.begin(), text.end());
         return S_OK;
@@ -164,11 +164,11 @@ HRESULT coerce(const VARIANT& src, VARTYPE vt, VARIANT* out)
         }
     }
     if (SUCCEEDED(hr))
-        out->vt = vt; // after the value: a DECIMAL overlays the tag
+        out->vt = vt;  // after the value: a DECIMAL overlays the tag
     return hr;
 }
 
-} // namespace
+}  // namespace
 
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT, VARTYPE vt)
 {

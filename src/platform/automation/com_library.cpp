@@ -22,7 +22,7 @@ class_table& classes()
     return table;
 }
 
-} // namespace
+}  // namespace
 
 HRESULT CoInitialize(void*)
 {

@@ -14,4 +14,4 @@ bool date_from_parts(int year, int month, int day, int hour, int minute, int sec
 // alone when there is no time, the time alone on day 0.
 HRESULT date_to_text(DATE date, std::wstring* out);
 
-} // namespace automation_detail
+}  // namespace automation_detail

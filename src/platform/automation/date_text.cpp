@@ -15,9 +15,9 @@ namespace {
 struct date_token {
     enum class kind { number, word, separator };
     kind type;
-    int value = 0;  // number
-    int digits = 0; // number
-    std::wstring text; // word, or the separator character
+    int value = 0;      // number
+    int digits = 0;     // number
+    std::wstring text;  // word, or the separator character
 };
 
 constexpr int max_number_digits = 4;
@@ -116,9 +116,9 @@ bool take_time(std::vector<date_token>* tokens, std::optional<clock_time>* out)
 
 std::optional<int> month_of(const std::wstring& word)
 {
-    static const std::array<std::wstring_view, 12> names = {L"january", L"february", L"march", L"april",
-                                                            L"may", L"june", L"july", L"august",
-                                                            L"september", L"october", L"november", L"december"};
+    static const std::array<std::wstring_view, 12> names = {L"january",   L"february", L"march",    L"april",
+                                                            L"may",       L"june",     L"july",     L"august",
+                                                            L"september", L"october",  L"november", L"december"};
     for (std::size_t m = 0; m < names.size(); ++m) {
         if (word == names[m] || (word.size() == 3 && names[m].substr(0, 3) == word))
             return static_cast<int>(m + 1);
@@ -128,7 +128,7 @@ std::optional<int> month_of(const std::wstring& word)
 
 bool is_weekday(const std::wstring& word)
 {
-    static const std::array<std::wstring_view, 7> names = {L"sunday", L"monday", L"tuesday", L"wednesday",
+    static const std::array<std::wstring_view, 7> names = {L"sunday",   L"monday", L"tuesday", L"wednesday",
                                                            L"thursday", L"friday", L"saturday"};
     for (std::wstring_view name : names) {
         if (word == name || (word.size() == 3 && name.substr(0, 3) == word))
@@ -185,7 +185,7 @@ std::optional<calendar_day> date_of(const std::vector<date_token>& numbers, std:
     return calendar_day{full_year(numbers[2]), numbers[1].value, numbers[0].value};
 }
 
-} // namespace
+}  // namespace
 
 HRESULT date_to_text(DATE date, std::wstring* out)
 {
@@ -207,7 +207,7 @@ HRESULT date_to_text(DATE date, std::wstring* out)
     return S_OK;
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail
 
 using namespace automation_detail;
 

@@ -36,7 +36,7 @@ void civil_from_days(long days, int* year, int* month, int* day)
     *year = static_cast<int>(year_of_era + era * 400 + (*month <= 2));
 }
 
-} // namespace
+}  // namespace
 
 int days_in_month(int year, int month)
 {
@@ -58,7 +58,7 @@ bool date_from_parts(int year, int month, int day, int hour, int minute, int sec
     return true;
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail
 
 using namespace automation_detail;
 
@@ -66,9 +66,8 @@ INT SystemTimeToVariantTime(const SYSTEMTIME* time, DOUBLE* date)
 {
     if (time == nullptr || date == nullptr)
         return 0;
-    return date_from_parts(time->wYear, time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, date)
-               ? 1
-               : 0;
+    return date_from_parts(time->wYear, time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, date) ? 1
+                                                                                                                   : 0;
 }
 
 INT VariantTimeToSystemTime(DOUBLE date, SYSTEMTIME* time)
@@ -90,7 +89,7 @@ INT VariantTimeToSystemTime(DOUBLE date, SYSTEMTIME* time)
     time->wYear = static_cast<WORD>(year);
     time->wMonth = static_cast<WORD>(month);
     time->wDay = static_cast<WORD>(day_of_month);
-    time->wDayOfWeek = static_cast<WORD>(((day % 7) + 7 + 6) % 7); // day 0 was a Saturday
+    time->wDayOfWeek = static_cast<WORD>(((day % 7) + 7 + 6) % 7);  // day 0 was a Saturday
     time->wHour = static_cast<WORD>(seconds / 3600);
     time->wMinute = static_cast<WORD>(seconds / 60 % 60);
     time->wSecond = static_cast<WORD>(seconds % 60);

@@ -8,7 +8,7 @@
 struct SYSTEMTIME {
     WORD wYear;
     WORD wMonth;
-    WORD wDayOfWeek; // 0 Sunday
+    WORD wDayOfWeek;  // 0 Sunday
     WORD wDay;
     WORD wHour;
     WORD wMinute;

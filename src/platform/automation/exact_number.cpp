@@ -10,7 +10,7 @@ namespace automation_detail {
 
 namespace {
 
-constexpr int max_power = 38; // 10^38 is the largest power of ten in 128 bits
+constexpr int max_power = 38;  // 10^38 is the largest power of ten in 128 bits
 constexpr int max_decimal_scale = 28;
 constexpr uint128 max_decimal_magnitude = (uint128{1} << 96) - 1;
 constexpr uint128 max_signed_magnitude = (uint128{1} << 127) - 1;
@@ -33,7 +33,7 @@ uint128 scale_down(uint128 magnitude, int digits)
     if (digits <= 0)
         return magnitude;
     if (digits > max_power)
-        return 0; // below half of 10^39, so it rounds to 0
+        return 0;  // below half of 10^39, so it rounds to 0
     const uint128 divisor = power_of_ten(digits);
     uint128 quotient = magnitude / divisor;
     const uint128 rest = magnitude % divisor;
@@ -74,7 +74,7 @@ exact_number exact_from_signed(int128 value, int scale)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 std::string digits_of(uint128 value)
 {
@@ -133,8 +133,8 @@ HRESULT exact_from_real(double value, int significant_digits, exact_number* out)
         return DISP_E_OVERFLOW;
     // "d.ddde+xx", the same in every process locale.
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
-                                   significant_digits - 1).ptr;
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, significant_digits - 1).ptr;
     std::string digits;
     const char* p = text;
     const bool negative = *p == '-';
@@ -225,4 +225,4 @@ std::string exact_to_text(const exact_number& value)
     return value.negative && value.magnitude != 0 ? "-" + digits : digits;
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -41,4 +41,4 @@ std::string exact_to_text(const exact_number& value);
 
 std::string digits_of(uint128 value);
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -18,4 +18,7 @@ using REFGUID = const GUID&;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
-inline constexpr bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
+inline constexpr bool IsEqualGUID(REFGUID a, REFGUID b)
+{
+    return a == b;
+}

@@ -24,7 +24,7 @@ bool is_digit(wchar_t c)
     return c >= L'0' && c <= L'9';
 }
 
-} // namespace
+}  // namespace
 
 bool parse_number_text(std::wstring_view text, number_text* out)
 {
@@ -87,12 +87,11 @@ std::wstring real_to_text(double value, int significant_digits)
 {
     // "%G" in every process locale: the C library's form would follow LC_NUMERIC.
     char text[64];
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, significant_digits).ptr;
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, significant_digits).ptr;
     std::wstring result;
     for (const char* p = text; p != end; ++p)
         result.push_back(static_cast<wchar_t>(platform::ascii_upper(*p)));
     return result;
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -26,4 +26,4 @@ HRESULT real_from_text(const number_text& number, double* out);
 // only where the plain form would be longer ("1E+20", "1.5E-07").
 std::wstring real_to_text(double value, int significant_digits);
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -22,7 +22,7 @@ double round_half_even(double value)
 // rounded doubles happen before any cast.
 constexpr double two_to_64 = 18446744073709551616.0;
 
-} // namespace
+}  // namespace
 
 numeric_value numeric_value::of_integer(int128 value)
 {
@@ -74,12 +74,11 @@ HRESULT to_integer(const numeric_value& value, int128 min, int128 max, int128* o
         return S_OK;
     case numeric_value::form::real: {
         const double rounded = round_half_even(value.real);
-        if (!(rounded > -two_to_64 && rounded < two_to_64)) // NaN fails too
+        if (!(rounded > -two_to_64 && rounded < two_to_64))  // NaN fails too
             return DISP_E_OVERFLOW;
         return to_integer(numeric_value::of_integer(static_cast<int128>(rounded)), min, max, out);
     }
-    case numeric_value::form::exact:
-        return exact_to_integer(value.exact, min, max, out);
+    case numeric_value::form::exact: return exact_to_integer(value.exact, min, max, out);
     }
     return E_UNEXPECTED;
 }
@@ -87,15 +86,9 @@ HRESULT to_integer(const numeric_value& value, int128 min, int128 max, int128* o
 HRESULT to_double(const numeric_value& value, double* out)
 {
     switch (value.kind) {
-    case numeric_value::form::integer:
-        *out = static_cast<double>(value.integer);
-        return S_OK;
-    case numeric_value::form::real:
-        *out = value.real;
-        return S_OK;
-    case numeric_value::form::exact:
-        *out = exact_to_real(value.exact);
-        return S_OK;
+    case numeric_value::form::integer: *out = static_cast<double>(value.integer); return S_OK;
+    case numeric_value::form::real: *out = value.real; return S_OK;
+    case numeric_value::form::exact: *out = exact_to_real(value.exact); return S_OK;
     }
     return E_UNEXPECTED;
 }
@@ -115,8 +108,7 @@ HRESULT to_float(const numeric_value& value, float* out)
 HRESULT to_currency(const numeric_value& value, CY* out)
 {
     switch (value.kind) {
-    case numeric_value::form::integer:
-        return exact_to_currency(exact_from_integer(value.integer), out);
+    case numeric_value::form::integer: return exact_to_currency(exact_from_integer(value.integer), out);
     case numeric_value::form::real: {
         int128 scaled = 0;
         const HRESULT hr = to_integer(numeric_value::of_double(value.real * 10000.0), INT64_MIN, INT64_MAX, &scaled);
@@ -124,8 +116,7 @@ HRESULT to_currency(const numeric_value& value, CY* out)
             out->int64 = static_cast<LONGLONG>(scaled);
         return hr;
     }
-    case numeric_value::form::exact:
-        return exact_to_currency(value.exact, out);
+    case numeric_value::form::exact: return exact_to_currency(value.exact, out);
     }
     return E_UNEXPECTED;
 }
@@ -133,15 +124,13 @@ HRESULT to_currency(const numeric_value& value, CY* out)
 HRESULT to_decimal(const numeric_value& value, DECIMAL* out)
 {
     switch (value.kind) {
-    case numeric_value::form::integer:
-        return exact_to_decimal(exact_from_integer(value.integer), out);
+    case numeric_value::form::integer: return exact_to_decimal(exact_from_integer(value.integer), out);
     case numeric_value::form::real: {
         exact_number exact;
         const HRESULT hr = exact_from_real(value.real, value.real_digits, &exact);
         return FAILED(hr) ? hr : exact_to_decimal(exact, out);
     }
-    case numeric_value::form::exact:
-        return exact_to_decimal(value.exact, out);
+    case numeric_value::form::exact: return exact_to_decimal(value.exact, out);
     }
     return E_UNEXPECTED;
 }
@@ -149,14 +138,11 @@ HRESULT to_decimal(const numeric_value& value, DECIMAL* out)
 bool is_zero(const numeric_value& value)
 {
     switch (value.kind) {
-    case numeric_value::form::integer:
-        return value.integer == 0;
-    case numeric_value::form::real:
-        return value.real == 0;
-    case numeric_value::form::exact:
-        return value.exact.magnitude == 0;
+    case numeric_value::form::integer: return value.integer == 0;
+    case numeric_value::form::real: return value.real == 0;
+    case numeric_value::form::exact: return value.exact.magnitude == 0;
     }
     return true;
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -14,7 +14,7 @@ struct numeric_value {
     form kind = form::integer;
     int128 integer = 0;
     double real = 0;
-    int real_digits = 15; // significant digits a DECIMAL takes over: 15 for doubles, 7 for floats
+    int real_digits = 15;  // significant digits a DECIMAL takes over: 15 for doubles, 7 for floats
     exact_number exact;
 
     static numeric_value of_integer(int128 value);
@@ -43,4 +43,4 @@ HRESULT to_integral(const numeric_value& value, T* out)
     return hr;
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -13,29 +13,23 @@ ULONG element_size(VARTYPE vt)
 {
     switch (vt) {
     case VT_I1:
-    case VT_UI1:
-        return 1;
+    case VT_UI1: return 1;
     case VT_I2:
     case VT_UI2:
-    case VT_BOOL:
-        return 2;
+    case VT_BOOL: return 2;
     case VT_I4:
     case VT_UI4:
     case VT_R4:
     case VT_INT:
     case VT_UINT:
-    case VT_ERROR:
-        return 4;
+    case VT_ERROR: return 4;
     case VT_R8:
     case VT_CY:
     case VT_DATE:
     case VT_I8:
-    case VT_UI8:
-        return 8;
-    case VT_DECIMAL:
-        return decimal_size;
-    default:
-        return 0;
+    case VT_UI8: return 8;
+    case VT_DECIMAL: return decimal_size;
+    default: return 0;
     }
 }
 
@@ -89,7 +83,7 @@ HRESULT get_bound(SAFEARRAY* array, UINT dim, LONG* bound, bool upper)
     return S_OK;
 }
 
-} // namespace
+}  // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* bounds)
 {

@@ -16,7 +16,7 @@ struct SAFEARRAY {
     ULONG cbElements;
     ULONG cLocks;
     void* pvData;
-    SAFEARRAYBOUND rgsabound[1]; // cDims entries; the first is the one SafeArrayRedim changes
+    SAFEARRAYBOUND rgsabound[1];  // cDims entries; the first is the one SafeArrayRedim changes
 };
 
 // Null when the element type is not plain data, a dimension count is 0 or memory runs out.

@@ -21,4 +21,4 @@ inline bool is_variant_type(VARTYPE vt)
     return vt == (vt & VT_TYPEMASK) && is_scalar_type(vt);
 }
 
-} // namespace automation_detail
+}  // namespace automation_detail

@@ -6,11 +6,10 @@ namespace oledb {
 
 accessor_set::accessor_set(const std::vector<db_column>& columns, conversion_test test)
     : columns_(columns), test_(std::move(test))
-{
-}
+{}
 
-HRESULT accessor_set::create(DBACCESSORFLAGS flags, DBCOUNTITEM count, const DBBINDING bindings[],
-                             HACCESSOR* handle, DBBINDSTATUS statuses[])
+HRESULT accessor_set::create(DBACCESSORFLAGS flags, DBCOUNTITEM count, const DBBINDING bindings[], HACCESSOR* handle,
+                             DBBINDSTATUS statuses[])
 {
     if (!handle || (count > 0 && !bindings))
         return E_INVALIDARG;

@@ -70,8 +70,8 @@ std::wstring currency_text(const void* value)
     std::int64_t v;
     std::memcpy(&v, value, sizeof(v));
     const bool negative = v < 0;
-    const auto magnitude = negative ? static_cast<unsigned __int128>(-static_cast<__int128>(v))
-                                    : static_cast<unsigned __int128>(v);
+    const auto magnitude =
+        negative ? static_cast<unsigned __int128>(-static_cast<__int128>(v)) : static_cast<unsigned __int128>(v);
     return decimal_text(magnitude, 4, negative);
 }
 

@@ -19,8 +19,7 @@ HRESULT command::SetCommandText(REFGUID, LPCOLESTR pwszCommand)
     return S_OK;
 }
 
-HRESULT command::Execute(IUnknown* pUnkOuter, REFIID riid, DBPARAMS*, DBROWCOUNT* pcRowsAffected,
-                         IUnknown** ppRowset)
+HRESULT command::Execute(IUnknown* pUnkOuter, REFIID riid, DBPARAMS*, DBROWCOUNT* pcRowsAffected, IUnknown** ppRowset)
 {
     return guarded([&]() -> HRESULT {
         if (ppRowset)

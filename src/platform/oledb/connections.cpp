@@ -4,8 +4,7 @@ namespace oledb {
 
 connection_factory::connection_factory(std::shared_ptr<db_provider> provider, db_login login)
     : provider_(std::move(provider)), login_(std::move(login)), source_(provider_->name())
-{
-}
+{}
 
 void connection_factory::open_first()
 {
@@ -38,8 +37,7 @@ busy_lease::~busy_lease()
 session_link::session_link(std::shared_ptr<connection_factory> factory,
                            std::shared_ptr<const std::atomic<bool>> fast_load)
     : factory_(std::move(factory)), fast_load_(std::move(fast_load))
-{
-}
+{}
 
 std::shared_ptr<managed_connection> session_link::open(bool bulk_load)
 {

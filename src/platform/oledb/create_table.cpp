@@ -33,8 +33,8 @@ std::wstring type_text(const DBCOLUMNDESC& c)
     case DBTYPE_CY: return L"money";
     case DBTYPE_NUMERIC:
     case DBTYPE_DECIMAL:
-        return L"numeric(" + std::to_wstring(c.bPrecision ? c.bPrecision : 18) + L"," + std::to_wstring(c.bScale)
-               + L")";
+        return L"numeric(" + std::to_wstring(c.bPrecision ? c.bPrecision : 18) + L"," + std::to_wstring(c.bScale) +
+               L")";
     case DBTYPE_DBDATE: return L"date";
     case DBTYPE_DBTIME:
     case DBTYPE_DBTIME2: return L"time";

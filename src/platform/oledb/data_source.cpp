@@ -160,8 +160,8 @@ IUnknown* data_initialize::interface_for(REFIID riid)
     return riid == IID_IUnknown || riid == IID_IDataInitialize ? this : nullptr;
 }
 
-HRESULT data_initialize::GetDataSource(IUnknown* pUnkOuter, DWORD, LPCOLESTR pwszInitializationString,
-                                       REFIID riid, IUnknown** ppDataSource)
+HRESULT data_initialize::GetDataSource(IUnknown* pUnkOuter, DWORD, LPCOLESTR pwszInitializationString, REFIID riid,
+                                       IUnknown** ppDataSource)
 {
     return guarded([&]() -> HRESULT {
         if (!ppDataSource || !pwszInitializationString)

@@ -13,8 +13,7 @@ db_error::db_error(std::wstring source, std::vector<db_error_record> records, st
 
 memory_result::memory_result(std::vector<db_column> columns, std::vector<std::vector<db_value>> rows)
     : columns_(std::move(columns)), rows_(std::move(rows))
-{
-}
+{}
 
 bool memory_result::fetch(std::vector<db_value>& row)
 {

@@ -19,7 +19,10 @@ namespace oledb {
 using db_bytes = std::vector<std::uint8_t>;
 using db_value = std::variant<std::monostate, std::wstring, db_bytes>;
 
-inline bool is_null(const db_value& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool is_null(const db_value& v)
+{
+    return std::holds_alternative<std::monostate>(v);
+}
 
 struct db_column {
     std::wstring name;

@@ -44,12 +44,8 @@ class record_info final : public com_object<record_info, IErrorInfo> {
 public:
     record_info(std::wstring source, std::wstring description)
         : source_(std::move(source)), description_(std::move(description))
-    {
-    }
-    IUnknown* interface_for(REFIID riid)
-    {
-        return riid == IID_IUnknown || riid == IID_IErrorInfo ? this : nullptr;
-    }
+    {}
+    IUnknown* interface_for(REFIID riid) { return riid == IID_IUnknown || riid == IID_IErrorInfo ? this : nullptr; }
     HRESULT GetSource(BSTR* source) override { return copy_text(source_, source); }
     HRESULT GetDescription(BSTR* description) override { return copy_text(description_, description); }
 
@@ -61,10 +57,7 @@ private:
 class sql_info final : public com_object<sql_info, ISQLErrorInfo> {
 public:
     sql_info(std::wstring state, std::int32_t native) : state_(std::move(state)), native_(native) {}
-    IUnknown* interface_for(REFIID riid)
-    {
-        return riid == IID_IUnknown || riid == IID_ISQLErrorInfo ? this : nullptr;
-    }
+    IUnknown* interface_for(REFIID riid) { return riid == IID_IUnknown || riid == IID_ISQLErrorInfo ? this : nullptr; }
     HRESULT GetSQLInfo(BSTR* state, LONG* native) override
     {
         if (!native)
@@ -83,8 +76,7 @@ class error_object final : public com_object<error_object, IErrorInfo, IErrorRec
 public:
     error_object(std::wstring source, std::vector<record> records)
         : source_(std::move(source)), records_(std::move(records))
-    {
-    }
+    {}
 
     IUnknown* interface_for(REFIID riid)
     {

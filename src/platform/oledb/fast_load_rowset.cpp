@@ -11,14 +11,28 @@ namespace {
 bool readable_type(const db_column&, DBTYPE bound)
 {
     switch (bound) {
-    case DBTYPE_I1: case DBTYPE_I2: case DBTYPE_I4: case DBTYPE_I8:
-    case DBTYPE_UI1: case DBTYPE_UI2: case DBTYPE_UI4: case DBTYPE_UI8:
-    case DBTYPE_BOOL: case DBTYPE_R4: case DBTYPE_R8: case DBTYPE_CY: case DBTYPE_NUMERIC:
-    case DBTYPE_GUID: case DBTYPE_DBDATE: case DBTYPE_DBTIME2: case DBTYPE_DBTIMESTAMP:
-    case DBTYPE_WSTR: case DBTYPE_STR: case DBTYPE_BYTES: case DBTYPE_IUNKNOWN:
-        return true;
-    default:
-        return false;
+    case DBTYPE_I1:
+    case DBTYPE_I2:
+    case DBTYPE_I4:
+    case DBTYPE_I8:
+    case DBTYPE_UI1:
+    case DBTYPE_UI2:
+    case DBTYPE_UI4:
+    case DBTYPE_UI8:
+    case DBTYPE_BOOL:
+    case DBTYPE_R4:
+    case DBTYPE_R8:
+    case DBTYPE_CY:
+    case DBTYPE_NUMERIC:
+    case DBTYPE_GUID:
+    case DBTYPE_DBDATE:
+    case DBTYPE_DBTIME2:
+    case DBTYPE_DBTIMESTAMP:
+    case DBTYPE_WSTR:
+    case DBTYPE_STR:
+    case DBTYPE_BYTES:
+    case DBTYPE_IUNKNOWN: return true;
+    default: return false;
     }
 }
 
@@ -39,8 +53,7 @@ DBPROP stream_property(DBPROPID id)
 
 fast_load_rowset::fast_load_rowset(std::unique_ptr<db_bulk_load> load, busy_lease lease)
     : lease_(std::move(lease)), load_(std::move(load)), accessors_(load_->columns(), readable_type)
-{
-}
+{}
 
 fast_load_rowset::~fast_load_rowset() = default;
 
@@ -113,7 +126,8 @@ HRESULT fast_load_rowset::GetProperties(ULONG cPropertyIDSets, const DBPROPIDSET
     *prgPropertySets = nullptr;
     std::vector<std::pair<GUID, std::vector<DBPROP>>> answer;
     if (cPropertyIDSets == 0)
-        answer.push_back({DBPROPSET_ROWSET, {stream_property(DBPROP_ISequentialStream), stream_property(DBPROP_IStream)}});
+        answer.push_back(
+            {DBPROPSET_ROWSET, {stream_property(DBPROP_ISequentialStream), stream_property(DBPROP_IStream)}});
     for (ULONG s = 0; s < cPropertyIDSets; ++s) {
         const DBPROPIDSET& ids = rgPropertyIDSets[s];
         std::vector<DBPROP> properties;

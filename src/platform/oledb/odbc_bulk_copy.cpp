@@ -241,10 +241,7 @@ private:
         return describe_columns(stmt, source_, sql_types);
     }
 
-    bool is_binary(std::size_t i) const
-    {
-        return columns_[i].type == DBTYPE_BYTES || columns_[i].type == DBTYPE_UDT;
-    }
+    bool is_binary(std::size_t i) const { return columns_[i].type == DBTYPE_BYTES || columns_[i].type == DBTYPE_UDT; }
 
     int program_type(std::size_t i) const
     {

@@ -76,7 +76,10 @@ const std::wstring& text_of(const db_value& v)
     return is_null(v) ? empty : std::get<std::wstring>(v);
 }
 
-db_value flag(bool set) { return std::wstring(set ? L"1" : L"0"); }
+db_value flag(bool set)
+{
+    return std::wstring(set ? L"1" : L"0");
+}
 
 db_value rule_text(const db_value& rule)
 {
@@ -147,9 +150,31 @@ rows indexes(SQLHDBC dbc, const std::wstring& source, const schema_restrictions&
             continue;  // table statistics, or another index
         const std::wstring& order = text_of(in[9]);
         const db_value collation = order.empty() ? db_value{} : db_value{std::wstring(order == L"D" ? L"2" : L"1")};
-        out.push_back({in[0], in[1], in[2], in[0], in[1], in[5], flag(!pk_name.empty() && name == pk_name),
-                       flag(text_of(in[3]) == L"0"), flag(text_of(in[6]) == L"1"), std::wstring(L"1"), {}, {}, {},
-                       {}, {}, {}, in[7], in[8], {}, {}, collation, in[10], in[11], in[12], {}});
+        out.push_back({in[0],
+                       in[1],
+                       in[2],
+                       in[0],
+                       in[1],
+                       in[5],
+                       flag(!pk_name.empty() && name == pk_name),
+                       flag(text_of(in[3]) == L"0"),
+                       flag(text_of(in[6]) == L"1"),
+                       std::wstring(L"1"),
+                       {},
+                       {},
+                       {},
+                       {},
+                       {},
+                       {},
+                       in[7],
+                       in[8],
+                       {},
+                       {},
+                       collation,
+                       in[10],
+                       in[11],
+                       in[12],
+                       {}});
     }
     return out;
 }
@@ -165,8 +190,24 @@ rows foreign_keys(SQLHDBC dbc, const std::wstring& source, const schema_restrict
           stmt, source);
     rows out;
     for (auto& in : read_rows(std::move(stmt), source, 14))
-        out.push_back({in[0], in[1], in[2], in[3], {}, {}, in[4], in[5], in[6], in[7], {}, {}, in[8],
-                       rule_text(in[9]), rule_text(in[10]), in[12], in[11], in[13]});
+        out.push_back({in[0],
+                       in[1],
+                       in[2],
+                       in[3],
+                       {},
+                       {},
+                       in[4],
+                       in[5],
+                       in[6],
+                       in[7],
+                       {},
+                       {},
+                       in[8],
+                       rule_text(in[9]),
+                       rule_text(in[10]),
+                       in[12],
+                       in[11],
+                       in[13]});
     return out;
 }
 

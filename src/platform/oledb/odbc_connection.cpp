@@ -8,16 +8,15 @@
 
 namespace oledb::odbc {
 
-odbc_connection::odbc_connection(std::wstring source, const std::wstring& connection_string,
-                                 const bulk_copy_api* bulk)
+odbc_connection::odbc_connection(std::wstring source, const std::wstring& connection_string, const bulk_copy_api* bulk)
     : source_(std::move(source)), dbc_(SQL_HANDLE_DBC, environment()), bulk_(bulk)
 {
     if (bulk_)
-        check(SQLSetConnectAttr(dbc_.get(), bulk_copy_attribute, reinterpret_cast<SQLPOINTER>(1), SQL_IS_INTEGER),
-              dbc_, source_);
+        check(SQLSetConnectAttr(dbc_.get(), bulk_copy_attribute, reinterpret_cast<SQLPOINTER>(1), SQL_IS_INTEGER), dbc_,
+              source_);
     odbc_string text = to_utf16(connection_string);
-    check(SQLDriverConnectW(dbc_.get(), nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
-          dbc_, source_);
+    check(SQLDriverConnectW(dbc_.get(), nullptr, text.data(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT), dbc_,
+          source_);
 }
 
 odbc_connection::~odbc_connection()

@@ -50,10 +50,7 @@ handle::~handle()
         SQLFreeHandle(type_, handle_);
 }
 
-handle::handle(handle&& other) noexcept
-    : type_(other.type_), handle_(std::exchange(other.handle_, SQLHANDLE{}))
-{
-}
+handle::handle(handle&& other) noexcept : type_(other.type_), handle_(std::exchange(other.handle_, SQLHANDLE{})) {}
 
 handle& handle::operator=(handle&& other) noexcept
 {
@@ -77,8 +74,8 @@ std::vector<db_error_record> read_diagnostics(SQLSMALLINT type, SQLHANDLE h)
         if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
             break;
         odbc_string message(static_cast<std::size_t>(length) + 1, 0);
-        rc = SQLGetDiagRecW(type, h, i, state, &native, message.data(),
-                            static_cast<SQLSMALLINT>(message.size()), &length);
+        rc = SQLGetDiagRecW(type, h, i, state, &native, message.data(), static_cast<SQLSMALLINT>(message.size()),
+                            &length);
         if (!SQL_SUCCEEDED(rc))
             break;
         message.resize(std::min<std::size_t>(static_cast<std::size_t>(length), message.size() - 1));

@@ -27,10 +27,7 @@ std::string registered_driver_library(const std::wstring& driver)
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
-odbc_provider::odbc_provider(std::wstring driver, driver_family family)
-    : driver_(std::move(driver)), family_(family)
-{
-}
+odbc_provider::odbc_provider(std::wstring driver, driver_family family) : driver_(std::move(driver)), family_(family) {}
 
 odbc_provider::~odbc_provider() = default;
 
@@ -86,8 +83,7 @@ std::wstring odbc_provider::server_keys(const std::wstring& address) const
     }
     if (parts->port.empty() && !parts->instance.empty())
         return L"Server=" + odbc_quote(parts->host + L"\\" + parts->instance) + L";";
-    return L"Server=" + odbc_quote(parts->host) + L";Port=" + (parts->port.empty() ? default_port : parts->port) +
-           L";";
+    return L"Server=" + odbc_quote(parts->host) + L";Port=" + (parts->port.empty() ? default_port : parts->port) + L";";
 }
 
 std::wstring odbc_provider::connection_string(const db_login& login) const

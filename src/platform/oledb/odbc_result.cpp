@@ -42,9 +42,13 @@ std::uint64_t fixed_size(DBTYPE t)
 {
     switch (t) {
     case DBTYPE_UI1: return 1;
-    case DBTYPE_I2: case DBTYPE_BOOL: return 2;
-    case DBTYPE_I4: case DBTYPE_R4: return 4;
-    case DBTYPE_I8: case DBTYPE_R8: case DBTYPE_CY: return 8;
+    case DBTYPE_I2:
+    case DBTYPE_BOOL: return 2;
+    case DBTYPE_I4:
+    case DBTYPE_R4: return 4;
+    case DBTYPE_I8:
+    case DBTYPE_R8:
+    case DBTYPE_CY: return 8;
     case DBTYPE_GUID: return 16;
     case DBTYPE_NUMERIC: return 19;
     default: return 0;
@@ -54,23 +58,34 @@ std::uint64_t fixed_size(DBTYPE t)
 DBTYPE oledb_type(SQLSMALLINT sql_type, const std::wstring& type_name)
 {
     switch (sql_type) {
-    case SQL_CHAR: case SQL_VARCHAR: case SQL_LONGVARCHAR: return DBTYPE_STR;
-    case SQL_WCHAR: case SQL_WVARCHAR: case SQL_WLONGVARCHAR: return DBTYPE_WSTR;
-    case SQL_DECIMAL: case SQL_NUMERIC:
-        return type_name == L"money" || type_name == L"smallmoney" ? DBTYPE_CY : DBTYPE_NUMERIC;
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR: return DBTYPE_STR;
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR: return DBTYPE_WSTR;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: return type_name == L"money" || type_name == L"smallmoney" ? DBTYPE_CY : DBTYPE_NUMERIC;
     case SQL_SMALLINT: return DBTYPE_I2;
     case SQL_INTEGER: return DBTYPE_I4;
     case SQL_BIGINT: return DBTYPE_I8;
     case SQL_TINYINT: return DBTYPE_UI1;
     case SQL_BIT: return DBTYPE_BOOL;
     case SQL_REAL: return DBTYPE_R4;
-    case SQL_FLOAT: case SQL_DOUBLE: return DBTYPE_R8;
-    case SQL_TYPE_DATE: case SQL_DATE: return DBTYPE_DBDATE;
-    case SQL_TYPE_TIME: case SQL_TIME: case SQL_SS_TIME2: return DBTYPE_DBTIME2;
-    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP: return DBTYPE_DBTIMESTAMP;
+    case SQL_FLOAT:
+    case SQL_DOUBLE: return DBTYPE_R8;
+    case SQL_TYPE_DATE:
+    case SQL_DATE: return DBTYPE_DBDATE;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+    case SQL_SS_TIME2: return DBTYPE_DBTIME2;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: return DBTYPE_DBTIMESTAMP;
     case SQL_SS_TIMESTAMPOFFSET: return DBTYPE_DBTIMESTAMPOFFSET;
     case SQL_GUID: return DBTYPE_GUID;
-    case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY: return DBTYPE_BYTES;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY: return DBTYPE_BYTES;
     case SQL_SS_XML: return DBTYPE_XML;
     case SQL_SS_VARIANT: return DBTYPE_VARIANT;
     case SQL_SS_UDT: return DBTYPE_UDT;
@@ -94,7 +109,8 @@ db_column describe_column(const handle& stmt, SQLUSMALLINT column, const std::ws
     SQLULEN size = 0;
     SQLSMALLINT digits = 0;
     SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
-    check(SQLDescribeColW(stmt.get(), column, name, 512, &name_length, &sql_type, &size, &digits, &nullable), stmt, source);
+    check(SQLDescribeColW(stmt.get(), column, name, 512, &name_length, &sql_type, &size, &digits, &nullable), stmt,
+          source);
 
     db_column c;
     c.name = from_utf16(name, std::min<std::size_t>(static_cast<std::size_t>(name_length), 511));
@@ -107,8 +123,8 @@ db_column describe_column(const handle& stmt, SQLUSMALLINT column, const std::ws
     } else if (const std::uint64_t bytes = fixed_size(c.type)) {
         c.size = bytes;
     }
-    const bool numeric = c.type == DBTYPE_NUMERIC || c.type == DBTYPE_DBTIMESTAMP || c.type == DBTYPE_DBTIME2
-                         || c.type == DBTYPE_DBTIMESTAMPOFFSET || fixed_size(c.type) != 0;
+    const bool numeric = c.type == DBTYPE_NUMERIC || c.type == DBTYPE_DBTIMESTAMP || c.type == DBTYPE_DBTIME2 ||
+                         c.type == DBTYPE_DBTIMESTAMPOFFSET || fixed_size(c.type) != 0;
     c.precision = numeric ? static_cast<std::uint8_t>(std::min<SQLULEN>(size, 255)) : 255;
     c.scale = static_cast<std::uint8_t>(digits < 0 ? 0 : std::min<SQLSMALLINT>(digits, 255));
     if (sql_type == SQL_CHAR || sql_type == SQL_WCHAR || sql_type == SQL_BINARY || fixed_size(c.type) != 0)
@@ -163,8 +179,7 @@ class statement_result final : public db_result {
 public:
     statement_result(handle stmt, std::wstring source, std::wstring statement, bool executed)
         : stmt_(std::move(stmt)), source_(std::move(source)), statement_(std::move(statement)), executed_(executed)
-    {
-    }
+    {}
 
     void describe() { columns_ = describe_columns(stmt_, source_, sql_types_); }
     void set_columns(std::vector<db_column> columns, std::vector<SQLSMALLINT> sql_types)
@@ -247,14 +262,16 @@ bool skip_to_result_set(const handle& stmt, const std::wstring& source)
 
 }  // namespace
 
-std::vector<db_column> describe_columns(const handle& stmt, const std::wstring& source, std::vector<SQLSMALLINT>& sql_types)
+std::vector<db_column> describe_columns(const handle& stmt, const std::wstring& source,
+                                        std::vector<SQLSMALLINT>& sql_types)
 {
     SQLSMALLINT count = 0;
     check(SQLNumResultCols(stmt.get(), &count), stmt, source);
     std::vector<db_column> columns;
     sql_types.assign(static_cast<std::size_t>(count), 0);
     for (SQLSMALLINT i = 0; i < count; ++i)
-        columns.push_back(describe_column(stmt, static_cast<SQLUSMALLINT>(i + 1), source, sql_types[static_cast<std::size_t>(i)]));
+        columns.push_back(
+            describe_column(stmt, static_cast<SQLUSMALLINT>(i + 1), source, sql_types[static_cast<std::size_t>(i)]));
     return columns;
 }
 

@@ -23,6 +23,7 @@ std::unique_ptr<db_result> open_table_rows(SQLHDBC dbc, const std::wstring& sour
 std::unique_ptr<db_result> adopt_result(handle stmt, const std::wstring& source);
 
 // Columns of the current result set of a statement.
-std::vector<db_column> describe_columns(const handle& stmt, const std::wstring& source, std::vector<SQLSMALLINT>& sql_types);
+std::vector<db_column> describe_columns(const handle& stmt, const std::wstring& source,
+                                        std::vector<SQLSMALLINT>& sql_types);
 
 }  // namespace oledb::odbc

@@ -146,8 +146,8 @@ public:
 
 class IDataInitialize : public IUnknown {
 public:
-    virtual HRESULT GetDataSource(IUnknown* pUnkOuter, DWORD dwClsCtx, LPCOLESTR pwszInitializationString,
-                                  REFIID riid, IUnknown** ppDataSource) = 0;
+    virtual HRESULT GetDataSource(IUnknown* pUnkOuter, DWORD dwClsCtx, LPCOLESTR pwszInitializationString, REFIID riid,
+                                  IUnknown** ppDataSource) = 0;
 };
 
 class IDBCreateSession : public IUnknown {
@@ -157,8 +157,8 @@ public:
 
 class IOpenRowset : public IUnknown {
 public:
-    virtual HRESULT OpenRowset(IUnknown* pUnkOuter, DBID* pTableID, DBID* pIndexID, REFIID riid,
-                               ULONG cPropertySets, DBPROPSET rgPropertySets[], IUnknown** ppRowset) = 0;
+    virtual HRESULT OpenRowset(IUnknown* pUnkOuter, DBID* pTableID, DBID* pIndexID, REFIID riid, ULONG cPropertySets,
+                               DBPROPSET rgPropertySets[], IUnknown** ppRowset) = 0;
 };
 
 class IDBCreateCommand : public IUnknown {
@@ -200,17 +200,16 @@ public:
 
 class IAccessor : public IUnknown {
 public:
-    virtual HRESULT CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings,
-                                   const DBBINDING rgBindings[], DBLENGTH cbRowSize, HACCESSOR* phAccessor,
-                                   DBBINDSTATUS rgStatus[]) = 0;
+    virtual HRESULT CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings, const DBBINDING rgBindings[],
+                                   DBLENGTH cbRowSize, HACCESSOR* phAccessor, DBBINDSTATUS rgStatus[]) = 0;
     virtual HRESULT ReleaseAccessor(HACCESSOR hAccessor, DBREFCOUNT* pcRefCount) = 0;
 };
 
 class IRowsetInfo : public IUnknown {
 public:
     // The sets and their properties come from CoTaskMemAlloc.
-    virtual HRESULT GetProperties(ULONG cPropertyIDSets, const DBPROPIDSET rgPropertyIDSets[],
-                                  ULONG* pcPropertySets, DBPROPSET** prgPropertySets) = 0;
+    virtual HRESULT GetProperties(ULONG cPropertyIDSets, const DBPROPIDSET rgPropertyIDSets[], ULONG* pcPropertySets,
+                                  DBPROPSET** prgPropertySets) = 0;
 };
 
 class IDBSchemaRowset : public IUnknown {
@@ -251,8 +250,14 @@ public:
 // Identifiers.
 inline constexpr IID IID_NULL{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
-#define VELMORA_OLEDB_IID(name, d1) \
-    inline constexpr IID name{d1, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}}
+#define VELMORA_OLEDB_IID(name, d1)                                                                                    \
+    inline constexpr IID name                                                                                          \
+    {                                                                                                                  \
+        d1, 0x2A1C, 0x11CE,                                                                                            \
+        {                                                                                                              \
+            0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D                                                             \
+        }                                                                                                              \
+    }
 VELMORA_OLEDB_IID(IID_IAccessor, 0x0C733A8C);
 VELMORA_OLEDB_IID(IID_IColumnsInfo, 0x0C733A11);
 VELMORA_OLEDB_IID(IID_ICommand, 0x0C733A63);
@@ -273,8 +278,14 @@ VELMORA_OLEDB_IID(IID_ITableDefinition, 0x0C733A86);
 inline constexpr IID IID_IDataInitialize{0x2206CCB1, 0x19C1, 0x11D1, {0x89, 0xE0, 0x00, 0xC0, 0x4F, 0xD7, 0xA8, 0x29}};
 inline constexpr IID IID_IRowsetFastLoad{0x5CF4CA13, 0xEF21, 0x11D0, {0x97, 0xE7, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
 
-#define VELMORA_OLEDB_GUID(name, d1) \
-    inline constexpr GUID name{d1, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}}
+#define VELMORA_OLEDB_GUID(name, d1)                                                                                   \
+    inline constexpr GUID name                                                                                         \
+    {                                                                                                                  \
+        d1, 0x5CF3, 0x11CE,                                                                                            \
+        {                                                                                                              \
+            0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D                                                             \
+        }                                                                                                              \
+    }
 VELMORA_OLEDB_GUID(DBGUID_DEFAULT, 0xC8B521FB);
 VELMORA_OLEDB_GUID(DBPROPSET_COLUMN, 0xC8B522B9);
 VELMORA_OLEDB_GUID(DBPROPSET_DBINIT, 0xC8B522BC);
@@ -285,11 +296,14 @@ VELMORA_OLEDB_GUID(DBSCHEMA_PRIMARY_KEYS, 0xC8B522C5);
 VELMORA_OLEDB_GUID(DBSCHEMA_TABLES, 0xC8B52229);
 #undef VELMORA_OLEDB_GUID
 
-inline constexpr GUID DBPROPSET_SQLSERVERDATASOURCE{0x28EFAEE4, 0x2D2C, 0x11D1, {0x98, 0x07, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
-inline constexpr GUID DBPROPSET_SQLSERVERROWSET{0x5CF4CA10, 0xEF21, 0x11D0, {0x97, 0xE7, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
+inline constexpr GUID DBPROPSET_SQLSERVERDATASOURCE{
+    0x28EFAEE4, 0x2D2C, 0x11D1, {0x98, 0x07, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
+inline constexpr GUID DBPROPSET_SQLSERVERROWSET{
+    0x5CF4CA10, 0xEF21, 0x11D0, {0x97, 0xE7, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
 
 // Provider classes and the data-initialize service.
 inline constexpr CLSID CLSID_SQLNCLI11{0x397C2819, 0x8272, 0x4532, {0xAD, 0x3A, 0xFB, 0x5E, 0x43, 0xBE, 0xAA, 0x39}};
 inline constexpr CLSID CLSID_SQLNCLI10{0x8F4A6B68, 0x4F36, 0x4E3C, {0xBE, 0x81, 0xBC, 0x7C, 0xA4, 0xE9, 0xC4, 0x5C}};
 inline constexpr CLSID CLSID_SQLOLEDB{0x0C7FF16C, 0x38E3, 0x11D0, {0x97, 0xAB, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
-inline constexpr CLSID CLSID_MSDAINITIALIZE{0x2206CDB0, 0x19C1, 0x11D1, {0x89, 0xE0, 0x00, 0xC0, 0x4F, 0xD7, 0xA8, 0x29}};
+inline constexpr CLSID CLSID_MSDAINITIALIZE{
+    0x2206CDB0, 0x19C1, 0x11D1, {0x89, 0xE0, 0x00, 0xC0, 0x4F, 0xD7, 0xA8, 0x29}};

@@ -199,7 +199,7 @@ constexpr int DB_MAX_NUMERIC_LEN = 16;
 struct DB_NUMERIC {
     std::uint8_t precision;
     std::int8_t scale;
-    std::uint8_t sign;  // 1 positive, 0 negative
+    std::uint8_t sign;                     // 1 positive, 0 negative
     std::uint8_t val[DB_MAX_NUMERIC_LEN];  // little-endian magnitude
 };
 

@@ -86,8 +86,7 @@ DBSTATUS write_value(const db_value& v, const DBBINDING& b, void* row)
 
 result_rowset::result_rowset(std::unique_ptr<db_result> result, busy_lease lease)
     : lease_(std::move(lease)), result_(std::move(result)), accessors_(result_->columns(), can_convert)
-{
-}
+{}
 
 result_rowset::~result_rowset() = default;
 
@@ -117,8 +116,8 @@ HRESULT result_rowset::GetData(HROW hRow, HACCESSOR hAccessor, void* pData)
     return S_OK;
 }
 
-HRESULT result_rowset::GetNextRows(HCHAPTER, DBROWOFFSET lRowsOffset, DBROWCOUNT cRows,
-                                   DBCOUNTITEM* pcRowsObtained, HROW** prghRows)
+HRESULT result_rowset::GetNextRows(HCHAPTER, DBROWOFFSET lRowsOffset, DBROWCOUNT cRows, DBCOUNTITEM* pcRowsObtained,
+                                   HROW** prghRows)
 {
     return guarded([&]() -> HRESULT {
         if (!pcRowsObtained || !prghRows)
@@ -149,8 +148,8 @@ HRESULT result_rowset::GetNextRows(HCHAPTER, DBROWOFFSET lRowsOffset, DBROWCOUNT
     });
 }
 
-HRESULT result_rowset::ReleaseRows(DBCOUNTITEM cRows, const HROW rghRows[], DBROWOPTIONS[],
-                                   DBREFCOUNT rgRefCounts[], DBROWSTATUS rgRowStatus[])
+HRESULT result_rowset::ReleaseRows(DBCOUNTITEM cRows, const HROW rghRows[], DBROWOPTIONS[], DBREFCOUNT rgRefCounts[],
+                                   DBROWSTATUS rgRowStatus[])
 {
     if (cRows > 0 && !rghRows)
         return E_INVALIDARG;

@@ -18,10 +18,10 @@ public:
     IUnknown* interface_for(REFIID riid);
 
     HRESULT GetData(HROW hRow, HACCESSOR hAccessor, void* pData) override;
-    HRESULT GetNextRows(HCHAPTER hReserved, DBROWOFFSET lRowsOffset, DBROWCOUNT cRows,
-                        DBCOUNTITEM* pcRowsObtained, HROW** prghRows) override;
-    HRESULT ReleaseRows(DBCOUNTITEM cRows, const HROW rghRows[], DBROWOPTIONS rgRowOptions[],
-                        DBREFCOUNT rgRefCounts[], DBROWSTATUS rgRowStatus[]) override;
+    HRESULT GetNextRows(HCHAPTER hReserved, DBROWOFFSET lRowsOffset, DBROWCOUNT cRows, DBCOUNTITEM* pcRowsObtained,
+                        HROW** prghRows) override;
+    HRESULT ReleaseRows(DBCOUNTITEM cRows, const HROW rghRows[], DBROWOPTIONS rgRowOptions[], DBREFCOUNT rgRefCounts[],
+                        DBROWSTATUS rgRowStatus[]) override;
     HRESULT RestartPosition(HCHAPTER hReserved) override;
 
     HRESULT GetColumnInfo(DBORDINAL* pcColumns, DBCOLUMNINFO** prgInfo, OLECHAR** ppStringsBuffer) override;

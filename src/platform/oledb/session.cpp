@@ -45,14 +45,14 @@ rowset_request read_rowset_properties(ULONG count, DBPROPSET sets[])
             p.dwStatus = DBPROPSTATUS_OK;
             if (sets[s].guidPropertySet == DBPROPSET_SQLSERVERROWSET && p.dwPropertyID == SSPROP_IRowsetFastLoad)
                 request.fast_load = on;
-            else if (sets[s].guidPropertySet == DBPROPSET_SQLSERVERROWSET
-                     && p.dwPropertyID == SSPROP_FASTLOADKEEPIDENTITY)
+            else if (sets[s].guidPropertySet == DBPROPSET_SQLSERVERROWSET &&
+                     p.dwPropertyID == SSPROP_FASTLOADKEEPIDENTITY)
                 request.keep_identity = on;
-            else if (sets[s].guidPropertySet != DBPROPSET_ROWSET
-                     || (p.dwPropertyID != DBPROP_IRowsetChange && p.dwPropertyID != DBPROP_UPDATABILITY))
+            else if (sets[s].guidPropertySet != DBPROPSET_ROWSET ||
+                     (p.dwPropertyID != DBPROP_IRowsetChange && p.dwPropertyID != DBPROP_UPDATABILITY))
                 p.dwStatus = DBPROPSTATUS_NOTSUPPORTED;
-            request.refused = request.refused
-                              || (p.dwStatus != DBPROPSTATUS_OK && p.dwOptions == DBPROPOPTIONS_REQUIRED);
+            request.refused =
+                request.refused || (p.dwStatus != DBPROPSTATUS_OK && p.dwOptions == DBPROPOPTIONS_REQUIRED);
         }
     }
     return request;
@@ -60,8 +60,7 @@ rowset_request read_rowset_properties(ULONG count, DBPROPSET sets[])
 
 const wchar_t* name_of(const DBID* id)
 {
-    return id && id->eKind == DBKIND_NAME && id->uName.pwszName && *id->uName.pwszName ? id->uName.pwszName
-                                                                                        : nullptr;
+    return id && id->eKind == DBKIND_NAME && id->uName.pwszName && *id->uName.pwszName ? id->uName.pwszName : nullptr;
 }
 
 }  // namespace

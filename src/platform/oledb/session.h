@@ -10,8 +10,7 @@
 
 namespace oledb {
 
-class session final
-    : public com_object<session, IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ITableDefinition> {
+class session final : public com_object<session, IOpenRowset, IDBCreateCommand, IDBSchemaRowset, ITableDefinition> {
 public:
     explicit session(std::shared_ptr<session_link> link);
     IUnknown* interface_for(REFIID riid);
@@ -26,9 +25,9 @@ public:
     // restrictions.
     HRESULT GetRowset(IUnknown* pUnkOuter, REFGUID rguidSchema, ULONG cRestrictions, const VARIANT rgRestrictions[],
                       REFIID riid, ULONG cPropertySets, DBPROPSET rgPropertySets[], IUnknown** ppRowset) override;
-    HRESULT CreateTable(IUnknown* pUnkOuter, DBID* pTableID, DBORDINAL cColumnDescs,
-                        const DBCOLUMNDESC rgColumnDescs[], REFIID riid, ULONG cPropertySets,
-                        DBPROPSET rgPropertySets[], DBID** ppTableID, IUnknown** ppRowset) override;
+    HRESULT CreateTable(IUnknown* pUnkOuter, DBID* pTableID, DBORDINAL cColumnDescs, const DBCOLUMNDESC rgColumnDescs[],
+                        REFIID riid, ULONG cPropertySets, DBPROPSET rgPropertySets[], DBID** ppTableID,
+                        IUnknown** ppRowset) override;
 
 private:
     std::shared_ptr<session_link> link_;

@@ -9,7 +9,10 @@ namespace oledb {
 std::wstring enclosed(const std::wstring& text, wchar_t open, wchar_t close);
 
 // One identifier in square brackets, a closing bracket doubled.
-inline std::wstring bracketed(const std::wstring& part) { return enclosed(part, L'[', L']'); }
+inline std::wstring bracketed(const std::wstring& part)
+{
+    return enclosed(part, L'[', L']');
+}
 
 // A name used as given when it carries its own quoting; else each dotted
 // part in square brackets.

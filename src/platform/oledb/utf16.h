@@ -13,7 +13,10 @@ using odbc_string = std::basic_string<odbc_char>;
 
 odbc_string to_utf16(const std::wstring& text);
 std::wstring from_utf16(const odbc_char* text, std::size_t length);
-inline std::wstring from_utf16(const odbc_string& text) { return from_utf16(text.data(), text.size()); }
+inline std::wstring from_utf16(const odbc_string& text)
+{
+    return from_utf16(text.data(), text.size());
+}
 
 std::string to_utf8(const std::wstring& text);
 

@@ -53,8 +53,8 @@ protected:
                                       const wchar_t* name = L"[dbo].[t]")
     {
         server->define_table(name, {std::move(server_columns), {}});
-        auto table = std::unique_ptr<mss_table>(
-            static_cast<mss_table*>(database->create_table(name, schema, udb_indexes())));
+        auto table =
+            std::unique_ptr<mss_table>(static_cast<mss_table*>(database->create_table(name, schema, udb_indexes())));
         mark();
         return table;
     }
@@ -98,18 +98,16 @@ TEST_F(bulk_load, every_type_arrives_in_its_column)
     schema.push_back(column(L"bin", ole_vt_bytes, 20));
     schema.push_back(column(L"blob", VT_BLOB, 0));
     schema.push_back(column(L"memo", VT_BSTR, 0));
-    auto table = create(schema, {fake::int_column(L"tiny", true), fake::int_column(L"small", true),
-                                 fake::typed_column(L"big", DBTYPE_I8, 8), fake::typed_column(L"dbl", DBTYPE_R8, 8),
-                                 fake::typed_column(L"money", DBTYPE_CY, 8),
-                                 fake::typed_column(L"price", DBTYPE_NUMERIC, 19, true, 10, 2),
-                                 fake::typed_column(L"flag", DBTYPE_BOOL, 2), fake::wide_text_column(L"name", 10),
-                                 fake::text_column(L"code", 8), fake::typed_column(L"guid", DBTYPE_GUID, 16),
-                                 fake::typed_column(L"made", DBTYPE_DBTIMESTAMP, 16, true, 23, 3),
-                                 fake::typed_column(L"day", DBTYPE_DBDATE, 6),
-                                 fake::typed_column(L"at", DBTYPE_DBTIME2, 12, true, 13, 4),
-                                 fake::typed_column(L"bin", DBTYPE_BYTES, 20),
-                                 fake::typed_column(L"blob", DBTYPE_BYTES, unlimited),
-                                 fake::wide_text_column(L"memo", unlimited)});
+    auto table = create(
+        schema,
+        {fake::int_column(L"tiny", true), fake::int_column(L"small", true), fake::typed_column(L"big", DBTYPE_I8, 8),
+         fake::typed_column(L"dbl", DBTYPE_R8, 8), fake::typed_column(L"money", DBTYPE_CY, 8),
+         fake::typed_column(L"price", DBTYPE_NUMERIC, 19, true, 10, 2), fake::typed_column(L"flag", DBTYPE_BOOL, 2),
+         fake::wide_text_column(L"name", 10), fake::text_column(L"code", 8),
+         fake::typed_column(L"guid", DBTYPE_GUID, 16), fake::typed_column(L"made", DBTYPE_DBTIMESTAMP, 16, true, 23, 3),
+         fake::typed_column(L"day", DBTYPE_DBDATE, 6), fake::typed_column(L"at", DBTYPE_DBTIME2, 12, true, 13, 4),
+         fake::typed_column(L"bin", DBTYPE_BYTES, 20), fake::typed_column(L"blob", DBTYPE_BYTES, unlimited),
+         fake::wide_text_column(L"memo", unlimited)});
     DECIMAL money{};
     VarDecFromStr(L"12.34", 1033, 0, &money);
     DECIMAL amount{};
@@ -172,11 +170,18 @@ TEST_F(bulk_load, missing_values_become_null_zero_empty_or_the_default)
                                  fake::typed_column(L"price", DBTYPE_NUMERIC, 19, true, 10, 2)});
     DECIMAL amount{};
     VarDecFromStr(L"5", 1033, 0, &amount);
-    append(*table, {{L"maybe", ole_variant()}, {L"count", ole_variant()}, {L"name", ole_variant()},
-                    {L"qty", ole_variant()}, {L"made", ole_variant()}, {L"price", ole_variant()}});
-    append(*table, {{L"maybe", ole_variant(std::int32_t{1})}, {L"count", ole_variant(std::int32_t{2})},
-                    {L"name", ole_variant(std::wstring(L"n"))}, {L"qty", ole_variant(std::int32_t{3})},
-                    {L"made", date("2020-01-02 03:04:05")}, {L"price", ole_variant(amount)}});
+    append(*table, {{L"maybe", ole_variant()},
+                    {L"count", ole_variant()},
+                    {L"name", ole_variant()},
+                    {L"qty", ole_variant()},
+                    {L"made", ole_variant()},
+                    {L"price", ole_variant()}});
+    append(*table, {{L"maybe", ole_variant(std::int32_t{1})},
+                    {L"count", ole_variant(std::int32_t{2})},
+                    {L"name", ole_variant(std::wstring(L"n"))},
+                    {L"qty", ole_variant(std::int32_t{3})},
+                    {L"made", date("2020-01-02 03:04:05")},
+                    {L"price", ole_variant(amount)}});
     table.reset();
     const std::vector<fake::row> received = rows();
     ASSERT_EQ(received.size(), 2u);
@@ -248,7 +253,8 @@ TEST_F(bulk_load, text_is_counted_as_the_server_counts_and_never_cut)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.narrow);
         try {
-            append(*table, {{L"wide", ole_variant(std::wstring(c.wide))}, {L"narrow", ole_variant(std::wstring(c.narrow))}});
+            append(*table,
+                   {{L"wide", ole_variant(std::wstring(c.wide))}, {L"narrow", ole_variant(std::wstring(c.narrow))}});
             EXPECT_EQ(c.refused, nullptr);
             arrived.push_back(std::wstring(c.wide) + L"|" + c.narrow);
         } catch (const tk_exception& e) {
@@ -277,8 +283,7 @@ TEST_F(bulk_load, preamble_and_identity)
     // The session's settings are back as they were for what follows (a
     // filtered index needs quoted identifiers).
     EXPECT_EQ(sent(), (std::vector<std::wstring>{L"SET QUOTED_IDENTIFIER OFF; SET IDENTITY_INSERT [dbo].[t] ON; ",
-                                                 L"SET IDENTITY_INSERT [dbo].[t] OFF;",
-                                                 L"SET QUOTED_IDENTIFIER ON;"}));
+                                                 L"SET IDENTITY_INSERT [dbo].[t] OFF;", L"SET QUOTED_IDENTIFIER ON;"}));
     const fake::bulk_load_record load = server->bulk_loads().back();
     EXPECT_TRUE(load.keep_identity);
     EXPECT_EQ(load.rows.size(), 2u);
@@ -358,7 +363,8 @@ TEST_F(bulk_load, wide_values_are_bound_whatever_the_server_version)
     udb_schema schema(true);
     schema.push_back(column(L"big", VT_I8, 8));
     schema.push_back(column(L"unsigned", VT_UI4, 4));
-    auto table = create(schema, {fake::typed_column(L"big", DBTYPE_I8, 8), fake::typed_column(L"unsigned", DBTYPE_I8, 8)});
+    auto table =
+        create(schema, {fake::typed_column(L"big", DBTYPE_I8, 8), fake::typed_column(L"unsigned", DBTYPE_I8, 8)});
     engine.version_code = 2;
     append(*table, {{L"big", ole_variant(std::int64_t{1})}, {L"unsigned", ole_variant(std::uint32_t{4000000000u})}});
     append(*table, {{L"big", ole_variant(std::int64_t{2})}, {L"unsigned", ole_variant(std::uint32_t{3})}});
@@ -408,7 +414,10 @@ struct date_case {
     const wchar_t* stored;
 };
 
-void PrintTo(const date_case& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const date_case& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class bulk_date_test : public bulk_load, public testing::WithParamInterface<date_case> {};
 
@@ -426,13 +435,11 @@ TEST_P(bulk_date_test, date_arrives_in_the_range_of_the_server)
 
 INSTANTIATE_TEST_SUITE_P(
     mss, bulk_date_test,
-    testing::Values(date_case{"zero_date", ole_variant(calendar_value(0, 0, 0, 10, 0)), L"1899-12-30 10:20:30.0000000"},
-                    date_case{"year_10000", ole_variant(calendar_value(10000, 1, 2, 10, 0)),
-                              L"9999-01-02 10:20:30.0000000"},
-                    date_case{"milliseconds", ole_variant(calendar_value(2024, 2, 29, 10, 5)),
-                              L"2024-02-29 10:20:30.0050000"},
-                    date_case{"microseconds", date("2024-02-29 10:20:30.123456"), L"2024-02-29 10:20:30.1234560"},
-                    date_case{"text", ole_variant(std::wstring(L"2024-02-29 10:20:30")),
-                              L"2024-02-29 10:20:30.0000000"}));
+    testing::Values(
+        date_case{"zero_date", ole_variant(calendar_value(0, 0, 0, 10, 0)), L"1899-12-30 10:20:30.0000000"},
+        date_case{"year_10000", ole_variant(calendar_value(10000, 1, 2, 10, 0)), L"9999-01-02 10:20:30.0000000"},
+        date_case{"milliseconds", ole_variant(calendar_value(2024, 2, 29, 10, 5)), L"2024-02-29 10:20:30.0050000"},
+        date_case{"microseconds", date("2024-02-29 10:20:30.123456"), L"2024-02-29 10:20:30.1234560"},
+        date_case{"text", ole_variant(std::wstring(L"2024-02-29 10:20:30")), L"2024-02-29 10:20:30.0000000"}));
 
 }  // namespace

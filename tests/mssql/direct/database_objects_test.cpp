@@ -14,8 +14,8 @@
 
 namespace {
 
-t_ftd* column(const wchar_t* name, VARTYPE type, std::int32_t size, bool not_null = false,
-              std::uint32_t subtype = 0, const ole_variant& default_value = ole_variant())
+t_ftd* column(const wchar_t* name, VARTYPE type, std::int32_t size, bool not_null = false, std::uint32_t subtype = 0,
+              const ole_variant& default_value = ole_variant())
 {
     return new t_ftd(size, name, type, not_null, false, default_value, subtype);
 }
@@ -162,7 +162,7 @@ TEST_F(database_objects, reopened_table_with_another_shape_is_refused)
 TEST_F(database_objects, catalogue_lists_tables_but_not_those_of_sys)
 {
     server->add_schema_rows(oledb::schema_kind::tables, {fake::table_row(L"Sales", L"Orders", L"TABLE"),
-                                                          fake::table_row(L"SYS", L"trace", L"TABLE")});
+                                                         fake::table_row(L"SYS", L"trace", L"TABLE")});
     engine.view_owned = false;
     const auto database = open_database();
     EXPECT_EQ(database->get_table_names(), std::vector<std::wstring>{L"Sales.Orders"});
@@ -200,14 +200,14 @@ TEST_F(database_objects, column_types_are_kept_per_schema_and_table)
 TEST_F(database_objects, spatial_columns_are_read_as_text)
 {
     engine.view_owned = false;
-    server->answer_prefix(L"select TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, DATA_TYPE",
-                          {{fake::wide_text_column(L"s"), fake::wide_text_column(L"t"), fake::wide_text_column(L"c"),
-                            fake::wide_text_column(L"d")},
-                           {text_row({L"dbo", L"shapes", L"g", L"geometry"}),
-                            text_row({L"dbo", L"shapes", L"d", L"date"})}});
-    server->define_table(L"[dbo].[shapes]", {{fake::int_column(L"a"), fake::wide_text_column(L"g", 100),
-                                              fake::wide_text_column(L"d", 10)},
-                                             {}});
+    server->answer_prefix(
+        L"select TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, DATA_TYPE",
+        {{fake::wide_text_column(L"s"), fake::wide_text_column(L"t"), fake::wide_text_column(L"c"),
+          fake::wide_text_column(L"d")},
+         {text_row({L"dbo", L"shapes", L"g", L"geometry"}), text_row({L"dbo", L"shapes", L"d", L"date"})}});
+    server->define_table(
+        L"[dbo].[shapes]",
+        {{fake::int_column(L"a"), fake::wide_text_column(L"g", 100), fake::wide_text_column(L"d", 10)}, {}});
     const auto database = open_database();
     mark();
     std::unique_ptr<udb_recordset> table(database->get_table(L"shapes", 1));

@@ -17,8 +17,7 @@ void recording_error_handler::handle(const tk_exception& exception, bool outer)
 log_capture::log_capture(std::uint32_t threshold)
     : m_path("/tmp/velmora-direct-" + std::to_string(getpid()) + ".log"),
       m_logger(std::make_unique<tk_logger>(m_path.c_str(), 1, threshold, 0))
-{
-}
+{}
 
 log_capture::~log_capture()
 {

@@ -86,8 +86,8 @@ protected:
 
     std::vector<std::vector<std::wstring>> read_back()
     {
-        std::unique_ptr<udb_recordset> result(database->query(
-            L"SELECT id, name, amount, DATALENGTH(data) FROM " + table_name + L" ORDER BY id"));
+        std::unique_ptr<udb_recordset> result(
+            database->query(L"SELECT id, name, amount, DATALENGTH(data) FROM " + table_name + L" ORDER BY id"));
         std::vector<std::vector<std::wstring>> rows;
         mss_for_each_row(*result, [&](const udb_record& r) {
             rows.push_back({mss_row_text(r, 0), mss_row_text(r, 1), mss_row_text(r, 2), mss_row_text(r, 3)});

@@ -19,8 +19,8 @@ TEST_F(connection, connect_reads_version_and_database_list)
     EXPECT_EQ(engine.version_code, 15);
     EXPECT_EQ(engine.server, L"srv");
     EXPECT_EQ(engine.user, L"sa");
-    EXPECT_EQ(sent(), (std::vector<std::wstring>{L"SELECT @@VERSION",
-                                                 L"SELECT name from master.sys.databases ORDER BY name"}));
+    EXPECT_EQ(sent(),
+              (std::vector<std::wstring>{L"SELECT @@VERSION", L"SELECT name from master.sys.databases ORDER BY name"}));
     EXPECT_EQ(engine.get_contents(), (std::vector<std::wstring>{L"master", L"shop"}));
 }
 
@@ -29,7 +29,10 @@ struct version_case {
     std::int32_t code;
 };
 
-void PrintTo(const version_case& c, std::ostream* os) { *os << test_label(c.text); }
+void PrintTo(const version_case& c, std::ostream* os)
+{
+    *os << test_label(c.text);
+}
 
 class version_test : public direct_path_fixture, public testing::WithParamInterface<version_case> {};
 
@@ -41,13 +44,12 @@ TEST_P(version_test, version_text_gives_the_code)
 
 // A release the table does not know yet is taken as a current server, not
 // as one older than 2000.
-INSTANTIATE_TEST_SUITE_P(
-    mss, version_test,
-    testing::Values(version_case{L"Microsoft SQL Server 2019 (RTM) - 15.0.2000.5 (X64)", 15},
-                    version_case{L"Microsoft SQL Server 2008 R2 (RTM) - 10.50.1600.1", 5},
-                    version_case{L"Microsoft SQL Server 2025 (RTM) - 17.0.1000.7 (X64)", 18},
-                    version_case{L"Velmora test server 1.0", 18},
-                    version_case{L"Microsoft SQL Azure (RTM) - 12.0.2000.8", 100}));
+INSTANTIATE_TEST_SUITE_P(mss, version_test,
+                         testing::Values(version_case{L"Microsoft SQL Server 2019 (RTM) - 15.0.2000.5 (X64)", 15},
+                                         version_case{L"Microsoft SQL Server 2008 R2 (RTM) - 10.50.1600.1", 5},
+                                         version_case{L"Microsoft SQL Server 2025 (RTM) - 17.0.1000.7 (X64)", 18},
+                                         version_case{L"Velmora test server 1.0", 18},
+                                         version_case{L"Microsoft SQL Azure (RTM) - 12.0.2000.8", 100}));
 
 TEST_F(connection, old_server_lists_databases_from_the_second_catalogue)
 {

@@ -74,7 +74,8 @@ TEST_F(foreign_keys, parent_without_exact_unique_key_gets_one)
     EXPECT_TRUE(contains(question, L"ic.is_included_column = 0) = 2"));
     EXPECT_TRUE(contains(question, L"c.name IN (N'id', N'region')) = 2"));
     ASSERT_GE(statements.size(), 2u);
-    EXPECT_EQ(statements[statements.size() - 2], L"CREATE UNIQUE INDEX [UIDX_id_region] ON [dbo].[customers]([id], [region])");
+    EXPECT_EQ(statements[statements.size() - 2],
+              L"CREATE UNIQUE INDEX [UIDX_id_region] ON [dbo].[customers]([id], [region])");
     EXPECT_EQ(statements.back(), L"ALTER TABLE [dbo].[orders] ADD CONSTRAINT [fk_cust] FOREIGN KEY ([cust_id], "
                                  L"[cust_region]) REFERENCES [dbo].[customers]([id], [region])  ON DELETE CASCADE ON "
                                  L"UPDATE NO ACTION ");
@@ -88,7 +89,8 @@ TEST_F(foreign_keys, rule_is_appended_only_when_valid)
     keys.push_back(key(L"fk2", {L"id"}, L"ON DELETE CASCADE"));
     const std::vector<std::wstring> statements = create(keys);
     ASSERT_EQ(statements.size(), 4u);
-    EXPECT_EQ(statements[1], L"ALTER TABLE [dbo].[orders] ADD FOREIGN KEY ([cust_id]) REFERENCES [dbo].[customers]([id])");
+    EXPECT_EQ(statements[1],
+              L"ALTER TABLE [dbo].[orders] ADD FOREIGN KEY ([cust_id]) REFERENCES [dbo].[customers]([id])");
     EXPECT_EQ(statements[3], L"ALTER TABLE [dbo].[orders] ADD CONSTRAINT [fk2] FOREIGN KEY ([cust_id]) REFERENCES "
                              L"[dbo].[customers]([id]) ON DELETE CASCADE");
 }
@@ -130,13 +132,15 @@ TEST_F(foreign_keys, each_failing_key_is_reported_and_the_next_follows)
     EXPECT_TRUE(contains(statements.back(), L"[fk_ok]"));
     ASSERT_EQ(errors.reports.size(), 3u);
     EXPECT_EQ(errors.reports[0].context, "Foreign key 'fk_lost'");
-    EXPECT_EQ(errors.reports[0].text,
-              "Can't create foreign key. Contact to support@quarnel.example for the solution.\nTable 'nowhere' not exists");
+    EXPECT_EQ(
+        errors.reports[0].text,
+        "Can't create foreign key. Contact to support@quarnel.example for the solution.\nTable 'nowhere' not exists");
     EXPECT_EQ(errors.reports[0].code, 0u);
     EXPECT_FALSE(errors.reports[0].outer);
     EXPECT_EQ(errors.reports[1].context, "Foreign key 'fk_orphans'");
     EXPECT_EQ(errors.reports[1].text.rfind("There are orphaned records", 0), 0u);
-    EXPECT_TRUE(errors.reports[1].text.ends_with("\nThe ALTER TABLE statement conflicted with the FOREIGN KEY constraint."))
+    EXPECT_TRUE(
+        errors.reports[1].text.ends_with("\nThe ALTER TABLE statement conflicted with the FOREIGN KEY constraint."))
         << errors.reports[1].text;
     EXPECT_EQ(errors.reports[2].context, "lost_child");
     EXPECT_EQ(errors.failed_objects(), 3u);

@@ -53,7 +53,8 @@ protected:
         if (!std::filesystem::exists(VELMORA_SQLITE_ODBC_DRIVER))
             GTEST_SKIP() << "the SQLite ODBC driver is not installed";
         copy = std::make_unique<sqlite_bulk_copy>(
-            VELMORA_SQLITE_ODBC_DRIVER, L"CREATE TABLE dbo.t (id INTEGER, name VARCHAR(20), price DOUBLE, data LONGVARBINARY)");
+            VELMORA_SQLITE_ODBC_DRIVER,
+            L"CREATE TABLE dbo.t (id INTEGER, name VARCHAR(20), price DOUBLE, data LONGVARBINARY)");
         session = std::make_unique<fast_load_session>(
             new oledb::fast_load_rowset(copy->open(L"[dbo].[t]", true), oledb::busy_lease()));
         schema.push_back(new t_ftd(4, L"id", VT_I4, false, false, ole_variant()));

@@ -105,7 +105,10 @@ struct skip_case {
     std::vector<std::wstring> fields;
 };
 
-void PrintTo(const skip_case& c, std::ostream* os) { *os << test_label(c.name); }
+void PrintTo(const skip_case& c, std::ostream* os)
+{
+    *os << test_label(c.name);
+}
 
 class index_skip_test : public index_creation, public testing::WithParamInterface<skip_case> {};
 

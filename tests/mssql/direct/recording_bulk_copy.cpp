@@ -73,7 +73,7 @@ private:
     mutable std::map<int, const unsigned char*> m_buffers;
 };
 
-} // namespace
+}  // namespace
 
 struct sqlite_bulk_copy::impl {
     recorded_bulk_copy record;

@@ -40,7 +40,8 @@ protected:
 TEST_F(row_writing, each_record_is_one_insert)
 {
     auto table = create();
-    std::unique_ptr<udb_record> first(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"O'Brien"))}}));
+    std::unique_ptr<udb_record> first(
+        record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"O'Brien"))}}));
     std::unique_ptr<udb_record> second(record_of({{L"name", ole_variant()}, {L"ID", ole_variant(std::int32_t{2})}}));
     table->append_record(*first);
     table->append_record(*second);
@@ -52,7 +53,8 @@ TEST_F(row_writing, each_record_is_one_insert)
 TEST_F(row_writing, identity_insertion_is_on_per_insert_and_off_at_the_end)
 {
     auto table = create(true);
-    std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"a"))}}));
+    std::unique_ptr<udb_record> record(
+        record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"a"))}}));
     table->append_record(*record);
     table.reset();
     EXPECT_EQ(sent(), (std::vector<std::wstring>{
@@ -63,7 +65,8 @@ TEST_F(row_writing, identity_insertion_is_on_per_insert_and_off_at_the_end)
 TEST_F(row_writing, record_of_another_structure_sends_nothing)
 {
     auto table = create();
-    std::unique_ptr<udb_record> longer(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant()}, {L"x", ole_variant()}}));
+    std::unique_ptr<udb_record> longer(
+        record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant()}, {L"x", ole_variant()}}));
     std::unique_ptr<udb_record> renamed(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"other", ole_variant()}}));
     EXPECT_THROW(table->append_record(*longer), tk_exception);
     EXPECT_THROW(table->append_record(*renamed), tk_exception);
@@ -92,7 +95,8 @@ TEST_F(row_writing, duplicate_key_reaches_the_caller_and_the_table_goes_on)
 TEST_F(row_writing, update_by_key_of_the_record)
 {
     auto table = create();
-    std::unique_ptr<udb_record> record(record_of({{L"ID", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}, {L"gone", ole_variant()}}));
+    std::unique_ptr<udb_record> record(record_of(
+        {{L"ID", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}, {L"gone", ole_variant()}}));
     std::unique_ptr<udb_record> keys_only(record_of({{L"id", ole_variant(std::int32_t{5})}}));
     std::unique_ptr<udb_record> no_key(record_of({{L"name", ole_variant(std::wstring(L"x"))}}));
     table->update1(*record);
@@ -105,7 +109,8 @@ TEST_F(row_writing, update_by_key_of_the_record)
 TEST_F(row_writing, update_by_key_text)
 {
     auto table = create();
-    std::unique_ptr<udb_record> record(record_of({{L"id", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}}));
+    std::unique_ptr<udb_record> record(
+        record_of({{L"id", ole_variant(std::int32_t{5})}, {L"name", ole_variant(std::wstring(L"x"))}}));
     table->update2(*record, L"<id>5</id>");
     table->update2(*record, L"");
     EXPECT_EQ(sent(), std::vector<std::wstring>{L"UPDATE [dbo].[t] SET [name]=N'x' WHERE [id]=5"});
@@ -122,7 +127,8 @@ TEST_F(row_writing, table_without_key_is_not_updated)
     table->update1(*record);
     table->update2(*record, L"<id>5</id>");
     EXPECT_TRUE(sent().empty());
-    EXPECT_NE(log.text().find("ERROR: Cannot update '[dbo].[plain]', there's no primary/unique key"), std::string::npos);
+    EXPECT_NE(log.text().find("ERROR: Cannot update '[dbo].[plain]', there's no primary/unique key"),
+              std::string::npos);
     EXPECT_NE(log.text().find("ERROR: table '[dbo].[plain]' has no primary/unique key, update is not possible"),
               std::string::npos);
 }
@@ -130,7 +136,8 @@ TEST_F(row_writing, table_without_key_is_not_updated)
 TEST_F(row_writing, deletes_by_key)
 {
     auto table = create();
-    std::unique_ptr<udb_record> key(record_of({{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"a"))}, {L"gone", ole_variant()}}));
+    std::unique_ptr<udb_record> key(record_of(
+        {{L"id", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"a"))}, {L"gone", ole_variant()}}));
     table->delete_key(*key);
     table->delete_key(std::wstring(L"<id>2</id>"));
     EXPECT_EQ(sent(), (std::vector<std::wstring>{L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [id]=1 AND [name]=N'a'",

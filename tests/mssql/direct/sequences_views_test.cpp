@@ -21,8 +21,8 @@ protected:
 TEST_F(sequences_views, sequences_are_dropped_and_made)
 {
     log_capture log;
-    database->create_sequences({udb_sequence(L"sales.order_no", 100, 1, 1, 999, true),
-                                udb_sequence(L"DBO.down", -1, -2, -100, -1, false)});
+    database->create_sequences(
+        {udb_sequence(L"sales.order_no", 100, 1, 1, 999, true), udb_sequence(L"DBO.down", -1, -2, -100, -1, false)});
     EXPECT_EQ(sent(), (std::vector<std::wstring>{
                           L"DROP SEQUENCE IF EXISTS [sales].[order_no]",
                           L"IF NOT EXISTS (SELECT  SCHEMA_NAME FROM    INFORMATION_SCHEMA.SCHEMATA WHERE   "

@@ -151,7 +151,8 @@ TEST_F(table_reading, query_is_counted_as_a_derived_table)
     server->answer(L"SELECT a FROM t", {{fake::int_column(L"a")}, {text_row({L"7"})}});
     mark();
     std::unique_ptr<udb_recordset> query(database->get_query(L"q", L"SELECT a FROM t", 1));
-    EXPECT_EQ(sent(), (std::vector<std::wstring>{L"SELECT a FROM t", L"SELECT COUNT_BIG(*) FROM (SELECT a FROM t) as query"}));
+    EXPECT_EQ(sent(),
+              (std::vector<std::wstring>{L"SELECT a FROM t", L"SELECT COUNT_BIG(*) FROM (SELECT a FROM t) as query"}));
     EXPECT_TRUE(query->is_query());
 }
 
@@ -162,7 +163,10 @@ struct default_case {
     VARTYPE value_type;
 };
 
-void PrintTo(const default_case& c, std::ostream* os) { *os << test_label(c.definition); }
+void PrintTo(const default_case& c, std::ostream* os)
+{
+    *os << test_label(c.definition);
+}
 
 class default_value_test : public table_reading, public testing::WithParamInterface<default_case> {};
 
@@ -175,14 +179,16 @@ TEST_P(default_value_test, server_default_gives_the_value)
 }
 
 // Short texts lose their quotes as long ones do.
-INSTANTIATE_TEST_SUITE_P(
-    mss, default_value_test,
-    testing::Values(default_case{L"((0))", VT_I4, L"0", VT_I4}, default_case{L"((-1))", VT_I4, L"-1", VT_I4},
-                    default_case{L"('it''s')", VT_BSTR, L"it's", VT_BSTR}, default_case{L"('x')", VT_BSTR, L"x", VT_BSTR},
-                    default_case{L"('')", VT_BSTR, L"", VT_BSTR}, default_case{L"('''')", VT_BSTR, L"'", VT_BSTR},
-                    default_case{L"(getdate())", VT_DATE, L"getdate()", VT_BSTR},
-                    default_case{L"(now())", VT_DATE, L"getdate()", VT_BSTR},
-                    default_case{L"('2020-01-02')", VT_DATE, L"2020-01-02", VT_DATE},
-                    default_case{L"('soon')", VT_DATE, L"", VT_EMPTY}));
+INSTANTIATE_TEST_SUITE_P(mss, default_value_test,
+                         testing::Values(default_case{L"((0))", VT_I4, L"0", VT_I4},
+                                         default_case{L"((-1))", VT_I4, L"-1", VT_I4},
+                                         default_case{L"('it''s')", VT_BSTR, L"it's", VT_BSTR},
+                                         default_case{L"('x')", VT_BSTR, L"x", VT_BSTR},
+                                         default_case{L"('')", VT_BSTR, L"", VT_BSTR},
+                                         default_case{L"('''')", VT_BSTR, L"'", VT_BSTR},
+                                         default_case{L"(getdate())", VT_DATE, L"getdate()", VT_BSTR},
+                                         default_case{L"(now())", VT_DATE, L"getdate()", VT_BSTR},
+                                         default_case{L"('2020-01-02')", VT_DATE, L"2020-01-02", VT_DATE},
+                                         default_case{L"('soon')", VT_DATE, L"", VT_EMPTY}));
 
 }  // namespace

@@ -72,8 +72,8 @@ class default_values : public odb_database_test, public ::testing::WithParamInte
 TEST_P(default_values, become_the_provider_default)
 {
     const default_case& c = GetParam();
-    const t_ftd column(c.size, L"c", c.vartype, false, false,
-                       ole_variant::from_wstring(c.default_text, c.default_type), c.subtype);
+    const t_ftd column(c.size, L"c", c.vartype, false, false, ole_variant::from_wstring(c.default_text, c.default_type),
+                       c.subtype);
     oledb::property_set properties(DBPROPSET_COLUMN);
     database->set_def_value(&column, &properties);
     if (!c.expected) {
@@ -87,20 +87,19 @@ TEST_P(default_values, become_the_provider_default)
     EXPECT_EQ(std::wstring(p.vValue.bstrVal), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    cases, default_values,
-    ::testing::Values(default_case{VT_DATE, 8, 0, L"CURRENT_TIMESTAMP", L"CURRENT_TIMESTAMP"},
-                      default_case{VT_DATE, 8, 0, L"NOW()", L"CURRENT_TIMESTAMP"},
-                      default_case{VT_DATE, 8, 9, L"", L"CURRENT_TIMESTAMP"},
-                      default_case{VT_DATE, 8, 0, L"getdate()", L"GETDATE()"},
-                      default_case{VT_DATE, 8, 10, L"", L"GETDATE()"},
-                      default_case{VT_BSTR, 50, 0, L"to_char(sysdate,'yyyy-mm-dd hh24:mi:ss')",
-                                   L"CONVERT(VARCHAR(19), GETDATE(), 120)"},
-                      default_case{VT_BSTR, 20, 0, L"O'Brien", L"'O''Brien'"},
-                      default_case{VT_BSTR, 3, 0, L"O'Brien", L"'O'''"},
-                      default_case{VT_BOOL, 2, 0, L"5", L"1", VT_I4},
-                      default_case{VT_BOOL, 2, 0, L"0", L"0", VT_I4},
-                      default_case{VT_BSTR, 20, 0, L"", nullptr}));
+INSTANTIATE_TEST_SUITE_P(cases, default_values,
+                         ::testing::Values(default_case{VT_DATE, 8, 0, L"CURRENT_TIMESTAMP", L"CURRENT_TIMESTAMP"},
+                                           default_case{VT_DATE, 8, 0, L"NOW()", L"CURRENT_TIMESTAMP"},
+                                           default_case{VT_DATE, 8, 9, L"", L"CURRENT_TIMESTAMP"},
+                                           default_case{VT_DATE, 8, 0, L"getdate()", L"GETDATE()"},
+                                           default_case{VT_DATE, 8, 10, L"", L"GETDATE()"},
+                                           default_case{VT_BSTR, 50, 0, L"to_char(sysdate,'yyyy-mm-dd hh24:mi:ss')",
+                                                        L"CONVERT(VARCHAR(19), GETDATE(), 120)"},
+                                           default_case{VT_BSTR, 20, 0, L"O'Brien", L"'O''Brien'"},
+                                           default_case{VT_BSTR, 3, 0, L"O'Brien", L"'O'''"},
+                                           default_case{VT_BOOL, 2, 0, L"5", L"1", VT_I4},
+                                           default_case{VT_BOOL, 2, 0, L"0", L"0", VT_I4},
+                                           default_case{VT_BSTR, 20, 0, L"", nullptr}));
 
 TEST_F(odb_database_test, numeric_default_stays_a_number)
 {

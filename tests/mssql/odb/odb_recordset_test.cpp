@@ -69,11 +69,11 @@ TEST_F(odb_recordset_test, statement_without_rowset_gives_a_recordset_at_its_end
 
 TEST_F(odb_recordset_test, columns_become_the_schema)
 {
-    answer(L"SELECT *", {int_column(L"id", true), wide_text_column(L"name", 50, false),
-                         typed_column(L"g", DBTYPE_GUID, 16), typed_column(L"b", DBTYPE_BYTES, 100),
-                         typed_column(L"n", DBTYPE_NUMERIC, 19, true, 10, 2),
-                         typed_column(L"ts", DBTYPE_DBTIMESTAMP, 16, true, 23, 3), typed_column(L"x", DBTYPE_XML, 0),
-                         wide_text_column(L"long", ~std::uint64_t{0})},
+    answer(L"SELECT *",
+           {int_column(L"id", true), wide_text_column(L"name", 50, false), typed_column(L"g", DBTYPE_GUID, 16),
+            typed_column(L"b", DBTYPE_BYTES, 100), typed_column(L"n", DBTYPE_NUMERIC, 19, true, 10, 2),
+            typed_column(L"ts", DBTYPE_DBTIMESTAMP, 16, true, 23, 3), typed_column(L"x", DBTYPE_XML, 0),
+            wide_text_column(L"long", ~std::uint64_t{0})},
            {});
     const auto recordset = run(L"SELECT *");
     const udb_schema& schema = recordset->schema;

@@ -41,7 +41,8 @@ protected:
         const auto version = query(L"SELECT @@VERSION");
         babelfish = version->get_item()->at(0)->to_wstring().find(L"Babelfish") != std::wstring::npos;
         table = L"velmora_oledb_" + std::to_wstring(getpid());
-        run(L"CREATE TABLE [" + table + L"] (id int PRIMARY KEY, name nvarchar(40) NULL, made datetime2(3) NULL, "
+        run(L"CREATE TABLE [" + table +
+            L"] (id int PRIMARY KEY, name nvarchar(40) NULL, made datetime2(3) NULL, "
             L"g uniqueidentifier NULL, amount numeric(10,2) NULL, data varbinary(max) NULL)");
     }
 
@@ -77,7 +78,8 @@ protected:
 
 TEST_F(sql_server, rows_come_back_with_their_types)
 {
-    run(L"INSERT INTO [" + table + L"] VALUES (1, N'gr\u00fc\u00df \u4e2d\U0001F600', '2024-02-29 23:59:58.123', "
+    run(L"INSERT INTO [" + table +
+        L"] VALUES (1, N'gr\u00fc\u00df \u4e2d\U0001F600', '2024-02-29 23:59:58.123', "
         L"'6F9619FF-8B86-D011-B42D-00C04FC964FF', -12.5, 0xCAFE), (2, NULL, NULL, NULL, NULL, NULL)");
     const auto rows = query(L"SELECT * FROM [" + table + L"] ORDER BY id");
     ASSERT_FALSE(rows->is_eof());
@@ -158,10 +160,36 @@ TEST_F(sql_server, fast_load_inserts_rows)
     odb_check(session->OpenRowset(nullptr, &id, nullptr, IID_IRowsetFastLoad, 0, nullptr,
                                   reinterpret_cast<IUnknown**>(load.get_address())));
     DBBINDING bindings[2] = {};
-    bindings[0] = DBBINDING{1, 12, 4, 0, nullptr, nullptr, nullptr, DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
-                            DBMEMOWNER_CLIENTOWNED, DBPARAMIO_NOTPARAM, 4, 0, DBTYPE_I4, 0, 0};
-    bindings[1] = DBBINDING{2, 28, 20, 16, nullptr, nullptr, nullptr, DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
-                            DBMEMOWNER_CLIENTOWNED, DBPARAMIO_NOTPARAM, 40 * sizeof(wchar_t), 0, DBTYPE_WSTR, 0, 0};
+    bindings[0] = DBBINDING{1,
+                            12,
+                            4,
+                            0,
+                            nullptr,
+                            nullptr,
+                            nullptr,
+                            DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
+                            DBMEMOWNER_CLIENTOWNED,
+                            DBPARAMIO_NOTPARAM,
+                            4,
+                            0,
+                            DBTYPE_I4,
+                            0,
+                            0};
+    bindings[1] = DBBINDING{2,
+                            28,
+                            20,
+                            16,
+                            nullptr,
+                            nullptr,
+                            nullptr,
+                            DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
+                            DBMEMOWNER_CLIENTOWNED,
+                            DBPARAMIO_NOTPARAM,
+                            40 * sizeof(wchar_t),
+                            0,
+                            DBTYPE_WSTR,
+                            0,
+                            0};
     ole_com_ptr<IAccessor> accessor;
     odb_check(load->QueryInterface(IID_IAccessor, accessor.get_void_address()));
     HACCESSOR handle = 0;

@@ -48,8 +48,8 @@ udb_schema make_schema(const std::vector<column_def>& columns)
 {
     udb_schema schema(true);
     for (const auto& def : columns) {
-        auto* column = new t_ftd(def.size, def.name, def.vartype, def.not_null, def.identity,
-                                 def.default_value, def.subtype);
+        auto* column =
+            new t_ftd(def.size, def.name, def.vartype, def.not_null, def.identity, def.default_value, def.subtype);
         column->precision = def.precision;
         column->scale = def.scale;
         schema.push_back(column);
@@ -102,7 +102,8 @@ std::string golden(const std::string& name, const std::string& actual,
     std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     for (const auto& [key, text] : replacements) {
         const std::string marker = "@@" + key + "@@";
-        for (std::size_t at = expected.find(marker); at != std::string::npos; at = expected.find(marker, at + text.size()))
+        for (std::size_t at = expected.find(marker); at != std::string::npos;
+             at = expected.find(marker, at + text.size()))
             expected.replace(at, marker.size(), text);
     }
     return expected;

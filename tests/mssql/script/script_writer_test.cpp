@@ -23,9 +23,15 @@ using mss_test::column_def;
 using mss_test::fill_record;
 using mss_test::make_schema;
 
-ole_variant text(const wchar_t* value) { return ole_variant(std::wstring(value)); }
+ole_variant text(const wchar_t* value)
+{
+    return ole_variant(std::wstring(value));
+}
 
-ole_variant date(const char* value) { return ole_variant(ole_date(std::string(value))); }
+ole_variant date(const char* value)
+{
+    return ole_variant(ole_date(std::string(value)));
+}
 
 udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
                      bool unique_constraint = false)
@@ -70,10 +76,7 @@ protected:
         return open_script(file_name, options);
     }
 
-    static udb_schema id_and_name()
-    {
-        return make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}});
-    }
+    static udb_schema id_and_name() { return make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 10}}); }
 
     static void append(udb_recordset& table, const std::vector<ole_variant>& values)
     {
@@ -193,13 +196,13 @@ TEST_F(mss_script_test, rows_of_tables)
         std::unique_ptr<udb_recordset> table(script->create_table(L"items", items, udb_indexes()));
         for (int i = 1; i <= 25; ++i) {
             const bool empty_row = i % 5 == 0;
-            append(*table, {ole_variant(std::int32_t{i}),
-                            empty_row ? ole_variant() : text(i == 1 ? L"O'Brien" : L"Müller"),
-                            empty_row ? ole_variant() : ole_variant(std::int32_t{i * 10}),
-                            empty_row ? ole_variant() : ole_variant(std::vector<BYTE>{0x00, 0xAB, BYTE(i)}),
-                            empty_row ? ole_variant() : ole_variant(1.5),
-                            empty_row ? ole_variant() : date("2024-02-29 13:14:15.123456"),
-                            empty_row ? ole_variant() : text(L"{00112233-4455-6677-8899-AABBCCDDEEFF}")});
+            append(*table,
+                   {ole_variant(std::int32_t{i}), empty_row ? ole_variant() : text(i == 1 ? L"O'Brien" : L"Müller"),
+                    empty_row ? ole_variant() : ole_variant(std::int32_t{i * 10}),
+                    empty_row ? ole_variant() : ole_variant(std::vector<BYTE>{0x00, 0xAB, BYTE(i)}),
+                    empty_row ? ole_variant() : ole_variant(1.5),
+                    empty_row ? ole_variant() : date("2024-02-29 13:14:15.123456"),
+                    empty_row ? ole_variant() : text(L"{00112233-4455-6677-8899-AABBCCDDEEFF}")});
         }
     }
     udb_schema empty = make_schema({{L"id", VT_I4, 4, true, true}});
@@ -248,8 +251,8 @@ TEST_F(mss_script_test, large_values)
     std::string text_utf8 = tk_unicode_to_utf8(long_text);
     text_utf8.replace(text_utf8.find('\''), 1, "''");
     const std::string actual = written();
-    EXPECT_EQ(actual, mss_test::golden("large.sql", actual,
-                                       {{"MIB", mib_hex}, {"OVER_MIB", over_hex}, {"TEXT", text_utf8}}));
+    EXPECT_EQ(actual,
+              mss_test::golden("large.sql", actual, {{"MIB", mib_hex}, {"OVER_MIB", over_hex}, {"TEXT", text_utf8}}));
 }
 
 // A streamed text keeps its zero characters and breaks its batch-separator
@@ -266,8 +269,8 @@ TEST_F(mss_script_test, streamed_text_keeps_every_character)
     }
     script.reset();
     const std::string expected = "INSERT INTO [dbo].[notes] ([note])\r\n VALUES (\r\nCAST(N'' AS NVARCHAR(MAX)) + N'" +
-                                 tk_unicode_to_utf8(first_step) + "' + N'GO\r\n" +
-                                 std::string(0x100000, 'y') + "' + NCHAR(0) + N'z')\r\nGO\r\n\r\n";
+                                 tk_unicode_to_utf8(first_step) + "' + N'GO\r\n" + std::string(0x100000, 'y') +
+                                 "' + NCHAR(0) + N'z')\r\nGO\r\n\r\n";
     EXPECT_EQ(written().substr(written().find("INSERT")), expected);
 }
 
@@ -430,4 +433,4 @@ TEST_F(mss_script_test, a_script_that_missed_a_write_is_never_completed)
     EXPECT_TRUE(other_files(folder, path).empty());
 }
 
-} // namespace
+}  // namespace

@@ -61,4 +61,4 @@ TEST(bstr, realloc_keeps_or_replaces_the_characters)
     SysFreeString(none);
 }
 
-} // namespace
+}  // namespace

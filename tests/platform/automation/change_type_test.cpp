@@ -18,16 +18,75 @@ struct value {
     ~value() { VariantClear(&v); }
 };
 
-value of_i4(LONG x) { value r; r.v.vt = VT_I4; r.v.lVal = x; return r; }
-value of_i8(LONG64 x) { value r; r.v.vt = VT_I8; r.v.llVal = x; return r; }
-value of_ui8(ULONG64 x) { value r; r.v.vt = VT_UI8; r.v.ullVal = x; return r; }
-value of_r8(double x) { value r; r.v.vt = VT_R8; r.v.dblVal = x; return r; }
-value of_r4(float x) { value r; r.v.vt = VT_R4; r.v.fltVal = x; return r; }
-value of_bool(bool x) { value r; r.v.vt = VT_BOOL; r.v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE; return r; }
-value of_date(double x) { value r; r.v.vt = VT_DATE; r.v.date = x; return r; }
-value of_cy(LONGLONG units) { value r; r.v.vt = VT_CY; r.v.cyVal.int64 = units; return r; }
-value of_text(const wchar_t* text) { value r; r.v.vt = VT_BSTR; r.v.bstrVal = SysAllocString(text); return r; }
-value of_type(VARTYPE vt) { value r; r.v.vt = vt; return r; }
+value of_i4(LONG x)
+{
+    value r;
+    r.v.vt = VT_I4;
+    r.v.lVal = x;
+    return r;
+}
+value of_i8(LONG64 x)
+{
+    value r;
+    r.v.vt = VT_I8;
+    r.v.llVal = x;
+    return r;
+}
+value of_ui8(ULONG64 x)
+{
+    value r;
+    r.v.vt = VT_UI8;
+    r.v.ullVal = x;
+    return r;
+}
+value of_r8(double x)
+{
+    value r;
+    r.v.vt = VT_R8;
+    r.v.dblVal = x;
+    return r;
+}
+value of_r4(float x)
+{
+    value r;
+    r.v.vt = VT_R4;
+    r.v.fltVal = x;
+    return r;
+}
+value of_bool(bool x)
+{
+    value r;
+    r.v.vt = VT_BOOL;
+    r.v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE;
+    return r;
+}
+value of_date(double x)
+{
+    value r;
+    r.v.vt = VT_DATE;
+    r.v.date = x;
+    return r;
+}
+value of_cy(LONGLONG units)
+{
+    value r;
+    r.v.vt = VT_CY;
+    r.v.cyVal.int64 = units;
+    return r;
+}
+value of_text(const wchar_t* text)
+{
+    value r;
+    r.v.vt = VT_BSTR;
+    r.v.bstrVal = SysAllocString(text);
+    return r;
+}
+value of_type(VARTYPE vt)
+{
+    value r;
+    r.v.vt = vt;
+    return r;
+}
 value of_dec(const wchar_t* text)
 {
     value r;
@@ -48,7 +107,7 @@ struct change_case {
     value source;
     VARTYPE target;
     HRESULT hr;
-    const wchar_t* text; // the result read back as text
+    const wchar_t* text;  // the result read back as text
 };
 
 TEST(variant_change_type, table)
@@ -139,4 +198,4 @@ TEST(variant_change_type, in_place_releases_the_old_value_and_failure_keeps_it)
     EXPECT_EQ(std::wstring(same.v.bstrVal), L"x");
 }
 
-} // namespace
+}  // namespace

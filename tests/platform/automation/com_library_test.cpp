@@ -79,4 +79,4 @@ TEST(task_memory, allocates_grows_and_frees)
     CoTaskMemFree(nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -42,9 +42,16 @@ TEST(currency_conversions, round_ties_to_even_and_check_the_range)
         LONG64 expected;
     };
     const row rows[] = {
-        {25000, S_OK, 2},       {35000, S_OK, 4},       {-25000, S_OK, -2},     {-35000, S_OK, -4},
-        {24999, S_OK, 2},       {15000, S_OK, 2},       {5000, S_OK, 0},        {-5001, S_OK, -1},
-        {21474836470000, S_OK, 2147483647}, {21474836480000, DISP_E_OVERFLOW, 0},
+        {25000, S_OK, 2},
+        {35000, S_OK, 4},
+        {-25000, S_OK, -2},
+        {-35000, S_OK, -4},
+        {24999, S_OK, 2},
+        {15000, S_OK, 2},
+        {5000, S_OK, 0},
+        {-5001, S_OK, -1},
+        {21474836470000, S_OK, 2147483647},
+        {21474836480000, DISP_E_OVERFLOW, 0},
     };
     for (const row& r : rows) {
         LONG value32 = 0;
@@ -356,4 +363,4 @@ TEST(decimal_text, printing_drops_trailing_zeros)
     EXPECT_EQ(text_of(value), L"-79228162514264337593543950335");
 }
 
-} // namespace
+}  // namespace

@@ -8,7 +8,9 @@ namespace {
 
 struct byte_array {
     SAFEARRAY* array;
-    explicit byte_array(ULONG elements, LONG lower_bound = 0) : array(SafeArrayCreateVector(VT_UI1, lower_bound, elements)) {}
+    explicit byte_array(ULONG elements, LONG lower_bound = 0)
+        : array(SafeArrayCreateVector(VT_UI1, lower_bound, elements))
+    {}
     ~byte_array() { SafeArrayDestroy(array); }
 };
 
@@ -103,4 +105,4 @@ TEST(safe_array, element_types_and_dimensions)
     SafeArrayDestroy(matrix);
 }
 
-} // namespace
+}  // namespace

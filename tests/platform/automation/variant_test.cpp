@@ -79,7 +79,8 @@ TEST(variant, interfaces_are_counted_by_copy_and_clear)
 
 TEST(variant, tags_a_variant_cannot_hold_are_refused)
 {
-    for (VARTYPE vt : {VARTYPE{VT_BLOB}, VARTYPE{VT_SAFEARRAY}, VARTYPE{15}, VARTYPE{VT_LPWSTR}, VARTYPE{VT_VECTOR | VT_I4}}) {
+    for (VARTYPE vt :
+         {VARTYPE{VT_BLOB}, VARTYPE{VT_SAFEARRAY}, VARTYPE{15}, VARTYPE{VT_LPWSTR}, VARTYPE{VT_VECTOR | VT_I4}}) {
         VARIANT value, copy;
         VariantInit(&value);
         VariantInit(&copy);
@@ -105,4 +106,4 @@ TEST(variant, a_locked_array_is_not_cleared)
     EXPECT_EQ(VariantClear(&value), S_OK);
 }
 
-} // namespace
+}  // namespace

@@ -76,15 +76,14 @@ TEST_P(native_errors, map_to_their_ole_db_result_codes)
 INSTANTIATE_TEST_SUITE_P(codes, native_errors,
                          ::testing::Values(native_case{2627, DB_E_INTEGRITYVIOLATION},
                                            native_case{2601, DB_E_INTEGRITYVIOLATION},
-                                           native_case{547, DB_E_INTEGRITYVIOLATION},
-                                           native_case{208, DB_E_NOTABLE},
-                                           native_case{18456, DB_SEC_E_AUTH_FAILED},
-                                           native_case{8152, E_FAIL}));
+                                           native_case{547, DB_E_INTEGRITYVIOLATION}, native_case{208, DB_E_NOTABLE},
+                                           native_case{18456, DB_SEC_E_AUTH_FAILED}, native_case{8152, E_FAIL}));
 
 TEST_F(fake_engine, every_record_of_a_failure_is_kept_in_order)
 {
     fake::scripted_failure failure;
-    failure.records = {{L"01000", 0, L""}, {L"23000", 2627, L"Violation of PRIMARY KEY constraint 'pk'."},
+    failure.records = {{L"01000", 0, L""},
+                       {L"23000", 2627, L"Violation of PRIMARY KEY constraint 'pk'."},
                        {L"01000", 3621, L"The statement has been terminated."}};
     engine_->fail(L"INSERT y", failure);
     com_ref<IRowset> rowset;
@@ -142,14 +141,14 @@ TEST_F(fake_engine, statements_while_a_bulk_load_holds_the_home_connection_run_e
 
 TEST_F(fake_engine, fast_load_sends_every_bound_value_as_the_column_takes_it)
 {
-    engine_->define_table(L"[dbo].[t]",
-                          {{fake::int_column(L"i"), fake::typed_column(L"n", DBTYPE_NUMERIC, 19, true, 10, 2),
-                            fake::typed_column(L"ts", DBTYPE_DBTIMESTAMP, 16, true, 23, 3),
-                            fake::typed_column(L"d", DBTYPE_DBDATE, 10), fake::wide_text_column(L"w"),
-                            fake::text_column(L"s"), fake::typed_column(L"b", DBTYPE_BYTES, 8),
-                            fake::typed_column(L"g", DBTYPE_GUID, 16), fake::typed_column(L"f", DBTYPE_R8, 8),
-                            fake::typed_column(L"c", DBTYPE_CY, 8), fake::typed_column(L"x", DBTYPE_BOOL, 2)},
-                           {}});
+    engine_->define_table(
+        L"[dbo].[t]",
+        {{fake::int_column(L"i"), fake::typed_column(L"n", DBTYPE_NUMERIC, 19, true, 10, 2),
+          fake::typed_column(L"ts", DBTYPE_DBTIMESTAMP, 16, true, 23, 3), fake::typed_column(L"d", DBTYPE_DBDATE, 10),
+          fake::wide_text_column(L"w"), fake::text_column(L"s"), fake::typed_column(L"b", DBTYPE_BYTES, 8),
+          fake::typed_column(L"g", DBTYPE_GUID, 16), fake::typed_column(L"f", DBTYPE_R8, 8),
+          fake::typed_column(L"c", DBTYPE_CY, 8), fake::typed_column(L"x", DBTYPE_BOOL, 2)},
+         {}});
     enable_fast_load();
     com_ref<IOpenRowset> session = new_session(source_.get());
     DBID table{};
@@ -165,9 +164,9 @@ TEST_F(fake_engine, fast_load_sends_every_bound_value_as_the_column_takes_it)
         DBTYPE type;
         DBLENGTH size;
     };
-    const slot slots[] = {{DBTYPE_I4, 4},      {DBTYPE_NUMERIC, 19}, {DBTYPE_DBTIMESTAMP, 16}, {DBTYPE_DBDATE, 6},
-                          {DBTYPE_WSTR, 40},   {DBTYPE_STR, 20},     {DBTYPE_BYTES, 8},        {DBTYPE_GUID, 16},
-                          {DBTYPE_R8, 8},      {DBTYPE_CY, 8},       {DBTYPE_BOOL, 2}};
+    const slot slots[] = {{DBTYPE_I4, 4},    {DBTYPE_NUMERIC, 19}, {DBTYPE_DBTIMESTAMP, 16}, {DBTYPE_DBDATE, 6},
+                          {DBTYPE_WSTR, 40}, {DBTYPE_STR, 20},     {DBTYPE_BYTES, 8},        {DBTYPE_GUID, 16},
+                          {DBTYPE_R8, 8},    {DBTYPE_CY, 8},       {DBTYPE_BOOL, 2}};
     std::vector<DBBINDING> bindings;
     DBBYTEOFFSET offset = 0;
     for (std::size_t i = 0; i < std::size(slots); ++i) {
@@ -185,7 +184,8 @@ TEST_F(fake_engine, fast_load_sends_every_bound_value_as_the_column_takes_it)
     IAccessor* accessor = nullptr;
     ASSERT_EQ(load->QueryInterface(IID_IAccessor, reinterpret_cast<void**>(&accessor)), S_OK);
     HACCESSOR handle = 0;
-    ASSERT_EQ(accessor->CreateAccessor(DBACCESSOR_ROWDATA, bindings.size(), bindings.data(), 0, &handle, nullptr), S_OK);
+    ASSERT_EQ(accessor->CreateAccessor(DBACCESSOR_ROWDATA, bindings.size(), bindings.data(), 0, &handle, nullptr),
+              S_OK);
 
     std::vector<std::byte> row(offset);
     auto value = [&](std::size_t i, const auto& v, DBLENGTH length) {
@@ -227,8 +227,8 @@ TEST_F(fake_engine, fast_load_sends_every_bound_value_as_the_column_takes_it)
     EXPECT_TRUE(loads[0].done);
     ASSERT_EQ(loads[0].rows.size(), 1u);
     const fake::row& sent = loads[0].rows[0];
-    const std::vector<std::wstring> texts = {L"-42", L"-123.45", L"2024-02-29 23:59:58.123", L"1899-12-30",
-                                             L"\u4e2d\u6587", L"caf\u00e9"};
+    const std::vector<std::wstring> texts = {L"-42",        L"-123.45",      L"2024-02-29 23:59:58.123",
+                                             L"1899-12-30", L"\u4e2d\u6587", L"caf\u00e9"};
     for (std::size_t i = 0; i < texts.size(); ++i)
         EXPECT_EQ(std::get<std::wstring>(sent[i]), texts[i]) << i;
     EXPECT_EQ(std::get<oledb::db_bytes>(sent[6]), (oledb::db_bytes{0xDE, 0xAD}));
@@ -265,9 +265,9 @@ private:
 
 TEST_F(fake_engine, fast_load_reads_a_bound_stream_and_leaves_its_reference_to_the_caller)
 {
-    engine_->define_table(L"blobs", {{fake::typed_column(L"b", DBTYPE_BYTES, ~std::uint64_t{0}),
-                                      fake::text_column(L"t", ~std::uint64_t{0})},
-                                     {}});
+    engine_->define_table(
+        L"blobs",
+        {{fake::typed_column(L"b", DBTYPE_BYTES, ~std::uint64_t{0}), fake::text_column(L"t", ~std::uint64_t{0})}, {}});
     enable_fast_load();
     com_ref<IOpenRowset> session = new_session(source_.get());
     DBID table{};

@@ -41,8 +41,8 @@ opened_source open_source(REFCLSID clsid, const std::wstring& server, const std:
                           const std::wstring& password, const std::wstring& database)
 {
     IDBInitialize* created = nullptr;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDBInitialize,
-                                  reinterpret_cast<void**>(&created));
+    HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDBInitialize, reinterpret_cast<void**>(&created));
     if (FAILED(hr))
         return {hr, {}};
     com_ref<IDBInitialize> source(created);
@@ -119,7 +119,8 @@ com_ref<IRowset> query(IOpenRowset* session, const std::wstring& statement)
 void run(IOpenRowset* session, const std::wstring& statement)
 {
     com_ref<IRowset> rowset;
-    EXPECT_EQ(execute(new_command(session).get(), statement, rowset), S_OK) << std::string(statement.begin(), statement.end());
+    EXPECT_EQ(execute(new_command(session).get(), statement, rowset), S_OK)
+        << std::string(statement.begin(), statement.end());
 }
 
 std::vector<std::wstring> column_names(IUnknown* rowset)

@@ -75,7 +75,8 @@ protected:
     {
         run(session_.get(), L"CREATE TABLE " + table + L" (id INTEGER PRIMARY KEY, name TEXT)");
         for (int i = 1; i <= rows; ++i)
-            run(session_.get(), L"INSERT INTO " + table + L" VALUES (" + std::to_wstring(i) + L", 'n" + std::to_wstring(i) + L"')");
+            run(session_.get(),
+                L"INSERT INTO " + table + L" VALUES (" + std::to_wstring(i) + L", 'n" + std::to_wstring(i) + L"')");
     }
 
     std::wstring database_;
@@ -113,8 +114,7 @@ TEST_F(sqlite_odbc, statements_with_and_without_rowsets)
     EXPECT_EQ(execute(command.get(), L"SELECT a, b FROM t ORDER BY a", rowset), S_OK);
     ASSERT_TRUE(rowset);
     EXPECT_EQ(column_names(rowset.get()), (std::vector<std::wstring>{L"a", L"b"}));
-    EXPECT_EQ(read_all(rowset.get()),
-              (std::vector<text_row>{{L"1", L"caf\u00e9"}, {L"2", std::nullopt}}));
+    EXPECT_EQ(read_all(rowset.get()), (std::vector<text_row>{{L"1", L"caf\u00e9"}, {L"2", std::nullopt}}));
 }
 
 struct batch_case {
@@ -151,11 +151,36 @@ TEST_F(sqlite_odbc, values_too_long_for_the_buffer_are_truncated_and_nulls_flagg
 
     // Status at 0, length at 4, value at 12, as the reader lays out its rows.
     DBBINDING bindings[2] = {};
-    bindings[0] = DBBINDING{1, 12, 4, 0, nullptr, nullptr, nullptr, DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
-                            DBMEMOWNER_CLIENTOWNED, DBPARAMIO_NOTPARAM, 4 * sizeof(wchar_t), 0, DBTYPE_WSTR, 0, 0};
-    bindings[1] = DBBINDING{2, 28 + 12, 28 + 4, 28, nullptr, nullptr, nullptr,
-                            DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS, DBMEMOWNER_CLIENTOWNED, DBPARAMIO_NOTPARAM,
-                            4, 0, DBTYPE_BYTES, 0, 0};
+    bindings[0] = DBBINDING{1,
+                            12,
+                            4,
+                            0,
+                            nullptr,
+                            nullptr,
+                            nullptr,
+                            DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
+                            DBMEMOWNER_CLIENTOWNED,
+                            DBPARAMIO_NOTPARAM,
+                            4 * sizeof(wchar_t),
+                            0,
+                            DBTYPE_WSTR,
+                            0,
+                            0};
+    bindings[1] = DBBINDING{2,
+                            28 + 12,
+                            28 + 4,
+                            28,
+                            nullptr,
+                            nullptr,
+                            nullptr,
+                            DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS,
+                            DBMEMOWNER_CLIENTOWNED,
+                            DBPARAMIO_NOTPARAM,
+                            4,
+                            0,
+                            DBTYPE_BYTES,
+                            0,
+                            0};
     IAccessor* accessor = nullptr;
     ASSERT_EQ(rowset->QueryInterface(IID_IAccessor, reinterpret_cast<void**>(&accessor)), S_OK);
     HACCESSOR handle = 0;
@@ -247,10 +272,12 @@ TEST_F(sqlite_odbc, schema_rowsets_come_in_the_ole_db_column_layout)
 {
     run(session_.get(), L"CREATE TABLE parent (id INTEGER, code TEXT, CONSTRAINT pk_parent PRIMARY KEY (id))");
     run(session_.get(), L"CREATE UNIQUE INDEX ix_code ON parent (code)");
-    run(session_.get(), L"CREATE TABLE child (id INTEGER PRIMARY KEY, parent_id INTEGER REFERENCES parent (id) ON DELETE CASCADE)");
+    run(session_.get(),
+        L"CREATE TABLE child (id INTEGER PRIMARY KEY, parent_id INTEGER REFERENCES parent (id) ON DELETE CASCADE)");
     run(session_.get(), L"CREATE VIEW v AS SELECT * FROM parent");
 
-    com_ref<IRowset> tables = schema_rowset(session_.get(), DBSCHEMA_TABLES, {std::nullopt, std::nullopt, std::nullopt, L"TABLE"});
+    com_ref<IRowset> tables =
+        schema_rowset(session_.get(), DBSCHEMA_TABLES, {std::nullopt, std::nullopt, std::nullopt, L"TABLE"});
     const auto table_names = column_names(tables.get());
     ASSERT_EQ(table_names.size(), 9u);
     EXPECT_EQ(table_names[1], L"TABLE_SCHEMA");
@@ -261,7 +288,8 @@ TEST_F(sqlite_odbc, schema_rowsets_come_in_the_ole_db_column_layout)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"child", L"parent"}));
 
-    com_ref<IRowset> keys = schema_rowset(session_.get(), DBSCHEMA_PRIMARY_KEYS, {std::nullopt, std::nullopt, L"parent"});
+    com_ref<IRowset> keys =
+        schema_rowset(session_.get(), DBSCHEMA_PRIMARY_KEYS, {std::nullopt, std::nullopt, L"parent"});
     EXPECT_EQ(column_names(keys.get())[6], L"ORDINAL");
     const auto key_rows = read_all(keys.get());
     ASSERT_EQ(key_rows.size(), 1u);
@@ -284,7 +312,8 @@ TEST_F(sqlite_odbc, schema_rowsets_come_in_the_ole_db_column_layout)
     }
     EXPECT_TRUE(found);
 
-    com_ref<IRowset> foreign = schema_rowset(session_.get(), DBSCHEMA_FOREIGN_KEYS, {std::nullopt, std::nullopt, L"parent"});
+    com_ref<IRowset> foreign =
+        schema_rowset(session_.get(), DBSCHEMA_FOREIGN_KEYS, {std::nullopt, std::nullopt, L"parent"});
     const auto fk_rows = read_all(foreign.get());
     ASSERT_EQ(fk_rows.size(), 1u);
     EXPECT_EQ(fk_rows[0][2], L"parent");
@@ -293,7 +322,8 @@ TEST_F(sqlite_odbc, schema_rowsets_come_in_the_ole_db_column_layout)
     EXPECT_EQ(fk_rows[0][9], L"parent_id");
     EXPECT_EQ(fk_rows[0][14], L"CASCADE") << "DELETE_RULE";
 
-    com_ref<IRowset> none = schema_rowset(session_.get(), DBSCHEMA_FOREIGN_KEYS, {std::nullopt, std::nullopt, L"child"});
+    com_ref<IRowset> none =
+        schema_rowset(session_.get(), DBSCHEMA_FOREIGN_KEYS, {std::nullopt, std::nullopt, L"child"});
     EXPECT_TRUE(read_all(none.get()).empty());
 }
 
@@ -303,8 +333,8 @@ TEST_F(sqlite_odbc, initialization_string_reaches_the_sqloledb_slot)
     ASSERT_EQ(CoCreateInstance(CLSID_MSDAINITIALIZE, nullptr, CLSCTX_INPROC_SERVER, IID_IDataInitialize,
                                reinterpret_cast<void**>(&service)),
               S_OK);
-    const std::wstring text = L"Provider=sqloledb;Data Source=\"srv\";Initial Catalog=\"" + database_
-                              + L"\";User Id=\"me\";Password=\"secret\";";
+    const std::wstring text = L"Provider=sqloledb;Data Source=\"srv\";Initial Catalog=\"" + database_ +
+                              L"\";User Id=\"me\";Password=\"secret\";";
     IUnknown* created = nullptr;
     ASSERT_EQ(service->GetDataSource(nullptr, CLSCTX_INPROC_SERVER, text.c_str(), IID_IDBInitialize, &created), S_OK);
     service->Release();
@@ -312,7 +342,8 @@ TEST_F(sqlite_odbc, initialization_string_reaches_the_sqloledb_slot)
     ASSERT_EQ(source->Initialize(), S_OK);
     com_ref<IOpenRowset> session = new_session(source.get());
     run(session.get(), L"CREATE TABLE marker (x INTEGER)");
-    EXPECT_EQ(read_all(query(session_.get(), L"SELECT name FROM sqlite_master").get()), (std::vector<text_row>{{L"marker"}}));
+    EXPECT_EQ(read_all(query(session_.get(), L"SELECT name FROM sqlite_master").get()),
+              (std::vector<text_row>{{L"marker"}}));
 }
 
 TEST_F(sqlite_odbc, driver_without_bulk_copy_refuses_the_fast_load_property)

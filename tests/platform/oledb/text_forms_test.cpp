@@ -16,14 +16,9 @@ using oledb::parse_initialization_string;
 TEST(odbc_quote, values_that_could_end_the_value_or_add_a_keyword_go_in_braces)
 {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"plain", L"plain"},
-        {L"p;UID=sa", L"{p;UID=sa}"},
-        {L"a}b", L"{a}}b}"},
-        {L"{x}", L"{{x}}}"},
-        {L" padded ", L"{ padded }"},
-        {L"", L""},
-        {L"srv\\inst", L"srv\\inst"},
-        {L"srv,1433", L"{srv,1433}"},
+        {L"plain", L"plain"},         {L"p;UID=sa", L"{p;UID=sa}"}, {L"a}b", L"{a}}b}"},
+        {L"{x}", L"{{x}}}"},          {L" padded ", L"{ padded }"}, {L"", L""},
+        {L"srv\\inst", L"srv\\inst"}, {L"srv,1433", L"{srv,1433}"},
     };
     for (const auto& [value, quoted] : cases)
         EXPECT_EQ(odbc_quote(value), quoted);
@@ -64,8 +59,8 @@ TEST(server_address, every_form_reaches_each_driver_in_its_keys)
 TEST(server_address, an_address_no_driver_can_use_is_refused_by_name)
 {
     const oledb::odbc::odbc_provider freetds(L"FreeTDS", oledb::odbc::driver_family::freetds);
-    for (const wchar_t* address : {L"", L"db:1433", L"db,", L"db,0", L"db,65536", L"db,14a", L"db\\", L",1433",
-                                   L"\\sales"}) {
+    for (const wchar_t* address :
+         {L"", L"db:1433", L"db,", L"db,0", L"db,65536", L"db,14a", L"db\\", L",1433", L"\\sales"}) {
         oledb::db_login login;
         login.server = address;
         try {
@@ -138,8 +133,7 @@ TEST(create_table, columns_take_type_identity_nullability_and_default)
     zero.lVal = 0;
     DBPROP id_props[] = {column_property(DBPROP_COL_AUTOINCREMENT, boolean(true)),
                          column_property(DBPROP_COL_NULLABLE, boolean(false))};
-    DBPROP n_props[] = {column_property(DBPROP_COL_NULLABLE, boolean(true)),
-                        column_property(DBPROP_COL_DEFAULT, zero)};
+    DBPROP n_props[] = {column_property(DBPROP_COL_NULLABLE, boolean(true)), column_property(DBPROP_COL_DEFAULT, zero)};
     DBPROPSET id_set{id_props, 2, DBPROPSET_COLUMN};
     DBPROPSET n_set{n_props, 2, DBPROPSET_COLUMN};
 
