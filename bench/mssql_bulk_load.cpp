@@ -9,7 +9,7 @@
 #include "model/index.h"
 #include "model/record.h"
 #include "model/recordset.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_database.h"
 #include "platform/oledb/memory_result.h"
 #include "platform/oledb/providers.h"

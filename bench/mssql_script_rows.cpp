@@ -5,7 +5,7 @@
 #include "model/record.h"
 #include "model/recordset.h"
 #include "model/schema.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/script/script_writer.h"
 #include "variant/ole_date.h"
 

@@ -1,7 +1,7 @@
 #include "converter/mss_mutators.h"
 
 #include "converter/mapping_block.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/type_mapping.h"
 
 template class udb_db_mutator<mss_table_mutator, mss_map, mss_typ>;

@@ -3,7 +3,7 @@
 // their "MS SQL Server settings" section of a profile.
 #pragma once
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/script/script_writer.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 #include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/field.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"

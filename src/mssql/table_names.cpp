@@ -1,6 +1,6 @@
 #include "mssql/table_names.h"
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "toolkit/tk_log.h"
 
 namespace {

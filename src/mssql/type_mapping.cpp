@@ -1,7 +1,7 @@
 #include "mssql/type_mapping.h"
 
 #include "model/column_descriptor.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 

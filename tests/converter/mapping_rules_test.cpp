@@ -1,6 +1,6 @@
 #include "converter/mss_mutators.h"
 #include "model/profile.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 
 #include <gtest/gtest.h>
 

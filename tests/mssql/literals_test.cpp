@@ -1,6 +1,6 @@
 #include "model/column_descriptor.h"
 #include "model/field.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/literals.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"

@@ -1,5 +1,5 @@
 #include "model/recordset.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/index_names.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"

@@ -3,7 +3,7 @@
 // offers conversions, every offered type has its size words, and those are
 // the sizes the mapping writes into the type.
 #include "model/column_descriptor.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/type_mapping.h"
 #include "toolkit/tk_yaml_config.h"
 

@@ -1,5 +1,5 @@
 #include "model/column_descriptor.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/type_mapping.h"
 
 #include "test_label.h"

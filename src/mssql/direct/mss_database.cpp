@@ -2,7 +2,7 @@
 
 #include "model/name_compare.h"
 #include "mssql/column_definition.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"

@@ -3,7 +3,7 @@
 #include "mssql/direct/mss_database.h"
 
 #include "model/name_compare.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/odb_exception.h"
 #include "mssql/odb/odb_meta_data.h"

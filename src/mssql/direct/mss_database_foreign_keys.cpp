@@ -3,7 +3,7 @@
 #include "mssql/direct/mss_database.h"
 
 #include "toolkit/error_handler.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/index_names.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"

@@ -2,7 +2,7 @@
 // constraint by ALTER TABLE, every other index by CREATE INDEX.
 #include "mssql/direct/mss_database.h"
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/index_names.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"

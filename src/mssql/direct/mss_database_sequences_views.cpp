@@ -4,7 +4,7 @@
 
 #include "toolkit/error_handler.h"
 #include "model/name_compare.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/quoting.h"
 #include "mssql/sequence_statement.h"

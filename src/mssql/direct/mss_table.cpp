@@ -1,6 +1,6 @@
 #include "mssql/direct/mss_table.h"
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"

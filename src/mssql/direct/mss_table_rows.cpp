@@ -3,7 +3,7 @@
 #include "mssql/direct/mss_table.h"
 
 #include "model/name_compare.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/literals.h"
 #include "mssql/quoting.h"
 #include "mssql/text_fit.h"

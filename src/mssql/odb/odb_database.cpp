@@ -2,7 +2,7 @@
 
 #include "model/custom_conversion.h"
 #include "model/name_compare.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/literals.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"

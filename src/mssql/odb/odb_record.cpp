@@ -1,6 +1,6 @@
 #include "mssql/odb/odb_record.h"
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "platform/oledb/row_buffer.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"

@@ -1,7 +1,7 @@
 #include "mssql/script/script_rows.h"
 
 #include "model/names_map.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/literals.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_writer.h"

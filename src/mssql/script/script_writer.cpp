@@ -4,7 +4,7 @@
 #include "model/name_compare.h"
 #include "model/schema.h"
 #include "mssql/column_definition.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/index_names.h"
 #include "mssql/odb_exception.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "toolkit/error_handler.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "support/fake_provider.h"
 #include "model/record.h"
 #include "mssql/direct/mss_database.h"

@@ -7,7 +7,7 @@
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/record.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_database.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/direct/result_rows.h"

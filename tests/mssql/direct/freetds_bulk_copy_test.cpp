@@ -6,7 +6,7 @@
 
 #include "model/schema.h"
 #include "mssql/direct/bulk_load.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/direct/sequential_stream.h"
 #include "platform/oledb/fast_load_rowset.h"
 

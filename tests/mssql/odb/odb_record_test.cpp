@@ -1,6 +1,6 @@
 #include "mssql/odb/odb_record.h"
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 
 #include <gtest/gtest.h>
 

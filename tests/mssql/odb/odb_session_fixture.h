@@ -2,7 +2,7 @@
 // MS SQL engine, an opened data source and a session on it.
 #pragma once
 
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "support/fake_provider.h"
 #include "mssql/odb_initializer.h"
 #include "platform/oledb/oledb.h"

@@ -2,7 +2,7 @@
 // drivers is installed. Runs when MSSQL_TEST_SERVER names a server (with
 // MSSQL_TEST_LOGIN and MSSQL_TEST_PASSWORD; MSSQL_TEST_DATABASE, default
 // tempdb); otherwise every case reports itself skipped.
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"
 #include "mssql/odb_initializer.h"

@@ -1,6 +1,6 @@
 #include "model/index.h"
 #include "model/recordset.h"
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/script/script_rows.h"
 #include "mssql/script/script_test_support.h"

@@ -1,4 +1,4 @@
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"

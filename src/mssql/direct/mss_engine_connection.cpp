@@ -1,6 +1,6 @@
 // The connection half of the MS SQL engine: connecting, the server version
 // and database list, and testing, opening, creating and dropping databases.
-#include "mssql/engine.h"
+#include "mssql/mss_engine.h"
 
 #include "model/name_compare.h"
 #include "mssql/direct/mss_database.h"
