@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -200,6 +201,24 @@ void sel_tables_page::select_items(const name_pairs& pairs)
         if (const int row = find_in_available(pair.first); row >= 0)
             move_to_selected(row);
     }
+    // A list the user orders hands over the order of conversion (views
+    // that use other views come after them): it comes back as it was left.
+    if (b_reorder)
+        keep_order_of(pairs);
+}
+
+void sel_tables_page::keep_order_of(const name_pairs& pairs)
+{
+    std::vector<std::wstring> names;
+    for (int row = 0; row < m_selected->count(); ++row)
+        names.push_back(item_text(*m_selected, row));
+    const auto rank = [&](const std::wstring& name) {
+        return std::ranges::find_if(pairs, [&](const auto& pair) { return pair.first == name; }) - pairs.begin();
+    };
+    std::ranges::stable_sort(names, {}, rank);
+    m_selected->clear();
+    for (const std::wstring& name : names)
+        m_selected->addItem(to_qt(name));
 }
 
 bool sel_tables_page::is_query(const std::wstring& /*name*/) const

@@ -51,6 +51,8 @@ protected:
     bool collect_selection();
 
     void move_to_selected(int index);
+    // Puts the selected items named in the pairs in the pairs' order.
+    void keep_order_of(const name_pairs& pairs);
     void move_to_available(int index);
     void clear_sel(QListWidget& list);
     // Row of the available item of exactly that name, or -1.

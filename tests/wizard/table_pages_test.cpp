@@ -273,6 +273,21 @@ private slots:
         });
     }
 
+    void views_chosen_before_come_back_in_their_order()
+    {
+        converter->convert_views = true;
+        converter->views = {{L"big_purchase", L""}, {L"all_names", L""}};
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
+            click_control(w->tables, 1102);
+            w->shell.sheet().press_next();
+            QCOMPARE(items(w->views, 1318), QStringList({"big_purchase", "all_names"}));
+            w->shell.sheet().press_next();
+        });
+        QCOMPARE(converter->views.size(), std::size_t(2));
+        QCOMPARE(converter->views[0].first, std::wstring(L"big_purchase"));
+    }
+
     void views_page_hands_over_the_chosen_views_in_the_chosen_order()
     {
         converter->convert_views = true;
