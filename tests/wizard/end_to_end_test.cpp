@@ -25,7 +25,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <mysql.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -195,12 +194,8 @@ private slots:
 private:
     void run_sql(const std::vector<std::string>& statements)
     {
-        MYSQL* connection = mysql_init(nullptr);
-        QVERIFY(mysql_real_connect(connection, server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                                   nullptr, server.port, nullptr, 0) != nullptr);
-        for (const std::string& statement : statements)
-            QVERIFY2(mysql_query(connection, statement.c_str()) == 0, mysql_error(connection));
-        mysql_close(connection);
+        const std::string failure = velmora_test::run_statements(server, statements);
+        QVERIFY2(failure.empty(), failure.c_str());
     }
 
     velmora_test::mariadb_endpoint server;
