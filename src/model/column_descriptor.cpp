@@ -42,6 +42,24 @@ bool udb_is_number_type(VARTYPE vartype)
     return vartype < VT_INT && ((number_mask >> vartype) & 1u) != 0;
 }
 
+bool udb_is_integer_type(VARTYPE vartype)
+{
+    switch (vartype) {
+    case VT_I2:
+    case VT_I4:
+    case VT_BOOL:
+    case VT_I1:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_I8:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT: return true;
+    default: return false;
+    }
+}
+
 bool udb_is_text_type(VARTYPE vartype)
 {
     return vartype == VT_BSTR || vartype == VT_LPSTR || vartype == VT_LPWSTR;

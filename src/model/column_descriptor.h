@@ -36,5 +36,8 @@ public:
 
 // VT_I2 ... VT_UI8 and VT_BOOL, VT_CY, VT_DECIMAL: the types a numeric column takes.
 bool udb_is_number_type(VARTYPE vartype);
+// The integers of every width and VT_BOOL: the types an identity column or a
+// column indexed as a number takes.
+bool udb_is_integer_type(VARTYPE vartype);
 bool udb_is_text_type(VARTYPE vartype);
 bool udb_is_binary_type(VARTYPE vartype);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/index.h"
 #include "model/properties.h"
@@ -15,24 +16,6 @@ namespace {
 
 // Every indexed column is NOT NULL before 3.23.2.
 constexpr std::uint32_t nullable_index_version = 0x31702;
-
-bool is_integer_or_bool(VARTYPE type)
-{
-    switch (type) {
-    case VT_I2:
-    case VT_I4:
-    case VT_BOOL:
-    case VT_I1:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_I8:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT: return true;
-    default: return false;
-    }
-}
 
 }  // namespace
 
@@ -132,7 +115,7 @@ std::wstring sql_schema_initializer::column_clause(const t_ftd& column, const t_
             clause += L" DEFAULT " + value;
     }
 
-    if (column.identity && is_integer_or_bool(column.vartype)) {
+    if (column.identity && udb_is_integer_type(column.vartype)) {
         tk_log(1, "sql_schema_initializer::can_have_auto_num");
         if (!m_auto_column.empty())
             throw tk_mail_assertion("sql_init", 140);

@@ -1,5 +1,6 @@
 #include "mssql/odb/odb_database.h"
 
+#include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/name_compare.h"
 #include "mssql/mss_engine.h"
@@ -22,24 +23,6 @@ namespace {
 constexpr DBLENGTH unlimited_size = ~DBLENGTH{0};
 constexpr std::uint32_t subtype_current_timestamp = 9;
 constexpr std::uint32_t subtype_timestamp_offset = 16;
-
-bool can_auto_increment(VARTYPE type)
-{
-    switch (type) {
-    case VT_I2:
-    case VT_I4:
-    case VT_BOOL:
-    case VT_I1:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_I8:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT: return true;
-    default: return false;
-    }
-}
 
 std::wstring doubled_quotes(const std::wstring& text)
 {
@@ -179,7 +162,7 @@ udb_recordset* odb_database::create_table(const std::wstring& table, const udb_s
         tk_log(1, L"Creating column '%ls', type=%d, size=%d, native_type=%ls", d.name.c_str(), d.vartype, d.size,
                d.native_type.c_str());
         tk_log(1, "schema[i]->b_auto_num=%d", d.identity ? 1 : 0);
-        const bool auto_increment = d.identity && can_auto_increment(d.vartype);
+        const bool auto_increment = d.identity && udb_is_integer_type(d.vartype);
         description->properties.add_bool(DBPROP_COL_AUTOINCREMENT, auto_increment);
         tk_log(1, "b_auto_num(2)=%d", auto_increment ? 1 : 0);
         bool nullable = !auto_increment && !d.b_not_null;
