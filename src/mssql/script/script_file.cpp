@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::size_t buffer_size = 1 << 16;
+constexpr std::size_t buffer_size = 1 << 18;
 constexpr int name_attempts = 100;
 
 // The temporary files of unfinished scripts. A process that ends on a fatal
@@ -100,7 +100,8 @@ mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
     m_temporary_path = created;
     unfinished_scripts::instance().add(m_temporary_path);
     tk_log(2, "Writing the script into '%s'", m_temporary_path.c_str());
-    std::setvbuf(m_file.get(), nullptr, _IOFBF, buffer_size);
+    m_buffer = std::make_unique<char[]>(buffer_size);
+    std::setvbuf(m_file.get(), m_buffer.get(), _IOFBF, buffer_size);
 }
 
 mss_script_file::~mss_script_file()

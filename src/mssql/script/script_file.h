@@ -39,6 +39,9 @@ private:
 
     std::wstring m_path;
     std::string m_temporary_path;
+    // The file's buffer, given to it because the C library sizes one it
+    // allocates itself by the file system's block; freed after the file.
+    std::unique_ptr<char[]> m_buffer;
     std::unique_ptr<std::FILE, file_closer> m_file;
     std::string m_failure;
     bool m_committed = false;

@@ -416,7 +416,7 @@ TEST_F(mss_script_test, a_script_that_missed_a_write_is_never_completed)
     auto script = std::unique_ptr<mss_dmp_database>(engine.create_dump(path, mss_dump_options()));
     {
         file_size_limit limit(16);
-        EXPECT_THROW(script->query(std::wstring(1 << 17, L'x')), tk_exception);
+        EXPECT_THROW(script->query(std::wstring(1 << 19, L'x')), tk_exception);
     }
     try {
         script->commit();
