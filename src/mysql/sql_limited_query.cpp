@@ -5,6 +5,7 @@
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
+#include "mysql/row_batch.h"
 #include "mysql/sql_record.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -54,17 +55,10 @@ sql_limited_query::~sql_limited_query()
     tk_log(2, "sql_limited_query::~sql_limited_query");
 }
 
-std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* schema)
+std::size_t sql_limited_query::fetch_to(sql_row_batch& rows)
 {
-    tk_log(1, "sql_limited_query::store_to(n_max_records=%d)", static_cast<int>(sql_batch_size));
-    bool by_schema = schema != nullptr && !schema->empty();
-    tk_log(1, by_schema ? "Schema is NOT empty" : "Schema is empty, build via f_info");
-    if (by_schema && schema->size() != m_column_count)
-        throw tk_exception(L"The columns of '" + m_source + L"' changed while it was read: " +
-                               std::to_wstring(m_column_count) + L" instead of " + std::to_wstring(schema->size()),
-                           0);
-    std::size_t count = 0;
-    while (!m_ended && count < sql_batch_size) {
+    rows.clear(m_column_count);
+    while (!m_ended && !rows.is_full()) {
         MYSQL_ROW row = mysql_fetch_row(m_result.get());
         if (row == nullptr) {
             // The end of the rows, or a lost connection: only the error tells.
@@ -73,8 +67,25 @@ std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* sche
             m_ended = true;
             break;
         }
-        const unsigned long* lengths = mysql_fetch_lengths(m_result.get());
-        std::unique_ptr<udb_record>& slot = batch[count++];
+        rows.add(row, mysql_fetch_lengths(m_result.get()));
+    }
+    rows.seal();
+    return rows.size();
+}
+
+std::size_t sql_limited_query::convert(sql_row_batch& rows, sql_batch& batch, const udb_schema* schema) const
+{
+    tk_log(1, "sql_limited_query::convert(%d rows)", static_cast<int>(rows.size()));
+    bool by_schema = schema != nullptr && !schema->empty();
+    tk_log(1, by_schema ? "Schema is NOT empty" : "Schema is empty, build via f_info");
+    if (by_schema && schema->size() != m_column_count)
+        throw tk_exception(L"The columns of '" + m_source + L"' changed while it was read: " +
+                               std::to_wstring(m_column_count) + L" instead of " + std::to_wstring(schema->size()),
+                           0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        MYSQL_ROW row = rows.row(i);
+        const unsigned long* lengths = rows.lengths(i);
+        std::unique_ptr<udb_record>& slot = batch[i];
         auto* earlier = dynamic_cast<sql_record*>(slot.get());
         if (!by_schema)
             slot = std::make_unique<sql_record>(m_column_count, m_fields, lengths, row);
@@ -82,7 +93,7 @@ std::size_t sql_limited_query::store_to(sql_batch& batch, const udb_schema* sche
             slot = std::make_unique<sql_record>(m_column_count, *schema, m_fields, lengths, row);
     }
     // Records past the end of the rows go; the others stay for the next batch.
-    for (std::size_t i = count; i < batch.size(); ++i)
+    for (std::size_t i = rows.size(); i < batch.size(); ++i)
         batch[i].reset();
-    return count;
+    return rows.size();
 }

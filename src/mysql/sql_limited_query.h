@@ -14,6 +14,7 @@
 #include "mysql/client_handles.h"
 
 class sql_database;
+class sql_row_batch;
 
 inline constexpr std::size_t sql_batch_size = 256;
 using sql_batch = std::array<std::unique_ptr<udb_record>, sql_batch_size>;
@@ -28,12 +29,13 @@ public:
     sql_limited_query(const sql_limited_query&) = delete;
     sql_limited_query& operator=(const sql_limited_query&) = delete;
 
-    // Replaces the batch with the next rows and returns how many there are;
-    // fewer than a batch only at the end of the rows. Records follow the
-    // schema when one is given, else the result's field descriptions; by the
-    // schema the batch's records take the new rows in place. A broken stream
-    // raises sql_exception.
-    std::size_t store_to(sql_batch& batch, const udb_schema* schema);
+    // Replaces the rows with the next ones and returns how many there are;
+    // none only at the end of the rows. A broken stream raises sql_exception.
+    std::size_t fetch_to(sql_row_batch& rows);
+    // Replaces the batch's records with the rows, typed by the schema when one
+    // is given, else by the result's field descriptions; by the schema the
+    // batch's records take the new rows in place. Returns the row count.
+    std::size_t convert(sql_row_batch& rows, sql_batch& batch, const udb_schema* schema) const;
 
     unsigned column_count() const { return m_column_count; }
     const MYSQL_FIELD* fields() const { return m_fields; }

@@ -158,10 +158,17 @@ void sql_recordset::open_stream(std::uint32_t row_limit)
 
 void sql_recordset::store_batch()
 {
-    // A table's records follow its refined schema, also when it is read
-    // through a column list. A stream that breaks leaves no rows.
+    // A stream that breaks leaves no rows.
     m_batch_rows = 0;
-    m_batch_rows = m_stream->store_to(m_batch, m_is_table ? &schema : nullptr);
+    m_stream->fetch_to(m_rows);
+    convert_rows(m_rows);
+}
+
+void sql_recordset::convert_rows(sql_row_batch& rows)
+{
+    // A table's records follow its refined schema, also when it is read
+    // through a column list.
+    m_batch_rows = m_stream->convert(rows, m_batch, m_is_table ? &schema : nullptr);
 }
 
 void sql_recordset::clean()
@@ -170,8 +177,6 @@ void sql_recordset::clean()
     m_prefetch.cancel();
     for (auto& slot : m_batch)
         slot.reset();
-    for (auto& slot : m_next_batch)
-        slot.reset();
     m_batch_rows = 0;
 }
 
@@ -179,17 +184,23 @@ void sql_recordset::read_ahead()
 {
     // Only while no trace line is written: reading rows writes lines of
     // levels 1 and 2 alone, so the log keeps its order.
-    if (m_batch_rows == sql_batch_size && !tk_log_accepts(2))
-        m_prefetch.start(*m_stream, m_next_batch, m_is_table ? &schema : nullptr);
+    if (m_batch_rows != 0 && !tk_log_accepts(2))
+        m_prefetch.start(*m_stream);
 }
 
 void sql_recordset::take_prefetched_batch()
 {
     // A stream that broke leaves no rows, as store_batch does.
     m_batch_rows = 0;
-    const std::size_t rows = m_prefetch.finish();
-    std::swap(m_batch, m_next_batch);
-    m_batch_rows = rows;
+    sql_row_batch& rows = m_prefetch.take();
+    try {
+        convert_rows(rows);
+    } catch (...) {
+        m_prefetch.release();
+        throw;
+    }
+    // The records hold their own values now.
+    m_prefetch.release();
 }
 
 void sql_recordset::append_record(udb_record&)
@@ -213,17 +224,18 @@ void sql_recordset::next()
     tk_log(1, "sql_recordset::next");
     if (!m_stream)
         throw tk_mail_assertion("sql_recs", 292);
-    if (m_batch_position >= sql_batch_size - 1) {
-        if (m_prefetch.is_started())
-            take_prefetched_batch();
-        else
-            store_batch();
-        m_batch_position = 0;
-        read_ahead();
-    } else {
-        ++m_batch_position;
-    }
     ++m_position;
+    if (m_batch_position + 1 < m_batch_rows) {
+        ++m_batch_position;
+        return;
+    }
+    m_batch_position = 0;
+    if (m_batch_rows == 0)
+        return;
+    if (m_prefetch.is_started())
+        take_prefetched_batch();
+    else
+        store_batch();
 }
 
 void sql_recordset::prev()

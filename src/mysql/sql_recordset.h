@@ -53,9 +53,11 @@ private:
     void clean();
     void open_stream(std::uint32_t row_limit = 0);
     void store_batch();
-    // After a full batch, starts reading the next one into m_next_batch.
+    // Starts fetching the rows after the batch on the worker thread.
     void read_ahead();
     void take_prefetched_batch();
+    // Types fetched rows into the batch's records.
+    void convert_rows(sql_row_batch& rows);
 
     std::unique_ptr<sql_limited_query> m_stream;
     // The count taken when the recordset was opened still stands for the
@@ -65,7 +67,8 @@ private:
     std::size_t m_batch_position = 0;
     std::size_t m_batch_rows = 0;
     sql_batch m_batch;
-    sql_batch m_next_batch;
-    // Last: its worker is done with the stream and the batches before they go.
+    // The rows of m_batch as fetched, when not fetched ahead.
+    sql_row_batch m_rows;
+    // Last: its worker is done with the stream and the rows before they go.
     sql_batch_prefetch m_prefetch;
 };

@@ -235,6 +235,37 @@ TEST_F(mysql_row_stream, a_table_whose_columns_changed_since_it_was_opened_raise
     }
 }
 
+// Rows are fetched ahead as plain bytes, a batch ending at a byte budget or
+// at a large row, which is converted where the client library holds it
+// before the next row is fetched: every size arrives whole and in order.
+TEST_F(mysql_row_stream, rows_of_any_size_arrive_whole_and_in_order)
+{
+    execute(m_scratch.connection(), "CREATE TABLE sized (id INT NOT NULL PRIMARY KEY, body LONGTEXT NULL)");
+    // Mostly small rows; every 7th of 40 KB (a batch fills by bytes), every
+    // 50th of 300 KB (held in place), some of them one after another.
+    execute(m_scratch.connection(),
+            "INSERT INTO sized SELECT seq, CASE WHEN seq % 50 = 0 OR seq BETWEEN 401 AND 403 THEN "
+            "REPEAT(CHAR(65 + seq % 26), 300000) WHEN seq % 7 = 0 THEN REPEAT(CHAR(97 + seq % 26), 40000) "
+            "WHEN seq % 11 = 0 THEN NULL ELSE CONCAT('row ', seq) END FROM seq_1_to_1200");
+    auto database = open();
+    auto rows = table(*database, L"sized");
+    std::int32_t id = 0;
+    for (rows->reset(); !rows->is_eof(); rows->next()) {
+        udb_record& record = *rows->get_item();
+        ASSERT_EQ(record[0]->to_long(), ++id);
+        const bool large = id % 50 == 0 || (id >= 401 && id <= 403);
+        if (large || id % 7 == 0) {
+            const wchar_t letter = static_cast<wchar_t>(large ? L'A' + id % 26 : L'a' + id % 26);
+            EXPECT_EQ(record[1]->to_wstring(), std::wstring(large ? 300000 : 40000, letter)) << id;
+        } else if (id % 11 == 0) {
+            EXPECT_EQ(record[1]->get_type(), VT_EMPTY) << id;
+        } else {
+            EXPECT_EQ(record[1]->to_wstring(), L"row " + std::to_wstring(id));
+        }
+    }
+    EXPECT_EQ(id, 1200);
+}
+
 TEST_F(mysql_row_stream, holds_a_few_batches_of_a_large_table_at_most)
 {
     const unsigned count = 300000;
