@@ -12,6 +12,7 @@
 #include "toolkit/tk_singleton.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -97,7 +98,11 @@ private:
     void create_dependent_objects(table_run& run);
     void create_relationships(table_run& run);
     void create_views(table_run& run);
-    void copy_records(udb_recordset& source, udb_recordset& destination);
+    // Copies the rows; `show_row_count` shows the table's line once the
+    // source knows its row count, before any other line of the table.
+    void copy_records(udb_recordset& source, udb_recordset& destination, const std::function<void()>& show_row_count);
+    void copy_record(udb_recordset& source, udb_recordset& destination, mss_table_mutator* rule,
+                     const std::wstring& table, const std::function<void()>& show_count_once);
     void set_current_table(const std::wstring& name);
     void show(const std::wstring& text, const std::string& console_text) const;
 

@@ -23,9 +23,13 @@
 #include <cstdio>
 #include <cwchar>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
+
+// Rows copied between two looks at whether the source's row count is known.
+constexpr std::uint64_t count_poll_rows = 256;
 
 constexpr std::uint32_t open_for_run = 1;
 // OLE DB's DB_E_INTEGRITYVIOLATION: a row whose key the table holds already.
@@ -191,6 +195,10 @@ void brantwick_convertor::run_conversion()
     mssql_engine.view_owned = false;
     mssql_engine.unicode = script_options.unicode;
     mysql_engine.set_blob_to_text(blob2text);
+    // The run only reads the source: its tables are counted beside their rows.
+    mysql_engine.set_count_beside_rows(true);
+    const std::unique_ptr<sql_engine, void (*)(sql_engine*)> count_beside_rows(
+        &mysql_engine, [](sql_engine* engine) { engine->set_count_beside_rows(false); });
 
     std::unique_ptr<udb_database> source(mysql_engine.open_db(get_source_name(), open_for_run));
     if (m_form == convertor_form::console && table_names.empty() && selected.empty())
@@ -394,12 +402,19 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     if (!merged)
         run.created.push_back(name);
 
-    rows_total = source->record_count;
-    const std::uint64_t rows = rows_total;
-    show(formatted(L"Converting table %ls (%" PRIu64 L" records)\r\n", name.c_str(), rows),
-         console_text(L"Converting table " + name + L"(" + std::to_wstring(rows) + L" records)\n"));
-    if (rows_total != 0 && !only_definitions)
-        copy_records(*source, *destination);
+    // The source may still be counting its rows: the line that gives their
+    // number is shown once it is known, before anything else of the table.
+    const auto show_row_count = [&] {
+        source->wait_for_count();
+        rows_total = source->record_count;
+        const std::uint64_t rows = rows_total;
+        show(formatted(L"Converting table %ls (%" PRIu64 L" records)\r\n", name.c_str(), rows),
+             console_text(L"Converting table " + name + L"(" + std::to_wstring(rows) + L" records)\n"));
+    };
+    if (only_definitions || (source->is_count_known() && source->record_count == 0))
+        show_row_count();
+    else
+        copy_records(*source, *destination, show_row_count);
 
     tk_log(2, "Just before create_indexes, skip_idx=%d", skip_indexes ? 1 : 0);
     destination.reset();
@@ -448,56 +463,85 @@ void brantwick_convertor::create_views(table_run& run)
         run.destination.create_views(views);
 }
 
-void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& destination)
+void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& destination,
+                                       const std::function<void()>& show_row_count)
 {
     const std::wstring table = get_current_table();
     mss_table_mutator* rule = get_table_mutator3(table);
+    bool count_shown = false;
+    const auto show_count_once = [&] {
+        if (!std::exchange(count_shown, true))
+            show_row_count();
+    };
     m_copying = true;
-    source.reset();
-    while (!source.is_eof()) {
-        if (stop_requested())
-            throw tk_final_exception();
-        tk_log(1, "Converting %d record", static_cast<int>(rows_done.load()));
-        // A failing record, whether in its field rules, its append or its
-        // update, is reported with its number and the next one follows.
-        try {
-            if (udb_record* record = source.get_item()) {
-                tk_log(2, L"udb_db_mutator::modify2(%ls)", table.c_str());
-                udb_record* mapped = record;
-                if (rule != nullptr && rule->has_field_mutators())
-                    mapped = &rule->modify2(*record);
-                else
-                    tk_log(2, L"Not found: '%ls'", table.c_str());
-                bool written = true;
-                try {
-                    destination.append_record(*mapped);
-                } catch (const tk_exception& exception) {
-                    tk_log(2, "n_mode=%d, error=%d", static_cast<int>(mode),
-                           static_cast<int>(exception.get_error_number()));
-                    if (exception.get_error_number() != integrity_violation ||
-                        (mode != udb_merge_rows && mode != udb_synchronize_rows))
-                        throw;
-                    // Merging keeps the row the destination holds.
-                    written = mode == udb_synchronize_rows;
-                    if (written)
-                        destination.update1(*mapped);
-                }
-                if (written)
-                    ++m_rows_written;
-            }
-        } catch (const tk_exception& exception) {
-            if (ends_run(exception))
-                throw;
-            error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
-            error_handler::instance().count_skipped_record();
-            report(exception, false);
+    try {
+        source.reset();
+        for (std::uint64_t read = 0; !source.is_eof(); ++read) {
+            // The count runs beside the rows; it is looked for now and then.
+            if (!count_shown && read % count_poll_rows == 0 && source.is_count_known())
+                show_count_once();
+            if (stop_requested())
+                throw tk_final_exception();
+            copy_record(source, destination, rule, table, show_count_once);
+            // Counted before the next read, so that a read that breaks names
+            // the record it was reaching.
+            ++rows_done;
+            source.next();
         }
-        // Counted before the next read, so that a read that breaks names the
-        // record it was reaching.
-        ++rows_done;
-        source.next();
+        show_count_once();
+    } catch (...) {
+        // What ends the table is reported after the table's line.
+        if (!count_shown) {
+            try {
+                show_count_once();
+            } catch (const tk_exception&) {
+                // The failure being raised is the one to report.
+            }
+        }
+        throw;
     }
     m_copying = false;
+}
+
+void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& destination, mss_table_mutator* rule,
+                                      const std::wstring& table, const std::function<void()>& show_count_once)
+{
+    tk_log(1, "Converting %d record", static_cast<int>(rows_done.load()));
+    // A failing record, whether in its field rules, its append or its
+    // update, is reported with its number and the next one follows.
+    try {
+        udb_record* record = source.get_item();
+        if (record == nullptr)
+            return;
+        tk_log(2, L"udb_db_mutator::modify2(%ls)", table.c_str());
+        udb_record* mapped = record;
+        if (rule != nullptr && rule->has_field_mutators())
+            mapped = &rule->modify2(*record);
+        else
+            tk_log(2, L"Not found: '%ls'", table.c_str());
+        bool written = true;
+        try {
+            destination.append_record(*mapped);
+        } catch (const tk_exception& exception) {
+            tk_log(2, "n_mode=%d, error=%d", static_cast<int>(mode), static_cast<int>(exception.get_error_number()));
+            if (exception.get_error_number() != integrity_violation ||
+                (mode != udb_merge_rows && mode != udb_synchronize_rows))
+                throw;
+            // Merging keeps the row the destination holds.
+            written = mode == udb_synchronize_rows;
+            if (written)
+                destination.update1(*mapped);
+        }
+        if (written)
+            ++m_rows_written;
+    } catch (const tk_exception& exception) {
+        if (ends_run(exception))
+            throw;
+        show_count_once();
+        error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
+        error_handler::instance().count_skipped_record();
+        report(exception, false);
+    }
 }
 
 brantwick_convertor::run_tally brantwick_convertor::get_tally() const

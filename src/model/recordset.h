@@ -42,6 +42,12 @@ public:
     // <id>5</id><name>a&amp;b</name>.
     virtual std::wstring get_filter_subquery(const std::wstring& key);
 
+    // Whether record_count holds the row count yet: a side may count a
+    // table's rows while they are read.
+    virtual bool is_count_known() { return true; }
+    // Waits until record_count holds the row count; a failed count raises.
+    virtual void wait_for_count() {}
+
     // Adds the index and makes a primary key, or the first unique index, the row key.
     void add_index(const udb_index& index);
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "mysql/client_handles.h"
+#include "mysql/row_counter.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_exception.h"
 #include "mysql/sql_tmp_recordset.h"
@@ -55,6 +56,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
         mysql_close(&m_handle);
         initialize();
         m_connected = false;
+        m_row_counter.reset();
         max_packet_size = 0;
         m_current_database.clear();
     }
@@ -73,6 +75,8 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
         if (!run_setup_statement("SET NAMES UTF8", "Cannot set UTF-8 collation: %s"))
             tk_log(3, "Failed to set UTF-8 collation");
     }
+    m_row_counter =
+        std::make_shared<sql_row_counter>(host, user, password, static_cast<unsigned>(port), m_talks_utf8mb4);
     tk_log(2, "Setting wait_timeout...");
     if (!run_setup_statement("set session wait_timeout=cast(if(@@session.wait_timeout < 28800,28800,"
                              "@@session.wait_timeout) as unsigned);",
@@ -93,6 +97,11 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
     if (m_version == sql_version_quoted_names && !password.empty())
         throw sql_auth_not_supported_exception();
     run_setup_statement("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
+}
+
+std::shared_ptr<sql_row_counter> sql_engine::row_counter() const
+{
+    return m_count_beside_rows && !is_old_version() ? m_row_counter : nullptr;
 }
 
 bool sql_engine::run_setup_statement(const char* statement, const char* failure_format)

@@ -13,6 +13,7 @@
 #include "toolkit/tk_singleton.h"
 
 class sql_database;
+class sql_row_counter;
 class sql_validator;
 class udb_indexes;
 class udb_record;
@@ -71,6 +72,13 @@ public:
     std::uint32_t version() const { return m_version; }
     bool is_connected() const { return m_connected; }
     MYSQL* get_handle() { return &m_handle; }
+    // Counts rows on a second connection with the same login; null before a
+    // connection, or unless tables are counted beside their rows.
+    std::shared_ptr<sql_row_counter> row_counter() const;
+    // Whether a table's rows are counted on the second connection while they
+    // are read. Only for a run that reads alone: a table that this connection
+    // locks would hold the count up.
+    void set_count_beside_rows(bool flag) { m_count_beside_rows = flag; }
 
     std::wstring charset = L"utf8";
     std::wstring table_type = L"InnoDB";
@@ -93,6 +101,8 @@ private:
     std::wstring m_current_database;
     std::uint32_t m_version = 0;
     MYSQL m_handle;
+    std::shared_ptr<sql_row_counter> m_row_counter;
+    bool m_count_beside_rows = false;
 };
 
 // The process's engine; an internal error when none was built.

@@ -12,10 +12,12 @@ MYSQL* engine_handle()
 
 }  // namespace
 
-sql_exception::sql_exception() : tk_exception(std::string(mysql_error(engine_handle())), 0)
+sql_exception::sql_exception() : sql_exception(engine_handle()) {}
+
+sql_exception::sql_exception(MYSQL* connection) : tk_exception(std::string(mysql_error(connection)), 0)
 {
     tk_log(2, "sql_exception::sql_exception( msg=%s)", what());
-    set_error_number((mysql_errno(engine_handle()) & 0xFFFF) | 0x400000);
+    set_error_number((mysql_errno(connection) & 0xFFFF) | 0x400000);
     tk_log(2, "Got MySQL error code=%d", static_cast<int>(get_error_number()));
 }
 

@@ -2,6 +2,8 @@
 // cannot perform.
 #pragma once
 
+#include <mysql.h>
+
 #include "toolkit/tk_exception.h"
 
 // The text is the client library's last error on the engine's connection; the
@@ -9,6 +11,8 @@
 class sql_exception : public tk_exception {
 public:
     sql_exception();
+    // The last error on another connection.
+    explicit sql_exception(MYSQL* connection);
 };
 
 class sql_auth_not_supported_exception : public tk_exception {

@@ -5,11 +5,14 @@
 #include <utility>
 
 #include "mysql/column_types.h"
+#include "mysql/row_counter.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
+#include "mysql/sql_exception.h"
 #include "mysql/sql_tmp_recordset.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
 
 namespace {
 
@@ -47,17 +50,17 @@ sql_recordset::~sql_recordset()
     // The worker lets go of the stream before the stream goes.
     clean();
     m_stream.reset();
+    drop_count();
 }
 
-void sql_recordset::initialize(bool count_rows)
+void sql_recordset::initialize(bool count)
 {
     tk_log(2, "sql_recordset::initialize");
     tk_log(2, "is_blob_to_text=%d", sql_current_engine().is_blob_to_text() ? 1 : 0);
     clean();
-    if (count_rows)
-        record_count = static_cast<std::uint64_t>(get_rec_count());
+    if (count)
+        count_rows();
     m_count_is_fresh = true;
-    tk_log(2, "get_rec_count returns %lld", static_cast<long long>(record_count));
 
     // Only the first batch is asked for: the rows stream once more after reset.
     open_stream(sql_batch_size);
@@ -149,6 +152,53 @@ std::int64_t sql_recordset::get_rec_count()
     std::int64_t count = first_value(*m_database, statement).to_i8();
     tk_log(2, "sql_recordset::get_rec_count - END (result=%lld)", static_cast<long long>(count));
     return count;
+}
+
+void sql_recordset::count_rows()
+{
+    std::shared_ptr<sql_row_counter> counter = sql_current_engine().row_counter();
+    if (m_is_table && counter) {
+        const std::wstring statement =
+            L"SELECT COUNT(*) FROM " + sql_quote_name(m_database->name) + L"." + sql_quote_name(table);
+        if (counter->start(tk_unicode_to_utf8(statement))) {
+            tk_log(2, L"Counting the rows of '%ls' beside reading them", table.c_str());
+            m_counter = std::move(counter);
+            record_count = 0;
+            return;
+        }
+    }
+    record_count = static_cast<std::uint64_t>(get_rec_count());
+    tk_log(2, "get_rec_count returns %lld", static_cast<long long>(record_count));
+}
+
+bool sql_recordset::is_count_known()
+{
+    if (m_counter && !m_counter->has_answered())
+        return false;
+    wait_for_count();
+    return true;
+}
+
+void sql_recordset::wait_for_count()
+{
+    if (!m_counter)
+        return;
+    const std::shared_ptr<sql_row_counter> counter = std::move(m_counter);
+    try {
+        record_count = counter->finish();
+    } catch (const sql_exception& e) {
+        throw tk_exception(L"Cannot count the rows of '" + table + L"': " + tk_utf8_to_unicode(e.what()), 0);
+    }
+    tk_log(2, L"The count of '%ls' returns %llu", table.c_str(), static_cast<unsigned long long>(record_count));
+}
+
+void sql_recordset::drop_count()
+{
+    try {
+        wait_for_count();
+    } catch (const tk_exception&) {
+        // Nobody waits for this count any more.
+    }
 }
 
 void sql_recordset::open_stream(std::uint32_t row_limit)
@@ -257,8 +307,10 @@ void sql_recordset::reset()
     m_prefetch.cancel();
     m_stream.reset();
     clean();
-    if (!m_count_is_fresh)
-        record_count = static_cast<std::uint64_t>(get_rec_count());
+    if (!m_count_is_fresh) {
+        drop_count();
+        count_rows();
+    }
     m_count_is_fresh = false;
     open_stream();
     store_batch();

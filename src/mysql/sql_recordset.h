@@ -14,6 +14,7 @@
 #include "mysql/sql_limited_query.h"
 
 class sql_database;
+class sql_row_counter;
 
 class sql_recordset : public udb_recordset {
 public:
@@ -33,6 +34,9 @@ public:
     void prev() override;
     // Counts the rows anew and starts streaming from the first one.
     void reset() override;
+    // A table's rows are counted on a second connection while they stream.
+    bool is_count_known() override;
+    void wait_for_count() override;
 
     // The rows the server counts; for progress only, the stream decides the end.
     std::int64_t get_rec_count();
@@ -50,6 +54,10 @@ private:
     bool m_is_table;
     void initialize(bool count_rows = true);
     void read_identity_seed(const std::wstring& column);
+    // Counts the rows, on the engine's second connection when it can.
+    void count_rows();
+    // Waits for a count running on the second connection and drops it.
+    void drop_count();
     void clean();
     void open_stream(std::uint32_t row_limit = 0);
     void store_batch();
@@ -60,6 +68,8 @@ private:
     void convert_rows(sql_row_batch& rows);
 
     std::unique_ptr<sql_limited_query> m_stream;
+    // The connection counting the rows, while its count runs.
+    std::shared_ptr<sql_row_counter> m_counter;
     // The count taken when the recordset was opened still stands for the
     // first reset: counting a large table again costs a full scan.
     bool m_count_is_fresh = false;

@@ -108,6 +108,8 @@ std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record
 
 void sql_table::append_record(udb_record& record)
 {
+    // The rows written are counted on from the rows the table had.
+    wait_for_count();
     const std::uint32_t size = static_cast<std::uint32_t>(record.get_total_size());
     tk_log(1, "record size=%d", static_cast<int>(size));
     sql_engine& engine = sql_current_engine();

@@ -72,6 +72,7 @@ TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries)
     for (unsigned count : counts) {
         SCOPED_TRACE(count);
         auto rows = table(*database, L"rows_" + std::to_wstring(count));
+        rows->wait_for_count();
         EXPECT_EQ(rows->record_count, count);
         std::int32_t expected = 1;
         for (rows->reset(); !rows->is_eof(); rows->next()) {
@@ -160,10 +161,40 @@ TEST_F(mysql_row_stream, a_later_reset_counts_the_rows_again)
     auto database = open();
     auto rows = table(*database, L"numbers");
     rows->reset();
+    rows->wait_for_count();
     EXPECT_EQ(rows->record_count, 10u);
     execute(m_scratch.connection(), "INSERT INTO numbers VALUES (11, 'late')");
     rows->reset();
+    rows->wait_for_count();
     EXPECT_EQ(rows->record_count, 11u);
+}
+
+// A run counts a table's rows on a second connection while they stream; a
+// count nobody waited for leaves that connection ready for the next table.
+TEST_F(mysql_row_stream, counts_beside_the_rows_on_a_second_connection)
+{
+    make_table("numbers", 3000);
+    make_table("few", 3);
+    m_engine.set_count_beside_rows(true);
+    auto database = open();
+    {
+        auto dropped = table(*database, L"numbers");
+    }
+    auto rows = table(*database, L"numbers");
+    std::int32_t expected = 1;
+    for (rows->reset(); !rows->is_eof(); rows->next()) {
+        if (expected == 1) {
+            EXPECT_EQ(rows->record_count, 0u);  // known only once looked for
+        }
+        ASSERT_EQ(id_of(*rows), expected++);
+    }
+    EXPECT_TRUE(rows->is_count_known());
+    EXPECT_EQ(rows->record_count, 3000u);
+    auto few = table(*database, L"few");
+    few->wait_for_count();
+    EXPECT_EQ(few->record_count, 3u);
+    EXPECT_EQ(velmora_test::read_rows(*few).size(), 3u);
+    m_engine.set_count_beside_rows(false);
 }
 
 TEST_F(mysql_row_stream, steps_back_only_inside_a_batch)

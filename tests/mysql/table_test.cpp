@@ -307,6 +307,7 @@ TEST_F(mysql_table_structure, streams_tables_with_awkward_names_and_invisible_co
     ASSERT_EQ(hidden->schema.size(), 4u);
     EXPECT_EQ(hidden->schema[1]->name, L"secret");
     EXPECT_EQ(hidden->schema[1]->default_value.to_wstring(), L"7");
+    hidden->wait_for_count();
     EXPECT_EQ(hidden->record_count, 1u);
     rows = read_rows(*hidden);
     ASSERT_EQ(rows.size(), 1u);
