@@ -38,13 +38,11 @@ std::uint32_t udb_field::get_size() const
             return static_cast<std::uint32_t>(length);
     }
     if (type == VT_BSTR)
-        return SysStringLen(m_value.bstrVal);
+        return text_length();
     return size;
 }
 
 std::wstring_view udb_field::text() const
 {
-    if (ole_variant::get_type() != VT_BSTR || m_value.bstrVal == nullptr)
-        return {};
-    return std::wstring_view(m_value.bstrVal, SysStringLen(m_value.bstrVal));
+    return wide_text();
 }

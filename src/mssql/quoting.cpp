@@ -1,5 +1,6 @@
 #include "mssql/quoting.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -40,6 +41,12 @@ bool needs_splitting(std::basic_string_view<Char> text)
 bool is_blank(wchar_t c)
 {
     return c == L' ' || c == L'\t';
+}
+
+template <class Char>
+bool is_line_break(Char c)
+{
+    return c == Char('\n') || c == Char('\r');
 }
 
 // A script line that starts with "go", after blanks, may be read as a batch
@@ -132,6 +139,32 @@ void append_text_literal(std::basic_string<Char>& result, std::basic_string_view
     }
 }
 
+template <class Char>
+std::size_t literal_part_end(std::basic_string_view<Char> text, std::size_t start, std::size_t step, bool line_start)
+{
+    std::size_t end = start + step;
+    while (end < text.size()) {
+        // Back over what may begin a line: one character, then blanks.
+        std::size_t line = end;
+        if (line > start && !is_blank(static_cast<wchar_t>(text[line - 1])) && !is_line_break(text[line - 1]))
+            --line;
+        while (line > start && is_blank(static_cast<wchar_t>(text[line - 1])))
+            --line;
+        const bool begins_line =
+            line == start ? line_start
+                          : text[line - 1] == Char('\n') || (text[line - 1] == Char('\r') && text[line] != Char('\n'));
+        if (!begins_line)
+            return end;
+        // The part takes the line's blanks and first two characters; a line
+        // that they end may begin again there.
+        std::size_t first = line;
+        while (first < text.size() && is_blank(static_cast<wchar_t>(text[first])))
+            ++first;
+        end = first + 2;
+    }
+    return text.size();
+}
+
 std::wstring doubled(const std::wstring& text, wchar_t c)
 {
     std::wstring result;
@@ -189,4 +222,19 @@ void mss_append_text_literal(std::string& result, std::string_view utf8_text, bo
 void mss_append_literal_body(std::wstring& result, std::wstring_view text, bool unicode, bool line_start)
 {
     append_body(result, text, unicode, line_start);
+}
+
+void mss_append_literal_body(std::string& result, std::string_view utf8_text, bool unicode, bool line_start)
+{
+    append_body(result, utf8_text, unicode, line_start);
+}
+
+std::size_t mss_literal_part_end(std::wstring_view text, std::size_t start, std::size_t step, bool line_start)
+{
+    return literal_part_end(text, start, step, line_start);
+}
+
+std::size_t mss_literal_part_end(std::string_view utf8_text, std::size_t start, std::size_t step, bool line_start)
+{
+    return literal_part_end(utf8_text, start, step, line_start);
 }

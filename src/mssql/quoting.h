@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -34,3 +35,11 @@ const char* mss_long_text_head(bool unicode);
 // The inside of an open literal of mss_text_literal, for a text written in
 // parts: `line_start` tells whether the part begins a line of the text.
 void mss_append_literal_body(std::wstring& result, std::wstring_view text, bool unicode, bool line_start);
+void mss_append_literal_body(std::string& result, std::string_view utf8_text, bool unicode, bool line_start);
+
+// Where the part of a text that starts at `start` (at the start of a line of
+// the text when `line_start`) ends: `step` characters on, or a little further
+// so that no part ends among the blanks and first two characters of a line,
+// which tell whether the line must be broken.
+std::size_t mss_literal_part_end(std::wstring_view text, std::size_t start, std::size_t step, bool line_start);
+std::size_t mss_literal_part_end(std::string_view utf8_text, std::size_t start, std::size_t step, bool line_start);

@@ -12,8 +12,13 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstring>
+#include <optional>
 
 namespace {
+
+// Texts from this many bytes on are long: decoded straight into the value's
+// storage, or held in UTF-8 alone.
+constexpr std::size_t long_text = 1 << 16;
 
 // Bytes of one character in UTF-8, as the code-page conversion writes it
 // (values that are no character become U+FFFD, three bytes).
@@ -27,6 +32,47 @@ std::uint32_t utf8_length(wchar_t character)
     if (c < 0x10000 || c > 0x10FFFF)
         return 3;
     return 4;
+}
+
+// The characters of a UTF-8 text whose decoding is exact (it encodes back to
+// the same bytes), decoded piece by piece to count them; none when it holds
+// a malformed sequence or U+FFFD, which may stand for one.
+std::optional<std::size_t> exact_characters(std::string_view text)
+{
+    thread_local std::wstring piece;
+    std::size_t count = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.size(), start + long_text);
+        // Pieces end before a character, not inside one.
+        for (int back = 0; back < 3 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80;
+             ++back)
+            --end;
+        if (!MultiByteToWideChar(CP_UTF8, text.substr(start, end - start), piece) ||
+            piece.find(L'\uFFFD') != std::wstring::npos)
+            return std::nullopt;
+        count += piece.size();
+        start = end;
+    }
+    return count;
+}
+
+// A long text decoded into room sized for one character a byte, trimmed
+// after, so that it is never held twice.
+BSTR decode_long_text(std::string_view text)
+{
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+    if (wide == nullptr)
+        throw tk_mail_assertion("ole_var", 1448);
+    std::size_t length = 0;
+    if (!MultiByteToWideChar(CP_UTF8, text, wide, length)) {
+        tk_log(2, "MultiByteToWideChar failed, error=%08X", GetLastError());
+        length = 0;
+    }
+    if (length < text.size() && !SysReAllocStringLen(&wide, nullptr, static_cast<UINT>(length))) {
+        SysFreeString(wide);
+        throw tk_mail_assertion("ole_var", 1448);
+    }
+    return wide;
 }
 
 }  // namespace
@@ -233,6 +279,7 @@ bool ole_variant::is_byte_array(VARTYPE type)
 void ole_variant::clear()
 {
     m_has_utf8 = false;
+    m_wide_deferred = false;
     if (is_byte_array(m_value.vt) || m_value.vt == VT_SAFEARRAY) {
         tk_log(2, "Just before SafeArrayDestroy0");
         SafeArrayDestroy(m_value.parray);
@@ -254,6 +301,12 @@ void ole_variant::copy_from(const ole_variant& other)
     } else if (FAILED(VariantCopy(&m_value, &other.m_value))) {
         throw tk_mail_assertion("ole_var", 1469);
     }
+    if (other.m_wide_deferred) {
+        m_utf8 = other.m_utf8;
+        m_has_utf8 = true;
+        m_wide_deferred = true;
+        m_deferred_length = other.m_deferred_length;
+    }
     m_i8 = other.m_i8;
     m_ui8 = other.m_ui8;
     if (type == VT_DATE)
@@ -268,7 +321,15 @@ void ole_variant::take_from(ole_variant& other) noexcept
     m_i8 = other.m_i8;
     m_ui8 = other.m_ui8;
     m_date = other.m_date;
+    if (other.m_has_utf8) {
+        m_utf8.swap(other.m_utf8);
+        m_has_utf8 = true;
+        m_wide_deferred = other.m_wide_deferred;
+        m_deferred_length = other.m_deferred_length;
+    }
     VariantInit(&other.m_value);
+    other.m_has_utf8 = false;
+    other.m_wide_deferred = false;
     other.m_i8 = 0;
     other.m_ui8 = 0;
 }
@@ -295,10 +356,7 @@ void ole_variant::attach_wstring(const std::wstring& text)
 void ole_variant::attach_string(std::string_view text)
 {
     // A short text goes through a buffer reused from value to value and is
-    // copied at its exact length; a long one is decoded straight into the
-    // value's own storage, sized for one character a byte and trimmed after,
-    // so that it is never held twice.
-    constexpr std::size_t long_text = 1 << 16;
+    // copied at its exact length.
     if (text.size() < long_text) {
         thread_local std::wstring buffer;
         if (!MultiByteToWideChar(CP_UTF8, text, buffer)) {
@@ -309,26 +367,53 @@ void ole_variant::attach_string(std::string_view text)
         // A replacement character may stand for a malformed sequence, whose
         // UTF-8 form is not the bytes read.
         if (buffer.size() == 0 ? text.empty() : buffer.find(L'\uFFFD') == std::wstring::npos) {
+            // Storage a long text left behind goes with it.
+            if (m_utf8.capacity() >= long_text)
+                std::string().swap(m_utf8);
             m_utf8.assign(text);
             m_has_utf8 = true;
         }
         return;
     }
-    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
-    if (wide == nullptr)
-        throw tk_mail_assertion("ole_var", 1448);
-    std::size_t length = 0;
-    if (!MultiByteToWideChar(CP_UTF8, text, wide, length)) {
-        tk_log(2, "MultiByteToWideChar failed, error=%08X", GetLastError());
-        length = 0;
+    if (const std::optional<std::size_t> length = exact_characters(text)) {
+        clear();
+        m_utf8.assign(text);
+        m_has_utf8 = true;
+        m_wide_deferred = true;
+        m_deferred_length = static_cast<std::uint32_t>(*length);
+        m_value.vt = VT_BSTR;
+        m_value.bstrVal = nullptr;
+        return;
     }
-    if (length < text.size() && !SysReAllocStringLen(&wide, nullptr, static_cast<UINT>(length))) {
-        SysFreeString(wide);
-        throw tk_mail_assertion("ole_var", 1448);
-    }
+    BSTR wide = decode_long_text(text);
     clear();
     m_value.bstrVal = wide;
     m_value.vt = VT_BSTR;
+}
+
+void ole_variant::make_wide() const
+{
+    if (!m_wide_deferred)
+        return;
+    auto& self = const_cast<ole_variant&>(*this);
+    self.m_value.bstrVal = decode_long_text(m_utf8);
+    self.m_wide_deferred = false;
+    self.m_has_utf8 = false;
+    std::string().swap(self.m_utf8);
+}
+
+std::wstring_view ole_variant::wide_text() const
+{
+    if (m_value.vt != VT_BSTR)
+        return {};
+    make_wide();
+    return m_value.bstrVal == nullptr ? std::wstring_view()
+                                      : std::wstring_view(m_value.bstrVal, SysStringLen(m_value.bstrVal));
+}
+
+std::uint32_t ole_variant::text_length() const
+{
+    return m_wide_deferred ? m_deferred_length : SysStringLen(m_value.bstrVal);
 }
 
 void ole_variant::allocate_safe_array(std::uint32_t size)
@@ -384,6 +469,11 @@ void ole_variant::get_systemtime(SYSTEMTIME& time) const
 
 bool ole_variant::text_to_ansi(std::string& result) const
 {
+    // The ANSI code page is UTF-8 here.
+    if (m_wide_deferred) {
+        result = m_utf8;
+        return true;
+    }
     const std::wstring_view text(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, SysStringLen(m_value.bstrVal));
     return WideCharToMultiByte(CP_ACP, text, result);
 }
@@ -400,6 +490,11 @@ std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_byte
     case VT_EMPTY:
     case VT_NULL: tk_log(1, "OLE_Variant is empty"); return 0;
     case VT_BSTR:
+        // A text held in UTF-8 is its own ANSI form: no copy.
+        if (m_wide_deferred) {
+            bytes = reinterpret_cast<const BYTE*>(m_utf8.data());
+            return static_cast<std::uint32_t>(m_utf8.size());
+        }
         if (!text_to_ansi(text_bytes))
             return 0;
         bytes = reinterpret_cast<const BYTE*>(text_bytes.c_str());
@@ -420,7 +515,16 @@ std::uint32_t ole_variant::get_at(char* buffer, std::uint32_t position, std::uin
         tk_bin_to_hex(count, static_cast<const BYTE*>(m_value.parray->pvData) + position, buffer);
         return count;
     }
-    if (m_value.vt != VT_BSTR || m_value.bstrVal == nullptr || length == 0)
+    if (m_value.vt != VT_BSTR || length == 0)
+        return 0;
+    if (m_wide_deferred) {
+        if (position >= m_utf8.size())
+            return 0;
+        const std::size_t count = std::min<std::size_t>(length, m_utf8.size() - position);
+        std::memcpy(buffer, m_utf8.data() + position, count);
+        return static_cast<std::uint32_t>(count);
+    }
+    if (m_value.bstrVal == nullptr)
         return 0;
     // Find the character that holds byte `position` of the ANSI form, then
     // convert from there: at most `length` characters give `length` bytes.

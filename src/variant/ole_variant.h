@@ -80,7 +80,10 @@ public:
 
     void attach_wstring(const std::wstring& text);
     // UTF-8 text. A short, well-formed one is kept beside its wide form as it
-    // came, so that writers in UTF-8 take it without encoding it again.
+    // came, so that writers in UTF-8 take it without encoding it again; a
+    // long, well-formed one is kept as it came alone, and decoded only when
+    // its wide form is first asked for: four bytes a character would hold
+    // four times the text.
     void attach_string(std::string_view text);
     // The UTF-8 bytes the text value was attached from when they are its
     // exact UTF-8 form; null for any other value.
@@ -111,6 +114,11 @@ public:
     static bool is_date_or_string_type(VARTYPE type);
 
 protected:
+    // The characters of a text value, read in place; empty for other types.
+    std::wstring_view wide_text() const;
+    // The number of characters of a text value, without decoding it.
+    std::uint32_t text_length() const;
+
     std::int64_t m_i8 = 0;
     std::uint64_t m_ui8 = 0;
     ole_date m_date;
@@ -120,10 +128,16 @@ private:
     // attach_string's bytes, for attached_utf8; reused from value to value.
     std::string m_utf8;
     bool m_has_utf8 = false;
+    // A long text held in m_utf8 alone (m_value.bstrVal null), and its characters.
+    bool m_wide_deferred = false;
+    std::uint32_t m_deferred_length = 0;
 
     static bool is_byte_array(VARTYPE type);
     static std::uint32_t get_safe_array_size(SAFEARRAY* array);
     void clear();
+    // Gives a long text held in UTF-8 its wide form and lets the bytes go:
+    // the value stays the same, only its storage changes.
+    void make_wide() const;
     // A text value's ANSI form, by its length: zero characters stay.
     bool text_to_ansi(std::string& result) const;
     void copy_from(const ole_variant& other);

@@ -215,6 +215,7 @@ ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
     case ole_vt_bytes: return binary_from_hex(std::string_view(text), type);
     default:
         result.attach_string(text);
+        result.make_wide();
         if (FAILED(VariantChangeType(&result.m_value, &result.m_value, 0, type)))
             throw ole_type_exception();
         return result;
@@ -238,7 +239,11 @@ void ole_variant::change_type(VARTYPE type)
 {
     const VARTYPE old = m_value.vt;
     tk_log(1, "ole_variant::change_type(old=%d,new=%d)", old, type);
-    m_has_utf8 = false;
+    // The UTF-8 form stays only with a text that stays one.
+    if (old != type) {
+        make_wide();
+        m_has_utf8 = false;
+    }
     if (is_byte_array(old) && is_byte_array(type) && old != type) {
         tk_log(1, "Replace by synonym");
         m_value.vt = type;
@@ -480,8 +485,9 @@ void ole_variant::change_to_bytes()
     }
     case VT_BSTR: {
         tk_log(1, "VT_BSTR->binary");
+        // By its length: a zero character is part of the text.
         std::string text;
-        tk_unicode_to_ansi3(m_value.bstrVal == nullptr ? L"" : m_value.bstrVal, text);
+        text_to_ansi(text);
         *this = std::vector<BYTE>(text.begin(), text.end());
         return;
     }

@@ -138,8 +138,7 @@ std::wstring ole_variant::to_wstring() const
 {
     tk_log(1, "ole_variant::to_wstring (vt=%08X)", m_value.vt);
     if (m_value.vt == VT_BSTR)
-        return m_value.bstrVal == nullptr ? std::wstring()
-                                          : std::wstring(m_value.bstrVal, SysStringLen(m_value.bstrVal));
+        return std::wstring(wide_text());
     if (is_byte_array(m_value.vt)) {
         const std::string hex = binary_to_hex();
         return std::wstring(hex.begin(), hex.end());

@@ -148,8 +148,9 @@ TEST(ole_variant_attach_string, short_and_long_texts_decode_alike)
 }
 
 // The bytes a text came as are offered only while they are exactly its UTF-8
-// form: well-formed, short and unchanged since; copies do without them.
-TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_short_texts)
+// form: well-formed and unchanged since. Copies of a short text do without
+// them; a long one is held in them alone, decoded only when asked for.
+TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_texts)
 {
     const std::string well_formed("Gr\xC3\xB6\xC3\x9F"
                                   "e\0!",
@@ -160,7 +161,8 @@ TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_short_texts)
     EXPECT_EQ(*value.attached_utf8(), well_formed);
     EXPECT_EQ(ole_variant(value).attached_utf8(), nullptr);
 
-    const std::string not_kept[] = {"a\xFF", "\xF0\x9F\x98", std::string(1 << 16, 'x')};
+    const std::string not_kept[] = {"a\xFF", "\xF0\x9F\x98", std::string(1 << 16, 'x') + "\xFF",
+                                    std::string(1 << 16, 'x') + "\xEF\xBF\xBD"};
     for (const std::string& text : not_kept) {
         ole_variant other;
         other.attach_string(text);
@@ -172,6 +174,51 @@ TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_short_texts)
     EXPECT_EQ(changed.attached_utf8(), nullptr);
     changed = std::wstring(L"43");
     EXPECT_EQ(changed.attached_utf8(), nullptr);
+}
+
+// A long text read in UTF-8 gives the same characters, bytes and pieces
+// through every reader, in copies and after a move, whether or not its wide
+// form was made.
+TEST(ole_variant_attach_string, long_texts_read_alike_in_either_form)
+{
+    std::string bytes;
+    std::wstring characters;
+    for (int i = 0; i < 20000; ++i) {
+        bytes += std::string("\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E'\0", 11);
+        characters += std::wstring(L"\u00e9\u20ac\U0001D11E'\0", 5);
+    }
+    ole_variant held;
+    held.attach_string(bytes);
+    ASSERT_NE(held.attached_utf8(), nullptr);
+    const ole_variant copy(held);
+    ole_variant moved_from;
+    moved_from.attach_string(bytes);
+    const ole_variant moved(std::move(moved_from));
+    EXPECT_EQ(moved_from.get_type(), VT_EMPTY);
+    ole_variant widened;
+    widened.attach_string(bytes);
+    EXPECT_EQ(widened.to_wstring(), characters);
+    EXPECT_EQ(widened.attached_utf8(), nullptr) << "the bytes go once the wide form is made";
+
+    for (const ole_variant* value : std::initializer_list<const ole_variant*>{&held, &copy, &moved, &widened}) {
+        EXPECT_EQ(value->get_type(), VT_BSTR);
+        EXPECT_EQ(value->to_string(), bytes);
+        const BYTE* read = nullptr;
+        std::string scratch;
+        ASSERT_EQ(value->get_bytes1(read, scratch), bytes.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(read), bytes.size()), bytes);
+        std::string streamed;
+        char piece[1000];
+        for (std::uint32_t got, at = 0; (got = value->get_at(piece, at, sizeof piece)) != 0; at += got)
+            streamed.append(piece, got);
+        EXPECT_EQ(streamed, bytes);
+    }
+    EXPECT_EQ(held.to_wstring(), characters);
+    EXPECT_EQ(moved.to_wstring(), characters);
+
+    ole_variant binary(held);
+    binary.change_type(ole_vt_bytes);
+    EXPECT_EQ(bytes_of(binary), std::vector<BYTE>(bytes.begin(), bytes.end()));
 }
 
 TEST(ole_variant_from_wstring, by_type)

@@ -219,20 +219,43 @@ void mss_dmp_recordset::write_hex(const udb_field& field)
 
 void mss_dmp_recordset::write_text(const udb_field& field)
 {
-    // Read in place: a long text is not copied again.
-    const std::wstring_view text = field.text();
+    // Read in place: a long text is not copied again, nor decoded when it
+    // is held in UTF-8.
+    if (const std::string* utf8 = field.attached_utf8())
+        write_text_parts(std::string_view(*utf8));
+    else
+        write_text_parts(field.text());
+}
+
+template <class Char>
+void mss_dmp_recordset::write_text_parts(std::basic_string_view<Char> text)
+{
     // A text this long that may be split into joined literals is of a MAX
     // type from its start.
-    if (text.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring_view::npos)
+    const Char splitting[] = {Char(0), Char('\r'), Char('\n')};
+    if (text.find_first_of(std::basic_string_view<Char>(splitting, 3)) != text.npos)
         m_output.write(mss_long_text_head(m_unicode));
     m_output.write(m_unicode ? "N'" : "'");
-    std::wstring part;
-    for (std::size_t done = 0; done < text.size(); done += stream_step) {
-        const bool line_start =
-            done > 0 && (text[done - 1] == L'\n' || (text[done - 1] == L'\r' && text[done] != L'\n'));
+    std::basic_string<Char> part;
+    bool line_start = false;
+    for (std::size_t done = 0; done < text.size();) {
+        const std::size_t end = mss_literal_part_end(text, done, stream_step, line_start);
         part.clear();
-        mss_append_literal_body(part, text.substr(done, stream_step), m_unicode, line_start);
-        m_output.write_utf8(part);
+        mss_append_literal_body(part, text.substr(done, end - done), m_unicode, line_start);
+        write_part(part);
+        line_start = text[end - 1] == Char('\n') ||
+                     (text[end - 1] == Char('\r') && (end == text.size() || text[end] != Char('\n')));
+        done = end;
     }
     m_output.write("'");
+}
+
+void mss_dmp_recordset::write_part(const std::string& part)
+{
+    m_output.write(part);
+}
+
+void mss_dmp_recordset::write_part(const std::wstring& part)
+{
+    m_output.write_utf8(part);
 }

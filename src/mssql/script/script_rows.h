@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,10 @@ private:
     void write_large_value(const udb_field& field);
     void write_hex(const udb_field& field);
     void write_text(const udb_field& field);
+    template <class Char>
+    void write_text_parts(std::basic_string_view<Char> text);
+    void write_part(const std::string& part);
+    void write_part(const std::wstring& part);
 
     mss_script_file& m_output;
     const bool m_unicode;

@@ -5,6 +5,7 @@
 #include "mssql/script/script_rows.h"
 #include "mssql/script/script_test_support.h"
 #include "mssql/script/script_writer.h"
+#include "platform/code_page.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
@@ -13,6 +14,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -256,22 +258,44 @@ TEST_F(mss_script_test, large_values)
 }
 
 // A streamed text keeps its zero characters and breaks its batch-separator
-// lines also where a step of the stream starts such a line.
+// lines also where a step of the stream starts such a line or would cut its
+// blanks and first letters apart; alike whether it was read as UTF-8 or is
+// held as wide text.
 TEST_F(mss_script_test, streamed_text_keeps_every_character)
 {
+    constexpr std::size_t step = 0x20000;
+    struct split_line {
+        std::wstring before;  // ends where the line starts
+        std::wstring line;
+    };
+    const split_line cases[] = {
+        {std::wstring(step - 1, L'x') + L"\n", L"GO\r\n"},
+        {std::wstring(step - 2, L'x') + L"\r", L"go\n"},
+        {std::wstring(step - 3, L'x') + L"\n", L" \tgO\r\n"},
+    };
+    const std::wstring tail = std::wstring(0x100000, L'\u00e4') + std::wstring(1, L'\0') + L"z";
     auto script = open_rows_script("streamed.sql");
-    const std::wstring first_step = std::wstring(0x20000 - 1, L'x') + L"\n";
-    const std::wstring rest = L"GO\r\n" + std::wstring(0x100000, L'y') + std::wstring(1, L'\0') + L"z";
     udb_schema notes = make_schema({{L"note", VT_BSTR, 0}});
+    std::string expected;
     {
         std::unique_ptr<udb_recordset> table(script->create_table(L"notes", notes, udb_indexes()));
-        append(*table, {ole_variant(first_step + rest)});
+        for (const split_line& text : cases) {
+            const std::wstring value = text.before + text.line + tail;
+            append(*table, {ole_variant(value)});
+            std::string utf8;
+            ASSERT_TRUE(WideCharToMultiByte(CP_UTF8, value, utf8));
+            append(*table, {ole_variant(utf8)});
+            const std::string row =
+                "INSERT INTO [dbo].[notes] ([note])\r\n VALUES (\r\nCAST(N'' AS NVARCHAR(MAX)) + N'" +
+                tk_unicode_to_utf8(text.before) + "' + N'" + tk_unicode_to_utf8(text.line) +
+                tk_unicode_to_utf8(tail.substr(0, tail.size() - 2)) + "' + NCHAR(0) + N'z')\r\nGO\r\n\r\n";
+            expected += row + row;
+        }
     }
     script.reset();
-    const std::string expected = "INSERT INTO [dbo].[notes] ([note])\r\n VALUES (\r\nCAST(N'' AS NVARCHAR(MAX)) + N'" +
-                                 tk_unicode_to_utf8(first_step) + "' + N'GO\r\n" + std::string(0x100000, 'y') +
-                                 "' + NCHAR(0) + N'z')\r\nGO\r\n\r\n";
-    EXPECT_EQ(written().substr(written().find("INSERT")), expected);
+    const std::string actual = written().substr(written().find("INSERT"));
+    const auto difference = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(actual == expected) << "first difference at byte " << difference.first - actual.begin();
 }
 
 TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
