@@ -195,8 +195,10 @@ void brantwick_convertor::run_conversion()
     mssql_engine.view_owned = false;
     mssql_engine.unicode = script_options.unicode;
     mysql_engine.set_blob_to_text(blob2text);
-    // The run only reads the source: its tables are counted beside their rows.
-    mysql_engine.set_count_beside_rows(true);
+    // The run only reads the source. The console agent counts each table
+    // beside its rows, which saves the count's time; the wizard counts it
+    // first, so that its progress bar follows the rows from the first one.
+    mysql_engine.set_count_beside_rows(m_form == convertor_form::console);
     const std::unique_ptr<sql_engine, void (*)(sql_engine*)> count_beside_rows(
         &mysql_engine, [](sql_engine* engine) { engine->set_count_beside_rows(false); });
 

@@ -21,6 +21,24 @@ bool fits(std::wstring_view text, std::uint32_t room)
     return room == 0 || 2 * text.size() <= room || mss_utf16_length(text) <= room;
 }
 
+// A text held in UTF-8 is measured in its bytes, not decoded: a character
+// beyond U+FFFF, the one that takes two UTF-16 units, is four of them.
+bool field_fits(const udb_field& field, std::uint32_t room)
+{
+    if (room == 0 || field.get_type() != VT_BSTR)
+        return true;
+    const std::size_t characters = field.get_size();
+    if (2 * characters <= room)
+        return true;
+    const std::string* utf8 = field.attached_utf8();
+    if (utf8 == nullptr)
+        return mss_utf16_length(field.text()) <= room;
+    return characters +
+               static_cast<std::size_t>(std::count_if(utf8->begin(), utf8->end(),
+                                                      [](char c) { return static_cast<unsigned char>(c) >= 0xF0; })) <=
+           room;
+}
+
 [[noreturn]] void refuse(std::wstring_view text, std::uint32_t room, const std::wstring& column)
 {
     std::wstring shown(text.substr(0, shown_characters));
@@ -56,7 +74,6 @@ void mss_check_text_fits(std::wstring_view text, std::uint32_t room, const std::
 
 void mss_check_field_fits(const udb_field& field, std::uint32_t room, const std::wstring& column)
 {
-    const std::wstring_view text = field.text();
-    if (!fits(text, room) && !udb_custom_conversion::is_acceptable2(field))
-        refuse(text, room, column);
+    if (!field_fits(field, room) && !udb_custom_conversion::is_acceptable2(field))
+        refuse(field.text(), room, column);
 }

@@ -2,6 +2,9 @@
 
 #include "platform/last_error.h"
 
+#include <bit>
+#include <cstring>
+
 namespace {
 
 constexpr char32_t replacement_character = 0xFFFD;
@@ -82,6 +85,63 @@ std::size_t decode_utf8(std::string_view text, wchar_t* result)
     return static_cast<std::size_t>(out - result);
 }
 
+// Steps over the sequence that starts at a byte of 0x80 or more, or gives
+// false when it is invalid or cut short.
+inline bool skip_sequence(const unsigned char*& byte, const unsigned char* end)
+{
+    const unsigned char lead = *byte;
+    // Two-byte letters (Latin, Greek, Cyrillic) are the most common others.
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (end - byte < 2 || (byte[1] & 0xC0) != 0x80)
+            return false;
+        byte += 2;
+        return true;
+    }
+    const sequence_start start = classify_lead(lead);
+    if (start.length == 0 || end - byte < start.length || byte[1] < start.low || byte[1] > start.high)
+        return false;
+    for (int i = 2; i < start.length; ++i) {
+        if ((byte[i] & 0xC0) != 0x80)
+            return false;
+    }
+    byte += start.length;
+    return true;
+}
+
+// The characters of a text, or false at its first invalid sequence; as
+// decode_utf8 reads them. ASCII is passed over eight bytes at a time, up to
+// the first byte that is not.
+bool count_valid_utf8(std::string_view text, std::size_t& count)
+{
+    constexpr std::uint64_t high_bits = 0x8080808080808080u;
+    const auto* byte = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = byte + text.size();
+    count = 0;
+    while (end - byte >= 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, byte, 8);
+        const std::uint64_t high = eight & high_bits;
+        const int ascii = high == 0                                    ? 8
+                          : std::endian::native == std::endian::little ? std::countr_zero(high) / 8
+                                                                       : std::countl_zero(high) / 8;
+        byte += ascii;
+        count += static_cast<std::size_t>(ascii);
+        if (ascii < 8) {
+            if (!skip_sequence(byte, end))
+                return false;
+            ++count;
+        }
+    }
+    while (byte < end) {
+        if (*byte < 0x80)
+            ++byte;
+        else if (!skip_sequence(byte, end))
+            return false;
+        ++count;
+    }
+    return true;
+}
+
 std::size_t encoded_length(std::wstring_view text)
 {
     std::size_t length = 0;
@@ -145,6 +205,18 @@ bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, wchar_t
     }
     length = decode_utf8(text, result);
     return true;
+}
+
+bool MultiByteToWideChar(std::uint32_t code_page, std::uint32_t flags, std::string_view text, std::size_t& length)
+{
+    if (!is_known_code_page(code_page) || (flags & MB_ERR_INVALID_CHARS) == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (count_valid_utf8(text, length))
+        return true;
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return false;
 }
 
 bool WideCharToMultiByte(std::uint32_t code_page, std::wstring_view text, std::string& result)

@@ -11,6 +11,8 @@ inline constexpr std::uint32_t CP_OEMCP = 1;
 inline constexpr std::uint32_t CP_THREAD_ACP = 3;
 inline constexpr std::uint32_t CP_UTF8 = 65001;
 
+inline constexpr std::uint32_t MB_ERR_INVALID_CHARS = 0x08;
+
 // Decodes the whole text, embedded zeros included. Invalid or truncated byte
 // sequences become U+FFFD, one per maximal invalid subpart. False (last error
 // ERROR_INVALID_PARAMETER) only for a code page that is not one of the above.
@@ -18,6 +20,10 @@ bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, std::ws
 // The same into a buffer of at least text.size() characters; length is how
 // many it holds.
 bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, wchar_t* result, std::size_t& length);
+// The number of characters the text decodes to, without decoding it, or false
+// (last error ERROR_NO_UNICODE_TRANSLATION) for a text that holds an invalid
+// or truncated sequence. Only with MB_ERR_INVALID_CHARS, which this asks for.
+bool MultiByteToWideChar(std::uint32_t code_page, std::uint32_t flags, std::string_view text, std::size_t& length);
 
 // Encodes the whole text. Values that are no Unicode scalar value (surrogates,
 // values beyond U+10FFFF) become U+FFFD. False only for an unknown code page.

@@ -12,12 +12,11 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstring>
-#include <optional>
 
 namespace {
 
 // Texts from this many bytes on are long: decoded straight into the value's
-// storage, or held in UTF-8 alone.
+// storage, and their bytes' storage not kept for the next value.
 constexpr std::size_t long_text = 1 << 16;
 
 // Bytes of one character in UTF-8, as the code-page conversion writes it
@@ -34,31 +33,9 @@ std::uint32_t utf8_length(wchar_t character)
     return 4;
 }
 
-// The characters of a UTF-8 text whose decoding is exact (it encodes back to
-// the same bytes), decoded piece by piece to count them; none when it holds
-// a malformed sequence or U+FFFD, which may stand for one.
-std::optional<std::size_t> exact_characters(std::string_view text)
-{
-    thread_local std::wstring piece;
-    std::size_t count = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = std::min(text.size(), start + long_text);
-        // Pieces end before a character, not inside one.
-        for (int back = 0; back < 3 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80;
-             ++back)
-            --end;
-        if (!MultiByteToWideChar(CP_UTF8, text.substr(start, end - start), piece) ||
-            piece.find(L'\uFFFD') != std::wstring::npos)
-            return std::nullopt;
-        count += piece.size();
-        start = end;
-    }
-    return count;
-}
-
-// A long text decoded into room sized for one character a byte, trimmed
-// after, so that it is never held twice.
-BSTR decode_long_text(std::string_view text)
+// A text decoded into room sized for one character a byte, trimmed after, so
+// that a long text is never held twice.
+BSTR decode_text(std::string_view text)
 {
     BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
     if (wide == nullptr)
@@ -278,8 +255,7 @@ bool ole_variant::is_byte_array(VARTYPE type)
 
 void ole_variant::clear()
 {
-    m_has_utf8 = false;
-    m_wide_deferred = false;
+    m_holds_utf8 = false;
     if (is_byte_array(m_value.vt) || m_value.vt == VT_SAFEARRAY) {
         tk_log(2, "Just before SafeArrayDestroy0");
         SafeArrayDestroy(m_value.parray);
@@ -301,11 +277,10 @@ void ole_variant::copy_from(const ole_variant& other)
     } else if (FAILED(VariantCopy(&m_value, &other.m_value))) {
         throw tk_mail_assertion("ole_var", 1469);
     }
-    if (other.m_wide_deferred) {
+    if (other.m_holds_utf8) {
         m_utf8 = other.m_utf8;
-        m_has_utf8 = true;
-        m_wide_deferred = true;
-        m_deferred_length = other.m_deferred_length;
+        m_holds_utf8 = true;
+        m_utf8_length = other.m_utf8_length;
     }
     m_i8 = other.m_i8;
     m_ui8 = other.m_ui8;
@@ -321,15 +296,13 @@ void ole_variant::take_from(ole_variant& other) noexcept
     m_i8 = other.m_i8;
     m_ui8 = other.m_ui8;
     m_date = other.m_date;
-    if (other.m_has_utf8) {
+    if (other.m_holds_utf8) {
         m_utf8.swap(other.m_utf8);
-        m_has_utf8 = true;
-        m_wide_deferred = other.m_wide_deferred;
-        m_deferred_length = other.m_deferred_length;
+        m_holds_utf8 = true;
+        m_utf8_length = other.m_utf8_length;
     }
     VariantInit(&other.m_value);
-    other.m_has_utf8 = false;
-    other.m_wide_deferred = false;
+    other.m_holds_utf8 = false;
     other.m_i8 = 0;
     other.m_ui8 = 0;
 }
@@ -355,8 +328,22 @@ void ole_variant::attach_wstring(const std::wstring& text)
 
 void ole_variant::attach_string(std::string_view text)
 {
-    // A short text goes through a buffer reused from value to value and is
-    // copied at its exact length.
+    std::size_t length = 0;
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, length)) {
+        clear();
+        // The storage is reused from value to value, but not kept at a long
+        // text's size for short ones.
+        if (m_utf8.capacity() >= long_text && text.size() < long_text)
+            std::string().swap(m_utf8);
+        m_utf8.assign(text);
+        m_holds_utf8 = true;
+        m_utf8_length = static_cast<std::uint32_t>(length);
+        m_value.vt = VT_BSTR;
+        m_value.bstrVal = nullptr;
+        return;
+    }
+    // A malformed sequence becomes U+FFFD at once; a short text goes through
+    // a buffer reused from value to value and is copied at its exact length.
     if (text.size() < long_text) {
         thread_local std::wstring buffer;
         if (!MultiByteToWideChar(CP_UTF8, text, buffer)) {
@@ -364,28 +351,9 @@ void ole_variant::attach_string(std::string_view text)
             buffer.clear();
         }
         attach_wstring(buffer);
-        // A replacement character may stand for a malformed sequence, whose
-        // UTF-8 form is not the bytes read.
-        if (buffer.size() == 0 ? text.empty() : buffer.find(L'\uFFFD') == std::wstring::npos) {
-            // Storage a long text left behind goes with it.
-            if (m_utf8.capacity() >= long_text)
-                std::string().swap(m_utf8);
-            m_utf8.assign(text);
-            m_has_utf8 = true;
-        }
         return;
     }
-    if (const std::optional<std::size_t> length = exact_characters(text)) {
-        clear();
-        m_utf8.assign(text);
-        m_has_utf8 = true;
-        m_wide_deferred = true;
-        m_deferred_length = static_cast<std::uint32_t>(*length);
-        m_value.vt = VT_BSTR;
-        m_value.bstrVal = nullptr;
-        return;
-    }
-    BSTR wide = decode_long_text(text);
+    BSTR wide = decode_text(text);
     clear();
     m_value.bstrVal = wide;
     m_value.vt = VT_BSTR;
@@ -393,13 +361,13 @@ void ole_variant::attach_string(std::string_view text)
 
 void ole_variant::make_wide() const
 {
-    if (!m_wide_deferred)
+    if (!m_holds_utf8)
         return;
     auto& self = const_cast<ole_variant&>(*this);
-    self.m_value.bstrVal = decode_long_text(m_utf8);
-    self.m_wide_deferred = false;
-    self.m_has_utf8 = false;
-    std::string().swap(self.m_utf8);
+    self.m_value.bstrVal = decode_text(m_utf8);
+    self.m_holds_utf8 = false;
+    if (m_utf8.size() >= long_text)
+        std::string().swap(self.m_utf8);
 }
 
 std::wstring_view ole_variant::wide_text() const
@@ -413,7 +381,7 @@ std::wstring_view ole_variant::wide_text() const
 
 std::uint32_t ole_variant::text_length() const
 {
-    return m_wide_deferred ? m_deferred_length : SysStringLen(m_value.bstrVal);
+    return m_holds_utf8 ? m_utf8_length : SysStringLen(m_value.bstrVal);
 }
 
 void ole_variant::allocate_safe_array(std::uint32_t size)
@@ -470,7 +438,7 @@ void ole_variant::get_systemtime(SYSTEMTIME& time) const
 bool ole_variant::text_to_ansi(std::string& result) const
 {
     // The ANSI code page is UTF-8 here.
-    if (m_wide_deferred) {
+    if (m_holds_utf8) {
         result = m_utf8;
         return true;
     }
@@ -480,7 +448,7 @@ bool ole_variant::text_to_ansi(std::string& result) const
 
 const std::string* ole_variant::attached_utf8() const
 {
-    return m_has_utf8 && m_value.vt == VT_BSTR ? &m_utf8 : nullptr;
+    return m_holds_utf8 ? &m_utf8 : nullptr;
 }
 
 std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_bytes) const
@@ -491,7 +459,7 @@ std::uint32_t ole_variant::get_bytes1(const BYTE*& bytes, std::string& text_byte
     case VT_NULL: tk_log(1, "OLE_Variant is empty"); return 0;
     case VT_BSTR:
         // A text held in UTF-8 is its own ANSI form: no copy.
-        if (m_wide_deferred) {
+        if (m_holds_utf8) {
             bytes = reinterpret_cast<const BYTE*>(m_utf8.data());
             return static_cast<std::uint32_t>(m_utf8.size());
         }
@@ -517,7 +485,7 @@ std::uint32_t ole_variant::get_at(char* buffer, std::uint32_t position, std::uin
     }
     if (m_value.vt != VT_BSTR || length == 0)
         return 0;
-    if (m_wide_deferred) {
+    if (m_holds_utf8) {
         if (position >= m_utf8.size())
             return 0;
         const std::size_t count = std::min<std::size_t>(length, m_utf8.size() - position);

@@ -79,14 +79,13 @@ public:
     void change_type(VARTYPE type);
 
     void attach_wstring(const std::wstring& text);
-    // UTF-8 text. A short, well-formed one is kept beside its wide form as it
-    // came, so that writers in UTF-8 take it without encoding it again; a
-    // long, well-formed one is kept as it came alone, and decoded only when
-    // its wide form is first asked for: four bytes a character would hold
-    // four times the text.
+    // UTF-8 text. A well-formed one is held in the bytes it came as, and
+    // decoded only when its wide form is first asked for: writers in UTF-8
+    // take it as it came, and a long text is not held at four bytes a
+    // character. A malformed one is decoded at once.
     void attach_string(std::string_view text);
-    // The UTF-8 bytes the text value was attached from when they are its
-    // exact UTF-8 form; null for any other value.
+    // The UTF-8 bytes a text value was attached from, while it is held in
+    // them; null for any other value.
     const std::string* attached_utf8() const;
     // Makes the value a byte array of size elements; an array it holds already
     // keeps its first bytes.
@@ -125,18 +124,17 @@ protected:
     VARIANT m_value;
 
 private:
-    // attach_string's bytes, for attached_utf8; reused from value to value.
+    // A text held in attach_string's bytes (m_value.bstrVal null), and its
+    // number of characters; the storage is reused from value to value.
     std::string m_utf8;
-    bool m_has_utf8 = false;
-    // A long text held in m_utf8 alone (m_value.bstrVal null), and its characters.
-    bool m_wide_deferred = false;
-    std::uint32_t m_deferred_length = 0;
+    bool m_holds_utf8 = false;
+    std::uint32_t m_utf8_length = 0;
 
     static bool is_byte_array(VARTYPE type);
     static std::uint32_t get_safe_array_size(SAFEARRAY* array);
     void clear();
-    // Gives a long text held in UTF-8 its wide form and lets the bytes go:
-    // the value stays the same, only its storage changes.
+    // Gives a text held in UTF-8 its wide form in place of the bytes: the
+    // value stays the same, only its storage changes.
     void make_wide() const;
     // A text value's ANSI form, by its length: zero characters stay.
     bool text_to_ansi(std::string& result) const;

@@ -239,11 +239,9 @@ void ole_variant::change_type(VARTYPE type)
 {
     const VARTYPE old = m_value.vt;
     tk_log(1, "ole_variant::change_type(old=%d,new=%d)", old, type);
-    // The UTF-8 form stays only with a text that stays one.
-    if (old != type) {
+    // A text held in UTF-8 that changes type changes from its wide form.
+    if (old != type)
         make_wide();
-        m_has_utf8 = false;
-    }
     if (is_byte_array(old) && is_byte_array(type) && old != type) {
         tk_log(1, "Replace by synonym");
         m_value.vt = type;

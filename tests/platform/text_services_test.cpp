@@ -1,3 +1,4 @@
+#include "platform/code_page.h"
 #include "platform/compare_string.h"
 #include "platform/last_error.h"
 #include "platform/system_message.h"
@@ -67,6 +68,42 @@ TEST(system_message_test, errno_values_map_to_windows_errors_and_texts)
     EXPECT_EQ(text, "Too many levels of symbolic links\r\n");
 
     EXPECT_FALSE(FormatMessageA(99999, text));
+}
+
+// Counting checks each sequence as decoding reads it: the characters of a
+// well-formed text, and false for any sequence decoding would replace.
+TEST(code_page_test, counts_the_characters_of_well_formed_utf8_only)
+{
+    const struct {
+        std::string text;
+        bool valid;
+        std::size_t characters;
+    } cases[] = {
+        {"", true, 0},
+        {std::string("plain ascii\0text", 16), true, 16},
+        {"eight by\xC3\xA9 and \xE2\x82\xAC \xF0\x9D\x84\x9E \xEF\xBF\xBD", true, 19},
+        {"\xF4\x8F\xBF\xBF", true, 1},
+        {"ascii run \xC0\xAF", false, 0},
+        {"\xED\xA0\x80", false, 0},
+        {"\xF4\x90\x80\x80", false, 0},
+        {"\xF5\x80\x80\x80", false, 0},
+        {"lone \x80 continuation", false, 0},
+        {"cut at the end \xE2\x82", false, 0},
+        {"\xE2\x82z", false, 0},
+    };
+    for (const auto& c : cases) {
+        std::size_t characters = 99;
+        SetLastError(0);
+        EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, c.text, characters), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(characters, c.characters) << c.text;
+            std::wstring decoded;
+            ASSERT_TRUE(MultiByteToWideChar(CP_UTF8, c.text, decoded));
+            EXPECT_EQ(decoded.size(), characters);
+        } else {
+            EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION) << c.text;
+        }
+    }
 }
 
 }  // namespace

@@ -147,23 +147,26 @@ TEST(ole_variant_attach_string, short_and_long_texts_decode_alike)
     }
 }
 
-// The bytes a text came as are offered only while they are exactly its UTF-8
-// form: well-formed and unchanged since. Copies of a short text do without
-// them; a long one is held in them alone, decoded only when asked for.
-TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_texts)
+// A well-formed text is held in the bytes it came as, in copies too, until
+// its wide form is asked for or its type changes; a malformed one is decoded
+// at once, each bad sequence standing as U+FFFD.
+TEST(ole_variant_attach_string, holds_well_formed_texts_in_their_bytes)
 {
     const std::string well_formed("Gr\xC3\xB6\xC3\x9F"
-                                  "e\0!",
-                                  9);
+                                  "e\0!\xEF\xBF\xBD",
+                                  12);
     ole_variant value;
     value.attach_string(well_formed);
     ASSERT_NE(value.attached_utf8(), nullptr);
     EXPECT_EQ(*value.attached_utf8(), well_formed);
-    EXPECT_EQ(ole_variant(value).attached_utf8(), nullptr);
+    const ole_variant copy(value);
+    ASSERT_NE(copy.attached_utf8(), nullptr);
+    EXPECT_EQ(*copy.attached_utf8(), well_formed);
+    EXPECT_EQ(value.to_wstring(), std::wstring(L"Gr\u00f6\u00dfe\0!\uFFFD", 8));
+    EXPECT_EQ(value.attached_utf8(), nullptr) << "held in its wide form once asked for";
 
-    const std::string not_kept[] = {"a\xFF", "\xF0\x9F\x98", std::string(1 << 16, 'x') + "\xFF",
-                                    std::string(1 << 16, 'x') + "\xEF\xBF\xBD"};
-    for (const std::string& text : not_kept) {
+    const std::string malformed[] = {"a\xFF", "\xF0\x9F\x98", "\xED\xA0\x80", std::string(1 << 16, 'x') + "\xC0\xAF"};
+    for (const std::string& text : malformed) {
         ole_variant other;
         other.attach_string(text);
         EXPECT_EQ(other.attached_utf8(), nullptr) << text.size();
@@ -172,6 +175,7 @@ TEST(ole_variant_attach_string, keeps_the_bytes_of_well_formed_texts)
     changed.attach_string("42");
     changed.change_type(VT_I4);
     EXPECT_EQ(changed.attached_utf8(), nullptr);
+    EXPECT_EQ(changed.to_string(), "42");
     changed = std::wstring(L"43");
     EXPECT_EQ(changed.attached_utf8(), nullptr);
 }
