@@ -23,18 +23,31 @@ echo "$table" >"$work/tables.txt"
 
 sql() { mariadb --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" -u"$user" -p"$password" "$@"; }
 
+# Runs one tool once; prints "<seconds> <CPU seconds> <peak KiB>".
+run_once() {
+  local line
+  line=$("$measure" "$@" 2>&1 >/dev/null | tail -n 1)
+  [[ $line == seconds=* ]] || { echo "failed: $* ($line)" >&2; exit 1; }
+  sed -E 's/seconds=([^ ]*) cpu=([^ ]*) peak_kib=([^ ]*)/\1 \2 \3/' <<<"$line"
+}
+
+# The faster of two lines of run_once; the second when the first is empty.
+faster() {
+  if [[ -z $1 ]] || awk -v a="${2%% *}" -v b="${1%% *}" 'BEGIN { exit !(a < b) }'; then
+    echo "$2"
+  else
+    echo "$1"
+  fi
+}
+
 # Runs one tool $runs times, each time after the command in $before_each (none
-# when unset); prints "<seconds> <CPU seconds> <peak KiB>" of the fastest run.
+# when unset); prints the line of run_once of the fastest run.
 best_of() {
   local best= line
   for _ in $(seq 1 "$runs"); do
     ${before_each:-:}
-    line=$("$measure" "$@" 2>&1 >/dev/null | tail -n 1)
-    [[ $line == seconds=* ]] || { echo "failed: $* ($line)" >&2; exit 1; }
-    line=$(sed -E 's/seconds=([^ ]*) cpu=([^ ]*) peak_kib=([^ ]*)/\1 \2 \3/' <<<"$line")
-    if [[ -z $best ]] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best=$line
-    fi
+    line=$(run_once "$@") || exit 1
+    best=$(faster "$best" "$line")
   done
   echo "$best"
 }

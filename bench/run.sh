@@ -4,28 +4,35 @@
 # their ratios; then corvath's peak memory over a row holding a 64 MiB text and
 # one holding a 64 MiB blob. Last, the same figures as README table lines.
 # Row counts default to 1 and 4 million; give others as arguments:
-#   bash bench/run.sh [ROWS...]      (ascending; RUNS=n repeats each tool, best kept)
+#   bash bench/run.sh [ROWS...]      (ascending; RUNS=n repeats each tool, default 3, best kept)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 sizes=("$@")
 ((${#sizes[@]})) || sizes=(1000000 4000000)
-runs=${RUNS:-2}
+runs=${RUNS:-3}
 work_name=work
 source bench/common.sh
 database=velmora_bench
 
-# Dumps $table with both tools and adds their lines to the report.
+# Dumps $table with both tools in turns, so that whatever else the machine
+# does weighs on both alike, and adds their lines to the report.
 measure_rows() {
-  local rows=$1 dump_seconds dump_cpu dump_peak corvath_seconds corvath_cpu corvath_peak
+  local rows=$1 dump_best= corvath_best= line dump_seconds dump_cpu dump_peak corvath_seconds corvath_cpu corvath_peak
   echo "$table" >"$work/tables.txt"
   # Both tools find the table's pages equally warm.
   sql -N -e "CHECKSUM TABLE $database.$table" >/dev/null
   echo "measuring $table, $rows rows ..."
-  read -r dump_seconds dump_cpu dump_peak < <(best_of mariadb-dump --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" \
-    -u"$user" -p"$password" --result-file="$work/mariadb-dump.sql" "$database" "$table")
-  read -r corvath_seconds corvath_cpu corvath_peak < <(run_corvath)
+  for _ in $(seq 1 "$runs"); do
+    line=$(run_once mariadb-dump --no-defaults --protocol=TCP -h127.0.0.1 -P"$port" -u"$user" -p"$password" \
+      --result-file="$work/mariadb-dump.sql" "$database" "$table")
+    dump_best=$(faster "$dump_best" "$line")
+    line=$(run_corvath)
+    corvath_best=$(faster "$corvath_best" "$line")
+  done
+  read -r dump_seconds dump_cpu dump_peak <<<"$dump_best"
+  read -r corvath_seconds corvath_cpu corvath_peak <<<"$corvath_best"
   dump_size=$(stat -c %s "$work/mariadb-dump.sql")
   corvath_size=$(stat -c %s "$work/corvath.sql")
   report+=("$(printf '%-11s %-9s %-13s %8s %8s %9s %10s' "$table" "$rows" mariadb-dump "$dump_seconds" "$dump_cpu" \
@@ -43,10 +50,23 @@ measure_rows() {
  CPU time $(ratio "$corvath_cpu" "$dump_cpu") times")
 }
 
-# corvath --dump of the table named in tables.txt, measured by best_of.
+# One run of corvath --dump of the table named in tables.txt.
 run_corvath() {
-  best_of "$corvath" --src="$database" --dest="$work/corvath.sql" --dump --silent --tab_file="$work/tables.txt" \
+  run_once "$corvath" --src="$database" --dest="$work/corvath.sql" --dump --silent --tab_file="$work/tables.txt" \
     --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password"
+}
+
+# Waits until the server has written the loaded rows' pages, which it would
+# otherwise do slowly, beside the runs.
+settle() {
+  sql -e "SET GLOBAL innodb_io_capacity_max = 20000; SET GLOBAL innodb_io_capacity = 20000;
+          SET GLOBAL innodb_max_dirty_pages_pct = 0"
+  for _ in $(seq 1 300); do
+    (($(sql -N -e "SHOW GLOBAL STATUS LIKE 'Innodb_buffer_pool_pages_dirty'" | cut -f2) == 0)) && break
+    sleep 1
+  done
+  sql -e "SET GLOBAL innodb_max_dirty_pages_pct = DEFAULT; SET GLOBAL innodb_io_capacity = DEFAULT;
+          SET GLOBAL innodb_io_capacity_max = DEFAULT"
 }
 
 report=()
@@ -60,6 +80,7 @@ for rows in "${sizes[@]}"; do
       sed -e "s/FIRST_ID/$((loaded + 1))/" -e "s/LAST_ID/$rows/" "$script" | sql --default-character-set=utf8mb4
     done
     loaded=$rows
+    settle
   fi
   for table in bench_rows mix_rows; do
     measure_rows "$rows"
