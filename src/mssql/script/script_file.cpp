@@ -9,14 +9,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <utility>
 #include <mutex>
 #include <set>
 
 namespace {
 
-constexpr std::size_t buffer_size = 1 << 18;
 constexpr int name_attempts = 100;
 
 // The temporary files of unfinished scripts. A process that ends on a fatal
@@ -53,8 +52,8 @@ private:
 };
 
 // Creates a file of a new name beside the destination, readable as any file
-// the user creates; errno tells why when it gives no file.
-std::FILE* create_beside(const std::string& destination, std::string& created)
+// the user creates; errno tells why when it gives no file (-1).
+int create_beside(const std::string& destination, std::string& created)
 {
     static std::mutex counter_mutex;
     static unsigned counter = 0;
@@ -69,21 +68,13 @@ std::FILE* create_beside(const std::string& destination, std::string& created)
         if (descriptor < 0) {
             if (errno == EEXIST)
                 continue;
-            return nullptr;
-        }
-        std::FILE* file = ::fdopen(descriptor, "wb");
-        if (file == nullptr) {
-            const int error = errno;
-            ::close(descriptor);
-            ::unlink(name.c_str());
-            errno = error;
-            return nullptr;
+            return -1;
         }
         created = name;
-        return file;
+        return descriptor;
     }
     errno = EEXIST;
-    return nullptr;
+    return -1;
 }
 
 }  // namespace
@@ -91,8 +82,8 @@ std::FILE* create_beside(const std::string& destination, std::string& created)
 mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
 {
     std::string created;
-    m_file.reset(create_beside(tk_unicode_to_ansi(path), created));
-    if (!m_file) {
+    m_descriptor = create_beside(tk_unicode_to_ansi(path), created);
+    if (m_descriptor < 0) {
         const int error = errno;
         tk_log(2, "Failed to open file");
         fail("open", error);
@@ -100,8 +91,7 @@ mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
     m_temporary_path = created;
     unfinished_scripts::instance().add(m_temporary_path);
     tk_log(2, "Writing the script into '%s'", m_temporary_path.c_str());
-    m_buffer = std::make_unique<char[]>(buffer_size);
-    std::setvbuf(m_file.get(), m_buffer.get(), _IOFBF, buffer_size);
+    m_writer = std::make_unique<mss_file_writer>(m_descriptor);
 }
 
 mss_script_file::~mss_script_file()
@@ -111,12 +101,10 @@ mss_script_file::~mss_script_file()
 
 void mss_script_file::write(std::string_view bytes)
 {
-    if (!m_file)
+    if (m_descriptor < 0)
         fail("write", EBADF);
-    if (bytes.empty())
-        return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file.get()) != bytes.size())
-        fail("write", errno);
+    if (const int error = m_writer->write(bytes))
+        fail("write", error);
 }
 
 void mss_script_file::write_utf8(const std::wstring& text)
@@ -126,16 +114,17 @@ void mss_script_file::write_utf8(const std::wstring& text)
 
 void mss_script_file::commit()
 {
-    if (!m_file)
+    if (m_descriptor < 0)
         fail("write", EBADF);
     // The first failure stands: a file that missed a write is never complete.
     if (!m_failure.empty()) {
         discard();
         throw tk_exception(m_failure, 1);
     }
-    const bool flushed = std::fflush(m_file.get()) == 0 && !std::ferror(m_file.get());
-    const int flush_error = errno;
-    const bool closed = std::fclose(m_file.release()) == 0;
+    const int flush_error = m_writer->finish();
+    const bool flushed = flush_error == 0;
+    m_writer.reset();
+    const bool closed = ::close(std::exchange(m_descriptor, -1)) == 0;
     const int close_error = errno;
     const bool renamed =
         flushed && closed && std::rename(m_temporary_path.c_str(), tk_unicode_to_ansi(m_path).c_str()) == 0;
@@ -155,11 +144,18 @@ void mss_script_file::discard()
 {
     if (m_committed || m_temporary_path.empty())
         return;
-    m_file.reset();
+    close_abandoned();
     ::unlink(m_temporary_path.c_str());
     unfinished_scripts::instance().remove(m_temporary_path);
     tk_log(2, "Removed the unfinished script '%s'", m_temporary_path.c_str());
     m_temporary_path.clear();
+}
+
+void mss_script_file::close_abandoned()
+{
+    m_writer.reset();
+    if (m_descriptor >= 0)
+        ::close(std::exchange(m_descriptor, -1));
 }
 
 void mss_script_file::fail(const char* what, int error)

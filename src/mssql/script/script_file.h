@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdio>
+#include "mssql/script/file_writer.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,8 +10,10 @@
 // of its own in the destination's folder; only commit() puts it in the
 // destination's place, in one rename, so that an earlier file of that name
 // stays whole until the script is complete and two writers never mix their
-// statements. Every failure (open, write, close, rename) raises a tk_exception
-// of level 1 that names the destination and the system's reason.
+// statements. The bytes reach the file on a thread of their own, so a failed
+// write is raised by the write or the commit that follows it. Every failure
+// (open, write, close, rename) raises a tk_exception of level 1 that names the
+// destination and the system's reason.
 class mss_script_file {
 public:
     explicit mss_script_file(const std::wstring& path);
@@ -31,18 +34,14 @@ public:
     bool is_committed() const { return m_committed; }
 
 private:
-    struct file_closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     [[noreturn]] void fail(const char* what, int error);
+    // Ends the writing thread without writing what waits, and closes the file.
+    void close_abandoned();
 
     std::wstring m_path;
     std::string m_temporary_path;
-    // The file's buffer, given to it because the C library sizes one it
-    // allocates itself by the file system's block; freed after the file.
-    std::unique_ptr<char[]> m_buffer;
-    std::unique_ptr<std::FILE, file_closer> m_file;
+    int m_descriptor = -1;
+    std::unique_ptr<mss_file_writer> m_writer;
     std::string m_failure;
     bool m_committed = false;
 };
