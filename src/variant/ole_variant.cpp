@@ -15,8 +15,8 @@
 
 namespace {
 
-// Texts from this many bytes on are long: decoded straight into the value's
-// storage, and their bytes' storage not kept for the next value.
+// Texts from this many bytes on are long: their bytes' storage is not kept
+// for the next value.
 constexpr std::size_t long_text = 1 << 16;
 
 // Bytes of one character in UTF-8, as the code-page conversion writes it
@@ -33,8 +33,8 @@ std::uint32_t utf8_length(wchar_t character)
     return 4;
 }
 
-// A text decoded into room sized for one character a byte, trimmed after, so
-// that a long text is never held twice.
+// A text decoded straight into the value's storage, sized for one character
+// a byte and trimmed after, so that a long text is never held twice.
 BSTR decode_text(std::string_view text)
 {
     BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
@@ -342,17 +342,7 @@ void ole_variant::attach_string(std::string_view text)
         m_value.bstrVal = nullptr;
         return;
     }
-    // A malformed sequence becomes U+FFFD at once; a short text goes through
-    // a buffer reused from value to value and is copied at its exact length.
-    if (text.size() < long_text) {
-        thread_local std::wstring buffer;
-        if (!MultiByteToWideChar(CP_UTF8, text, buffer)) {
-            tk_log(2, "MultiByteToWideChar failed, error=%08X", GetLastError());
-            buffer.clear();
-        }
-        attach_wstring(buffer);
-        return;
-    }
+    // A malformed sequence becomes U+FFFD at once.
     BSTR wide = decode_text(text);
     clear();
     m_value.bstrVal = wide;
