@@ -87,6 +87,8 @@ private:
     struct table_run;
 
     void run_conversion();
+    // How the run has the source count each table's rows.
+    sql_engine::row_count row_count_for_run() const;
     void drop_duplicates(const udb_database& source);
     void check_source_tables(udb_database& source);
     // In direct mode with udb_overwrite_database, the existing destination database goes.

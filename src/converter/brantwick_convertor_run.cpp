@@ -188,6 +188,14 @@ void brantwick_convertor::operator()()
     show_outcome();
 }
 
+sql_engine::row_count brantwick_convertor::row_count_for_run() const
+{
+    if (m_form != convertor_form::console)
+        return sql_engine::row_count::before_rows;
+    const bool count_is_shown = !is_silent() || tk_log_accepts(3) || shell_services::ready();
+    return count_is_shown ? sql_engine::row_count::beside_rows : sql_engine::row_count::by_rows;
+}
+
 void brantwick_convertor::run_conversion()
 {
     // The view-owned flag describes catalogue reads of the destination,
@@ -196,11 +204,12 @@ void brantwick_convertor::run_conversion()
     mssql_engine.unicode = script_options.unicode;
     mysql_engine.set_blob_to_text(blob2text);
     // The run only reads the source. The console agent counts each table
-    // beside its rows, which saves the count's time; the wizard counts it
-    // first, so that its progress bar follows the rows from the first one.
-    mysql_engine.set_count_beside_rows(m_form == convertor_form::console);
-    const std::unique_ptr<sql_engine, void (*)(sql_engine*)> count_beside_rows(
-        &mysql_engine, [](sql_engine* engine) { engine->set_count_beside_rows(false); });
+    // beside its rows, which saves the count's time, and by its rows alone
+    // when nothing shows the count before they end; the wizard counts first,
+    // so that its progress bar follows the rows from the first one.
+    mysql_engine.set_row_count(row_count_for_run());
+    const std::unique_ptr<sql_engine, void (*)(sql_engine*)> count_reset(
+        &mysql_engine, [](sql_engine* engine) { engine->set_row_count(sql_engine::row_count::before_rows); });
 
     std::unique_ptr<udb_database> source(mysql_engine.open_db(get_source_name(), open_for_run));
     if (m_form == convertor_form::console && table_names.empty() && selected.empty())

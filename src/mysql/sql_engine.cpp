@@ -101,7 +101,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
 
 std::shared_ptr<sql_row_counter> sql_engine::row_counter() const
 {
-    return m_count_beside_rows && !is_old_version() ? m_row_counter : nullptr;
+    return m_row_count == row_count::beside_rows && !is_old_version() ? m_row_counter : nullptr;
 }
 
 bool sql_engine::run_setup_statement(const char* statement, const char* failure_format)

@@ -75,10 +75,19 @@ public:
     // Counts rows on a second connection with the same login; null before a
     // connection, or unless tables are counted beside their rows.
     std::shared_ptr<sql_row_counter> row_counter() const;
-    // Whether a table's rows are counted on the second connection while they
-    // are read. Only for a run that reads alone: a table that this connection
-    // locks would hold the count up.
-    void set_count_beside_rows(bool flag) { m_count_beside_rows = flag; }
+    // How the rows of a table or query are counted.
+    enum class row_count {
+        // A COUNT(*) before they are read.
+        before_rows,
+        // On the second connection while they are read. Only for a run that
+        // reads alone: a table that this connection locks would hold it up.
+        beside_rows,
+        // By reading them: known once they end, for a run that shows no
+        // count before; a second read of every table is saved.
+        by_rows,
+    };
+    void set_row_count(row_count way) { m_row_count = way; }
+    row_count get_row_count() const { return m_row_count; }
 
     std::wstring charset = L"utf8";
     std::wstring table_type = L"InnoDB";
@@ -102,7 +111,7 @@ private:
     std::uint32_t m_version = 0;
     MYSQL m_handle;
     std::shared_ptr<sql_row_counter> m_row_counter;
-    bool m_count_beside_rows = false;
+    row_count m_row_count = row_count::before_rows;
 };
 
 // The process's engine; an internal error when none was built.

@@ -156,6 +156,11 @@ std::int64_t sql_recordset::get_rec_count()
 
 void sql_recordset::count_rows()
 {
+    m_count_by_rows = sql_current_engine().get_row_count() == sql_engine::row_count::by_rows;
+    if (m_count_by_rows) {
+        record_count = 0;
+        return;
+    }
     std::shared_ptr<sql_row_counter> counter = sql_current_engine().row_counter();
     if (m_is_table && counter) {
         const std::wstring statement =
@@ -173,6 +178,8 @@ void sql_recordset::count_rows()
 
 bool sql_recordset::is_count_known()
 {
+    if (m_count_by_rows && !is_eof())
+        return false;
     if (m_counter && !m_counter->has_answered())
         return false;
     wait_for_count();
@@ -181,6 +188,9 @@ bool sql_recordset::is_count_known()
 
 void sql_recordset::wait_for_count()
 {
+    // Rows counted by reading them are the rows read so far.
+    if (m_count_by_rows)
+        record_count = m_position;
     if (!m_counter)
         return;
     const std::shared_ptr<sql_row_counter> counter = std::move(m_counter);

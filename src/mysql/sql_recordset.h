@@ -34,7 +34,8 @@ public:
     void prev() override;
     // Counts the rows anew and starts streaming from the first one.
     void reset() override;
-    // A table's rows are counted on a second connection while they stream.
+    // A table's rows are counted on a second connection while they stream,
+    // or by the stream itself, known once it ends.
     bool is_count_known() override;
     void wait_for_count() override;
 
@@ -70,6 +71,8 @@ private:
     std::unique_ptr<sql_limited_query> m_stream;
     // The connection counting the rows, while its count runs.
     std::shared_ptr<sql_row_counter> m_counter;
+    // Counted by the rows read, known once they end.
+    bool m_count_by_rows = false;
     // The count taken when the recordset was opened still stands for the
     // first reset: counting a large table again costs a full scan.
     bool m_count_is_fresh = false;

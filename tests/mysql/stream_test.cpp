@@ -175,7 +175,7 @@ TEST_F(mysql_row_stream, counts_beside_the_rows_on_a_second_connection)
 {
     make_table("numbers", 3000);
     make_table("few", 3);
-    m_engine.set_count_beside_rows(true);
+    m_engine.set_row_count(sql_engine::row_count::beside_rows);
     auto database = open();
     {
         auto dropped = table(*database, L"numbers");
@@ -194,7 +194,31 @@ TEST_F(mysql_row_stream, counts_beside_the_rows_on_a_second_connection)
     few->wait_for_count();
     EXPECT_EQ(few->record_count, 3u);
     EXPECT_EQ(velmora_test::read_rows(*few).size(), 3u);
-    m_engine.set_count_beside_rows(false);
+    m_engine.set_row_count(sql_engine::row_count::before_rows);
+}
+
+// A run that shows no count before the rows end counts them by reading them:
+// the count is unknown until the last row, then it is the rows read.
+TEST_F(mysql_row_stream, counts_by_the_rows_read_when_asked_to)
+{
+    make_table("numbers", 3000);
+    make_table("none", 0);
+    m_engine.set_row_count(sql_engine::row_count::by_rows);
+    auto database = open();
+    {
+        auto empty = table(*database, L"none");
+        EXPECT_TRUE(empty->is_count_known());
+        EXPECT_EQ(empty->record_count, 0u);
+    }
+    auto rows = table(*database, L"numbers");
+    for (int round = 0; round < 2; ++round) {
+        std::uint64_t read = 0;
+        for (rows->reset(); !rows->is_eof(); rows->next(), ++read)
+            ASSERT_FALSE(rows->is_count_known()) << read;
+        EXPECT_TRUE(rows->is_count_known());
+        EXPECT_EQ(rows->record_count, 3000u);
+    }
+    m_engine.set_row_count(sql_engine::row_count::before_rows);
 }
 
 TEST_F(mysql_row_stream, steps_back_only_inside_a_batch)
