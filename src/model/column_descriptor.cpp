@@ -65,11 +65,6 @@ bool udb_is_text_type(VARTYPE vartype)
     return vartype == VT_BSTR || vartype == VT_LPSTR || vartype == VT_LPWSTR;
 }
 
-bool udb_is_binary_type(VARTYPE vartype)
-{
-    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == byte_array;
-}
-
 t_ftd::t_ftd(std::int32_t size, const std::wstring& name, VARTYPE vartype, bool b_not_null, bool identity,
              const ole_variant& default_value, std::uint32_t dw_reserved, const std::wstring& native_type)
     : size(size), name(name), vartype(vartype), native_type(native_type), identity(identity), b_not_null(b_not_null),

@@ -40,4 +40,7 @@ bool udb_is_number_type(VARTYPE vartype);
 // column indexed as a number takes.
 bool udb_is_integer_type(VARTYPE vartype);
 bool udb_is_text_type(VARTYPE vartype);
-bool udb_is_binary_type(VARTYPE vartype);
+inline bool udb_is_binary_type(VARTYPE vartype)
+{
+    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == (VT_ARRAY | VT_UI1);
+}

@@ -5,6 +5,7 @@
 #include "model/field.h"
 #include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
+#include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -12,7 +13,9 @@
 #include "variant/ole_guid_extractor.h"
 #include "variant/ole_variant.h"
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -21,11 +24,22 @@ constexpr double largest_double = 1.79e308;
 constexpr WORD last_year = 9999;
 constexpr std::uint32_t subtype_guid = 1;
 
-std::wstring lower_native_type(const t_ftd& column)
+// The column's native type in lower case, in a buffer reused from call to
+// call on the thread: it is asked for with every text and date value.
+std::wstring_view lower_native_type(const t_ftd& column)
 {
-    tk_wstring type(column.native_type);
-    type.to_lower();
+    thread_local std::wstring type;
+    type.assign(column.native_type);
+    std::transform(type.begin(), type.end(), type.begin(), platform::to_lower);
     return type;
+}
+
+std::wstring_view trimmed(std::wstring_view text)
+{
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
 bool is_guid_column(const t_ftd* column)
@@ -33,7 +47,7 @@ bool is_guid_column(const t_ftd* column)
     if (!column)
         return false;
     if (!column->native_type.empty())
-        return tk_trim(lower_native_type(*column)) == L"uniqueidentifier";
+        return trimmed(lower_native_type(*column)) == L"uniqueidentifier";
     return column->vartype == VT_BSTR && column->dw_reserved == subtype_guid;
 }
 
@@ -45,9 +59,9 @@ std::uint32_t date_precision(const t_ftd* column)
         return 3;
     if (column->native_type.empty())
         return column->vartype == VT_DATE ? 6 : 3;
-    const std::wstring type = lower_native_type(*column);
-    const bool fine = type.find(L"datetime2") != std::wstring::npos ||
-                      type.find(L"datetimeoffset") != std::wstring::npos || type.rfind(L"time", 0) == 0;
+    const std::wstring_view type = lower_native_type(*column);
+    const bool fine = type.find(L"datetime2") != std::wstring_view::npos ||
+                      type.find(L"datetimeoffset") != std::wstring_view::npos || type.starts_with(L"time");
     return fine ? 6 : 3;
 }
 

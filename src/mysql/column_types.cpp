@@ -156,7 +156,7 @@ void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, con
     case VT_BLOB_OBJECT:
     case ole_vt_bytes:
         tk_log(1, is_blob_type(type) ? "Extract BINARY value" : "Process TEXT as BINARY");
-        value = ole_variant(static_cast<std::uint32_t>(length), reinterpret_cast<const std::uint8_t*>(data));
+        value.attach_bytes(static_cast<std::uint32_t>(length), reinterpret_cast<const std::uint8_t*>(data));
         return;
     case VT_BSTR: {
         if (sql_is_string_type(type))
@@ -170,7 +170,10 @@ void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, con
     default: {
         tk_log(1, "get_variant(char)");
         tk_log(1, "Type=%d, src=%s", static_cast<int>(vartype), data);
-        const std::string text(data, length);
+        // Reused from value to value: most of these texts are too long for
+        // a string's own room and would cost an allocation each.
+        thread_local std::string text;
+        text.assign(data, length);
         value = ole_variant::from_string(text, vartype);
         // What the typed value cannot hold exactly travels as its MySQL text;
         // the destination writes it exactly or reports it.

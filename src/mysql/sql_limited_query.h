@@ -16,7 +16,7 @@
 class sql_database;
 class sql_row_batch;
 
-inline constexpr std::size_t sql_batch_size = 256;
+inline constexpr std::size_t sql_batch_size = 1024;
 using sql_batch = std::array<std::unique_ptr<udb_record>, sql_batch_size>;
 
 class sql_limited_query {

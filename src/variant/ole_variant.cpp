@@ -15,6 +15,32 @@
 
 namespace {
 
+// Whether a value of this type holds no text, array or interface to release.
+bool owns_nothing(VARTYPE type)
+{
+    switch (type) {
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BOOL:
+    case VT_DECIMAL: return true;
+    default: return false;
+    }
+}
+
 // Texts from this many bytes on are long: their bytes' storage is not kept
 // for the next value.
 constexpr std::size_t long_text = 1 << 16;
@@ -256,6 +282,13 @@ bool ole_variant::is_byte_array(VARTYPE type)
 void ole_variant::clear()
 {
     m_holds_utf8 = false;
+    // Numbers, dates and NULLs own nothing: every field of every row is
+    // cleared, so these skip the general release.
+    if (owns_nothing(m_value.vt)) {
+        m_value.vt = VT_EMPTY;
+        m_value.wReserved1 = m_value.wReserved2 = m_value.wReserved3 = 0;
+        return;
+    }
     if (is_byte_array(m_value.vt) || m_value.vt == VT_SAFEARRAY) {
         tk_log(2, "Just before SafeArrayDestroy0");
         SafeArrayDestroy(m_value.parray);

@@ -87,6 +87,9 @@ public:
     // The UTF-8 bytes a text value was attached from, while it is held in
     // them; null for any other value.
     const std::string* attached_utf8() const;
+    // Makes the value a byte array holding a copy of the bytes; an array it
+    // holds already takes them in place.
+    void attach_bytes(std::uint32_t size, const BYTE* bytes);
     // Makes the value a byte array of size elements; an array it holds already
     // keeps its first bytes.
     void allocate_safe_array(std::uint32_t size);
@@ -141,7 +144,6 @@ private:
     void copy_from(const ole_variant& other);
     void take_from(ole_variant& other) noexcept;
     void set_date(const ole_date& date);
-    void attach_bytes(std::uint32_t size, const BYTE* bytes);
     std::string binary_to_hex() const;
     void append_binary_hex(std::string& text) const;
     // I1, I2, I4, UI1, UI2, UI4 and BOOL (1 or 0) as one integer; false for other types.

@@ -9,6 +9,7 @@
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
+#include "mysql/sql_limited_query.h"
 #include "mysql/sql_tmp_recordset.h"
 #include "mysql/table_reader.h"
 #include "mysql/test_database.h"
@@ -65,7 +66,8 @@ protected:
 
 TEST_F(mysql_row_stream, reads_every_row_once_across_batch_boundaries)
 {
-    const unsigned counts[] = {0, 1, 255, 256, 257, 600};
+    constexpr unsigned batch = sql_batch_size;
+    const unsigned counts[] = {0, 1, batch - 1, batch, batch + 1, 2 * batch + 88};
     for (unsigned count : counts)
         make_table("rows_" + std::to_string(count), count);
     auto database = open();
@@ -223,7 +225,8 @@ TEST_F(mysql_row_stream, counts_by_the_rows_read_when_asked_to)
 
 TEST_F(mysql_row_stream, steps_back_only_inside_a_batch)
 {
-    make_table("numbers", 300);
+    constexpr int batch = sql_batch_size;
+    make_table("numbers", batch + 44);
     auto database = open();
     auto rows = table(*database, L"numbers");
     EXPECT_EQ(id_of(*rows), 1);  // the first batch is read when the table is opened
@@ -232,13 +235,13 @@ TEST_F(mysql_row_stream, steps_back_only_inside_a_batch)
     rows->next();
     rows->prev();
     EXPECT_EQ(id_of(*rows), 1);
-    for (int i = 0; i < 256; ++i)
+    for (int i = 0; i < batch; ++i)
         rows->next();
-    EXPECT_EQ(id_of(*rows), 257);
+    EXPECT_EQ(id_of(*rows), batch + 1);
     rows->prev();
-    EXPECT_EQ(id_of(*rows), 257);
+    EXPECT_EQ(id_of(*rows), batch + 1);
     rows->next();
-    EXPECT_EQ(id_of(*rows), 258);
+    EXPECT_EQ(id_of(*rows), batch + 2);
     // A query's rows cannot take rows; a table's can (the writing side).
     std::unique_ptr<udb_recordset> query(database->get_query(L"q", L"SELECT id FROM numbers", 1));
     EXPECT_THROW(query->append_record(*rows->get_item()), tk_mail_assertion);
@@ -329,8 +332,10 @@ TEST_F(mysql_row_stream, holds_a_few_batches_of_a_large_table_at_most)
     auto rows = table(*database, L"big");
     std::size_t early = 0, late = 0;
     unsigned read = 0;
+    // Early is past the batches read ahead, which fill as the first rows go.
+    const unsigned warmed_up = 8 * sql_batch_size;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
-        if (++read == 1000)
+        if (++read == warmed_up)
             early = live_heap_bytes();
         if (read == count - 1000)
             late = live_heap_bytes();

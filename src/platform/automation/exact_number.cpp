@@ -4,7 +4,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace automation_detail {
 
@@ -78,6 +80,12 @@ exact_number exact_from_signed(int128 value, int scale)
 
 std::string digits_of(uint128 value)
 {
+    // Most magnitudes fit 64 bits, whose digits cost no 128-bit division.
+    if (value <= std::numeric_limits<std::uint64_t>::max()) {
+        char text[20];
+        char* end = std::to_chars(text, text + sizeof text, static_cast<std::uint64_t>(value)).ptr;
+        return std::string(text, end);
+    }
     std::string digits;
     do {
         digits.push_back(static_cast<char>('0' + static_cast<int>(value % 10)));
