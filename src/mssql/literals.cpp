@@ -331,8 +331,11 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
         return;
     }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
-    // The narrow text of a value is the UTF-8 form of its wide one.
-    std::optional<ole_variant> storage;
+    // The narrow text of a value is the UTF-8 form of its wide one. The
+    // replacement's room is reused: made anew for every value, its zeroing
+    // cost more than the rest of a number's literal.
+    thread_local std::optional<ole_variant> storage;
+    storage.reset();
     const ole_variant& safe = safe_value(*field, storage);
     const bool printed_date = vartype == VT_DATE && prints_as_read(safe.get_date());
     std::string printed;
