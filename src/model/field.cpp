@@ -24,11 +24,6 @@ udb_field::udb_field(const std::wstring& name, std::uint32_t size, const ole_var
     : ole_variant(value), size(size), name(name), flag1(flag1), flag2(flag2)
 {}
 
-VARTYPE udb_field::get_type() const
-{
-    return ole_variant::get_type();
-}
-
 std::uint32_t udb_field::get_size() const
 {
     VARTYPE type = get_type();

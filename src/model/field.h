@@ -18,7 +18,7 @@ public:
     udb_field& operator=(udb_field&& that) noexcept = default;
     ~udb_field() override = default;
 
-    virtual VARTYPE get_type() const;
+    virtual VARTYPE get_type() const { return ole_variant::get_type(); }
     // Elements of a one-dimensional array, characters of a text, else the
     // size the reading side gave.
     std::uint32_t get_size() const;

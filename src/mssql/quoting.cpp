@@ -38,6 +38,22 @@ bool needs_splitting(std::basic_string_view<Char> text)
     return holds(text, Char(0)) || holds(text, Char('\n')) || holds(text, Char('\r'));
 }
 
+// Most texts of a row are short: one look at each character costs less than
+// the four searches over them.
+constexpr std::size_t short_text = 64;
+
+template <class Char>
+bool is_plain_short(std::basic_string_view<Char> text)
+{
+    if (text.size() > short_text)
+        return false;
+    for (const Char c : text) {
+        if (c == Char('\'') || c == Char(0) || c == Char('\n') || c == Char('\r'))
+            return false;
+    }
+    return true;
+}
+
 bool is_blank(wchar_t c)
 {
     return c == L' ' || c == L'\t';
@@ -75,6 +91,10 @@ template <class Char>
 std::size_t append_body(std::basic_string<Char>& result, std::basic_string_view<Char> text, bool unicode,
                         bool line_start)
 {
+    if (!line_start && is_plain_short(text)) {
+        result.append(text);
+        return 0;
+    }
     if (!line_start && !needs_splitting(text)) {
         append_doubled(result, text, Char('\''));
         return 0;
