@@ -5,6 +5,7 @@
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -45,13 +46,24 @@ void replace_all(String& text, const String& from, const String& to)
         text.replace(at, from.size(), to);
 }
 
+// The two hexadecimal digits of every byte value, looked up at once.
+constexpr std::array<char, 512> hex_pairs = [] {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::array<char, 512> pairs{};
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        pairs[2 * byte] = digits[byte >> 4];
+        pairs[2 * byte + 1] = digits[byte & 0x0F];
+    }
+    return pairs;
+}();
+
 template <class Char>
 void bin_to_hex(std::uint32_t count, const std::uint8_t* bytes, Char* output)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
     for (std::uint32_t i = 0; i < count; ++i) {
-        *output++ = Char(digits[bytes[i] >> 4]);
-        *output++ = Char(digits[bytes[i] & 0x0F]);
+        const char* pair = &hex_pairs[2 * std::size_t{bytes[i]}];
+        *output++ = Char(pair[0]);
+        *output++ = Char(pair[1]);
     }
     *output = Char(0);
 }

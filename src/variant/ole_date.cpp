@@ -47,6 +47,12 @@ std::optional<bool> take_meridiem(std::string& text)
 // written at out; the result is the end of what was written.
 char* put_padded(char* out, unsigned value, std::size_t width)
 {
+    // Months, days, hours, minutes and seconds: most of what a date prints.
+    if (width == 2 && value < 100) {
+        *out++ = static_cast<char>('0' + value / 10);
+        *out++ = static_cast<char>('0' + value % 10);
+        return out;
+    }
     char digits[16];
     const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (auto count = static_cast<std::size_t>(end - digits); count < width; ++count)
