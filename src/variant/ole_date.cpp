@@ -365,7 +365,7 @@ bool ole_date::try_system_parser(const std::string& text)
 bool ole_date::process_milliseconds(const char* seconds)
 {
     tk_log(1, "ole_date::process_milliseconds");
-    if (whole_seconds(seconds))
+    if (whole_seconds(seconds) || microsecond_seconds(seconds))
         return true;
     const double value = leading_double(seconds);
     if (!(value >= 0 && value < 61))
@@ -392,6 +392,31 @@ bool ole_date::whole_seconds(const char* seconds)
     m_time.wSecond = static_cast<WORD>(value);
     m_microseconds = 0;
     m_time.wMilliseconds = 0;
+    return true;
+}
+
+// Two digits, a point and one to six digits, as the servers print seconds
+// with a fraction: read exactly, as the floating-point reading would give
+// them, which only a seventh digit could round up.
+bool ole_date::microsecond_seconds(const char* seconds)
+{
+    if (!is_digit(seconds[0]) || !is_digit(seconds[1]) || seconds[2] != '.')
+        return false;
+    const int value = (seconds[0] - '0') * 10 + (seconds[1] - '0');
+    if (value >= 61)
+        return false;
+    std::uint32_t fraction = 0;
+    int digits = 0;
+    const char* digit = seconds + 3;
+    for (; digits < 6 && is_digit(*digit); ++digit, ++digits)
+        fraction = fraction * 10 + static_cast<std::uint32_t>(*digit - '0');
+    if (digits == 0 || *digit != '\0')
+        return false;
+    for (; digits < 6; ++digits)
+        fraction *= 10;
+    m_time.wSecond = static_cast<WORD>(value);
+    m_microseconds = fraction;
+    m_time.wMilliseconds = static_cast<WORD>(fraction / 1000);
     return true;
 }
 

@@ -55,6 +55,7 @@ private:
     void set_date_parts(int year, int month, int day);
     bool process_milliseconds(const char* seconds);
     bool whole_seconds(const char* seconds);
+    bool microsecond_seconds(const char* seconds);
     bool advance_one_second();
     std::string format(std::uint32_t precision, bool time_alone) const;
 
