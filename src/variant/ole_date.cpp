@@ -71,6 +71,16 @@ bool is_digit(char character)
     return character >= '0' && character <= '9';
 }
 
+// The second that the text's first two digits give, if it is a valid one
+// (0 to 60, a leap second included); -1 otherwise.
+int leading_second(const char* seconds)
+{
+    if (!is_digit(seconds[0]) || !is_digit(seconds[1]))
+        return -1;
+    const int value = (seconds[0] - '0') * 10 + (seconds[1] - '0');
+    return value < 61 ? value : -1;
+}
+
 bool has_shape(std::string_view text, std::string_view shape)
 {
     if (text.size() < shape.size())
@@ -384,10 +394,8 @@ bool ole_date::process_milliseconds(const char* seconds)
 // leaves the text to the general reading.
 bool ole_date::whole_seconds(const char* seconds)
 {
-    if (!is_digit(seconds[0]) || !is_digit(seconds[1]) || seconds[2] != '\0')
-        return false;
-    const int value = (seconds[0] - '0') * 10 + (seconds[1] - '0');
-    if (value >= 61)
+    const int value = leading_second(seconds);
+    if (value < 0 || seconds[2] != '\0')
         return false;
     m_time.wSecond = static_cast<WORD>(value);
     m_microseconds = 0;
@@ -400,10 +408,8 @@ bool ole_date::whole_seconds(const char* seconds)
 // them, which only a seventh digit could round up.
 bool ole_date::microsecond_seconds(const char* seconds)
 {
-    if (!is_digit(seconds[0]) || !is_digit(seconds[1]) || seconds[2] != '.')
-        return false;
-    const int value = (seconds[0] - '0') * 10 + (seconds[1] - '0');
-    if (value >= 61)
+    const int value = leading_second(seconds);
+    if (value < 0 || seconds[2] != '.')
         return false;
     std::uint32_t fraction = 0;
     int digits = 0;
