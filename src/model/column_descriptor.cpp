@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr VARTYPE byte_array = VT_ARRAY | VT_UI1;
 // Bit n set: VARIANT type n is a number (2-6, 11, 14, 16-21).
 constexpr std::uint32_t number_mask = 0x3F487C;
 // Text of exactly this length fits a date-time ("YYYY-MM-DD hh:mm:ss").
@@ -86,7 +85,7 @@ bool t_ftd::conform_to(const t_ftd& dest) const
 {
     if (*this == dest)
         return true;
-    if (dest.vartype > byte_array)
+    if (dest.vartype > ole_vt_bytes)
         return false;
     if (is_number_destination(dest.vartype))
         return udb_is_number_type(vartype);

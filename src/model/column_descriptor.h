@@ -42,5 +42,5 @@ bool udb_is_integer_type(VARTYPE vartype);
 bool udb_is_text_type(VARTYPE vartype);
 inline bool udb_is_binary_type(VARTYPE vartype)
 {
-    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == (VT_ARRAY | VT_UI1);
+    return vartype == VT_BLOB || vartype == VT_BLOB_OBJECT || vartype == ole_vt_bytes;
 }

@@ -34,20 +34,12 @@ std::wstring_view lower_native_type(const t_ftd& column)
     return type;
 }
 
-std::wstring_view trimmed(std::wstring_view text)
-{
-    const std::size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
 bool is_guid_column(const t_ftd* column)
 {
     if (!column)
         return false;
     if (!column->native_type.empty())
-        return trimmed(lower_native_type(*column)) == L"uniqueidentifier";
+        return tk_trim_view(lower_native_type(*column)) == L"uniqueidentifier";
     return column->vartype == VT_BSTR && column->dw_reserved == subtype_guid;
 }
 

@@ -79,6 +79,11 @@ std::wstring tk_trim(const std::wstring& text)
     return trim(text);
 }
 
+std::wstring_view tk_trim_view(std::wstring_view text)
+{
+    return trim(text);
+}
+
 std::vector<std::string> tk_split(const std::string& text, char separator)
 {
     return split(text, separator);

@@ -11,6 +11,8 @@
 // then at the start.
 std::string tk_trim(const std::string& text);
 std::wstring tk_trim(const std::wstring& text);
+// The same within the text, for a caller that keeps no copy.
+std::wstring_view tk_trim_view(std::wstring_view text);
 
 // The pieces between separators, empty pieces included; a trailing separator
 // gives a trailing empty piece, an empty text no pieces.

@@ -11,8 +11,11 @@ TEST(tk_string_utils_test, trim_removes_spaces_only)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"  a b  ", "a b"}, {"   ", ""}, {"", ""}, {"\tx ", "\tx"}, {" x\r\n", "x\r\n"}};
-    for (const auto& [text, trimmed] : cases)
+    for (const auto& [text, trimmed] : cases) {
         EXPECT_EQ(tk_trim(text), trimmed) << '[' << text << ']';
+        const std::wstring wide(text.begin(), text.end());
+        EXPECT_EQ(tk_trim_view(wide), std::wstring(trimmed.begin(), trimmed.end())) << '[' << text << ']';
+    }
     EXPECT_EQ(tk_trim(std::wstring(L"  \u00e9 ")), L"\u00e9");
 }
 
