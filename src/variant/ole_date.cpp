@@ -5,6 +5,7 @@
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/leading_number.h"
+#include "variant/padded_digits.h"
 
 #include <algorithm>
 #include <charconv>
@@ -41,23 +42,6 @@ std::optional<bool> take_meridiem(std::string& text)
         }
     }
     return std::nullopt;
-}
-
-// "%0*d" of a field that is never negative: its digits, padded with zeros,
-// written at out; the result is the end of what was written.
-char* put_padded(char* out, unsigned value, std::size_t width)
-{
-    // Months, days, hours, minutes and seconds: most of what a date prints.
-    if (width == 2 && value < 100) {
-        *out++ = static_cast<char>('0' + value / 10);
-        *out++ = static_cast<char>('0' + value % 10);
-        return out;
-    }
-    char digits[16];
-    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    for (auto count = static_cast<std::size_t>(end - digits); count < width; ++count)
-        *out++ = '0';
-    return std::copy(static_cast<const char*>(digits), end, out);
 }
 
 // The forms the servers print dates in, '9' standing for a digit; the

@@ -167,8 +167,10 @@ bool rounded_integer(double value, T& result)
 ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
 {
     tk_log(1, "ole_variant::from_string('%s', 0x%08X)", text.c_str(), type);
-    ole_variant result;
+    // An empty value is built only where needed: numbers and dates are most
+    // of the calls and never need it.
     if (text.empty()) {
+        ole_variant result;
         if (type == VT_BSTR)
             result.attach_wstring(std::wstring());
         return result;
@@ -193,7 +195,7 @@ ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
         if (SUCCEEDED(hr))
             return ole_variant(value);
         tk_log(2, "VarCyFromStr failed: %08X", static_cast<unsigned>(hr));
-        return result;
+        return ole_variant();
     }
     case VT_DECIMAL: {
         DECIMAL value{};
@@ -208,17 +210,19 @@ ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
     }
     case VT_DATE: {
         const ole_date date(text);
-        return date.is_valid() ? ole_variant(date) : result;
+        return date.is_valid() ? ole_variant(date) : ole_variant();
     }
     case VT_BOOL: return bool_from_text(text);
     case VT_BLOB:
     case ole_vt_bytes: return binary_from_hex(std::string_view(text), type);
-    default:
+    default: {
+        ole_variant result;
         result.attach_string(text);
         result.make_wide();
         if (FAILED(VariantChangeType(&result.m_value, &result.m_value, 0, type)))
             throw ole_type_exception();
         return result;
+    }
     }
 }
 

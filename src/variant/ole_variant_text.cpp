@@ -8,6 +8,7 @@
 #include "toolkit/tk_text_conversion.h"
 #include "variant/float_range.h"
 #include "variant/ole_exceptions.h"
+#include "variant/scientific_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -21,7 +22,10 @@ namespace {
 std::string scientific(double value, int digits)
 {
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits).ptr;
+    static_assert(sizeof text >= scientific_17_room);
+    char* end = digits == 16 ? scientific_17(value, text) : nullptr;
+    if (end == nullptr)
+        end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits).ptr;
     return std::string(text, end);
 }
 
