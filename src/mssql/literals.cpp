@@ -270,6 +270,16 @@ void append_utf8(std::string& result, const std::wstring& text)
     result += tk_unicode_to_utf8(text);
 }
 
+// The column's NULL in UTF-8: most columns take a plain NULL, which needs no
+// wide text.
+void append_null_literal(std::string& result, const t_ftd* column, bool unicode)
+{
+    if (!column->b_not_null)
+        result += "NULL";
+    else
+        append_utf8(result, null_literal(column, unicode));
+}
+
 std::wstring field_literal(const udb_field* field, const t_ftd* column, bool unicode)
 {
     check_arguments(field, column);
@@ -322,6 +332,15 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
             field->append_string(result);
         return;
     }
+    // A value without text: the column's NULL, unless a custom conversion
+    // makes something of it.
+    if (vartype == VT_EMPTY || vartype == VT_NULL) {
+        if (udb_custom_conversion::is_acceptable2(*field))
+            append_utf8(result, udb_custom_conversion::handle2(*field));
+        else
+            append_null_literal(result, column, unicode);
+        return;
+    }
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
     // The narrow text of a value is the UTF-8 form of its wide one. The
     // replacement's room is reused: made anew for every value, its zeroing
@@ -358,6 +377,6 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
         append_utf8(result, udb_custom_conversion::handle2(*field));
     } else if (vartype != VT_BSTR && result.compare(start, std::string::npos, "''") == 0) {
         result.resize(start);
-        append_utf8(result, null_literal(column, unicode));
+        append_null_literal(result, column, unicode);
     }
 }
