@@ -348,28 +348,28 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     thread_local std::optional<ole_variant> storage;
     storage.reset();
     const ole_variant& safe = safe_value(*field, storage);
-    const bool printed_date = vartype == VT_DATE && prints_as_read(safe.get_date());
-    std::string printed;
-    const std::string& text = vartype == VT_BSTR ? utf8_text(safe)
-                              : printed_date     ? printed = safe.get_date().to_script_text(date_precision(column))
-                                                 : printed = safe.to_string();
-    tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
-           unicode ? 1 : 0);
     const std::size_t start = result.size();
-    if (text.empty()) {
-        result += "''";
-    } else if (vartype == VT_BSTR) {
-        mss_append_text_literal(result, text, unicode);
-    } else if (printed_date) {
+    if (vartype == VT_DATE && prints_as_read(safe.get_date())) {
+        // Printed as it was read, straight into the statement.
         result += '\'';
-        result += text;
-        result += '\'';
-    } else if (vartype == VT_DATE) {
-        result += '\'';
-        mss_append_escaped_literal(result, date_text(text, column));
+        safe.get_date().append_script_text(result, date_precision(column));
         result += '\'';
     } else {
-        mss_append_escaped_literal(result, text);
+        std::string printed;
+        const std::string& text = vartype == VT_BSTR ? utf8_text(safe) : printed = safe.to_string();
+        tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
+               unicode ? 1 : 0);
+        if (text.empty()) {
+            result += "''";
+        } else if (vartype == VT_BSTR) {
+            mss_append_text_literal(result, text, unicode);
+        } else if (vartype == VT_DATE) {
+            result += '\'';
+            mss_append_escaped_literal(result, date_text(text, column));
+            result += '\'';
+        } else {
+            mss_append_escaped_literal(result, text);
+        }
     }
     tk_log(1, L"Got string after mssql_get_safe_variant: %ls", tk_utf8_to_unicode(result.substr(start)).c_str());
     if (udb_custom_conversion::is_acceptable2(*field)) {

@@ -8,9 +8,12 @@
 #include "variant/padded_digits.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -65,16 +68,47 @@ int leading_second(const char* seconds)
     return value < 61 ? value : -1;
 }
 
-bool has_shape(std::string_view text, std::string_view shape)
+// Eight bytes of a shape: the bytes other than '9' (all ones in the mask)
+// and their values; the '9' bytes must be digits. Bytes are read in memory
+// order into the low end first.
+struct shape_window {
+    std::uint64_t literal_mask = 0;
+    std::uint64_t literal_bytes = 0;
+};
+
+static_assert(std::endian::native == std::endian::little, "shape windows read bytes low end first");
+
+constexpr shape_window window_of(std::string_view shape, std::size_t at)
 {
-    if (text.size() < shape.size())
-        return false;
-    for (std::size_t i = 0; i < shape.size(); ++i) {
-        if (shape[i] == '9' ? !is_digit(text[i]) : text[i] != shape[i])
-            return false;
+    shape_window window;
+    for (std::size_t i = 0; i < 8; ++i) {
+        if (shape[at + i] == '9')
+            continue;
+        window.literal_mask |= std::uint64_t{0xFF} << (8 * i);
+        window.literal_bytes |= std::uint64_t{static_cast<unsigned char>(shape[at + i])} << (8 * i);
     }
-    return true;
+    return window;
 }
+
+// Whether the eight bytes at text fit the window: its literals in place,
+// digits elsewhere. Every date read is tested, so eight bytes at a time.
+bool fits(const char* text, const shape_window& window)
+{
+    constexpr std::uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0u;
+    constexpr std::uint64_t zeros = 0x3030303030303030u;
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, text, sizeof bytes);
+    if ((bytes & window.literal_mask) != window.literal_bytes)
+        return false;
+    // The literals become '0' so that one test covers all eight bytes.
+    const std::uint64_t digits = (bytes & ~window.literal_mask) | (zeros & window.literal_mask);
+    return (digits & high_nibbles) == zeros && ((digits + 0x0606060606060606u) & high_nibbles) == zeros;
+}
+
+// The shapes in windows of eight bytes; the last window of each overlaps the one before.
+constexpr shape_window date_windows[] = {window_of(iso_date, 0), window_of(iso_date, 2)};
+constexpr shape_window date_time_windows[] = {window_of(iso_date_time, 0), window_of(iso_date_time, 8),
+                                              window_of(iso_date_time, 11)};
 
 // 3 for an ISO date, 6 for an ISO date-time, else 0. For these texts the
 // first separated form's sscanf reads exactly these fields, at many times
@@ -82,8 +116,9 @@ bool has_shape(std::string_view text, std::string_view shape)
 int iso_fields(std::string_view text)
 {
     if (text.size() == iso_date.size())
-        return has_shape(text, iso_date) ? 3 : 0;
-    if (!has_shape(text, iso_date_time))
+        return fits(text.data(), date_windows[0]) && fits(text.data() + 2, date_windows[1]) ? 3 : 0;
+    if (text.size() < iso_date_time.size() || !fits(text.data(), date_time_windows[0]) ||
+        !fits(text.data() + 8, date_time_windows[1]) || !fits(text.data() + 11, date_time_windows[2]))
         return 0;
     const std::string_view fraction = text.substr(iso_date_time.size());
     if (fraction.empty())
@@ -163,9 +198,10 @@ void ole_date::parse(const std::string& original)
     if (!import_text(text, as_it_stands ? original_iso_fields : iso_fields(text)) || !afternoon || m_kind == kind_date)
         return;
     // 12 AM is the first hour of the day, 12 PM the thirteenth.
-    if (*afternoon && m_time.wHour < 12)
+    const bool is_afternoon = afternoon.value_or(false);
+    if (is_afternoon && m_time.wHour < 12)
         m_time.wHour += 12;
-    else if (!*afternoon && m_time.wHour == 12)
+    else if (!is_afternoon && m_time.wHour == 12)
         m_time.wHour = 0;
 }
 
@@ -442,11 +478,15 @@ bool ole_date::advance_one_second()
 // at its widest is 43 characters): every date of a conversion run is printed here.
 std::string ole_date::format(std::uint32_t precision, bool time_alone) const
 {
+    char text[format_room];
+    return std::string(text, format_to(text, precision, time_alone));
+}
+
+char* ole_date::format_to(char* out, std::uint32_t precision, bool time_alone) const
+{
     const SYSTEMTIME& t = m_time;
     const bool whole_seconds = m_microseconds == 0 && t.wMilliseconds == 0;
     const bool midnight = whole_seconds && t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0;
-    char text[64];
-    char* out = text;
     const auto append_date = [&] {
         out = put_padded(out, t.wYear, 4);
         *out++ = '-';
@@ -456,7 +496,7 @@ std::string ole_date::format(std::uint32_t precision, bool time_alone) const
     };
     if (m_kind == kind_date || (m_kind == kind_date_time && midnight)) {
         append_date();
-        return std::string(text, out);
+        return out;
     }
     if (m_kind != kind_time) {
         append_date();
@@ -477,7 +517,7 @@ std::string ole_date::format(std::uint32_t precision, bool time_alone) const
         *out++ = '.';
         out = put_padded(out, t.wMilliseconds, 3);
     }
-    return std::string(text, out);
+    return out;
 }
 
 std::string ole_date::to_string(std::uint32_t precision) const
@@ -496,8 +536,18 @@ std::wstring ole_date::to_wstring(std::uint32_t precision) const
 
 std::string ole_date::to_script_text(std::uint32_t precision) const
 {
-    tk_log(1, "ole_date::to_wstring(%d)", static_cast<int>(precision));
-    std::string text = m_kind == kind_empty ? std::string() : format(precision, true);
-    tk_log(1, "buf=%s", text.c_str());
+    std::string text;
+    append_script_text(text, precision);
     return text;
+}
+
+void ole_date::append_script_text(std::string& out, std::uint32_t precision) const
+{
+    tk_log(1, "ole_date::to_wstring(%d)", static_cast<int>(precision));
+    if (m_kind == kind_empty)
+        return;
+    char text[format_room];
+    const char* end = format_to(text, precision, true);
+    tk_log(1, "buf=%.*s", static_cast<int>(end - text), text);
+    out.append(static_cast<const char*>(text), end);
 }

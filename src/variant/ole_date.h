@@ -33,6 +33,8 @@ public:
     std::wstring to_wstring(std::uint32_t precision) const;
     // The text of to_wstring, which is ASCII, in a narrow string.
     std::string to_script_text(std::uint32_t precision) const;
+    // The text of to_script_text, added to the end of out.
+    void append_script_text(std::string& out, std::uint32_t precision) const;
     // Tries the known forms in turn; false (and kind_empty) when none gives a valid value.
     bool import_from_string(const std::string& text);
 
@@ -58,6 +60,9 @@ private:
     bool microsecond_seconds(const char* seconds);
     bool advance_one_second();
     std::string format(std::uint32_t precision, bool time_alone) const;
+    // The text of format, written at out (room for format_room); returns its end.
+    char* format_to(char* out, std::uint32_t precision, bool time_alone) const;
+    static constexpr std::size_t format_room = 64;
 
     std::uint32_t m_kind = kind_empty;
     std::uint32_t m_microseconds = 0;
