@@ -354,6 +354,11 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
         result += '\'';
         safe.get_date().append_script_text(result, date_precision(column));
         result += '\'';
+    } else if (ole_variant::is_numeric_type(vartype)) {
+        // A number's text holds no apostrophe; none at all stands for NULL below.
+        safe.append_string(result);
+        if (result.size() == start)
+            result += "''";
     } else {
         std::string printed;
         const std::string& text = vartype == VT_BSTR ? utf8_text(safe) : printed = safe.to_string();

@@ -63,7 +63,8 @@ public:
     // Text and numbers (ole_variant_text.cpp).
     virtual std::string to_string() const;
     virtual std::wstring to_wstring() const;
-    // Appends what to_string gives; binary values are written in place.
+    // Appends what to_string gives; binary values and plain numbers are
+    // written in place.
     void append_string(std::string& text) const;
     bool to_bool() const;
     std::int32_t to_long() const;
@@ -127,6 +128,12 @@ protected:
     VARIANT m_value;
 
 private:
+    // Room print_number needs.
+    static constexpr std::size_t number_room = 40;
+    // The text to_string gives a number of a plain type (an integer, a float,
+    // a double), written at out; null for every other value.
+    char* print_number(char* out) const;
+
     // A text held in attach_string's bytes (m_value.bstrVal null), and its
     // number of characters; the storage is reused from value to value.
     std::string m_utf8;

@@ -18,15 +18,19 @@
 
 namespace {
 
-// "%.*e" in every process locale.
-std::string scientific(double value, int digits)
+// "%.*e" in every process locale, written at out (room for 32 characters).
+char* put_scientific(char* out, double value, int digits)
 {
-    char text[64];
-    static_assert(sizeof text >= scientific_17_room);
-    char* end = digits == 16 ? scientific_17(value, text) : nullptr;
-    if (end == nullptr)
-        end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits).ptr;
-    return std::string(text, end);
+    constexpr std::size_t room = 32;
+    static_assert(room >= scientific_17_room);
+    char* end = digits == 16 ? scientific_17(value, out) : nullptr;
+    return end != nullptr ? end : std::to_chars(out, out + room, value, std::chars_format::scientific, digits).ptr;
+}
+
+template <class T>
+char* put_integer(char* out, T value)
+{
+    return std::to_chars(out, out + 24, value).ptr;
 }
 
 // Texts of locale 1033 in the ANSI code page, with '.' before any fraction.
@@ -86,10 +90,40 @@ void ole_variant::append_binary_hex(std::string& text) const
 
 void ole_variant::append_string(std::string& text) const
 {
+    char number[number_room];
     if (is_byte_array(m_value.vt))
         append_binary_hex(text);
+    else if (const char* end = print_number(number))
+        text.append(static_cast<const char*>(number), end);
     else
         text += to_string();
+}
+
+char* ole_variant::print_number(char* out) const
+{
+    static_assert(number_room >= 32);
+    switch (m_value.vt) {
+    case VT_R8:
+    case VT_R4: {
+        const double value = m_value.vt == VT_R8 ? m_value.dblVal : m_value.fltVal;
+        if (std::isnan(value)) {
+            tk_log(3, "Got NaN, replace it with 0");
+            *out = '0';
+            return out + 1;
+        }
+        return put_scientific(out, value, m_value.vt == VT_R8 ? 16 : 6);
+    }
+    case VT_I2: return put_integer(out, m_value.iVal);
+    case VT_I4: return put_integer(out, m_value.lVal);
+    case VT_I1: return put_integer(out, static_cast<signed char>(m_value.cVal));
+    case VT_UI1: return put_integer(out, m_value.bVal);
+    case VT_UI2: return put_integer(out, m_value.uiVal);
+    case VT_UI4: return put_integer(out, m_value.ulVal);
+    case VT_UINT: return put_integer(out, m_value.uintVal);
+    case VT_I8: return put_integer(out, m_i8);
+    case VT_UI8: return put_integer(out, m_ui8);
+    default: return nullptr;
+    }
 }
 
 std::string ole_variant::to_string() const
@@ -116,25 +150,11 @@ std::string ole_variant::to_string() const
         return text_to_ansi(narrow) ? narrow : std::string();
     }
     case VT_BOOL: return m_value.boolVal == VARIANT_TRUE ? "1" : "0";
-    case VT_R8:
-    case VT_R4: {
-        const double value = m_value.vt == VT_R8 ? m_value.dblVal : m_value.fltVal;
-        if (std::isnan(value)) {
-            tk_log(3, "Got NaN, replace it with 0");
-            return "0";
-        }
-        return scientific(value, m_value.vt == VT_R8 ? 16 : 6);
+    default: {
+        char number[number_room];
+        const char* end = print_number(number);
+        return end == nullptr ? std::string() : std::string(static_cast<const char*>(number), end);
     }
-    case VT_I2: return std::to_string(m_value.iVal);
-    case VT_I4: return std::to_string(m_value.lVal);
-    case VT_I1: return std::to_string(static_cast<signed char>(m_value.cVal));
-    case VT_UI1: return std::to_string(m_value.bVal);
-    case VT_UI2: return std::to_string(m_value.uiVal);
-    case VT_UI4: return std::to_string(m_value.ulVal);
-    case VT_UINT: return std::to_string(m_value.uintVal);
-    case VT_I8: return std::to_string(m_i8);
-    case VT_UI8: return std::to_string(m_ui8);
-    default: return std::string();
     }
 }
 
