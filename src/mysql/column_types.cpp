@@ -174,7 +174,7 @@ void get_variant(ole_variant& value, VARTYPE vartype, enum_field_types type, con
         // a string's own room and would cost an allocation each.
         thread_local std::string text;
         text.assign(data, length);
-        value = ole_variant::from_string(text, vartype);
+        value.set_from_string(text, vartype);
         // What the typed value cannot hold exactly travels as its MySQL text;
         // the destination writes it exactly or reports it.
         if (!held_exactly(text, vartype, value))

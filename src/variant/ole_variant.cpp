@@ -133,71 +133,61 @@ ole_variant::ole_variant(std::uint32_t size, const BYTE* bytes) : ole_variant()
 ole_variant::ole_variant(double value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from double(%f)", value);
-    m_value.vt = VT_R8;
-    m_value.dblVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(float value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from float(%f)", static_cast<double>(value));
-    m_value.vt = VT_R4;
-    m_value.fltVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(std::int16_t value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from short(%d)", value);
-    m_value.vt = VT_I2;
-    m_value.iVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(std::int32_t value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from long(%d)", value);
-    m_value.vt = VT_I4;
-    m_value.lVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(signed char value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from char(%d)", value);
-    m_value.vt = VT_I1;
-    m_value.cVal = static_cast<CHAR>(value);
+    set_number(value);
 }
 
 ole_variant::ole_variant(BYTE value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from byte(%u)", value);
-    m_value.vt = VT_UI1;
-    m_value.bVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(std::uint16_t value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from ushort(%u)", value);
-    m_value.vt = VT_UI2;
-    m_value.uiVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(std::uint32_t value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor from ulong(%u)", value);
-    m_value.vt = VT_UI4;
-    m_value.ulVal = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(std::int64_t value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor(hyper, %" PRId64 ")", value);
-    m_value.vt = VT_I8;
-    m_i8 = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(std::uint64_t value) : ole_variant()
 {
     tk_log(1, "ole_variant::ctor(unsigned hyper, %" PRIu64 ")", value);
-    m_value.vt = VT_UI8;
-    m_ui8 = value;
+    set_number(value);
 }
 
 ole_variant::ole_variant(const CY& value) : ole_variant()
@@ -210,8 +200,7 @@ ole_variant::ole_variant(const CY& value) : ole_variant()
 ole_variant::ole_variant(const DECIMAL& value) : ole_variant()
 {
     tk_log(1, "Construct ole_variant from DECIMAL");
-    m_value.decVal = value;
-    m_value.vt = VT_DECIMAL;  // after the value: a DECIMAL overlays the tag
+    set_number(value);
 }
 
 ole_variant::ole_variant(const std::string& text) : ole_variant()
@@ -338,6 +327,83 @@ void ole_variant::take_from(ole_variant& other) noexcept
     other.m_holds_utf8 = false;
     other.m_i8 = 0;
     other.m_ui8 = 0;
+}
+
+void ole_variant::set_number(double value)
+{
+    clear();
+    m_value.vt = VT_R8;
+    m_value.dblVal = value;
+}
+
+void ole_variant::set_number(float value)
+{
+    clear();
+    m_value.vt = VT_R4;
+    m_value.fltVal = value;
+}
+
+void ole_variant::set_number(std::int16_t value)
+{
+    clear();
+    m_value.vt = VT_I2;
+    m_value.iVal = value;
+}
+
+void ole_variant::set_number(std::int32_t value)
+{
+    clear();
+    m_value.vt = VT_I4;
+    m_value.lVal = value;
+}
+
+void ole_variant::set_number(BYTE value)
+{
+    clear();
+    m_value.vt = VT_UI1;
+    m_value.bVal = value;
+}
+
+void ole_variant::set_number(std::uint16_t value)
+{
+    clear();
+    m_value.vt = VT_UI2;
+    m_value.uiVal = value;
+}
+
+void ole_variant::set_number(std::uint32_t value)
+{
+    clear();
+    m_value.vt = VT_UI4;
+    m_value.ulVal = value;
+}
+
+void ole_variant::set_number(signed char value)
+{
+    clear();
+    m_value.vt = VT_I1;
+    m_value.cVal = static_cast<CHAR>(value);
+}
+
+void ole_variant::set_number(std::int64_t value)
+{
+    clear();
+    m_value.vt = VT_I8;
+    m_i8 = value;
+}
+
+void ole_variant::set_number(std::uint64_t value)
+{
+    clear();
+    m_value.vt = VT_UI8;
+    m_ui8 = value;
+}
+
+void ole_variant::set_number(const DECIMAL& value)
+{
+    clear();
+    m_value.decVal = value;
+    m_value.vt = VT_DECIMAL;  // after the value: a DECIMAL overlays the tag
 }
 
 void ole_variant::set_date(const ole_date& date)

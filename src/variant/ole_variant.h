@@ -76,6 +76,9 @@ public:
 
     // Type change and parsing (ole_variant_change.cpp).
     static ole_variant from_string(const std::string& text, VARTYPE type);
+    // Makes this value what from_string gives, in place: values read from
+    // a server are typed this way, one field after another.
+    void set_from_string(const std::string& text, VARTYPE type);
     static ole_variant from_wstring(const std::wstring& text, VARTYPE type);
     void change_type(VARTYPE type);
 
@@ -151,6 +154,18 @@ private:
     void copy_from(const ole_variant& other);
     void take_from(ole_variant& other) noexcept;
     void set_date(const ole_date& date);
+    // Makes the value a number of the argument's type.
+    void set_number(double value);
+    void set_number(float value);
+    void set_number(std::int16_t value);
+    void set_number(std::int32_t value);
+    void set_number(signed char value);
+    void set_number(BYTE value);
+    void set_number(std::uint16_t value);
+    void set_number(std::uint32_t value);
+    void set_number(std::int64_t value);
+    void set_number(std::uint64_t value);
+    void set_number(const DECIMAL& value);
     std::string binary_to_hex() const;
     void append_binary_hex(std::string& text) const;
     // I1, I2, I4, UI1, UI2, UI4 and BOOL (1 or 0) as one integer; false for other types.

@@ -166,62 +166,70 @@ bool rounded_integer(double value, T& result)
 
 ole_variant ole_variant::from_string(const std::string& text, VARTYPE type)
 {
+    ole_variant result;
+    result.set_from_string(text, type);
+    return result;
+}
+
+void ole_variant::set_from_string(const std::string& text, VARTYPE type)
+{
     tk_log(1, "ole_variant::from_string('%s', 0x%08X)", text.c_str(), type);
-    // An empty value is built only where needed: numbers and dates are most
-    // of the calls and never need it.
     if (text.empty()) {
-        ole_variant result;
+        clear();
         if (type == VT_BSTR)
-            result.attach_wstring(std::wstring());
-        return result;
+            attach_wstring(std::wstring());
+        return;
     }
     switch (type) {
-    case VT_I2: return ole_variant(static_cast<std::int16_t>(leading_int64(text)));
-    case VT_I4: return ole_variant(static_cast<std::int32_t>(leading_int64(text)));
-    case VT_I1: return ole_variant(static_cast<signed char>(leading_int64(text)));
-    case VT_UI1: return ole_variant(static_cast<BYTE>(leading_int64(text)));
-    case VT_UI2: return ole_variant(static_cast<std::uint16_t>(leading_int64(text)));
-    case VT_UI4: return ole_variant(static_cast<std::uint32_t>(leading_uint64(text)));
-    case VT_I8: return ole_variant(leading_int64(text));
-    case VT_UI8: return ole_variant(leading_uint64(text));
+    case VT_I2: return set_number(static_cast<std::int16_t>(leading_int64(text)));
+    case VT_I4: return set_number(static_cast<std::int32_t>(leading_int64(text)));
+    case VT_I1: return set_number(static_cast<signed char>(leading_int64(text)));
+    case VT_UI1: return set_number(static_cast<BYTE>(leading_int64(text)));
+    case VT_UI2: return set_number(static_cast<std::uint16_t>(leading_int64(text)));
+    case VT_UI4: return set_number(static_cast<std::uint32_t>(leading_uint64(text)));
+    case VT_I8: return set_number(leading_int64(text));
+    case VT_UI8: return set_number(leading_uint64(text));
     case VT_R4:
     case VT_R8: {
         const double value = leading_double(with_points(text));
-        return type == VT_R8 ? ole_variant(value) : ole_variant(narrow_to_float(value));
+        return type == VT_R8 ? set_number(value) : set_number(narrow_to_float(value));
     }
     case VT_CY: {
         CY value{};
         const HRESULT hr = VarCyFromStr(wide_number_text(with_points(text), 1613).c_str(), 1033, 0, &value);
-        if (SUCCEEDED(hr))
-            return ole_variant(value);
+        if (SUCCEEDED(hr)) {
+            *this = ole_variant(value);
+            return;
+        }
         tk_log(2, "VarCyFromStr failed: %08X", static_cast<unsigned>(hr));
-        return ole_variant();
+        return clear();
     }
     case VT_DECIMAL: {
         DECIMAL value{};
         if (plain_decimal(text, value))
-            return ole_variant(value);
+            return set_number(value);
         const std::string point_text = with_points(text);
         const HRESULT hr = VarDecFromStr(wide_number_text(point_text, 1643).c_str(), 1033, 0, &value);
         if (SUCCEEDED(hr))
-            return ole_variant(value);
+            return set_number(value);
         tk_log(2, "ERROR: VarDecFromStr for '%s' failed (hr=%08X)", text.c_str(), static_cast<unsigned>(hr));
-        return ole_variant(leading_double(point_text));
+        return set_number(leading_double(point_text));
     }
     case VT_DATE: {
         const ole_date date(text);
-        return date.is_valid() ? ole_variant(date) : ole_variant();
+        return date.is_valid() ? set_date(date) : clear();
     }
-    case VT_BOOL: return bool_from_text(text);
+    case VT_BOOL: *this = bool_from_text(text); return;
     case VT_BLOB:
-    case ole_vt_bytes: return binary_from_hex(std::string_view(text), type);
+    case ole_vt_bytes: *this = binary_from_hex(std::string_view(text), type); return;
     default: {
         ole_variant result;
         result.attach_string(text);
         result.make_wide();
         if (FAILED(VariantChangeType(&result.m_value, &result.m_value, 0, type)))
             throw ole_type_exception();
-        return result;
+        *this = std::move(result);
+        return;
     }
     }
 }
