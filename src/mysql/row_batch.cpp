@@ -2,6 +2,8 @@
 
 #include "mysql/sql_limited_query.h"
 
+#include <cstring>
+
 namespace {
 
 // A batch stops taking rows once its copies reach this size.
@@ -37,16 +39,21 @@ void sql_row_batch::add(MYSQL_ROW row, const unsigned long* lengths)
         return;
     }
     ++m_copied_rows;
+    m_lengths.insert(m_lengths.end(), lengths, lengths + m_column_count);
+    // Room for the whole row at once, each value followed by its NUL.
+    std::size_t at = m_bytes.size();
+    m_bytes.resize(at + row_bytes + m_column_count);
     for (unsigned i = 0; i < m_column_count; ++i) {
-        m_lengths.push_back(lengths[i]);
         if (row[i] == nullptr) {
             m_offsets.push_back(no_value);
             continue;
         }
-        m_offsets.push_back(m_bytes.size());
-        m_bytes.insert(m_bytes.end(), row[i], row[i] + lengths[i]);
-        m_bytes.push_back('\0');
+        m_offsets.push_back(at);
+        std::memcpy(m_bytes.data() + at, row[i], lengths[i]);
+        m_bytes[at + lengths[i]] = '\0';
+        at += lengths[i] + 1;
     }
+    m_bytes.resize(at);
 }
 
 bool sql_row_batch::is_full() const
