@@ -304,6 +304,45 @@ std::wstring field_literal(const udb_field* field, const t_ftd* column, bool uni
     return is_null ? null_literal(column, unicode) : literal;
 }
 
+// The literal of a value that has text, in UTF-8; an empty number's text or
+// '' stands for the column's NULL, which the caller puts in its place.
+void append_value_literal(std::string& result, const udb_field& field, VARTYPE vartype, const t_ftd* column,
+                          bool unicode)
+{
+    tk_log(1, L"Before mssql_get_safe_variant: %ls", field.to_wstring().c_str());
+    // The narrow text of a value is the UTF-8 form of its wide one. The
+    // replacement's room is reused: made anew for every value, its zeroing
+    // cost more than the rest of a number's literal.
+    thread_local std::optional<ole_variant> storage;
+    storage.reset();
+    const ole_variant& safe = safe_value(field, storage);
+    if (vartype == VT_DATE && prints_as_read(safe.get_date())) {
+        // Printed as it was read, straight into the statement.
+        result += '\'';
+        safe.get_date().append_script_text(result, date_precision(column));
+        result += '\'';
+    } else if (ole_variant::is_numeric_type(vartype)) {
+        // A number's text holds no apostrophe; none at all stands for NULL.
+        safe.append_string(result);
+    } else {
+        std::string printed;
+        const std::string& text = vartype == VT_BSTR ? utf8_text(safe) : printed = safe.to_string();
+        tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
+               unicode ? 1 : 0);
+        if (text.empty()) {
+            result += "''";
+        } else if (vartype == VT_BSTR) {
+            mss_append_text_literal(result, text, unicode);
+        } else if (vartype == VT_DATE) {
+            result += '\'';
+            mss_append_escaped_literal(result, date_text(text, column));
+            result += '\'';
+        } else {
+            mss_append_escaped_literal(result, text);
+        }
+    }
+}
+
 }  // namespace
 
 std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column)
@@ -332,55 +371,15 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
             field->append_string(result);
         return;
     }
-    // A value without text: the column's NULL, unless a custom conversion
-    // makes something of it.
-    if (vartype == VT_EMPTY || vartype == VT_NULL) {
-        if (udb_custom_conversion::is_acceptable2(*field))
-            append_utf8(result, udb_custom_conversion::handle2(*field));
-        else
-            append_null_literal(result, column, unicode);
-        return;
-    }
-    tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
-    // The narrow text of a value is the UTF-8 form of its wide one. The
-    // replacement's room is reused: made anew for every value, its zeroing
-    // cost more than the rest of a number's literal.
-    thread_local std::optional<ole_variant> storage;
-    storage.reset();
-    const ole_variant& safe = safe_value(*field, storage);
     const std::size_t start = result.size();
-    if (vartype == VT_DATE && prints_as_read(safe.get_date())) {
-        // Printed as it was read, straight into the statement.
-        result += '\'';
-        safe.get_date().append_script_text(result, date_precision(column));
-        result += '\'';
-    } else if (ole_variant::is_numeric_type(vartype)) {
-        // A number's text holds no apostrophe; none at all stands for NULL below.
-        safe.append_string(result);
-        if (result.size() == start)
-            result += "''";
-    } else {
-        std::string printed;
-        const std::string& text = vartype == VT_BSTR ? utf8_text(safe) : printed = safe.to_string();
-        tk_log(1, L"to_mssql_str(%ls,%d), unicode=%d", tk_utf8_to_unicode(text).c_str(), static_cast<int>(vartype),
-               unicode ? 1 : 0);
-        if (text.empty()) {
-            result += "''";
-        } else if (vartype == VT_BSTR) {
-            mss_append_text_literal(result, text, unicode);
-        } else if (vartype == VT_DATE) {
-            result += '\'';
-            mss_append_escaped_literal(result, date_text(text, column));
-            result += '\'';
-        } else {
-            mss_append_escaped_literal(result, text);
-        }
-    }
+    // A value without text writes nothing: it takes the column's NULL below.
+    if (vartype != VT_EMPTY && vartype != VT_NULL)
+        append_value_literal(result, *field, vartype, column, unicode);
     tk_log(1, L"Got string after mssql_get_safe_variant: %ls", tk_utf8_to_unicode(result.substr(start)).c_str());
     if (udb_custom_conversion::is_acceptable2(*field)) {
         result.resize(start);
         append_utf8(result, udb_custom_conversion::handle2(*field));
-    } else if (vartype != VT_BSTR && result.compare(start, std::string::npos, "''") == 0) {
+    } else if (result.size() == start || (vartype != VT_BSTR && std::string_view(result).substr(start) == "''")) {
         result.resize(start);
         append_null_literal(result, column, unicode);
     }
