@@ -18,13 +18,14 @@
 
 namespace {
 
-// "%.*e" in every process locale, written at out (room for 32 characters).
+// "%.*e" in every process locale, written at out (room for scientific_17_room
+// characters, more than any double takes).
 char* put_scientific(char* out, double value, int digits)
 {
-    constexpr std::size_t room = 32;
-    static_assert(room >= scientific_17_room);
     char* end = digits == 16 ? scientific_17(value, out) : nullptr;
-    return end != nullptr ? end : std::to_chars(out, out + room, value, std::chars_format::scientific, digits).ptr;
+    return end != nullptr
+               ? end
+               : std::to_chars(out, out + scientific_17_room, value, std::chars_format::scientific, digits).ptr;
 }
 
 template <class T>
@@ -101,7 +102,7 @@ void ole_variant::append_string(std::string& text) const
 
 char* ole_variant::print_number(char* out) const
 {
-    static_assert(number_room >= 32);
+    static_assert(number_room >= scientific_17_room);
     switch (m_value.vt) {
     case VT_R8:
     case VT_R4: {

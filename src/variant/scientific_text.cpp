@@ -25,9 +25,13 @@ constexpr std::array<u128, largest_scale + 1> powers_of_ten = [] {
     return powers;
 }();
 
-// The powers of ten that doubles hold exactly.
-constexpr std::array<double, 23> exact_powers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The same powers as doubles, which hold every one of them exactly.
+constexpr std::array<double, largest_scale + 1> exact_powers = [] {
+    std::array<double, largest_scale + 1> powers{};
+    for (std::size_t i = 0; i < powers.size(); ++i)
+        powers[i] = static_cast<double>(powers_of_ten[i]);
+    return powers;
+}();
 
 // Rounds quotient + remainder / divisor to an integer, ties to even.
 std::uint64_t round_even(std::uint64_t quotient, u128 remainder, u128 divisor)
