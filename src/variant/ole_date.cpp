@@ -68,10 +68,11 @@ int leading_second(const char* seconds)
     return value < 61 ? value : -1;
 }
 
-// Eight bytes of a shape: the bytes other than '9' (all ones in the mask)
-// and their values; the '9' bytes must be digits. Bytes are read in memory
-// order into the low end first.
+// Eight bytes of a shape from its byte `at`: the bytes other than '9' (all
+// ones in the mask) and their values; the '9' bytes must be digits. Bytes
+// are read in memory order into the low end first.
 struct shape_window {
+    std::size_t at = 0;
     std::uint64_t literal_mask = 0;
     std::uint64_t literal_bytes = 0;
 };
@@ -81,6 +82,7 @@ static_assert(std::endian::native == std::endian::little, "shape windows read by
 constexpr shape_window window_of(std::string_view shape, std::size_t at)
 {
     shape_window window;
+    window.at = at;
     for (std::size_t i = 0; i < 8; ++i) {
         if (shape[at + i] == '9')
             continue;
@@ -90,14 +92,14 @@ constexpr shape_window window_of(std::string_view shape, std::size_t at)
     return window;
 }
 
-// Whether the eight bytes at text fit the window: its literals in place,
+// Whether the window's eight bytes of text fit it: its literals in place,
 // digits elsewhere. Every date read is tested, so eight bytes at a time.
 bool fits(const char* text, const shape_window& window)
 {
     constexpr std::uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0u;
     constexpr std::uint64_t zeros = 0x3030303030303030u;
     std::uint64_t bytes = 0;
-    std::memcpy(&bytes, text, sizeof bytes);
+    std::memcpy(&bytes, text + window.at, sizeof bytes);
     if ((bytes & window.literal_mask) != window.literal_bytes)
         return false;
     // The literals become '0' so that one test covers all eight bytes.
@@ -110,15 +112,21 @@ constexpr shape_window date_windows[] = {window_of(iso_date, 0), window_of(iso_d
 constexpr shape_window date_time_windows[] = {window_of(iso_date_time, 0), window_of(iso_date_time, 8),
                                               window_of(iso_date_time, 11)};
 
+// Whether text, at least as long as the windows reach, fits every one of them.
+template <std::size_t count>
+bool fits_all(const char* text, const shape_window (&windows)[count])
+{
+    return std::all_of(windows, windows + count, [text](const shape_window& window) { return fits(text, window); });
+}
+
 // 3 for an ISO date, 6 for an ISO date-time, else 0. For these texts the
 // first separated form's sscanf reads exactly these fields, at many times
 // the cost; every date of a conversion run is read this way, twice.
 int iso_fields(std::string_view text)
 {
     if (text.size() == iso_date.size())
-        return fits(text.data(), date_windows[0]) && fits(text.data() + 2, date_windows[1]) ? 3 : 0;
-    if (text.size() < iso_date_time.size() || !fits(text.data(), date_time_windows[0]) ||
-        !fits(text.data() + 8, date_time_windows[1]) || !fits(text.data() + 11, date_time_windows[2]))
+        return fits_all(text.data(), date_windows) ? 3 : 0;
+    if (text.size() < iso_date_time.size() || !fits_all(text.data(), date_time_windows))
         return 0;
     const std::string_view fraction = text.substr(iso_date_time.size());
     if (fraction.empty())
