@@ -2,7 +2,7 @@
 # corvath --dump against mariadb-dump on two tables of mixed types, in a private
 # MariaDB server: wall time, CPU time and peak memory of each, side by side, and
 # their ratios; then corvath's peak memory over a row holding a 64 MiB text and
-# one holding a 64 MiB blob. Last, the same figures as README table lines.
+# one holding a 64 MiB blob. Last, the same figures as table lines of bench/README.md.
 # Row counts default to 1 and 4 million; give others as arguments:
 #   bash bench/run.sh [ROWS...]      (ascending; RUNS=n repeats each tool, default 3, best kept)
 set -euo pipefail
