@@ -1,5 +1,12 @@
-// corvath: converts a MySQL database into MS SQL Server or a T-SQL script
-// file, as its command line says, on the main thread.
+// The agent folder: corvath, the console program. It reads the command
+// line (command_line_options.h, the table-list file), builds the logger,
+// the console error handler and the converter, and runs the conversion on
+// its main thread; the converter prints the progress and the summary. It
+// never touches the wizard's settings store, and reaches the converter
+// through convertor_front_end.
+//
+// This file: corvath converts a MySQL database into MS SQL Server or a
+// T-SQL script file, as its command line says, on the main thread.
 #include "agent/command_line_options.h"
 #include "agent/console_exit.h"
 #include "agent/usage_text.h"

@@ -1,6 +1,17 @@
-// The one converter of a process: every setting of a conversion, both
-// database ends with their engines, the type-mapping rules, the registry
-// key of the wizard's last settings, and the conversion run itself.
+// The converter folder: the conversion driver, the only place that knows
+// both ends. brantwick_convertor (this file, its parts in
+// brantwick_convertor_*.cpp) holds the job's settings, the two engines and
+// the type-mapping rules (the mutators), and runs the conversion: tables
+// and queries, then foreign keys and views, with the tally that makes the
+// summary line. The front ends see it as convertor_front_end (front_end.h),
+// which names no MySQL or MS SQL type; they also use the message tables
+// (error_messages.h), the console error handler and the shell services the
+// wizard provides (shell_services.h). It includes src/mysql, src/mssql and
+// the layers below.
+//
+// This file: the one converter of a process: every setting of a conversion,
+// both database ends with their engines, the type-mapping rules, the
+// registry key of the wizard's last settings, and the conversion run itself.
 #pragma once
 
 #include "converter/front_end.h"

@@ -1,6 +1,15 @@
-// The interface of one opened database. Each side (MySQL, MS SQL, the T-SQL
-// script) derives from it; the base keeps what all share and gives a default
-// for each operation.
+// The model folder: the contract between the two database ends, so that
+// neither knows the other: engine, database, recordset, record and field,
+// schema and column descriptor, indexes, foreign keys (relationships),
+// sequences, names and their renaming, identifier validators, and the
+// conversion job's settings with their profile file. Classes start with
+// udb_ (the column descriptor is t_ftd). A side derives from these and the
+// converter moves records from one side's recordset into the other's. It
+// includes variant, toolkit and platform only.
+//
+// This file: the interface of one opened database. Each side (MySQL, MS SQL,
+// the T-SQL script) derives from it; the base keeps what all share and gives
+// a default for each operation.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,18 @@
+// The mssql folder: the MS SQL Server side, in three parts over a shared top.
+// The top holds what both paths need to write the same T-SQL: the engine
+// (this file), the data-source opener and OLE DB errors, quoting and names
+// of tables, indexes and views, the type mapping and its catalogues, column
+// definitions, literals, the fit of text values, identifier rules and view
+// rewriting. script/ writes a T-SQL script file; odb/ is the access to OLE
+// DB (commands, rowsets, schema rowsets, records); direct/ writes into a
+// server over odb/. direct/ may include odb/ and the top, script/ and odb/
+// only the top (tools/check_layers.sh), so the script never depends on a
+// connection. Both paths write a value or refuse its record alike. It
+// includes model and the layers below it, never src/mysql. Classes start
+// with mss_ (odb_ in the OLE DB access).
+//
+// This file: the engine, the process's one MS SQL Server connection and the
+// flags both paths read.
 #pragma once
 
 #include "mssql/odb_initializer.h"

@@ -1,6 +1,6 @@
-#pragma once
 // Ownership of the MySQL client library's result handles, the server version
 // code and the quoting of names and values for statements.
+#pragma once
 
 #include <mysql.h>
 

@@ -1,4 +1,19 @@
-// The process's one connection to a MySQL server.
+// The mysql folder: the MySQL side, over the MariaDB client library. As a
+// source it lists databases, tables and views, reads each table's columns,
+// indexes and foreign keys, and streams rows: one unbuffered SELECT a table
+// (sql_limited_query), fetched ahead on a worker thread (batch_prefetch.h)
+// and typed into records a batch at a time (sql_recordset). It also holds a
+// writing side (databases, tables, indexes, foreign keys, views, rows
+// appended, updated and deleted), reached only through the model's
+// interfaces; every statement of that side goes through
+// sql_engine::execute, and each database object makes itself the
+// connection's current database before it sends one. A stream occupies the
+// connection: nothing else uses it while a table's rows are read, and a
+// count beside them runs on a second connection (row_counter.h). Client
+// library failures are sql_exception, whose error number is 0x400000 plus
+// MySQL's. It includes model and the layers below it, never src/mssql.
+//
+// This file: the process's one connection to a MySQL server.
 #pragma once
 
 #include <mysql.h>

@@ -1,5 +1,14 @@
-// The calling thread's last error, in the Windows error numbers the program
-// reports, and the errno values of the system calls behind them.
+// The platform folder: small stand-ins for the Windows interfaces the rest of
+// the program was designed against, each file hiding one of them (last error
+// and its messages, code pages, locale-independent comparison, module path,
+// file access, registry, dynamic libraries, local time, worker threads,
+// clipboard). They keep the Windows names and numbers the callers expect and
+// the behaviour those callers rely on, no more. This folder includes nothing
+// of the project above it; automation/ (COM, VARIANT and the Var* functions)
+// and oledb/ (OLE DB over ODBC) build on it, and oledb/ alone talks ODBC.
+//
+// This file: the calling thread's last error, in the Windows error numbers the
+// program reports, and the errno values of the system calls behind them.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,13 @@
-// The typed value of one field: an owning VARIANT, with 64-bit integers kept
-// beside it, a broken-down date beside every VT_DATE value, and binary values
-// as one-dimensional byte arrays.
+// The variant folder: one typed value and what it takes to read, convert and
+// print it: ole_variant (this file), ole_date for the many date and time
+// forms, the conversion exceptions, GUID and number scanning, exact
+// printing of doubles. Values keep OLE Automation's semantics (the Var*
+// conversions of platform/automation), in the en-US forms, whatever the
+// process locale. It includes platform and toolkit only.
+//
+// This file: the typed value of one field: an owning VARIANT, with 64-bit
+// integers kept beside it, a broken-down date beside every VT_DATE value, and
+// binary values as one-dimensional byte arrays.
 #pragma once
 
 #include "platform/automation/oleauto.h"

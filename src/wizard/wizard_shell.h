@@ -1,8 +1,18 @@
-// The wizard's shell: its property sheet and the services through which the
-// program reaches the user: title and icon, help by context id, error,
-// information and question boxes, the log box of the current page, the
-// progress timer and the list of errors met during a run. Worker threads
-// may call it: what touches a window runs on the window thread.
+// The wizard folder: brantwick, the desktop program and the only code that
+// includes Qt. Qt Widgets stand in for the Windows dialogs: a property
+// sheet of pages, dialogs built by control id (gui_ids.h keeps the ids of
+// the templates), message boxes, the error dialogs and the waiting dialog.
+// Pages are templates over convertor_front_end. Widgets are touched on the
+// window thread only; the run and the MS SQL connect go on worker threads,
+// which hand their calls over (gui_thread.h), and no exception crosses
+// Qt's event loop. The wizard alone keeps its settings in the settings
+// store between runs.
+//
+// This file: the wizard's shell: its property sheet and the services through
+// which the program reaches the user: title and icon, help by context id,
+// error, information and question boxes, the log box of the current page,
+// the progress timer and the list of errors met during a run. Worker
+// threads may call it: what touches a window runs on the window thread.
 #pragma once
 
 #include "converter/shell_services.h"

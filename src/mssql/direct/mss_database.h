@@ -1,6 +1,16 @@
-// The destination database of a direct conversion: one MS SQL Server database
-// reached through an OLE DB session, where schemas, tables, keys and indexes,
-// foreign keys, sequences and views are made by T-SQL statements.
+// The direct folder: conversion straight into a server, over odb/. The
+// engine's connect (mss_engine_connection.cpp) opens the data source;
+// mss_database (this file) makes schemas, tables, keys, indexes, foreign
+// keys, sequences and views by T-SQL statements; mss_table writes rows, by
+// the provider's bulk load into the tables a run creates, by statements
+// into tables it merges into and for what bulk load cannot take. Names,
+// column definitions and literals come from the top of src/mssql, as the
+// script's do. It includes odb/, the top of src/mssql and the layers below.
+//
+// This file: the destination database of a direct conversion: one MS SQL
+// Server database reached through an OLE DB session, where schemas, tables,
+// keys and indexes, foreign keys, sequences and views are made by T-SQL
+// statements.
 #pragma once
 
 #include "mssql/odb/odb_database.h"

@@ -1,5 +1,13 @@
-// The OLE DB side of an opened database: statements and their rows, the
-// statement test, dropping a table, and table creation through the
+// The odb folder: the engine-neutral access to an OLE DB provider, with no
+// knowledge of the conversion: a database over a session (this file),
+// commands, rowsets read as recordsets of typed records, schema rowsets, and
+// the accessors that bind a rowset's columns into a row buffer. Failures of
+// OLE DB calls become odb_exception with the provider's error records. It
+// includes the top of src/mssql and the layers below it; the direct path
+// builds on it.
+//
+// This file: the OLE DB side of an opened database: statements and their
+// rows, the statement test, dropping a table, and table creation through the
 // provider's table definition.
 #pragma once
 

@@ -1,3 +1,10 @@
+// The script folder: the T-SQL script writer. mss_dmp_database (this file)
+// writes what the direct path would run, batch by batch, each ended by "GO";
+// its recordsets (script_rows.h) write rows as INSERT statements built in
+// UTF-8; script_file.h puts the bytes into a temporary file beside the
+// destination on a thread of its own (file_writer.h) and renames it over the
+// destination only when the script is complete. It includes only the top of
+// src/mssql and the layers below it: writing a script needs no connection.
 #pragma once
 
 #include "model/database.h"

@@ -1,7 +1,16 @@
-// The OLE DB interfaces that the MS SQL target calls, with their structures,
-// identifiers and result codes. The objects behind them run over ODBC (see
-// providers.h). Wide text in row buffers (DBTYPE_WSTR) and in streams bound
-// to wide-text columns is wchar_t, so lengths are in bytes of wchar_t.
+// The oledb folder: the OLE DB interfaces that the MS SQL target calls, with
+// their structures, identifiers and result codes, implemented over ODBC. The
+// providers (providers.h) are slots filled with SQL Server ODBC drivers;
+// sessions run commands, open tables and schema rowsets, create tables and
+// bulk-load through the driver's bulk copy. Every object talks to a
+// data-access engine (db_backend.h): ODBC in a run, a recording engine in
+// tests. ODBC diagnostics become OLE DB error records; no exception leaves
+// an interface method, which answers with an HRESULT. It includes only the
+// platform folder's top and automation/.
+//
+// This file: the interfaces themselves. Wide text in row buffers
+// (DBTYPE_WSTR) and in streams bound to wide-text columns is wchar_t, so
+// lengths are in bytes of wchar_t.
 #pragma once
 
 #include "platform/automation/oleauto.h"
