@@ -1,7 +1,21 @@
 // Fetches the rows of a stream on a worker thread, a few batches ahead of the
 // caller, who converts and writes them meanwhile: the server keeps sending
-// while rows are converted. Only plain row bytes pass between the threads.
-// The stream belongs to the worker from start() until cancel().
+// while rows are converted.
+//
+// Who runs what: the worker, started with the first stream and kept for the
+// next ones, calls sql_limited_query::fetch_to into the free batches of a
+// ring of four; the caller (the run's thread, through sql_recordset) takes
+// the oldest fetched batch, types its rows into records and releases it.
+// The stream, and with it the MySQL connection, belongs to the worker from
+// start() until cancel(): the caller sends nothing on that connection in
+// between. Only plain row bytes are handed over, copied out of the client
+// library; a large row stays in the library's buffer, so the worker fetches
+// no further until that batch is released. A batch without rows ends the
+// stream. cancel() waits for a fetch under way and drops what was fetched;
+// the destructor also ends and joins the worker. What a fetch raises is kept
+// with its batch, and take() raises it on the caller's thread in its turn,
+// after the rows fetched before it. sql_recordset starts the worker only
+// while no trace lines are logged, so the log keeps its order.
 #pragma once
 
 #include <array>

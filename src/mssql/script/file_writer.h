@@ -12,9 +12,18 @@
 
 // Writes bytes to an open file on a thread of its own, in the order given,
 // so that the thread that produces them does not wait for the system's copy.
-// Bytes are gathered into buffers of 256 KiB; at most four of them wait or
-// are being written. After a failed write nothing more is written, and the
-// first failure's errno is told at every call that follows.
+//
+// Who runs what: the producer (the run's thread, through mss_script_file)
+// gathers bytes into a buffer of 256 KiB and hands each full one over,
+// waiting while four are queued or being written; the writer thread, started
+// by the constructor, writes them in order and gives the emptied buffers
+// back for reuse. A buffer handed over is the writer's; the descriptor stays
+// the caller's. finish() hands over the last bytes, lets the thread write
+// everything and joins it; abandon() and the destructor drop what waits and
+// join after the write under way. A failed write is not raised on the
+// writer thread: its errno is kept, nothing more is written, and every call
+// that follows returns it, which mss_script_file turns into the error of
+// its next write or of its commit.
 class mss_file_writer {
 public:
     // The descriptor stays the caller's, open until finish or abandon returned.
