@@ -1,3 +1,5 @@
+// The column lines of CREATE TABLE, the same on the direct path and in the
+// script.
 #pragma once
 
 #include <string>

@@ -1,3 +1,5 @@
+// MS SQL Server's rules for table and column names, and the making of
+// unique names where a source name breaks them or is taken.
 #pragma once
 
 #include "model/validator.h"

@@ -1,3 +1,5 @@
+// Generated names for indexes that the destination needs and the source
+// did not name.
 #pragma once
 
 #include <string>

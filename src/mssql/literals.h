@@ -1,3 +1,5 @@
+// Field values as T-SQL literals and in the range MS SQL Server accepts, and
+// the report of a value it cannot hold.
 #pragma once
 
 #include "platform/automation/vartype.h"

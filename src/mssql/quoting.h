@@ -1,3 +1,5 @@
+// Quoting for T-SQL: bracketed names, and literals that keep every character
+// of a text and survive the script's splitting into batches.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The T-SQL statement that creates a sequence, on both paths.
 #pragma once
 
 #include "model/sequence.h"

@@ -1,3 +1,5 @@
+// Table names with and without their owner, in T-SQL's bracketed and plain
+// forms.
 #pragma once
 
 #include <string>

@@ -1,3 +1,5 @@
+// The mapping of column descriptors to T-SQL types, and the catalogues of
+// types the wizard's column type editor offers, drawn from it.
 #pragma once
 
 #include "model/mss_native_type.h"

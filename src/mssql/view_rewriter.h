@@ -1,3 +1,4 @@
+// The rewriting of a MySQL view's SELECT text into T-SQL.
 #pragma once
 
 #include <cstddef>

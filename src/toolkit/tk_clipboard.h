@@ -1,3 +1,4 @@
+// The clipboard, where the error dialogs copy their texts.
 #pragma once
 
 #include <string>

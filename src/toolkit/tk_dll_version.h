@@ -1,3 +1,4 @@
+// The version of a shared library, as the library itself reports it.
 #pragma once
 
 #include <cstdint>

@@ -1,15 +1,3 @@
-#pragma once
-
-#include <atomic>
-#include <condition_variable>
-#include <cstddef>
-#include <deque>
-#include <mutex>
-#include <string>
-#include <string_view>
-#include <thread>
-#include <vector>
-
 // Writes bytes to an open file on a thread of its own, in the order given,
 // so that the thread that produces them does not wait for the system's copy.
 //
@@ -24,6 +12,18 @@
 // writer thread: its errno is kept, nothing more is written, and every call
 // that follows returns it, which mss_script_file turns into the error of
 // its next write or of its commit.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
 class mss_file_writer {
 public:
     // The descriptor stays the caller's, open until finish or abandon returned.

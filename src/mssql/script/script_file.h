@@ -1,11 +1,3 @@
-#pragma once
-
-#include "mssql/script/file_writer.h"
-
-#include <memory>
-#include <string>
-#include <string_view>
-
 // The output file of a T-SQL script. The statements go into a temporary file
 // of its own in the destination's folder; only commit() puts it in the
 // destination's place, in one rename, so that an earlier file of that name
@@ -14,6 +6,14 @@
 // write is raised by the write or the commit that follows it. Every failure
 // (open, write, close, rename) raises a tk_exception of level 1 that names the
 // destination and the system's reason.
+#pragma once
+
+#include "mssql/script/file_writer.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
 class mss_script_file {
 public:
     explicit mss_script_file(const std::wstring& path);

@@ -1,3 +1,4 @@
+// The rows of one table in the script, as INSERT statements.
 #pragma once
 
 #include "model/recordset.h"
