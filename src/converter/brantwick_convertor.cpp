@@ -1,3 +1,6 @@
+// The converter's life and its questions about the source (tables, views,
+// schemas, a query's test); the run, the destination, the settings and the
+// front ends' calls live in brantwick_convertor_*.cpp.
 #include "converter/brantwick_convertor.h"
 
 #include "converter/shell_services.h"

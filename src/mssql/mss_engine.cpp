@@ -1,3 +1,8 @@
+// The engine's core: its life, the server's version code, foreign-key rules
+// and OLE DB type codes, none of which needs a connection. The connection
+// half is direct/mss_engine_connection.cpp, the script writers' factory
+// script/mss_engine_dump.cpp, the canonical table name
+// mss_engine_table_name.cpp.
 #include "mssql/mss_engine.h"
 
 #include "platform/compare_string.h"

@@ -1,3 +1,5 @@
+// An opened MySQL database as a source: its tables, views, queries and
+// statements. Its writing side lives in sql_database_*.cpp.
 #include "mysql/sql_database.h"
 
 #include "mysql/blob_to_text_scope.h"

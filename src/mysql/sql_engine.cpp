@@ -1,3 +1,5 @@
+// The engine as a source: the connection, the server's databases, and the
+// opening of one. Its writing side is sql_engine_destination.cpp.
 #include "mysql/sql_engine.h"
 
 #include <memory>

@@ -1,3 +1,6 @@
+// A table's structure read from the server: columns, indexes and
+// foreign keys. Its rows are written in sql_table_append.cpp and
+// sql_table_update.cpp.
 #include "mysql/sql_table.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The destination database's life, its schemas and the creation of its
+// tables; its catalogue, keys, indexes, foreign keys, sequences and views
+// live in mss_database_*.cpp.
 #include "mssql/direct/mss_database.h"
 
 #include "model/name_compare.h"

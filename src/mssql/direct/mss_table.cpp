@@ -1,3 +1,6 @@
+// Opening a destination table: its identity column and indexes as the server
+// keeps them. Its rows are written in mss_table_bulk.cpp and
+// mss_table_rows.cpp.
 #include "mssql/direct/mss_table.h"
 
 #include "mssql/mss_engine.h"

@@ -1,3 +1,5 @@
+// odb_table: a table or query of the server opened as a rowset, and its
+// row count.
 #include "mssql/direct/mss_table.h"
 
 #include "mssql/odb_exception.h"

@@ -1,3 +1,5 @@
+// DATE values as text and back (VarDateFromStr): the en-US forms of dates
+// and times, with names of months and AM/PM.
 #include "platform/automation/date_calendar.h"
 #include "platform/compare_string.h"
 

@@ -1,3 +1,5 @@
+// Reading the values of a caller's row buffer by their bindings, for the
+// fast-load rowset: each bound type becomes the engine's value of its column.
 #include "platform/oledb/fast_load_rowset.h"
 
 #include "platform/code_page.h"
