@@ -48,7 +48,7 @@ public:
     bool is_view_owned() const { return view_owned; }
 
     // A new T-SQL script writer on that file, owned by the caller; no
-    // connection is needed. Defined with the writer (script/engine_dump.cpp).
+    // connection is needed. Defined with the writer (script/mss_engine_dump.cpp).
     mss_dmp_database* create_dump(const std::wstring& file_name, const mss_dump_options& options);
 
     // The server version code of a "SELECT @@VERSION" text: 1 to 18 by the
@@ -75,7 +75,7 @@ public:
     bool as_dbo = false;
     bool view_owned = true;
 
-    // Connection to the server, for the direct path (engine_connection.cpp).
+    // Connection to the server, for the direct path (direct/mss_engine_connection.cpp).
     // Failures raise odb_exception; the operations on databases need a connection.
     void connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
                  const std::wstring& database, bool fast_load);
