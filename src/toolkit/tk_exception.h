@@ -1,10 +1,11 @@
-// The toolkit folder: the services every other folder uses: the log
+// The toolkit folder: the services every folder above it uses: the log
 // (tk_log.h), the exceptions and their levels (this file), the process's
-// error handler (error_handler.h) and message tables, process-wide objects
-// (tk_singleton.h), text conversion and string helpers, file names and
-// tests, the settings store (tk_registry.h), worker threads (tk_thread.h),
-// the clipboard and the bug-report mail. It includes only the platform
-// folder; names start with tk_. Nothing here knows a database.
+// error handler (error_handler.h) with its map from error numbers to
+// messages, process-wide objects (tk_singleton.h), text conversion and
+// string helpers, file names and tests, the settings store (tk_registry.h),
+// worker threads (tk_thread.h), the clipboard and the bug-report mail. It
+// includes only the platform folder; most names start with tk_. Nothing
+// here knows a database.
 //
 // This file: the program's exceptions. Handlers near the user catch the
 // specific classes first, then tk_exception, then std::exception.
