@@ -27,6 +27,8 @@ udb_recordset::~udb_recordset()
 
 void udb_recordset::append_record(udb_record&) {}
 
+void udb_recordset::finish() {}
+
 void udb_recordset::update2(udb_record&, const std::wstring&)
 {
     tk_log(1, "udb_recordset::update2");

@@ -22,6 +22,9 @@ public:
     virtual ~udb_recordset();
 
     virtual void append_record(udb_record& record);
+    // Writes the rows a destination still holds back for one statement; a
+    // failure raises. Called once the last row was appended.
+    virtual void finish();
     virtual void update2(udb_record& record, const std::wstring& key);
     virtual void update1(udb_record& record);
     virtual void reserved();

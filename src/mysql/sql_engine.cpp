@@ -60,6 +60,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
         m_connected = false;
         m_row_counter.reset();
         max_packet_size = 0;
+        m_sql_mode.reset();
         m_current_database.clear();
     }
     tk_log(3, "Connecting to MySQL server...");

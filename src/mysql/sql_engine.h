@@ -20,7 +20,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/engine.h"
@@ -63,6 +65,9 @@ public:
     void set_properties(udb_properties* properties) override;
     // The server's max_allowed_packet, asked once per connection; 0 when not connected.
     std::uint32_t get_max_allowed_packet();
+    // Whether the session's sql_mode, asked once per connection, holds the
+    // mode (such as "NO_ZERO_DATE"); false when not connected.
+    bool has_sql_mode(std::string_view mode);
     // Name rules for the server's version, seeded with the names already used.
     std::unique_ptr<sql_validator> create_fn_validator(const udb_record& record);
     std::unique_ptr<sql_validator> create_fn_validator(const udb_schema& schema);
@@ -123,6 +128,7 @@ private:
     bool m_blob_to_text = false;
     bool m_talks_utf8mb4 = false;
     std::wstring m_current_database;
+    std::optional<std::string> m_sql_mode;
     std::uint32_t m_version = 0;
     MYSQL m_handle;
     std::shared_ptr<sql_row_counter> m_row_counter;

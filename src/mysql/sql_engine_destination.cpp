@@ -1,5 +1,6 @@
 // The engine's operations for a MySQL server as a destination: databases,
 // settings for table creation, the packet limit and the name rules.
+#include <algorithm>
 #include <stdexcept>
 
 #include "model/properties.h"
@@ -122,6 +123,28 @@ std::uint32_t sql_engine::get_max_allowed_packet()
     }
     tk_log(1, "max_packet_size=%d", static_cast<int>(max_packet_size));
     return max_packet_size;
+}
+
+bool sql_engine::has_sql_mode(std::string_view mode)
+{
+    // Servers before 4.1.0 refuse no zero date.
+    if (!m_connected || is_old_version())
+        return false;
+    if (!m_sql_mode) {
+        sql_result_ptr result = execute(&m_handle, "SELECT @@SESSION.sql_mode");
+        MYSQL_ROW row = result ? mysql_fetch_row(result.get()) : nullptr;
+        m_sql_mode = row != nullptr && row[0] != nullptr ? std::string(row[0]) : std::string();
+        tk_log(1, "sql_mode=%s", m_sql_mode->c_str());
+    }
+    // A comma-separated list of upper-case names.
+    const std::string& modes = *m_sql_mode;
+    for (std::size_t at = 0; at <= modes.size();) {
+        const std::size_t end = std::min(modes.find(',', at), modes.size());
+        if (std::string_view(modes).substr(at, end - at) == mode)
+            return true;
+        at = end + 1;
+    }
+    return false;
 }
 
 std::unique_ptr<sql_validator> sql_engine::create_fn_validator(const udb_record& record)

@@ -14,10 +14,14 @@ constexpr std::size_t max_index_columns = 16;
 // Longest indexed text column, in characters.
 constexpr std::int32_t longest_indexed_text = 768;
 
+// A BLOB or TEXT column, which takes no key without a prefix length; a byte
+// array short enough to be a VARBINARY takes one like a VARCHAR.
 bool is_large_object(const t_ftd& column)
 {
-    if (column.vartype == VT_BLOB || column.vartype == VT_BLOB_OBJECT || column.vartype == ole_vt_bytes)
+    if (column.vartype == VT_BLOB || column.vartype == VT_BLOB_OBJECT)
         return true;
+    if (column.vartype == ole_vt_bytes)
+        return !sql_is_varbinary(column.size);
     return column.vartype == VT_BSTR && (column.size <= 0 || column.size > longest_indexed_text);
 }
 

@@ -180,6 +180,11 @@ bool sql_is_binary_number(std::wstring_view text)
     return is_binary_number(text);
 }
 
+bool sql_is_time_column(const t_ftd& column)
+{
+    return column.vartype == VT_DATE && (column.dw_reserved & 3) == ole_date::kind_time;
+}
+
 std::string sql_utf8(std::wstring_view text)
 {
     std::string result;
@@ -234,6 +239,17 @@ std::string to_mysql_str(const udb_field* field)
     return hex.empty() ? "X''" : hex;
 }
 
+std::string to_mysql_str(const udb_field* field, const t_ftd* column)
+{
+    if (field == nullptr || column == nullptr || field->get_type() != VT_DATE || column->vartype != VT_DATE ||
+        sql_is_time_column(*column))
+        return to_mysql_str(field);
+    // Printed with its date part, a zero one included.
+    const std::string text = field->to_string();
+    const std::string printed = ole_date(text).to_string(6);
+    return quoted<char>(printed.empty() ? text : printed);
+}
+
 std::string get_fld_append_str(const udb_field* field, const t_ftd* column, bool placeholders)
 {
     tk_log(1, "get_fld_append_str");
@@ -262,7 +278,7 @@ std::string get_fld_append_str(const udb_field* field, const t_ftd* column, bool
             return "ST_GeomFromText(" + literal(text, VT_BSTR) + ")";
         return to_mysql_str(text, type);
     }
-    std::string value = to_mysql_str(field);
+    std::string value = to_mysql_str(field, column);
     if (ole_variant::is_numeric_type(column->vartype) && !ole_variant::is_numeric_type(type))
         value = to_mysql_str(field->to_string(), column->vartype);
     tk_log(1, "Got field: %s, type=%08X", value.c_str(), static_cast<unsigned>(type));

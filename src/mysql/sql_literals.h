@@ -24,6 +24,10 @@ bool sql_is_number(std::wstring_view text);
 // digits, or at least two decimal digits.
 bool sql_is_binary_number(std::wstring_view text);
 
+// A TIME column: a date value without a date part is a time of day there;
+// in any other date column it is the zero date that MySQL keeps.
+bool sql_is_time_column(const t_ftd& column);
+
 // The UTF-8 form of the whole text, zero characters included.
 std::string sql_utf8(std::wstring_view text);
 // The UTF-8 text of a field, zero characters included.
@@ -35,6 +39,10 @@ std::string to_mysql_str(const std::string& text, VARTYPE type);
 std::wstring to_mysql_wstr(const std::wstring& text, VARTYPE type);
 // The literal of a field; byte arrays as hexadecimal numbers.
 std::string to_mysql_str(const udb_field* field);
+// The literal of a field for its column: a date value without a date part
+// keeps its zero date ('0000-00-00 12:34:56'), as MySQL stores it, in every
+// date column but a TIME column.
+std::string to_mysql_str(const udb_field* field, const t_ftd* column);
 // The UTF-8 text of one field in the value list of an INSERT into `column`;
 // "?" for a long field when placeholders are allowed.
 std::string get_fld_append_str(const udb_field* field, const t_ftd* column, bool placeholders);

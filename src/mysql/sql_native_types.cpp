@@ -74,10 +74,22 @@ std::wstring sized(type_index index, bool bare, const wchar_t* format, std::int3
     return name + text;
 }
 
+// Microseconds from the servers that keep fractions of a second; a
+// current-moment default names the same precision as its column.
+std::wstring fraction()
+{
+    return sql_current_engine().version() >= fractional_seconds_version ? L"(6)" : L"";
+}
+
 std::wstring with_fraction(type_index index, bool bare)
 {
     std::wstring name = get_mysql_type_name(index);
-    return !bare && sql_current_engine().version() >= fractional_seconds_version ? name + L"(6)" : name;
+    return bare ? name : name + fraction();
+}
+
+std::wstring current_timestamp()
+{
+    return L"CURRENT_TIMESTAMP" + fraction();
 }
 
 std::wstring date_type(const t_ftd& column, bool bare)
@@ -86,14 +98,14 @@ std::wstring date_type(const t_ftd& column, bool bare)
     tk_log(1, L"Got date def.value: '%ls'", text.c_str());
     if (column.dw_reserved == 9 || sql_is_current_time_default(text)) {
         tk_log(1, "Customize date type due to NOW() def.value");
-        return get_mysql_type_name(t_timestamp);
+        return with_fraction(t_timestamp, bare);
     }
     if (column.dw_reserved == 10 || platform::equal_ignoring_case(text, L"date()")) {
         tk_log(1, "Customize date type due to date() def.value");
         return get_mysql_type_name(t_date);
     }
     switch (column.dw_reserved & 3) {
-    case 0: return sized(t_char, bare, L"(%d)", 19);
+    case 0: return with_fraction(t_timestamp, bare);
     case 1: tk_log(1, "MySQL ver >= 5.6.4, modern datetime can be used"); return with_fraction(t_datetime, bare);
     case 2: tk_log(1, "Got pure date"); return get_mysql_type_name(t_date);
     default: tk_log(1, "MySQL ver >= 5.6.4, modern time can be used"); return with_fraction(t_time, bare);
@@ -131,13 +143,13 @@ std::wstring text_type(const t_ftd& column, bool bare, std::int32_t varchar_limi
 std::wstring binary_type(const t_ftd& column, bool bare)
 {
     tk_log(1, "process as blob");
+    if (sql_is_varbinary(column.size))
+        return sized(t_varbinary, bare, L"(%d)", column.size);
     if (column.size <= 0 || column.size > 0xFFFFFF)
         return get_mysql_type_name(t_longblob);
     if (column.size >= 65536)
         return get_mysql_type_name(t_mediumblob);
-    if (column.size >= 256)
-        return get_mysql_type_name(t_blob);
-    return sized(t_varbinary, bare, L"(%d)", column.size);
+    return get_mysql_type_name(t_blob);
 }
 
 }  // namespace
@@ -188,7 +200,7 @@ std::wstring date_default(const t_ftd& column, const std::wstring& text)
     tk_log(1, "Got DATE def value");
     if (sql_is_current_time_default(text)) {
         tk_log(1, "Special processing for getdate()");
-        return L"CURRENT_TIMESTAMP";
+        return current_timestamp();
     }
     ole_date date(text);
     std::uint32_t kind = column.dw_reserved & 3;
@@ -222,6 +234,11 @@ std::int32_t sql_varchar_limit(const std::wstring& charset)
 bool sql_is_varchar(std::int32_t size, std::int32_t varchar_limit)
 {
     return size > 0 && size <= varchar_limit;
+}
+
+bool sql_is_varbinary(std::int32_t size)
+{
+    return size >= 1 && size <= 255;
 }
 
 bool sql_is_current_time_default(const std::wstring& text)
@@ -278,7 +295,7 @@ std::wstring make_mysql_def_val(const t_ftd* column)
     }
     if (type == VT_DATE) {
         switch (column->dw_reserved) {
-        case 9: tk_log(1, "Got NOW() def.value"); return L"CURRENT_TIMESTAMP";
+        case 9: tk_log(1, "Got NOW() def.value"); return current_timestamp();
         case 10: return L"CURRENT_DATE()";
         case 11: return L"CURRENT_TIME()";
         default: break;

@@ -20,6 +20,10 @@ std::int32_t sql_varchar_limit(const std::wstring& charset);
 // Whether a string column of that size is a VARCHAR (else a TEXT type).
 bool sql_is_varchar(std::int32_t size, std::int32_t varchar_limit);
 
+// Whether a byte array column of that size is a VARBINARY (else a BLOB type,
+// which takes no key without a prefix length).
+bool sql_is_varbinary(std::int32_t size);
+
 // Whether the default text asks for the current date and time.
 bool sql_is_current_time_default(const std::wstring& text);
 

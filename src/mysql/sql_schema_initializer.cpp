@@ -11,6 +11,7 @@
 #include "mysql/sql_native_types.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
 
 namespace {
 
@@ -103,6 +104,11 @@ std::wstring sql_schema_initializer::column_clause(const t_ftd& column, const t_
     if (column.b_not_null || column.identity || m_indexes.is_idx_field(source.name, true) ||
         (engine.version() < nullable_index_version && m_indexes.is_idx_field(source.name, false)))
         clause += L" NOT NULL";
+    else if (tk_starts_with(type, L"TIMESTAMP", false))
+        // Where explicit_defaults_for_timestamp is off, a TIMESTAMP column
+        // that does not say NULL is NOT NULL and turns NULLs into the time of
+        // the insert.
+        clause += L" NULL";
 
     tk_log(1, "sql_schema_initializer::can_have_def_value");
     if (column.identity) {

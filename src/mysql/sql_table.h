@@ -13,11 +13,14 @@ public:
     // Reads the columns; with a mode other than 0, 0x20, 0x40 and 0x60 also
     // the indexes and the foreign keys, which join `relationships`.
     sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships, std::uint32_t mode);
-    // Runs a statement that the writing side left pending.
+    // A statement left pending by a user that did not finish is still run;
+    // its failure can only be logged here.
     ~sql_table() override;
 
     // The writing side of the table.
     void append_record(udb_record& record) override;
+    // Runs the pending statement of fast append.
+    void finish() override;
     void update2(udb_record& record, const std::wstring& key) override;
     void update1(udb_record& record) override;
     void delete_key(const std::wstring& key) override;
@@ -35,8 +38,10 @@ private:
         const udb_field* field;
     };
     // The columns the row's fields go to, in statement order; a column
-    // without a field or a field without a column raises.
+    // without a field or a field without a column raises, and so does a
+    // zero date that the server refuses.
     std::vector<matched_column> match_columns(const udb_record& record) const;
+    std::vector<matched_column> columns_of(const udb_record& record) const;
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
     // Runs the pending statement and empties it, also when it fails.

@@ -9,6 +9,7 @@
 #include "mysql/sql_literals.h"
 #include "mysql/sql_table.h"
 #include "mysql/sql_validators.h"
+#include "mysql/sql_zero_dates.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
@@ -85,6 +86,14 @@ std::vector<sql_table::matched_column> sql_table::mapped_fields(const udb_record
 
 std::vector<sql_table::matched_column> sql_table::match_columns(const udb_record& record) const
 {
+    std::vector<matched_column> matched = columns_of(record);
+    for (const matched_column& match : matched)
+        sql_check_zero_date(*match.field, *match.column);
+    return matched;
+}
+
+std::vector<sql_table::matched_column> sql_table::columns_of(const udb_record& record) const
+{
     std::vector<matched_column> matched;
     if (schema.size() <= record.size()) {
         tk_log(1, "Size of schema is less or equal to the size of record");
@@ -125,6 +134,13 @@ void sql_table::append_record(udb_record& record)
     else
         slow_append(record);
     ++record_count;
+}
+
+void sql_table::finish()
+{
+    tk_log(2, "sql_table::finish");
+    if (!pending_statement.empty())
+        run_pending();
 }
 
 void sql_table::run_pending()

@@ -7,16 +7,11 @@
 #include "mysql/sql_literals.h"
 #include "mysql/sql_sync.h"
 #include "mysql/sql_table.h"
+#include "mysql/sql_zero_dates.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
 namespace {
-
-bool is_lob(const udb_field& field)
-{
-    VARTYPE type = field.get_type();
-    return field.size == 0 && (type == VT_BLOB || type == ole_vt_bytes || type == VT_BSTR);
-}
 
 std::string quoted_column(const t_ftd& column)
 {
@@ -25,7 +20,14 @@ std::string quoted_column(const t_ftd& column)
 
 std::string assignment(const t_ftd& column, const udb_field& field)
 {
-    return quoted_column(column) + "=" + to_mysql_str(&field);
+    return quoted_column(column) + "=" + to_mysql_str(&field, &column);
+}
+
+// The value that a row sets, checked as an appended one is.
+std::string set_item(const t_ftd& column, const udb_field& field)
+{
+    sql_check_zero_date(field, column);
+    return assignment(column, field);
 }
 
 // NULL equals nothing, itself included.
@@ -71,11 +73,9 @@ void sql_table::update1(udb_record& record)
             tk_log(1, L"Field %ls is a part of UKey", match.column->name.c_str());
             join(where, " AND ", condition(*match.column, *match.field));
             ++key_fields;
-        } else if (is_lob(*match.field)) {
-            tk_log(1, L"Field %ls is LOB, skip it", match.column->name.c_str());
         } else {
             tk_log(1, L"Field %ls is NOT a part of UKey", match.column->name.c_str());
-            join(set_list, ", ", assignment(*match.column, *match.field));
+            join(set_list, ", ", set_item(*match.column, *match.field));
         }
     }
     // A key column the row lacks would widen the condition to other rows.
@@ -101,9 +101,10 @@ void sql_table::update2(udb_record& record, const std::wstring& key)
         throw tk_exception("Table '" + sql_utf8(table) + "': missing key for update", 0);
     }
     std::string set_list;
+    // Every value is set, an empty text or byte array too: a field holds its
+    // whole value, whatever size the reading side gave it.
     for (const matched_column& match : mapped_fields(record))
-        if (!is_lob(*match.field))
-            join(set_list, ", ", assignment(*match.column, *match.field));
+        join(set_list, ", ", set_item(*match.column, *match.field));
     try {
         const std::string statement = table_head("UPDATE ", table) + " SET " + set_list + " WHERE " +
                                       sql_utf8(sql_sync(m_database).get_filter_subquery(table, key));

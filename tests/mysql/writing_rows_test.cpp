@@ -118,7 +118,7 @@ TEST_F(mysql_rows, a_refused_batch_is_reported_and_emptied_and_later_rows_go_on)
     }
     EXPECT_TRUE(static_cast<sql_table&>(*people_table).pending_statement.empty());
     people_table->append_record(*row({{L"id", number(6)}, {L"name", text(L"six")}}));
-    people_table.reset();
+    people_table->finish();
     EXPECT_EQ(rows_of("SELECT GROUP_CONCAT(id ORDER BY id) FROM people"), "1,2,3,4,6");
 }
 
@@ -131,7 +131,7 @@ TEST_F(mysql_rows, missing_values_take_null_or_the_columns_default_and_texts_are
     values->append_record(
         *row({{L"id", number(1)}, {L"n", ole_variant()}, {L"t", ole_variant()}, {L"m", ole_variant()}}));
     values->append_record(*row({{L"id", number(2)}, {L"n", text(L"7")}, {L"t", text(L"")}, {L"m", text(L"8")}}));
-    values.reset();
+    values->finish();
     EXPECT_EQ(rows_of("SELECT GROUP_CONCAT(id, ':', n, ':', t, ':', IFNULL(m, '-') ORDER BY id) FROM strict_values"),
               "1:5:dflt:-,2:7::8");
     // A text that is no number goes quoted: the server changes it, and says so.

@@ -164,7 +164,7 @@ TEST_F(mysql_writing, tables_get_their_types_defaults_comments_and_the_indexes_t
     EXPECT_EQ(created["ratio"], "double default 2.5");
     EXPECT_EQ(created["junk"], "double default NULL");
     EXPECT_EQ(created["day"], "date default '2024-01-02'");
-    EXPECT_EQ(created["stamp"], "timestamp default current_timestamp()");
+    EXPECT_EQ(created["stamp"], "timestamp(6) default current_timestamp(6)");
     EXPECT_EQ(created["moment"], "datetime(6) default NULL");
     EXPECT_EQ(created["place"], "geometry default NULL comment where it's \\ at");
     // The auto-increment column is not first in any index: it gets its own.
@@ -218,7 +218,7 @@ TEST_F(mysql_writing, odd_table_names_are_created_emptied_and_dropped)
     udb_record row;
     row.push_back(field(L"v", ole_variant(std::int32_t{7})));
     table->append_record(row);
-    table.reset();
+    table->finish();
     auto admin = connect_test_server(destination.name().c_str());
     EXPECT_EQ(query_value(admin.get(), "SELECT COUNT(*) FROM `we``ird name`"), "1");
     destination.database().empty_table(name);
@@ -324,7 +324,7 @@ TEST(mysql_writing_old_server, before_4_1_statements_name_columns_bare)
     row.push_back(field(L"v", ole_variant(std::int32_t{1})));
     row.push_back(field(L"w", ole_variant(std::wstring(L"x"))));
     table->append_record(row);
-    table.reset();
+    table->finish();
     EXPECT_EQ(engine.statements.back(), "INSERT IGNORE INTO t(v, w) VALUES(1, 'x')");
     auto admin = connect_test_server(destination.name().c_str());
     EXPECT_EQ(query_value(admin.get(), "SELECT COUNT(*) FROM t"), "1");

@@ -56,6 +56,7 @@ void copy_table(sql_database& source, sql_database& destination, const std::wstr
             std::reverse(row->begin(), row->end());
         writer->append_record(*row);
     }
+    writer->finish();
 }
 
 std::vector<std::string> differing_columns(MYSQL* connection, const std::string& source, const std::string& destination,

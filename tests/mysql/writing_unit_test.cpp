@@ -12,6 +12,7 @@
 #include "mysql/sql_schema.h"
 #include "mysql/sql_validators.h"
 #include "mysql/sql_view_converter.h"
+#include "variant/ole_date.h"
 
 namespace {
 
@@ -109,6 +110,14 @@ TEST(mysql_literals, fields_become_insert_values_for_their_columns)
     EXPECT_EQ(literal(ole_variant(std::vector<BYTE>{}), bytes), "X''");
     EXPECT_EQ(literal(ole_variant(1.0000001f), real), "1.0000001");
     EXPECT_EQ(literal(ole_variant(0.30000000000000004), real), "3.0000000000000004e-01");
+    // A value without a date part is a time of day only in a TIME column.
+    const t_ftd date_time(26, L"dt", VT_DATE, false, false, ole_variant(), 1);
+    const t_ftd time_stamp(19, L"ts", VT_DATE, false, false, ole_variant(), 0);
+    const t_ftd time(15, L"tm", VT_DATE, false, false, ole_variant(), 3);
+    const ole_variant zero_date_time(ole_date(std::string("0000-00-00 12:34:56.123456")));
+    EXPECT_EQ(literal(zero_date_time, date_time), "'0000-00-00 12:34:56.123456'");
+    EXPECT_EQ(literal(ole_variant(ole_date(std::string("0000-00-00 00:00:00"))), time_stamp), "'0000-00-00 00:00:00'");
+    EXPECT_EQ(literal(zero_date_time, time), "'12:34:56.123456'");
     std::vector<BYTE> long_value(sql_long_data_threshold + 1, 1);
     EXPECT_EQ(literal(ole_variant(long_value), bytes, true), "?");
     EXPECT_EQ(literal(ole_variant(long_value), bytes, false).size(), 2 + 2 * long_value.size());
@@ -134,7 +143,7 @@ TEST_F(mysql_column_types_test, types_follow_the_variant_type_size_and_subtype)
         {ole_vt_bytes, 256, 0, L"BLOB"},    {ole_vt_bytes, 65536, 0, L"MEDIUMBLOB"},
         {ole_vt_bytes, 0, 0, L"LONGBLOB"},  {VT_CY, 8, 0, L"DECIMAL(19,4)"},
         {VT_BOOL, 1, 0, L"BIT(1)"},         {VT_UI8, 8, 0, L"BIGINT UNSIGNED"},
-        {VT_DATE, 19, 0, L"CHAR(19)"},      {VT_DATE, 10, 2, L"DATE"},
+        {VT_DATE, 19, 0, L"TIMESTAMP"},     {VT_DATE, 10, 2, L"DATE"},
         {VT_DATE, 19, 9, L"TIMESTAMP"},     {VT_DATE, 19, 1, L"DATETIME"},
         {VT_DATE, 8, 3, L"TIME"},
     };
