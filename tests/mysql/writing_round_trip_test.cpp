@@ -104,6 +104,7 @@ TEST_F(mysql_round_trip, zero_dates_the_sql_mode_refuses_leave_their_rows_behind
     auto rows = read_records(*reader);
     std::unique_ptr<udb_recordset> writer(
         destination.database().create_table(L"zero_dates", reader->schema, reader->indexes));
+    reader.reset();
     std::vector<std::string> refused;
     for (auto& row : rows) {
         try {
@@ -116,7 +117,12 @@ TEST_F(mysql_round_trip, zero_dates_the_sql_mode_refuses_leave_their_rows_behind
     EXPECT_EQ(refused, (strings{"Column 'd': the server's sql_mode refuses the zero date '0000-00-00'",
                                 "Column 'd': the server's sql_mode refuses the zero date '2024-00-15'"}));
     EXPECT_EQ(writer->record_count, 1u);
-    EXPECT_EQ(value_of(source, "SELECT COUNT(*) FROM `" + destination.name() + "`.zero_dates WHERE id = 3"), "1");
+    // An update that would set one is refused the same way.
+    for (udb_field* value : *rows[0])
+        if (value->name == L"id")
+            *value = udb_field(L"id", 4, ole_variant(std::int32_t{3}));
+    EXPECT_THROW(writer->update1(*rows[0]), tk_exception);
+    EXPECT_EQ(value_of(source, "SELECT d FROM `" + destination.name() + "`.zero_dates WHERE id = 3"), "2024-02-29");
     EXPECT_EQ(value_of(source, "SELECT COUNT(*) FROM `" + destination.name() + "`.zero_dates"), "1");
 }
 
