@@ -10,9 +10,9 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_singleton.h"
+#include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -79,8 +79,7 @@ protected:
         std::string message = m_codes.convert(exception.get_error_number());
         text += message.empty() ? std::string(exception.what()) : message;
         tk_log(3, "Error:\n%s", text.c_str());
-        std::replace(text.begin(), text.end(), '\n', ' ');
-        return text;
+        return tk_one_paragraph(std::move(text));
     }
 
 private:

@@ -84,6 +84,12 @@ std::wstring_view tk_trim_view(std::wstring_view text)
     return trim(text);
 }
 
+std::string tk_one_paragraph(std::string text)
+{
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
 std::vector<std::string> tk_split(const std::string& text, char separator)
 {
     return split(text, separator);

@@ -19,6 +19,10 @@ std::wstring_view tk_trim_view(std::wstring_view text);
 std::vector<std::string> tk_split(const std::string& text, char separator);
 std::vector<std::wstring> tk_split(const std::wstring& text, wchar_t separator);
 
+// The text as one paragraph, every line feed a blank: a message box wraps
+// its text itself, and would break a line it has just wrapped again.
+std::string tk_one_paragraph(std::string text);
+
 // Equal texts; without case_sensitive, ignoring case as CompareStringW folds it.
 bool tk_same_text(std::wstring_view left, std::wstring_view right, bool case_sensitive);
 

@@ -8,6 +8,7 @@
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+#include "wizard/error_table_text.h"
 #include "wizard/wizard_shell.h"
 
 #include <cstdlib>
@@ -24,8 +25,7 @@ void mssql_connection_animation::operator()()
         m_succeeded = true;
     } catch (const odb_exception& exception) {
         const tk_error_converter messages(oledb_error_message_count, oledb_error_messages);
-        const std::string text = messages.convert(exception.get_error_number());
-        wizard_shell::error(text.empty() ? std::string(exception.what()) : text);
+        wizard_shell::error(error_table_text(exception, messages));
     } catch (const tk_exception& exception) {
         error_handler::instance().handle(exception, false);
     } catch (const tk_final_exception&) {

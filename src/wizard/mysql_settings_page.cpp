@@ -6,6 +6,7 @@
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+#include "wizard/error_table_text.h"
 #include "wizard/wizard_shell.h"
 
 #include <QGridLayout>
@@ -167,8 +168,7 @@ int sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::on_next()
         wizard_shell::display_help(AUTH_HELP);
     } catch (const tk_exception& exception) {
         const tk_error_converter messages(mysql_error_message_count, mysql_error_messages);
-        const std::string text = messages.convert(exception.get_error_number());
-        wizard_shell::error(text.empty() ? std::string(exception.what()) : text);
+        wizard_shell::error(error_table_text(exception, messages));
         const std::uint32_t error_number = exception.get_error_number() & 0xFFFF;
         if (error_number == 1249 || error_number == 1250)
             wizard_shell::display_help(AUTH_HELP);

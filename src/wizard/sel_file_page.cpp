@@ -6,6 +6,7 @@
 #include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+#include "wizard/error_table_text.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/overwrite_dlg.h"
 #include "wizard/wizard_shell.h"
@@ -40,8 +41,7 @@ void report(const tk_exception& exception)
 {
     tk_error_converter messages(mysql_error_message_count, mysql_error_messages);
     messages.load_map(oledb_error_message_count, oledb_error_messages);
-    const std::string text = messages.convert(exception.get_error_number());
-    wizard_shell::error(text.empty() ? std::string(exception.what()) : text);
+    wizard_shell::error(error_table_text(exception, messages));
 }
 
 // The script proposed for a database: in the folder the shown path names,

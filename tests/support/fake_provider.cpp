@@ -2,6 +2,7 @@
 
 #include "platform/oledb/memory_result.h"
 #include "platform/oledb/schema_layout.h"
+#include "platform/oledb/server_address.h"
 
 namespace fake {
 
@@ -309,6 +310,8 @@ std::unique_ptr<oledb::db_connection> provider::connect(const oledb::db_login& l
 {
     std::lock_guard lock(mutex_);
     logins_.push_back(login);
+    // Like the drivers: an address of no known form never reaches a server.
+    oledb::usable_server_address(name_, login.server);
     if (login_failure_)
         raise(*login_failure_);
     if (for_bulk_load && !bulk_)

@@ -3,11 +3,13 @@
 #include "wizard/gui_test_support.h"
 
 #include "converter/brantwick_convertor.h"
+#include "converter/error_messages.h"
 #include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
 #include "toolkit/tk_exception.h"
 #include "wizard/dlg_animation.h"
 #include "wizard/error_dialogs.h"
+#include "wizard/error_table_text.h"
 #include "wizard/file_dialogs.h"
 #include "wizard/id_dialog.h"
 #include "wizard/mssql_connection_animation.h"
@@ -22,6 +24,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -57,12 +60,16 @@ private:
     tk_thread_functor& m_work;
 };
 
+struct coded_failure : tk_exception {
+    coded_failure(const char* text, std::uint32_t code, int level) : tk_exception(text, level)
+    {
+        set_error_number(code);
+    }
+};
+
 tk_exception access_denied_at_level_1()
 {
-    struct mysql_failure : tk_exception {
-        mysql_failure() : tk_exception("Access denied for user", 1) { set_error_number(0x400415); }
-    };
-    return mysql_failure();
+    return coded_failure("Access denied for user", 0x400415, 1);
 }
 
 }  // namespace
@@ -121,6 +128,26 @@ private slots:
                                          L"and you have the necessary privileges") == 0);
         errors.handle(tk_exception("Invalid port number", 1), true);
         QCOMPARE(user->boxes[1].text, std::wstring(L"customer: Invalid port number"));
+    }
+
+    // What the pages show of the error tables: each text as one paragraph, and
+    // an exception's own text where the tables hold nothing for its code.
+    void every_error_table_text_reaches_a_box_as_one_paragraph()
+    {
+        using table = std::pair<const tk_error_map_row*, std::uint32_t>;
+        for (const auto& [rows, count] : {table{oledb_error_messages, oledb_error_message_count},
+                                          table{mysql_error_messages, mysql_error_message_count}}) {
+            const tk_error_converter messages(count, rows);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const coded_failure failure("own text", rows[i].code, 0);
+                std::string expected = rows[i].text;
+                std::replace(expected.begin(), expected.end(), '\n', ' ');
+                QCOMPARE(error_table_text(failure, messages), expected);
+            }
+        }
+        const tk_exception unmapped("one\ntwo", 0);
+        QCOMPARE(error_table_text(unmapped, tk_error_converter(mysql_error_message_count, mysql_error_messages)),
+                 std::string("one two"));
     }
 
     void level_0_abort_ends_the_run_and_continue_with_the_box_silences()

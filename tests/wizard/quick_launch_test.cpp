@@ -143,6 +143,25 @@ private slots:
         QVERIFY(read_file(std::getenv("VELMORA_REGISTRY_FILE")).find(source_name) != std::string::npos);
     }
 
+    // No server name means the server on this machine, which the quick launch
+    // reaches before it writes the script.
+    void a_script_profile_without_a_server_name_converts_at_once()
+    {
+        std::filesystem::remove(std::getenv("VELMORA_REGISTRY_FILE"));
+        const std::filesystem::path script = folder / "local.sql";
+        const std::filesystem::path profile = write_profile("local.bwk", {"customer"}, script, {}, {});
+        const std::size_t logins_before = provider->logins().size();
+        dialog_script dialogs([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+        page_watch watch;
+        QCOMPARE(run_wizard(profile.string()), 0);
+        QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
+        QVERIFY(dialogs.shown.empty());
+        QVERIFY(user->boxes.empty());
+        QVERIFY(provider->logins().size() > logins_before);
+        QCOMPARE(provider->logins()[logins_before].server, std::wstring());
+        QVERIFY(read_file(script).find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+    }
+
     void a_table_the_source_lost_is_listed_and_nothing_is_written()
     {
         const std::filesystem::path script = folder / "lost.sql";
@@ -244,9 +263,11 @@ private:
         QVERIFY2(failure.empty(), failure.c_str());
     }
 
-    // A script-mode profile for the test database; port overrides the server's.
+    // A script-mode profile for the test database; port overrides the server's,
+    // and an empty MS SQL server name is left out, as the wizard saves it.
     std::filesystem::path write_profile(const std::string& name, const std::vector<std::string>& tables,
-                                        const std::filesystem::path& script, const std::string& port = {})
+                                        const std::filesystem::path& script, const std::string& port = {},
+                                        const std::string& mssql_server = "srv")
     {
         const std::filesystem::path path = folder / name;
         std::ofstream file(path);
@@ -256,7 +277,10 @@ private:
             file << table << "\n";
         file << "\n[MySQL settings]\nhost=" << server.host << "\nuser=" << server.user
              << "\npassword=" << server.password << "\nport=" << (port.empty() ? std::to_string(server.port) : port)
-             << "\n\n[MS SQL Server settings]\nserver=srv\nwindows authentication=1\ndirect mode=0\n";
+             << "\n\n[MS SQL Server settings]\n";
+        if (!mssql_server.empty())
+            file << "server=" << mssql_server << "\n";
+        file << "windows authentication=1\ndirect mode=0\n";
         return path;
     }
 

@@ -9,8 +9,6 @@
 
 #include <odbcinst.h>
 
-#include <optional>
-
 namespace oledb::odbc {
 
 namespace {
@@ -68,22 +66,18 @@ bool odbc_provider::supports_bulk_load() const
 // port of its own to fall back on.
 std::wstring odbc_provider::server_keys(const std::wstring& address) const
 {
-    const std::optional<server_address> parts = parse_server_address(address);
-    if (!parts)
-        throw db_error(driver_, {{L"08001", 0,
-                                  L"The server address '" + address +
-                                      L"' cannot be used: write it as host, host,port or host\\instance."}});
+    const server_address parts = usable_server_address(driver_, address);
     if (family_ != driver_family::freetds) {
-        std::wstring server = parts->host;
-        if (!parts->port.empty())
-            server += L"," + parts->port;
-        else if (!parts->instance.empty())
-            server += L"\\" + parts->instance;
+        std::wstring server = parts.host;
+        if (!parts.port.empty())
+            server += L"," + parts.port;
+        else if (!parts.instance.empty())
+            server += L"\\" + parts.instance;
         return L"Server=" + odbc_quote(server) + L";";
     }
-    if (parts->port.empty() && !parts->instance.empty())
-        return L"Server=" + odbc_quote(parts->host + L"\\" + parts->instance) + L";";
-    return L"Server=" + odbc_quote(parts->host) + L";Port=" + (parts->port.empty() ? default_port : parts->port) + L";";
+    if (parts.port.empty() && !parts.instance.empty())
+        return L"Server=" + odbc_quote(parts.host + L"\\" + parts.instance) + L";";
+    return L"Server=" + odbc_quote(parts.host) + L";Port=" + (parts.port.empty() ? default_port : parts.port) + L";";
 }
 
 std::wstring odbc_provider::connection_string(const db_login& login) const

@@ -1,5 +1,7 @@
 #include "platform/oledb/server_address.h"
 
+#include "platform/compare_string.h"
+
 #include <algorithm>
 #include <cwctype>
 
@@ -36,12 +38,25 @@ std::wstring trimmed(const std::wstring& text)
     return first < last ? std::wstring(first, last) : std::wstring();
 }
 
+bool names_this_machine(std::wstring_view host)
+{
+    for (const std::wstring_view local : {L".", L"(local)", L"localhost"}) {
+        if (platform::equal_ignoring_ascii_case(host, local))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<server_address> parse_server_address(const std::wstring& address)
 {
     server_address parts;
     std::wstring rest = trimmed(address);
+    if (rest.empty()) {
+        parts.host = local_server_host;
+        return parts;
+    }
     if (const std::size_t comma = rest.find(L','); comma != std::wstring::npos) {
         parts.port = trimmed(rest.substr(comma + 1));
         rest = trimmed(rest.substr(0, comma));
@@ -54,10 +69,20 @@ std::optional<server_address> parse_server_address(const std::wstring& address)
         if (parts.instance.empty())
             return std::nullopt;
     }
-    parts.host = rest;
-    if (parts.host.empty() || looks_like_host_colon_port(parts.host))
+    if (rest.empty() || looks_like_host_colon_port(rest))
         return std::nullopt;
+    parts.host = names_this_machine(rest) ? local_server_host : rest;
     return parts;
+}
+
+server_address usable_server_address(const std::wstring& driver, const std::wstring& address)
+{
+    std::optional<server_address> parts = parse_server_address(address);
+    if (!parts)
+        throw db_error(driver, {{L"08001", 0,
+                                 L"The server address '" + address +
+                                     L"' cannot be used: write it as host, host,port or host\\instance."}});
+    return std::move(*parts);
 }
 
 }  // namespace oledb

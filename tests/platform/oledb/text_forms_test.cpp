@@ -56,11 +56,47 @@ TEST(server_address, every_form_reaches_each_driver_in_its_keys)
     }
 }
 
+// An empty name and the names of the server on this machine reach the local
+// address, on the default port unless one is given, in every driver slot.
+TEST(server_address, the_local_server_names_reach_the_local_address_in_every_slot)
+{
+    using oledb::odbc::driver_family;
+    const oledb::odbc::odbc_provider slots[] = {
+        {L"ODBC Driver 18 for SQL Server", driver_family::sql_server},
+        {L"ODBC Driver 17 for SQL Server", driver_family::sql_server},
+        {L"FreeTDS", driver_family::freetds},
+    };
+    struct form {
+        const wchar_t* address;
+        const wchar_t* freetds_keys;
+        const wchar_t* microsoft_keys;
+    };
+    const form forms[] = {
+        {L"", L"Server=127.0.0.1;Port=1433;", L"Server=127.0.0.1;"},
+        {L"  ", L"Server=127.0.0.1;Port=1433;", L"Server=127.0.0.1;"},
+        {L".", L"Server=127.0.0.1;Port=1433;", L"Server=127.0.0.1;"},
+        {L"(local)", L"Server=127.0.0.1;Port=1433;", L"Server=127.0.0.1;"},
+        {L"(LOCAL)", L"Server=127.0.0.1;Port=1433;", L"Server=127.0.0.1;"},
+        {L"localhost", L"Server=127.0.0.1;Port=1433;", L"Server=127.0.0.1;"},
+        {L".,1500", L"Server=127.0.0.1;Port=1500;", L"Server={127.0.0.1,1500};"},
+        {L"(local)\\sqlexpress", L"Server=127.0.0.1\\sqlexpress;", L"Server=127.0.0.1\\sqlexpress;"},
+    };
+    for (const oledb::odbc::odbc_provider& slot : slots) {
+        for (const form& f : forms) {
+            oledb::db_login login;
+            login.server = f.address;
+            const std::wstring keys = slot.name() == L"FreeTDS" ? f.freetds_keys : f.microsoft_keys;
+            const std::wstring text = slot.connection_string(login);
+            EXPECT_TRUE(text.starts_with(L"Driver=" + slot.name() + L";" + keys)) << oledb::to_utf8(text);
+        }
+    }
+}
+
 TEST(server_address, an_address_no_driver_can_use_is_refused_by_name)
 {
     const oledb::odbc::odbc_provider freetds(L"FreeTDS", oledb::odbc::driver_family::freetds);
     for (const wchar_t* address :
-         {L"", L"db:1433", L"db,", L"db,0", L"db,65536", L"db,14a", L"db\\", L",1433", L"\\sales"}) {
+         {L"db:1433", L"db,", L"db,0", L"db,65536", L"db,14a", L"db\\", L",1433", L"\\sales"}) {
         oledb::db_login login;
         login.server = address;
         try {
