@@ -31,15 +31,10 @@ void mss_db_mutator::get_native_type_info(t_ftd& column, mss_native_type& type)
 {
     tk_log(2, "mss_db_mutator::get_native_type_info");
     tk_log(1, "get_native_type_as_string(bTypeOnly=%d)", 1);
+    // What the run writes for the column while no rule changes it, so that a
+    // rule kept as shown changes nothing.
+    type = mss_written_type(column);
     type.type = get_mss_native_type1(column, true);
-    type.length = static_cast<std::uint64_t>(static_cast<std::int64_t>(column.size));
-    type.default_value = column.default_value.to_wstring();
-    if (column.vartype == VT_DECIMAL) {
-        // The descriptor carries the precision and scale; the subtype of a
-        // decimal column is always 0.
-        type.prec = static_cast<std::uint32_t>(column.precision);
-        type.scale = static_cast<std::uint32_t>(column.scale);
-    }
     column.native_type = get_mss_native_type2(type);
     tk_log(1, L"get_native_type_as_string(%ls)", column.native_type.c_str());
     if (column.dw_reserved == 2)

@@ -86,18 +86,6 @@ std::wstring text_type(const t_ftd& column)
     return name + L"(MAX)";
 }
 
-std::wstring display_text_type(bool unicode)
-{
-    return unicode ? L"nvarchar" : L"varchar";
-}
-
-std::wstring sized_display(const std::wstring& name, const t_ftd& column, std::uint32_t limit, bool type_only)
-{
-    if (!in_range(column.size, 1, limit))
-        return name + L"(max)";
-    return type_only ? name : name + L"(" + std::to_wstring(column.size) + L") ";
-}
-
 bool contains(const std::wstring& text, const wchar_t* part)
 {
     return text.find(part) != std::wstring::npos;
@@ -115,6 +103,12 @@ std::wstring sized_rule_type(const std::wstring& type, const std::wstring& lower
         return lower.substr(0, national) + L"var" + lower.substr(national) + L"(max)";
     }
     return type + L"(max)";
+}
+
+// Character and binary types take a length; without one they hold up to max.
+bool is_sized_type(const std::wstring& lower)
+{
+    return contains(lower, L"char") || contains(lower, L"binary");
 }
 
 }  // namespace
@@ -167,44 +161,44 @@ std::uint32_t mss_text_length(const t_ftd& column)
     return static_cast<std::uint32_t>(column.size);
 }
 
+mss_native_type mss_written_type(const t_ftd& column)
+{
+    tk_wstring text(tk_trim(mss_get_native_type(column)));
+    text.to_lower();
+    if (text.ends_with(L" identity"))
+        text.erase(text.size() - 9);
+    mss_native_type written;
+    written.default_value = column.default_value.to_wstring();
+    const std::size_t open = text.find(L'(');
+    written.type = tk_trim(text.substr(0, open));
+    if (open == std::wstring::npos)
+        return written;
+    const std::size_t close = text.find(L')', open);
+    const std::vector<std::wstring> sizes = tk_split(text.substr(open + 1, close - open - 1), L',');
+    auto number = [&](std::size_t at) -> std::uint32_t {
+        const std::wstring digits = at < sizes.size() ? tk_trim(sizes[at]) : std::wstring();
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
+            return 0;
+        return static_cast<std::uint32_t>(std::stoul(digits));
+    };
+    if (is_sized_type(written.type))
+        written.length = number(0);
+    else if (sizes.size() == 1)
+        written.prec = number(0);
+    else {
+        written.prec = number(0);
+        written.scale = number(1);
+    }
+    return written;
+}
+
 std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly)
 {
     tk_log(2, "get_mss_native_type1(bTypeOnly=%d)", bTypeOnly ? 1 : 0);
-    tk_log(2, "vartype=%08X, size=%d", static_cast<unsigned>(column.vartype), column.size);
-    const mss_engine& engine = mss_engine::instance();
-    if (engine.version_code >= 5 && column.vartype == VT_DATE && engine.connected && engine.native_client) {
-        if (column.dw_reserved == subtype_date)
-            return L"date";
-        if (column.dw_reserved == subtype_time)
-            return L"time";
-        if (column.dw_reserved & subtype_offset_bit)
-            return L"datetimeoffset";
-    }
-    switch (column.vartype) {
-    case VT_I2:
-    case VT_UI2: return L"smallint";
-    case VT_I4:
-    case VT_INT: return L"int";
-    case VT_UI4:
-    case VT_UINT:
-    case VT_I8: return L"bigint";
-    case VT_UI8: return L"numeric";
-    case VT_I1:
-    case VT_UI1: return L"tinyint";
-    case VT_R4: return L"real";
-    case VT_R8: return column.dw_reserved == subtype_single ? L"real" : L"float";
-    case VT_CY: return L"smallmoney";
-    case VT_DECIMAL:
-        tk_log(2, "get_mss_native_type: VT_DECIMAL(%d)", column.precision);
-        return static_cast<std::uint32_t>(column.precision) <= 38 ? L"numeric" : L"float";
-    case VT_DATE: return L"datetime";
-    case VT_BOOL: return L"bit";
-    case VT_BSTR: return sized_display(display_text_type(engine.unicode), column, 4000, bTypeOnly);
-    default: break;
-    }
-    if (udb_is_binary_type(column.vartype))
-        return sized_display(L"varbinary", column, 8000, bTypeOnly);
-    return display_text_type(engine.unicode) + L"(max)";
+    const mss_native_type written = mss_written_type(column);
+    if (!bTypeOnly)
+        return get_mss_native_type2(written);
+    return is_sized_type(written.type) && written.length == 0 ? written.type + L"(max)" : written.type;
 }
 
 std::wstring get_mss_native_type2(const mss_native_type& type)

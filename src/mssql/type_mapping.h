@@ -19,7 +19,15 @@ std::wstring mss_get_native_type(const t_ftd& column);
 // column without a length and for any other column.
 std::uint32_t mss_text_length(const t_ftd& column);
 
-// The lower-case type name shown for a column; with `bTypeOnly` no length.
+// The type mss_get_native_type writes for the column, in the terms of a
+// mapping rule: the lower-case name without its size or IDENTITY, the length
+// of a character or binary type (0 for max), the precision and scale of a
+// type that carries them. get_mss_native_type2 of it writes the same type.
+mss_native_type mss_written_type(const t_ftd& column);
+
+// The lower-case type the column is written with; with `bTypeOnly` without
+// its length, precision and scale, but with "(max)" for a character or
+// binary type without a length.
 std::wstring get_mss_native_type1(const t_ftd& column, bool bTypeOnly);
 
 // The lower-case type text of a mapping rule with its length, precision or

@@ -38,6 +38,10 @@ const std::vector<family>& families()
         {{L"nvarchar", L"varchar", L"nchar", L"char", L"ntext", L"text", L"xml", L"nvarchar(max)", L"varchar(max)"},
          {&texts}},
         {{L"varbinary", L"binary", L"image", L"varbinary(max)"}, {&binaries}},
+        {{L"uniqueidentifier"}, {&characters}},
+        // Spatial values arrive in the form only their own type reads.
+        {{L"geometry"}, {}},
+        {{L"geography"}, {}},
     };
     return all;
 }

@@ -388,14 +388,16 @@ void types_map_dlg<T_CONVERTER, HELP>::show_field(int row)
         m_controls.set_text(scale_edit, number_text(entry.type.scale, entry.type.scale >= 1));
         return;
     }
+    // The type the run writes: a box the type gives no number stays empty.
     const edit_entry source = source_entry(row);
-    const std::uint64_t length = m_source_types[source.new_name].length;
+    const std::uint64_t length = source.type.length;
+    const bool measured = source.type.prec != 0 || source.type.scale != 0;
     m_controls.set_text(column_name_edit, source.new_name);
     select_type(source.type.type);
     m_controls.set_text(default_value_edit, source.type.default_value);
-    m_controls.set_text(length_edit, number_text(static_cast<std::int64_t>(length), length < shown_length_limit));
-    m_controls.set_text(scale_edit, std::to_wstring(source.type.scale));
-    m_controls.set_text(precision_edit, std::to_wstring(source.type.prec));
+    m_controls.set_text(length_edit, number_text(static_cast<std::int64_t>(length), length != 0));
+    m_controls.set_text(scale_edit, number_text(source.type.scale, measured));
+    m_controls.set_text(precision_edit, number_text(source.type.prec, measured));
 }
 
 template <class T_CONVERTER, int HELP>

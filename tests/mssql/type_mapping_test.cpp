@@ -1,10 +1,13 @@
 #include "model/column_descriptor.h"
 #include "mssql/mss_engine.h"
 #include "mssql/type_mapping.h"
+#include "toolkit/tk_string_utils.h"
 
 #include "test_label.h"
 
 #include <gtest/gtest.h>
+
+#include <cwctype>
 
 namespace {
 
@@ -20,7 +23,9 @@ t_ftd column(VARTYPE vartype, std::int32_t size, std::uint32_t subtype = 0, std:
 struct native_case {
     t_ftd column;
     const wchar_t* created;  // mss_get_native_type
-    const wchar_t* shown;    // get_mss_native_type1 with the length
+    // get_mss_native_type1 with the length: the created type as a mapping
+    // rule writes it, which the column type editor shows.
+    const wchar_t* shown;
 };
 
 void PrintTo(const native_case& c, std::ostream* os)
@@ -47,35 +52,35 @@ const t_ftd identity_column = [] {
 
 INSTANTIATE_TEST_SUITE_P(
     mss, mss_native_type_test,
-    testing::Values(native_case{column(VT_I2, 2), L"INT", L"smallint"},
-                    native_case{column(VT_UI1, 1), L"INT", L"tinyint"}, native_case{column(VT_I4, 4), L"INT", L"int"},
+    testing::Values(native_case{column(VT_I2, 2), L"INT", L"int"}, native_case{column(VT_UI1, 1), L"INT", L"int"},
+                    native_case{column(VT_I4, 4), L"INT", L"int"},
                     // Unsigned values beyond the signed range of the same width.
                     native_case{column(VT_UI4, 4), L"BIGINT", L"bigint"},
                     native_case{identity_column, L"BIGINT IDENTITY", L"bigint"},
                     native_case{column(VT_I8, 8), L"BIGINT", L"bigint"},
-                    native_case{column(VT_UI8, 8), L"NUMERIC(20,0)", L"numeric"},
+                    native_case{column(VT_UI8, 8), L"NUMERIC(20,0)", L"numeric(20,0)"},
                     native_case{column(VT_R4, 4), L"REAL", L"real"}, native_case{column(VT_R8, 8, 1), L"REAL", L"real"},
                     native_case{column(VT_R8, 8), L"FLOAT", L"float"},
-                    native_case{column(VT_DECIMAL, 0, 0, 38, 10), L"NUMERIC(38,10)", L"numeric"},
-                    native_case{column(VT_DECIMAL, 0, 0, 0, 2), L"NUMERIC(0,2)", L"numeric"},
-                    native_case{column(VT_DECIMAL, 0, 0, 0, 0), L"FLOAT", L"numeric"},
+                    native_case{column(VT_DECIMAL, 0, 0, 38, 10), L"NUMERIC(38,10)", L"numeric(38,10)"},
+                    native_case{column(VT_DECIMAL, 0, 0, 0, 2), L"NUMERIC(0,2)", L"numeric(0,2)"},
+                    native_case{column(VT_DECIMAL, 0, 0, 0, 0), L"FLOAT", L"float"},
                     native_case{column(VT_DECIMAL, 0, 0, 39, 0), L"FLOAT", L"float"},
-                    native_case{column(VT_CY, 8, 0, 19, 4), L"NUMERIC(19,4)", L"smallmoney"},
-                    native_case{column(VT_DATE, 0), L"DATETIME2", L"datetime"},
-                    native_case{column(VT_DATE, 0, 10), L"DATE", L"datetime"},
-                    native_case{column(VT_DATE, 0, 3), L"TIME", L"datetime"},
-                    native_case{column(VT_DATE, 0, 18), L"DATETIMEOFFSET", L"datetime"},
+                    native_case{column(VT_CY, 8, 0, 19, 4), L"NUMERIC(19,4)", L"numeric(19,4)"},
+                    native_case{column(VT_DATE, 0), L"DATETIME2", L"datetime2"},
+                    native_case{column(VT_DATE, 0, 10), L"DATE", L"date"},
+                    native_case{column(VT_DATE, 0, 3), L"TIME", L"time"},
+                    native_case{column(VT_DATE, 0, 18), L"DATETIMEOFFSET", L"datetimeoffset"},
                     native_case{column(VT_BOOL, 1), L"BIT", L"bit"},
-                    native_case{column(VT_BSTR, 3999), L"NVARCHAR(3999) ", L"nvarchar(3999) "},
-                    native_case{column(VT_BSTR, 4000), L"NVARCHAR(MAX)", L"nvarchar(4000) "},
+                    native_case{column(VT_BSTR, 3999), L"NVARCHAR(3999) ", L"nvarchar(3999)"},
+                    native_case{column(VT_BSTR, 4000), L"NVARCHAR(MAX)", L"nvarchar(max)"},
                     native_case{column(VT_BSTR, 0), L"NVARCHAR(MAX)", L"nvarchar(max)"},
-                    native_case{column(VT_BSTR, 36, 1), L" uniqueidentifier", L"nvarchar(36) "},
-                    native_case{column(VT_BSTR, 0, 2), L" geometry", L"nvarchar(max)"},
-                    native_case{column(VT_BSTR, 0, 8), L" geography", L"nvarchar(max)"},
-                    native_case{column(ole_vt_bytes, 7999), L"VARBINARY(7999) ", L"varbinary(7999) "},
-                    native_case{column(ole_vt_bytes, 8000), L"VARBINARY(MAX)", L"varbinary(8000) "},
+                    native_case{column(VT_BSTR, 36, 1), L" uniqueidentifier", L"uniqueidentifier"},
+                    native_case{column(VT_BSTR, 0, 2), L" geometry", L"geometry"},
+                    native_case{column(VT_BSTR, 0, 8), L" geography", L"geography"},
+                    native_case{column(ole_vt_bytes, 7999), L"VARBINARY(7999) ", L"varbinary(7999)"},
+                    native_case{column(ole_vt_bytes, 8000), L"VARBINARY(MAX)", L"varbinary(max)"},
                     native_case{column(VT_BLOB, -1), L"VARBINARY(MAX)", L"varbinary(max)"},
-                    native_case{column(VT_EMPTY, 10), L"NVARCHAR(10) ", L"nvarchar(max)"}));
+                    native_case{column(VT_EMPTY, 10), L"NVARCHAR(10) ", L"nvarchar(10)"}));
 
 TEST(mss_native_type_special_test, custom_type_wins_and_unicode_off_gives_varchar)
 {
@@ -89,16 +94,51 @@ TEST(mss_native_type_special_test, custom_type_wins_and_unicode_off_gives_varcha
     EXPECT_EQ(get_mss_native_type1(column(VT_BSTR, 20), true), L"varchar");
 }
 
-TEST(mss_native_type_special_test, connected_native_client_shows_date_types)
+// The editor shows what the run creates, whatever the server it is connected to.
+TEST(mss_native_type_special_test, date_types_are_shown_as_created_in_every_engine_state)
 {
     mss_engine engine;
-    engine.version_code = 5;
-    engine.connected = true;
-    engine.native_client = true;
-    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 2), true), L"date");
-    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 3), true), L"time");
-    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 17), true), L"datetimeoffset");
-    EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 1), true), L"datetime");
+    for (const bool connected : {false, true}) {
+        engine.version_code = connected ? 5 : 0;
+        engine.connected = connected;
+        engine.native_client = connected;
+        EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 2), true), L"date");
+        EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 3), true), L"time");
+        EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 17), true), L"datetimeoffset");
+        EXPECT_EQ(get_mss_native_type1(column(VT_DATE, 0, 1), true), L"datetime2");
+    }
+}
+
+// What a rule made of the shown type writes: the type the run creates, with
+// no length for max and the precision and scale it carries.
+TEST(mss_written_type_test, a_rule_of_the_written_type_writes_the_created_type)
+{
+    mss_engine engine;
+    const struct {
+        t_ftd column;
+        const wchar_t* type;
+        std::uint64_t length;
+        std::uint32_t prec;
+        std::uint32_t scale;
+    } cases[] = {
+        {column(VT_UI8, 8), L"numeric", 0, 20, 0},          {column(VT_DECIMAL, 0, 0, 10, 2), L"numeric", 0, 10, 2},
+        {column(VT_DATE, 0), L"datetime2", 0, 0, 0},        {identity_column, L"bigint", 0, 0, 0},
+        {column(VT_BSTR, 40), L"nvarchar", 40, 0, 0},       {column(VT_BSTR, 65535), L"nvarchar", 0, 0, 0},
+        {column(ole_vt_bytes, 16), L"varbinary", 16, 0, 0}, {column(VT_BSTR, 36, 1), L"uniqueidentifier", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const mss_native_type written = mss_written_type(c.column);
+        EXPECT_EQ(written.type, c.type);
+        EXPECT_EQ(written.length, c.length) << test_label(c.type);
+        EXPECT_EQ(written.prec, c.prec) << test_label(c.type);
+        EXPECT_EQ(written.scale, c.scale) << test_label(c.type);
+        std::wstring created = tk_trim(mss_get_native_type(c.column));
+        for (wchar_t& ch : created)
+            ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+        if (created.ends_with(L" identity"))
+            created.resize(created.size() - 9);
+        EXPECT_EQ(get_mss_native_type2(written), created);
+    }
 }
 
 TEST(mss_native_type_special_test, text_types_need_the_engine)

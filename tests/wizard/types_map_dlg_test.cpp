@@ -16,9 +16,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QRegularExpression>
 #include <QTreeWidget>
 
 #include <functional>
+#include <map>
+#include <tuple>
 #include <optional>
 #include <string>
 
@@ -62,6 +65,44 @@ void choose_type(id_dialog& dialog, const QString& type)
 bool shown(id_dialog& dialog, int id)
 {
     return !dialog.controls().item(id)->isHidden();
+}
+
+// One column's type as a CREATE TABLE of the script writes it, in the
+// editor's terms: the type name, and the length, precision and scale its
+// parentheses give (empty where they give none, or max).
+struct written_type {
+    QString type;
+    QString length;
+    QString precision;
+    QString scale;
+};
+
+std::map<QString, written_type> columns_of_script(const QString& script, const QString& table)
+{
+    std::map<QString, written_type> columns;
+    const qsizetype start = script.indexOf("CREATE TABLE [dbo].[" + table + "]");
+    const qsizetype end = script.indexOf("\r\nGO", start);
+    const QStringList lines = script.mid(start, end - start).split("\r\n");
+    static const QRegularExpression column(R"(^\t\[([^\]]+)\] +([A-Za-z0-9]+) *(?:\(([^)]*)\))?)");
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch match = column.match(line);
+        if (!match.hasMatch())
+            continue;
+        written_type written{match.captured(2).toLower(), {}, {}, {}};
+        const QStringList sizes = match.captured(3).split(',', Qt::SkipEmptyParts);
+        if (written.type.contains("char") || written.type.contains("binary"))
+            written.length = sizes.value(0).compare("max", Qt::CaseInsensitive) == 0 ? QString() : sizes.value(0);
+        else if (sizes.size() == 2)
+            std::tie(written.precision, written.scale) = std::pair{sizes[0], sizes[1]};
+        columns[match.captured(1)] = written;
+    }
+    return columns;
+}
+
+// A box the chosen type does not take counts as empty.
+QString box_text(id_dialog& dialog, int id)
+{
+    return dialog.controls().item(id)->isHidden() ? QString() : QString::fromStdWString(dialog.controls().text(id));
 }
 
 void write_file(const QString& path, const char* text)
@@ -264,6 +305,50 @@ private slots:
             click_control(dialog, gui::id_cancel);
         });
         QVERIFY(converter->get_table_mutator3(L"orders") == nullptr);
+    }
+
+    // Nothing changed in the editor, each column of every kind the source
+    // has shows the type, length, precision and scale the script writes.
+    void the_editor_shows_for_each_column_the_type_the_script_writes()
+    {
+        const velmora_test::scratch_database source("velmora_types_map_all", "mysql/column_types.sql");
+        converter->set_source_name(wide(source.name()));
+        QTemporaryDir output;
+        const QString script_path = output.filePath("all_types.sql");
+        converter->direct = false;
+        converter->set_destination_name(script_path.toStdWString());
+        converter->selected = {{L"all_types", L""}};
+        {
+            test_error_handler errors;
+            (*converter)();
+        }
+        QVERIFY(converter->is_complete());
+        QFile script(script_path);
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        const std::map<QString, written_type> written =
+            columns_of_script(QString::fromUtf8(script.readAll()), "all_types");
+        QCOMPARE(written.size(), std::size_t(converter->get_schema(L"all_types").size()));
+
+        dialog_script check([&](id_dialog& dialog) {
+            QTreeWidget& list = rows(dialog);
+            for (int row = 0; row < list.topLevelItemCount(); ++row) {
+                select_row(dialog, row);
+                const QString name = list.topLevelItem(row)->text(1);
+                const auto expected = written.find(name);
+                QVERIFY2(expected != written.end(), qPrintable(name));
+                const written_type& type = expected->second;
+                const QString label = name + " " + type.type;
+                QVERIFY2(QString::fromStdWString(dialog.controls().text(column_type_list)) == type.type,
+                         qPrintable(label));
+                QVERIFY2(box_text(dialog, length_edit) == type.length, qPrintable(label));
+                QVERIFY2(box_text(dialog, precision_edit) == type.precision, qPrintable(label));
+                QVERIFY2(box_text(dialog, scale_edit) == type.scale, qPrintable(label));
+            }
+            click_control(dialog, gui::id_ok);
+        });
+        edit_column_types(L"all_types");
+        // Looking at every row wrote no field rule.
+        QVERIFY(!converter->get_table_mutator3(L"all_types")->has_field_mutators());
     }
 
     void a_missing_catalogue_is_named_and_the_dialog_closes_without_rules()
