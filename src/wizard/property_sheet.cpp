@@ -120,6 +120,13 @@ void property_sheet::add_page(property_page& page)
     m_stack->addWidget(&page);
 }
 
+void property_sheet::make_room_for(property_page& page)
+{
+    // Laid out with the others but never shown: its room is what the whole
+    // wizard's page area gets, wrapped texts included.
+    m_stack->addWidget(&page);
+}
+
 int property_sheet::run()
 {
     bool shown = false;

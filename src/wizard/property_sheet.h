@@ -24,6 +24,9 @@ public:
     // before the sheet.
     void add_page(property_page& page);
     const std::vector<property_page*>& pages() const { return m_pages; }
+    // The page area takes the room of a page the sheet does not hold, so that
+    // a sheet of fewer pages opens at the size of the whole wizard.
+    void make_room_for(property_page& page);
 
     // Shows the sheet modally from its first page that accepts activation;
     // 1 after Finish, 0 after Cancel (or when no page could be shown).

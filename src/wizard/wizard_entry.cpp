@@ -77,6 +77,9 @@ int run_sheet(const std::wstring& profile)
         converter.connect_mysql_server();
         converter.connect_mssql_server();
         converter.check_dest();
+        for (property_page* page : std::initializer_list<property_page*>{
+                 &welcome, &mysql_settings, &mssql_settings, &script_settings, &database_and_file, &tables, &views})
+            shell.sheet().make_room_for(*page);
         shell.sheet().add_page(*progress);
         shell.sheet().add_page(finish);
     } else {

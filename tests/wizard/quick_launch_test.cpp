@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSize>
+#include <QStackedWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +66,13 @@ public:
         if (event->type() != QEvent::Show || !watched->objectName().startsWith("page_"))
             return false;
         pages.push_back(watched->objectName());
+        if (pages.size() == 1)
+            QMetaObject::invokeMethod(
+                qApp, [this] { page_area = wizard_shell::ref().sheet().findChild<QStackedWidget*>()->sizeHint(); },
+                Qt::QueuedConnection);
+        if (close_on_welcome && watched->objectName() == QString("page_%1").arg(gui::page_welcome))
+            QMetaObject::invokeMethod(
+                qApp, [] { wizard_shell::ref().sheet().press_cancel(); }, Qt::QueuedConnection);
         if (watched->objectName() == QString("page_%1").arg(gui::page_finish)) {
             finish_text = watched->findChild<QLabel*>("control_1314")->text();
             auto* list = watched->findChild<QPlainTextEdit*>("control_1016");
@@ -82,6 +91,9 @@ public:
     QString log() const { return progress_page->findChild<QPlainTextEdit*>("control_1016")->toPlainText(); }
 
     QStringList pages;
+    // The room the sheet gave its pages once the first showed.
+    QSize page_area;
+    bool close_on_welcome = false;
     QString finish_text;
     QString error_list;
     QWidget* progress_page = nullptr;
@@ -160,6 +172,21 @@ private slots:
         QVERIFY(provider->logins().size() > logins_before);
         QCOMPARE(provider->logins()[logins_before].server, std::wstring());
         QVERIFY(read_file(script).find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+    }
+
+    // The two pages of a quick launch have the room of every page, as in the
+    // whole wizard, so that both open at one size.
+    void the_sheet_gives_its_pages_the_room_of_the_whole_wizard()
+    {
+        page_watch whole;
+        whole.close_on_welcome = true;
+        run_wizard("");
+        QCOMPARE(whole.pages, QStringList({"page_103"}));
+        const std::filesystem::path profile = write_profile("sized.bwk", {"customer"}, folder / "sized.sql");
+        page_watch quick;
+        QCOMPARE(run_wizard(profile.string()), 0);
+        QVERIFY(whole.page_area.isValid());
+        QCOMPARE(quick.page_area, whole.page_area);
     }
 
     void a_table_the_source_lost_is_listed_and_nothing_is_written()
