@@ -24,11 +24,8 @@ convertor_front_end& converter()
 dump_settings_page::dump_settings_page() : wizard_page(L"Step 2 of 6", L"T-SQL script file settings")
 {
     tk_log(1, "dump_settings_page::ctor");
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 14, 20, 14);
-    layout->addWidget(
-        m_controls.label(gui::id_static, tr("On this page you can specify how to format output T-SQL script file.")));
-    layout->addSpacing(8);
+    QVBoxLayout* layout = header_page_layout(
+        {m_controls.label(gui::id_static, tr("On this page you can specify how to format output T-SQL script file."))});
     auto* options = new QVBoxLayout;
     options->setContentsMargins(16, 0, 0, 0);
     options->addWidget(m_controls.plain_check_box(support_unicode, tr("Support &Unicode")));

@@ -39,12 +39,11 @@ mss_settings_page<T_CONVERTER>::mss_settings_page()
     : wizard_page<gui::page_mssql_settings, gui::button_back | gui::button_next, gui::page_has_help>(
           L"Step 2 of 6", L"Connect to MS SQL server")
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 14, 20, 14);
-    layout->addWidget(this->m_controls.label(
-        gui::id_static, this->tr("Provide necessary information to establish MS SQL server connection.")));
-    layout->addWidget(this->m_controls.label(
-        gui::id_static, this->tr("Leave 'MS SQL Server' field empty to connect to local server.")));
+    QVBoxLayout* layout = this->header_page_layout(
+        {this->m_controls.label(gui::id_static,
+                                this->tr("Provide necessary information to establish MS SQL server connection.")),
+         this->m_controls.label(gui::id_static,
+                                this->tr("Leave 'MS SQL Server' field empty to connect to local server."))});
 
     auto* server = new QFormLayout;
     QLineEdit* host = this->m_controls.edit(host_edit);

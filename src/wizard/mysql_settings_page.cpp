@@ -53,6 +53,24 @@ QLabel* add_field(QGridLayout& grid, const QString& label, QLineEdit* edit, cons
     return caption;
 }
 
+// A field as wide as the longest text it takes, its hint beside it.
+QLabel* add_short_field(QGridLayout& grid, const QString& label, QLineEdit* edit, int characters, const QString& hint)
+{
+    const int row = grid.rowCount();
+    auto* caption = new QLabel(label);
+    caption->setBuddy(edit);
+    grid.addWidget(caption, row, 0);
+    const QMargins margins = edit->textMargins() + edit->contentsMargins();
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(characters, QChar('0'))) + margins.left() +
+                        margins.right() + 12);
+    auto* line = new QHBoxLayout;
+    line->addWidget(edit);
+    line->addWidget(new QLabel(hint));
+    line->addStretch();
+    grid.addLayout(line, row, 1, 1, 2);
+    return caption;
+}
+
 }  // namespace
 
 template <class T_CONVERTER, int HELP, int AUTH_HELP>
@@ -60,10 +78,8 @@ sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::sql_settings_page2()
     : wizard_page<gui::page_mysql_settings, gui::button_back | gui::button_next, gui::page_has_help>(
           L"Step 1 of 6", L"Connect to MySQL server")
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 14, 20, 14);
-    layout->addWidget(this->m_controls.label(
-        gui::id_static, this->tr("Provide necessary information to establish connection with MySQL server.")));
+    QVBoxLayout* layout = this->header_page_layout({this->m_controls.label(
+        gui::id_static, this->tr("Provide necessary information to establish connection with MySQL server."))});
 
     auto* access = new QGroupBox(this->tr(" Access mode "));
     auto* modes = new QHBoxLayout(access);
@@ -83,8 +99,8 @@ sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::sql_settings_page2()
     auto* where = new QGridLayout(remote);
     captions.push_back(add_field(*where, this->tr("H&ost:"), this->m_controls.edit(host_edit),
                                  this->tr("(it could be network name or IP address)")));
-    captions.push_back(add_field(*where, this->tr("&Port:"), this->m_controls.edit(port_edit),
-                                 this->tr("(default MySQL port is 3306)")));
+    captions.push_back(add_short_field(*where, this->tr("&Port:"), this->m_controls.edit(port_edit), 6,
+                                       this->tr("(default MySQL port is 3306)")));
     layout->addWidget(remote);
     // The fields of both groups start at one edge.
     int caption_width = 0;

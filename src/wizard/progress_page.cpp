@@ -19,11 +19,10 @@ constexpr std::size_t line_length = 255;
 
 progress_page::progress_page() : wizard_page(L"Step 6 of 6", L"Database conversion is in progress"), tk_thread(false)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 14, 20, 14);
-    layout->addWidget(
-        m_controls.label(gui::id_static, tr("Database conversion is in progress. Please wait until wizard "
-                                            "completes\nmoving your MySQL database to MS SQL server.")));
+    QVBoxLayout* layout =
+        header_page_layout({m_controls.label(gui::id_static, tr("Database conversion is in progress. Please wait "
+                                                                "until wizard completes\nmoving your MySQL database "
+                                                                "to MS SQL server."))});
     QPlainTextEdit* log = m_controls.multiline_edit(progress_log);
     log->setReadOnly(true);
     log->setLineWrapMode(QPlainTextEdit::NoWrap);

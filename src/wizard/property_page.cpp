@@ -5,6 +5,8 @@
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QVBoxLayout>
 
 property_page::property_page(int dialog_id, unsigned buttons, unsigned flags, std::wstring header_title,
                              std::wstring header_subtitle)
@@ -18,6 +20,19 @@ property_page::property_page(int dialog_id, unsigned buttons, unsigned flags, st
 property_page::~property_page()
 {
     tk_log(2, "wizard_page::dtor");
+}
+
+QVBoxLayout* property_page::header_page_layout(std::initializer_list<QLabel*> description)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 14, 20, 14);
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(2);
+    for (QLabel* line : description)
+        lines->addWidget(line);
+    layout->addLayout(lines);
+    layout->addSpacing(10);
+    return layout;
 }
 
 bool property_page::on_cancel()

@@ -10,7 +10,12 @@
 
 #include <QWidget>
 
+#include <initializer_list>
+
 #include <string>
+
+class QLabel;
+class QVBoxLayout;
 
 class property_page : public QWidget {
 public:
@@ -52,6 +57,10 @@ public:
 protected:
     // The large title of the pages without a header: 13 points, normal weight.
     static QFont title_font();
+    // The layout of a page under the sheet's header: the page's margins, its
+    // description, and a gap that sets the description apart from the
+    // controls the page adds below it.
+    QVBoxLayout* header_page_layout(std::initializer_list<QLabel*> description);
 
     dialog_controls m_controls;
 

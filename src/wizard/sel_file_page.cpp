@@ -67,14 +67,12 @@ QLabel* buddy_label(dialog_controls& controls, int id, const QString& text, QWid
 
 sel_file_page::sel_file_page() : wizard_page(L"Step 3 of 6", L"Select databases")
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 14, 20, 14);
+    QVBoxLayout* layout = header_page_layout(
+        {m_controls.label(gui::id_static,
+                          tr("Enter source and destination database names. Drop down the combo box to see")),
+         m_controls.label(gui::id_static,
+                          tr("all available MySQL databases (you must have sufficient permissions)."))});
     layout->setSpacing(4);
-    layout->addWidget(m_controls.label(
-        gui::id_static, tr("Enter source and destination database names. Drop down the combo box to see")));
-    layout->addWidget(
-        m_controls.label(gui::id_static, tr("all available MySQL databases (you must have sufficient permissions).")));
-    layout->addSpacing(10);
 
     // Widgets are made in tab order: source, destination, log file, options.
     m_databases = m_controls.combo_box(source_database_combo, true);

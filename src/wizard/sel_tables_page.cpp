@@ -45,9 +45,7 @@ sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_questio
     : wizard_page(std::move(header_title), std::move(header_subtitle)), b_reorder(reorder),
       m_no_selection_question(std::move(no_selection_question))
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 14, 20, 14);
-    layout->addWidget(m_controls.label(page_description, QString()));
+    QVBoxLayout* layout = header_page_layout({m_controls.label(page_description, QString())});
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
