@@ -31,8 +31,11 @@ public:
         QLabel* icon = m_controls.label(CTRL, QString());
         icon->setFixedSize(48, 48);
         layout->addWidget(icon);
-        layout->addWidget(m_controls.label(m_message_control != 0 ? m_message_control : gui::id_static,
-                                           tr("Connecting to MS SQL server. Please wait...")));
+        QLabel* text = m_controls.label(m_message_control != 0 ? m_message_control : gui::id_static,
+                                        tr("Connecting to MS SQL server. Please wait..."));
+        // One short line: the dialog takes its width rather than breaking it.
+        text->setWordWrap(false);
+        layout->addWidget(text);
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { next_frame(); });
     }

@@ -15,7 +15,7 @@
 
 namespace {
 
-// The system's error icon beside the text, the buttons below it.
+// The system's error icon beside the text, the buttons below it at the right.
 QGridLayout* error_layout(QDialog& dialog, QLabel* text)
 {
     auto* icon = new QLabel(&dialog);
@@ -26,6 +26,7 @@ QGridLayout* error_layout(QDialog& dialog, QLabel* text)
     auto* layout = new QGridLayout(&dialog);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setHorizontalSpacing(14);
+    layout->setVerticalSpacing(10);
     layout->addWidget(icon, 0, 0, 3, 1);
     layout->addWidget(text, 0, 1);
     return layout;
@@ -34,9 +35,9 @@ QGridLayout* error_layout(QDialog& dialog, QLabel* text)
 QHBoxLayout* button_row(std::initializer_list<QPushButton*> buttons)
 {
     auto* row = new QHBoxLayout;
+    row->addStretch();
     for (QPushButton* button : buttons)
         row->addWidget(button);
-    row->addStretch();
     return row;
 }
 

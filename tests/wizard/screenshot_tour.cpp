@@ -11,10 +11,12 @@
 #include "support/fake_provider.h"
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"
+#include "wizard/id_dialog.h"
 #include "wizard/property_page.h"
 #include "wizard/sel_file_page.h"
 #include "wizard/sel_tables_page.h"
 #include "wizard/settings_controls.h"
+#include "wizard/types_map_dlg.h"
 #include "wizard/user_prompts.h"
 #include "wizard/wizard_entry.h"
 #include "wizard/wizard_shell.h"
@@ -22,7 +24,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -31,28 +35,69 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 // What one walk does on a page once it has shown; false ends the walk.
-enum class walk { script_mode, direct_mode, quick_launch };
+enum class walk { script_mode, direct_mode, quick_launch, refused_quick_launch };
+
+const std::map<int, std::string> dialog_names = {{gui::dlg_animation_id, "waiting"},
+                                                 {gui::dlg_continue_or_abort, "continue-or-abort"},
+                                                 {gui::dlg_query, "query"},
+                                                 {gui::dlg_existing_database, "existing-database"},
+                                                 {gui::dlg_column_types, "column-types"}};
+
+void save_picture(QWidget& window, const std::filesystem::path& path)
+{
+    if (!window.grab().save(QString::fromStdString(path.string())))
+        std::fprintf(stderr, "cannot save %s\n", path.c_str());
+    else
+        std::printf("%s\n", path.c_str());
+}
+
+// The stand-in server answers a login after a while, as a real one does, so
+// that the waiting dialog shows.
+class slow_provider final : public oledb::db_provider {
+public:
+    explicit slow_provider(std::shared_ptr<oledb::db_provider> server) : m_server(std::move(server)) {}
+    std::wstring name() const override { return m_server->name(); }
+    bool is_installed() const override { return m_server->is_installed(); }
+    bool supports_bulk_load() const override { return m_server->supports_bulk_load(); }
+    std::unique_ptr<oledb::db_connection> connect(const oledb::db_login& login, bool for_bulk_load) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return m_server->connect(login, for_bulk_load);
+    }
+
+private:
+    std::shared_ptr<oledb::db_provider> m_server;
+};
 
 class tour final : public QObject {
 public:
     tour(std::filesystem::path output, walk way) : m_output(std::move(output)), m_way(way)
     {
         qApp->installEventFilter(this);
+        id_dialog::set_shown_hook([this](id_dialog& dialog) { on_dialog(dialog); });
         m_stalled.setSingleShot(true);
         m_stalled.callOnTimeout([] {
             std::fprintf(stderr, "no further page: the walk ends here\n");
             wizard_shell::ref().sheet().press_cancel();
         });
     }
-    ~tour() override { qApp->removeEventFilter(this); }
+    ~tour() override
+    {
+        id_dialog::set_shown_hook({});
+        qApp->removeEventFilter(this);
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::Show)
+            if (auto* box = qobject_cast<QMessageBox*>(watched))
+                QTimer::singleShot(400, box, [this, box] { on_box(*box); });
         if (event->type() != QEvent::Show || !watched->objectName().startsWith("page_"))
             return false;
         auto* page = static_cast<property_page*>(watched);
@@ -78,14 +123,23 @@ private:
             save(page);
             sheet.press_next();
             break;
-        case gui::page_database_and_file:
-            if (!page.controls().is_checked(convert_views_check))
-                click(page, convert_views_check);
-            save(page);
-            sheet.press_next();
-            break;
         case gui::page_tables_and_views:
             click(page, add_all_button);
+            save(page);
+            if (page.header_subtitle().find(L"views") == std::wstring::npos) {
+                click(page, add_query_button);
+                edit_column_types(L"orders");
+            }
+            sheet.press_next();
+            break;
+        case gui::page_mysql_settings:
+            // A wrong password once, for the error box.
+            if (m_way == walk::direct_mode && m_password.empty()) {
+                m_password = page.controls().text(1013);
+                page.controls().set_text(1013, L"wrong password");
+                sheet.press_next();
+                page.controls().set_text(1013, m_password);
+            }
             save(page);
             sheet.press_next();
             break;
@@ -93,7 +147,19 @@ private:
             // The last run wrote a script: its path is no database name.
             page.controls().set_text(database_name_edit, L"velmora_sample");
             save(page);
-            sheet.press_cancel();
+            sheet.press_next();
+            break;
+        case gui::page_database_and_file:
+            if (m_way == walk::direct_mode) {
+                // The database exists on the server: the user is asked what to do.
+                sheet.press_next();
+                sheet.press_cancel();
+                break;
+            }
+            if (!page.controls().is_checked(convert_views_check))
+                click(page, convert_views_check);
+            save(page);
+            sheet.press_next();
             break;
         case gui::page_finish:
             save(page);
@@ -101,6 +167,31 @@ private:
             break;
         default: save(page); sheet.press_next();
         }
+    }
+
+    // A dialog is pictured once it has laid out, then closed as Cancel would;
+    // the waiting dialog closes itself when the connection is made.
+    void on_dialog(id_dialog& dialog)
+    {
+        const auto name = dialog_names.find(dialog.dialog_id());
+        const std::string file = name == dialog_names.end() ? std::to_string(dialog.dialog_id()) : name->second;
+        const bool waiting = dialog.dialog_id() == gui::dlg_animation_id;
+        QTimer::singleShot(waiting ? 700 : 400, &dialog, [this, &dialog, file, waiting] {
+            save_picture(dialog, m_output / ("dialog-" + file + ".png"));
+            if (!waiting)
+                dialog.done(gui::id_cancel);
+        });
+    }
+
+    // Error boxes are pictured; questions are answered Yes, other boxes OK.
+    void on_box(QMessageBox& box)
+    {
+        if (box.icon() == QMessageBox::Critical)
+            save_picture(box, m_output / "dialog-error.png");
+        if (QAbstractButton* yes = box.button(QMessageBox::Yes))
+            yes->click();
+        else if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+            ok->click();
     }
 
     // The progress page while a table is half done.
@@ -142,16 +233,13 @@ private:
         // The tables and views pages share one dialog.
         if (page.dialog_id() == gui::page_tables_and_views)
             name = page.header_subtitle().find(L"views") != std::wstring::npos ? "views" : "tables";
-        const std::filesystem::path path = m_output / ("wizard-" + name + ".png");
-        if (!wizard_shell::ref().sheet().grab().save(QString::fromStdString(path.string())))
-            std::fprintf(stderr, "cannot save %s\n", path.c_str());
-        else
-            std::printf("%s\n", path.c_str());
+        save_picture(wizard_shell::ref().sheet(), m_output / ("wizard-" + name + ".png"));
     }
 
     std::filesystem::path m_output;
     walk m_way;
     QTimer m_stalled;
+    std::wstring m_password;
 };
 
 // A script-mode profile converting the tables.
@@ -185,20 +273,25 @@ int main(int argc, char** argv)
     auto provider = std::make_shared<fake::provider>();
     provider->answer(L"SELECT @@VERSION", {{fake::wide_text_column(L"", 300)},
                                            {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019"))}}});
-    oledb::install_providers({provider, nullptr, nullptr});
+    provider->answer(L"SELECT name from master.sys.databases ORDER BY name",
+                     {{fake::wide_text_column(L"name", 128)}, {{oledb::db_value(QString(argv[1]).toStdWString())}}});
+    auto refusing = std::make_shared<fake::provider>();
+    refusing->refuse_login(fake::sql_error(18456, L"Login failed for user 'sa'.", L"28000"));
     const std::filesystem::path output = std::filesystem::absolute(argv[2]);
     std::filesystem::create_directories(output);
     const std::filesystem::path work = std::filesystem::temp_directory_path() / "velmora-tour";
     std::filesystem::create_directories(work);
-    // Questions are answered Yes; errors are printed, for they spoil a picture.
-    gui::set_box_answerer([](const gui::box_request& box) {
-        if (box.kind != gui::box_kind::question)
-            std::fprintf(stderr, "box: %ls\n", box.text.c_str());
-        return true;
-    });
-    for (walk way : {walk::quick_launch, walk::script_mode, walk::direct_mode}) {
+    // Message boxes show as they do to a user: the tour pictures and answers them.
+    for (walk way : {walk::quick_launch, walk::script_mode, walk::direct_mode, walk::refused_quick_launch}) {
+        std::shared_ptr<oledb::db_provider> server = provider;
+        if (way == walk::refused_quick_launch)
+            server = refusing;
+        else if (way == walk::direct_mode)
+            server = std::make_shared<slow_provider>(provider);
+        oledb::install_providers({server, nullptr, nullptr});
         tour pictures(output, way);
-        run_wizard(way == walk::quick_launch ? write_profile(work, argv[1], tables).string() : std::string());
+        const bool quick = way == walk::quick_launch || way == walk::refused_quick_launch;
+        run_wizard(quick ? write_profile(work, argv[1], tables).string() : std::string());
     }
     std::filesystem::remove_all(work);
     return 0;
