@@ -112,4 +112,14 @@ TEST(corvath_command_line, unreachable_ms_sql_server_is_a_failure)
     EXPECT_TRUE(result.out.starts_with("Error:\n")) << result.out;
 }
 
+// Without --mssqlh the server on this machine is meant: the address is
+// accepted and the connection tried, whatever answers there.
+TEST(corvath_command_line, no_ms_sql_server_name_means_the_local_server)
+{
+    const process_result result = run_corvath({"--src=db", "--dest=db", "--mssqlu=sa", "--mssqlp=x"});
+    EXPECT_EQ(result.exit_code, failed);
+    EXPECT_TRUE(result.out.starts_with("Error:\n")) << result.out;
+    EXPECT_EQ(result.out.find("cannot be used"), std::string::npos) << result.out;
+}
+
 }  // namespace
