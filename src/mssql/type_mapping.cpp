@@ -171,6 +171,11 @@ mss_native_type mss_written_type(const t_ftd& column)
     written.default_value = column.default_value.to_wstring();
     const std::size_t open = text.find(L'(');
     written.type = tk_trim(text.substr(0, open));
+    const bool sized = is_sized_type(written.type);
+    // A type without a length keeps the column's size, which the run measures
+    // its indexes by.
+    if (!sized)
+        written.length = static_cast<std::uint64_t>(static_cast<std::int64_t>(column.size));
     if (open == std::wstring::npos)
         return written;
     const std::size_t close = text.find(L')', open);
@@ -181,7 +186,7 @@ mss_native_type mss_written_type(const t_ftd& column)
             return 0;
         return static_cast<std::uint32_t>(std::stoul(digits));
     };
-    if (is_sized_type(written.type))
+    if (sized)
         written.length = number(0);
     else if (sizes.size() == 1)
         written.prec = number(0);

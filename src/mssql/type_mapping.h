@@ -21,8 +21,9 @@ std::uint32_t mss_text_length(const t_ftd& column);
 
 // The type mss_get_native_type writes for the column, in the terms of a
 // mapping rule: the lower-case name without its size or IDENTITY, the length
-// of a character or binary type (0 for max), the precision and scale of a
-// type that carries them. get_mss_native_type2 of it writes the same type.
+// of a character or binary type (0 for max; any other type keeps the
+// column's size), the precision and scale of a type that carries them.
+// get_mss_native_type2 of it writes the same type.
 mss_native_type mss_written_type(const t_ftd& column);
 
 // The lower-case type the column is written with; with `bTypeOnly` without

@@ -110,7 +110,8 @@ TEST(mss_native_type_special_test, date_types_are_shown_as_created_in_every_engi
 }
 
 // What a rule made of the shown type writes: the type the run creates, with
-// no length for max and the precision and scale it carries.
+// no length for max and the precision and scale it carries; a type without a
+// length keeps the column's size.
 TEST(mss_written_type_test, a_rule_of_the_written_type_writes_the_created_type)
 {
     mss_engine engine;
@@ -121,10 +122,10 @@ TEST(mss_written_type_test, a_rule_of_the_written_type_writes_the_created_type)
         std::uint32_t prec;
         std::uint32_t scale;
     } cases[] = {
-        {column(VT_UI8, 8), L"numeric", 0, 20, 0},          {column(VT_DECIMAL, 0, 0, 10, 2), L"numeric", 0, 10, 2},
-        {column(VT_DATE, 0), L"datetime2", 0, 0, 0},        {identity_column, L"bigint", 0, 0, 0},
+        {column(VT_UI8, 8), L"numeric", 8, 20, 0},          {column(VT_DECIMAL, 0, 0, 10, 2), L"numeric", 0, 10, 2},
+        {column(VT_DATE, 0), L"datetime2", 0, 0, 0},        {identity_column, L"bigint", 4, 0, 0},
         {column(VT_BSTR, 40), L"nvarchar", 40, 0, 0},       {column(VT_BSTR, 65535), L"nvarchar", 0, 0, 0},
-        {column(ole_vt_bytes, 16), L"varbinary", 16, 0, 0}, {column(VT_BSTR, 36, 1), L"uniqueidentifier", 0, 0, 0},
+        {column(ole_vt_bytes, 16), L"varbinary", 16, 0, 0}, {column(VT_BSTR, 36, 1), L"uniqueidentifier", 36, 0, 0},
     };
     for (const auto& c : cases) {
         const mss_native_type written = mss_written_type(c.column);
