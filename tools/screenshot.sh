@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# screenshot.sh BUILD_DIR [OUTPUT_DIR]: pictures of the wizard's pages with real
-# content, as docs/wizard-<page>.png by default. Starts a private MariaDB
+# screenshot.sh BUILD_DIR [OUTPUT_DIR]: pictures of the wizard's pages and
+# dialogs with real content, as docs/wizard-<page>.png and
+# docs/dialog-<name>.png by default. Starts a private MariaDB
 # server with the sample database (and one large table, so that the progress
 # page is caught in the middle of a table), then runs the page tour of a
 # build with tests (tests/wizard/screenshot_tour.cpp) on a virtual X display.
