@@ -116,6 +116,9 @@ private:
     void copy_records(udb_recordset& source, udb_recordset& destination, const std::function<void()>& show_row_count);
     void copy_record(udb_recordset& source, udb_recordset& destination, mss_table_mutator* rule,
                      const std::wstring& table, const std::function<void()>& show_count_once);
+    // Reports the values the record's writer noted as changed, each with the
+    // table, the record's number, the column and both values.
+    void report_changed_values(const std::wstring& table, const std::function<void()>& show_count_once);
     void set_current_table(const std::wstring& name);
     void show(const std::wstring& text, const std::string& console_text) const;
 

@@ -5,6 +5,7 @@
 #include "toolkit/error_handler.h"
 #include "converter/init_conversion.h"
 #include "converter/shell_services.h"
+#include "converter/view_order.h"
 #include "model/database.h"
 #include "model/name_compare.h"
 #include "model/recordset.h"
@@ -470,8 +471,23 @@ void brantwick_convertor::create_views(table_run& run)
     // The console agent asked for views converts all of them.
     if (views.empty() && convert_views && m_form == convertor_form::console)
         views = run.source.views;
-    if (!views.empty())
-        run.destination.create_views(views);
+    // A view the source server cannot read itself would fail at the
+    // destination too, or worse, be created over what it no longer reads.
+    udb_views readable;
+    for (const auto& view : views) {
+        const auto invalid = std::find_if(run.source.invalid_views.begin(), run.source.invalid_views.end(),
+                                          [&](const auto& known) { return udb_same_name(known.first, view.first); });
+        if (invalid == run.source.invalid_views.end()) {
+            readable.push_back(view);
+            continue;
+        }
+        error_handler& handler = error_handler::instance();
+        handler.set_context(L"View '" + view.first + L"'");
+        handler.count_failed_object();
+        report(tk_exception(L"The source server reports the view invalid: " + invalid->second, 0), false);
+    }
+    if (!readable.empty())
+        run.destination.create_views(order_views_by_reads(readable));
 }
 
 void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& destination,
@@ -539,19 +555,41 @@ void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& dest
                 (mode != udb_merge_rows && mode != udb_synchronize_rows))
                 throw;
             // Merging keeps the row the destination holds.
+            error_handler::instance().take_noted_values();
             written = mode == udb_synchronize_rows;
             if (written)
                 destination.update1(*mapped);
         }
-        if (written)
+        if (written) {
             ++m_rows_written;
+            if (error_handler::instance().has_noted_values())
+                report_changed_values(table, show_count_once);
+        }
     } catch (const tk_exception& exception) {
+        // A record left behind carries no changed values.
+        error_handler::instance().take_noted_values();
         if (ends_run(exception))
             throw;
         show_count_once();
         error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
         error_handler::instance().count_skipped_record();
         report(exception, false);
+    }
+}
+
+void brantwick_convertor::report_changed_values(const std::wstring& table, const std::function<void()>& show_count_once)
+{
+    show_count_once();
+    error_handler& handler = error_handler::instance();
+    const std::wstring record = table + L", record #" + std::to_wstring(rows_done + 1);
+    for (const changed_value& value : handler.take_noted_values()) {
+        handler.count_changed_value();
+        const std::wstring line = record + L": Column '" + value.column + L"': MS SQL Server cannot hold the value '" +
+                                  value.read + L"'; it was written as '" + value.written + L"'";
+        show(line + L"\r\n", console_text(line) + "\n");
+        // The wizard's finish page lists it among what the run did not carry.
+        if (shell_services::ready())
+            shell_services::instance().add_error(console_text(line));
     }
 }
 
@@ -564,6 +602,7 @@ brantwick_convertor::run_tally brantwick_convertor::get_tally() const
     if (error_handler::is_initialized()) {
         tally.rows_skipped = error_handler::instance().skipped_records();
         tally.objects_failed = error_handler::instance().failed_objects();
+        tally.values_changed = error_handler::instance().changed_values();
     }
     return tally;
 }
@@ -571,7 +610,8 @@ brantwick_convertor::run_tally brantwick_convertor::get_tally() const
 bool brantwick_convertor::is_complete() const
 {
     const run_tally tally = get_tally();
-    return !is_aborted() && tally.tables_failed == 0 && tally.rows_skipped == 0 && tally.objects_failed == 0;
+    return !is_aborted() && tally.tables_failed == 0 && tally.rows_skipped == 0 && tally.objects_failed == 0 &&
+           tally.values_changed == 0;
 }
 
 void brantwick_convertor::show_outcome() const
@@ -582,10 +622,12 @@ void brantwick_convertor::show_outcome() const
         show(note + L"\r\n", console_text(note) + "\n");
     }
     const run_tally tally = get_tally();
-    const std::wstring summary = L"Summary: " + std::to_wstring(tally.tables_converted) + L" tables converted, " +
-                                 std::to_wstring(tally.tables_failed) + L" failed; " +
-                                 std::to_wstring(tally.rows_written) + L" rows written, " +
-                                 std::to_wstring(tally.rows_skipped) + L" skipped; " +
-                                 std::to_wstring(tally.objects_failed) + L" other objects failed";
+    std::wstring summary = L"Summary: " + std::to_wstring(tally.tables_converted) + L" tables converted, " +
+                           std::to_wstring(tally.tables_failed) + L" failed; " + std::to_wstring(tally.rows_written) +
+                           L" rows written, " + std::to_wstring(tally.rows_skipped) + L" skipped; " +
+                           std::to_wstring(tally.objects_failed) + L" other objects failed";
+    // Named only when it happened: most runs write every value as it was read.
+    if (tally.values_changed != 0)
+        summary += L"; " + std::to_wstring(tally.values_changed) + L" values changed";
     show(summary + L"\r\n", console_text(summary) + "\n");
 }

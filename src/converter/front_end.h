@@ -111,6 +111,8 @@ public:
         std::uint64_t rows_skipped = 0;
         // Keys, indexes, defaults and views that could not be created.
         std::uint64_t objects_failed = 0;
+        // Values written otherwise than they were read.
+        std::uint64_t values_changed = 0;
     };
     virtual run_tally get_tally() const = 0;
     // The last run went through to its end and left nothing behind.

@@ -76,6 +76,9 @@ public:
     bool case_sensitive;
     // (view name, definition), read by the source side.
     udb_views views;
+    // (view name, the server's reason) of the views the source server itself
+    // cannot read, such as one over a dropped table.
+    udb_views invalid_views;
     std::vector<std::wstring> tables;
     udb_names_map names_map;
     udb_relationships relationships;

@@ -44,6 +44,9 @@ public:
     // The WHERE condition for an XML-tagged key text such as
     // <id>5</id><name>a&amp;b</name>.
     virtual std::wstring get_filter_subquery(const std::wstring& key);
+    // A text value of that condition as a literal of the side's SQL: '...'
+    // with every apostrophe doubled.
+    virtual std::wstring filter_text_literal(const std::wstring& text) const;
 
     // Whether record_count holds the row count yet: a side may count a
     // table's rows while they are read.

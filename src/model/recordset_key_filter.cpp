@@ -9,14 +9,12 @@
 
 namespace {
 
-// A text value as an SQL literal: the key text's escapes undone, then every
-// apostrophe doubled so that the value cannot end the literal early.
-std::wstring text_literal(const std::wstring& text)
+// A text value of the key text with its escapes undone.
+std::wstring unescaped(const std::wstring& text)
 {
     tk_wstring value(text);
     value.replace_all(L"&lt;", L"<").replace_all(L"&gt;", L">").replace_all(L"&amp;", L"&");
-    value.replace_all(L"'", L"''");
-    return L"='" + value + L"' ";
+    return value;
 }
 
 // A column name in square brackets, every "]" doubled: the T-SQL quoting of
@@ -30,7 +28,7 @@ std::wstring bracketed(const std::wstring& name)
 
 class filter_builder {
 public:
-    explicit filter_builder(const udb_schema& schema) : m_schema(schema) {}
+    explicit filter_builder(const udb_recordset& recordset) : m_recordset(recordset), m_schema(recordset.schema) {}
 
     void take(wchar_t c)
     {
@@ -84,9 +82,10 @@ private:
     {
         if (udb_is_number_type(m_column->vartype) || udb_is_binary_type(m_column->vartype))
             return L"=" + m_value;
-        return text_literal(m_value);
+        return L"=" + m_recordset.filter_text_literal(unescaped(m_value)) + L" ";
     }
 
+    const udb_recordset& m_recordset;
     const udb_schema& m_schema;
     int m_lt = 0;
     int m_gt = 0;
@@ -100,8 +99,15 @@ private:
 
 std::wstring udb_recordset::get_filter_subquery(const std::wstring& key)
 {
-    filter_builder builder(schema);
+    filter_builder builder(*this);
     for (wchar_t c : key)
         builder.take(c);
     return builder.condition();
+}
+
+std::wstring udb_recordset::filter_text_literal(const std::wstring& text) const
+{
+    tk_wstring value(text);
+    value.replace_all(L"'", L"''");
+    return L"'" + value + L"'";
 }

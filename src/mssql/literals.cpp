@@ -5,6 +5,7 @@
 #include "model/field.h"
 #include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
+#include "mssql/value_changes.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -19,8 +20,6 @@
 
 namespace {
 
-constexpr double smallest_double = 2.23e-308;
-constexpr double largest_double = 1.79e308;
 constexpr WORD last_year = 9999;
 constexpr std::uint32_t subtype_guid = 1;
 
@@ -55,21 +54,6 @@ std::uint32_t date_precision(const t_ftd* column)
     const bool fine = type.find(L"datetime2") != std::wstring_view::npos ||
                       type.find(L"datetimeoffset") != std::wstring_view::npos || type.starts_with(L"time");
     return fine ? 6 : 3;
-}
-
-double clamped(double value)
-{
-    if (value > 0) {
-        if (value <= smallest_double)
-            return smallest_double;
-        return value >= largest_double ? largest_double : value;
-    }
-    // A NaN counts as negative and ends at the lowest value.
-    if (value >= -smallest_double)
-        return -smallest_double;
-    if (!(value > -largest_double))
-        return -largest_double;
-    return value;
 }
 
 // Whether the date prints as it would after being read again from its text:
@@ -149,7 +133,7 @@ const ole_variant& safe_value(const ole_variant& value, std::optional<ole_varian
     } else if (value.get_type() == VT_R8) {
         const double number = value.to_double();
         if (number != 0) {
-            return storage.emplace(clamped(number));
+            return storage.emplace(mss_safe_double(number));
         }
     }
     tk_log(1, "mssql_get_safe_variant - DEFAULT");
@@ -229,6 +213,14 @@ std::wstring null_literal(const t_ftd* column, bool unicode)
     return text_literal(column->default_value.to_wstring(), column->vartype, column, unicode);
 }
 
+// A number the server keeps as a double is noted when that double is not
+// the number read; the literal stays the one the mapping writes.
+void note_float_value(const udb_field& field, const t_ftd& column)
+{
+    if (mss_is_float_value(field, column))
+        mss_float_value(field, column);
+}
+
 void check_arguments(const udb_field* field, const t_ftd* column)
 {
     if (!field)
@@ -290,8 +282,11 @@ std::wstring field_literal(const udb_field* field, const t_ftd* column, bool uni
     }
     if (is_kept_text(vartype, *column) && !udb_custom_conversion::is_acceptable2(*field)) {
         const std::wstring text = field->to_wstring();
-        if (column->vartype == VT_DECIMAL)
-            return exact_number_literal(text, *column);
+        if (column->vartype == VT_DECIMAL) {
+            std::wstring literal = exact_number_literal(text, *column);
+            note_float_value(*field, *column);
+            return literal;
+        }
         if (mss_is_unheld_date_text(text))
             throw mss_unheld_value(*column, text);
     }
@@ -301,7 +296,10 @@ std::wstring field_literal(const udb_field* field, const t_ftd* column, bool uni
     if (udb_custom_conversion::is_acceptable2(*field))
         return udb_custom_conversion::handle2(*field);
     const bool is_null = vartype == VT_NULL || (vartype != VT_BSTR && (literal.empty() || literal == L"''"));
-    return is_null ? null_literal(column, unicode) : literal;
+    if (is_null)
+        return null_literal(column, unicode);
+    note_float_value(*field, *column);
+    return literal;
 }
 
 // The literal of a value that has text, in UTF-8; an empty number's text or
@@ -382,5 +380,7 @@ void mss_append_fld_literal(std::string& result, const udb_field* field, const t
     } else if (result.size() == start || (vartype != VT_BSTR && std::string_view(result).substr(start) == "''")) {
         result.resize(start);
         append_null_literal(result, column, unicode);
+    } else {
+        note_float_value(*field, *column);
     }
 }

@@ -29,11 +29,16 @@ std::wstring with_identity(const wchar_t* type, const t_ftd& column)
     return column.identity ? std::wstring(type) + L" IDENTITY" : std::wstring(type);
 }
 
+bool has_numeric_size(const t_ftd& column)
+{
+    const auto precision = static_cast<std::uint32_t>(column.precision);
+    return (precision >= 1 && precision <= 38) || (precision == 0 && column.scale != 0);
+}
+
 std::wstring numeric_type(const t_ftd& column)
 {
     tk_log(1, "Processing VT_DECIMAL with precision=%d", column.precision);
-    const auto precision = static_cast<std::uint32_t>(column.precision);
-    if ((precision >= 1 && precision <= 38) || (precision == 0 && column.scale != 0))
+    if (has_numeric_size(column))
         return L"NUMERIC(" + std::to_wstring(column.precision) + L"," + std::to_wstring(column.scale) + L")";
     return L"FLOAT";
 }
@@ -112,6 +117,12 @@ bool is_sized_type(const std::wstring& lower)
 }
 
 }  // namespace
+
+bool mss_is_float_decimal(const t_ftd& column)
+{
+    return column.native_type.empty() && (column.vartype == VT_DECIMAL || column.vartype == VT_CY) &&
+           !has_numeric_size(column);
+}
 
 std::wstring mss_get_native_type(const t_ftd& column)
 {

@@ -14,6 +14,10 @@ class t_ftd;
 // type of the column wins.
 std::wstring mss_get_native_type(const t_ftd& column);
 
+// Whether an exact-number column is created as FLOAT: NUMERIC holds no
+// more than 38 digits.
+bool mss_is_float_decimal(const t_ftd& column);
+
 // The length of the text column that mss_get_native_type makes: the n of
 // NVARCHAR(n) or VARCHAR(n), or of a custom [N][VAR]CHAR(n); 0 for a text
 // column without a length and for any other column.

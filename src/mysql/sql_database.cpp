@@ -83,6 +83,26 @@ void sql_database::init_views()
         tk_log(2, L"Got query SQL: '%ls'", definition.c_str());
         views.emplace_back(view_name, refine_view_out(definition));
     }
+    result.reset();
+    find_invalid_views();
+}
+
+void sql_database::find_invalid_views()
+{
+    // Server errors mean the view cannot be read; a client error (the
+    // connection, for one) is no verdict on the view.
+    constexpr std::uint32_t first_client_error = 0x400000 | 2000;
+    for (const auto& view : views) {
+        try {
+            run_query(L"SELECT 1 FROM " + sql_quote_name(view.first) + L" LIMIT 0");
+        } catch (const sql_exception& e) {
+            if (e.get_error_number() >= first_client_error)
+                throw;
+            const std::wstring reason = tk_utf8_to_unicode(e.what());
+            tk_log(2, L"View '%ls' cannot be read: %ls", view.first.c_str(), reason.c_str());
+            invalid_views.emplace_back(view.first, reason);
+        }
+    }
 }
 
 std::wstring sql_database::refine_view_out(const std::wstring& text) const

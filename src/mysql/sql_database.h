@@ -62,6 +62,8 @@ private:
     void create_relationship(const udb_relationship& relationship, udb_validator& names);
     void init_tables();
     void init_views();
+    // Tries a read of every view: those the server refuses go to invalid_views.
+    void find_invalid_views();
 
     MYSQL* m_connection;
 };

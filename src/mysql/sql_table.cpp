@@ -15,6 +15,7 @@
 #include "mysql/sql_tmp_recordset.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
 
 sql_table::sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships,
                      std::uint32_t mode)
@@ -55,6 +56,7 @@ struct declared_column {
     std::wstring name;
     std::wstring type_text;
     std::wstring default_text;  // empty for NULL
+    std::wstring extra;         // such as "on update current_timestamp()"
 };
 
 // What SHOW COLUMNS tells of each column, read to the end of its result.
@@ -70,7 +72,8 @@ std::vector<declared_column> declared_columns(sql_database& database, const std:
         const udb_record& row = *rows->get_item();
         const udb_field& default_field = *row.at(row.size() - 2);
         columns.push_back({row.at(0)->to_wstring(), row.at(1)->to_wstring(),
-                           default_field.get_type() == VT_EMPTY ? std::wstring() : default_field.to_wstring()});
+                           default_field.get_type() == VT_EMPTY ? std::wstring() : default_field.to_wstring(),
+                           row.at(row.size() - 1)->to_wstring()});
     }
     return columns;
 }
@@ -99,7 +102,19 @@ void sql_table::read_columns()
             throw tk_exception(L"Column '" + declared.name + L"' of table '" + table + L"' cannot be read", 0);
         sql_refine_type(*column, declared.type_text);
         sql_refine_default(*column, declared.default_text);
+        report_on_update(declared.name, declared.extra);
     }
+}
+
+void sql_table::report_on_update(const std::wstring& column, const std::wstring& extra) const
+{
+    // MS SQL Server columns have no such property: only a trigger could do it.
+    tk_wstring lower(extra);
+    lower.to_lower();
+    const std::size_t at = lower.find(L"on update");
+    if (at != std::wstring::npos)
+        tk_log(3, L"Table '%ls', column '%ls': '%ls' is not carried across; MS SQL Server columns have no such clause",
+               table.c_str(), column.c_str(), extra.substr(at).c_str());
 }
 
 void sql_table::read_indexes()

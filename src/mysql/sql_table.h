@@ -51,6 +51,9 @@ private:
 
     void initialize(std::uint32_t mode);
     void read_columns();
+    // Logs the ON UPDATE clause of a column's extra text, which no MS SQL
+    // Server column can carry.
+    void report_on_update(const std::wstring& column, const std::wstring& extra) const;
     void read_indexes();
     void read_foreign_keys();
 };

@@ -16,6 +16,16 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
+
+// A value that the destination holds otherwise than it was read: the
+// column, the value's text as read and the text of what was written.
+struct changed_value {
+    std::wstring column;
+    std::wstring read;
+    std::wstring written;
+};
 
 class error_handler : public tk_singleton<error_handler> {
 public:
@@ -59,13 +69,24 @@ public:
     // record or an object (table, key, index, view, default) behind.
     void count_skipped_record() { ++m_skipped_records; }
     void count_failed_object() { ++m_failed_objects; }
+    void count_changed_value() { ++m_changed_values; }
     std::uint64_t skipped_records() const { return m_skipped_records; }
     std::uint64_t failed_objects() const { return m_failed_objects; }
+    std::uint64_t changed_values() const { return m_changed_values; }
     void reset_losses()
     {
         m_skipped_records = 0;
         m_failed_objects = 0;
+        m_changed_values = 0;
+        m_noted_values.clear();
     }
+
+    // The writers of a record note the values they change here; the run takes
+    // them once the record is written and reports each with the record's
+    // table and number, or drops them with a record that was not written.
+    void note_changed_value(changed_value value) { m_noted_values.push_back(std::move(value)); }
+    bool has_noted_values() const { return !m_noted_values.empty(); }
+    std::vector<changed_value> take_noted_values() { return std::exchange(m_noted_values, {}); }
 
 protected:
     // The text a user sees: the context, then the code map's message for the
@@ -97,4 +118,7 @@ private:
     tk_error_converter m_codes;
     std::atomic<std::uint64_t> m_skipped_records = 0;
     std::atomic<std::uint64_t> m_failed_objects = 0;
+    std::atomic<std::uint64_t> m_changed_values = 0;
+    // Filled and emptied by the run's thread only.
+    std::vector<changed_value> m_noted_values;
 };

@@ -66,6 +66,8 @@ public:
     void update1(udb_record& record) override;
     void delete_key(const std::wstring& key) override;
     void delete_key(udb_record& key) override;
+    // N'...' when the run writes Unicode text, as every other text literal.
+    std::wstring filter_text_literal(const std::wstring& text) const override;
 
     void init_schema();
     static ole_variant get_def_value(const t_ftd& column, const std::wstring& definition);

@@ -6,6 +6,7 @@
 #include "mssql/literals.h"
 #include "mssql/direct/sequential_stream.h"
 #include "mssql/text_fit.h"
+#include "mssql/value_changes.h"
 #include "platform/code_page.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -438,7 +439,9 @@ void mss_table::bind_number(const bound_column& target, const udb_field& value, 
         break;
     }
     case DBTYPE_R8: {
-        const double number = numeric(value, VT_R8).to_double();
+        // The same double a script or a statement writes into the column.
+        const double number =
+            mss_is_float_value(value, column) ? mss_float_value(value, column) : numeric(value, VT_R8).to_double();
         tk_log(1, "Got VT_R8: %lg", number);
         bind_as(fast_load, number, ordinal);
         break;

@@ -177,6 +177,11 @@ void mss_table::update1(udb_record& record)
     }
 }
 
+std::wstring mss_table::filter_text_literal(const std::wstring& text) const
+{
+    return mss_text_literal(text, mss_engine::instance().unicode);
+}
+
 void mss_table::delete_key(const std::wstring& key)
 {
     tk_log(2, L"mss_table::delete_key(%ls)", key.c_str());
