@@ -89,6 +89,15 @@ protected:
         return server->statement_texts();
     }
 
+    // Statements run in the source database, each naming its objects with
+    // `db` in front.
+    void run_in_source(const std::vector<std::string>& statements)
+    {
+        for (const std::string& statement : statements)
+            ASSERT_EQ(mysql_query(database.connection(), statement.c_str()), 0) << mysql_error(database.connection());
+    }
+    std::string db() const { return "`" + database.name() + "`."; }
+
     recording_error_handler errors;
     std::shared_ptr<fake::provider> server = std::make_shared<fake::provider>();
     velmora_test::scratch_database database;
@@ -261,6 +270,31 @@ TEST_F(direct_run, mode_3_merges_and_skips_rows_whose_key_exists)
     EXPECT_TRUE(server->bulk_loads().empty());
 }
 
+// A key of letters beyond the server's code page: the row whose key the
+// table holds is skipped, the other arrives with its key as written.
+TEST_F(direct_run, mode_3_merges_by_a_non_ascii_text_key)
+{
+    run_in_source(
+        {"CREATE TABLE " + db() + "city (name VARCHAR(40) NOT NULL PRIMARY KEY, people INT NOT NULL)",
+         "INSERT INTO " + db() + "city VALUES ('K\u00f6ln', 1), ('\u041c\u043e\u0441\u043a\u0432\u0430', 2)"});
+    existing_database(false);
+    server->add_schema_rows(oledb::schema_kind::tables, {fake::table_row(L"dbo", L"city", L"TABLE")});
+    server->add_schema_rows(oledb::schema_kind::primary_keys,
+                            {fake::primary_key_row(L"dbo", L"city", L"name", 1, L"PK_city")});
+    server->define_table(L"[dbo].[city]",
+                         {{fake::wide_text_column(L"name", 40, false), fake::int_column(L"people")}, {}});
+    server->fail(L"INSERT INTO [dbo].[city]([name], [people]) VALUES( N'K\u00f6ln', 1)", duplicate_key());
+    converter.table_names = {L"city"};
+    const std::vector<std::wstring> sent = run(3);
+    EXPECT_NE(std::find(sent.begin(), sent.end(),
+                        L"INSERT INTO [dbo].[city]([name], [people]) VALUES( "
+                        L"N'\u041c\u043e\u0441\u043a\u0432\u0430', 2)"),
+              sent.end());
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_EQ(converter.get_tally().rows_written, 1u);
+    EXPECT_TRUE(converter.is_complete());
+}
+
 TEST_F(direct_run, mode_3_refuses_a_table_of_another_structure)
 {
     existing_database(true);
@@ -324,6 +358,34 @@ TEST_F(direct_run, a_view_that_cannot_be_created_leaves_the_run_incomplete)
     const brantwick_convertor::run_tally tally = converter.get_tally();
     EXPECT_EQ(tally.tables_converted, 2u);
     EXPECT_EQ(tally.objects_failed, 1u);
+}
+
+// Views go after the views they read, whatever order they are listed in; a
+// view the source server itself cannot read is reported and not created.
+TEST_F(direct_run, views_follow_the_views_they_read_and_invalid_ones_fail)
+{
+    run_in_source({"CREATE VIEW " + db() + "a_top AS SELECT id FROM " + db() + "big_purchase",
+                   "CREATE TABLE " + db() + "gone (a INT)",
+                   "CREATE VIEW " + db() + "lost AS SELECT a FROM " + db() + "gone", "DROP TABLE " + db() + "gone"});
+    define_purchase_table();
+    converter.table_names = {L"customer", L"purchase"};
+    converter.convert_views = true;
+    const std::vector<std::wstring> sent = run(0);
+    const auto created = [&](const std::wstring& view) {
+        return std::find_if(sent.begin(), sent.end(), [&](const std::wstring& statement) {
+            return statement.starts_with(L"CREATE VIEW [dbo].[" + view + L"]");
+        });
+    };
+    ASSERT_NE(created(L"a_top"), sent.end());
+    EXPECT_LT(created(L"big_purchase"), created(L"a_top"));
+    EXPECT_EQ(created(L"lost"), sent.end());
+    ASSERT_EQ(errors.reports.size(), 1u);
+    EXPECT_EQ(errors.reports[0].context, "View 'lost'");
+    EXPECT_TRUE(errors.reports[0].text.starts_with("The source server reports the view invalid: View '" +
+                                                   database.name() + ".lost' references invalid table(s)"))
+        << errors.reports[0].text;
+    EXPECT_EQ(converter.get_tally().objects_failed, 1u);
+    EXPECT_FALSE(converter.is_complete());
 }
 
 // Renamed tables and columns: the key names the columns by their new names.
@@ -451,6 +513,76 @@ TEST_F(direct_edge_run, bulk_load_carries_every_value)
     EXPECT_EQ(std::get<std::wstring>(rows[L"[dbo].[numbers]"][0][1]), L"9999999999999999999999999999.9999999999");
     ASSERT_EQ(rows[L"[dbo].[moments]"].size(), 1u);
     expect_reports();
+}
+
+}  // namespace
+
+namespace {
+
+// Numbers MS SQL Server holds otherwise than they were read go the same way
+// by statements and by bulk load: the same value is written, and each is
+// reported with its table, record, column and both values.
+class direct_changed_values_run : public direct_run {
+protected:
+    direct_changed_values_run() : direct_run("converter/changed_values.sql")
+    {
+        converter.table_names = {L"measures"};
+        server->define_table(L"[dbo].[measures]",
+                             {{fake::int_column(L"id"), fake::typed_column(L"reading", DBTYPE_R8, 8),
+                               fake::typed_column(L"total", DBTYPE_R8, 8)},
+                              {}});
+        existing_database(false);
+    }
+
+    void expect_reports(const log_capture& log) const
+    {
+        const std::string text = log.text();
+        for (const char* report : {
+                 "measures, record #1: Column 'reading': MS SQL Server cannot hold the value "
+                 "'1.7976931348623157e+308'; it was written as '1.79e+308'",
+                 "measures, record #2: Column 'reading': MS SQL Server cannot hold the value '5e-324'; it was "
+                 "written as '2.23e-308'",
+                 "measures, record #2: Column 'total': MS SQL Server cannot hold the value "
+                 "'123456789012345678901234567890123456789012.12345'; it was written as '1.2345678901234568e+41'",
+                 "measures, record #3: Column 'reading': MS SQL Server cannot hold the value '-2.2e-308'; it was "
+                 "written as '-2.23e-308'",
+             })
+            EXPECT_NE(text.find(report), std::string::npos) << report << "\n" << text;
+        EXPECT_EQ(text.find("record #4"), std::string::npos) << text;
+        const brantwick_convertor::run_tally tally = converter.get_tally();
+        EXPECT_EQ(tally.values_changed, 4u);
+        EXPECT_EQ(tally.rows_written, 4u);
+        EXPECT_FALSE(converter.is_complete());
+        EXPECT_TRUE(errors.reports.empty());
+    }
+};
+
+TEST_F(direct_changed_values_run, by_statements)
+{
+    const log_capture log;
+    server->set_bulk_load(false);
+    const std::vector<std::wstring> sent = run(0);
+    for (const wchar_t* statement : {
+             L"INSERT INTO [dbo].[measures]([id], [reading], [total]) VALUES( 1, 1.7900000000000000e+308, 1.5)",
+             L"INSERT INTO [dbo].[measures]([id], [reading], [total]) VALUES( 2, 2.2300000000000001e-308, "
+             L"123456789012345678901234567890123456789012.12345)",
+         })
+        EXPECT_NE(std::find(sent.begin(), sent.end(), statement), sent.end()) << statement;
+    expect_reports(log);
+}
+
+TEST_F(direct_changed_values_run, by_bulk_load)
+{
+    const log_capture log;
+    converter.mode = 0;
+    converter.mssql_engine.connect(L"srv", L"sa", L"secret", true);
+    converter.check_dest();
+    converter();
+    const std::vector<fake::row> rows = bulk_rows(*server, L"[dbo].[measures]");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(std::get<std::wstring>(rows[0][1]), L"1.79e+308");
+    EXPECT_EQ(std::get<std::wstring>(rows[1][2]), L"1.2345678901234568e+41");
+    expect_reports(log);
 }
 
 }  // namespace

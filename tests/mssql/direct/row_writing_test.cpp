@@ -144,6 +144,19 @@ TEST_F(row_writing, deletes_by_key)
                                                  L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [id]=2"}));
 }
 
+// A text key is written as every other text of the run: N'...' when the run
+// writes Unicode, so that a key beyond the server's code page finds its row.
+TEST_F(row_writing, text_keys_of_a_key_text_take_the_runs_prefix)
+{
+    auto table = create();
+    table->delete_key(std::wstring(L"<name>K\u00f6ln &amp; O'Neil</name>"));
+    engine.unicode = false;
+    table->delete_key(std::wstring(L"<name>a</name>"));
+    EXPECT_EQ(sent(),
+              (std::vector<std::wstring>{L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [name]=N'K\u00f6ln & O''Neil' ",
+                                         L"DELETE FROM [dbo].[t] WITH (ROWLOCK) WHERE [name]='a' "}));
+}
+
 // Merging and synchronizing go on after a refused update or delete; the
 // conversion log tells which ones failed.
 TEST_F(row_writing, refused_update_and_delete_reach_the_log_only)
