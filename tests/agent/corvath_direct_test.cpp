@@ -334,4 +334,31 @@ TEST_F(corvath_direct, every_value_arrives_then_merges_skip_and_update_existing_
     expect_every_value_equal(target);
 }
 
+// Mode 3 with keys of letters beyond any single-byte code page: a row whose
+// key exists stays as it is, a missing one comes back with its key intact.
+TEST_F(corvath_direct, mode_3_merges_by_non_ascii_text_keys)
+{
+    source->run("CREATE TABLE city (name VARCHAR(40) NOT NULL PRIMARY KEY, people INT NOT NULL);"
+                "INSERT INTO city VALUES ('K\u00f6ln', 1), ('\u041c\u043e\u0441\u043a\u0432\u0430', 2), ('Lyon', 3)");
+    const process_result created = convert(0);
+    ASSERT_EQ(created.exit_code, 0) << created.out << created.err;
+    server_connection target(destination);
+    ASSERT_TRUE(target.connected());
+    if (babelfish) {
+        // As above: the run's [PRIMARY] key is missing on Babelfish.
+        EXPECT_EQ(target.run("IF NOT EXISTS (SELECT 1 FROM sys.key_constraints WHERE parent_object_id = "
+                             "OBJECT_ID('dbo.city')) ALTER TABLE [dbo].[city] ADD CONSTRAINT [pk_city] "
+                             "PRIMARY KEY ([name])"),
+                  "");
+    }
+    ASSERT_EQ(target.run("DELETE FROM [dbo].[city] WHERE name = N'\u041c\u043e\u0441\u043a\u0432\u0430'"), "");
+    ASSERT_EQ(target.run("UPDATE [dbo].[city] SET people = 10 WHERE name = N'K\u00f6ln'"), "");
+    const process_result merged = convert(3);
+    ASSERT_EQ(merged.exit_code, 0) << merged.out << merged.err;
+    const server_connection::values rows = target.rows("SELECT name, people FROM [dbo].[city] ORDER BY people");
+    const std::vector<std::vector<std::optional<std::string>>> expected = {
+        {"\u041c\u043e\u0441\u043a\u0432\u0430", "2"}, {"Lyon", "3"}, {"K\u00f6ln", "10"}};
+    EXPECT_EQ(rows.rows, expected);
+}
+
 }  // namespace
