@@ -582,7 +582,7 @@ void brantwick_convertor::report_changed_values(const std::wstring& table, const
     show_count_once();
     error_handler& handler = error_handler::instance();
     const std::wstring record = table + L", record #" + std::to_wstring(rows_done + 1);
-    for (const changed_value& value : handler.take_noted_values()) {
+    for (const error_handler::changed_value& value : handler.take_noted_values()) {
         handler.count_changed_value();
         const std::wstring line = record + L": Column '" + value.column + L"': MS SQL Server cannot hold the value '" +
                                   value.read + L"'; it was written as '" + value.written + L"'";

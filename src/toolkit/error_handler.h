@@ -19,14 +19,6 @@
 #include <utility>
 #include <vector>
 
-// A value that the destination holds otherwise than it was read: the
-// column, the value's text as read and the text of what was written.
-struct changed_value {
-    std::wstring column;
-    std::wstring read;
-    std::wstring written;
-};
-
 class error_handler : public tk_singleton<error_handler> {
 public:
     // An empty code map: every exception is reported with its own text.
@@ -81,6 +73,13 @@ public:
         m_noted_values.clear();
     }
 
+    // A value that the destination holds otherwise than it was read: the
+    // column, the value's text as read and the text of what was written.
+    struct changed_value {
+        std::wstring column;
+        std::wstring read;
+        std::wstring written;
+    };
     // The writers of a record note the values they change here; the run takes
     // them once the record is written and reports each with the record's
     // table and number, or drops them with a record that was not written.
