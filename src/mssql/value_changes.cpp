@@ -6,7 +6,6 @@
 #include "variant/ole_variant.h"
 
 #include <charconv>
-#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -53,10 +52,11 @@ decimal_digits digits_of(std::string_view text)
     return result;
 }
 
+// The shortest text that reads back as the number, in the form of %g.
 std::string shortest_text(double number)
 {
     char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof(buffer), number);
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof(buffer), number, std::chars_format::general);
     return error == std::errc() ? std::string(buffer, end) : std::string();
 }
 
