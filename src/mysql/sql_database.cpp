@@ -89,19 +89,21 @@ void sql_database::init_views()
 
 void sql_database::find_invalid_views()
 {
-    // Server errors mean the view cannot be read; a client error (the
+    // A server error means the view cannot be read; a client error (the
     // connection, for one) is no verdict on the view.
-    constexpr std::uint32_t first_client_error = 0x400000 | 2000;
+    constexpr unsigned first_client_error = 2000;
+    make_current();
     for (const auto& view : views) {
-        try {
-            run_query(L"SELECT 1 FROM " + sql_quote_name(view.first) + L" LIMIT 0");
-        } catch (const sql_exception& e) {
-            if (e.get_error_number() >= first_client_error)
-                throw;
-            const std::wstring reason = tk_utf8_to_unicode(e.what());
-            tk_log(2, L"View '%ls' cannot be read: %ls", view.first.c_str(), reason.c_str());
-            invalid_views.emplace_back(view.first, reason);
+        const std::string probe = tk_unicode_to_utf8(L"SELECT 1 FROM " + sql_quote_name(view.first) + L" LIMIT 0");
+        if (mysql_real_query(m_connection, probe.data(), static_cast<unsigned long>(probe.size())) == 0) {
+            sql_result_ptr discarded(mysql_use_result(m_connection));
+            continue;
         }
+        if (mysql_errno(m_connection) >= first_client_error)
+            throw sql_exception(m_connection);
+        const std::wstring reason = tk_utf8_to_unicode(mysql_error(m_connection));
+        tk_log(2, L"View '%ls' cannot be read: %ls", view.first.c_str(), reason.c_str());
+        invalid_views.emplace_back(view.first, reason);
     }
 }
 
