@@ -75,6 +75,15 @@ public:
     script_settings get_script_settings() const override;
     void set_script_settings(const script_settings& settings) override;
 
+    std::optional<table_rule> get_table_rule(const std::wstring& table) const override;
+    void store_table_rule(const std::wstring& table, const std::wstring& new_name,
+                          const std::vector<std::wstring>& restored,
+                          const std::vector<std::pair<std::wstring, column_rule>>& columns) override;
+    mss_native_type get_column_type(t_ftd& column) override;
+    const char* get_type_map_file() const override { return map_file; }
+    const std::set<std::wstring>& get_type_map_filter() override { return get_filter(); }
+    const char* get_type_sizes_file() const override { return typ_file; }
+
     // Settings in the registry (store false loads) and in profiles.
     bool serialize(bool store);
     bool load_profile(udb_profile& profile);

@@ -4,6 +4,7 @@
 // value before it is written.
 #pragma once
 
+#include "converter/mutator_status.h"
 #include "model/column_descriptor.h"
 #include "model/field.h"
 #include "model/properties.h"
@@ -14,10 +15,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-
-namespace udb_mutators {
-enum status : std::uint32_t { changed = 1, deleted = 2, created = 3 };
-}
 
 // Field is the destination side's field class; NativeType holds type,
 // default_value, character_set, length, scale and prec.

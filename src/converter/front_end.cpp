@@ -1,6 +1,8 @@
 #include "converter/front_end.h"
 
 #include "converter/brantwick_convertor.h"
+#include "mssql/odb_exception.h"
+#include "mysql/sql_exception.h"
 
 bool convertor_front_end::is_initialized()
 {
@@ -20,4 +22,14 @@ convertor_front_end& convertor_front_end::instance()
 std::unique_ptr<convertor_front_end> make_convertor(convertor_form form)
 {
     return std::make_unique<brantwick_convertor>(form);
+}
+
+bool is_destination_error(const tk_exception& exception)
+{
+    return dynamic_cast<const odb_exception*>(&exception) != nullptr;
+}
+
+bool is_unsupported_source_login(const tk_exception& exception)
+{
+    return dynamic_cast<const sql_auth_not_supported_exception*>(&exception) != nullptr;
 }

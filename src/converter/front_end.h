@@ -5,14 +5,21 @@
 // The process has one converter, brantwick_convertor, which implements it.
 #pragma once
 
+#include "converter/mutator_status.h"
 #include "model/converter.h"
+#include "model/mss_native_type.h"
 #include "toolkit/tk_exception.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+class t_ftd;
 class udb_schema;
 
 // The wizard keeps its settings in the registry between runs and shows the
@@ -43,6 +50,21 @@ struct script_settings {
     bool create_database = false;
     bool structure = true;
     bool comments = true;
+};
+
+// A column's type-mapping rule as the column editor edits it: the new name,
+// the MS SQL type, and whether the column is converted or left out.
+struct column_rule {
+    std::wstring new_name;
+    mss_native_type type;
+    std::uint32_t status = udb_mutators::changed;
+};
+
+// A source table's type-mapping rule: its destination name and the rules of
+// its columns by source column name.
+struct table_rule {
+    std::wstring new_name;
+    std::map<std::wstring, column_rule> columns;
 };
 
 class convertor_front_end : public udb_converter {
@@ -85,6 +107,23 @@ public:
 
     virtual script_settings get_script_settings() const = 0;
     virtual void set_script_settings(const script_settings& settings) = 0;
+
+    // The type-mapping rule of a source table; none when it has no rule.
+    virtual std::optional<table_rule> get_table_rule(const std::wstring& table) const = 0;
+    // Gives the source table's rule (made when missing) the new name, drops
+    // the rules of the restored columns, then makes or changes the rules of
+    // `columns` in their order.
+    virtual void store_table_rule(const std::wstring& table, const std::wstring& new_name,
+                                  const std::vector<std::wstring>& restored,
+                                  const std::vector<std::pair<std::wstring, column_rule>>& columns) = 0;
+    // The MS SQL type of a source column while no rule changes it; the
+    // column's native type text becomes that type with its size.
+    virtual mss_native_type get_column_type(t_ftd& column) = 0;
+    // The column editor's type catalogues: the types each source type may
+    // become, read without the filter's names, and the size words of each type.
+    virtual const char* get_type_map_file() const = 0;
+    virtual const std::set<std::wstring>& get_type_map_filter() = 0;
+    virtual const char* get_type_sizes_file() const = 0;
 
     virtual bool load_profile_file(const std::wstring& path) = 0;
     // Why the last load_profile_file returned false: the file and the line.
@@ -129,6 +168,12 @@ public:
 
 // The process's converter for that front end; it registers itself.
 std::unique_ptr<convertor_front_end> make_convertor(convertor_form form);
+
+// How a front end tells the failures of a connection apart: the
+// destination's data access (shown with the OLE DB message table), and a
+// source server that asks for a login the client library cannot perform.
+bool is_destination_error(const tk_exception& exception);
+bool is_unsupported_source_login(const tk_exception& exception);
 
 // The checks that a script file may be written at that path; each failure
 // raises tk_exception (level 1) naming the cause. Nothing is created.

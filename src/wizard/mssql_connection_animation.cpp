@@ -3,7 +3,6 @@
 #include "converter/front_end.h"
 #include "toolkit/error_handler.h"
 #include "converter/error_messages.h"
-#include "mssql/odb_exception.h"
 #include "platform/automation/com_library.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
@@ -23,11 +22,13 @@ void mssql_connection_animation::operator()()
     try {
         connect();
         m_succeeded = true;
-    } catch (const odb_exception& exception) {
-        const tk_error_converter messages(oledb_error_message_count, oledb_error_messages);
-        wizard_shell::error(error_table_text(exception, messages));
     } catch (const tk_exception& exception) {
-        error_handler::instance().handle(exception, false);
+        if (is_destination_error(exception)) {
+            const tk_error_converter messages(oledb_error_message_count, oledb_error_messages);
+            wizard_shell::error(error_table_text(exception, messages));
+        } else {
+            error_handler::instance().handle(exception, false);
+        }
     } catch (const tk_final_exception&) {
         tk_log(2, "The connection attempt was ended by the user");
     } catch (const std::exception& exception) {

@@ -2,7 +2,6 @@
 
 #include "converter/front_end.h"
 #include "converter/error_messages.h"
-#include "mysql/sql_exception.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -179,10 +178,12 @@ int sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::on_next()
         store_settings();
         converter().connect_mysql_server();
         return converter().direct ? gui::page_mssql_settings : gui::page_script_settings;
-    } catch (const sql_auth_not_supported_exception& exception) {
-        wizard_shell::error(std::string(exception.what()));
-        wizard_shell::display_help(AUTH_HELP);
     } catch (const tk_exception& exception) {
+        if (is_unsupported_source_login(exception)) {
+            wizard_shell::error(std::string(exception.what()));
+            wizard_shell::display_help(AUTH_HELP);
+            return gui::stay_on_page;
+        }
         const tk_error_converter messages(mysql_error_message_count, mysql_error_messages);
         wizard_shell::error(error_table_text(exception, messages));
         const std::uint32_t error_number = exception.get_error_number() & 0xFFFF;

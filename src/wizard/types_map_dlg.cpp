@@ -1,6 +1,5 @@
 #include "wizard/types_map_dlg.h"
 
-#include "converter/brantwick_convertor.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -229,13 +228,13 @@ void types_map_dlg<T_CONVERTER, HELP>::on_command(int id, int notification)
 template <class T_CONVERTER, int HELP>
 void types_map_dlg<T_CONVERTER, HELP>::load_from_rules()
 {
-    const auto* rule = T_CONVERTER::ref().get_table_mutator3(m_table);
-    if (rule == nullptr)
+    const std::optional<table_rule> rule = T_CONVERTER::ref().get_table_rule(m_table);
+    if (!rule)
         return;
     m_new_table_name = rule->new_name;
     m_controls.set_text(table_name_edit, m_new_table_name);
-    for (const auto& [name, field] : rule->field_mutators) {
-        edit_entry entry{field->new_name, field->type, field->status};
+    for (const auto& [name, field] : rule->columns) {
+        edit_entry entry = field;
         entry.type.type = without_size(entry.type.type);
         m_edits.try_emplace(name, std::move(entry));
     }
@@ -245,8 +244,7 @@ template <class T_CONVERTER, int HELP>
 void types_map_dlg<T_CONVERTER, HELP>::add_item(t_ftd& column)
 {
     tk_log(1, "types_map_dlg::add_item");
-    mss_native_type type;
-    T_CONVERTER::ref().get_native_type_info(column, type);
+    const mss_native_type type = T_CONVERTER::ref().get_column_type(column);
     auto* item = new QTreeWidgetItem;
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setText(name_column, to_qt(column.name));
@@ -421,9 +419,10 @@ void types_map_dlg<T_CONVERTER, HELP>::set_available_conversions(int row)
     tk_log(1, L"udb_db_mutator<F>::get_mapped_types(%ls)", type.c_str());
     T_CONVERTER& converter = T_CONVERTER::ref();
     tk_log(1, "Gonna load typesmap.cfg");
-    const tk_yaml_config::item_map* catalogue = type_catalogues::get(T_CONVERTER::map_file, converter.get_filter());
+    const tk_yaml_config::item_map* catalogue =
+        type_catalogues::get(converter.get_type_map_file(), converter.get_type_map_filter());
     if (catalogue == nullptr) {
-        fail(missing_catalogue(T_CONVERTER::map_file));
+        fail(missing_catalogue(converter.get_type_map_file()));
         return;
     }
     tk_log(1, "types_map.size=%d", static_cast<int>(catalogue->size()));
@@ -444,9 +443,10 @@ void types_map_dlg<T_CONVERTER, HELP>::show_ctrl()
     if (m_failed)
         return;
     static const std::set<std::wstring> no_filter;
-    const tk_yaml_config::item_map* catalogue = type_catalogues::get(T_CONVERTER::typ_file, no_filter);
+    const char* sizes_file = T_CONVERTER::ref().get_type_sizes_file();
+    const tk_yaml_config::item_map* catalogue = type_catalogues::get(sizes_file, no_filter);
     if (catalogue == nullptr) {
-        fail(missing_catalogue(T_CONVERTER::typ_file));
+        fail(missing_catalogue(sizes_file));
         return;
     }
     const auto sizes = catalogue->find(tk_unicode_to_utf8(m_controls.text(column_type_list)));
@@ -475,26 +475,22 @@ void types_map_dlg<T_CONVERTER, HELP>::save_to_mutator()
     T_CONVERTER& converter = T_CONVERTER::ref();
     // A column whose rule was set back to the source's own values loses the rule.
     std::vector<std::wstring> restored;
-    if (const auto* rule = converter.get_table_mutator3(m_table)) {
+    if (const std::optional<table_rule> rule = converter.get_table_rule(m_table)) {
         for (const t_ftd* column : m_schema) {
-            if (rule->find(column->name) != nullptr && m_edits.count(column->name) == 0)
+            if (rule->columns.count(column->name) != 0 && m_edits.count(column->name) == 0)
                 restored.push_back(column->name);
         }
     }
     if (name == m_new_table_name && m_edits.empty() && restored.empty())
         return;
-    auto* rule = converter.get_table_mutator2(m_table, name);
-    for (const std::wstring& column : restored)
-        rule->remove_field(column);
+    std::vector<std::pair<std::wstring, column_rule>> edits;
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         const std::wstring column = to_wide(m_list->topLevelItem(row)->text(name_column));
         const auto edit = m_edits.find(column);
-        if (edit == m_edits.end())
-            continue;
-        auto* field = rule->update_field(column, edit->second.new_name, edit->second.type);
-        field->status = edit->second.status;
-        tk_log(1, "fm->status=%d", static_cast<int>(field->status));
+        if (edit != m_edits.end())
+            edits.emplace_back(column, edit->second);
     }
+    converter.store_table_rule(m_table, name, restored, edits);
 }
 
 template <class T_CONVERTER, int HELP>
@@ -531,12 +527,12 @@ void types_map_dlg<T_CONVERTER, HELP>::fail(const std::wstring& text)
         this, [this] { done(gui::id_cancel); }, Qt::QueuedConnection);
 }
 
-template class types_map_dlg<brantwick_convertor, 1024>;
+template class types_map_dlg<convertor_front_end, 1024>;
 
 int edit_column_types(const std::wstring& table)
 {
     tk_log(1, "Ready for types mapping");
-    brantwick_convertor& converter = brantwick_convertor::ref();
+    convertor_front_end& converter = convertor_front_end::ref();
     column_types_dialog dialog(table, converter.get_schema(table));
     return dialog.run_modal();
 }

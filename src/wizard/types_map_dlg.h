@@ -5,17 +5,15 @@
 // mark). OK writes the edits into the converter's rules; Cancel drops them.
 #pragma once
 
-#include "model/mss_native_type.h"
+#include "converter/front_end.h"
 #include "model/schema.h"
 #include "wizard/id_dialog.h"
 
-#include <cstdint>
 #include <map>
 #include <string>
 
 class QTreeWidget;
 class QTreeWidgetItem;
-class brantwick_convertor;
 
 enum types_map_control : int {
     columns_list = 1316,
@@ -38,11 +36,7 @@ public:
     types_map_dlg(std::wstring table, udb_schema schema);
 
     // One column's edit: status 1 keeps the column, 2 leaves it out.
-    struct edit_entry {
-        std::wstring new_name;
-        mss_native_type type;
-        std::uint32_t status = 1;
-    };
+    using edit_entry = column_rule;
 
 private:
     void on_init() override;
@@ -82,8 +76,8 @@ private:
     std::map<std::wstring, mss_native_type> m_source_types;
 };
 
-extern template class types_map_dlg<brantwick_convertor, 1024>;
-using column_types_dialog = types_map_dlg<brantwick_convertor, 1024>;
+extern template class types_map_dlg<convertor_front_end, 1024>;
+using column_types_dialog = types_map_dlg<convertor_front_end, 1024>;
 
 // Opens the editor modally over the active window for a source table that
 // is not a query; the dialog's result.
