@@ -59,7 +59,7 @@ void bwk_sel_tables_page::select_items(const name_pairs& pairs)
 
 void bwk_sel_tables_page::on_help()
 {
-    wizard_shell::display_help(1015);
+    wizard_shell::display_help(gui::help_tables);
 }
 
 int bwk_sel_tables_page::on_next()

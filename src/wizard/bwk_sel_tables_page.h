@@ -7,7 +7,8 @@
 
 class convertor_front_end;
 
-class bwk_sel_tables_page final : public sel_tables_page_tm<convertor_front_end, 1019, 1024> {
+class bwk_sel_tables_page final
+    : public sel_tables_page_tm<convertor_front_end, gui::help_query, gui::help_column_types> {
 public:
     bwk_sel_tables_page();
 

@@ -27,7 +27,7 @@ int bwk_sel_views_page::page_init()
 
 void bwk_sel_views_page::on_help()
 {
-    wizard_shell::display_help(1020);
+    wizard_shell::display_help(gui::help_views);
 }
 
 int bwk_sel_views_page::on_next()

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int dump_settings_help = 1022;
-
 convertor_front_end& converter()
 {
     if (!convertor_front_end::is_initialized())
@@ -76,7 +74,7 @@ void dump_settings_page::store_settings()
 
 void dump_settings_page::on_help()
 {
-    wizard_shell::display_help(dump_settings_help);
+    wizard_shell::display_help(gui::help_script_settings);
 }
 
 int dump_settings_page::on_next()

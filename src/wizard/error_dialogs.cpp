@@ -114,5 +114,5 @@ void dlg_error_continue<DLG>::on_command(int id, int /*notification*/)
     }
 }
 
-template class dlg_error_ex<114>;
-template class dlg_error_continue<115>;
+template class dlg_error_ex<gui::dlg_internal_error>;
+template class dlg_error_continue<gui::dlg_continue_or_abort>;

@@ -3,6 +3,7 @@
 // continue-or-abort dialog (115), which can also silence later reports.
 #pragma once
 
+#include "wizard/gui_ids.h"
 #include "wizard/id_dialog.h"
 
 #include <string>
@@ -43,5 +44,5 @@ private:
     bool m_do_not_show = false;
 };
 
-extern template class dlg_error_ex<114>;
-extern template class dlg_error_continue<115>;
+extern template class dlg_error_ex<gui::dlg_internal_error>;
+extern template class dlg_error_continue<gui::dlg_continue_or_abort>;

@@ -23,6 +23,21 @@ enum dialog_id : int {
     dlg_column_types = 135,
 };
 
+// The help file's topics, by the context number each page or dialog asks for.
+enum help_topic : int {
+    help_mssql_settings = 1010,
+    help_mysql_settings = 1011,
+    help_existing_database = 1013,
+    help_database_and_file = 1014,
+    help_tables = 1015,
+    help_mysql_authentication = 1016,
+    help_query = 1019,
+    help_views = 1020,
+    help_welcome = 1021,
+    help_script_settings = 1022,
+    help_column_types = 1024,
+};
+
 // Results of a page's on_next and on_back besides a dialog id.
 inline constexpr int neighbour_page = 0;
 inline constexpr int stay_on_page = -1;
@@ -68,6 +83,10 @@ enum notification : int {
     dropped_down = 7,
     focus_gained = 0x100,
 };
+
+// The waiting dialog's icon control and the number of its frames.
+inline constexpr int animation_icon = 1301;
+inline constexpr int animation_frame_count = 8;
 
 // The images the program draws: its icon, the watermark of the pages without
 // a header, the header picture and the eight frames of the waiting animation.

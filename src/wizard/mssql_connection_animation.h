@@ -9,7 +9,8 @@
 #include <atomic>
 
 class mssql_connection_animation final
-    : public dlg_animation<gui::dlg_animation_id, 1301, gui::image_first_animation_frame, 8> {
+    : public dlg_animation<gui::dlg_animation_id, gui::animation_icon, gui::image_first_animation_frame,
+                           gui::animation_frame_count> {
 public:
     mssql_connection_animation();
 

@@ -16,7 +16,6 @@
 namespace {
 
 constexpr std::size_t text_room = 259;
-constexpr int mssql_settings_help = 1010;
 
 convertor_front_end& converter(std::uint32_t line)
 {
@@ -139,7 +138,7 @@ int mssql_settings_page::page_init()
 
 void mssql_settings_page::on_help()
 {
-    wizard_shell::display_help(mssql_settings_help);
+    wizard_shell::display_help(gui::help_mssql_settings);
 }
 
 int mssql_settings_page::on_next()

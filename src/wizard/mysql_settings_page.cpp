@@ -200,4 +200,4 @@ int sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::on_back()
     return gui::neighbour_page;
 }
 
-template class sql_settings_page2<convertor_front_end, 1011, 1016>;
+template class sql_settings_page2<convertor_front_end, gui::help_mysql_settings, gui::help_mysql_authentication>;

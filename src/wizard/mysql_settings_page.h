@@ -25,4 +25,5 @@ protected:
     void enable_remote(bool enable);
 };
 
-class mysql_settings_page final : public sql_settings_page2<convertor_front_end, 1011, 1016> {};
+class mysql_settings_page final
+    : public sql_settings_page2<convertor_front_end, gui::help_mysql_settings, gui::help_mysql_authentication> {};

@@ -96,5 +96,5 @@ overwrite_dlg3<DLG>::overwrite_dlg3(std::wstring message, int help_topic)
     tk_log(1, "overwrite_dlg3::ctor");
 }
 
-template class overwrite_dlg2<133>;
-template class overwrite_dlg3<133>;
+template class overwrite_dlg2<gui::dlg_existing_database>;
+template class overwrite_dlg3<gui::dlg_existing_database>;

@@ -3,6 +3,7 @@
 // mode() holds the choice; Cancel leaves it as it was.
 #pragma once
 
+#include "wizard/gui_ids.h"
 #include "wizard/id_dialog.h"
 
 #include <cstdint>
@@ -49,5 +50,5 @@ public:
     overwrite_dlg3(std::wstring message, int help_topic);
 };
 
-extern template class overwrite_dlg2<133>;
-extern template class overwrite_dlg3<133>;
+extern template class overwrite_dlg2<gui::dlg_existing_database>;
+extern template class overwrite_dlg3<gui::dlg_existing_database>;

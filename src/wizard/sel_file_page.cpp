@@ -25,9 +25,6 @@
 
 namespace {
 
-constexpr int database_and_file_help = 1014;
-constexpr int existing_database_help = 1013;
-
 convertor_front_end& converter(std::uint32_t assertion_line)
 {
     if (!convertor_front_end::is_initialized())
@@ -239,7 +236,7 @@ void sel_file_page::store_settings()
 
 void sel_file_page::on_help()
 {
-    wizard_shell::display_help(database_and_file_help);
+    wizard_shell::display_help(gui::help_database_and_file);
 }
 
 int sel_file_page::on_next()
@@ -281,7 +278,7 @@ bool sel_file_page::resolve_existing_database()
     overwrite_dlg3<gui::dlg_existing_database> dialog(
         L"The destination database already exists. Select one of the\noptions below. Click 'Help' button for more "
         L"information.",
-        existing_database_help);
+        gui::help_existing_database);
     if (dialog.run_modal() != gui::id_ok)
         return false;
     settings.set_mode(dialog.mode());

@@ -130,4 +130,4 @@ void sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::on_edit_query()
     add_sorted(selected(), typed.first);
 }
 
-template class sel_tables_page_ex<convertor_front_end, 1019, 1024>;
+template class sel_tables_page_ex<convertor_front_end, gui::help_query, gui::help_column_types>;

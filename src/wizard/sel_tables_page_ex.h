@@ -36,4 +36,4 @@ private:
 };
 
 class convertor_front_end;
-extern template class sel_tables_page_ex<convertor_front_end, 1019, 1024>;
+extern template class sel_tables_page_ex<convertor_front_end, gui::help_query, gui::help_column_types>;

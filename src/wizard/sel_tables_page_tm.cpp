@@ -11,4 +11,4 @@ void sel_tables_page_tm<T_CONVERTER, QUERY_HELP, TYPES_HELP>::edit_table_types(c
     edit_column_types(table);
 }
 
-template class sel_tables_page_tm<convertor_front_end, 1019, 1024>;
+template class sel_tables_page_tm<convertor_front_end, gui::help_query, gui::help_column_types>;

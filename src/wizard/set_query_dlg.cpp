@@ -133,4 +133,4 @@ void set_query_dlg<T_CONVERTER, HELP>::on_test_query()
                                          L"" TK_SUPPORT_MAIL_ADDRESS L"."));
 }
 
-template class set_query_dlg<convertor_front_end, 1019>;
+template class set_query_dlg<convertor_front_end, gui::help_query>;

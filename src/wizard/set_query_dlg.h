@@ -3,6 +3,7 @@
 // Test Query runs the statement at the source. Texts of any length are taken.
 #pragma once
 
+#include "wizard/gui_ids.h"
 #include "wizard/id_dialog.h"
 
 #include <string>
@@ -38,4 +39,4 @@ private:
 };
 
 class convertor_front_end;
-extern template class set_query_dlg<convertor_front_end, 1019>;
+extern template class set_query_dlg<convertor_front_end, gui::help_query>;

@@ -527,7 +527,7 @@ void types_map_dlg<T_CONVERTER, HELP>::fail(const std::wstring& text)
         this, [this] { done(gui::id_cancel); }, Qt::QueuedConnection);
 }
 
-template class types_map_dlg<convertor_front_end, 1024>;
+template class types_map_dlg<convertor_front_end, gui::help_column_types>;
 
 int edit_column_types(const std::wstring& table)
 {

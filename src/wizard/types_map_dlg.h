@@ -7,6 +7,7 @@
 
 #include "converter/front_end.h"
 #include "model/schema.h"
+#include "wizard/gui_ids.h"
 #include "wizard/id_dialog.h"
 
 #include <map>
@@ -76,8 +77,8 @@ private:
     std::map<std::wstring, mss_native_type> m_source_types;
 };
 
-extern template class types_map_dlg<convertor_front_end, 1024>;
-using column_types_dialog = types_map_dlg<convertor_front_end, 1024>;
+extern template class types_map_dlg<convertor_front_end, gui::help_column_types>;
+using column_types_dialog = types_map_dlg<convertor_front_end, gui::help_column_types>;
 
 // Opens the editor modally over the active window for a source table that
 // is not a query; the dialog's result.

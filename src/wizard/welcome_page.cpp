@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int welcome_help = 1021;
 constexpr const char* product_page = "https://velmora.example/";
 
 }  // namespace
@@ -108,7 +107,7 @@ int welcome_page::page_init()
 
 void welcome_page::on_help()
 {
-    wizard_shell::display_help(welcome_help);
+    wizard_shell::display_help(gui::help_welcome);
 }
 
 int welcome_page::on_next()
