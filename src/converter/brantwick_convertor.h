@@ -98,7 +98,6 @@ public:
 
     std::wstring get_current_table() const override;
     bool is_aborted() const override { return m_aborted.load(std::memory_order_acquire); }
-    convertor_form get_form() const { return m_form; }
     run_tally get_tally() const override;
     bool is_complete() const override;
     void show_outcome() const override;
