@@ -27,8 +27,6 @@ public:
     void set_logfile(const std::string& name);
 
 protected:
-    void set_finished(bool finished) { m_finished.store(finished, std::memory_order_release); }
-
     std::atomic<bool> m_finished = false;
     bool m_silent = false;
     std::wstring m_source_name;
