@@ -17,8 +17,3 @@ using CLSID = GUID;
 using REFGUID = const GUID&;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
-
-inline constexpr bool IsEqualGUID(REFGUID a, REFGUID b)
-{
-    return a == b;
-}

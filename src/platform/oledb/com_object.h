@@ -65,8 +65,6 @@ public:
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
-    // Hands the reference to the caller.
-    T* detach() { return std::exchange(p_, nullptr); }
 
 private:
     T* p_ = nullptr;
