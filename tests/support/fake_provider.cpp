@@ -4,6 +4,8 @@
 #include "platform/oledb/schema_layout.h"
 #include "platform/oledb/server_address.h"
 
+#include <stdexcept>
+
 namespace fake {
 
 using oledb::db_error;
@@ -36,12 +38,22 @@ bool matches(const row& r, schema_kind kind, const oledb::schema_restrictions& r
     return true;
 }
 
+// Position of a column of the layout by its name; throws when absent.
+std::size_t schema_column_index(schema_kind kind, const std::wstring& name)
+{
+    const std::vector<oledb::db_column> columns = oledb::schema_columns(kind);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name == name)
+            return i;
+    throw std::out_of_range("no such schema rowset column");
+}
+
 class schema_row_builder {
 public:
     explicit schema_row_builder(schema_kind kind) : kind_(kind), row_(oledb::schema_columns(kind).size()) {}
     schema_row_builder& set(const wchar_t* column, std::wstring value)
     {
-        row_[oledb::schema_column_index(kind_, column)] = std::move(value);
+        row_[schema_column_index(kind_, column)] = std::move(value);
         return *this;
     }
     row done() { return std::move(row_); }

@@ -1,7 +1,5 @@
 #include "platform/oledb/schema_layout.h"
 
-#include <stdexcept>
-
 namespace oledb {
 
 namespace {
@@ -114,15 +112,6 @@ std::size_t schema_restriction_count(schema_kind kind)
     case schema_kind::foreign_keys: return 6;
     }
     return 0;
-}
-
-std::size_t schema_column_index(schema_kind kind, const std::wstring& name)
-{
-    const std::vector<db_column> columns = schema_columns(kind);
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].name == name)
-            return i;
-    throw std::out_of_range("no such schema rowset column");
 }
 
 }  // namespace oledb

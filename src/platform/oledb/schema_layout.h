@@ -3,7 +3,6 @@
 
 #include "platform/oledb/db_backend.h"
 
-#include <string>
 #include <vector>
 
 namespace oledb {
@@ -12,8 +11,5 @@ std::vector<db_column> schema_columns(schema_kind kind);
 
 // Number of restriction values a schema rowset takes.
 std::size_t schema_restriction_count(schema_kind kind);
-
-// Position of a column of the layout by its name; throws when absent.
-std::size_t schema_column_index(schema_kind kind, const std::wstring& name);
 
 }  // namespace oledb
