@@ -40,8 +40,6 @@ public:
     void fill_cache();
     void clean_cache();
 
-    unsigned column_count() const { return m_column_count; }
-
     // For a server list (databases, tables) whose first column holds names:
     // when the result has the expected number of columns, the names are read
     // as text whatever flags the server gave them, and the first cache is
