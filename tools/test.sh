@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test run from a fresh machine: packages, a release build and an
 # AddressSanitizer/UndefinedBehaviorSanitizer debug build, each tested by ctest
-# against its own private MariaDB server. Warnings are errors here, and no
-# folder may include from a layer above it (tools/check_layers.sh).
+# against its own private MariaDB server. Warnings are errors here, no
+# folder may include from a layer above it, and the front ends nothing past
+# the converter's interface (tools/check_layers.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
