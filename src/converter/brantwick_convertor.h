@@ -6,8 +6,9 @@
 // summary line. The front ends see it as convertor_front_end (front_end.h),
 // which names no MySQL or MS SQL type; they also use the message tables
 // (error_messages.h), the console error handler and the shell services the
-// wizard provides (shell_services.h). It includes src/mysql, src/mssql and
-// the layers below.
+// wizard provides (shell_services.h); tools/check_layers.sh refuses them
+// any header here that names a MySQL or MS SQL type. It includes src/mysql,
+// src/mssql and the layers below.
 //
 // This file: the one converter of a process: every setting of a conversion,
 // both database ends with their engines, the type-mapping rules, the
