@@ -5,8 +5,21 @@
 #include <cstring>
 
 namespace {
+
 const char* const source_label = "tk_cmdli";
+
+// A name that ends in '=' takes the rest of the argument as its value; any
+// other name matches only the whole argument, so that "--tab_def=no" or
+// "--dumpster" is refused rather than taken for "--tab_def" or "--dump".
+bool matches(const char* argument, const char* name)
+{
+    const std::size_t length = std::strlen(name);
+    if (std::strncmp(argument, name, length) != 0)
+        return false;
+    return length == 0 || name[length - 1] == '=' || argument[length] == '\0';
 }
+
+}  // namespace
 
 std::int32_t TCmdLine::get_id() const
 {
@@ -28,7 +41,7 @@ void TCmdLine::match(const char* argument)
         throw tk_mail_assertion(source_label, 19);
     // The empty name that ends the table is a prefix of every argument.
     const cmd_line_option* option = m_options;
-    while (std::strncmp(argument, option->name, std::strlen(option->name)) != 0)
+    while (!matches(argument, option->name))
         ++option;
     m_value = argument + std::strlen(option->name);
     if (*option->name != '\0') {

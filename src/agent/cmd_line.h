@@ -1,6 +1,8 @@
 // A small command-line iterator: each argument is matched against a table of
-// option names by prefix, in table order; one that matches no name is kept as
-// a positional argument (at most max_positional of them).
+// option names in table order; a name ending in '=' matches as a prefix and
+// takes the rest as its value, any other name only the whole argument. One
+// that matches no name is kept as a positional argument (at most
+// max_positional of them).
 #pragma once
 
 #include <cstdint>

@@ -191,6 +191,9 @@ bool parse_cmd_line(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         tk_log(1, "parameter #%d: %s", i, argv[i]);
 
+    // The log's first line empties its file, so the log waits until the
+    // whole line is read and the log is known not to be the destination.
+    converter().hold_log();
     held_connection held;
     ansi_cmd_line matcher(argc, argv, options);
     for (; matcher.has_more(); matcher.advance())
@@ -198,11 +201,13 @@ bool parse_cmd_line(int argc, char** argv)
 
     if (matcher.get_param_count() != 0)
         return false;
-    const convertor_front_end& settings = converter();
+    convertor_front_end& settings = converter();
     if (settings.get_source_name().empty())
         usage_and_exit("You should enter source MySQL database name");
     if (settings.get_destination_name().empty())
         usage_and_exit("You should enter destination MS SQL database or T-SQL file name");
+    settings.check_log_file();
+    settings.start_log();
     if (!held.profile_loaded)
         apply_connection(held);
     return true;

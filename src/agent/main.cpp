@@ -9,6 +9,7 @@
 // T-SQL script file, as its command line says, on the main thread.
 #include "agent/command_line_options.h"
 #include "agent/console_exit.h"
+#include "agent/console_signals.h"
 #include "agent/usage_text.h"
 #include "converter/console_error_handler.h"
 #include "converter/error_messages.h"
@@ -45,6 +46,8 @@ int main(int argc, char** argv)
     console_error_handler errors(oledb_error_message_count, oledb_error_messages);
     errors.load_err_map(mysql_error_message_count, mysql_error_messages);
     const std::unique_ptr<convertor_front_end> converter = make_convertor(convertor_form::console);
+    // Before any other thread starts, so that none of them is ended by a signal.
+    const console_signals signals(*converter);
 
     bool complete = false;
     try {

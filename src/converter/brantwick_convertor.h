@@ -94,9 +94,11 @@ public:
     bool store_profile_file(const std::wstring& path) override;
 
     void check_dest() override;
+    void check_log_file() const override;
     // The destination of the run, owned by the caller.
     udb_database* open_dest_db();
 
+    void request_stop() override { m_stop_requested.store(true, std::memory_order_release); }
     std::wstring get_current_table() const override;
     bool is_aborted() const override { return m_aborted.load(std::memory_order_acquire); }
     run_tally get_tally() const override;
@@ -129,16 +131,24 @@ private:
     // table, the record's number, the column and both values.
     void report_changed_values(const std::wstring& table, const std::function<void()>& show_count_once);
     void set_current_table(const std::wstring& name);
+    // The wizard stops its worker thread; the console asks through request_stop.
+    bool stop_requested() const
+    {
+        return tk_thread_functor::stop_requested() || m_stop_requested.load(std::memory_order_acquire);
+    }
     void show(const std::wstring& text, const std::string& console_text) const;
 
     convertor_form m_form;
     std::atomic<bool> m_aborted = false;
+    std::atomic<bool> m_stop_requested = false;
     mutable std::mutex m_current_table_mutex;
     std::atomic<std::uint32_t> m_tables_converted = 0;
     std::atomic<std::uint32_t> m_tables_failed = 0;
     std::atomic<std::uint64_t> m_rows_written = 0;
     // Records are being copied: a failure that stops the run names the record.
     bool m_copying = false;
+    // A table is being converted and not yet counted.
+    std::atomic<bool> m_table_in_progress = false;
     std::atomic<bool> m_script_opened = false;
     std::atomic<bool> m_script_written = false;
     std::wstring m_profile_error;

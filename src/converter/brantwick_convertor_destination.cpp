@@ -9,8 +9,6 @@
 #include "toolkit/tk_module_name.h"
 #include "toolkit/tk_text_conversion.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
 namespace {
@@ -26,21 +24,14 @@ bool is_anchored(const tk_file_wname& name)
            (!name.get_folder().empty() && platform::is_path_separator(name.get_folder()[0]));
 }
 
-// Something other than a regular file stands at the path: a link (even to a
-// regular file), a device, a pipe or a socket. The script never replaces one.
-bool is_other_than_file(const std::wstring& path)
-{
-    struct stat status {};
-    return ::lstat(tk_unicode_to_ansi(path).c_str(), &status) == 0 && !S_ISREG(status.st_mode);
-}
-
 }  // namespace
 
 void common_check_dest(const std::wstring& path)
 {
     if (tk_is_path_exist(path))
         throw tk_exception("Destination name should specify a file, not folder.", 1);
-    if (is_other_than_file(path))
+    // The script never replaces a link, a device or a pipe.
+    if (platform::is_other_than_file(tk_unicode_to_ansi(path)))
         throw tk_exception("Destination name specifies an existing link, device or pipe, not a regular file.", 1);
     if (tk_is_file_exist2(path, tk_file_exists) && !tk_is_file_exist2(path, tk_file_writable))
         throw tk_exception("Destination name specifies an existing read-only file.", 1);
@@ -74,8 +65,20 @@ std::wstring make_dest_file_name(const std::wstring& current_path, const std::ws
 void brantwick_convertor::check_dest()
 {
     tk_log(2, "brantwick_convertor::check_dest");
-    if (!direct)
+    if (!direct) {
         common_check_dest(get_destination_name());
+        check_log_file();
+    }
+}
+
+// A log written into the script's own file would empty the earlier script
+// with its first line and end up after the script's last statement.
+void brantwick_convertor::check_log_file() const
+{
+    const std::string& log = get_logfile();
+    if (!direct && !log.empty() && platform::is_same_file(log, tk_unicode_to_ansi(get_destination_name())))
+        throw tk_exception(
+            "The log file '" + log + "' is the destination script file.\nGive the log a file of its own.", 1);
 }
 
 void brantwick_convertor::drop_overwritten_database()

@@ -126,21 +126,6 @@ bool ends_run(const tk_exception& exception)
     return exception.get_code() >= tk_level_fatal || is_connection_lost(exception);
 }
 
-// Two spellings name one source table when they are equal, or equal but for
-// case while the source does not list both: a server that tells names apart
-// by case holds those as two tables.
-bool same_source_table(const udb_database& source, const std::wstring& a, const std::wstring& b)
-{
-    if (a == b)
-        return true;
-    if (!udb_same_name(a, b))
-        return false;
-    auto listed = [&](const std::wstring& name) {
-        return std::find(source.tables.begin(), source.tables.end(), name) != source.tables.end();
-    };
-    return !(listed(a) && listed(b));
-}
-
 }  // namespace
 
 struct brantwick_convertor::table_run {
@@ -241,10 +226,10 @@ void brantwick_convertor::run_conversion()
         convert_entry(name, query, run);
     }
     create_dependent_objects(run);
-    if (auto* script = dynamic_cast<mss_dmp_database*>(destination.get())) {
-        script->commit();
-        m_script_written = true;
-    }
+    // A run that left something behind never takes an earlier script's
+    // place; where none stands, its script holds what did go across.
+    if (auto* script = dynamic_cast<mss_dmp_database*>(destination.get()))
+        m_script_written = script->commit(is_complete());
 
     error_handler::instance().set_context(std::wstring());
     tables_done = 0;
@@ -257,7 +242,7 @@ void brantwick_convertor::drop_duplicates(const udb_database& source)
                           const std::pair<std::wstring, std::wstring>& b) {
         if (a.second.empty() != b.second.empty())
             return false;
-        return a.second.empty() ? same_source_table(source, a.first, b.first) : a == b;
+        return a.second.empty() ? source.same_table(a.first, b.first) : a == b;
     };
     auto report_duplicate = [&](const std::wstring& name) {
         const std::wstring line =
@@ -274,7 +259,7 @@ void brantwick_convertor::drop_duplicates(const udb_database& source)
     selected = std::move(entries);
     std::vector<std::wstring> tables;
     for (const std::wstring& table : table_names) {
-        auto same = [&](const std::wstring& kept) { return same_source_table(source, kept, table); };
+        auto same = [&](const std::wstring& kept) { return source.same_table(kept, table); };
         const bool listed = std::any_of(tables.begin(), tables.end(), same) ||
                             std::any_of(selected.begin(), selected.end(),
                                         [&](const auto& entry) { return entry.second.empty() && same(entry.first); });
@@ -316,11 +301,17 @@ void brantwick_convertor::convert_entry(const std::wstring& name, const std::wst
 {
     if (stop_requested())
         throw tk_final_exception();
+    // A process that ends inside the table (a fatal failure met where
+    // nothing can be raised) still counts it as failed.
+    m_table_in_progress = true;
+    const std::unique_ptr<std::atomic<bool>, void (*)(std::atomic<bool>*)> in_progress(
+        &m_table_in_progress, [](std::atomic<bool>* flag) { *flag = false; });
     try {
         if (convert_table(name, query, run))
             ++m_tables_converted;
     } catch (const tk_exception& exception) {
         ++m_tables_failed;
+        m_table_in_progress = false;
         if (ends_run(exception)) {
             // The outer guard reports it once the destination is closed,
             // naming the record the run had reached.
@@ -621,7 +612,9 @@ void brantwick_convertor::show_outcome() const
                                   L"' was not written; any earlier file of that name is left as it was.";
         show(note + L"\r\n", console_text(note) + "\n");
     }
-    const run_tally tally = get_tally();
+    run_tally tally = get_tally();
+    if (m_table_in_progress)
+        ++tally.tables_failed;
     std::wstring summary = L"Summary: " + std::to_wstring(tally.tables_converted) + L" tables converted, " +
                            std::to_wstring(tally.tables_failed) + L" failed; " + std::to_wstring(tally.rows_written) +
                            L" rows written, " + std::to_wstring(tally.rows_skipped) + L" skipped; " +

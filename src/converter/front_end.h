@@ -82,7 +82,8 @@ public:
     virtual udb_schema get_schema(const std::wstring& table) = 0;
 
     virtual mysql_connection_settings get_mysql_settings() const = 0;
-    // Stores the settings without blanks at their ends; an empty port is 3306.
+    // Stores the settings, the host, user and port without blanks at their
+    // ends and the password as given; an empty port is 3306.
     virtual void store_mysql_settings(const std::string& host, const std::string& user, const std::string& password,
                                       const std::string& port) = 0;
     // A port that reads as 0 raises tk_exception "Invalid port number" (level 1);
@@ -131,8 +132,15 @@ public:
     virtual bool store_profile_file(const std::wstring& path) = 0;
 
     // Before the run: checks that a script file may be written at the
-    // destination. Nothing is dropped or removed here.
+    // destination, apart from the log file. Nothing is dropped or removed here.
     virtual void check_dest() = 0;
+    // Refuses a log file that is the destination script file (tk_exception,
+    // level 1); a log held until the destination is known is checked here.
+    virtual void check_log_file() const = 0;
+
+    // Asks the run to stop at its next table or record, from any thread: the
+    // console's answer to a signal that ends the process.
+    virtual void request_stop() = 0;
 
     // The table the run is converting; safe to read while the run goes on.
     virtual std::wstring get_current_table() const = 0;

@@ -7,6 +7,8 @@
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 using namespace profile_values;
@@ -29,6 +31,17 @@ int parse_port(const std::string& text)
     return value <= highest ? value : 0;
 }
 
+// Client errors of a server that cannot be reached: no socket, refused, no
+// such host, or no answer within the time-out (gone away, lost).
+constexpr std::uint32_t unreachable_errors[] = {0x400000 | 2002, 0x400000 | 2003, 0x400000 | 2005,
+                                                0x400000 | 2006, 0x400000 | 2013, 0x400000 | 2055};
+
+bool is_unreachable(const tk_exception& failure)
+{
+    return std::find(std::begin(unreachable_errors), std::end(unreachable_errors), failure.get_error_number()) !=
+           std::end(unreachable_errors);
+}
+
 }  // namespace
 
 mysql_converter_impl::mysql_converter_impl()
@@ -43,8 +56,9 @@ void mysql_converter_impl::store_mysql_settings(const std::string& host, const s
 {
     // The password stays out of the log.
     tk_log(2, "mysql_converter_impl::store_mysql_settings(%s,%s,%s)", host.c_str(), user.c_str(), port.c_str());
+    // A password is kept as given: its blanks are part of it.
     this->user = tk_trim(user);
-    this->password = tk_trim(password);
+    this->password = password;
     this->host = tk_trim(host);
     this->port = tk_trim(port);
     if (this->port.empty())
@@ -57,7 +71,19 @@ void mysql_converter_impl::connect_mysql_server()
     const int port_number = parse_port(port);
     if (port_number == 0)
         throw tk_exception("Invalid port number", 1);
-    mysql_engine.connect(host, user, password, port_number);
+    try {
+        mysql_engine.connect(host, user, password, port_number);
+    } catch (const tk_exception& failure) {
+        if (!is_unreachable(failure))
+            throw;
+        // Before any connection was made, a connection lost is one that was
+        // never there: the text says where the server was looked for.
+        throw tk_exception("Cannot connect to the MySQL server at " + (host.empty() ? "localhost" : host) + ", port " +
+                               std::to_string(port_number) + " (" + failure.what() +
+                               ").\nCheck to verify that MySQL server is launched and the correct host/port values "
+                               "were given.",
+                           failure.get_code());
+    }
 }
 
 bool mysql_converter_impl::test_query(const std::wstring& database, const std::wstring& query)

@@ -84,6 +84,6 @@ public:
     udb_relationships relationships;
     udb_sequences sequences;
 
-protected:
+    // Whether two spellings name one table of this database.
     bool same_table(const std::wstring& a, const std::wstring& b) const;
 };

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <fstream>
+#include <string_view>
 
 #include "platform/file_access.h"
 
@@ -12,6 +13,9 @@
 #include "toolkit/tk_text_conversion.h"
 
 namespace {
+
+constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
+constexpr std::wstring_view password_key = L"password";
 
 std::wstring trim_end(std::wstring text)
 {
@@ -159,8 +163,12 @@ bool udb_profile::load(const std::wstring& path)
     const std::wstring* section = nullptr;
     std::string raw;
     for (std::size_t number = 1; read_line(in, raw); ++number) {
+        // Editors may begin a UTF-8 file with a byte-order mark; it is no text.
+        if (number == 1 && raw.starts_with(utf8_byte_order_mark))
+            raw.erase(0, utf8_byte_order_mark.size());
         // Item lines keep their leading blanks: indented blocks are stored as items.
-        std::wstring line = trim_end(tk_utf8_to_unicode(raw));
+        const std::wstring whole = tk_utf8_to_unicode(raw);
+        std::wstring line = trim_end(whole);
         std::wstring trimmed = tk_trim(line);
         if (trimmed.empty())
             continue;
@@ -174,7 +182,9 @@ bool udb_profile::load(const std::wstring& path)
         }
         std::size_t equals = line.find(L'=');
         if (equals != std::wstring::npos) {
-            set_value(*section, tk_trim(line.substr(0, equals)), line.substr(equals + 1));
+            const std::wstring key = tk_trim(line.substr(0, equals));
+            // A password is read exactly as written: its blanks are part of it.
+            set_value(*section, key, (key == password_key ? whole : line).substr(equals + 1));
             continue;
         }
         add_item(*section, line);

@@ -29,7 +29,7 @@ std::size_t find_no_case(const std::wstring& text, std::size_t start, const std:
 }  // namespace
 
 sql_database::sql_database(const std::wstring& name, MYSQL* connection, std::uint32_t mode)
-    : udb_database(name, mode, false), m_connection(connection)
+    : udb_database(name, mode, sql_current_engine().table_names_with_case()), m_connection(connection)
 {
     tk_log(2, L"sql_database::sql_database(%ls, mode=%d)", name.c_str(), static_cast<int>(mode));
     init_tables();

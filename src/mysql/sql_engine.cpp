@@ -3,6 +3,7 @@
 #include "mysql/sql_engine.h"
 
 #include <memory>
+#include <string_view>
 
 #include "mysql/client_handles.h"
 #include "mysql/row_counter.h"
@@ -100,6 +101,23 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
     if (m_version == sql_version_quoted_names && !password.empty())
         throw sql_auth_not_supported_exception();
     run_setup_statement("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
+    m_table_names_with_case = read_table_names_with_case();
+}
+
+bool sql_engine::read_table_names_with_case()
+{
+    // lower_case_table_names 0 keeps table names as written and tells them
+    // apart by case; 1 and 2 compare them without. A server that does not
+    // say is taken to ignore case, as before it was asked.
+    if (mysql_query(&m_handle, "SELECT @@lower_case_table_names") != 0) {
+        tk_log(2, "Cannot read lower_case_table_names: %s", mysql_error(&m_handle));
+        return false;
+    }
+    const sql_result_ptr result(mysql_store_result(&m_handle));
+    MYSQL_ROW row = result ? mysql_fetch_row(result.get()) : nullptr;
+    const bool with_case = row != nullptr && row[0] != nullptr && std::string_view(row[0]) == "0";
+    tk_log(2, "Table names compare %s case", with_case ? "with" : "without");
+    return with_case;
 }
 
 std::shared_ptr<sql_row_counter> sql_engine::row_counter() const

@@ -88,6 +88,9 @@ public:
     bool is_blob_to_text() const { return m_blob_to_text; }
     // Servers before 4.1.0 take some table names without backticks.
     bool is_old_version() const;
+    // Whether the server tells table names apart by case (its
+    // lower_case_table_names is 0).
+    bool table_names_with_case() const { return m_table_names_with_case; }
     // major * 65536 + minor * 256 + patch; 0 before the first connection.
     std::uint32_t version() const { return m_version; }
     bool is_connected() const { return m_connected; }
@@ -123,10 +126,12 @@ protected:
 private:
     // Runs a statement of the connection setup; false when the server refused it.
     bool run_setup_statement(const char* statement, const char* failure_format);
+    bool read_table_names_with_case();
 
     bool m_connected = false;
     bool m_blob_to_text = false;
     bool m_talks_utf8mb4 = false;
+    bool m_table_names_with_case = false;
     std::wstring m_current_database;
     std::optional<std::string> m_sql_mode;
     std::uint32_t m_version = 0;

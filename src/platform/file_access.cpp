@@ -3,6 +3,8 @@
 #include "platform/last_error.h"
 
 #include <cerrno>
+#include <optional>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +29,51 @@ bool is_read_only(const std::string& path)
     if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return true;
     return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+bool is_other_than_file(const std::string& path)
+{
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+namespace {
+
+struct file_identity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const file_identity&) const = default;
+};
+
+std::optional<file_identity> identity(const std::string& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return file_identity{status.st_dev, status.st_ino};
+}
+
+// The folder part of a path ("." for a bare name) and its final name.
+std::pair<std::string, std::string> split_folder(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+}  // namespace
+
+bool is_same_file(const std::string& first, const std::string& second)
+{
+    const std::optional<file_identity> first_file = identity(first);
+    const std::optional<file_identity> second_file = identity(second);
+    if (first_file || second_file)
+        return first_file == second_file;
+    const auto [first_folder, first_name] = split_folder(first);
+    const auto [second_folder, second_name] = split_folder(second);
+    const std::optional<file_identity> folder = identity(first_folder);
+    return first_name == second_name && folder && folder == identity(second_folder);
 }
 
 bool create_or_truncate(const std::string& path)

@@ -21,6 +21,15 @@ file_kind get_file_kind(const std::string& path);
 // the current user may not.
 bool is_read_only(const std::string& path);
 
+// Something other than a regular file stands at the path itself: a link
+// (even to a regular file), a device, a pipe or a socket.
+bool is_other_than_file(const std::string& path);
+
+// Whether the two paths name one file, as the system tells it: the same
+// device and inode for files that exist (hard links included); for names
+// not yet created, the same final name in the same folder.
+bool is_same_file(const std::string& first, const std::string& second);
+
 // Creates the file, or empties it when it exists; false with the last error.
 bool create_or_truncate(const std::string& path);
 

@@ -32,6 +32,11 @@ void tk_converter::set_logfile(const std::string& name)
     }
     if (tk_is_path_exist(name))
         throw tk_exception("Logfile name specifies an existing path.", refused_logfile_code);
+    // A pipe would hold every line up until someone reads it; a link or a
+    // device is no file of the run's own.
+    if (platform::is_other_than_file(name))
+        throw tk_exception("Logfile name specifies an existing link, device or pipe, not a regular file.",
+                           refused_logfile_code);
     if (tk_is_file_exist1(name, tk_file_exists) && !tk_is_file_exist1(name, tk_file_writable))
         throw tk_exception("Logfile name specifies an existing read-only file.", refused_logfile_code);
 
@@ -46,5 +51,13 @@ void tk_converter::set_logfile(const std::string& name)
         throw tk_exception("Cannot create log file. Make sure you have sufficient\n"
                            "privileges to create files in the directory.",
                            refused_logfile_code);
-    tk_singleton<tk_logger>::ref().set_logfile(name.c_str());
+    if (!m_log_held)
+        tk_singleton<tk_logger>::ref().set_logfile(name.c_str());
+}
+
+void tk_converter::start_log()
+{
+    m_log_held = false;
+    if (!m_logfile.empty() && tk_singleton<tk_logger>::is_initialized())
+        tk_singleton<tk_logger>::ref().set_logfile(m_logfile.c_str());
 }

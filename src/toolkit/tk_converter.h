@@ -22,9 +22,15 @@ public:
     void set_destination_name(const std::wstring& name) { m_destination_name = name; }
     const std::string& get_logfile() const { return m_logfile; }
 
-    // Checks the name and switches the log on to it. An empty name changes
-    // nothing; an unusable one raises tk_exception (code 1) naming the cause.
+    // Checks the name and switches the log on to it, unless the log is held.
+    // An empty name changes nothing; an unusable one raises tk_exception
+    // (code 1) naming the cause.
     void set_logfile(const std::string& name);
+    // The log's first line empties its file: while the log is held, a name
+    // is checked and kept but nothing is written, until start_log switches
+    // the log on to the last name accepted.
+    void hold_log() { m_log_held = true; }
+    void start_log();
 
 protected:
     std::atomic<bool> m_finished = false;
@@ -32,4 +38,5 @@ protected:
     std::wstring m_source_name;
     std::wstring m_destination_name;
     std::string m_logfile;
+    bool m_log_held = false;
 };

@@ -46,11 +46,14 @@ TEST(cmd_line, matches_the_first_table_entry_that_is_a_prefix)
 {
     using matches = std::vector<std::pair<int, std::string>>;
     EXPECT_EQ(walk({"--dump"}), (matches{{0, ""}}));
-    EXPECT_EQ(walk({"--dump=x"}), (matches{{0, "=x"}}));
     EXPECT_EQ(walk({"--dest=out.sql"}), (matches{{1, "out.sql"}}));
     EXPECT_EQ(walk({"--dest="}), (matches{{1, ""}}));
-    // "--dest" lacks the equals sign; the shorter "--d" catches it.
-    EXPECT_EQ(walk({"--dest"}), (matches{{2, "est"}}));
+    EXPECT_EQ(walk({"--d"}), (matches{{2, ""}}));
+    // A name without '=' takes no value: anything behind it makes the
+    // argument match no option.
+    EXPECT_EQ(walk({"--dump=x"}), (matches{{-1, "--dump=x"}}));
+    EXPECT_EQ(walk({"--dumpster"}), (matches{{-1, "--dumpster"}}));
+    EXPECT_EQ(walk({"--dest"}), (matches{{-1, "--dest"}}));
     EXPECT_EQ(walk({"--src"}), (matches{{-1, "--src"}}));
     EXPECT_EQ(walk({"--SRC=x"}), (matches{{-1, "--SRC=x"}}));
     EXPECT_EQ(walk({""}), (matches{{-1, ""}}));

@@ -231,18 +231,19 @@ TEST_F(script_run, selected_tables_are_checked_before_anything_is_written)
 {
     write_file(script, "earlier script");
     converter.set_silent(false);
-    converter.table_names = {L"nosuch", L"customer"};
+    // The server tells table names apart by case: CUSTOMER is not customer.
+    converter.table_names = {L"nosuch", L"customer", L"CUSTOMER"};
     testing::internal::CaptureStderr();
     EXPECT_EQ(run(), "earlier script");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Table nosuch not exists\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Table nosuch not exists\nTable CUSTOMER not exists\n");
     EXPECT_TRUE(converter.is_aborted());
     EXPECT_FALSE(converter.is_complete());
-    EXPECT_TRUE(contains(output, "Nothing was converted: 1 selected tables are missing from the source database\n"));
+    EXPECT_TRUE(contains(output, "Nothing was converted: 2 selected tables are missing from the source database\n"));
     EXPECT_TRUE(
-        output.ends_with("Summary: 0 tables converted, 1 failed; 0 rows written, 0 skipped; 0 other objects failed\n"))
+        output.ends_with("Summary: 0 tables converted, 2 failed; 0 rows written, 0 skipped; 0 other objects failed\n"))
         << output;
 
-    converter.table_names = {L"customer", L"purchase", L"CUSTOMER", L"customer"};
+    converter.table_names = {L"customer", L"purchase", L"purchase", L"customer"};
     converter.selected.clear();
     const std::string sql = run();
     EXPECT_TRUE(converter.is_complete());

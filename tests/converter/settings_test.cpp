@@ -35,7 +35,7 @@ void fill(brantwick_convertor& c)
     c.selected = {{L"customer", L""}, {L"recent", L"SELECT *\r\nFROM customer\nWHERE id > 1"}, {L"purchase", L""}};
     c.views = {{L"v_customer", L"select 1"}};
     c.available_queries = {{L"spare", L"SELECT 2"}};
-    c.store_mysql_settings(" db.example ", "maria", "se cret", "3307");
+    c.store_mysql_settings(" db.example ", "maria", " se cret ", "3307");
     c.mysql_dump_options.line_break = 1;
     c.mysql_dump_options.new_version = false;
     c.mysql_dump_options.create_database = true;
@@ -44,7 +44,7 @@ void fill(brantwick_convertor& c)
     c.secure_login = false;
     c.mssql_host = L"sqlhost\\inst";
     c.mssql_user = L"sa";
-    c.mssql_pass = L"pw";
+    c.mssql_pass = L" pw ";
     c.mss_schema = L"sales";
     c.mssql_engine.as_dbo = true;
     c.script_options.comments = false;
@@ -80,7 +80,8 @@ TEST_F(settings, profile_round_trip_keeps_every_setting_and_query)
     EXPECT_EQ(loaded.available_queries, saved.available_queries);
     EXPECT_EQ(loaded.host, "db.example");
     EXPECT_EQ(loaded.user, "maria");
-    EXPECT_EQ(loaded.password, "se cret");
+    // Passwords keep their blanks, names lose theirs.
+    EXPECT_EQ(loaded.password, " se cret ");
     EXPECT_EQ(loaded.port, "3307");
     EXPECT_EQ(loaded.mysql_dump_options.line_break, 1u);
     EXPECT_FALSE(loaded.mysql_dump_options.new_version);
@@ -90,7 +91,7 @@ TEST_F(settings, profile_round_trip_keeps_every_setting_and_query)
     EXPECT_FALSE(loaded.secure_login);
     EXPECT_EQ(loaded.mssql_host, L"sqlhost\\inst");
     EXPECT_EQ(loaded.mssql_user, L"sa");
-    EXPECT_EQ(loaded.mssql_pass, L"pw");
+    EXPECT_EQ(loaded.mssql_pass, L" pw ");
     EXPECT_EQ(loaded.mss_schema, L"sales");
     EXPECT_FALSE(loaded.script_options.comments);
     EXPECT_TRUE(loaded.script_options.create_database);
@@ -185,13 +186,13 @@ TEST_F(settings, wizard_form_first_start_defaults_and_registry_round_trip)
     EXPECT_TRUE(second.serialize(false));
 }
 
-TEST_F(settings, mysql_settings_are_trimmed_and_the_port_checked)
+TEST_F(settings, mysql_names_are_trimmed_the_password_kept_and_the_port_checked)
 {
     brantwick_convertor c(convertor_form::console);
     c.store_mysql_settings("  host  ", " u ", " p ", "   ");
     EXPECT_EQ(c.host, "host");
     EXPECT_EQ(c.user, "u");
-    EXPECT_EQ(c.password, "p");
+    EXPECT_EQ(c.password, " p ");
     EXPECT_EQ(c.port, "3306");
     for (const char* port : {"x1", "0", "-0"}) {
         c.port = port;

@@ -138,12 +138,22 @@ TEST_F(profile_file, names_compare_with_case_and_bare_line_ends_are_accepted)
 
 TEST_F(profile_file, lines_before_the_first_section_fail)
 {
-    for (const char* text :
-         {"src=a\r\n[Generic settings]\r\n", "film\r\n", "\xEF\xBB\xBF[Generic settings]\r\nsrc=a\r\n"}) {
+    for (const char* text : {"src=a\r\n[Generic settings]\r\n", "film\r\n", "\xEF\xBB\xBF\r\nsrc=a\r\n"}) {
         write(text);
         udb_profile profile;
         EXPECT_FALSE(profile.load(path())) << text;
     }
+}
+
+// A byte-order mark is no text before the first section, and a password's
+// blanks are part of it, where other values lose those at their end.
+TEST_F(profile_file, byte_order_mark_is_skipped_and_passwords_kept_as_written)
+{
+    write("\xEF\xBB\xBF[MySQL settings]\r\nhost= db \r\npassword= se cret \r\n");
+    udb_profile profile;
+    ASSERT_TRUE(profile.load(path()));
+    EXPECT_EQ(profile.get_value(L"MySQL settings", L"password"), L" se cret ");
+    EXPECT_EQ(profile.get_value(L"MySQL settings", L"host"), L" db");
 }
 
 TEST_F(profile_file, missing_file_is_reported)

@@ -6,10 +6,16 @@
 #include "toolkit/tk_text_conversion.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 #include <utility>
 #include <mutex>
 #include <set>
@@ -28,10 +34,14 @@ public:
         return files;
     }
 
-    ~unfinished_scripts()
+    ~unfinished_scripts() { remove_all(); }
+
+    void remove_all()
     {
+        std::lock_guard lock(m_mutex);
         for (const std::string& path : m_paths)
             ::unlink(path.c_str());
+        m_paths.clear();
     }
 
     void add(const std::string& path)
@@ -51,10 +61,46 @@ private:
     std::set<std::string> m_paths;
 };
 
+const char* const temporary_infix = ".part-";
+
+// The process id in a temporary name's "<pid>-<n>" ending; 0 for another name.
+pid_t writer_of(std::string_view ending)
+{
+    const std::size_t dash = ending.find('-');
+    const auto is_number = [](std::string_view text) {
+        return !text.empty() && text.size() < 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !is_number(ending.substr(0, dash)) || !is_number(ending.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(ending.substr(0, dash))));
+}
+
+// A process killed outright (SIGKILL) leaves its temporary script beside
+// the destination; one whose process no longer exists is removed.
+void remove_orphaned_scripts(const std::string& destination)
+{
+    const std::filesystem::path path(destination);
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const std::string prefix = path.filename().string() + temporary_infix;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const pid_t writer = name.starts_with(prefix) ? writer_of(std::string_view(name).substr(prefix.size())) : 0;
+        if (writer == 0 || writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH ||
+            !entry.is_regular_file(error))
+            continue;
+        if (::unlink(entry.path().c_str()) == 0)
+            tk_log(3,
+                   "Removed '%s': the unfinished script of an earlier run (process %d) that ended without removing it",
+                   entry.path().c_str(), static_cast<int>(writer));
+    }
+}
+
 // Creates a file of a new name beside the destination, readable as any file
 // the user creates; errno tells why when it gives no file (-1).
 int create_beside(const std::string& destination, std::string& created)
 {
+    remove_orphaned_scripts(destination);
     static std::mutex counter_mutex;
     static unsigned counter = 0;
     for (int attempt = 0; attempt < name_attempts; ++attempt) {
@@ -63,7 +109,8 @@ int create_beside(const std::string& destination, std::string& created)
             std::lock_guard lock(counter_mutex);
             number = ++counter;
         }
-        const std::string name = destination + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(number);
+        const std::string name =
+            destination + temporary_infix + std::to_string(::getpid()) + "-" + std::to_string(number);
         const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor < 0) {
             if (errno == EEXIST)
@@ -112,7 +159,7 @@ void mss_script_file::write_utf8(const std::wstring& text)
     write(tk_unicode_to_utf8(text));
 }
 
-void mss_script_file::commit()
+bool mss_script_file::commit(bool replace)
 {
     if (m_descriptor < 0)
         fail("write", EBADF);
@@ -124,20 +171,52 @@ void mss_script_file::commit()
     const int flush_error = m_writer->finish();
     const bool flushed = flush_error == 0;
     m_writer.reset();
+    take_earlier_mode();
     const bool closed = ::close(std::exchange(m_descriptor, -1)) == 0;
     const int close_error = errno;
-    const bool renamed =
-        flushed && closed && std::rename(m_temporary_path.c_str(), tk_unicode_to_ansi(m_path).c_str()) == 0;
+    const bool renamed = flushed && closed && put_in_place(replace);
     const int rename_error = errno;
     if (!renamed) {
         discard();
         if (!flushed)
             fail("write", flush_error);
+        if (closed && rename_error == EEXIST && !replace) {
+            tk_log(2, "An earlier file stands at the destination; it is kept");
+            return false;
+        }
         fail(closed ? "save" : "close", closed ? rename_error : close_error);
     }
     unfinished_scripts::instance().remove(m_temporary_path);
     m_committed = true;
     tk_log(2, "The script is complete");
+    return true;
+}
+
+bool mss_script_file::put_in_place(bool replace) const
+{
+    const std::string destination = tk_unicode_to_ansi(m_path);
+    if (replace)
+        return std::rename(m_temporary_path.c_str(), destination.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, m_temporary_path.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL)
+        return false;
+    // A file system that cannot refuse to replace in the rename itself.
+    struct stat status {};
+    if (::lstat(destination.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(m_temporary_path.c_str(), destination.c_str()) == 0;
+}
+
+void mss_script_file::take_earlier_mode() const
+{
+    // The script that replaces an earlier one keeps who may read it.
+    struct stat earlier {};
+    if (::stat(tk_unicode_to_ansi(m_path).c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
+        ::fchmod(m_descriptor, earlier.st_mode & 07777) != 0)
+        tk_log(3, "Cannot give the script the mode of the earlier file: %s", std::strerror(errno));
 }
 
 void mss_script_file::discard()
@@ -173,4 +252,9 @@ void mss_report_script_failure(const tk_exception& failure)
         error_handler::instance().handle(failure, true);
     else
         tk_log(3, "Error:\n%s", failure.what());
+}
+
+void mss_remove_unfinished_scripts()
+{
+    unfinished_scripts::instance().remove_all();
 }

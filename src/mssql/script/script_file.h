@@ -24,9 +24,12 @@ public:
 
     void write(std::string_view bytes);
     void write_utf8(const std::wstring& text);
-    // Flushes and closes the file and renames it over the destination. A file
-    // that met a write failure is never committed. Later writes are refused.
-    void commit();
+    // Flushes and closes the file, gives it the mode of an earlier file of
+    // the destination's name and renames it into the destination's place.
+    // Without `replace`, an earlier file stays and the script is removed:
+    // false. A file that met a write failure is never committed. Later
+    // writes are refused.
+    bool commit(bool replace);
     // Closes and removes the temporary file, leaving the destination as it was.
     void discard();
 
@@ -35,6 +38,10 @@ public:
 
 private:
     [[noreturn]] void fail(const char* what, int error);
+    // Renames the file to the destination; false with errno (EEXIST: an
+    // earlier file that is not to be replaced).
+    bool put_in_place(bool replace) const;
+    void take_earlier_mode() const;
     // Ends the writing thread without writing what waits, and closes the file.
     void close_abandoned();
 
@@ -51,3 +58,7 @@ class tk_exception;
 // For a failure met where nothing can be raised (a destructor): reported
 // through the error handler, or logged when there is none.
 void mss_report_script_failure(const tk_exception& failure);
+
+// Removes the temporary file of every script not yet committed, for a
+// process that must end at once while its run cannot stop.
+void mss_remove_unfinished_scripts();

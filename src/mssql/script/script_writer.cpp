@@ -103,9 +103,9 @@ mss_dmp_database::~mss_dmp_database()
     tk_log(2, "mss_dmp_database::dtor");
 }
 
-void mss_dmp_database::commit()
+bool mss_dmp_database::commit(bool replace)
 {
-    m_file.commit();
+    return m_file.commit(replace);
 }
 
 void mss_dmp_database::write_head(const std::wstring& file_name)

@@ -45,9 +45,11 @@ public:
     mss_dmp_database(const std::wstring& file_name, const mss_dump_options& options);
     ~mss_dmp_database() override;
 
-    // The script is complete: it replaces the destination file. Raises
-    // tk_exception (level 1) when it cannot, or when a write had failed.
-    void commit();
+    // The script is complete: it takes the destination file's place. A
+    // script that is not to replace an earlier file leaves one that stands
+    // there as it is and returns false. Raises tk_exception (level 1) when
+    // it cannot, or when a write had failed.
+    bool commit(bool replace = true);
 
     using udb_database::create_table;
     void create_schema(const std::wstring& schema_name) override;
