@@ -1,8 +1,10 @@
 #include "agent/corvath_process.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <stdexcept>
 
 namespace {
@@ -28,7 +30,7 @@ std::string contents(std::FILE* file)
 
 }  // namespace
 
-corvath_process::corvath_process(const std::vector<std::string>& arguments)
+corvath_process::corvath_process(const std::vector<std::string>& arguments, std::optional<off_t> file_size_limit)
     : m_out(capture_file()), m_err(capture_file())
 {
     std::vector<std::string> texts{CORVATH_PROGRAM};
@@ -44,6 +46,13 @@ corvath_process::corvath_process(const std::vector<std::string>& arguments)
     if (m_child == 0) {
         dup2(fileno(m_out), STDOUT_FILENO);
         dup2(fileno(m_err), STDERR_FILENO);
+        if (file_size_limit) {
+            // A write beyond the limit then fails with EFBIG instead of
+            // ending the process.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(*file_size_limit), static_cast<rlim_t>(*file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,17 @@ struct process_result {
 };
 
 // corvath started with the arguments in the current directory; finish()
-// waits for it to end.
+// waits for it to end. A file size limit (bytes) makes every write beyond it
+// fail as on a full disk.
 class corvath_process {
 public:
-    explicit corvath_process(const std::vector<std::string>& arguments);
+    explicit corvath_process(const std::vector<std::string>& arguments, std::optional<off_t> file_size_limit = {});
     ~corvath_process();
     corvath_process(const corvath_process&) = delete;
     corvath_process& operator=(const corvath_process&) = delete;
 
     process_result finish();
+    pid_t pid() const { return m_child; }
 
 private:
     std::FILE* m_out;

@@ -35,6 +35,8 @@ public:
 
     const std::wstring& path() const { return m_path; }
     bool is_committed() const { return m_committed; }
+    // A write, flush or close failed; the file will not be committed.
+    bool has_failed() const { return !m_failure.empty(); }
 
 private:
     [[noreturn]] void fail(const char* what, int error);

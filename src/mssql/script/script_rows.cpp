@@ -56,6 +56,10 @@ mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstr
 mss_dmp_recordset::~mss_dmp_recordset()
 {
     tk_log(2, "mss_dmp_recordset::dtor");
+    // A script that missed a write is never committed, and its failure is
+    // on its way to the run already: ending the statement adds nothing.
+    if (m_output.has_failed())
+        return;
     try {
         if (!m_pending.empty()) {
             m_pending += "\r\nGO\r\n";

@@ -1,0 +1,288 @@
+// corvath against what could destroy or corrupt an earlier script: a run
+// that leaves something behind, a log file that is the script or no file at
+// all, a full disk, the leftovers of a killed run, and signals. Each case
+// gives its exit code, a line it shows (on the console or in the log) and
+// what became of the earlier script.
+#include "agent/corvath_process.h"
+#include "agent/script_summary.h"
+#include "agent/source_database.h"
+#include "support/test_mariadb.h"
+
+#include "toolkit/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int failed = 255;
+const std::string earlier_text = "earlier script\r\nGO\r\n";
+constexpr mode_t earlier_mode = 0600;
+
+enum class earlier_script { kept, replaced, absent };
+
+// What a case may change before its run.
+struct run_setup {
+    source_database& database;
+    const temp_folder& folder;
+    std::string script;
+    std::vector<std::string> arguments;
+    std::optional<off_t> file_size_limit;
+
+    std::string log() const { return folder.file("run.log"); }
+};
+
+struct integrity_case {
+    const char* label;
+    std::function<void(run_setup&)> prepare;
+    int exit_code;
+    std::string line;  // on standard output or error, or in the log file
+    earlier_script after;
+};
+
+void PrintTo(const integrity_case& tested, std::ostream* out)
+{
+    *out << tested.label;
+}
+
+std::string unique_database_name()
+{
+    const std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
+    return "corvath_integrity_" + std::to_string(std::hash<std::string>{}(test) % 1000000);
+}
+
+mode_t mode_of(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+// The temporary scripts of runs that did not finish, beside the script.
+std::vector<std::string> leftovers(const temp_folder& folder, const std::string& script)
+{
+    const std::string prefix = std::filesystem::path(script).filename().string() + ".part-";
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        if (entry.path().filename().string().starts_with(prefix))
+            found.push_back(entry.path().string());
+    return found;
+}
+
+// A process id that no process holds any longer.
+pid_t ended_process()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+std::string profile_text(const std::string& sections)
+{
+    const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
+    return sections + "[MySQL settings]\nhost=" + server.host + "\nport=" + std::to_string(server.port) +
+           "\nuser=" + server.user + "\npassword=" + server.password + "\n";
+}
+
+void add_big_table(source_database& database)
+{
+    database.run("CREATE TABLE big (id INT NOT NULL PRIMARY KEY, label VARCHAR(200) NOT NULL);"
+                 "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_300000");
+}
+
+const std::string log_is_script = "is the destination script file. Give the log a file of its own.\n";
+const std::string log_not_a_file = "Logfile name specifies an existing link, device or pipe, not a regular file.\n";
+
+const integrity_case integrity_cases[] = {
+    {"case_only_table_name",
+     [](run_setup& run) {
+         // The server tells table names apart by case: ALPHA is no table.
+         run.database.run("CREATE TABLE alpha (id INT PRIMARY KEY)");
+         write_file(run.folder.file("tables.txt"), "ALPHA\n");
+         run.arguments.push_back("--tab_file=" + run.folder.file("tables.txt"));
+     },
+     failed, "Table ALPHA not exists\n", earlier_script::kept},
+    {"query_that_fails",
+     [](run_setup& run) {
+         write_file(run.folder.file("run.bwk"),
+                    profile_text("[Selected Tables]\ncustomers\nbad=SELECT nothing FROM nowhere\n"));
+         run.arguments.push_back("--profile=" + run.folder.file("run.bwk"));
+     },
+     failed, "' was not written; any earlier file of that name is left as it was.\n", earlier_script::kept},
+    {"record_left_out",
+     [](run_setup& run) {
+         run.database.run("CREATE TABLE moments (id INT PRIMARY KEY, span TIME);"
+                          "INSERT INTO moments VALUES (1, '01:00:00'), (2, '838:59:59')");
+     },
+     failed, "Summary: 7 tables converted, 0 failed; 27 rows written, 1 skipped;", earlier_script::kept},
+    {"failed_run_without_earlier_script_writes_what_went_across",
+     [](run_setup& run) {
+         std::filesystem::remove(run.script);
+         run.database.run("CREATE TABLE moments (id INT PRIMARY KEY, span TIME);"
+                          "INSERT INTO moments VALUES (1, '838:59:59')");
+     },
+     failed, "Summary: 7 tables converted, 0 failed; 26 rows written, 1 skipped;", earlier_script::replaced},
+    {"log_is_the_script", [](run_setup& run) { run.arguments.push_back("--logfile=" + run.script); }, failed,
+     log_is_script, earlier_script::kept},
+    {"log_is_a_hard_link_to_the_script",
+     [](run_setup& run) {
+         std::filesystem::create_hard_link(run.script, run.log());
+         run.arguments.push_back("--logfile=" + run.log());
+     },
+     failed, log_is_script, earlier_script::kept},
+    {"log_names_the_script_yet_to_be_written",
+     [](run_setup& run) {
+         std::filesystem::remove(run.script);
+         std::filesystem::create_directory(run.folder.file("sub"));
+         run.arguments.push_back("--logfile=" + run.folder.file("sub/../out.sql"));
+     },
+     failed, log_is_script, earlier_script::absent},
+    {"log_is_a_symbolic_link",
+     [](run_setup& run) {
+         std::filesystem::create_symlink(run.folder.file("elsewhere.log"), run.log());
+         run.arguments.push_back("--logfile=" + run.log());
+     },
+     failed, log_not_a_file, earlier_script::kept},
+    {"log_is_a_pipe",
+     [](run_setup& run) {
+         ASSERT_EQ(mkfifo(run.log().c_str(), 0600), 0);
+         run.arguments.push_back("--logfile=" + run.log());
+     },
+     failed, log_not_a_file, earlier_script::kept},
+    {"log_is_a_device", [](run_setup& run) { run.arguments.push_back("--logfile=/dev/null"); }, failed, log_not_a_file,
+     earlier_script::kept},
+    {"disk_full_in_the_middle_of_a_table",
+     [](run_setup& run) {
+         add_big_table(run.database);
+         write_file(run.folder.file("tables.txt"), "customers\nbig\norders\n");
+         run.arguments.push_back("--tab_file=" + run.folder.file("tables.txt"));
+         run.file_size_limit = 1 << 20;
+     },
+     failed, "Summary: 1 tables converted, 1 failed;", earlier_script::kept},
+    {"complete_run_keeps_the_earlier_files_mode", [](run_setup&) {}, 0,
+     "Summary: 6 tables converted, 0 failed; 26 rows written, 0 skipped; 0 other objects failed\n",
+     earlier_script::replaced},
+    {"leftover_of_a_killed_run_is_removed",
+     [](run_setup& run) {
+         write_file(run.script + ".part-" + std::to_string(ended_process()) + "-1", "half a script");
+         run.arguments.push_back("--logfile=" + run.log());
+     },
+     0, "the unfinished script of an earlier run (process ", earlier_script::replaced},
+};
+
+class corvath_keeps_the_earlier_script : public testing::TestWithParam<integrity_case> {};
+
+TEST_P(corvath_keeps_the_earlier_script, unless_the_run_carried_everything_across)
+{
+    source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
+                             "velmora_sample");
+    temp_folder folder;
+    run_setup run{database, folder, folder.file("out.sql"), test_server_options(), std::nullopt};
+    run.arguments.insert(run.arguments.end(), {"--src=" + database.name(), "--dest=" + run.script, "--dump"});
+    write_file(run.script, earlier_text);
+    ::chmod(run.script.c_str(), earlier_mode);
+    GetParam().prepare(run);
+    if (HasFatalFailure())
+        return;
+
+    const process_result result = corvath_process(run.arguments, run.file_size_limit).finish();
+    const bool log_written = std::filesystem::is_regular_file(std::filesystem::symlink_status(run.log()));
+    const std::string shown = result.out + result.err + (log_written ? read_file(run.log()) : "");
+    EXPECT_EQ(result.exit_code, GetParam().exit_code) << shown;
+    EXPECT_NE(shown.find(GetParam().line), std::string::npos) << shown;
+    EXPECT_EQ(leftovers(folder, run.script), std::vector<std::string>{});
+    switch (GetParam().after) {
+    case earlier_script::kept:
+        EXPECT_EQ(read_file(run.script), earlier_text);
+        EXPECT_EQ(mode_of(run.script), earlier_mode);
+        break;
+    case earlier_script::replaced:
+        EXPECT_EQ(summarize_script(run.script).created_tables.size(), database.row_counts().size());
+        if (GetParam().exit_code == 0) {
+            EXPECT_EQ(mode_of(run.script), earlier_mode);
+        }
+        break;
+    case earlier_script::absent: EXPECT_FALSE(std::filesystem::exists(run.script)); break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(cases, corvath_keeps_the_earlier_script, testing::ValuesIn(integrity_cases),
+                         [](const testing::TestParamInfo<integrity_case>& info) {
+                             return std::string(info.param.label);
+                         });
+
+// A signal in the middle of a table stops the run there: the temporary
+// script goes, the earlier one stays byte for byte, the exit code says so.
+// Two signals at once end it at the latest on the second.
+struct signal_case {
+    const char* label;
+    std::vector<int> signals;
+};
+
+void PrintTo(const signal_case& tested, std::ostream* out)
+{
+    *out << tested.label;
+}
+
+class corvath_on_a_signal : public testing::TestWithParam<signal_case> {};
+
+TEST_P(corvath_on_a_signal, removes_its_unfinished_script_and_keeps_the_earlier_one)
+{
+    source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
+                             "velmora_sample");
+    add_big_table(database);
+    temp_folder folder;
+    const std::string script = folder.file("out.sql");
+    write_file(script, earlier_text);
+    std::vector<std::string> arguments = test_server_options();
+    arguments.insert(arguments.end(), {"--src=" + database.name(), "--dest=" + script, "--dump"});
+    corvath_process corvath(arguments);
+
+    // The signal waits until rows of the big table reach the temporary script.
+    const auto rows_written = [&] {
+        for (const std::string& path : leftovers(folder, script))
+            if (std::filesystem::file_size(path) > 1 << 20)
+                return true;
+        return false;
+    };
+    bool sent = false;
+    for (int attempt = 0; attempt < 5000 && !sent; ++attempt) {
+        sent = rows_written();
+        if (!sent)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    for (int signal : GetParam().signals)
+        ::kill(corvath.pid(), signal);
+    const process_result result = corvath.finish();
+    ASSERT_TRUE(sent) << result.out;
+    EXPECT_EQ(result.exit_code, failed) << result.out << result.err;
+    EXPECT_EQ(read_file(script), earlier_text);
+    EXPECT_EQ(leftovers(folder, script), std::vector<std::string>{});
+    if (GetParam().signals.size() == 1) {
+        EXPECT_NE(result.out.find("The conversion was stopped by the user\n"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("' was not written; any earlier file of that name is left as it was.\n"),
+                  std::string::npos)
+            << result.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(signals, corvath_on_a_signal,
+                         testing::Values(signal_case{"SIGTERM", {SIGTERM}}, signal_case{"SIGINT", {SIGINT}},
+                                         signal_case{"SIGHUP", {SIGHUP}},
+                                         signal_case{"SIGTERM_twice", {SIGTERM, SIGTERM}}),
+                         [](const testing::TestParamInfo<signal_case>& info) { return std::string(info.param.label); });
+
+}  // namespace
