@@ -1,8 +1,9 @@
-// corvath against what could destroy or corrupt an earlier script: a run
+// corvath against what could destroy or corrupt an earlier script (a run
 // that leaves something behind, a log file that is the script or no file at
-// all, a full disk, the leftovers of a killed run, and signals. Each case
-// gives its exit code, a line it shows (on the console or in the log) and
-// what became of the earlier script.
+// all, a full disk, the leftovers of a killed run, signals) and against
+// options and settings that would change a run in silence. Each case gives
+// its exit code, a line it shows (on the console or in the log) and what
+// became of the earlier script.
 #include "agent/corvath_process.h"
 #include "agent/script_summary.h"
 #include "agent/source_database.h"
@@ -12,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +25,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,12 +95,60 @@ pid_t ended_process()
     return child;
 }
 
-std::string profile_text(const std::string& sections)
+std::string profile_text(const std::string& sections, std::optional<std::string> user = {},
+                         std::optional<std::string> password = {})
 {
     const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
     return sections + "[MySQL settings]\nhost=" + server.host + "\nport=" + std::to_string(server.port) +
-           "\nuser=" + server.user + "\npassword=" + server.password + "\n";
+           "\nuser=" + user.value_or(server.user) + "\npassword=" + password.value_or(server.password) + "\n";
 }
+
+// A login whose password has blanks at both ends.
+const std::string blank_user = "corvath_blank";
+const std::string blank_password = " pass word ";
+
+void add_blank_password_user(source_database& database)
+{
+    database.run("DROP USER IF EXISTS '" + blank_user + "'@'127.0.0.1'; CREATE USER '" + blank_user +
+                 "'@'127.0.0.1' IDENTIFIED BY '" + blank_password + "'; GRANT SELECT ON `" + database.name() +
+                 "`.* TO '" + blank_user + "'@'127.0.0.1'");
+}
+
+// A server that takes the connection and hangs up before it greets, as a
+// host that stops answering does once the time-out has run.
+class hanging_up_server {
+public:
+    hanging_up_server() : m_socket(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_socket, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(m_socket, 4) != 0 ||
+            ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            for (int client; (client = ::accept(m_socket, nullptr, nullptr)) >= 0;)
+                ::close(client);
+        });
+    }
+    ~hanging_up_server()
+    {
+        ::shutdown(m_socket, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_socket);
+    }
+    hanging_up_server(const hanging_up_server&) = delete;
+    hanging_up_server& operator=(const hanging_up_server&) = delete;
+
+    unsigned port() const { return m_port; }
+
+private:
+    int m_socket;
+    unsigned m_port = 0;
+    std::thread m_thread;
+};
 
 void add_big_table(source_database& database)
 {
@@ -183,9 +236,7 @@ const integrity_case integrity_cases[] = {
      0, "the unfinished script of an earlier run (process ", earlier_script::replaced},
 };
 
-class corvath_keeps_the_earlier_script : public testing::TestWithParam<integrity_case> {};
-
-TEST_P(corvath_keeps_the_earlier_script, unless_the_run_carried_everything_across)
+void run_case(const integrity_case& tested)
 {
     source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
                              "velmora_sample");
@@ -194,24 +245,24 @@ TEST_P(corvath_keeps_the_earlier_script, unless_the_run_carried_everything_acros
     run.arguments.insert(run.arguments.end(), {"--src=" + database.name(), "--dest=" + run.script, "--dump"});
     write_file(run.script, earlier_text);
     ::chmod(run.script.c_str(), earlier_mode);
-    GetParam().prepare(run);
-    if (HasFatalFailure())
+    tested.prepare(run);
+    if (testing::Test::HasFatalFailure())
         return;
 
     const process_result result = corvath_process(run.arguments, run.file_size_limit).finish();
     const bool log_written = std::filesystem::is_regular_file(std::filesystem::symlink_status(run.log()));
     const std::string shown = result.out + result.err + (log_written ? read_file(run.log()) : "");
-    EXPECT_EQ(result.exit_code, GetParam().exit_code) << shown;
-    EXPECT_NE(shown.find(GetParam().line), std::string::npos) << shown;
+    EXPECT_EQ(result.exit_code, tested.exit_code) << shown;
+    EXPECT_NE(shown.find(tested.line), std::string::npos) << shown;
     EXPECT_EQ(leftovers(folder, run.script), std::vector<std::string>{});
-    switch (GetParam().after) {
+    switch (tested.after) {
     case earlier_script::kept:
         EXPECT_EQ(read_file(run.script), earlier_text);
         EXPECT_EQ(mode_of(run.script), earlier_mode);
         break;
     case earlier_script::replaced:
         EXPECT_EQ(summarize_script(run.script).created_tables.size(), database.row_counts().size());
-        if (GetParam().exit_code == 0) {
+        if (tested.exit_code == 0) {
             EXPECT_EQ(mode_of(run.script), earlier_mode);
         }
         break;
@@ -219,10 +270,72 @@ TEST_P(corvath_keeps_the_earlier_script, unless_the_run_carried_everything_acros
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(cases, corvath_keeps_the_earlier_script, testing::ValuesIn(integrity_cases),
-                         [](const testing::TestParamInfo<integrity_case>& info) {
-                             return std::string(info.param.label);
-                         });
+std::string case_label(const testing::TestParamInfo<integrity_case>& info)
+{
+    return info.param.label;
+}
+
+class corvath_keeps_the_earlier_script : public testing::TestWithParam<integrity_case> {};
+
+TEST_P(corvath_keeps_the_earlier_script, unless_the_run_carried_everything_across)
+{
+    run_case(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(cases, corvath_keeps_the_earlier_script, testing::ValuesIn(integrity_cases), case_label);
+
+const std::string usage = "Usage: corvath OPTIONS\n";
+
+const integrity_case settings_cases[] = {
+    // Only a whole name is an option without a value.
+    {"value_given_to_tab_def", [](run_setup& run) { run.arguments.push_back("--tab_def=no"); }, failed, usage,
+     earlier_script::kept},
+    {"value_given_to_views", [](run_setup& run) { run.arguments.push_back("--views=0"); }, failed, usage,
+     earlier_script::kept},
+    {"longer_name_than_dump", [](run_setup& run) { run.arguments.push_back("--dumpster"); }, failed, usage,
+     earlier_script::kept},
+    // Passwords are taken as given, blanks and all.
+    {"password_with_blanks_on_the_command_line",
+     [](run_setup& run) {
+         add_blank_password_user(run.database);
+         run.arguments.insert(run.arguments.end(), {"--mysqlu=" + blank_user, "--mysqlp=" + blank_password});
+     },
+     0, "Summary: 6 tables converted, 0 failed;", earlier_script::replaced},
+    {"password_with_blanks_in_a_profile",
+     [](run_setup& run) {
+         add_blank_password_user(run.database);
+         write_file(run.folder.file("run.bwk"), profile_text("", blank_user, blank_password));
+         run.arguments.push_back("--profile=" + run.folder.file("run.bwk"));
+     },
+     0, "Summary: 6 tables converted, 0 failed;", earlier_script::replaced},
+    {"profile_with_a_byte_order_mark",
+     [](run_setup& run) {
+         write_file(run.folder.file("run.bwk"), "\xEF\xBB\xBF" + profile_text("[Generic settings]\nskip indexes=1\n"));
+         run.arguments.push_back("--profile=" + run.folder.file("run.bwk"));
+     },
+     0, "Summary: 6 tables converted, 0 failed;", earlier_script::replaced},
+    // A server never reached is no connection lost.
+    {"closed_port",
+     [](run_setup& run) {
+         run.arguments.insert(run.arguments.end(), {"--mysqlh=127.0.0.1", "--port=1"});
+     },
+     failed, "Error:\nCannot connect to the MySQL server at 127.0.0.1, port 1 (", earlier_script::kept},
+    {"server_that_hangs_up",
+     [](run_setup& run) {
+         static hanging_up_server server;
+         run.arguments.insert(run.arguments.end(), {"--mysqlh=127.0.0.1", "--port=" + std::to_string(server.port())});
+     },
+     failed, "Error:\nCannot connect to the MySQL server at 127.0.0.1, port ", earlier_script::kept},
+};
+
+class corvath_takes_settings_as_given : public testing::TestWithParam<integrity_case> {};
+
+TEST_P(corvath_takes_settings_as_given, or_refuses_them_before_anything_changes)
+{
+    run_case(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(cases, corvath_takes_settings_as_given, testing::ValuesIn(settings_cases), case_label);
 
 // A signal in the middle of a table stops the run there: the temporary
 // script goes, the earlier one stays byte for byte, the exit code says so.
