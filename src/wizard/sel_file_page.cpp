@@ -227,11 +227,14 @@ void sel_file_page::store_settings()
     settings.skip_indexes = m_controls.is_checked(skip_indexes_check);
     settings.blob2text = m_controls.is_checked(blob_to_text_check);
     settings.convert_views = m_controls.is_checked(convert_views_check);
-    const std::wstring source = get_sql_title();
-    const std::wstring destination = m_controls.text(destination_edit);
+    settings.set_source_name(get_sql_title());
+    settings.set_destination_name(m_controls.text(destination_edit));
+    // The log's first line would empty a script of the same file: the log
+    // starts only once it is known to be a file of its own.
+    settings.hold_log();
     settings.set_logfile(tk_unicode_to_ansi(m_controls.text(log_file_edit)));
-    settings.set_source_name(source);
-    settings.set_destination_name(destination);
+    settings.check_log_file();
+    settings.start_log();
 }
 
 void sel_file_page::on_help()
