@@ -156,6 +156,21 @@ void add_big_table(source_database& database)
                  "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_300000");
 }
 
+// Waits (up to ten seconds) until more than a megabyte of rows reached the
+// temporary script: the run is then in the middle of the big table.
+bool wait_for_rows(const temp_folder& folder, const std::string& script)
+{
+    for (int attempt = 0; attempt < 5000; ++attempt) {
+        for (const std::string& path : leftovers(folder, script)) {
+            std::error_code gone;
+            if (std::filesystem::file_size(path, gone) > 1 << 20 && !gone)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
 const std::string log_is_script = "is the destination script file. Give the log a file of its own.\n";
 const std::string log_not_a_file = "Logfile name specifies an existing link, device or pipe, not a regular file.\n";
 
@@ -365,18 +380,7 @@ TEST_P(corvath_on_a_signal, removes_its_unfinished_script_and_keeps_the_earlier_
     corvath_process corvath(arguments);
 
     // The signal waits until rows of the big table reach the temporary script.
-    const auto rows_written = [&] {
-        for (const std::string& path : leftovers(folder, script))
-            if (std::filesystem::file_size(path) > 1 << 20)
-                return true;
-        return false;
-    };
-    bool sent = false;
-    for (int attempt = 0; attempt < 5000 && !sent; ++attempt) {
-        sent = rows_written();
-        if (!sent)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    const bool sent = wait_for_rows(folder, script);
     for (int signal : GetParam().signals)
         ::kill(corvath.pid(), signal);
     const process_result result = corvath.finish();
@@ -397,5 +401,33 @@ INSTANTIATE_TEST_SUITE_P(signals, corvath_on_a_signal,
                                          signal_case{"SIGHUP", {SIGHUP}},
                                          signal_case{"SIGTERM_twice", {SIGTERM, SIGTERM}}),
                          [](const testing::TestParamInfo<signal_case>& info) { return std::string(info.param.label); });
+
+// A table that the source loses after the check, while an earlier table
+// streams, fails alone; the run goes on, ends incomplete and keeps the
+// earlier script.
+TEST(corvath_during_a_run, a_table_dropped_after_the_check_keeps_the_earlier_script)
+{
+    source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
+                             "velmora_sample");
+    add_big_table(database);
+    temp_folder folder;
+    const std::string script = folder.file("out.sql");
+    write_file(script, earlier_text);
+    write_file(folder.file("tables.txt"), "big\ncustomers\norders\n");
+    std::vector<std::string> arguments = test_server_options();
+    arguments.insert(arguments.end(), {"--src=" + database.name(), "--dest=" + script, "--dump",
+                                       "--tab_file=" + folder.file("tables.txt")});
+    corvath_process corvath(arguments);
+    const bool streaming = wait_for_rows(folder, script);
+    if (streaming)
+        database.run("SET FOREIGN_KEY_CHECKS = 0; DROP TABLE customers");
+    const process_result result = corvath.finish();
+    ASSERT_TRUE(streaming) << result.out;
+    EXPECT_EQ(result.exit_code, failed) << result.out << result.err;
+    EXPECT_NE(result.out.find("Error:\ncustomers: "), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Summary: 2 tables converted, 1 failed;"), std::string::npos) << result.out;
+    EXPECT_EQ(read_file(script), earlier_text);
+    EXPECT_EQ(leftovers(folder, script), std::vector<std::string>{});
+}
 
 }  // namespace
