@@ -190,6 +190,15 @@ const integrity_case integrity_cases[] = {
          run.arguments.push_back("--profile=" + run.folder.file("run.bwk"));
      },
      failed, "' was not written; any earlier file of that name is left as it was.\n", earlier_script::kept},
+    {"view_the_script_cannot_create",
+     [](run_setup& run) {
+         write_file(
+             run.folder.file("run.bwk"),
+             profile_text("[Selected Views]\nfirst_ten=WITH t AS (SELECT id FROM customers) SELECT id FROM t\n"));
+         run.arguments.push_back("--profile=" + run.folder.file("run.bwk"));
+     },
+     failed, "Error:\nView 'first_ten': Its text is not a SELECT statement; the script does not create it.\n",
+     earlier_script::kept},
     {"record_left_out",
      [](run_setup& run) {
          run.database.run("CREATE TABLE moments (id INT PRIMARY KEY, span TIME);"

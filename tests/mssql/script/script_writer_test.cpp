@@ -174,7 +174,11 @@ TEST_F(mss_script_test, structure_of_a_database)
 
     const std::string actual = written();
     EXPECT_EQ(actual, mss_test::golden("structure.sql", actual));
-    EXPECT_TRUE(errors.texts.empty());
+    // The view the script leaves out is reported and counted, not dropped in silence.
+    EXPECT_EQ(errors.texts,
+              std::vector<std::string>{"Its text is not a SELECT statement; the script does not create it."});
+    EXPECT_EQ(errors.context, L"View 'not_a_view'");
+    EXPECT_EQ(errors.failed_objects(), 1u);
 }
 
 // Identity insertion, statements of 11 rows, NULLs and defaults in NOT NULL
