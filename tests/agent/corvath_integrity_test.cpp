@@ -103,15 +103,16 @@ std::string profile_text(const std::string& sections, std::optional<std::string>
            "\nuser=" + user.value_or(server.user) + "\npassword=" + password.value_or(server.password) + "\n";
 }
 
-// A login whose password has blanks at both ends.
-const std::string blank_user = "corvath_blank";
+// A login of the database's own whose password has blanks at both ends.
 const std::string blank_password = " pass word ";
 
-void add_blank_password_user(source_database& database)
+std::string add_blank_password_user(source_database& database)
 {
-    database.run("DROP USER IF EXISTS '" + blank_user + "'@'127.0.0.1'; CREATE USER '" + blank_user +
+    const std::string user = "u_" + database.name();
+    database.run("DROP USER IF EXISTS '" + user + "'@'127.0.0.1'; CREATE USER '" + user +
                  "'@'127.0.0.1' IDENTIFIED BY '" + blank_password + "'; GRANT SELECT ON `" + database.name() +
-                 "`.* TO '" + blank_user + "'@'127.0.0.1'");
+                 "`.* TO '" + user + "'@'127.0.0.1'");
+    return user;
 }
 
 // A server that takes the connection and hangs up before it greets, as a
@@ -321,14 +322,14 @@ const integrity_case settings_cases[] = {
     // Passwords are taken as given, blanks and all.
     {"password_with_blanks_on_the_command_line",
      [](run_setup& run) {
-         add_blank_password_user(run.database);
-         run.arguments.insert(run.arguments.end(), {"--mysqlu=" + blank_user, "--mysqlp=" + blank_password});
+         const std::string user = add_blank_password_user(run.database);
+         run.arguments.insert(run.arguments.end(), {"--mysqlu=" + user, "--mysqlp=" + blank_password});
      },
      0, "Summary: 6 tables converted, 0 failed;", earlier_script::replaced},
     {"password_with_blanks_in_a_profile",
      [](run_setup& run) {
-         add_blank_password_user(run.database);
-         write_file(run.folder.file("run.bwk"), profile_text("", blank_user, blank_password));
+         const std::string user = add_blank_password_user(run.database);
+         write_file(run.folder.file("run.bwk"), profile_text("", user, blank_password));
          run.arguments.push_back("--profile=" + run.folder.file("run.bwk"));
      },
      0, "Summary: 6 tables converted, 0 failed;", earlier_script::replaced},
