@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,10 @@ struct values_views_case {
     // Lines of the log file; "{db}" stands for the source database's name.
     std::vector<std::string> log_lines;
     std::string summary;  // the last line printed
+    // Even by a run that exits 0. A run that fails always keeps it.
     bool earlier_script_kept;
-    // Texts the new script holds, in this order, when it replaced the earlier one.
+    // Texts the new script holds, in this order, when it replaced the earlier
+    // one or, for a run that fails, where none stood.
     std::vector<std::string> script_in_order;
 };
 
@@ -76,7 +79,15 @@ TEST_P(corvath_values_and_views, are_reported_and_carried_as_the_case_says)
     for (const std::string& line : tested.log_lines)
         EXPECT_NE(logged.find(with_database(line, database.name())), std::string::npos) << line << "\n" << logged;
     EXPECT_TRUE(result.out.ends_with("\n" + tested.summary)) << result.out;
-    const std::string written = read_file(script);
+    std::string written = read_file(script);
+    if (tested.exit_code != 0) {
+        // A run that changed or left out anything keeps the earlier script;
+        // run where none stands, it writes what did go across.
+        EXPECT_EQ(written, earlier_script);
+        std::filesystem::remove(script);
+        EXPECT_EQ(run_corvath(arguments).exit_code, tested.exit_code);
+        written = read_file(script);
+    }
     if (tested.earlier_script_kept) {
         EXPECT_EQ(written, earlier_script);
         return;

@@ -259,7 +259,7 @@ private slots:
             {false, wide(shop), script, folder.wstring(), gui::box_kind::error,
              L"Logfile name specifies an existing path."},
             {false, wide(shop), script, script, gui::box_kind::error,
-             L"The log file '" + script + L"' is the destination script file.\nGive the log a file of its own."},
+             L"The log file '" + script + L"' is the destination script file. Give the log a file of its own."},
             {false, wide(shop), script, L"/dev/null", gui::box_kind::error,
              L"Logfile name specifies an existing link, device or pipe, not a regular file."},
         };
