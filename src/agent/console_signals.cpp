@@ -1,7 +1,6 @@
 #include "agent/console_signals.h"
 
 #include "converter/front_end.h"
-#include "mssql/script/script_file.h"
 #include "toolkit/tk_log.h"
 
 #include <pthread.h>
@@ -55,7 +54,7 @@ void console_signals::wait()
             m_converter.request_stop();
             continue;
         }
-        mss_remove_unfinished_scripts();
+        remove_unfinished_scripts();
         tk_log(3, "Got %s again: the unfinished script was removed and the program ends at once", signal_name(signal));
         static const char text[] = "Ended at once by a second signal; the unfinished script was removed.\n";
         [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, sizeof text - 1);

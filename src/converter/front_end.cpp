@@ -2,6 +2,7 @@
 
 #include "converter/brantwick_convertor.h"
 #include "mssql/odb_exception.h"
+#include "mssql/script/script_file.h"
 #include "mysql/sql_exception.h"
 
 bool convertor_front_end::is_initialized()
@@ -32,4 +33,9 @@ bool is_destination_error(const tk_exception& exception)
 bool is_unsupported_source_login(const tk_exception& exception)
 {
     return dynamic_cast<const sql_auth_not_supported_exception*>(&exception) != nullptr;
+}
+
+void remove_unfinished_scripts()
+{
+    mss_remove_unfinished_scripts();
 }

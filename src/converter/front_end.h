@@ -183,6 +183,10 @@ std::unique_ptr<convertor_front_end> make_convertor(convertor_form form);
 bool is_destination_error(const tk_exception& exception);
 bool is_unsupported_source_login(const tk_exception& exception);
 
+// Removes the temporary file of every script not yet written whole, for a
+// process that must end at once while its run cannot stop.
+void remove_unfinished_scripts();
+
 // The checks that a script file may be written at that path; each failure
 // raises tk_exception (level 1) naming the cause. Nothing is created.
 void common_check_dest(const std::wstring& path);
