@@ -58,8 +58,13 @@ int run_sheet(const std::wstring& profile)
     const bool quick_launch = !profile.empty();
     if (quick_launch) {
         tk_log(2, L"QUICK LAUNCH: profile=%ls", profile.c_str());
+        // The log's first line would empty a script the profile also names
+        // as its log, so the log waits until the two are known apart.
+        converter.hold_log();
         if (!converter.load_profile_file(profile))
             throw tk_exception(converter.get_profile_error(), 1);
+        converter.check_log_file();
+        converter.start_log();
     }
     wizard_shell shell(window_title(), gui::image_program_icon, gui::image_watermark, gui::image_header);
 

@@ -283,6 +283,29 @@ private slots:
         }
     }
 
+    // A profile whose log is its own script is refused before the log's first
+    // line could empty the earlier script.
+    void a_profile_whose_log_is_its_script_keeps_the_earlier_script()
+    {
+        const std::filesystem::path script = folder / "self_logged.sql";
+        std::ofstream(script) << "-- earlier script\n";
+        const std::filesystem::path profile =
+            write_profile("self_logged.bwk", {"customer"}, script, {}, "srv", script.string());
+        dialog_script dialogs([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+        page_watch watch;
+        QCOMPARE(run_wizard(profile.string()), -1);
+        QVERIFY(watch.pages.isEmpty());
+        QCOMPARE(read_file(script), std::string("-- earlier script\n"));
+        std::vector<std::wstring> shown;
+        for (const gui::box_request& box : user->boxes)
+            shown.push_back(box.text);
+        for (const QString& text : dialogs.texts)
+            shown.push_back(text.toStdWString());
+        QCOMPARE(shown.size(), std::size_t(1));
+        QVERIFY2(shown[0].find(L"is the destination script file") != std::wstring::npos,
+                 qPrintable(QString::fromStdWString(shown[0])));
+    }
+
 private:
     void run_sql(const std::vector<std::string>& statements)
     {
@@ -294,11 +317,14 @@ private:
     // and an empty MS SQL server name is left out, as the wizard saves it.
     std::filesystem::path write_profile(const std::string& name, const std::vector<std::string>& tables,
                                         const std::filesystem::path& script, const std::string& port = {},
-                                        const std::string& mssql_server = "srv")
+                                        const std::string& mssql_server = "srv", const std::string& logfile = {})
     {
         const std::filesystem::path path = folder / name;
         std::ofstream file(path);
-        file << "[Generic settings]\nsrc=" << source_name << "\ndest=" << script.string() << "\nmode=0\n\n";
+        file << "[Generic settings]\nsrc=" << source_name << "\ndest=" << script.string() << "\nmode=0\n";
+        if (!logfile.empty())
+            file << "logfile=" << logfile << "\n";
+        file << "\n";
         file << "[Selected Tables]\n";
         for (const std::string& table : tables)
             file << table << "\n";
