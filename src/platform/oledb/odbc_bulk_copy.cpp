@@ -120,6 +120,13 @@ private:
     count_fn done_ = nullptr;
 };
 
+// Rows go to the driver's bulk copy. A row holding a value longer than the
+// driver takes from program variables goes in by an INSERT statement
+// instead: the bulk load open before it is ended (with the rows it holds
+// committed), and the next row that can be bulk copied starts a new one. A
+// load is started only for a row it will carry, so a table whose first rows
+// are long never ends a load that has sent nothing (which the driver refuses).
+// Consecutive long rows share one prepared statement.
 class bulk_copy final : public db_bulk_load {
 public:
     bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
@@ -127,40 +134,47 @@ public:
     {
         columns_ = describe_table(table);
         buffers_.resize(columns_.size());
-        start();
+        values_.resize(columns_.size());
     }
+
+    ~bulk_copy() override { end_statements(); }
+    bulk_copy(const bulk_copy&) = delete;
+    bulk_copy& operator=(const bulk_copy&) = delete;
 
     const std::vector<db_column>& columns() const override { return columns_; }
 
     void send_row(const std::vector<db_value>& row) override
     {
-        std::vector<std::optional<std::vector<unsigned char>>> values(columns_.size());
         bool too_long = false;
-        for (std::size_t i = 0; i < columns_.size() && i < row.size(); ++i) {
-            if (is_null(row[i]))
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            values_[i].reset();
+            if (i >= row.size() || is_null(row[i]))
                 continue;
-            values[i] = encoded(i, row[i]);
-            too_long = too_long || (api_.value_limit() != 0 && values[i]->size() > api_.value_limit());
+            values_[i] = encoded(i, row[i]);
+            too_long = too_long || (api_.value_limit() != 0 && values_[i]->size() > api_.value_limit());
         }
         if (too_long) {
             insert_by_statement(row);
             return;
         }
+        end_statements();
         if (!started_)
             start();
         for (std::size_t i = 0; i < columns_.size(); ++i)
-            place(i, values[i]);
+            place(i, values_[i]);
         if (!api_.sendrow(dbc_))
             fail();
+        ++rows_in_load_;
     }
 
     void commit(bool done) override
     {
-        if (!started_)
-            return;
-        if ((done ? api_.done(dbc_) : api_.batch(dbc_)) < 0)
+        if (done) {
+            end_statements();
+            end_load();
+        } else if (rows_in_load_ > 0 && api_.batch(dbc_) < 0) {
             fail();
-        started_ = !done;
+        }
     }
 
 private:
@@ -176,25 +190,25 @@ private:
                 fail();
         }
         started_ = true;
+        rows_in_load_ = 0;
     }
 
-    // A row the driver cannot bulk copy goes in by one INSERT between two
-    // bulk loads: the rows before it are committed, and the next row that
-    // can be bulk copied starts a new load.
+    // Ends the open bulk load with its rows committed. A load that has sent
+    // no row is left as it is: the driver cannot end it, and the next start
+    // replaces it.
+    void end_load()
+    {
+        if (started_ && rows_in_load_ > 0 && api_.done(dbc_) < 0)
+            fail();
+        started_ = false;
+        rows_in_load_ = 0;
+    }
+
     void insert_by_statement(const std::vector<db_value>& row)
     {
-        commit(true);
-        const std::wstring table = quoted_table_name(table_);
-        std::wstring names;
-        std::wstring markers;
-        for (const db_column& column : columns_) {
-            names += (names.empty() ? L"" : L", ") + bracketed(column.name);
-            markers += markers.empty() ? L"?" : L", ?";
-        }
-        // A table without an identity column refuses the setting, which changes nothing.
-        if (keep_identity_)
-            run_quietly(L"SET IDENTITY_INSERT " + table + L" ON");
-        handle stmt(SQL_HANDLE_STMT, dbc_);
+        end_load();
+        if (!insert_)
+            prepare_insert();
         std::vector<odbc_string> texts(columns_.size());
         std::vector<SQLLEN> lengths(columns_.size(), SQL_NULL_DATA);
         for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -215,15 +229,41 @@ private:
                 lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
             }
             const SQLULEN size = std::max<SQLULEN>(1, static_cast<SQLULEN>(std::max<SQLLEN>(lengths[i], 0)));
-            check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, c_type, sql_type,
+            check(SQLBindParameter(insert_->get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, c_type, sql_type,
                                    size, 0, data, 0, &lengths[i]),
-                  stmt, source_);
+                  *insert_, source_);
         }
-        const std::wstring insert = L"INSERT INTO " + table + L" (" + names + L") VALUES (" + markers + L")";
-        const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS);
+        const SQLRETURN rc = SQLExecute(insert_->get());
+        if (rc != SQL_NO_DATA)
+            check(rc, *insert_, source_);
+        SQLFreeStmt(insert_->get(), SQL_CLOSE);
+    }
+
+    void prepare_insert()
+    {
+        const std::wstring table = quoted_table_name(table_);
+        std::wstring names;
+        std::wstring markers;
+        for (const db_column& column : columns_) {
+            names += (names.empty() ? L"" : L", ") + bracketed(column.name);
+            markers += markers.empty() ? L"?" : L", ?";
+        }
+        // A table without an identity column refuses the setting, which changes nothing.
         if (keep_identity_)
-            run_quietly(L"SET IDENTITY_INSERT " + table + L" OFF");
-        check(rc, stmt, source_);
+            run_quietly(L"SET IDENTITY_INSERT " + table + L" ON");
+        insert_ = std::make_unique<handle>(SQL_HANDLE_STMT, dbc_);
+        const std::wstring insert = L"INSERT INTO " + table + L" (" + names + L") VALUES (" + markers + L")";
+        check(SQLPrepareW(insert_->get(), to_utf16(insert).data(), SQL_NTS), *insert_, source_);
+    }
+
+    // Leaves the statements of long rows, before a bulk load or at the end.
+    void end_statements()
+    {
+        if (!insert_)
+            return;
+        insert_.reset();
+        if (keep_identity_)
+            run_quietly(L"SET IDENTITY_INSERT " + quoted_table_name(table_) + L" OFF");
     }
 
     void run_quietly(const std::wstring& statement)
@@ -294,8 +334,11 @@ private:
     std::wstring table_;
     bool keep_identity_;
     bool started_ = false;  // a bulk load is open on the connection
+    std::size_t rows_in_load_ = 0;
+    std::unique_ptr<handle> insert_;  // the prepared INSERT of long rows
     std::vector<db_column> columns_;
     std::vector<std::vector<unsigned char>> buffers_;
+    std::vector<std::optional<std::vector<unsigned char>>> values_;
 };
 
 }  // namespace

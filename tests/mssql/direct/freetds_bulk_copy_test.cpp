@@ -155,4 +155,52 @@ TEST_F(freetds_bcp, a_row_with_a_value_the_driver_cannot_take_goes_by_statement)
     EXPECT_FALSE(inserted->fetch(row));
 }
 
+// A long row first in the table, and first again after a load ended for
+// one: no load that has sent nothing is ever ended, and every row arrives.
+TEST_F(freetds_bcp, long_rows_arrive_at_any_position)
+{
+    copy->set_value_limit(4096);
+    const std::string name = "kept";
+    bind_row(1, &name, 1, bytes(5000, 0x11));
+    bind_row(2, &name, 2, bytes(100000, 0x22));
+    bind_row(3, &name, 3, {3});
+    bind_row(4, nullptr, 4, bytes(5000, 0x44));
+    bind_row(5, nullptr, 5, bytes(6000, 0x55));
+    bind_row(6, &name, 6, {6});
+    load.close_table();
+    const recorded_bulk_copy& record = copy->record();
+    EXPECT_EQ(record.refused_dones, 0);
+    EXPECT_EQ(record.inits, 2) << "a load for row 3, a new one for row 6";
+    EXPECT_EQ(record.dones, 2);
+    ASSERT_EQ(record.rows.size(), 2u);
+    EXPECT_EQ(record.rows[0][0], utf8("3"));
+    EXPECT_EQ(record.rows[1][0], utf8("6"));
+    const auto inserted = copy->query(L"SELECT id, length(data), hex(substr(data, 1, 1)) FROM dbo.t ORDER BY id");
+    std::vector<oledb::db_value> row;
+    const std::vector<std::vector<std::wstring>> expected = {
+        {L"1", L"5000", L"11"}, {L"2", L"100000", L"22"}, {L"4", L"5000", L"44"}, {L"5", L"6000", L"55"}};
+    for (const auto& values : expected) {
+        ASSERT_TRUE(inserted->fetch(row));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(row[i], oledb::db_value(values[i]));
+    }
+    EXPECT_FALSE(inserted->fetch(row));
+}
+
+// A table whose every row is long opens no bulk load at all.
+TEST_F(freetds_bcp, a_table_of_long_rows_goes_by_statements_alone)
+{
+    copy->set_value_limit(4096);
+    for (int id = 1; id <= 3; ++id)
+        bind_row(id, nullptr, id, bytes(5000, 0x33));
+    load.close_table();
+    EXPECT_EQ(copy->record().inits, 0);
+    EXPECT_EQ(copy->record().dones + copy->record().refused_dones, 0);
+    const auto counted = copy->query(L"SELECT count(*), sum(length(data)) FROM dbo.t");
+    std::vector<oledb::db_value> row;
+    ASSERT_TRUE(counted->fetch(row));
+    EXPECT_EQ(row[0], oledb::db_value(std::wstring(L"3")));
+    EXPECT_EQ(row[1], oledb::db_value(std::wstring(L"15000")));
+}
+
 }  // namespace

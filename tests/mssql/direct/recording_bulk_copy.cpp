@@ -22,6 +22,8 @@ public:
     bool init(SQLHDBC, const oledb::odbc_string& table) const override
     {
         m_record.table = oledb::from_utf16(table);
+        ++m_record.inits;
+        m_sent_in_load = 0;
         return true;
     }
     bool keep_identity(SQLHDBC) const override
@@ -53,6 +55,7 @@ public:
                 row.emplace_back(std::vector<unsigned char>(data + prefix_length, data + prefix_length + length));
         }
         m_record.rows.push_back(std::move(row));
+        ++m_sent_in_load;
         return true;
     }
     int batch(SQLHDBC) const override
@@ -62,7 +65,12 @@ public:
     }
     int done(SQLHDBC) const override
     {
+        if (m_sent_in_load == 0) {
+            ++m_record.refused_dones;
+            return -1;
+        }
         ++m_record.dones;
+        m_sent_in_load = 0;
         return 0;
     }
     bool wide_text() const override { return false; }
@@ -71,6 +79,7 @@ public:
 private:
     recorded_bulk_copy& m_record;
     mutable std::map<int, const unsigned char*> m_buffers;
+    mutable std::size_t m_sent_in_load = 0;
 };
 
 }  // namespace

@@ -19,6 +19,11 @@ struct recorded_bulk_copy {
     std::vector<std::vector<std::optional<std::vector<unsigned char>>>> rows;
     int batches = 0;
     int dones = 0;
+    // Bulk loads begun by bcp_init.
+    int inits = 0;
+    // Ends of a load that had sent no row, which FreeTDS refuses
+    // ("General driver error"); the stand-in refuses them too.
+    int refused_dones = 0;
     // The longest value the stand-in's bcp functions take, as FreeTDS's; 0: any.
     std::size_t value_limit = 0;
 };
