@@ -437,7 +437,7 @@ void brantwick_convertor::create_dependent_objects(table_run& run)
     } catch (const tk_exception& exception) {
         if (ends_run(exception))
             throw;
-        error_handler::instance().count_failed_object();
+        run.destination.object_failed({}, L"foreign keys and views", exception.what());
         report(exception, false);
     }
 }

@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "model/recordset.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
 
 udb_database::udb_database(const std::wstring& name, std::uint32_t mode, bool case_sensitive)
     : mode(mode), name(name), case_sensitive(case_sensitive)
@@ -22,6 +24,24 @@ udb_database::~udb_database()
 bool udb_database::same_table(const std::wstring& a, const std::wstring& b) const
 {
     return tk_same_text(a, b, case_sensitive);
+}
+
+void udb_database::object_failed(const std::wstring& table, const std::wstring& object, const std::string& reason,
+                                 const std::wstring& context, const std::string& user_text)
+{
+    if (table.empty())
+        tk_log(3, L"%ls could not be created: %ls", object.c_str(), tk_utf8_to_unicode(reason).c_str());
+    else
+        tk_log(3, L"Table '%ls': %ls could not be created: %ls", table.c_str(), object.c_str(),
+               tk_utf8_to_unicode(reason).c_str());
+    if (!error_handler::is_initialized())
+        return;
+    error_handler& handler = error_handler::instance();
+    handler.count_failed_object();
+    if (user_text.empty())
+        return;
+    handler.set_context(context);
+    handler.handle(tk_exception(user_text, 0), false);
 }
 
 void udb_database::create_schema(const std::wstring&) {}

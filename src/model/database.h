@@ -69,6 +69,16 @@ public:
 
     std::uint32_t get_mode() const { return mode; }
 
+    // The one report of an object the destination could not make: a key, an
+    // index, a foreign key, a view, a sequence or a column's default. Writes a
+    // level-3 line naming the table (when there is one), the object and the
+    // reason, and counts the object among the run's failed ones. With a
+    // `user_text`, that text also goes to the user under `context`, at the
+    // level that lets the user go on or end the run (ending it raises
+    // tk_final_exception).
+    void object_failed(const std::wstring& table, const std::wstring& object, const std::string& reason,
+                       const std::wstring& context = {}, const std::string& user_text = {});
+
     // Bit set of the udb_mode_ values, or udb_mode_append.
     std::uint32_t mode;
     std::wstring name;

@@ -1,6 +1,6 @@
 #include "mssql/column_definition.h"
 
-#include "toolkit/error_handler.h"
+#include "model/database.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "mssql/quoting.h"
@@ -62,16 +62,16 @@ std::wstring quoted(const std::wstring& text)
 
 // A default of a date or time column that T-SQL cannot take, such as an
 // expression of the source server, is left out, logged and counted.
-std::wstring lost_default(const std::wstring& table, const t_ftd& column, const std::wstring& text)
+std::wstring lost_default(udb_database& destination, const std::wstring& table, const t_ftd& column,
+                          const std::wstring& text)
 {
-    tk_log(3, L"Table '%ls': the default '%ls' of column '%ls' cannot be written for MS SQL Server and is left out",
-           table.c_str(), text.c_str(), column.name.c_str());
-    if (error_handler::is_initialized())
-        error_handler::instance().count_failed_object();
+    destination.object_failed(table, L"the default '" + text + L"' of column '" + column.name + L"'",
+                              "MS SQL Server cannot take it; the column is made without it");
     return {};
 }
 
-std::wstring default_clause(const std::wstring& table, const t_ftd& column, bool unicode_text)
+std::wstring default_clause(udb_database& destination, const std::wstring& table, const t_ftd& column,
+                            bool unicode_text)
 {
     if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_timestamp)
         return L" DEFAULT CURRENT_TIMESTAMP";
@@ -94,7 +94,7 @@ std::wstring default_clause(const std::wstring& table, const t_ftd& column, bool
             return L" DEFAULT " + text;
         }
         if (column.default_value.get_type() == VT_BSTR && !ole_date(text).is_valid())
-            return lost_default(table, column, text);
+            return lost_default(destination, table, column, text);
     }
     // Anything but a plain number is written as a literal, so that no default
     // text can end the statement.
@@ -112,8 +112,8 @@ std::wstring default_clause(const std::wstring& table, const t_ftd& column, bool
 
 }  // namespace
 
-std::wstring mss_column_definition(const std::wstring& table, const t_ftd& column, const udb_indexes& indexes,
-                                   bool unicode_text)
+std::wstring mss_column_definition(udb_database& destination, const std::wstring& table, const t_ftd& column,
+                                   const udb_indexes& indexes, bool unicode_text)
 {
     std::wstring definition = mss_quote_name(column.name) + L" " + mss_get_native_type(column);
     if (column.b_not_null || column.identity) {
@@ -123,5 +123,5 @@ std::wstring mss_column_definition(const std::wstring& table, const t_ftd& colum
         if (indexes.is_idx_field(column.name, true))
             definition += L" NOT NULL";
     }
-    return definition + default_clause(table, column, unicode_text);
+    return definition + default_clause(destination, table, column, unicode_text);
 }

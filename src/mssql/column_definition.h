@@ -5,12 +5,13 @@
 #include <string>
 
 class t_ftd;
+class udb_database;
 class udb_indexes;
 
 // One column of CREATE TABLE: [name], its T-SQL type, NOT NULL and DEFAULT.
 // A column of the primary key is NOT NULL even when the source allows NULL.
 // With `unicode_text`, a text column's default is an N'...' literal. A date
-// or time default that T-SQL cannot take is left out, logged with the table's
-// name and counted as a failed object.
-std::wstring mss_column_definition(const std::wstring& table, const t_ftd& column, const udb_indexes& indexes,
-                                   bool unicode_text = false);
+// or time default that T-SQL cannot take is left out, and reported as a
+// failed object of `destination`.
+std::wstring mss_column_definition(udb_database& destination, const std::wstring& table, const t_ftd& column,
+                                   const udb_indexes& indexes, bool unicode_text = false);

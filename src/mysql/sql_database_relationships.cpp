@@ -1,7 +1,6 @@
 // Foreign keys of a destination database, each with the indexes it needs.
 #include <memory>
 
-#include "toolkit/error_handler.h"
 #include "model/index.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -80,15 +79,10 @@ void sql_database::create_relationships(const udb_relationships& relationships)
         try {
             create_relationship(relationship, *names);
         } catch (const tk_exception& e) {
-            tk_log(3, "Error while creating FK:\n%s\n", e.what());
-            error_handler& handler = error_handler::instance();
-            handler.set_context(relationship.name.empty() ? relationship.fk_table
-                                                          : L"Foreign key '" + relationship.name + L"'");
-            handler.count_failed_object();
-            handler.handle(tk_exception(std::string("Cannot create foreign key. Contact to " TK_SUPPORT_MAIL_ADDRESS
-                                                    " for the solution."),
-                                        0),
-                           false);
+            object_failed(relationship.fk_table, L"foreign key '" + relationship.name + L"'", e.what(),
+                          relationship.name.empty() ? relationship.fk_table
+                                                    : L"Foreign key '" + relationship.name + L"'",
+                          "Cannot create foreign key. Contact to " TK_SUPPORT_MAIL_ADDRESS " for the solution.");
         }
     }
     try {

@@ -43,9 +43,12 @@ udb_recordset* sql_database::create_table(const std::wstring& table, const udb_s
         chunks.clear();
         sql_indexes_initializer index_clauses(columns.get_schema(), indexes, auto_column, columns.get_rename_map(),
                                               table_type);
-        index_clauses.get_init_chunks(chunks);
+        std::vector<std::wstring> left_out;
+        index_clauses.get_init_chunks(chunks, left_out);
         for (const std::wstring& chunk : chunks)
             statement += L", " + chunk;
+        for (const std::wstring& index : left_out)
+            object_failed(table, L"index '" + index + L"'", "MySQL cannot hold it");
     }
     statement += L")";
     std::wstring charset = sql_property(table_properties, L"character set");

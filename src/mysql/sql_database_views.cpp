@@ -1,7 +1,6 @@
 // Views of a destination database.
 #include <memory>
 
-#include "toolkit/error_handler.h"
 #include "model/name_compare.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -45,11 +44,7 @@ void sql_database::create_views(const udb_views& list)
             query_append(sql_utf8(L"CREATE OR REPLACE VIEW " + sql_current_engine().get_safe_name(name) + L" AS " +
                                   refine_view_in(text)));
         } catch (const tk_exception& e) {
-            tk_log(2, "Error while creating view:\n%s\n", e.what());
-            error_handler& handler = error_handler::instance();
-            handler.set_context(L"View '" + view_name + L"'");
-            handler.count_failed_object();
-            handler.handle(e, false);
+            object_failed({}, L"view '" + view_name + L"'", e.what(), L"View '" + view_name + L"'", e.what());
         }
     }
 }

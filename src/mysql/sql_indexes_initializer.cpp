@@ -1,6 +1,5 @@
 #include "mysql/sql_indexes_initializer.h"
 
-#include "toolkit/error_handler.h"
 #include "model/name_compare.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_native_types.h"
@@ -23,13 +22,6 @@ bool is_large_object(const t_ftd& column)
     if (column.vartype == ole_vt_bytes)
         return !sql_is_varbinary(column.size);
     return column.vartype == VT_BSTR && (column.size <= 0 || column.size > longest_indexed_text);
-}
-
-// Tells the run that the table lost an index it was given.
-void count_lost_index()
-{
-    if (tk_singleton<error_handler>::is_initialized())
-        error_handler::instance().count_failed_object();
 }
 
 }  // namespace
@@ -111,7 +103,7 @@ std::wstring sql_indexes_initializer::index_clause(const udb_index& index, bool&
     return clause + L")";
 }
 
-void sql_indexes_initializer::get_init_chunks(std::vector<std::wstring>& chunks)
+void sql_indexes_initializer::get_init_chunks(std::vector<std::wstring>& chunks, std::vector<std::wstring>& left_out)
 {
     sql_engine& engine = sql_current_engine();
     tk_log(2, "sql_indexes_initializer::get_init_chunks(n_indexes=%d)", static_cast<int>(m_indexes.size()));
@@ -127,13 +119,13 @@ void sql_indexes_initializer::get_init_chunks(std::vector<std::wstring>& chunks)
         if (processed >= max_indexes || index.fields.size() > max_index_columns) {
             tk_log(3, L"Index '%ls': max number of indexes or of index columns has been reached, the index is left out",
                    index.name.c_str());
-            count_lost_index();
+            left_out.push_back(index.name);
             continue;
         }
         bool starts_with_auto_column = false;
         std::wstring clause = index_clause(index, starts_with_auto_column);
         if (clause.empty()) {
-            count_lost_index();
+            left_out.push_back(index.name);
         } else {
             if (starts_with_auto_column) {
                 tk_log(2, "Got index for auto_increment field");

@@ -17,7 +17,9 @@ public:
     sql_indexes_initializer(sql_schema& schema, const udb_indexes& source, const std::wstring& auto_column,
                             const udb_name_pairs& rename_map, const std::wstring& table_type);
 
-    void get_init_chunks(std::vector<std::wstring>& chunks);
+    // The clauses of the indexes MySQL can hold; the names of the others go
+    // to `left_out`.
+    void get_init_chunks(std::vector<std::wstring>& chunks, std::vector<std::wstring>& left_out);
 
 private:
     // The clause of one index; empty when the server cannot take it.

@@ -58,7 +58,8 @@ public:
     // What a run left behind. Any count above zero means the run did not carry
     // everything across, whatever else it reports; the run's summary and exit
     // code are taken from these. Lower layers count here where they leave a
-    // record or an object (table, key, index, view, default) behind.
+    // record behind; an object (key, index, view, default) a destination
+    // could not make is counted through udb_database::object_failed.
     void count_skipped_record() { ++m_skipped_records; }
     void count_failed_object() { ++m_failed_objects; }
     void count_changed_value() { ++m_changed_values; }

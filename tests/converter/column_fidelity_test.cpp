@@ -34,7 +34,8 @@ const std::vector<std::wstring> tables = {L"hidden", L"fixed", L"dated", L"sized
 const std::string too_long = "sized, record #2: The value of column 'note' needs 8 characters, the column holds 4: "
                              "'\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80'";
 const std::string lost_default = "Table '[dbo].[dated]': the default '(current_timestamp() + interval 1 day)' of "
-                                 "column 'later' cannot be written for MS SQL Server and is left out";
+                                 "column 'later' could not be created: MS SQL Server cannot take it; the column is "
+                                 "made without it";
 
 void connect_source(brantwick_convertor& converter, const velmora_test::scratch_database& database)
 {

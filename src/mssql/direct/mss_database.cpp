@@ -97,7 +97,7 @@ void mss_database::do_create_table(const std::wstring& table, const udb_schema& 
     for (std::size_t i = 0; i < table_schema.size(); ++i) {
         if (i > 0)
             statement += L",\r\n";
-        statement += L"\t" + mss_column_definition(table, *table_schema[i], table_indexes, unicode);
+        statement += L"\t" + mss_column_definition(*this, table, *table_schema[i], table_indexes, unicode);
     }
     statement += L")";
     tk_log(2, L"Create table query: '%ls'", statement.c_str());

@@ -13,6 +13,7 @@
 // statements.
 #pragma once
 
+#include "mssql/key_statements.h"
 #include "mssql/odb/odb_database.h"
 
 #include <cstdint>
@@ -61,7 +62,10 @@ public:
     void create_fk_index_if(const std::wstring& parent, const std::wstring& parent_source,
                             const std::vector<std::wstring>& columns);
 
+    // A primary key of the current table exists on the server.
     bool has_primary_key = false;
+    // The keys and indexes this run made, table by table.
+    mss_made_keys made_keys;
     // [owner].[table] -> column -> the server's type name.
     std::map<std::wstring, std::map<std::wstring, std::wstring>> column_types;
 

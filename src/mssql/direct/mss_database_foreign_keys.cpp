@@ -2,9 +2,9 @@
 // referenced columns that SQL Server needs for it.
 #include "mssql/direct/mss_database.h"
 
-#include "toolkit/error_handler.h"
 #include "mssql/mss_engine.h"
 #include "mssql/index_names.h"
+#include "mssql/key_statements.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
@@ -84,15 +84,13 @@ void mss_database::create_relationships(const udb_relationships& list)
         try {
             create_relationship(relationship);
         } catch (const tk_exception& e) {
-            tk_log(3, "Error while creating FK:\n%s\n", e.what());
-            error_handler& handler = error_handler::instance();
-            handler.count_failed_object();
-            handler.set_context(relationship.name.empty() ? relationship.fk_table
-                                                          : L"Foreign key '" + relationship.name + L"'");
             // The fixed advice, then why this key could not be made.
             const bool orphans = (e.get_error_number() & 0xFFFF) == low_word_of_integrity_violation;
-            handler.handle(tk_exception(std::string(orphans ? orphans_text : contact_text) + "\n" + e.what(), 0),
-                           false);
+            object_failed(names_map.get_tn_mapped_name(relationship.fk_table, true),
+                          L"foreign key '" + relationship.name + L"'", e.what(),
+                          relationship.name.empty() ? relationship.fk_table
+                                                    : L"Foreign key '" + relationship.name + L"'",
+                          std::string(orphans ? orphans_text : contact_text) + "\n" + e.what());
         }
     }
 }
@@ -108,58 +106,59 @@ void mss_database::create_relationship(const udb_relationship& relationship)
     if (parent_table.empty())
         throw tk_exception(L"Table '" + parent + L"' not exists", 0);
     create_fk_index_if(parent, relationship.pk_table, relationship.pk_flds);
-    const auto column_list = [&](const std::wstring& table, const std::vector<std::wstring>& fields) {
-        std::wstring list;
-        for (const std::wstring& field : fields)
-            list += (list.empty() ? L"" : L", ") + mss_quote_name(names_map.get_fn_mapped_name(table, field));
-        return list;
-    };
-    std::wstring statement = L"ALTER TABLE " + child_table + L" ADD";
-    if (!relationship.name.empty())
-        statement += L" CONSTRAINT " + mss_quote_name(relationship.name);
     // Renamed columns stand in the names map under their table's source name.
-    statement += L" FOREIGN KEY (" + column_list(relationship.fk_table, relationship.fk_flds) + L") REFERENCES " +
-                 parent_table + L"(" + column_list(relationship.pk_table, relationship.pk_flds) + L")";
-    if (!relationship.rule.empty() && mss_engine::is_valid_fk_props(tk_trim(relationship.rule)))
-        statement += L" " + relationship.rule;
-    tk_log(2, L"Foreign key query: '%ls'", statement.c_str());
+    const auto mapped = [&](const std::wstring& table, const std::vector<std::wstring>& fields) {
+        std::vector<std::wstring> names;
+        for (const std::wstring& field : fields)
+            names.push_back(names_map.get_fn_mapped_name(table, field));
+        return names;
+    };
+    const std::wstring statement = mss_foreign_key_statement(
+        mss_direct_keys, child_table, relationship.name, mapped(relationship.fk_table, relationship.fk_flds),
+        parent_table, mapped(relationship.pk_table, relationship.pk_flds), relationship.rule);
     odb_command command(session.get());
     command.execute(statement, nullptr);
 }
 
+// A table the run made is judged by the keys the run made on it, as the
+// script judges every table; a table that was there before, by the server.
 void mss_database::create_fk_index_if(const std::wstring& parent, const std::wstring& parent_source,
                                       const std::vector<std::wstring>& columns)
 {
     tk_log(2, L"mss_database::create_fk_index_if(%ls)", parent.c_str());
+    std::wstring table_name = existing_table_name(parent);
+    if (table_name.empty())
+        table_name = mss_engine::get_safe_tname(parent);
+    std::vector<std::wstring> destination_columns;
+    for (const std::wstring& column : columns)
+        destination_columns.push_back(names_map.get_fn_mapped_name(parent_source, column));
     try {
-        std::wstring table_name = existing_table_name(parent);
-        if (table_name.empty())
-            table_name = mss_engine::get_safe_tname(parent);
-        std::vector<std::wstring> destination_columns;
-        for (const std::wstring& column : columns)
-            destination_columns.push_back(names_map.get_fn_mapped_name(parent_source, column));
         tk_log(1, "udb_indexes::has_index_on_fields");
-        std::int32_t supporting = 0;
-        {
+        bool supported = made_keys.supports(table_name, destination_columns);
+        if (!supported && !made_keys.knows(table_name)) {
             const std::unique_ptr<udb_recordset> result(query(supporting_key_query(table_name, destination_columns)));
             result->reset();
-            if (!result->is_eof())
-                supporting = mss_row_long(*result->get_item(), 0);
+            supported = !result->is_eof() && mss_row_long(*result->get_item(), 0) > 0;
         }
-        if (supporting > 0) {
+        if (supported) {
             tk_log(2, L"Child index for table '%ls' exists", parent.c_str());
             return;
         }
         tk_log(2, L"Child index for table '%ls' does NOT exist", parent.c_str());
-        const std::unique_ptr<udb_recordset> table(get_table(table_name, udb_mode_read_only));
-        std::wstring list;
-        for (const std::wstring& column : destination_columns)
-            list += (list.empty() ? L"" : L", ") + mss_quote_name(column);
-        const std::wstring statement = L"CREATE UNIQUE INDEX " + mss_bracket_name(gen_idx_name(table.get(), columns)) +
-                                       L" ON " + table_name + L"(" + list + L")";
-        tk_log(2, L"str_query=%ls", statement.c_str());
-        run(statement);
+        std::wstring name;
+        if (made_keys.knows(table_name)) {
+            name = gen_idx_name(made_keys.of(table_name), columns);
+        } else {
+            const std::unique_ptr<udb_recordset> table(get_table(table_name, udb_mode_read_only));
+            name = gen_idx_name(table.get(), columns);
+        }
+        run(mss_fk_index_statement(table_name, name, destination_columns));
+        udb_index index(name, true, false);
+        index.fields = destination_columns;
+        made_keys.add(table_name, index, false);
     } catch (const odb_exception& e) {
+        // The foreign key is still tried; when the server refuses it, that
+        // is the failed object the run counts.
         tk_log(3, "Error while creating index for FK:\n%s\n", e.what());
     }
 }

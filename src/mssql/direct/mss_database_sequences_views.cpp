@@ -2,7 +2,6 @@
 // each failure reported on its own.
 #include "mssql/direct/mss_database.h"
 
-#include "toolkit/error_handler.h"
 #include "model/name_compare.h"
 #include "mssql/mss_engine.h"
 #include "mssql/identifier_validators.h"
@@ -45,9 +44,8 @@ void mss_database::create_sequences(const udb_sequences& list)
         try {
             run(statement);
         } catch (const tk_exception& e) {
-            tk_log(3, "Error while creating sequence:\n%s\n", e.what());
-            error_handler::instance().count_failed_object();
-            error_handler::instance().handle(e, false);
+            object_failed({}, L"sequence '" + sequence.name + L"'", e.what(), L"Sequence '" + sequence.name + L"'",
+                          e.what());
         }
     }
 }
@@ -65,11 +63,8 @@ void mss_database::create_views(const udb_views& list)
             run(L"IF OBJECT_ID(" + mss_unicode_literal(name) + L") IS NOT NULL DROP VIEW " + name);
             run(create);
         } catch (const tk_exception& e) {
-            tk_log(3, "Error while creating view:\n%s\n", e.what());
-            error_handler& handler = error_handler::instance();
-            handler.count_failed_object();
-            handler.set_context(L"View '" + source_name + L"'");
-            handler.handle(tk_exception(std::string(view_contact_text), 0), false);
+            object_failed({}, L"view '" + source_name + L"'", e.what(), L"View '" + source_name + L"'",
+                          view_contact_text);
         }
     }
 }

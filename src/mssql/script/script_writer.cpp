@@ -7,6 +7,7 @@
 #include "mssql/mss_engine.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/index_names.h"
+#include "mssql/key_statements.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_rows.h"
@@ -29,8 +30,6 @@ namespace {
 
 constexpr const char* crlf = "\r\n";
 constexpr const char* lf = "\n";
-constexpr int max_index_size = 900;
-constexpr int max_indexed_text = 8000;
 
 std::wstring safe(const std::wstring& name)
 {
@@ -60,19 +59,6 @@ std::string comment_text(const std::string& text)
 bool is_dbo(const std::wstring& name)
 {
     return udb_same_name(name, L"dbo");
-}
-
-std::wstring bracketed_list(const std::vector<std::wstring>& names)
-{
-    std::wstring list;
-    for (const auto& name : names)
-        list += (list.empty() ? L"" : L", ") + mss_quote_name(name);
-    return list;
-}
-
-bool is_text_or_blob(VARTYPE vartype)
-{
-    return vartype == (VT_ARRAY | VT_UI1) || vartype == VT_BLOB || vartype == VT_BSTR;
 }
 
 std::string today()
@@ -165,7 +151,8 @@ udb_recordset* mss_dmp_database::create_table(const std::wstring& table, const u
         delete_tab(table);
         std::wstring statement = L"CREATE TABLE " + safe(table) + L" (\r\n";
         for (std::size_t i = 0; i < schema.size(); ++i)
-            statement += (i == 0 ? L"\t" : L",\r\n\t") + mss_column_definition(table, *schema[i], indexes, m_unicode);
+            statement +=
+                (i == 0 ? L"\t" : L",\r\n\t") + mss_column_definition(*this, table, *schema[i], indexes, m_unicode);
         statement += L"\r\n)";
         tables.push_back(safe(table));
         write_statement(statement, lf);
@@ -182,60 +169,20 @@ bool mss_dmp_database::delete_tab(const std::wstring& table)
     return is_table_exist(table) && udb_database::delete_tab(table);
 }
 
-std::wstring mss_dmp_database::index_statement(const std::wstring& table, const udb_schema& schema,
-                                               const udb_index& index)
-{
-    std::wstring statement;
-    if (index.primary) {
-        statement = L"ALTER TABLE " + safe(table) + L" ADD PRIMARY KEY(";
-    } else if (index.unique_constraint) {
-        tk_log(2, L"Processing unique constraint '%ls'", index.name.c_str());
-        statement = L"ALTER TABLE " + safe(table) + L" ADD CONSTRAINT " + mss_quote_name(index.name) + L" UNIQUE (";
-    } else {
-        statement = std::wstring(L"CREATE ") + (index.unique ? L"UNIQUE " : L"") + L"INDEX " +
-                    mss_quote_name(index.name) + L" ON " + safe(table) + L"(";
-    }
-    // A filtered unique index lets several rows hold NULL, as MySQL allows;
-    // constraints take no filter.
-    const bool filtered = index.unique && !index.primary && !index.unique_constraint;
-    std::wstring filter;
-    int total_size = 0;
-    for (std::size_t i = 0; i < index.fields.size(); ++i) {
-        const std::wstring& column = index.fields[i];
-        const VARTYPE vartype = schema.get_field_type(column);
-        const int size = schema.get_field_size(column);
-        tk_log(1, L"Index field '%ls' has vt=%08X, size=%d", column.c_str(), static_cast<unsigned>(vartype), size);
-        total_size += size;
-        tk_log(1, "Total index size=%d", total_size);
-        if (total_size > max_index_size || vartype == VT_BOOL) {
-            tk_log(3, L"Index '%ls' has been skipped", index.name.c_str());
-            return {};
-        }
-        if (is_text_or_blob(vartype)) {
-            tk_log(1, "Column is TEXT or BLOB");
-            if (size == 0 || size > max_indexed_text) {
-                tk_log(3, L"Cannot build index '%ls'", index.name.c_str());
-                return {};
-            }
-        }
-        statement += (i == 0 ? L"" : L", ") + mss_quote_name(column);
-        if (filtered)
-            filter += (i == 0 ? L" WHERE " : L" AND ") + mss_quote_name(column) + L" IS NOT NULL";
-    }
-    return statement + L") " + filter;
-}
-
 void mss_dmp_database::create_index(const std::wstring& table, const udb_schema& schema, const udb_index& index)
 {
     if (index.fields.empty()) {
         tk_log(3, L"Index '%ls': no fields, cannot build index", mss_quote_name(index.name).c_str());
         return;
     }
-    const std::wstring statement = index_statement(table, schema, index);
-    if (statement.empty())
+    // A script does not know its server: every name is free.
+    const mss_index_statement statement =
+        mss_key_statement(mss_script_keys, safe(table), schema, index, mss_engine::instance().version_code,
+                          [](const std::wstring&, bool) { return true; });
+    if (statement.text.empty())
         return;
-    write_statement(statement, lf);
-    m_written_indexes[safe(table)].push_back_direct(index);
+    write_statement(statement.text, lf);
+    m_made_keys.add(safe(table), index, statement.filtered);
     if (index.primary)
         m_primary_key_written = true;
 }
@@ -243,6 +190,7 @@ void mss_dmp_database::create_index(const std::wstring& table, const udb_schema&
 void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schema& schema, const udb_indexes& indexes)
 {
     tk_log(2, L"mss_dmp_database::create_indexes(%ls)", table.c_str());
+    m_made_keys.add_table(safe(table));
     for (const auto& index : indexes)
         create_index(table, schema, index);
     // Azure SQL stores no table without a clustered index.
@@ -252,20 +200,9 @@ void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schem
 
 void mss_dmp_database::create_clustered_index(const std::wstring& table, const udb_schema& schema)
 {
-    const auto suitable = std::find_if(schema.begin(), schema.end(), [](const t_ftd* column) {
-        if ((column->vartype != VT_BSTR && column->vartype != VT_BLOB) || (column->size >= 1 && column->size <= 7999))
-            return true;
-        tk_log(2, L"Field '%ls' is not suitable for building index", column->name.c_str());
-        return false;
-    });
-    if (suitable == schema.end()) {
-        tk_log(1, "Failed to find a field for building clustered index");
+    const std::wstring statement = mss_clustered_index_statement(safe(table), schema);
+    if (statement.empty())
         return;
-    }
-    const std::wstring& column = (*suitable)->name;
-    const std::wstring statement = L"CREATE CLUSTERED INDEX " + mss_quote_name(column + L"_clust_idx") + L" ON " +
-                                   safe(table) + L"(" + mss_quote_name(column) + L")";
-    tk_log(2, L"CLUSTERED-index-query: %ls", statement.c_str());
     query(statement);
     m_file.write("GO\n");
 }
@@ -276,26 +213,20 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
         m_file.write("\r\n/*\r\nCreate foreign key constraints\r\n*/\r\n\r\n");
     for (const auto& relationship : relationships) {
         tk_log(2, L"Processing FK '%ls'", relationship.name.c_str());
-        const auto mapped_fields = [this](const std::wstring& table, const std::vector<std::wstring>& fields) {
-            std::vector<std::wstring> mapped;
+        const auto mapped = [this](const std::wstring& table, const std::vector<std::wstring>& fields) {
+            std::vector<std::wstring> names;
             for (const auto& field : fields)
-                mapped.push_back(names_map.get_fn_mapped_name(table, field));
-            return bracketed_list(mapped);
+                names.push_back(names_map.get_fn_mapped_name(table, field));
+            return names;
         };
-        std::vector<std::wstring> referenced;
-        for (const auto& field : relationship.pk_flds)
-            referenced.push_back(names_map.get_fn_mapped_name(relationship.pk_table, field));
-        create_fk_index_if(safe(names_map.get_tn_mapped_name(relationship.pk_table)), referenced, relationship.pk_flds);
-        std::wstring statement = L"ALTER TABLE " + safe(names_map.get_tn_mapped_name(relationship.fk_table)) + L" ADD";
-        if (!relationship.name.empty())
-            statement += L" CONSTRAINT " + mss_quote_name(relationship.name);
-        statement += L" FOREIGN KEY (" + mapped_fields(relationship.fk_table, relationship.fk_flds) + L") REFERENCES " +
-                     safe(names_map.get_tn_mapped_name(relationship.pk_table)) + L"(" +
-                     mapped_fields(relationship.pk_table, relationship.pk_flds) + L")";
-        const std::wstring rule = tk_trim(relationship.rule);
-        if (!rule.empty() && mss_engine::is_valid_fk_props(rule))
-            statement += L" " + rule + L";";
-        write_statement(statement, crlf);
+        const std::wstring parent = safe(names_map.get_tn_mapped_name(relationship.pk_table));
+        const std::vector<std::wstring> referenced = mapped(relationship.pk_table, relationship.pk_flds);
+        create_fk_index_if(parent, referenced, relationship.pk_flds);
+        write_statement(
+            mss_foreign_key_statement(mss_script_keys, safe(names_map.get_tn_mapped_name(relationship.fk_table)),
+                                      relationship.name, mapped(relationship.fk_table, relationship.fk_flds), parent,
+                                      referenced, relationship.rule),
+            crlf);
     }
 }
 
@@ -306,31 +237,15 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
 void mss_dmp_database::create_fk_index_if(const std::wstring& parent, const std::vector<std::wstring>& columns,
                                           const std::vector<std::wstring>& source_columns)
 {
-    udb_indexes& written = m_written_indexes[parent];
-    const auto same_columns = [&](const udb_index& index) {
-        return index.fields.size() == columns.size() &&
-               std::all_of(columns.begin(), columns.end(), [&](const std::wstring& column) {
-                   return std::any_of(index.fields.begin(), index.fields.end(),
-                                      [&](const std::wstring& field) { return udb_same_name(field, column); });
-               });
-    };
-    const bool supported = std::any_of(written.begin(), written.end(), [&](const udb_index& index) {
-        const bool unfiltered = index.primary || index.unique_constraint;
-        return unfiltered && same_columns(index);
-    });
-    if (supported) {
+    if (m_made_keys.supports(parent, columns)) {
         tk_log(2, L"Child index for table '%ls' exists", parent.c_str());
         return;
     }
     tk_log(2, L"Child index for table '%ls' does NOT exist", parent.c_str());
-    udb_index index(gen_idx_name(written, source_columns), true, false);
-    index.unique_constraint = true;
+    udb_index index(gen_idx_name(m_made_keys.of(parent), source_columns), true, false);
     index.fields = columns;
-    const std::wstring statement =
-        L"CREATE UNIQUE INDEX " + mss_quote_name(index.name) + L" ON " + parent + L"(" + bracketed_list(columns) + L")";
-    tk_log(2, L"str_query=%ls", statement.c_str());
-    write_statement(statement, crlf);
-    written.push_back_direct(index);
+    write_statement(mss_fk_index_statement(parent, index.name, columns), crlf);
+    m_made_keys.add(parent, index, false);
 }
 
 void mss_dmp_database::create_sequences(const udb_sequences& sequences)

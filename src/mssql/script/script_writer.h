@@ -9,6 +9,7 @@
 
 #include "model/database.h"
 #include "model/index.h"
+#include "mssql/key_statements.h"
 #include "mssql/script/script_file.h"
 
 #include <map>
@@ -75,7 +76,6 @@ public:
 private:
     void write_head(const std::wstring& file_name);
     void write_statement(const std::wstring& statement, const char* line_end);
-    std::wstring index_statement(const std::wstring& table, const udb_schema& schema, const udb_index& index);
     void create_clustered_index(const std::wstring& table, const udb_schema& schema);
     void create_fk_index_if(const std::wstring& parent, const std::vector<std::wstring>& columns,
                             const std::vector<std::wstring>& source_columns);
@@ -88,7 +88,7 @@ private:
     bool m_structure;
     std::string m_title;
     std::string m_database_name;
-    // The indexes written for each table, by its canonical name: a foreign
-    // key needs an unfiltered unique one on its referenced columns.
-    std::map<std::wstring, udb_indexes> m_written_indexes;
+    // The keys and indexes written for each table: a foreign key needs an
+    // unfiltered unique one on its referenced columns.
+    mss_made_keys m_made_keys;
 };

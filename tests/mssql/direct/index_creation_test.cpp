@@ -133,14 +133,43 @@ TEST_F(index_creation, index_without_fields_is_not_made)
     EXPECT_NE(log.text().find("Index '[none]': no fields, cannot build index"), std::string::npos);
 }
 
-TEST_F(index_creation, refused_index_reaches_the_log)
+// A key or index the server refuses is a failed object of the run: counted,
+// and logged with the table, the object and the server's message. A refused
+// primary key leaves the table without one.
+TEST_F(index_creation, refused_key_or_index_is_counted_and_logged)
 {
     log_capture log;
     server->fail_prefix(L"ALTER TABLE [dbo].[orders] ADD CONSTRAINT [pk1]",
                         fake::sql_error(1779, L"Table 'orders' already has a primary key defined on it."));
+    server->fail_prefix(L"CREATE INDEX [ix_b]",
+                        fake::sql_error(1913, L"The operation failed: an index named ix_b exists."));
+    database->has_primary_key = false;
     create(make_index(L"pk1", true, true, {L"b"}));
-    EXPECT_NE(log.text().find("Error: Table 'orders' already has a primary key defined on it."), std::string::npos);
-    EXPECT_TRUE(database->has_primary_key);
+    EXPECT_FALSE(database->has_primary_key);
+    create(make_index(L"ix_b", false, false, {L"b"}));
+    EXPECT_EQ(errors.failed_objects(), 2u);
+    EXPECT_NE(log.text().find("Table '[dbo].[orders]': primary key 'pk1' could not be created: Table 'orders' already "
+                              "has a primary key defined on it."),
+              std::string::npos)
+        << log.text();
+    EXPECT_NE(log.text().find("Table '[dbo].[orders]': index 'ix_b' could not be created: The operation failed: an "
+                              "index named ix_b exists."),
+              std::string::npos)
+        << log.text();
+}
+
+// The clustered index Azure SQL needs is made when the primary key was refused.
+TEST_F(index_creation, azure_table_whose_primary_key_was_refused_gets_a_clustered_index)
+{
+    engine.version_code = 100;
+    server->fail_prefix(L"ALTER TABLE [dbo].[orders] ADD CONSTRAINT [pk]", fake::sql_error(1779, L"refused"));
+    udb_indexes indexes;
+    indexes.push_back(make_index(L"pk", true, true, {L"b"}));
+    database->has_primary_key = false;
+    mark();
+    database->create_indexes(L"orders", schema, indexes);
+    EXPECT_EQ(sent().back(), L"CREATE CLUSTERED INDEX [a_clust_idx] ON [dbo].[orders]([a])");
+    EXPECT_EQ(errors.failed_objects(), 1u);
 }
 
 TEST_F(index_creation, azure_table_without_primary_key_gets_a_clustered_index)
