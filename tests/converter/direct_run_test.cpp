@@ -388,6 +388,35 @@ TEST_F(direct_run, views_follow_the_views_they_read_and_invalid_ones_fail)
     EXPECT_FALSE(converter.is_complete());
 }
 
+// A primary key and an index the server refuses are failed objects like a
+// refused foreign key: the summary counts both, the run is not complete (its
+// exit is not 0) and the log names the table, each object and the server's
+// message.
+TEST_F(direct_run, a_refused_primary_key_and_index_leave_the_run_incomplete)
+{
+    log_capture log;
+    server->fail_prefix(L"ALTER TABLE [dbo].[customer] ADD CONSTRAINT [PRIMARY]",
+                        fake::sql_error(8111, L"Cannot define PRIMARY KEY constraint on nullable column."));
+    server->fail_prefix(L"CREATE INDEX [ix_customer_code]", fake::sql_error(1919, L"Column 'code' is of a type "
+                                                                                  L"that is invalid for use as a key "
+                                                                                  L"column in an index."));
+    run(0);
+    EXPECT_FALSE(converter.is_aborted());
+    EXPECT_FALSE(converter.is_complete());
+    const brantwick_convertor::run_tally tally = converter.get_tally();
+    EXPECT_EQ(tally.tables_converted, 1u);
+    EXPECT_EQ(tally.objects_failed, 2u);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("Table '[dbo].[customer]': primary key 'PRIMARY' could not be created: Cannot define PRIMARY "
+                        "KEY constraint on nullable column."),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Table '[dbo].[customer]': index 'ix_customer_code' could not be created: Column 'code' is of "
+                        "a type that is invalid for use as a key column in an index."),
+              std::string::npos)
+        << text;
+}
+
 // Renamed tables and columns: the key names the columns by their new names.
 TEST_F(direct_run, foreign_keys_of_renamed_tables_name_the_renamed_columns)
 {
