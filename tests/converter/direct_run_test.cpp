@@ -151,6 +151,34 @@ TEST_F(direct_run, mode_0_drops_an_existing_database_and_creates_it_anew)
     EXPECT_FALSE(converter.is_aborted());
 }
 
+// A run's fixed cost is its logins: one to the server's master database
+// (version, database list, drop and create), one that proves the login may
+// use an existing destination database, and two into the destination: one
+// that makes the tables and carries the bulk load, and one for the
+// catalogue, the questions and the statements made while the bulk load holds
+// the first. A connection no longer needed serves the next need.
+TEST_F(direct_run, a_run_opens_only_the_connections_it_needs)
+{
+    existing_database(false);
+    run(0);
+    EXPECT_EQ(server->connections_opened(), 4);
+    std::map<int, std::vector<std::wstring>> by_connection;
+    for (const fake::statement_record& statement : server->statements())
+        by_connection[statement.connection].push_back(statement.text);
+    EXPECT_EQ(by_connection[1],
+              (std::vector<std::wstring>{L"SELECT @@VERSION", L"SELECT name from master.sys.databases ORDER BY name",
+                                         L"DROP DATABASE [shop_dest]", L"CREATE DATABASE [shop_dest]"}));
+    EXPECT_TRUE(by_connection[2].empty()) << "the login's proof opens and closes";
+    ASSERT_EQ(server->bulk_loads().size(), 1u);
+    EXPECT_EQ(server->bulk_loads()[0].connection, 4);
+}
+
+TEST_F(direct_run, a_run_into_a_new_database_needs_no_proof_of_access)
+{
+    run(0);
+    EXPECT_EQ(server->connections_opened(), 3);
+}
+
 // Nothing at the destination changes before the source is known to hold
 // what was asked for.
 TEST_F(direct_run, a_wrong_source_or_a_missing_table_drops_nothing)

@@ -12,27 +12,52 @@
 
 namespace oledb {
 
-class connection_factory {
+// The physical connections of one data source. A run's fixed cost is its
+// logins, so a connection is opened only when every open one is in use, and
+// one that no session needs any more waits here for the next session of the
+// data source. Where the driver offers bulk copy, every connection is opened
+// able to bulk copy, so that any of them serves any purpose.
+class connection_factory : public std::enable_shared_from_this<connection_factory> {
 public:
     connection_factory(std::shared_ptr<db_provider> provider, db_login login);
     // Opens the first connection, which proves the login; it serves the
-    // next session that needs no bulk load.
+    // next session's first need.
     void open_first();
     std::unique_ptr<db_connection> open(bool for_bulk_load);
+    // A connection no session holds any more; it serves a later one.
+    void give_back(std::unique_ptr<db_connection> connection, bool bulk_load);
     const std::wstring& source() const { return source_; }
+    // Every connection is opened able to bulk copy.
+    bool bulk_capable() const { return bulk_capable_; }
 
 private:
+    std::unique_ptr<db_connection> connect(bool for_bulk_load);
+
     std::shared_ptr<db_provider> provider_;
     db_login login_;
     std::wstring source_;
+    bool bulk_capable_;
     std::mutex mutex_;
-    std::unique_ptr<db_connection> spare_;
+    struct idle_connection {
+        std::unique_ptr<db_connection> link;
+        bool bulk_load;
+    };
+    std::vector<idle_connection> idle_;
 };
 
 struct managed_connection {
+    managed_connection() = default;
+    // Hands the connection back to its factory, unless it carried a bulk
+    // load (the driver's bulk-copy state stays on it).
+    ~managed_connection();
+    managed_connection(const managed_connection&) = delete;
+    managed_connection& operator=(const managed_connection&) = delete;
+
     std::unique_ptr<db_connection> link;
     bool bulk_load = false;
-    bool busy = false;  // an open result or bulk load is on it
+    bool busy = false;          // an open result or bulk load is on it
+    bool carried_bulk = false;  // a bulk load ran on it
+    std::weak_ptr<connection_factory> factory;
 };
 
 // Marks a connection busy for the life of the rowset that holds it.
@@ -55,7 +80,7 @@ public:
     session_link(std::shared_ptr<connection_factory> factory, std::shared_ptr<const std::atomic<bool>> fast_load);
     // Statements that return nothing run here one after another, so that a
     // setting one of them makes (IDENTITY_INSERT) holds for the next; while
-    // a bulk load holds it, they run on a connection of their own.
+    // a rowset or bulk load holds it, they run on a free reader connection.
     std::shared_ptr<managed_connection> home_connection();
     // Statements asked for a rowset, and opened tables: a reader that no open
     // rowset holds, or a new one.
