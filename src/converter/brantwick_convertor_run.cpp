@@ -421,7 +421,9 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
 
     tk_log(2, "Just before create_indexes, skip_idx=%d", skip_indexes ? 1 : 0);
     destination.reset();
-    if (!skip_indexes)
+    // A table the run merges into keeps the keys and indexes it has: making
+    // them again could only fail.
+    if (!skip_indexes && !merged)
         run.destination.create_indexes(full_name, schema, indexes);
     return true;
 }

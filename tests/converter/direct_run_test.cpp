@@ -296,6 +296,10 @@ TEST_F(direct_run, mode_3_merges_and_skips_rows_whose_key_exists)
     EXPECT_FALSE(starts_with_any(sent, L"UPDATE"));
     EXPECT_TRUE(errors.reports.empty());
     EXPECT_TRUE(server->bulk_loads().empty());
+    // The table it merges into keeps its keys and indexes.
+    EXPECT_FALSE(starts_with_any(sent, L"ALTER TABLE"));
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE INDEX"));
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE UNIQUE INDEX"));
 }
 
 // A key of letters beyond the server's code page: the row whose key the

@@ -9,6 +9,7 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
 
 namespace {
 
@@ -52,7 +53,9 @@ void mss_database::create_index(const std::wstring& table, const udb_schema& tab
     } catch (const odb_exception& e) {
         // A key or index the server refuses is a failed object of the run,
         // and a refused primary key leaves the table without one.
-        object_failed(table_name, object_text(index), e.what());
+        const std::wstring object = object_text(index);
+        object_failed(table_name, object, e.what(), table_name,
+                      tk_unicode_to_utf8(object) + " could not be created: " + e.what());
         return;
     }
     made_keys.add(table_name, index, statement.filtered);
@@ -70,6 +73,7 @@ void mss_database::create_clustered_index(const std::wstring& table, const udb_s
     try {
         run(statement);
     } catch (const tk_exception& e) {
-        object_failed(table_name, L"clustered index", e.what());
+        object_failed(table_name, L"clustered index", e.what(), table_name,
+                      std::string("clustered index could not be created: ") + e.what());
     }
 }
