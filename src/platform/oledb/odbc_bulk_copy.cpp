@@ -145,17 +145,19 @@ public:
 
     void send_row(const std::vector<db_value>& row) override
     {
-        bool too_long = false;
+        // Measured before anything is encoded: a long value is not copied
+        // into a form the statement does not use.
+        const std::size_t limit = api_.value_limit();
+        for (std::size_t i = 0; limit != 0 && i < columns_.size() && i < row.size(); ++i) {
+            if (!is_null(row[i]) && encoded_size(i, row[i]) > limit) {
+                insert_by_statement(row);
+                return;
+            }
+        }
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             values_[i].reset();
-            if (i >= row.size() || is_null(row[i]))
-                continue;
-            values_[i] = encoded(i, row[i]);
-            too_long = too_long || (api_.value_limit() != 0 && values_[i]->size() > api_.value_limit());
-        }
-        if (too_long) {
-            insert_by_statement(row);
-            return;
+            if (i < row.size() && !is_null(row[i]))
+                values_[i] = encoded(i, row[i]);
         }
         end_statements();
         if (!started_)
@@ -209,7 +211,10 @@ private:
         end_load();
         if (!insert_)
             prepare_insert();
+        // Text goes as the bulk copy sends it: UTF-8 to a driver that takes
+        // UTF-8 (half the room of UTF-16 for most texts), else UTF-16.
         std::vector<odbc_string> texts(columns_.size());
+        std::vector<std::string> narrow_texts(columns_.size());
         std::vector<SQLLEN> lengths(columns_.size(), SQL_NULL_DATA);
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             static const db_value null_value;
@@ -223,7 +228,12 @@ private:
                 sql_type = SQL_LONGVARBINARY;
                 data = const_cast<std::uint8_t*>(bytes->data());
                 lengths[i] = static_cast<SQLLEN>(bytes->size());
-            } else if (const auto* text = std::get_if<std::wstring>(&value)) {
+            } else if (const auto* text = std::get_if<std::wstring>(&value); text && !api_.wide_text()) {
+                c_type = SQL_C_CHAR;
+                narrow_texts[i] = to_utf8(*text);
+                data = narrow_texts[i].data();
+                lengths[i] = static_cast<SQLLEN>(narrow_texts[i].size());
+            } else if (text) {
                 texts[i] = to_utf16(*text);
                 data = texts[i].data();
                 lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
@@ -288,6 +298,24 @@ private:
         if (is_binary(i))
             return bcp_binary;
         return api_.wide_text() ? bcp_wide_character : bcp_character;
+    }
+
+    // The bytes `encoded` gives, without making them.
+    std::size_t encoded_size(std::size_t i, const db_value& value) const
+    {
+        if (const auto* bytes = std::get_if<db_bytes>(&value))
+            return bytes->size();
+        const std::wstring& text = std::get<std::wstring>(value);
+        const bool utf8 = is_binary(i) || !api_.wide_text();
+        std::size_t size = 0;
+        for (const wchar_t c : text) {
+            const auto code = static_cast<std::uint32_t>(c);
+            if (utf8)
+                size += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+            else
+                size += code < 0x10000 ? 2 : 4;
+        }
+        return size;
     }
 
     std::vector<unsigned char> encoded(std::size_t i, const db_value& value) const
