@@ -4,7 +4,10 @@
 # private MariaDB server into the SQL Server by corvath (direct mode, default
 # options); the server then exports those rows with freebcp into a character
 # file, which freebcp loads into an empty copy of the table. Wall time, rows a
-# second and peak memory of each, side by side.
+# second and peak memory of each, side by side. Then the same for a table of
+# large values (bench/long_rows.sql: LONG_ROWS rows, default 20000, each with
+# a text of 20 KiB), and corvath's peak memory over one row holding a 64 MiB
+# text and one holding a 64 MiB blob (bench/large_values.sql).
 #   MSSQL_TEST_SERVER=host[,port] MSSQL_TEST_LOGIN=... MSSQL_TEST_PASSWORD=... \
 #   bash bench/direct_run.sh [ROWS]      (default 1000000; RUNS=n repeats each tool, best kept)
 set -euo pipefail
@@ -12,6 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 rows=${1:-1000000}
+long_rows=${LONG_ROWS:-20000}
 runs=${RUNS:-2}
 : "${MSSQL_TEST_SERVER:?name the SQL Server in MSSQL_TEST_SERVER}"
 : "${MSSQL_TEST_LOGIN:?give the login in MSSQL_TEST_LOGIN}"
@@ -92,3 +96,56 @@ echo "source:  $source_print"
 echo "corvath: $corvath_print"
 echo "freebcp: $bcp_print"
 [[ $source_print == "$corvath_print" ]] || { echo "corvath's rows differ from the source" >&2; exit 1; }
+
+# A table of large values: every text is longer than FreeTDS takes in one
+# value of a bulk copy. corvath converts it into a new database (default
+# options); freebcp loads the rows that arrived, exported to a character file,
+# into an empty copy of the table.
+echo
+echo "loading $long_rows rows of 20 KiB ..."
+sed "s/ROWS/$long_rows/" bench/long_rows.sql | sql --default-character-set=utf8mb4
+echo long_rows >"$work/long_tables.txt"
+echo "corvath into $MSSQL_TEST_SERVER ..."
+read -r long_seconds long_cpu long_peak < <(best_of "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 \
+  --silent --tab_file="$work/long_tables.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" \
+  --mysqlp="$password" --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
+long_print() {
+  tds "SELECT COUNT(*), SUM(CAST(id AS BIGINT)), SUM(CAST(LEN(body) AS BIGINT)) FROM dbo.$1" | grep -v '^\s*$' |
+    tail -n 1 | tr -s '\t ' ' '
+}
+long_source=$(sql -N -e "SELECT COUNT(*), SUM(id), SUM(CHAR_LENGTH(body)) FROM $source_db.long_rows" | tr -s '\t ' ' ')
+long_corvath=$(long_print long_rows)
+echo "freebcp out ..."
+bcp "dbo.long_rows" out "$work/long_rows.bcp" >/dev/null
+tds "SELECT * INTO dbo.long_copy FROM dbo.long_rows WHERE 1 = 0" >/dev/null
+echo "freebcp in ..."
+empty_long_copy() { tds "TRUNCATE TABLE dbo.long_copy" >/dev/null; }
+read -r long_bcp_seconds long_bcp_cpu long_bcp_peak < <(before_each=empty_long_copy best_of freebcp "dbo.long_copy" \
+  in "$work/long_rows.bcp" -c -S velmora_bench -U "$MSSQL_TEST_LOGIN" -P "$MSSQL_TEST_PASSWORD" -D "$dest_db")
+long_bcp=$(long_print long_copy)
+
+# One row holding a 64 MiB text, one holding a 64 MiB blob: corvath's peak.
+sql --default-character-set=utf8mb4 <bench/large_values.sql
+echo large_text >"$work/large_text.txt"
+echo large_blob >"$work/large_blob.txt"
+read -r _ _ text_peak < <(run_once "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 --silent \
+  --tab_file="$work/large_text.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password" \
+  --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
+read -r _ _ blob_peak < <(run_once "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 --silent \
+  --tab_file="$work/large_blob.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password" \
+  --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
+
+echo
+echo "fastest of $runs run(s) of each tool, $long_rows rows of a 20 KiB text"
+printf '%-8s %8s %8s %10s %9s\n' tool seconds "CPU s" "rows/s" "peak MiB"
+long_per_second() { awk -v n="$long_rows" -v s="$1" 'BEGIN { printf "%.0f", n / s }'; }
+printf '%-8s %8s %8s %10s %9s\n' corvath "$long_seconds" "$long_cpu" "$(long_per_second "$long_seconds")" \
+  "$(mib "$long_peak")"
+printf '%-8s %8s %8s %10s %9s\n' freebcp "$long_bcp_seconds" "$long_bcp_cpu" "$(long_per_second \
+  "$long_bcp_seconds")" "$(mib "$long_bcp_peak")"
+echo "corvath's wall time is x$(ratio "$long_seconds" "$long_bcp_seconds") freebcp's"
+echo "source:  $long_source"
+echo "corvath: $long_corvath"
+echo "freebcp: $long_bcp"
+echo "peak memory over one 64 MiB value: text $(mib "$text_peak") MiB, blob $(mib "$blob_peak") MiB"
+[[ $long_source == "$long_corvath" ]] || { echo "corvath's long rows differ from the source" >&2; exit 1; }

@@ -205,6 +205,28 @@ bool mss_engine::is_db_exist(const std::wstring& name)
         }
         tk_log(1, L"Database %ls has been found", name.c_str());
     }
+    // Whether the login may use the database: the server answers on the
+    // connection the engine holds. A login into the database would cost a
+    // connection, and one closed just before the database is dropped may
+    // still hold it on the server. Azure SQL answers only for the database
+    // a connection is in, so there the login itself is the test.
+    if (version_code != mss_azure_version_code) {
+        tk_log(1, "Step #2: check via HAS_DBACCESS");
+        bool allowed = false;
+        try {
+            odb_command command(static_cast<IUnknown*>(data_source.get()));
+            const std::unique_ptr<odb_recordset> result =
+                run_query(command, L"SELECT HAS_DBACCESS(" + mss_unicode_literal(name) + L")");
+            result->reset();
+            allowed = !result->is_eof() && mss_row_long(*result->get_item(), 0) == 1;
+        } catch (const odb_exception& e) {
+            tk_log(1, "ERROR: %s", e.what());
+        }
+        if (!allowed)
+            throw mss_no_perm_exception(user, name);
+        tk_log(2, "mss_engine::is_db_exist -- end");
+        return true;
+    }
     tk_log(1, "Step #2: check via test_connection(...)");
     try {
         ole_com_ptr<IDBInitialize> probe;

@@ -82,11 +82,27 @@ TEST_F(connection, windows_login_forgets_the_previous_login)
     EXPECT_TRUE(server->logins().back().integrated);
 }
 
-TEST_F(connection, database_existence_is_tested_by_list_and_login)
+// The server says whether the login may use a listed database, on the
+// connection the engine holds: no login into the database.
+TEST_F(connection, database_existence_is_tested_by_list_and_access)
 {
-    answer_texts(L"SELECT name from master.sys.databases ORDER BY name", {L"Shop"});
+    answer_texts(L"SELECT name from master.sys.databases ORDER BY name", {L"Shop", L"Locked"});
+    server->answer(L"SELECT HAS_DBACCESS(N'shop')", {{fake::int_column(L"a")}, {text_row({L"1"})}});
+    server->answer(L"SELECT HAS_DBACCESS(N'locked')", {{fake::int_column(L"a")}, {text_row({L"0"})}});
     connect();
+    const std::size_t logins = server->logins().size();
     EXPECT_FALSE(engine.is_db_exist(L"other"));
+    EXPECT_TRUE(engine.is_db_exist(L"shop"));
+    EXPECT_THROW(engine.is_db_exist(L"locked"), mss_no_perm_exception);
+    EXPECT_EQ(server->logins().size(), logins);
+}
+
+// Azure SQL lists no databases and answers HAS_DBACCESS only for the
+// database a connection is in: a login into the database is the test.
+TEST_F(connection, azure_database_existence_is_tested_by_login)
+{
+    connect();
+    engine.version_code = 100;
     const std::size_t logins = server->logins().size();
     EXPECT_TRUE(engine.is_db_exist(L"shop"));
     ASSERT_EQ(server->logins().size(), logins + 1);
