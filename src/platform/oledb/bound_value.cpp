@@ -117,25 +117,19 @@ bool is_binary_column(const db_column& column)
     return column.type == DBTYPE_BYTES || column.type == DBTYPE_UDT;
 }
 
-// The whole content of a stream, read straight into the container the value
-// ends in: a text column's wide characters are never held twice.
-template <class Container>
-Container read_stream(IUnknown* object)
+db_bytes read_stream(IUnknown* object)
 {
     if (!object)
         throw unreadable(L"no stream object");
     ISequentialStream* stream = nullptr;
     if (FAILED(object->QueryInterface(IID_ISequentialStream, reinterpret_cast<void**>(&stream))))
         throw unreadable(L"the object is no ISequentialStream");
-    using unit = typename Container::value_type;
-    Container content;
-    std::size_t bytes = 0;
+    db_bytes bytes;
+    std::uint8_t chunk[8192];
     for (;;) {
-        constexpr std::size_t chunk = 1 << 16;
-        content.resize((bytes + chunk) / sizeof(unit) + 1);
         ULONG read = 0;
-        const HRESULT hr = stream->Read(reinterpret_cast<std::uint8_t*>(content.data()) + bytes, chunk, &read);
-        bytes += read;
+        const HRESULT hr = stream->Read(chunk, sizeof(chunk), &read);
+        bytes.insert(bytes.end(), chunk, chunk + read);
         if (FAILED(hr)) {
             stream->Release();
             throw unreadable(L"the stream failed");
@@ -144,9 +138,7 @@ Container read_stream(IUnknown* object)
             break;
     }
     stream->Release();
-    content.resize(bytes / sizeof(unit));
-    content.shrink_to_fit();
-    return content;
+    return bytes;
 }
 
 std::wstring wide_text(const void* data, std::size_t bytes)
@@ -166,14 +158,12 @@ std::wstring narrow_text(const void* data, std::size_t bytes)
 // Large values: bytes for a binary column, else text as the column keeps it.
 db_value stream_value(const void* value, const db_column& column)
 {
-    IUnknown* object = get<IUnknown*>(value, 0);
+    const db_bytes bytes = read_stream(get<IUnknown*>(value, 0));
     if (is_binary_column(column))
-        return read_stream<db_bytes>(object);
-    if (column.type == DBTYPE_STR) {
-        const std::string bytes = read_stream<std::string>(object);
+        return bytes;
+    if (column.type == DBTYPE_STR)
         return narrow_text(bytes.data(), bytes.size());
-    }
-    return read_stream<std::wstring>(object);
+    return wide_text(bytes.data(), bytes.size());
 }
 
 std::size_t bound_length(const DBBINDING& b, const void* row, const void* value)

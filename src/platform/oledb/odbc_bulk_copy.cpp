@@ -149,7 +149,7 @@ public:
         // into a form the statement does not use.
         const std::size_t limit = api_.value_limit();
         for (std::size_t i = 0; limit != 0 && i < columns_.size() && i < row.size(); ++i) {
-            if (!is_null(row[i]) && encoded_size(i, row[i]) > limit) {
+            if (!is_null(row[i]) && too_long(i, row[i], limit)) {
                 insert_by_statement(row);
                 return;
             }
@@ -300,12 +300,17 @@ private:
         return api_.wide_text() ? bcp_wide_character : bcp_character;
     }
 
-    // The bytes `encoded` gives, without making them.
-    std::size_t encoded_size(std::size_t i, const db_value& value) const
+    // Whether `encoded` would give more than `limit` bytes, found without
+    // making them.
+    bool too_long(std::size_t i, const db_value& value, std::size_t limit) const
     {
         if (const auto* bytes = std::get_if<db_bytes>(&value))
-            return bytes->size();
+            return bytes->size() > limit;
         const std::wstring& text = std::get<std::wstring>(value);
+        // No character takes more than 4 bytes: most texts need no count.
+        constexpr std::size_t most_per_character = 4;
+        if (text.size() * most_per_character <= limit)
+            return false;
         const bool utf8 = is_binary(i) || !api_.wide_text();
         std::size_t size = 0;
         for (const wchar_t c : text) {
@@ -315,7 +320,7 @@ private:
             else
                 size += code < 0x10000 ? 2 : 4;
         }
-        return size;
+        return size > limit;
     }
 
     std::vector<unsigned char> encoded(std::size_t i, const db_value& value) const
