@@ -128,10 +128,10 @@ long_bcp=$(long_print long_copy)
 sql --default-character-set=utf8mb4 <bench/large_values.sql
 echo large_text >"$work/large_text.txt"
 echo large_blob >"$work/large_blob.txt"
-read -r _ _ text_peak < <(run_once "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 --silent \
+read -r _ _ text_peak < <(best_of "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 --silent \
   --tab_file="$work/large_text.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password" \
   --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
-read -r _ _ blob_peak < <(run_once "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 --silent \
+read -r _ _ blob_peak < <(best_of "$corvath" --src="$source_db" --dest="$dest_db" --mode=0 --silent \
   --tab_file="$work/large_blob.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password" \
   --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
 
