@@ -126,7 +126,7 @@ private:
 // committed), and the next row that can be bulk copied starts a new one. A
 // load is started only for a row it will carry, so a table whose first rows
 // are long never ends a load that has sent nothing (which the driver refuses).
-// Consecutive long rows share one prepared statement.
+// Consecutive long rows share one prepared statement and a transaction.
 class bulk_copy final : public db_bulk_load {
 public:
     bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
@@ -137,7 +137,7 @@ public:
         values_.resize(columns_.size());
     }
 
-    ~bulk_copy() override { end_statements(); }
+    ~bulk_copy() override { end_statements(true); }
     bulk_copy(const bulk_copy&) = delete;
     bulk_copy& operator=(const bulk_copy&) = delete;
 
@@ -206,11 +206,38 @@ private:
         rows_in_load_ = 0;
     }
 
+    // Long rows are made in one transaction, committed when the rows it
+    // holds reach kept_bytes, before a bulk load starts and when the load
+    // ends: a commit for each row costs more than the row itself on a server
+    // that writes its log at each commit. Each row's statement still runs at
+    // once, so that an error belongs to its row. The rows of the open
+    // transaction are kept: when an error ended the transaction (a deadlock,
+    // say), they are made again and only the failed row is lost.
+    static constexpr std::size_t kept_bytes = 4 << 20;
+
     void insert_by_statement(const std::vector<db_value>& row)
     {
         end_load();
         if (!insert_)
             prepare_insert();
+        try {
+            execute_insert(row);
+        } catch (const db_error&) {
+            if (transaction_ended())
+                make_kept_rows_again();
+            throw;
+        }
+        const std::size_t bytes = held_bytes(row);
+        if (bytes < kept_bytes) {
+            kept_.push_back(row);
+            kept_size_ += bytes;
+        }
+        if (bytes >= kept_bytes || kept_size_ >= kept_bytes)
+            commit_statements();
+    }
+
+    void execute_insert(const std::vector<db_value>& row)
+    {
         // Text goes as the bulk copy sends it: UTF-8 to a driver that takes
         // UTF-8 (half the room of UTF-16 for most texts), else UTF-16.
         std::vector<odbc_string> texts(columns_.size());
@@ -249,6 +276,53 @@ private:
         SQLFreeStmt(insert_->get(), SQL_CLOSE);
     }
 
+    static std::size_t held_bytes(const std::vector<db_value>& row)
+    {
+        std::size_t bytes = 0;
+        for (const db_value& value : row) {
+            if (const auto* data = std::get_if<db_bytes>(&value))
+                bytes += data->size();
+            else if (const auto* text = std::get_if<std::wstring>(&value))
+                bytes += text->size() * sizeof(wchar_t);
+        }
+        return bytes;
+    }
+
+    void commit_statements()
+    {
+        run_checked(L"COMMIT TRANSACTION");
+        kept_.clear();
+        kept_size_ = 0;
+        run_checked(L"BEGIN TRANSACTION");
+    }
+
+    // Whether the server ended the open transaction; an answer that cannot
+    // be had counts as no, so that no row is ever made twice.
+    bool transaction_ended()
+    {
+        handle stmt(SQL_HANDLE_STMT, dbc_);
+        SQLINTEGER count = 1;
+        SQLLEN indicator = 0;
+        return SQL_SUCCEEDED(SQLExecDirectW(stmt.get(), to_utf16(L"SELECT @@TRANCOUNT").data(), SQL_NTS)) &&
+               SQL_SUCCEEDED(SQLFetch(stmt.get())) &&
+               SQL_SUCCEEDED(SQLGetData(stmt.get(), 1, SQL_C_SLONG, &count, sizeof(count), &indicator)) && count == 0;
+    }
+
+    void make_kept_rows_again()
+    {
+        run_checked(L"BEGIN TRANSACTION");
+        for (const std::vector<db_value>& kept : kept_)
+            execute_insert(kept);
+    }
+
+    void run_checked(const std::wstring& statement)
+    {
+        handle stmt(SQL_HANDLE_STMT, dbc_);
+        const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+        if (rc != SQL_NO_DATA)
+            check(rc, stmt, source_);
+    }
+
     void prepare_insert()
     {
         const std::wstring table = quoted_table_name(table_);
@@ -264,16 +338,24 @@ private:
         insert_ = std::make_unique<handle>(SQL_HANDLE_STMT, dbc_);
         const std::wstring insert = L"INSERT INTO " + table + L" (" + names + L") VALUES (" + markers + L")";
         check(SQLPrepareW(insert_->get(), to_utf16(insert).data(), SQL_NTS), *insert_, source_);
+        run_checked(L"BEGIN TRANSACTION");
     }
 
-    // Leaves the statements of long rows, before a bulk load or at the end.
-    void end_statements()
+    // Leaves the statements of long rows, their rows committed, before a
+    // bulk load or at the end; `quietly` when nobody can be told of a failure.
+    void end_statements(bool quietly = false)
     {
         if (!insert_)
             return;
         insert_.reset();
+        kept_.clear();
+        kept_size_ = 0;
         if (keep_identity_)
             run_quietly(L"SET IDENTITY_INSERT " + quoted_table_name(table_) + L" OFF");
+        if (quietly)
+            run_quietly(L"COMMIT TRANSACTION");
+        else
+            run_checked(L"COMMIT TRANSACTION");
     }
 
     void run_quietly(const std::wstring& statement)
@@ -368,7 +450,9 @@ private:
     bool keep_identity_;
     bool started_ = false;  // a bulk load is open on the connection
     std::size_t rows_in_load_ = 0;
-    std::unique_ptr<handle> insert_;  // the prepared INSERT of long rows
+    std::unique_ptr<handle> insert_;           // the prepared INSERT of long rows
+    std::vector<std::vector<db_value>> kept_;  // rows of the open transaction
+    std::size_t kept_size_ = 0;
     std::vector<db_column> columns_;
     std::vector<std::vector<unsigned char>> buffers_;
     std::vector<std::optional<std::vector<unsigned char>>> values_;
