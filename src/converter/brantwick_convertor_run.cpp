@@ -474,10 +474,10 @@ void brantwick_convertor::create_views(table_run& run)
             readable.push_back(view);
             continue;
         }
-        error_handler& handler = error_handler::instance();
-        handler.set_context(L"View '" + view.first + L"'");
-        handler.count_failed_object();
-        report(tk_exception(L"The source server reports the view invalid: " + invalid->second, 0), false);
+        const std::wstring reason = L"The source server reports the view invalid: " + invalid->second;
+        run.destination.object_failed({}, L"view '" + view.first + L"'", tk_unicode_to_utf8(reason));
+        error_handler::instance().set_context(L"View '" + view.first + L"'");
+        report(tk_exception(reason, 0), false);
     }
     if (!readable.empty())
         run.destination.create_views(order_views_by_reads(readable));

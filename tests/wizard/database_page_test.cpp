@@ -101,6 +101,8 @@ private slots:
                                                {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019"))}}});
         provider->answer(L"SELECT name from master.sys.databases ORDER BY name",
                          {{fake::wide_text_column(L"name", 128)}, {{oledb::db_value(std::wstring(target))}}});
+        provider->answer(L"SELECT HAS_DBACCESS(N'" + std::wstring(target) + L"')",
+                         {{fake::int_column(L"a")}, {{oledb::db_value(std::wstring(L"1"))}}});
         oledb::install_providers({provider, nullptr, nullptr});
         wizard_shell::set_help_opener([](const QUrl&) { return true; });
         folder = fs::temp_directory_path() / ("velmora-database-page-" + std::to_string(::getpid()));

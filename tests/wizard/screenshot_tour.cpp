@@ -275,6 +275,8 @@ int main(int argc, char** argv)
                                            {{oledb::db_value(std::wstring(L"Microsoft SQL Server 2019"))}}});
     provider->answer(L"SELECT name from master.sys.databases ORDER BY name",
                      {{fake::wide_text_column(L"name", 128)}, {{oledb::db_value(QString(argv[1]).toStdWString())}}});
+    provider->answer(L"SELECT HAS_DBACCESS(N'" + QString(argv[1]).toStdWString() + L"')",
+                     {{fake::int_column(L"a")}, {{oledb::db_value(std::wstring(L"1"))}}});
     auto refusing = std::make_shared<fake::provider>();
     refusing->refuse_login(fake::sql_error(18456, L"Login failed for user 'sa'.", L"28000"));
     const std::filesystem::path output = std::filesystem::absolute(argv[2]);
