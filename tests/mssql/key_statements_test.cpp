@@ -48,15 +48,6 @@ void PrintTo(const schema_case& c, std::ostream* os)
     *os << c.name;
 }
 
-udb_index key(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
-              bool unique_constraint = false)
-{
-    udb_index index(name, unique, primary);
-    index.unique_constraint = unique_constraint;
-    index.fields = std::move(fields);
-    return index;
-}
-
 const std::vector<mss_test::column_def> id_code_name = {
     {L"id", VT_I4, 4, true}, {L"code", VT_BSTR, 20}, {L"name", VT_BSTR, 50}};
 
@@ -65,13 +56,13 @@ std::vector<schema_case> cases()
     return {
         {"single_key",
          18,
-         {{L"t", id_code_name, {key(L"PRIMARY", true, true, {L"id"})}}},
+         {{L"t", id_code_name, {mss_test::make_index(L"PRIMARY", true, true, {L"id"})}}},
          {},
          {{L"ALTER TABLE [dbo].[t] ADD CONSTRAINT [PRIMARY] PRIMARY KEY NONCLUSTERED([id])",
            L"ALTER TABLE [dbo].[t] ADD PRIMARY KEY([id]) "}}},
         {"composite_key",
          18,
-         {{L"t", id_code_name, {key(L"PRIMARY", true, true, {L"id", L"code"})}}},
+         {{L"t", id_code_name, {mss_test::make_index(L"PRIMARY", true, true, {L"id", L"code"})}}},
          {},
          {{L"ALTER TABLE [dbo].[t] ADD CONSTRAINT [PRIMARY] PRIMARY KEY NONCLUSTERED([id], [code])",
            L"ALTER TABLE [dbo].[t] ADD PRIMARY KEY([id], [code]) "}}},
@@ -79,8 +70,9 @@ std::vector<schema_case> cases()
          18,
          {{L"t",
            id_code_name,
-           {key(L"uq_code", true, false, {L"code"}), key(L"uc_name", true, false, {L"name", L"id"}, true),
-            key(L"ix_name", false, false, {L"name"})}}},
+           {mss_test::make_index(L"uq_code", true, false, {L"code"}),
+            mss_test::make_index(L"uc_name", true, false, {L"name", L"id"}, true),
+            mss_test::make_index(L"ix_name", false, false, {L"name"})}}},
          {},
          {{L"CREATE UNIQUE INDEX [uq_code] ON [dbo].[t]([code]) WHERE [code] IS NOT NULL",
            L"CREATE UNIQUE INDEX [uq_code] ON [dbo].[t]([code])  WHERE [code] IS NOT NULL"},
@@ -90,7 +82,7 @@ std::vector<schema_case> cases()
           {L"CREATE INDEX [ix_name] ON [dbo].[t]([name])", L"CREATE INDEX [ix_name] ON [dbo].[t]([name]) "}}},
         {"filtered_unique_index_of_several_columns",
          18,
-         {{L"t", id_code_name, {key(L"uq", true, false, {L"code", L"name"})}}},
+         {{L"t", id_code_name, {mss_test::make_index(L"uq", true, false, {L"code", L"name"})}}},
          {},
          {{L"CREATE UNIQUE INDEX [uq] ON [dbo].[t]([code], [name]) WHERE [code] IS NOT NULL AND [name] IS NOT NULL",
            L"CREATE UNIQUE INDEX [uq] ON [dbo].[t]([code], [name])  WHERE [code] IS NOT NULL AND [name] IS NOT "
@@ -101,7 +93,7 @@ std::vector<schema_case> cases()
          100,
          {{L"pictures",
            {{L"picture", ole_vt_bytes, 0}, {L"note", VT_BSTR, 0}, {L"nr", VT_I4, 4, true}},
-           {key(L"ix_nr", false, false, {L"nr"})}}},
+           {mss_test::make_index(L"ix_nr", false, false, {L"nr"})}}},
          {},
          {{L"CREATE INDEX [ix_nr] ON [dbo].[pictures]([nr])", L"CREATE INDEX [ix_nr] ON [dbo].[pictures]([nr]) "},
           {L"CREATE CLUSTERED INDEX [nr_clust_idx] ON [dbo].[pictures]([nr])"}}},
@@ -109,7 +101,10 @@ std::vector<schema_case> cases()
         // referenced columns: a filtered unique index is not one.
         {"foreign_keys_with_rules",
          18,
-         {{L"region", id_code_name, {key(L"PRIMARY", true, true, {L"id"}), key(L"uq_code", true, false, {L"code"})}},
+         {{L"region",
+           id_code_name,
+           {mss_test::make_index(L"PRIMARY", true, true, {L"id"}),
+            mss_test::make_index(L"uq_code", true, false, {L"code"})}},
           {L"shop", {{L"nr", VT_I4, 4, true}, {L"region_id", VT_I4, 4}, {L"region_code", VT_BSTR, 20}}, {}}},
          {udb_relationship(L"fk_shop_region", L"", L"shop", L"region", {L"region_id"}, {L"id"},
                            L" ON DELETE CASCADE ON UPDATE NO ACTION "),
@@ -132,7 +127,8 @@ std::vector<schema_case> cases()
          18,
          {{L"staff",
            {{L"id", VT_I4, 4, true}, {L"boss", VT_I4, 4}},
-           {key(L"PRIMARY", true, true, {L"id"}), key(L"ix_boss", false, false, {L"boss"})}}},
+           {mss_test::make_index(L"PRIMARY", true, true, {L"id"}),
+            mss_test::make_index(L"ix_boss", false, false, {L"boss"})}}},
          {udb_relationship(L"fk_boss", L"", L"staff", L"staff", {L"boss"}, {L"id"}, L"")},
          {{L"ALTER TABLE [dbo].[staff] ADD CONSTRAINT [PRIMARY] PRIMARY KEY NONCLUSTERED([id])",
            L"ALTER TABLE [dbo].[staff] ADD PRIMARY KEY([id]) "},

@@ -1,6 +1,7 @@
 // Keys and indexes of a destination table: the statement of each kind, the
 // skip rules, and the clustered index of Azure SQL.
 #include "direct_path_fixture.h"
+#include "mssql/script/script_test_support.h"
 
 #include "model/column_descriptor.h"
 #include "model/index.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using mss_test::make_index;
 
 udb_schema orders_schema()
 {
@@ -20,15 +23,6 @@ udb_schema orders_schema()
     schema.push_back(new t_ftd(1, L"flag", VT_BOOL, false, false, ole_variant()));
     schema.push_back(new t_ftd(0, L"blob", VT_BLOB, false, false, ole_variant()));
     return schema;
-}
-
-udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
-                     bool unique_constraint = false)
-{
-    udb_index index(name, unique, primary);
-    index.unique_constraint = unique_constraint;
-    index.fields = std::move(fields);
-    return index;
 }
 
 class index_creation : public direct_path_fixture {

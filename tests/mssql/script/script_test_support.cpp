@@ -44,6 +44,15 @@ void recording_error_handler::clear()
     outer_flags.clear();
 }
 
+udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
+                     bool unique_constraint)
+{
+    udb_index index(name, unique, primary);
+    index.unique_constraint = unique_constraint;
+    index.fields = std::move(fields);
+    return index;
+}
+
 udb_schema make_schema(const std::vector<column_def>& columns)
 {
     udb_schema schema(true);

@@ -4,6 +4,7 @@
 
 #include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
+#include "model/index.h"
 #include "model/record.h"
 #include "model/schema.h"
 
@@ -51,6 +52,10 @@ struct column_def {
     std::int32_t precision = 0;
     std::int32_t scale = 0;
 };
+
+// An index of the given kind on the columns.
+udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
+                     bool unique_constraint = false);
 
 // A schema that owns descriptors made from the definitions.
 udb_schema make_schema(const std::vector<column_def>& columns);

@@ -21,6 +21,8 @@
 
 namespace {
 
+using mss_test::make_index;
+
 using mss_test::column_def;
 using mss_test::fill_record;
 using mss_test::make_schema;
@@ -33,15 +35,6 @@ ole_variant text(const wchar_t* value)
 ole_variant date(const char* value)
 {
     return ole_variant(ole_date(std::string(value)));
-}
-
-udb_index make_index(const wchar_t* name, bool unique, bool primary, std::vector<std::wstring> fields,
-                     bool unique_constraint = false)
-{
-    udb_index index(name, unique, primary);
-    index.unique_constraint = unique_constraint;
-    index.fields = std::move(fields);
-    return index;
 }
 
 // A script closed as a run that reaches its end closes it: complete, in the
