@@ -144,7 +144,9 @@ db_bytes read_stream(IUnknown* object)
 std::wstring wide_text(const void* data, std::size_t bytes)
 {
     std::wstring text(bytes / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
+    // An empty stream has no bytes to point at.
+    if (!text.empty())
+        std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
     return text;
 }
 
