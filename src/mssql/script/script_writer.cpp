@@ -16,7 +16,6 @@
 #include "mssql/view_names.h"
 #include "mssql/view_rewriter.h"
 #include "platform/local_time.h"
-#include "toolkit/error_handler.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_file_name.h"
 #include "toolkit/tk_log.h"
@@ -274,13 +273,9 @@ void mss_dmp_database::create_views(const udb_views& views)
             tk_log(2, "Skip non-select query");
             // A view left out of the script is a view that failed, not one
             // that vanished.
-            tk_log(3, L"View '%ls' is left out of the script: its text is not a SELECT statement", source_name.c_str());
-            error_handler& handler = error_handler::instance();
-            handler.count_failed_object();
-            handler.set_context(L"View '" + source_name + L"'");
-            handler.handle(
-                tk_exception(std::string("Its text is not a SELECT statement; the script does not create it."), 0),
-                false);
+            object_failed({}, L"view '" + source_name + L"'", "its text is not a SELECT statement",
+                          L"View '" + source_name + L"'",
+                          "Its text is not a SELECT statement; the script does not create it.");
             continue;
         }
         const std::wstring name = safe(mss_view_name(validator, names_map, source_name, false));
