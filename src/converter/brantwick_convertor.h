@@ -34,6 +34,7 @@ class udb_database;
 class udb_profile;
 class udb_recordset;
 class mss_tn_validator;
+struct mended_name;
 
 class brantwick_convertor : public convertor_front_end,
                             public mssql_converter_impl,
@@ -137,6 +138,7 @@ private:
         return tk_thread_functor::stop_requested() || m_stop_requested.load(std::memory_order_acquire);
     }
     void show(const std::wstring& text, const std::string& console_text) const;
+    void show_mended(const mended_name& mended) const;
 
     convertor_form m_form;
     std::atomic<bool> m_aborted = false;

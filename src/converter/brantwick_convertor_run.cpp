@@ -3,12 +3,14 @@
 #include "converter/brantwick_convertor.h"
 
 #include "toolkit/error_handler.h"
+#include "converter/client_safe_names.h"
 #include "converter/init_conversion.h"
 #include "converter/shell_services.h"
 #include "converter/view_order.h"
 #include "model/database.h"
 #include "model/name_compare.h"
 #include "model/recordset.h"
+#include "mssql/client_commands.h"
 #include "mssql/identifier_validators.h"
 #include "mssql/direct/mss_database.h"
 #include "mssql/odb_exception.h"
@@ -68,16 +70,26 @@ std::string console_text(const std::wstring& text)
     return narrow;
 }
 
-// The renamed columns of a table, by its source name.
-void record_column_names(const std::wstring& table, const mss_table_mutator& rule, udb_names_map& names)
+// The renamed columns of a table, by its source name; the columns whose
+// names were mended also by the destination's name of the table, from the
+// name its rows carry, which is how its rows find their fields.
+void record_column_names(const std::wstring& table, const std::wstring& destination, const mss_table_mutator* rule,
+                         const udb_name_pairs& mended, udb_names_map& names)
 {
-    udb_name_pairs renamed;
-    for (const auto& [source, field] : rule.field_mutators) {
-        if (field->status != udb_mutators::deleted && field->new_name != source)
-            renamed.emplace(source, field->new_name);
+    udb_name_pairs renamed = mended;
+    if (rule != nullptr) {
+        for (const auto& [source, field] : rule->field_mutators) {
+            if (field->status == udb_mutators::deleted || field->new_name == source)
+                continue;
+            const auto safe = mended.find(field->new_name);
+            renamed.erase(field->new_name);
+            renamed[source] = safe == mended.end() ? field->new_name : safe->second;
+        }
     }
     if (!renamed.empty())
         names.add_fn_map(table, renamed);
+    if (!mended.empty())
+        names.add_fn_map(destination, mended);
 }
 
 bool is_bracketed(const std::wstring& name)
@@ -350,9 +362,14 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         rule->modify3(indexes);
         mapped = rule->modify1(schema);
     }
+    std::vector<mended_name> mended = mend_table_names(name, schema, indexes);
     std::wstring candidate = mapped;
     if (!run.validator.is_acceptable(candidate))
         candidate = run.validator.get_safe_name(candidate);
+    if (!mss_is_client_safe_name(mapped))
+        mended.insert(mended.begin(), {L"Table", mapped, candidate});
+    for (const mended_name& changed : mended)
+        show_mended(changed);
 
     std::wstring table;
     std::wstring owner;
@@ -400,8 +417,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     // Foreign keys and views name tables and columns by their source names.
     if (mapped != name || literal_name)
         run.destination.names_map.add_tn_mapping(name, full_name);
-    if (rule != nullptr)
-        record_column_names(name, *rule, run.destination.names_map);
+    record_column_names(name, full_name, rule, mended_columns(mended), run.destination.names_map);
     if (!merged)
         run.created.push_back(name);
 
@@ -455,6 +471,8 @@ void brantwick_convertor::create_relationships(table_run& run)
         if (created(key.fk_table) && created(key.pk_table))
             keys.push_back(key);
     }
+    for (const mended_name& changed : mend_key_names(keys))
+        show_mended(changed);
     if (!keys.empty())
         run.destination.create_relationships(keys);
 }
@@ -479,8 +497,20 @@ void brantwick_convertor::create_views(table_run& run)
         error_handler::instance().set_context(L"View '" + view.first + L"'");
         report(tk_exception(reason, 0), false);
     }
-    if (!readable.empty())
-        run.destination.create_views(order_views_by_reads(readable));
+    if (readable.empty())
+        return;
+    run.destination.create_views(order_views_by_reads(readable));
+    // The destination mends a view's name as it does a table's.
+    for (const auto& [source_name, text] : readable) {
+        if (!mss_is_client_safe_name(source_name))
+            show_mended({L"View", source_name, run.destination.names_map.get_tn_mapped_name(source_name, true)});
+    }
+}
+
+void brantwick_convertor::show_mended(const mended_name& mended) const
+{
+    const std::wstring line = mended_name_line(mended);
+    show(line + L"\r\n", console_text(line) + "\n");
 }
 
 void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& destination,

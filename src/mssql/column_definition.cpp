@@ -101,12 +101,11 @@ std::wstring default_clause(udb_database& destination, const std::wstring& table
     const bool bare = column.vartype != VT_DATE && column.vartype != VT_BSTR && is_number_literal(text);
     if (bare)
         return L" DEFAULT " + text;
-    if (column.vartype != VT_BSTR)
-        return L" DEFAULT " + quoted(text);
-    // A text that takes joined literals (a zero character, a GO line) is one
-    // expression, in parentheses.
-    const std::wstring literal = mss_text_literal(text, unicode_text);
-    const bool joined = literal != (unicode_text ? L"N" : L"") + quoted(text);
+    // A text that takes joined literals (a zero character, a line that a
+    // client reads as a command) is one expression, in parentheses.
+    const bool unicode = unicode_text && column.vartype == VT_BSTR;
+    const std::wstring literal = mss_text_literal(text, unicode);
+    const bool joined = literal != (unicode ? L"N" : L"") + quoted(text);
     return L" DEFAULT " + (joined ? L"(" + literal + L")" : literal);
 }
 

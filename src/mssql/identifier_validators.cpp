@@ -1,6 +1,7 @@
 #include "mssql/identifier_validators.h"
 
 #include "model/schema.h"
+#include "mssql/client_commands.h"
 #include "platform/utf8_locale.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -28,6 +29,10 @@ bool mss_validator::is_acceptable(const std::wstring& name)
     tk_log(1, "udb_validator::is_acceptable has been passed");
     if (name.empty())
         throw tk_mail_assertion("mss_vali", 115);
+    if (!mss_is_client_safe_name(name)) {
+        tk_log(1, "The name holds what a client reads as a command");
+        return false;
+    }
     if (name.front() == L'[' && name.back() == L']') {
         tk_log(1, "Names enclosed in [...] are always acceptable");
         return true;
@@ -39,7 +44,7 @@ std::wstring mss_validator::get_safe_name(const std::wstring& name)
 {
     tk_log(1, L"mss_validator::get_safe_name(%ls)", name.c_str());
     static const std::array<const wchar_t*, 6> prefixes = {L"_", L"1", L"_", L"2", L"_", L"3"};
-    std::wstring candidate = name;
+    std::wstring candidate = mss_client_safe_name(name);
     for (std::size_t turn = 0; is_duplicated(candidate); ++turn) {
         tk_log(2, "Duplicate table name was found");
         candidate = prefixes[turn % prefixes.size()] + candidate;

@@ -10,8 +10,10 @@
 class udb_schema;
 
 // The MS SQL name rule: a name is usable unchanged when it starts with a
-// letter or "_", or is already bracketed. Unique names are made by putting
-// prefixes in front: _x, 1_x, _1_x, 2_1_x, ...
+// letter or "_", or is already bracketed, and holds nothing that a T-SQL
+// client reads as a command (a line break, "$("), which a safe name has
+// mended. Unique names are made by putting prefixes in front: _x, 1_x,
+// _1_x, 2_1_x, ...
 class mss_validator : public udb_validator {
 public:
     mss_validator();

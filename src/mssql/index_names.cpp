@@ -1,6 +1,7 @@
 #include "mssql/index_names.h"
 
 #include "model/recordset.h"
+#include "mssql/client_commands.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 
@@ -21,6 +22,8 @@ std::wstring gen_idx_name(const udb_indexes& indexes, const std::vector<std::wst
     std::wstring base = L"UIDX";
     for (const auto& field : fields)
         base += L"_" + field;
+    // Made of source names, it is mended as they were.
+    base = mss_client_safe_name(std::move(base));
     if (indexes.is_acceptable_name(base))
         return base;
     for (int counter = 0; counter < 100000; ++counter) {

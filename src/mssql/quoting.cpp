@@ -1,5 +1,7 @@
 #include "mssql/quoting.h"
 
+#include "mssql/client_commands.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -30,12 +32,19 @@ bool holds(std::wstring_view text, wchar_t c)
     return std::wmemchr(text.data(), c, text.size()) != nullptr;
 }
 
+template <class Char>
+bool holds_variable_start(std::basic_string_view<Char> text)
+{
+    const Char variable[] = {Char('$'), Char('(')};
+    return text.find(std::basic_string_view<Char>(variable, 2)) != text.npos;
+}
+
 // Texts are long and these characters rare: each search runs over the whole
 // text at memory speed before anything is looked at one by one.
 template <class Char>
 bool needs_splitting(std::basic_string_view<Char> text)
 {
-    return holds(text, Char(0)) || holds(text, Char('\n')) || holds(text, Char('\r'));
+    return holds(text, Char(0)) || holds(text, Char('\n')) || holds(text, Char('\r')) || holds_variable_start(text);
 }
 
 // Most texts of a row are short: one look at each character costs less than
@@ -48,32 +57,16 @@ bool is_plain_short(std::basic_string_view<Char> text)
     if (text.size() > short_text)
         return false;
     for (const Char c : text) {
-        if (c == Char('\'') || c == Char(0) || c == Char('\n') || c == Char('\r'))
+        if (c == Char('\'') || c == Char(0) || c == Char('\n') || c == Char('\r') || c == Char('$'))
             return false;
     }
     return true;
-}
-
-bool is_blank(wchar_t c)
-{
-    return c == L' ' || c == L'\t';
 }
 
 template <class Char>
 bool is_line_break(Char c)
 {
     return c == Char('\n') || c == Char('\r');
-}
-
-// A script line that starts with "go", after blanks, may be read as a batch
-// separator by sqlcmd or tsql, whatever follows.
-template <class Char>
-bool starts_batch_separator(std::basic_string_view<Char> text, std::size_t at)
-{
-    while (at < text.size() && is_blank(static_cast<wchar_t>(text[at])))
-        ++at;
-    return at + 1 < text.size() && (text[at] == Char('g') || text[at] == Char('G')) &&
-           (text[at + 1] == Char('o') || text[at + 1] == Char('O'));
 }
 
 template <class Char>
@@ -84,9 +77,9 @@ void append_ascii(std::basic_string<Char>& result, const char* text)
 }
 
 // The inside of an open '...' literal: apostrophes doubled, a zero character
-// as NCHAR(0) between two literals, and a literal closed and reopened in
-// front of every line that could read as a batch separator. Gives the
-// number of times the literal was closed.
+// as NCHAR(0) between two literals, a literal closed and reopened in front
+// of every line that a client could read as its own command and between the
+// two characters of "$(". Gives the number of times the literal was closed.
 template <class Char>
 std::size_t append_body(std::basic_string<Char>& result, std::basic_string_view<Char> text, bool unicode,
                         bool line_start)
@@ -104,7 +97,7 @@ std::size_t append_body(std::basic_string<Char>& result, std::basic_string_view<
     std::size_t splits = 0;
     std::size_t run = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (line_start && starts_batch_separator(text, i)) {
+        if (line_start && mss_starts_client_command(text, i)) {
             result.append(text, run, i - run);
             append_ascii(result, reopen);
             run = i;
@@ -119,6 +112,11 @@ std::size_t append_body(std::basic_string<Char>& result, std::basic_string_view<
         } else if (c == Char(0)) {
             result.append(text, run, i - run);
             append_ascii(result, zero);
+            run = i + 1;
+            ++splits;
+        } else if (c == Char('$') && i + 1 < text.size() && text[i + 1] == Char('(')) {
+            result.append(text, run, i + 1 - run);
+            append_ascii(result, reopen);
             run = i + 1;
             ++splits;
         }
@@ -160,27 +158,41 @@ void append_text_literal(std::basic_string<Char>& result, std::basic_string_view
 }
 
 template <class Char>
+bool is_blank(Char c)
+{
+    return mss_is_line_blank(static_cast<wchar_t>(c));
+}
+
+template <class Char>
 std::size_t literal_part_end(std::basic_string_view<Char> text, std::size_t start, std::size_t step, bool line_start)
 {
     std::size_t end = start + step;
     while (end < text.size()) {
-        // Back over what may begin a line: one character, then blanks.
+        // "$" and "(" go into one part, which splits them.
+        if (text[end - 1] == Char('$')) {
+            ++end;
+            continue;
+        }
+        // Back over what may begin a line: the first characters of a word,
+        // then blanks.
         std::size_t line = end;
-        if (line > start && !is_blank(static_cast<wchar_t>(text[line - 1])) && !is_line_break(text[line - 1]))
+        for (std::size_t taken = 1; taken < mss_client_command_head && line > start && !is_blank(text[line - 1]) &&
+                                    !is_line_break(text[line - 1]);
+             ++taken)
             --line;
-        while (line > start && is_blank(static_cast<wchar_t>(text[line - 1])))
+        while (line > start && is_blank(text[line - 1]))
             --line;
         const bool begins_line =
             line == start ? line_start
                           : text[line - 1] == Char('\n') || (text[line - 1] == Char('\r') && text[line] != Char('\n'));
         if (!begins_line)
             return end;
-        // The part takes the line's blanks and first two characters; a line
-        // that they end may begin again there.
+        // The part takes the line's blanks and the characters that tell a
+        // command; a line that they end may begin again there.
         std::size_t first = line;
-        while (first < text.size() && is_blank(static_cast<wchar_t>(text[first])))
+        while (first < text.size() && is_blank(text[first]))
             ++first;
-        end = first + 2;
+        end = first + mss_client_command_head;
     }
     return text.size();
 }
@@ -224,6 +236,16 @@ std::wstring mss_unicode_literal(const std::wstring& text)
 const char* mss_long_text_head(bool unicode)
 {
     return unicode ? "CAST(N'' AS NVARCHAR(MAX)) + " : "CAST('' AS VARCHAR(MAX)) + ";
+}
+
+bool mss_literal_may_join(std::string_view utf8_text)
+{
+    return needs_splitting(utf8_text);
+}
+
+bool mss_literal_may_join(std::wstring_view text)
+{
+    return needs_splitting(text);
 }
 
 std::wstring mss_text_literal(const std::wstring& text, bool unicode)

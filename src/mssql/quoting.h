@@ -25,14 +25,19 @@ void mss_append_escaped_literal(std::string& result, std::string_view utf8_text)
 std::wstring mss_unicode_literal(const std::wstring& text);
 
 // A text value as a T-SQL literal ('...', N'...' with `unicode`) that keeps
-// every character and survives the script's batch splitting: apostrophes
+// every character and that no client reads a command in: apostrophes
 // doubled, a zero character written as NCHAR(0) (CHAR(0)) between two
 // literals joined by +, and the literal closed and reopened in front of a
-// line that starts with "go". Joined literals of more than 2000 characters
-// start with mss_long_text_head, so that the server does not cut them.
+// line that starts a client command (client_commands.h) and between "$" and
+// "(". Joined literals of more than 2000 characters start with
+// mss_long_text_head, so that the server does not cut them.
 std::wstring mss_text_literal(const std::wstring& text, bool unicode);
 void mss_append_text_literal(std::string& result, std::string_view utf8_text, bool unicode);
 const char* mss_long_text_head(bool unicode);
+
+// Whether the literal of the text may be made of joined literals.
+bool mss_literal_may_join(std::string_view utf8_text);
+bool mss_literal_may_join(std::wstring_view text);
 
 // The inside of an open literal of mss_text_literal, for a text written in
 // parts: `line_start` tells whether the part begins a line of the text.
@@ -41,7 +46,8 @@ void mss_append_literal_body(std::string& result, std::string_view utf8_text, bo
 
 // Where the part of a text that starts at `start` (at the start of a line of
 // the text when `line_start`) ends: `step` characters on, or a little further
-// so that no part ends among the blanks and first two characters of a line,
-// which tell whether the line must be broken.
+// so that no part ends among the blanks and first characters of a line,
+// which tell whether the line must be broken, nor between "$" and the
+// character after it.
 std::size_t mss_literal_part_end(std::wstring_view text, std::size_t start, std::size_t step, bool line_start);
 std::size_t mss_literal_part_end(std::string_view utf8_text, std::size_t start, std::size_t step, bool line_start);

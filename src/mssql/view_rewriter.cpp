@@ -1,5 +1,6 @@
 #include "mssql/view_rewriter.h"
 
+#include "mssql/client_commands.h"
 #include "mssql/quoting.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
@@ -176,7 +177,8 @@ private:
             }
             name += in_[pos_++];
         }
-        out_ += mss_bracket_name(name);
+        // The tables and columns it names were mended as the run created them.
+        out_ += mss_bracket_name(mss_client_safe_name(std::move(name)));
     }
 
     void close_call()

@@ -69,8 +69,9 @@ TEST(mss_text_literal_test, keeps_every_character_and_no_batch_separator)
     }
 }
 
-// A text written in parts is never cut among the blanks and first two letters
-// of a line, which decide whether the line must be broken.
+// A text written in parts is never cut among the blanks and first letters of
+// a line, which decide whether the line must be broken, nor between "$" and
+// the character after it.
 TEST(mss_literal_part_end_test, never_cuts_what_starts_a_line)
 {
     struct {
@@ -79,9 +80,21 @@ TEST(mss_literal_part_end_test, never_cuts_what_starts_a_line)
         bool line_start;
         std::size_t end;
     } cases[] = {
-        {L"abcdef", 3, false, 3}, {L"ab\ngo x", 3, false, 5}, {L"ab\n \tgo x", 4, false, 7}, {L"ab\ngo", 4, false, 5},
-        {L"  go x", 1, true, 4},  {L"  go x", 1, false, 1},   {L"ab\n\n go x", 3, false, 7}, {L"x\r\ngo", 2, false, 2},
-        {L"xy\rgo", 3, false, 5}, {L"ab", 5, false, 2},
+        {L"abcdef", 3, false, 3},
+        {L"ab\ngo xxxxxxxx", 3, false, 11},
+        {L"ab\n \tgo xxxxxxxx", 4, false, 13},
+        {L"ab\ngo", 4, false, 5},
+        {L"  go xxxxxxxx", 1, true, 10},
+        {L"  go x", 1, false, 1},
+        {L"ab\n\n go xxxxxxxx", 3, false, 11},
+        {L"x\r\ngo", 2, false, 2},
+        {L"xy\rgo", 3, false, 5},
+        {L"ab", 5, false, 2},
+        {L"ab\nversionxxxx", 5, false, 11},
+        {L"abcdefghijkl\nexitxxxxxxxx", 15, false, 21},
+        {L"ab\nexitxxxxxxxxxxxx", 12, false, 12},
+        {L"ab$(cd", 3, false, 4},
+        {L"ab$$(cd", 3, false, 5},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(mss_literal_part_end(c.text, 0, c.step, c.line_start), c.end) << tk_unicode_to_utf8(c.text);

@@ -236,8 +236,7 @@ void mss_dmp_recordset::write_text_parts(std::basic_string_view<Char> text)
 {
     // A text this long that may be split into joined literals is of a MAX
     // type from its start.
-    const Char splitting[] = {Char(0), Char('\r'), Char('\n')};
-    if (text.find_first_of(std::basic_string_view<Char>(splitting, 3)) != text.npos)
+    if (mss_literal_may_join(text))
         m_output.write(mss_long_text_head(m_unicode));
     m_output.write(m_unicode ? "N'" : "'");
     std::basic_string<Char> part;

@@ -3,6 +3,7 @@
 #include "model/index.h"
 #include "model/name_compare.h"
 #include "model/schema.h"
+#include "mssql/client_commands.h"
 #include "mssql/column_definition.h"
 #include "mssql/mss_engine.h"
 #include "mssql/identifier_validators.h"
@@ -42,10 +43,11 @@ std::wstring literal(const std::wstring& text)
 }
 
 // Names shown inside /* ... */ must neither end the comment nor, since
-// T-SQL nests comments, open one that never closes.
+// T-SQL nests comments, open one that never closes; nor may a client read
+// a command in them.
 std::wstring comment_text(const std::wstring& text)
 {
-    tk_wstring safe_text(text);
+    tk_wstring safe_text(mss_client_safe_name(text));
     safe_text.replace_all(L"*/", L"* /").replace_all(L"/*", L"/ *");
     return safe_text;
 }
@@ -105,8 +107,8 @@ void mss_dmp_database::write_head(const std::wstring& file_name)
         m_file.write(std::string(50, '-') + crlf + "*/" + crlf);
     }
     if (m_create_database && m_structure) {
-        const std::wstring db =
-            m_database_name.empty() ? tk_file_wname(shown_name).get_name() : tk_utf8_to_unicode(m_database_name);
+        const std::wstring db = mss_client_safe_name(m_database_name.empty() ? tk_file_wname(shown_name).get_name()
+                                                                             : tk_utf8_to_unicode(m_database_name));
         m_file.write_utf8(L"USE master;\r\nGO\r\n\r\nif exists(select * from master.sys.databases where name=" +
                           literal(db) + L") DROP DATABASE " + mss_bracket_name(db) + L";\r\nCREATE DATABASE " +
                           mss_bracket_name(db) + L";\r\nGO\r\nUSE " + mss_bracket_name(db) + L";\r\nGO\r\n");
