@@ -84,8 +84,7 @@ udb_name_pairs mended_columns(const std::vector<mended_name>& mended)
 
 std::wstring mended_name_line(const mended_name& mended)
 {
-    tk_wstring shown(mended.before);
-    shown.replace_all(L"\r", L"\\r").replace_all(L"\n", L"\\n");
-    return mended.object + L": '" + static_cast<const std::wstring&>(shown) + L"' becomes '" + mended.after +
-           L"', since T-SQL clients read line breaks and \"$(\" in names as their own commands";
+    tk_wstring line(mended.object + L": '" + mended.before + L"' becomes '" + mended.after +
+                    L"', since T-SQL clients read line breaks and \"$(\" in names as their own commands");
+    return line.replace_all(L"\r", L"\\r").replace_all(L"\n", L"\\n");
 }

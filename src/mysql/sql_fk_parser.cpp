@@ -111,6 +111,29 @@ private:
     std::size_t m_keyword_position = 0;
 };
 
+// The lines of the statement; a line break inside a quoted name or a text
+// belongs to it, so that a key whose names hold one is not lost.
+std::vector<std::string> statement_lines(const std::string& text)
+{
+    std::vector<std::string> lines(1);
+    char quote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote == 0 && c == '\n') {
+            lines.emplace_back();
+            continue;
+        }
+        lines.back() += c;
+        if (quote == '\'' && c == '\\' && i + 1 < text.size())
+            lines.back() += text[++i];
+        else if (quote == 0 && (c == '`' || c == '\''))
+            quote = c;
+        else if (c == quote)
+            quote = 0;
+    }
+    return lines;
+}
+
 std::vector<std::wstring> column_list(const std::string& text)
 {
     std::vector<std::wstring> columns;
@@ -121,7 +144,7 @@ std::vector<std::wstring> column_list(const std::string& text)
 }  // namespace
 
 sql_fk_parser::sql_fk_parser(const std::wstring& table, const std::string& text)
-    : m_table(table), m_chunks(tk_split(text, '\n'))
+    : m_table(table), m_chunks(statement_lines(text))
 {
     tk_log(2, "sql_fk_parser::ctor(%s)", text.c_str());
 }

@@ -462,12 +462,10 @@ TEST_F(script_run, source_tables_views_and_columns_for_the_wizard_pages)
 
 namespace {
 
-// The script of a database of edge values and names, its bytes held to a
-// stored copy: every value arrives exactly, and what MS SQL Server cannot
-// hold is reported with its table, record, column and value.
-class edge_script_run : public script_run {
+// The script of a fixture database, its bytes held to a stored copy.
+class golden_script_run : public script_run {
 protected:
-    edge_script_run() : script_run("converter/edge_values.sql") {}
+    golden_script_run(const char* fixture, const char* stored) : script_run(fixture), stored_(stored) {}
 
     // The script without what changes from run to run: its folder and date.
     std::string stable(std::string sql) const
@@ -479,13 +477,24 @@ protected:
         return sql;
     }
 
-    static std::string golden(const std::string& actual)
+    std::string golden(const std::string& actual) const
     {
-        const std::string path = std::string(VELMORA_FIXTURES_DIR) + "/converter/edge_values_script.sql";
+        const std::string path = std::string(VELMORA_FIXTURES_DIR) + "/converter/" + stored_;
         if (std::getenv("VELMORA_UPDATE_GOLDEN"))
             write_file(path, actual);
         return read_file(path);
     }
+
+private:
+    const char* stored_;
+};
+
+// The script of a database of edge values and names: every value arrives
+// exactly, and what MS SQL Server cannot hold is reported with its table,
+// record, column and value.
+class edge_script_run : public golden_script_run {
+protected:
+    edge_script_run() : golden_script_run("converter/edge_values.sql", "edge_values_script.sql") {}
 };
 
 TEST_F(edge_script_run, every_value_and_name_arrives_or_is_reported)
@@ -499,6 +508,113 @@ TEST_F(edge_script_run, every_value_and_name_arrives_or_is_reported)
                                "moments, record #4: Column 'day': MS SQL Server cannot hold the value '2020-05-00'"})
         EXPECT_TRUE(contains(output, report)) << report;
     EXPECT_EQ(handler.skipped_records(), 3u);
+}
+
+// Where a T-SQL text stands at a character: inside a literal, a bracketed
+// name or a comment, or in the open, where a batch may end.
+class tsql_position {
+public:
+    bool in_the_open() const { return !literal_ && !name_ && comments_ == 0 && !line_comment_; }
+
+    void pass(const std::string& text, std::size_t& at)
+    {
+        const char c = text[at];
+        const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+        if (literal_) {
+            literal_ = c != '\'' || next == '\'';
+            at += c == '\'' && next == '\'' ? 2 : 1;
+        } else if (name_) {
+            name_ = c != ']' || next == ']';
+            at += c == ']' && next == ']' ? 2 : 1;
+        } else if (line_comment_) {
+            line_comment_ = c != '\n';
+            ++at;
+        } else if (c == '/' && next == '*') {
+            ++comments_;
+            at += 2;
+        } else if (comments_ > 0) {
+            comments_ -= c == '*' && next == '/' ? 1 : 0;
+            at += c == '*' && next == '/' ? 2 : 1;
+        } else {
+            literal_ = c == '\'';
+            name_ = c == '[';
+            line_comment_ = c == '-' && next == '-';
+            ++at;
+        }
+    }
+
+private:
+    bool literal_ = false;
+    bool name_ = false;
+    int comments_ = 0;
+    bool line_comment_ = false;
+};
+
+// The lines of a script that a client reads as its own command, as sqlcmd
+// reads a script line by line before any parsing (lines also end at a lone
+// CR, as some editors take it), other than the GO lines that end the
+// script's own statements; and every place of "$(".
+std::vector<std::string> client_commands_in(const std::string& script)
+{
+    static const std::regex command("^[ \t]*(:|!!|(go|exit|quit|reset|ed)([^a-z0-9_]|$))", std::regex::icase);
+    std::vector<std::string> found;
+    for (std::size_t at = script.find("$("); at != std::string::npos; at = script.find("$(", at + 1))
+        found.push_back("$( at byte " + std::to_string(at));
+    tsql_position position;
+    for (std::size_t at = 0; at < script.size();) {
+        std::size_t end = script.find_first_of("\r\n", at);
+        if (end == std::string::npos)
+            end = script.size();
+        const std::string line = script.substr(at, end - at);
+        if (std::regex_search(line, command) && !(line == "GO" && position.in_the_open()))
+            found.push_back(line);
+        while (at < end)
+            position.pass(script, at);
+        // A line ends at LF, CR LF or a lone CR.
+        at = end + (script.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return found;
+}
+
+TEST(client_commands_in_test, finds_commands_in_literals_and_names_but_not_the_scripts_own_go)
+{
+    EXPECT_EQ(client_commands_in("SELECT 1;\r\nGO\r\nSELECT '\r\n' + 'go';\nGO\n"), std::vector<std::string>{});
+    EXPECT_EQ(client_commands_in("SELECT 'a\nGO\n';\nGO\n"), std::vector<std::string>{"GO"});
+    EXPECT_EQ(client_commands_in("CREATE TABLE [a\rgo 3\r]\n  exit(1)\n"),
+              (std::vector<std::string>{"go 3", "  exit(1)"}));
+    EXPECT_EQ(client_commands_in("SELECT '\n:r x\n!! ls\n ED\nreset\nquit'\n"),
+              (std::vector<std::string>{":r x", "!! ls", " ED", "reset", "quit'"}));
+    EXPECT_EQ(client_commands_in("SELECT N'$(HOME)'"), std::vector<std::string>{"$( at byte 9"});
+    EXPECT_EQ(client_commands_in("SELECT 'edit\nexited\ngoal'"), std::vector<std::string>{});
+}
+
+// Values, names, a default and a view that hold what T-SQL clients read as
+// their own commands: the script holds no such line but its own GO lines and
+// no "$(", every value kept whole by literals closed and reopened; the names
+// are mended and each change is reported.
+class client_command_run : public golden_script_run {
+protected:
+    client_command_run() : golden_script_run("converter/client_commands.sql", "client_commands_script.sql") {}
+};
+
+TEST_F(client_command_run, no_value_or_name_reads_as_a_client_command)
+{
+    converter.convert_views = true;
+    converter.set_silent(false);
+    const std::string sql = stable(run());
+    EXPECT_EQ(sql, golden(sql));
+    EXPECT_EQ(client_commands_in(sql), std::vector<std::string>{});
+    EXPECT_TRUE(converter.is_complete()) << output;
+    for (const char* report :
+         {"Table: 'odd\\nGO\\nDROP TABLE victim\\n$(x)' becomes 'odd_GO_DROP TABLE victim__(x)'",
+          "Column of table 'odd\\nGO\\nDROP TABLE victim\\n$(x)': 'col\\nGO\\n$(y)' becomes 'col_GO__(y)'",
+          "Index of table 'odd\\nGO\\nDROP TABLE victim\\n$(x)': 'ix\\nGO' becomes 'ix_GO'",
+          "Foreign key: 'fk\\nexit' becomes 'fk_exit'", "View: 'seen\\nGO' becomes 'seen_GO'"})
+        EXPECT_TRUE(contains(output, std::string(report) +
+                                         ", since T-SQL clients read line breaks and \"$(\" in names as their own "
+                                         "commands\n"))
+            << report << "\n"
+            << output;
 }
 
 }  // namespace

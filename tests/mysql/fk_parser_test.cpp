@@ -111,6 +111,22 @@ TEST(mysql_fk_parser, reads_every_clause_of_a_statement_and_skips_other_lines)
     EXPECT_EQ(found.size(), 4u);
 }
 
+// Names and texts may hold line breaks, which end no clause.
+TEST(mysql_fk_parser, line_breaks_in_names_and_texts_end_no_clause)
+{
+    const char* statement = "CREATE TABLE `odd\nGO` (\n"
+                            "  `note` varchar(10) DEFAULT 'it''s `a\\'\n`',\n"
+                            "  CONSTRAINT `fk\nexit` FOREIGN KEY (`col\nGO`) REFERENCES `par\nent` (`id\n`)\n"
+                            ") ENGINE=InnoDB";
+    udb_relationships found;
+    sql_fk_parser(L"odd\nGO", statement).do_parse(found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, L"fk\nexit");
+    EXPECT_EQ(found[0].fk_flds, (names{L"col\nGO"}));
+    EXPECT_EQ(found[0].pk_table, L"par\nent");
+    EXPECT_EQ(found[0].pk_flds, (names{L"id\n"}));
+}
+
 TEST(mysql_fk_parser, skips_a_clause_without_referenced_columns)
 {
     udb_relationships found;
