@@ -2,6 +2,8 @@
 #include "mssql/identifier_validators.h"
 #include "toolkit/tk_exception.h"
 
+#include "test_label.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,6 +27,19 @@ TEST(mss_validator_test, safe_names_rotate_prefixes)
     EXPECT_EQ(validator.get_safe_name(L"free"), L"free");
     mss_tn_validator crowded({L"x", L"_x", L"1_x", L"_1_x", L"2_1_x", L"_2_1_x"}, {});
     EXPECT_EQ(crowded.get_safe_name(L"x"), L"3_2_1_x");
+}
+
+// A name that a T-SQL client would read as a command is no safe name: its
+// line breaks become "_" and its "$(" "_(", made unique as any other name.
+TEST(mss_validator_test, names_holding_client_commands_are_mended)
+{
+    mss_tn_validator validator({L"a_GO_b"}, {});
+    for (const wchar_t* name : {L"a\nGO", L"a\rb", L"[a\r\nb]", L"$(x)", L"x$(y)"})
+        EXPECT_FALSE(validator.is_acceptable(name)) << test_label(name);
+    EXPECT_TRUE(validator.is_acceptable(L"costs $ (x) $x"));
+    EXPECT_EQ(validator.get_safe_name(L"a\nGO\r\nb"), L"a_GO__b");
+    EXPECT_EQ(validator.get_safe_name(L"a\nGO\nb"), L"_a_GO_b");
+    EXPECT_EQ(validator.get_safe_name(L"$(x)$$(y)"), L"_(x)$_(y)");
 }
 
 TEST(mss_validator_test, column_validator_records_only_acceptable_names)

@@ -34,9 +34,9 @@ TEST(mss_escape_literal_test, doubles_apostrophes)
     EXPECT_EQ(mss_escape_literal(L""), L"");
 }
 
-// Every character arrives, and no line inside a literal reads as a batch
-// separator.
-TEST(mss_text_literal_test, keeps_every_character_and_no_batch_separator)
+// Every character arrives, and no line inside a literal reads as a client
+// command, nor does any "$(" read as a variable.
+TEST(mss_text_literal_test, keeps_every_character_and_no_client_command)
 {
     const std::wstring zero(1, L'\0');
     const std::wstring long_text(2001, L'x');
@@ -57,6 +57,15 @@ TEST(mss_text_literal_test, keeps_every_character_and_no_batch_separator)
         {long_text + zero, true, L"CAST(N'' AS NVARCHAR(MAX)) + N'" + long_text + L"' + NCHAR(0) + N''"},
         {long_text + L"\nGO", false, L"CAST('' AS VARCHAR(MAX)) + '" + long_text + L"\n' + 'GO'"},
         {long_text + L"\n", false, L"'" + long_text + L"\n'"},
+        {L"x\n:r f", true, L"N'x\n' + N':r f'"},
+        {L"x\r\n !! ls", false, L"'x\r\n' + ' !! ls'"},
+        {L"x\nEXIT\n\tquit\r\nreset(\rEd\nbye\nversion 2", true,
+         L"N'x\n' + N'EXIT\n' + N'\tquit\r\n' + N'reset(\r' + N'Ed\n' + N'bye\n' + N'version 2'"},
+        {L"x\nedit\nexited\nquits\n!x\n_go", true, L"N'x\nedit\nexited\nquits\n!x\n_go'"},
+        {L"$(x)", true, L"N'$' + N'(x)'"},
+        {L"a $ (b) $$(", false, L"'a $ (b) $$' + '('"},
+        {L"$5 O'", true, L"N'$5 O'''"},
+        {long_text + L"$(", false, L"CAST('' AS VARCHAR(MAX)) + '" + long_text + L"$' + '('"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(mss_text_literal(c.text, c.unicode), c.literal);

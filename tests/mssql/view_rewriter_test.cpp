@@ -50,6 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
         rewrite_case{L"select 'it\\'s', 'a\\\\b', 'o''k' from t", L"select 'it''s', 'a\\b', 'o''k' from t"},
         rewrite_case{L"select 'a\\nb', '\\t\\r\\Z\\\"', 'x\\%\\_y'", L"select 'a\nb', '\t\r\x1A\"', 'x\\%\\_y'"},
         rewrite_case{L"select 'a\\0b', 'x\\nGO\\ny'", L"select 'a' + CHAR(0) + 'b', 'x\n' + 'GO\ny'"},
+        // Nothing of the text reads as a client command: names holding line
+        // breaks or "$(" are mended as the run mends the tables and columns.
+        rewrite_case{L"select 'a\\n:r x', '$(y)' AS `c\nGO\n$(z)` from `t\r\nexit`",
+                     L"select 'a\n' + ':r x', '$' + '(y)' AS [c_GO__(z)] from [t__exit]"},
         // Letters beyond ASCII keep their code: the literal is a Unicode one.
         rewrite_case{L"select _utf8mb4'\u65e5\u672c' AS `j`, N'x', 'K\u00f6ln'",
                      L"select N'\u65e5\u672c' AS [j], N'x', N'K\u00f6ln'"}));

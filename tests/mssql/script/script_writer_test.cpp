@@ -254,10 +254,10 @@ TEST_F(mss_script_test, large_values)
               mss_test::golden("large.sql", actual, {{"MIB", mib_hex}, {"OVER_MIB", over_hex}, {"TEXT", text_utf8}}));
 }
 
-// A streamed text keeps its zero characters and breaks its batch-separator
-// lines also where a step of the stream starts such a line or would cut its
-// blanks and first letters apart; alike whether it was read as UTF-8 or is
-// held as wide text.
+// A streamed text keeps its zero characters and breaks its client-command
+// lines and its "$(" also where a step of the stream starts such a line or
+// would cut its blanks and first letters, or "$" and "(", apart; alike
+// whether it was read as UTF-8 or is held as wide text.
 TEST_F(mss_script_test, streamed_text_keeps_every_character)
 {
     constexpr std::size_t step = 0x20000;
@@ -266,9 +266,9 @@ TEST_F(mss_script_test, streamed_text_keeps_every_character)
         std::wstring line;
     };
     const split_line cases[] = {
-        {std::wstring(step - 1, L'x') + L"\n", L"GO\r\n"},
-        {std::wstring(step - 2, L'x') + L"\r", L"go\n"},
-        {std::wstring(step - 3, L'x') + L"\n", L" \tgO\r\n"},
+        {std::wstring(step - 1, L'x') + L"\n", L"GO\r\n"},     {std::wstring(step - 2, L'x') + L"\r", L"go\n"},
+        {std::wstring(step - 3, L'x') + L"\n", L" \tgO\r\n"},  {std::wstring(step - 3, L'x') + L"\n", L"exit\r\n"},
+        {std::wstring(step - 6, L'x') + L"\r", L" version\n"}, {std::wstring(step - 1, L'x') + L"$", L"(x)"},
     };
     const std::wstring tail = std::wstring(0x100000, L'\u00e4') + std::wstring(1, L'\0') + L"z";
     auto script = open_rows_script("streamed.sql");
