@@ -3,6 +3,7 @@
 // synchronization sends.
 #include "converter/brantwick_convertor.h"
 #include "mssql/direct/direct_path_fixture.h"
+#include "mssql/test_label.h"
 #include "mysql/test_database.h"
 #include "platform/oledb/providers.h"
 #include "support/test_mariadb.h"
@@ -645,6 +646,52 @@ TEST_F(direct_changed_values_run, by_bulk_load)
     EXPECT_EQ(std::get<std::wstring>(rows[0][1]), L"1.79e+308");
     EXPECT_EQ(std::get<std::wstring>(rows[1][2]), L"1.2345678901234568e+41");
     expect_reports(log);
+}
+
+}  // namespace
+
+namespace {
+
+// Names that a T-SQL client would read as commands are mended on the direct
+// path as in a script, so that both create the same objects; values go by
+// bulk load as they are, for no client reads them.
+class direct_client_command_run : public direct_run {
+protected:
+    direct_client_command_run() : direct_run("converter/client_commands.sql")
+    {
+        converter.table_names = {L"notes", source_odd};
+        converter.convert_views = true;
+        server->define_table(L"[dbo].[notes]", {{fake::int_column(L"id"), fake::wide_text_column(L"body", ~0ull),
+                                                 fake::wide_text_column(L"tag", 40, false)},
+                                                {}});
+        server->define_table(L"[dbo].[odd_GO_DROP TABLE victim__(x)]",
+                             {{fake::int_column(L"id"), fake::wide_text_column(L"col_GO__(y)", 20)}, {}});
+        existing_database(false);
+    }
+
+    const std::wstring source_odd = L"odd\nGO\nDROP TABLE victim\n$(x)";
+};
+
+TEST_F(direct_client_command_run, names_are_mended_as_in_a_script_and_values_arrive_whole)
+{
+    const std::vector<std::wstring> sent = run(0);
+    for (const wchar_t* start : {
+             L"CREATE TABLE [dbo].[odd_GO_DROP TABLE victim__(x)] (\r\n\t[id] INT NOT NULL,\r\n\t[col_GO__(y)] "
+             L"NVARCHAR(20)",
+             L"CREATE INDEX [ix_GO] ON [dbo].[odd_GO_DROP TABLE victim__(x)]([col_GO__(y)])",
+             L"ALTER TABLE [dbo].[odd_GO_DROP TABLE victim__(x)] ADD CONSTRAINT [fk_exit] FOREIGN KEY ([id]) "
+             L"REFERENCES [dbo].[notes]([id])",
+             L"CREATE VIEW [dbo].[seen_GO] AS select [odd_GO_DROP TABLE victim__(x)].[col_GO__(y)] AS [c]",
+         })
+        EXPECT_TRUE(starts_with_any(sent, start)) << test_label(start);
+    const std::vector<fake::row> odd = bulk_rows(*server, L"[dbo].[odd_GO_DROP TABLE victim__(x)]");
+    ASSERT_EQ(odd.size(), 1u);
+    EXPECT_EQ(std::get<std::wstring>(odd[0][1]), L"v\nquit");
+    const std::vector<fake::row> notes = bulk_rows(*server, L"[dbo].[notes]");
+    ASSERT_EQ(notes.size(), 13u);
+    EXPECT_EQ(std::get<std::wstring>(notes[1][1]), L"x\r\n  go 3\r\ny");
+    EXPECT_EQ(std::get<std::wstring>(notes[9][1]), L"costs $(HOME) and $$(x)");
+    EXPECT_TRUE(errors.reports.empty());
 }
 
 }  // namespace
