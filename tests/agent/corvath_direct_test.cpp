@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +37,18 @@ std::string fixture(const std::string& name)
     return std::string(VELMORA_FIXTURES_DIR) + "/" + name;
 }
 
+// The host and port of MSSQL_TEST_SERVER (host or host,port).
+std::pair<std::string, std::string> server_address()
+{
+    std::string address = environment("MSSQL_TEST_SERVER");
+    std::string port = "1433";
+    if (const std::size_t comma = address.find(','); comma != std::string::npos) {
+        port = address.substr(comma + 1);
+        address.erase(comma);
+    }
+    return {address, port};
+}
+
 // SQL Server's time with fractions (the driver's own type code).
 constexpr SQLSMALLINT time_with_fraction = -154;
 
@@ -47,12 +60,7 @@ public:
         SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
         SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-        std::string address = environment("MSSQL_TEST_SERVER");
-        std::string port = "1433";
-        if (const std::size_t comma = address.find(','); comma != std::string::npos) {
-            port = address.substr(comma + 1);
-            address.erase(comma);
-        }
+        const auto [address, port] = server_address();
         std::string text = "Driver=FreeTDS;Server=" + address + ";Port=" + port +
                            ";UID=" + environment("MSSQL_TEST_LOGIN") + ";PWD={" + environment("MSSQL_TEST_PASSWORD") +
                            "};TDS_Version=7.4;ClientCharset=UTF-8;Database=" + database + ";";
@@ -457,12 +465,7 @@ protected:
     std::string run_through_tsql(const std::string& script)
     {
         EXPECT_EQ(master->run("CREATE DATABASE [" + script_name + "]"), "");
-        std::string address = environment("MSSQL_TEST_SERVER");
-        std::string port = "1433";
-        if (const std::size_t comma = address.find(','); comma != std::string::npos) {
-            port = address.substr(comma + 1);
-            address.erase(comma);
-        }
+        const auto [address, port] = server_address();
         const std::string command = "tsql -H '" + address + "' -p " + port + " -U '" + environment("MSSQL_TEST_LOGIN") +
                                     "' -P '" + environment("MSSQL_TEST_PASSWORD") + "' -D " + script_name + " < '" +
                                     script + "' 2>&1";
