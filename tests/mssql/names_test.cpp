@@ -166,6 +166,8 @@ TEST(mss_index_names_test, unique_index_names_avoid_existing_ones)
     table.indexes.push_back(udb_index(L"UIDX_a_b_00000", true, false));
     EXPECT_EQ(gen_idx_name(&table, {L"a", L"b"}), L"UIDX_a_b_00001");
     EXPECT_THROW(gen_idx_name(nullptr, {L"a"}), tk_mail_assertion);
+    // Made of source names, a name is mended as they are.
+    EXPECT_EQ(gen_idx_name(&table, {L"c\nGO", L"$(x)"}), L"UIDX_c_GO__(x)");
 }
 
 TEST(mss_index_names_test, generated_index_names_count_up)
