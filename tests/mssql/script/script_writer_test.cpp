@@ -214,6 +214,20 @@ TEST_F(mss_script_test, rows_of_tables)
 
 // Values over 1 MiB go to the file in steps and close their statement; a value
 // of exactly 1 MiB stays a literal.
+// The database named after the file, and the file's name in the head's
+// comment, read as no client command either.
+TEST_F(mss_script_test, file_name_reads_as_no_client_command)
+{
+    mss_dump_options options;
+    options.create_database = true;
+    open_script("a$(b)\nexit.sql", options).reset();
+    const std::string head = written();
+    EXPECT_EQ(head.find("$("), std::string::npos) << head;
+    EXPECT_EQ(head.find("\nexit"), std::string::npos) << head;
+    EXPECT_NE(head.find("File name: OUT/a_(b)_exit.sql\r\n"), std::string::npos) << head;
+    EXPECT_NE(head.find("CREATE DATABASE [a_(b)_exit];"), std::string::npos) << head;
+}
+
 TEST_F(mss_script_test, large_values)
 {
     mss_dump_options options;
