@@ -2,8 +2,8 @@
 // The top holds what both paths need to write the same T-SQL: the engine
 // (this file), the data-source opener and OLE DB errors, quoting and names
 // of tables, indexes and views, the type mapping and its catalogues, column
-// definitions, literals, the fit of text values, identifier rules and view
-// rewriting. script/ writes a T-SQL script file; odb/ is the access to OLE
+// definitions, literals, the fit of text values, identifier rules, what
+// T-SQL clients read as their own commands and view rewriting. script/ writes a T-SQL script file; odb/ is the access to OLE
 // DB (commands, rowsets, schema rowsets, records); direct/ writes into a
 // server over odb/. direct/ may include odb/ and the top, script/ and odb/
 // only the top (tools/check_layers.sh), so the script never depends on a
