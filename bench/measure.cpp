@@ -3,12 +3,11 @@
 // prints "seconds=<wall time> cpu=<user + system time> peak_kib=<maximum
 // resident set size>" on the standard error stream and exits with the
 // command's exit code.
+#include <chrono>
+#include <cstdio>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 
 int main(int argc, char** argv)
 {

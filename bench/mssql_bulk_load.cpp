@@ -4,20 +4,18 @@
 // per row, and batches are committed every 100000 bound bytes). The provider
 // under the OLE DB layer counts the rows it receives and keeps none.
 //   mssql_bulk_load [--benchmark_filter=...]
-#include "toolkit/error_handler.h"
+#include "append_rows.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/record.h"
 #include "model/recordset.h"
-#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_database.h"
+#include "mssql/mss_engine.h"
 #include "platform/oledb/memory_result.h"
 #include "platform/oledb/providers.h"
-
-#include "append_rows.h"
+#include "toolkit/error_handler.h"
 
 #include <benchmark/benchmark.h>
-
 #include <memory>
 
 namespace {

@@ -2,6 +2,7 @@
 // process gains while writing them (it must not grow with the row count,
 // since only the open INSERT statement is held).
 //   mssql_script_rows [--benchmark_filter=...]
+#include "append_rows.h"
 #include "model/record.h"
 #include "model/recordset.h"
 #include "model/schema.h"
@@ -9,10 +10,7 @@
 #include "mssql/script/script_writer.h"
 #include "variant/ole_date.h"
 
-#include "append_rows.h"
-
 #include <benchmark/benchmark.h>
-
 #include <memory>
 
 namespace {

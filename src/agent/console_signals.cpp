@@ -3,10 +3,9 @@
 #include "converter/front_end.h"
 #include "toolkit/tk_log.h"
 
+#include <cstdlib>
 #include <pthread.h>
 #include <unistd.h>
-
-#include <cstdlib>
 
 namespace {
 

@@ -5,9 +5,8 @@
 // answer, removes the unfinished script and ends the process at once.
 #pragma once
 
-#include <signal.h>
-
 #include <atomic>
+#include <signal.h>
 #include <thread>
 
 class convertor_front_end;

@@ -1,6 +1,5 @@
 // Preparing and opening the destination of a conversion.
 #include "converter/brantwick_convertor.h"
-
 #include "mssql/direct/mss_database.h"
 #include "platform/file_access.h"
 #include "toolkit/tk_file_name.h"

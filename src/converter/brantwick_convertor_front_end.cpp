@@ -1,6 +1,5 @@
 // The converter's settings and connections as the front ends reach them.
 #include "converter/brantwick_convertor.h"
-
 #include "toolkit/tk_log.h"
 
 mysql_connection_settings brantwick_convertor::get_mysql_settings() const

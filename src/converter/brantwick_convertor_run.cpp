@@ -1,8 +1,6 @@
 // One whole conversion: every selected query and table from the MySQL source
 // into MS SQL Server or a T-SQL script.
 #include "converter/brantwick_convertor.h"
-
-#include "toolkit/error_handler.h"
 #include "converter/client_safe_names.h"
 #include "converter/init_conversion.h"
 #include "converter/shell_services.h"
@@ -11,12 +9,13 @@
 #include "model/name_compare.h"
 #include "model/recordset.h"
 #include "mssql/client_commands.h"
-#include "mssql/identifier_validators.h"
 #include "mssql/direct/mss_database.h"
+#include "mssql/identifier_validators.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_writer.h"
 #include "mssql/table_names.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 

@@ -1,7 +1,6 @@
 // The converter's settings in the registry (the wizard's last run) and in
 // profile files.
 #include "converter/brantwick_convertor.h"
-
 #include "converter/profile_values.h"
 #include "model/profile.h"
 #include "toolkit/tk_log.h"

@@ -1,6 +1,5 @@
 // The type-mapping rules as the column editor reads and writes them.
 #include "converter/brantwick_convertor.h"
-
 #include "toolkit/tk_log.h"
 
 std::optional<table_rule> brantwick_convertor::get_table_rule(const std::wstring& table) const

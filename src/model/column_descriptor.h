@@ -2,10 +2,10 @@
 // precision and scale, flags, default value and an optional destination type.
 #pragma once
 
+#include "variant/ole_variant.h"
+
 #include <cstdint>
 #include <string>
-
-#include "variant/ole_variant.h"
 
 class t_ftd {
 public:

@@ -3,13 +3,13 @@
 // The conversion driver derives from it and adds both database ends.
 #pragma once
 
+#include "toolkit/tk_converter.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "toolkit/tk_converter.h"
 
 class udb_profile;
 

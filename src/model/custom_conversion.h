@@ -3,10 +3,10 @@
 // stands unless a registry exists and one of its rules accepts the case.
 #pragma once
 
+#include "toolkit/tk_singleton.h"
+
 #include <string>
 #include <vector>
-
-#include "toolkit/tk_singleton.h"
 
 class t_ftd;
 class udb_field;

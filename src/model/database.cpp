@@ -1,14 +1,14 @@
 #include "model/database.h"
 
-#include <algorithm>
-#include <memory>
-
 #include "model/recordset.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <algorithm>
+#include <memory>
 
 udb_database::udb_database(const std::wstring& name, std::uint32_t mode, bool case_sensitive)
     : mode(mode), name(name), case_sensitive(case_sensitive)

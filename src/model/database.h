@@ -12,14 +12,14 @@
 // a default for each operation.
 #pragma once
 
+#include "model/names_map.h"
+#include "model/relationship.h"
+#include "model/sequence.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "model/names_map.h"
-#include "model/relationship.h"
-#include "model/sequence.h"
 
 class udb_index;
 class udb_indexes;

@@ -1,12 +1,12 @@
 #include "model/engine.h"
 
-#include <cerrno>
-#include <cstdio>
-
 #include "platform/last_error.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <cerrno>
+#include <cstdio>
 
 void udb_engine::db_delete(const std::wstring& name)
 {

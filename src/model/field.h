@@ -1,11 +1,11 @@
 // One column value of a row.
 #pragma once
 
+#include "variant/ole_variant.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "variant/ole_variant.h"
 
 class udb_field : public ole_variant {
 public:

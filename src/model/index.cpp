@@ -1,10 +1,10 @@
 #include "model/index.h"
 
-#include <algorithm>
-
 #include "model/name_compare.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
 
 udb_index::udb_index(const std::wstring& name, bool unique, bool primary) : name(name), unique(unique), primary(primary)
 {

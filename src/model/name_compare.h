@@ -2,9 +2,9 @@
 // user's locale does.
 #pragma once
 
-#include <string_view>
-
 #include "platform/compare_string.h"
+
+#include <string_view>
 
 inline bool udb_same_name(std::wstring_view a, std::wstring_view b)
 {

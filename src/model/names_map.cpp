@@ -1,10 +1,10 @@
 #include "model/names_map.h"
 
-#include <cwctype>
-
 #include "platform/utf8_locale.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+
+#include <cwctype>
 
 namespace {
 

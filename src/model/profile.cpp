@@ -1,16 +1,15 @@
 #include "model/profile.h"
 
-#include <cwchar>
-#include <fstream>
-#include <string_view>
-
 #include "platform/file_access.h"
-
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <cwchar>
+#include <fstream>
+#include <string_view>
 
 namespace {
 

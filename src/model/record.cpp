@@ -1,9 +1,9 @@
 #include "model/record.h"
 
-#include <algorithm>
-
 #include "model/name_compare.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
 
 udb_record::~udb_record()
 {

@@ -1,11 +1,11 @@
 // One row: an ordered list of fields that the record owns and deletes.
 #pragma once
 
+#include "model/field.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "model/field.h"
 
 class udb_record : public std::vector<udb_field*> {
 public:

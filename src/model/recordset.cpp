@@ -1,10 +1,10 @@
 #include "model/recordset.h"
 
-#include <memory>
-
 #include "model/name_compare.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <memory>
 
 udb_recordset::udb_recordset(udb_database* database, const std::wstring& table, const std::wstring& query,
                              bool schema_owner)

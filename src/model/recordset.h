@@ -3,12 +3,12 @@
 // and key filter that updates and deletes by key rely on.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "model/index.h"
 #include "model/record.h"
 #include "model/schema.h"
+
+#include <cstdint>
+#include <string>
 
 class udb_database;
 

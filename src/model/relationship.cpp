@@ -1,10 +1,10 @@
 #include "model/relationship.h"
 
-#include <algorithm>
-
 #include "model/name_compare.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
 
 udb_relationship::udb_relationship(const std::wstring& name, const std::wstring& name2, const std::wstring& fk_table,
                                    const std::wstring& pk_table, const std::vector<std::wstring>& fk_flds,

@@ -1,10 +1,10 @@
 #include "model/schema.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "model/name_compare.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
+#include <utility>
 
 udb_schema::udb_schema(bool owner) : owner(owner) {}
 

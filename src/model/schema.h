@@ -5,11 +5,11 @@
 // A copy holds copies of the descriptors and owns them.
 #pragma once
 
+#include "model/column_descriptor.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "model/column_descriptor.h"
 
 // The error raised when rows or a schema do not fit the destination table.
 inline constexpr char udb_structure_mismatch[] =

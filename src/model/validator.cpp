@@ -1,12 +1,12 @@
 #include "model/validator.h"
 
-#include <algorithm>
-#include <cstdio>
-
 #include "model/name_compare.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 

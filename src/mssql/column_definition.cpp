@@ -1,7 +1,7 @@
 #include "mssql/column_definition.h"
 
-#include "model/database.h"
 #include "model/column_descriptor.h"
+#include "model/database.h"
 #include "model/index.h"
 #include "mssql/quoting.h"
 #include "mssql/type_mapping.h"

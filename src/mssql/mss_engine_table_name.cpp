@@ -1,7 +1,6 @@
 // The engine's canonical table name. It needs the name splitter, which reads
 // the engine's flags in turn, so it lives apart from the engine's core.
 #include "mssql/mss_engine.h"
-
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
 #include "platform/compare_string.h"

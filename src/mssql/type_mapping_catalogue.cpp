@@ -1,7 +1,6 @@
 // The catalogues of the column type editor (mss.map, mss.typ), drawn from
 // the type mapping.
 #include "mssql/type_mapping.h"
-
 #include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>

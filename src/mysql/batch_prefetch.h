@@ -18,15 +18,15 @@
 // while no trace lines are logged, so the log keeps its order.
 #pragma once
 
+#include "mysql/row_batch.h"
+#include "mysql/sql_limited_query.h"
+
 #include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <mutex>
 #include <thread>
-
-#include "mysql/row_batch.h"
-#include "mysql/sql_limited_query.h"
 
 class sql_batch_prefetch {
 public:

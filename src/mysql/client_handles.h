@@ -2,10 +2,9 @@
 // code and the quoting of names and values for statements.
 #pragma once
 
-#include <mysql.h>
-
 #include <cstdint>
 #include <memory>
+#include <mysql.h>
 #include <optional>
 #include <string>
 

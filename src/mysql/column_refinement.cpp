@@ -1,13 +1,13 @@
 #include "mysql/column_refinement.h"
 
-#include <cwchar>
-#include <initializer_list>
-
 #include "mysql/column_types.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <cwchar>
+#include <initializer_list>
 
 namespace {
 

@@ -2,9 +2,9 @@
 // text sizes, FLOAT(P,S) as decimals, and the column defaults.
 #pragma once
 
-#include <string>
-
 #include "model/column_descriptor.h"
+
+#include <string>
 
 // Refines the column by its declared type text, such as "varchar(50)".
 void sql_refine_type(t_ftd& column, const std::wstring& type_text);

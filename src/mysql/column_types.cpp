@@ -1,14 +1,14 @@
 #include "mysql/column_types.h"
 
-#include <cstdint>
-#include <limits>
-#include <string>
-
 #include "mysql/client_handles.h"
 #include "platform/code_page.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
 
 namespace {
 

@@ -2,12 +2,11 @@
 // a fetched value become a typed value.
 #pragma once
 
-#include <mysql.h>
-
-#include <memory>
-
 #include "model/column_descriptor.h"
 #include "variant/ole_variant.h"
+
+#include <memory>
+#include <mysql.h>
 
 // The BLOB, VAR_STRING and STRING types, whose values may be text or bytes.
 bool sql_is_string_type(enum_field_types type);

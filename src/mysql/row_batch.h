@@ -5,9 +5,8 @@
 // library's buffer and ends the batch, valid until the stream fetches again.
 #pragma once
 
-#include <mysql.h>
-
 #include <cstddef>
+#include <mysql.h>
 #include <vector>
 
 class sql_row_batch {

@@ -1,13 +1,12 @@
 #include "mysql/row_counter.h"
 
-#include <poll.h>
-
-#include <charconv>
-#include <utility>
-
 #include "mysql/client_handles.h"
 #include "mysql/sql_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <charconv>
+#include <poll.h>
+#include <utility>
 
 sql_row_counter::sql_row_counter(std::string host, std::string user, std::string password, unsigned port, bool utf8mb4)
     : m_host(std::move(host)), m_user(std::move(user)), m_password(std::move(password)), m_port(port),

@@ -4,9 +4,8 @@
 // One count at a time; the connection is opened with the first count and kept.
 #pragma once
 
-#include <mysql.h>
-
 #include <cstdint>
+#include <mysql.h>
 #include <string>
 
 class sql_row_counter {

@@ -2,15 +2,14 @@
 // as recordsets, and statements run on the engine's connection.
 #pragma once
 
-#include <mysql.h>
+#include "model/database.h"
+#include "mysql/sql_tmp_recordset.h"
 
 #include <cstdint>
 #include <memory>
+#include <mysql.h>
 #include <string>
 #include <vector>
-
-#include "model/database.h"
-#include "mysql/sql_tmp_recordset.h"
 
 class udb_field;
 class udb_validator;

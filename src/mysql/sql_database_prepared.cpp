@@ -1,12 +1,12 @@
 // Statements whose long values travel as long data of a prepared statement.
-#include <algorithm>
-#include <memory>
-
 #include "model/field.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_exception.h"
 #include "mysql/sql_literals.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 

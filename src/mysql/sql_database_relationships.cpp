@@ -1,6 +1,4 @@
 // Foreign keys of a destination database, each with the indexes it needs.
-#include <memory>
-
 #include "model/index.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -10,6 +8,8 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_support_address.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <memory>
 
 namespace {
 

@@ -1,6 +1,4 @@
 // Views of a destination database.
-#include <memory>
-
 #include "model/name_compare.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -9,6 +7,8 @@
 #include "mysql/sql_view_converter.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <memory>
 
 namespace {
 

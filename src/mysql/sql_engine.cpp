@@ -2,9 +2,6 @@
 // opening of one. Its writing side is sql_engine_destination.cpp.
 #include "mysql/sql_engine.h"
 
-#include <memory>
-#include <string_view>
-
 #include "mysql/client_handles.h"
 #include "mysql/row_counter.h"
 #include "mysql/sql_database.h"
@@ -12,6 +9,9 @@
 #include "mysql/sql_tmp_recordset.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <memory>
+#include <string_view>
 
 namespace {
 

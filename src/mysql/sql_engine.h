@@ -16,18 +16,17 @@
 // This file: the process's one connection to a MySQL server.
 #pragma once
 
-#include <mysql.h>
+#include "model/engine.h"
+#include "mysql/client_handles.h"
+#include "toolkit/tk_singleton.h"
 
 #include <cstdint>
 #include <memory>
+#include <mysql.h>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "model/engine.h"
-#include "mysql/client_handles.h"
-#include "toolkit/tk_singleton.h"
 
 class sql_database;
 class sql_row_counter;

@@ -1,16 +1,16 @@
 // The engine's operations for a MySQL server as a destination: databases,
 // settings for table creation, the packet limit and the name rules.
-#include <algorithm>
-#include <stdexcept>
-
-#include "model/properties.h"
 #include "model/name_compare.h"
+#include "model/properties.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
 #include "mysql/sql_literals.h"
 #include "mysql/sql_validators.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace {
 

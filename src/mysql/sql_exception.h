@@ -2,9 +2,9 @@
 // cannot perform.
 #pragma once
 
-#include <mysql.h>
-
 #include "toolkit/tk_exception.h"
+
+#include <mysql.h>
 
 // The text is the client library's last error on the engine's connection; the
 // error number is 0x400000 plus the low 16 bits of the MySQL error number.

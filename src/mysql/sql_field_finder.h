@@ -2,12 +2,12 @@
 // row's field names get on this server.
 #pragma once
 
+#include "mysql/sql_validators.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "mysql/sql_validators.h"
 
 class udb_record;
 

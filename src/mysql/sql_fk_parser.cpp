@@ -1,12 +1,12 @@
 #include "mysql/sql_fk_parser.h"
 
-#include <algorithm>
-#include <string_view>
-
 #include "platform/compare_string.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <algorithm>
+#include <string_view>
 
 namespace {
 

@@ -3,11 +3,11 @@
 //   CONSTRAINT `name` FOREIGN KEY (`a`, `b`) REFERENCES `db`.`table` (`x`, `y`) ON DELETE ...,
 #pragma once
 
+#include "model/relationship.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "model/relationship.h"
 
 class sql_fk_parser {
 public:

@@ -3,12 +3,12 @@
 // when no index starts with it.
 #pragma once
 
+#include "model/index.h"
+#include "model/names_map.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "model/index.h"
-#include "model/names_map.h"
 
 class sql_schema;
 

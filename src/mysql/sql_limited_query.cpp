@@ -1,15 +1,15 @@
 #include "mysql/sql_limited_query.h"
 
-#include <string>
-
+#include "mysql/row_batch.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
-#include "mysql/row_batch.h"
 #include "mysql/sql_record.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <string>
 
 namespace {
 

@@ -2,16 +2,15 @@
 // While it lives its result occupies the connection.
 #pragma once
 
-#include <mysql.h>
+#include "model/record.h"
+#include "model/schema.h"
+#include "mysql/client_handles.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mysql.h>
 #include <string>
-
-#include "model/record.h"
-#include "model/schema.h"
-#include "mysql/client_handles.h"
 
 class sql_database;
 class sql_row_batch;

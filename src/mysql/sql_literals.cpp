@@ -1,8 +1,5 @@
 #include "mysql/sql_literals.h"
 
-#include <algorithm>
-#include <charconv>
-
 #include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/field.h"
@@ -11,6 +8,9 @@
 #include "toolkit/tk_log.h"
 #include "variant/ole_date.h"
 #include "variant/ole_variant.h"
+
+#include <algorithm>
+#include <charconv>
 
 namespace {
 

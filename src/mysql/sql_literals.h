@@ -2,11 +2,11 @@
 // literal goes through one masker, so that no value can end a literal early.
 #pragma once
 
+#include "platform/automation/oleauto.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "platform/automation/oleauto.h"
 
 class t_ftd;
 class udb_field;

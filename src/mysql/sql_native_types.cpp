@@ -1,10 +1,5 @@
 #include "mysql/sql_native_types.h"
 
-#include <array>
-#include <cstdio>
-#include <cwchar>
-#include <string_view>
-
 #include "model/column_descriptor.h"
 #include "mysql/client_handles.h"
 #include "mysql/sql_engine.h"
@@ -14,6 +9,11 @@
 #include "toolkit/tk_log.h"
 #include "variant/leading_number.h"
 #include "variant/ole_date.h"
+
+#include <array>
+#include <cstdio>
+#include <cwchar>
+#include <string_view>
 
 namespace {
 

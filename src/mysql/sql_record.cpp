@@ -1,12 +1,12 @@
 #include "mysql/sql_record.h"
 
-#include <algorithm>
-#include <string>
-
 #include "mysql/column_types.h"
 #include "mysql/sql_engine.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <algorithm>
+#include <string>
 
 namespace {
 

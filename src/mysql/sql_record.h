@@ -1,10 +1,10 @@
 // A fetched row as a record of typed fields.
 #pragma once
 
-#include <mysql.h>
-
 #include "model/record.h"
 #include "model/schema.h"
+
+#include <mysql.h>
 
 class sql_field : public udb_field {
 public:

@@ -1,9 +1,5 @@
 #include "mysql/sql_recordset.h"
 
-#include <cinttypes>
-
-#include <utility>
-
 #include "mysql/column_types.h"
 #include "mysql/row_counter.h"
 #include "mysql/sql_database.h"
@@ -13,6 +9,9 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <cinttypes>
+#include <utility>
 
 namespace {
 

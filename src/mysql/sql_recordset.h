@@ -3,15 +3,15 @@
 // whatever the size of the table.
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "model/recordset.h"
 #include "model/relationship.h"
 #include "mysql/batch_prefetch.h"
 #include "mysql/sql_limited_query.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 class sql_database;
 class sql_row_counter;

@@ -4,10 +4,10 @@
 // bytes, a TEXT or BLOB column the twelve bytes it keeps in the row.
 #pragma once
 
+#include "model/schema.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "model/schema.h"
 
 class sql_schema : public udb_schema {
 public:

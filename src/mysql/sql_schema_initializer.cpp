@@ -1,7 +1,5 @@
 #include "mysql/sql_schema_initializer.h"
 
-#include <algorithm>
-
 #include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/index.h"
@@ -12,6 +10,8 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+
+#include <algorithm>
 
 namespace {
 

@@ -2,13 +2,13 @@
 // column list and one clause per column.
 #pragma once
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "model/names_map.h"
 #include "mysql/sql_schema.h"
 #include "mysql/sql_validators.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 class udb_indexes;
 class udb_properties;

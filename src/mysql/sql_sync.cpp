@@ -1,13 +1,13 @@
 #include "mysql/sql_sync.h"
 
-#include <memory>
-
 #include "model/database.h"
 #include "model/recordset.h"
 #include "mysql/client_handles.h"
 #include "mysql/sql_literals.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+
+#include <memory>
 
 namespace {
 

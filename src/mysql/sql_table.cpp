@@ -3,9 +3,6 @@
 // sql_table_update.cpp.
 #include "mysql/sql_table.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "mysql/blob_to_text_scope.h"
 #include "mysql/client_handles.h"
 #include "mysql/column_refinement.h"
@@ -16,6 +13,9 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+
+#include <algorithm>
+#include <vector>
 
 sql_table::sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships,
                      std::uint32_t mode)

@@ -2,11 +2,11 @@
 // types and defaults, indexes and keys, and foreign keys.
 #pragma once
 
+#include "mysql/sql_recordset.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "mysql/sql_recordset.h"
 
 class sql_table : public sql_recordset {
 public:

@@ -1,7 +1,5 @@
 // Appending rows to a destination table: many rows in one INSERT while rows
 // are small, one statement a row once a row is too big for batching.
-#include <string>
-
 #include "model/database.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -12,6 +10,8 @@
 #include "mysql/sql_zero_dates.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <string>
 
 namespace {
 

@@ -1,6 +1,4 @@
 // Changing and removing rows of a destination table by key or by row.
-#include <algorithm>
-
 #include "model/name_compare.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
@@ -10,6 +8,8 @@
 #include "mysql/sql_zero_dates.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
 
 namespace {
 

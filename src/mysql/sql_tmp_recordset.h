@@ -3,15 +3,14 @@
 // on the connection until the recordset is destroyed.
 #pragma once
 
-#include <mysql.h>
+#include "model/recordset.h"
+#include "mysql/client_handles.h"
 
 #include <cstdint>
 #include <memory>
+#include <mysql.h>
 #include <string>
 #include <vector>
-
-#include "model/recordset.h"
-#include "mysql/client_handles.h"
 
 class sql_tmp_recordset : public udb_recordset {
 public:

@@ -1,16 +1,15 @@
 #include "mysql/sql_validators.h"
 
-#include <wctype.h>
-
-#include <algorithm>
-#include <array>
-
 #include "model/index.h"
 #include "model/record.h"
 #include "model/schema.h"
 #include "platform/utf8_locale.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+
+#include <algorithm>
+#include <array>
+#include <wctype.h>
 
 namespace {
 

@@ -3,10 +3,10 @@
 // "_" and "$" and refuse their reserved words.
 #pragma once
 
+#include "model/validator.h"
+
 #include <string>
 #include <vector>
-
-#include "model/validator.h"
 
 class udb_indexes;
 class udb_record;

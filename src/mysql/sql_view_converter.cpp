@@ -1,13 +1,13 @@
 #include "mysql/sql_view_converter.h"
 
-#include <array>
-#include <cwctype>
-#include <utility>
-
 #include "model/name_compare.h"
 #include "model/names_map.h"
 #include "mysql/client_handles.h"
 #include "toolkit/tk_log.h"
+
+#include <array>
+#include <cwctype>
+#include <utility>
 
 namespace {
 

@@ -1,14 +1,14 @@
 #include "mysql/sql_zero_dates.h"
 
-#include <string>
-#include <string_view>
-
 #include "model/column_descriptor.h"
 #include "model/field.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_literals.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"
+
+#include <string>
+#include <string_view>
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include "platform/last_error.h"
 
 #include <cerrno>
-#include <optional>
-#include <utility>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 

@@ -3,9 +3,9 @@
 // missing mail client or a failed send only leaves log lines.
 #pragma once
 
-#include <string>
-
 #include "toolkit/tk_support_address.h"
+
+#include <string>
 
 inline constexpr const char* tk_support_mail_address = TK_SUPPORT_MAIL_ADDRESS;
 

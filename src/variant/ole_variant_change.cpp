@@ -1,6 +1,4 @@
 // ole_variant type change in place and parsing from text.
-#include "variant/ole_variant.h"
-
 #include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -8,6 +6,7 @@
 #include "variant/float_range.h"
 #include "variant/leading_number.h"
 #include "variant/ole_exceptions.h"
+#include "variant/ole_variant.h"
 
 #include <algorithm>
 #include <cinttypes>

@@ -1,6 +1,4 @@
 // ole_variant to text and numbers.
-#include "variant/ole_variant.h"
-
 #include "platform/automation/exact_number.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -8,6 +6,7 @@
 #include "toolkit/tk_text_conversion.h"
 #include "variant/float_range.h"
 #include "variant/ole_exceptions.h"
+#include "variant/ole_variant.h"
 #include "variant/scientific_text.h"
 
 #include <algorithm>

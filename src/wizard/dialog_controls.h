@@ -8,7 +8,6 @@
 #include "wizard/gui_ids.h"
 
 #include <QString>
-
 #include <functional>
 #include <map>
 #include <string>

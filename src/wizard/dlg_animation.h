@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimer>
-
 #include <array>
 #include <atomic>
 #include <string>

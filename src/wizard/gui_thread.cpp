@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QThread>
-
 #include <condition_variable>
 #include <memory>
 #include <mutex>

@@ -6,7 +6,6 @@
 #include "wizard/dialog_controls.h"
 
 #include <QDialog>
-
 #include <functional>
 
 class id_dialog : public QDialog {

@@ -3,7 +3,6 @@
 #include "wizard/wizard_entry.h"
 
 #include <QApplication>
-
 #include <string>
 
 int main(int argc, char** argv)

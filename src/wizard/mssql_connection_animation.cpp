@@ -1,9 +1,9 @@
 #include "wizard/mssql_connection_animation.h"
 
-#include "converter/front_end.h"
-#include "toolkit/error_handler.h"
 #include "converter/error_messages.h"
+#include "converter/front_end.h"
 #include "platform/automation/com_library.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"

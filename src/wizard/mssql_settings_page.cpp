@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace {

@@ -1,7 +1,7 @@
 #include "wizard/mysql_settings_page.h"
 
-#include "converter/front_end.h"
 #include "converter/error_messages.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -9,13 +9,12 @@
 #include "wizard/wizard_shell.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <vector>
 

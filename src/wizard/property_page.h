@@ -9,9 +9,7 @@
 #include "wizard/gui_ids.h"
 
 #include <QWidget>
-
 #include <initializer_list>
-
 #include <string>
 
 class QLabel;

@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QPixmap>
-
 #include <vector>
 
 class QLabel;

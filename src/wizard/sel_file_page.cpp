@@ -1,7 +1,7 @@
 #include "wizard/sel_file_page.h"
 
-#include "converter/front_end.h"
 #include "converter/error_messages.h"
+#include "converter/front_end.h"
 #include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_log.h"
@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <filesystem>
 #include <system_error>
 

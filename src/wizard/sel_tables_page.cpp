@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <vector>
 

@@ -7,7 +7,6 @@
 #include "wizard/wizard_shell.h"
 
 #include <QListWidget>
-
 #include <algorithm>
 
 namespace {

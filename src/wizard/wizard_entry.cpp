@@ -1,7 +1,7 @@
 #include "wizard/wizard_entry.h"
 
-#include "converter/front_end.h"
 #include "converter/error_messages.h"
+#include "converter/front_end.h"
 #include "platform/clipboard.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
@@ -23,7 +23,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>

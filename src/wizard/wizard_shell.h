@@ -19,7 +19,6 @@
 #include "wizard/property_sheet.h"
 
 #include <QUrl>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>

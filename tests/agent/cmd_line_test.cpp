@@ -3,7 +3,6 @@
 #include "toolkit/tk_exception.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>

@@ -1,11 +1,9 @@
 // corvath's answers to command lines that cannot start a conversion: the
 // message, where it is printed, and the exit code a shell sees.
 #include "agent/corvath_process.h"
-
 #include "toolkit/temp_folder.h"
 
 #include <gtest/gtest.h>
-
 #include <ostream>
 #include <string>
 #include <vector>

@@ -5,13 +5,11 @@
 #include "agent/script_summary.h"
 #include "agent/source_database.h"
 #include "support/test_mariadb.h"
-
 #include "toolkit/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>

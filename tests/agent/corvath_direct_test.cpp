@@ -8,20 +8,18 @@
 #include "agent/source_database.h"
 #include "toolkit/temp_folder.h"
 
-#include <gtest/gtest.h>
-
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <optional>
+#include <sql.h>
+#include <sqlext.h>
 #include <string>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {

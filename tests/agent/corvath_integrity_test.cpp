@@ -8,26 +8,23 @@
 #include "agent/script_summary.h"
 #include "agent/source_database.h"
 #include "support/test_mariadb.h"
-
 #include "toolkit/temp_folder.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {

@@ -1,11 +1,10 @@
 #include "agent/corvath_process.h"
 
+#include <csignal>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <csignal>
-#include <stdexcept>
 
 namespace {
 

@@ -2,11 +2,10 @@
 // codes and output.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct process_result {

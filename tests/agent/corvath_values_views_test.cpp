@@ -6,12 +6,10 @@
 // script that stood at the destination before.
 #include "agent/corvath_process.h"
 #include "agent/source_database.h"
-
 #include "toolkit/temp_folder.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -2,11 +2,10 @@
 // conversion test and dropped afterwards.
 #pragma once
 
-#include <mysql.h>
-
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mysql.h>
 #include <optional>
 #include <string>
 #include <vector>

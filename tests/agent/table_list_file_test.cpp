@@ -3,7 +3,6 @@
 #include "toolkit/temp_folder.h"
 
 #include <gtest/gtest.h>
-
 #include <ostream>
 #include <string>
 #include <vector>

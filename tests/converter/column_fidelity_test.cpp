@@ -11,10 +11,9 @@
 #include "platform/oledb/providers.h"
 #include "support/test_mariadb.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -8,15 +8,13 @@
 #include "toolkit/temp_folder.h"
 #include "toolkit/tk_log.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/resource.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <regex>
 #include <set>
+#include <sys/resource.h>
 
 namespace {
 

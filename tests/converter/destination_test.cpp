@@ -3,9 +3,8 @@
 #include "toolkit/temp_folder.h"
 #include "toolkit/tk_module_name.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {

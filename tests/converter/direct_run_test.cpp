@@ -8,9 +8,8 @@
 #include "platform/oledb/providers.h"
 #include "support/test_mariadb.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 
 namespace {

@@ -2,7 +2,6 @@
 #include "converter/error_messages.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace {

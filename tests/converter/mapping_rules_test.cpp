@@ -3,7 +3,6 @@
 #include "mssql/mss_engine.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {

@@ -5,10 +5,9 @@
 #include "toolkit/temp_folder.h"
 #include "toolkit/tk_log.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace {
 

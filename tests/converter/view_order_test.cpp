@@ -1,7 +1,6 @@
 #include "converter/view_order.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "model/converter.h"
+
 #include "model/profile.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

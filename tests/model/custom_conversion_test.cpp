@@ -1,9 +1,10 @@
-#include <gtest/gtest.h>
-
 #include "model/custom_conversion.h"
-#include "model/field.h"
+
 #include "model/column_descriptor.h"
+#include "model/field.h"
 #include "toolkit/tk_exception.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

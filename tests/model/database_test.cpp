@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "model/database.h"
+
 #include "model/recordset.h"
 #include "toolkit/tk_exception.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

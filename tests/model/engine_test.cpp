@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "model/engine.h"
+
+#include "toolkit/tk_exception.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-
-#include "model/engine.h"
-#include "toolkit/tk_exception.h"
+#include <gtest/gtest.h>
 
 namespace {
 

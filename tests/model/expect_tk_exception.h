@@ -1,9 +1,9 @@
 // Checks that a call raises tk_exception with the given text and code.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include "toolkit/tk_exception.h"
+
+#include <gtest/gtest.h>
 
 template <class Call>
 void expect_tk_exception(Call call, const char* text, std::uint32_t code)

@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "model/index.h"
+
 #include "toolkit/tk_exception.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "model/names_map.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

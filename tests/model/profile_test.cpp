@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
+#include "model/profile.h"
+
+#include "expect_tk_exception.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-
-#include "model/profile.h"
-#include "expect_tk_exception.h"
 
 namespace {
 

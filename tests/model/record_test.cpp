@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "model/record.h"
+
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <memory>
-
 #include "model/recordset.h"
+
 #include "expect_tk_exception.h"
+
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 

@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "model/relationship.h"
+
 #include "model/sequence.h"
 #include "toolkit/tk_exception.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "model/schema.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

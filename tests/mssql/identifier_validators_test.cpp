@@ -1,8 +1,8 @@
-#include "model/schema.h"
 #include "mssql/identifier_validators.h"
-#include "toolkit/tk_exception.h"
 
+#include "model/schema.h"
 #include "test_label.h"
+#include "toolkit/tk_exception.h"
 
 #include <gtest/gtest.h>
 

@@ -4,16 +4,14 @@
 // where the two paths differ on purpose (mss_key_style) the entry says so,
 // so that they cannot drift apart again.
 #include "direct/direct_path_fixture.h"
-#include "script/script_test_support.h"
-
 #include "model/index.h"
 #include "model/relationship.h"
 #include "mssql/script/script_writer.h"
 #include "mssql/test_label.h"
-
-#include <gtest/gtest.h>
+#include "script/script_test_support.h"
 
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 
 namespace {

@@ -1,15 +1,15 @@
+#include "mssql/literals.h"
+
 #include "model/column_descriptor.h"
 #include "model/field.h"
 #include "mssql/mss_engine.h"
-#include "mssql/literals.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
 #include "variant/ole_variant.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {

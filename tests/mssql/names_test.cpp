@@ -1,6 +1,6 @@
 #include "model/recordset.h"
-#include "mssql/mss_engine.h"
 #include "mssql/index_names.h"
+#include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
 #include "platform/code_page.h"
@@ -8,7 +8,6 @@
 #include "toolkit/tk_text_conversion.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {

@@ -1,14 +1,13 @@
 #include "mssql/odb_initializer.h"
 
-#include "support/fake_provider.h"
 #include "mssql/odb_exception.h"
 #include "platform/oledb/providers.h"
+#include "support/fake_provider.h"
 #include "toolkit/tk_log.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {

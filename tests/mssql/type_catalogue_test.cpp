@@ -7,9 +7,8 @@
 #include "mssql/type_mapping.h"
 #include "toolkit/tk_yaml_config.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <set>
 #include <string>
 

@@ -1,13 +1,12 @@
+#include "mssql/type_mapping.h"
+
 #include "model/column_descriptor.h"
 #include "mssql/mss_engine.h"
-#include "mssql/type_mapping.h"
+#include "test_label.h"
 #include "toolkit/tk_string_utils.h"
 
-#include "test_label.h"
-
-#include <gtest/gtest.h>
-
 #include <cwctype>
+#include <gtest/gtest.h>
 
 namespace {
 

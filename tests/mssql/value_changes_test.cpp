@@ -5,7 +5,6 @@
 #include "variant/ole_variant.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 #include <optional>
 #include <string>

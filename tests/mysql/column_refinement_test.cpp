@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "mysql/column_refinement.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <memory>
-
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
@@ -10,6 +5,10 @@
 #include "mysql/test_database.h"
 #include "mysql/versioned_engine.h"
 #include "support/test_mariadb.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 

@@ -1,15 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <thread>
-
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
@@ -17,6 +5,16 @@
 #include "mysql/versioned_engine.h"
 #include "support/test_mariadb.h"
 #include "toolkit/tk_log.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 

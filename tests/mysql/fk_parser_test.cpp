@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "mysql/sql_fk_parser.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

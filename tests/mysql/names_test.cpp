@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "mysql/client_handles.h"
 #include "mysql/sql_engine.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,11 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <malloc.h>
-
-#include <cstdio>
-#include <memory>
-#include <string>
-
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
@@ -13,6 +5,12 @@
 #include "mysql/sql_tmp_recordset.h"
 #include "mysql/table_reader.h"
 #include "mysql/test_database.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <memory>
+#include <string>
 
 namespace {
 

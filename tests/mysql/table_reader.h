@@ -2,14 +2,14 @@
 // Helpers of the MySQL tests: an opened database and the rows of a recordset
 // as plain values.
 
+#include "model/recordset.h"
+#include "mysql/sql_database.h"
+#include "mysql/sql_engine.h"
+
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "model/recordset.h"
-#include "mysql/sql_database.h"
-#include "mysql/sql_engine.h"
 
 namespace velmora_test {
 

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <memory>
-
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/table_reader.h"
 #include "mysql/test_database.h"
+
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 

@@ -1,12 +1,11 @@
 #include "mysql/test_database.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <stdexcept>
-
 #include "mysql/sql_engine.h"
 #include "support/test_mariadb.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace velmora_test {
 

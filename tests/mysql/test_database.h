@@ -2,9 +2,8 @@
 // A scratch database on the private test server, created fresh from a SQL
 // fixture and dropped again; the tests' own connection for setting up data.
 
-#include <mysql.h>
-
 #include <memory>
+#include <mysql.h>
 #include <string>
 
 class sql_engine;

@@ -3,10 +3,10 @@
 // to exercise the statement forms of older servers, and that keeps every
 // statement of the writing side it sends.
 
+#include "mysql/sql_engine.h"
+
 #include <string>
 #include <vector>
-
-#include "mysql/sql_engine.h"
 
 namespace velmora_test {
 

@@ -1,12 +1,11 @@
 // Tables read by the MySQL source classes and written back through the
 // writing side must arrive unchanged.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "mysql/sql_engine.h"
 #include "mysql/writing_support.h"
 #include "toolkit/tk_exception.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
 
 namespace {
 

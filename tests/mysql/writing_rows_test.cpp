@@ -1,11 +1,11 @@
 // Rows appended, updated and deleted through the writing side hit exactly
 // the rows meant, and failures reach the caller.
-#include <gtest/gtest.h>
-
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
 #include "mysql/sql_table.h"
 #include "mysql/writing_support.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,16 +1,15 @@
 // Databases, tables, indexes, foreign keys and views made by the writing side
 // on the test server, and the statement forms of older servers.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-
 #include "model/index.h"
 #include "model/properties.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
 #include "mysql/writing_support.h"
 #include "toolkit/tk_support_address.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "mysql/writing_support.h"
 
+#include "mysql/sql_engine.h"
+
 #include <algorithm>
 #include <set>
-
-#include "mysql/sql_engine.h"
 
 namespace velmora_test {
 

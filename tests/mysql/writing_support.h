@@ -2,15 +2,15 @@
 // Helpers of the writing-side tests: an error handler that keeps what it is
 // told, a destination database of the test's own, and copies of rows.
 
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "toolkit/error_handler.h"
 #include "model/recordset.h"
 #include "mysql/sql_database.h"
 #include "mysql/test_database.h"
 #include "mysql/versioned_engine.h"
+#include "toolkit/error_handler.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace velmora_test {
 

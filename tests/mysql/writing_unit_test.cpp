@@ -1,7 +1,5 @@
 // The parts of the writing side that need no server: name rules, literals,
 // column types and defaults, the row-size rule and view rewriting.
-#include <gtest/gtest.h>
-
 #include "model/column_descriptor.h"
 #include "model/field.h"
 #include "model/names_map.h"
@@ -13,6 +11,8 @@
 #include "mysql/sql_validators.h"
 #include "mysql/sql_view_converter.h"
 #include "variant/ole_date.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

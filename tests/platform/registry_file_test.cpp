@@ -1,5 +1,6 @@
-#include "platform/registry.h"
 #include "platform/registry_file.h"
+
+#include "platform/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,9 @@
 #include "platform/last_error.h"
 #include "platform/system_message.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <clocale>
+#include <gtest/gtest.h>
 
 namespace {
 

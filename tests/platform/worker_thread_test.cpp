@@ -1,8 +1,7 @@
 #include "platform/worker_thread.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-#include <mysql.h>
-
-#include <memory>
-#include <string>
-
 #include "support/test_mariadb.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <mysql.h>
+#include <string>
 
 namespace {
 

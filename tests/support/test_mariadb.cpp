@@ -1,9 +1,8 @@
 #include "support/test_mariadb.h"
 
-#include <mysql.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <mysql.h>
 #include <stdexcept>
 
 namespace velmora_test {

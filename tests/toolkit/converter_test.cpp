@@ -4,9 +4,8 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_temp_chdir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;

@@ -1,6 +1,6 @@
-#include "temp_folder.h"
 #include "platform/clipboard.h"
 #include "platform/file_access.h"
+#include "temp_folder.h"
 #include "toolkit/tk_clipboard.h"
 #include "toolkit/tk_dll_version.h"
 #include "toolkit/tk_exception.h"
@@ -9,9 +9,8 @@
 #include "toolkit/tk_send_bug.h"
 #include "toolkit/tk_temp_chdir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;

@@ -2,9 +2,8 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_module_name.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <regex>
 
 namespace {

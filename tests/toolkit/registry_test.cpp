@@ -1,12 +1,11 @@
-#include "temp_folder.h"
 #include "platform/last_error.h"
+#include "temp_folder.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_registry.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {

@@ -2,7 +2,6 @@
 #include "toolkit/tk_singleton.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {

@@ -2,7 +2,6 @@
 #include "toolkit/tk_string_utils.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {

@@ -1,7 +1,6 @@
-#include "toolkit/tk_text_conversion.h"
-
 #include "platform/last_error.h"
 #include "toolkit/tk_exception.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <gtest/gtest.h>
 

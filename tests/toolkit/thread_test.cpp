@@ -1,9 +1,8 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_thread.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 

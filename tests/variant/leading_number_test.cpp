@@ -1,12 +1,11 @@
 #include "variant/leading_number.h"
 
-#include <gtest/gtest.h>
-
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 

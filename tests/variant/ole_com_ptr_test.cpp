@@ -1,12 +1,10 @@
 #include "variant/ole_com_ptr.h"
 
+#include "../platform/automation/counted_object.h"
 #include "variant/ole_exceptions.h"
 
 #include <gtest/gtest.h>
-
 #include <utility>
-
-#include "../platform/automation/counted_object.h"
 
 namespace {
 

@@ -1,16 +1,13 @@
-#include "variant/ole_variant.h"
-
-#include "variant/ole_exceptions.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <limits>
-#include <string>
-
 #include "../platform/automation/counted_object.h"
 #include "exposed_variant.h"
+#include "variant/ole_exceptions.h"
+#include "variant/ole_variant.h"
 #include "variant_test_values.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
 
 namespace {
 

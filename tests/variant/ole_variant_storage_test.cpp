@@ -1,13 +1,10 @@
-#include "variant/ole_variant.h"
-
-#include "toolkit/tk_exception.h"
-
 #include "exposed_variant.h"
+#include "toolkit/tk_exception.h"
+#include "variant/ole_variant.h"
 #include "variant_test_values.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

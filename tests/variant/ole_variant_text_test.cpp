@@ -1,17 +1,14 @@
-#include "variant/ole_variant.h"
-
+#include "exposed_variant.h"
 #include "toolkit/tk_exception.h"
 #include "variant/ole_exceptions.h"
-
-#include <gtest/gtest.h>
+#include "variant/ole_variant.h"
+#include "variant_test_values.h"
 
 #include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
-
-#include "exposed_variant.h"
-#include "variant_test_values.h"
 
 namespace {
 

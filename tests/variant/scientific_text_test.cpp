@@ -1,11 +1,10 @@
 #include "variant/scientific_text.h"
 
-#include <gtest/gtest.h>
-
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>

@@ -3,14 +3,13 @@
 // an existing destination, which Next leaves as it is for the run to replace.
 // Against the private MariaDB server, with a recording stand-in for the MS SQL
 // provider.
-#include "wizard/gui_test_support.h"
-
 #include "converter/brantwick_convertor.h"
-#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
+#include "support/fake_provider.h"
 #include "support/test_mariadb.h"
 #include "toolkit/tk_log.h"
 #include "wizard/gui_ids.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/id_dialog.h"
 #include "wizard/overwrite_dlg.h"
 #include "wizard/sel_file_page.h"
@@ -20,17 +19,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
-
-#include <mysql.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mysql.h>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 namespace {
 

@@ -1,16 +1,15 @@
 // The error handler's wizard form and its dialogs, the waiting dialog and the
 // file dialogs, answered in the user's place.
-#include "wizard/gui_test_support.h"
-
 #include "converter/brantwick_convertor.h"
 #include "converter/error_messages.h"
-#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
+#include "support/fake_provider.h"
 #include "toolkit/tk_exception.h"
 #include "wizard/dlg_animation.h"
 #include "wizard/error_dialogs.h"
 #include "wizard/error_table_text.h"
 #include "wizard/file_dialogs.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/id_dialog.h"
 #include "wizard/mssql_connection_animation.h"
 #include "wizard/welcome_page.h"
@@ -23,14 +22,12 @@
 #include <QLabel>
 #include <QTest>
 #include <QThread>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <string>
 #include <thread>
-
 #include <unistd.h>
 
 namespace {

@@ -3,10 +3,9 @@
 // file, every table with a query added and one column given another name and
 // type, every view; then the script the run wrote. Against the private
 // MariaDB server; the pages are driven as they show.
-#include "wizard/gui_test_support.h"
-
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/id_dialog.h"
 #include "wizard/property_page.h"
 #include "wizard/property_sheet.h"
@@ -24,13 +23,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {

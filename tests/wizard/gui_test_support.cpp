@@ -7,10 +7,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QThread>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
-
 #include <unistd.h>
 
 void event_latch::reach()

@@ -8,7 +8,6 @@
 
 #include <QEventLoop>
 #include <QString>
-
 #include <deque>
 #include <functional>
 #include <optional>

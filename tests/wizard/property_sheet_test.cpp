@@ -1,23 +1,21 @@
 // The sheet and its shell: pages in order, buttons by mask, moves by the
 // pages' results, help by context id, the boxes, the log box, the progress
 // timer and the error list, with scripted answers in the user's place.
+#include "toolkit/tk_exception.h"
 #include "wizard/gui_test_support.h"
 #include "wizard/progress_page.h"
 #include "wizard/property_page.h"
 #include "wizard/wizard_shell.h"
 
-#include "toolkit/tk_exception.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QListWidget>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
-
 #include <filesystem>
 #include <fstream>
 #include <thread>

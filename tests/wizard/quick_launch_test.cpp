@@ -4,12 +4,11 @@
 // others and lists the missing one; Cancel in the middle of a large table
 // stops the run. Against the private MariaDB server, with a recording
 // stand-in for the MS SQL provider.
-#include "wizard/gui_test_support.h"
-
-#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
+#include "support/fake_provider.h"
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/id_dialog.h"
 #include "wizard/wizard_entry.h"
 #include "wizard/wizard_shell.h"
@@ -19,12 +18,11 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSize>
 #include <QStackedWidget>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

@@ -28,7 +28,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

@@ -2,14 +2,13 @@
 // into the converter, where Next and Back lead, and what a failed connection
 // shows. Against the private MariaDB server, with a recording stand-in for
 // the MS SQL provider.
-#include "wizard/gui_test_support.h"
-
 #include "converter/brantwick_convertor.h"
-#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
+#include "support/fake_provider.h"
 #include "support/test_mariadb.h"
 #include "wizard/dump_settings_page.h"
 #include "wizard/gui_ids.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/mssql_settings_page.h"
 #include "wizard/mysql_settings_page.h"
 #include "wizard/welcome_page.h"
@@ -17,7 +16,6 @@
 
 #include <QTest>
 #include <QWidget>
-
 #include <memory>
 #include <optional>
 #include <string>

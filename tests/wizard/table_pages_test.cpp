@@ -1,13 +1,12 @@
 // The tables and views pages and the query dialog: what the pages hand to
 // the converter, where Next leads, and what the query dialog and the tables
 // page refuse. Against the private MariaDB server, with a script destination.
-#include "wizard/gui_test_support.h"
-
 #include "converter/brantwick_convertor.h"
 #include "support/test_mariadb.h"
 #include "wizard/bwk_sel_tables_page.h"
 #include "wizard/bwk_sel_views_page.h"
 #include "wizard/gui_ids.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/progress_page.h"
 #include "wizard/set_query_dlg.h"
 #include "wizard/wizard_shell.h"
@@ -15,14 +14,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {

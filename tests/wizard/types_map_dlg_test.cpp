@@ -1,29 +1,28 @@
 // The column type editor on a table of the private MariaDB server: what it
 // shows, the rules OK writes and Cancel drops, the size boxes each type
 // takes, and the catalogues it needs beside the program.
-#include "wizard/gui_test_support.h"
+#include "wizard/types_map_dlg.h"
 
 #include "converter/brantwick_convertor.h"
 #include "mysql/test_database.h"
 #include "support/test_mariadb.h"
 #include "wizard/gui_ids.h"
+#include "wizard/gui_test_support.h"
 #include "wizard/type_catalogues.h"
-#include "wizard/types_map_dlg.h"
 #include "wizard/wizard_entry.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QRegularExpression>
 #include <QTreeWidget>
-
 #include <functional>
 #include <map>
-#include <tuple>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "mssql/direct/bulk_load.h"
 
-#include "toolkit/error_handler.h"
 #include "mssql/odb_exception.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 
 #include <cstring>

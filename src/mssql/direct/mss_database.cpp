@@ -5,8 +5,8 @@
 
 #include "model/name_compare.h"
 #include "mssql/column_definition.h"
-#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_table.h"
+#include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "toolkit/tk_log.h"

@@ -1,14 +1,13 @@
 // What an opened MS SQL database already holds (tables and the types of
 // their columns, sequences, views, schemas), and the opening of its tables.
-#include "mssql/direct/mss_database.h"
-
 #include "model/name_compare.h"
-#include "mssql/mss_engine.h"
+#include "mssql/direct/mss_database.h"
 #include "mssql/direct/mss_table.h"
-#include "mssql/odb_exception.h"
-#include "mssql/odb/odb_meta_data.h"
-#include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"
+#include "mssql/mss_engine.h"
+#include "mssql/odb/odb_meta_data.h"
+#include "mssql/odb_exception.h"
+#include "mssql/quoting.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"

@@ -1,14 +1,13 @@
 // Foreign keys of the destination, each with the unique key on the
 // referenced columns that SQL Server needs for it.
 #include "mssql/direct/mss_database.h"
-
-#include "mssql/mss_engine.h"
+#include "mssql/direct/result_rows.h"
 #include "mssql/index_names.h"
 #include "mssql/key_statements.h"
+#include "mssql/mss_engine.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
-#include "mssql/direct/result_rows.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"

@@ -2,7 +2,6 @@
 // constraint by ALTER TABLE, every other index by CREATE INDEX, each
 // statement from the builder both paths share.
 #include "mssql/direct/mss_database.h"
-
 #include "mssql/key_statements.h"
 #include "mssql/mss_engine.h"
 #include "mssql/odb/odb_command.h"

@@ -1,10 +1,9 @@
 // Sequences and views of the destination: each one dropped and made anew,
 // each failure reported on its own.
-#include "mssql/direct/mss_database.h"
-
 #include "model/name_compare.h"
-#include "mssql/mss_engine.h"
+#include "mssql/direct/mss_database.h"
 #include "mssql/identifier_validators.h"
+#include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "mssql/sequence_statement.h"
 #include "mssql/table_names.h"

@@ -1,14 +1,13 @@
 // The connection half of the MS SQL engine: connecting, the server version
 // and database list, and testing, opening, creating and dropping databases.
-#include "mssql/mss_engine.h"
-
 #include "model/name_compare.h"
 #include "mssql/direct/mss_database.h"
-#include "mssql/odb/odb_command.h"
-#include "mssql/odb_exception.h"
-#include "mssql/odb/odb_recordset.h"
-#include "mssql/quoting.h"
 #include "mssql/direct/result_rows.h"
+#include "mssql/mss_engine.h"
+#include "mssql/odb/odb_command.h"
+#include "mssql/odb/odb_recordset.h"
+#include "mssql/odb_exception.h"
+#include "mssql/quoting.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 

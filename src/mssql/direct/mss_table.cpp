@@ -3,10 +3,10 @@
 // mss_table_rows.cpp.
 #include "mssql/direct/mss_table.h"
 
+#include "mssql/direct/result_rows.h"
 #include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
-#include "mssql/direct/result_rows.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 

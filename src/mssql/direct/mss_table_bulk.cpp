@@ -1,10 +1,9 @@
 // One record written by bulk load: each destination column takes the
 // record's field of that name, written in the form of the column's binding.
-#include "mssql/direct/mss_table.h"
-
 #include "model/custom_conversion.h"
-#include "mssql/literals.h"
+#include "mssql/direct/mss_table.h"
 #include "mssql/direct/sequential_stream.h"
+#include "mssql/literals.h"
 #include "mssql/text_fit.h"
 #include "mssql/value_changes.h"
 #include "platform/code_page.h"

@@ -1,10 +1,9 @@
 // The real definitions of a table's columns as the server keeps them:
 // defaults, identity, fixed-width text and dates with a time-zone offset.
-#include "mssql/direct/mss_table.h"
-
 #include "model/name_compare.h"
-#include "mssql/quoting.h"
+#include "mssql/direct/mss_table.h"
 #include "mssql/direct/result_rows.h"
+#include "mssql/quoting.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"

@@ -1,10 +1,9 @@
 // Rows written into an MS SQL table by statements: one INSERT per record when
 // bulk load is off or failed, and the updates and deletes by key.
-#include "mssql/direct/mss_table.h"
-
 #include "model/name_compare.h"
-#include "mssql/mss_engine.h"
+#include "mssql/direct/mss_table.h"
 #include "mssql/literals.h"
+#include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "mssql/text_fit.h"
 #include "toolkit/tk_log.h"

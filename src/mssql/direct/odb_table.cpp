@@ -1,10 +1,9 @@
 // odb_table: a table or query of the server opened as a rowset, and its
 // row count.
 #include "mssql/direct/mss_table.h"
-
+#include "mssql/direct/result_rows.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
-#include "mssql/direct/result_rows.h"
 #include "mssql/table_names.h"
 #include "toolkit/tk_log.h"
 

@@ -1,11 +1,10 @@
 // The keys and indexes of an opened table: from the provider's schema
 // rowsets, or on Azure SQL from catalogue queries.
-#include "mssql/direct/mss_table.h"
-
 #include "model/name_compare.h"
+#include "mssql/direct/mss_table.h"
+#include "mssql/direct/result_rows.h"
 #include "mssql/odb/odb_meta_data.h"
 #include "mssql/quoting.h"
-#include "mssql/direct/result_rows.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
 

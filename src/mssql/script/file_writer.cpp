@@ -1,9 +1,8 @@
 #include "mssql/script/file_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <unistd.h>
 
 namespace {
 

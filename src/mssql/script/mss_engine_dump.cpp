@@ -1,6 +1,5 @@
 // The engine creates script writers without depending on their header.
 #include "mssql/mss_engine.h"
-
 #include "mssql/script/script_writer.h"
 #include "toolkit/tk_log.h"
 

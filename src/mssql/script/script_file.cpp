@@ -5,20 +5,18 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <string_view>
-#include <utility>
 #include <mutex>
 #include <set>
+#include <signal.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 

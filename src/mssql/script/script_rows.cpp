@@ -1,8 +1,8 @@
 #include "mssql/script/script_rows.h"
 
 #include "model/names_map.h"
-#include "mssql/mss_engine.h"
 #include "mssql/literals.h"
+#include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_writer.h"
 #include "mssql/text_fit.h"

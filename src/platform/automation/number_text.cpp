@@ -1,4 +1,5 @@
 #include "platform/automation/number_text.h"
+
 #include "platform/compare_string.h"
 
 #include <algorithm>

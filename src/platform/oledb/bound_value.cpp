@@ -1,8 +1,7 @@
 // Reading the values of a caller's row buffer by their bindings, for the
 // fast-load rowset: each bound type becomes the engine's value of its column.
-#include "platform/oledb/fast_load_rowset.h"
-
 #include "platform/code_page.h"
+#include "platform/oledb/fast_load_rowset.h"
 
 #include <cinttypes>
 #include <cstdio>

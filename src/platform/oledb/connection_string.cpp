@@ -1,7 +1,7 @@
 #include "platform/oledb/connection_string.h"
 
-#include "platform/oledb/table_name.h"
 #include "platform/compare_string.h"
+#include "platform/oledb/table_name.h"
 
 #include <stdexcept>
 

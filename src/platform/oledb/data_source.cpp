@@ -1,10 +1,10 @@
 #include "platform/oledb/data_source.h"
 
+#include "platform/compare_string.h"
 #include "platform/oledb/connection_string.h"
 #include "platform/oledb/error_records.h"
 #include "platform/oledb/property_set.h"
 #include "platform/oledb/session.h"
-#include "platform/compare_string.h"
 
 #include <map>
 #include <optional>

@@ -8,10 +8,9 @@
 #include <sqlext.h>
 
 #define TDSODBC_BCP
-#include <odbcss.h>
-
 #include <algorithm>
 #include <cstring>
+#include <odbcss.h>
 #include <optional>
 #include <vector>
 

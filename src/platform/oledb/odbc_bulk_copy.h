@@ -6,9 +6,8 @@
 #include "platform/oledb/db_backend.h"
 #include "platform/oledb/utf16.h"
 
-#include <sql.h>
-
 #include <memory>
+#include <sql.h>
 #include <string>
 
 namespace oledb::odbc {

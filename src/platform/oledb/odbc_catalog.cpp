@@ -6,9 +6,8 @@
 #include "platform/oledb/schema_layout.h"
 #include "platform/oledb/utf16.h"
 
-#include <sqlext.h>
-
 #include <optional>
+#include <sqlext.h>
 
 namespace oledb::odbc {
 

@@ -3,9 +3,8 @@
 
 #include "platform/oledb/db_backend.h"
 
-#include <sql.h>
-
 #include <memory>
+#include <sql.h>
 
 namespace oledb::odbc {
 

@@ -3,11 +3,10 @@
 #include "platform/oledb/table_name.h"
 #include "platform/oledb/utf16.h"
 
-#include <odbcss.h>
-
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <odbcss.h>
 #include <optional>
 #include <type_traits>
 #include <utility>

@@ -1,11 +1,11 @@
 #include "platform/oledb/session.h"
 
 #include "platform/oledb/command.h"
+#include "platform/oledb/create_table.h"
 #include "platform/oledb/error_records.h"
 #include "platform/oledb/fast_load_rowset.h"
 #include "platform/oledb/result_rowset.h"
 #include "platform/oledb/schema_layout.h"
-#include "platform/oledb/create_table.h"
 
 #include <optional>
 

@@ -1,7 +1,6 @@
 // Rows written by bulk load: the values, NULLs and defaults the provider
 // receives, the batches, the switch to statements, and the final commit.
 #include "direct_path_fixture.h"
-
 #include "model/column_descriptor.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/odb_exception.h"

@@ -1,7 +1,6 @@
 // Schemas and tables of the destination database, and what it reads of the
 // catalogue when it is opened.
 #include "direct_path_fixture.h"
-
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/recordset.h"
@@ -9,7 +8,6 @@
 #include "mssql/odb_exception.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {

@@ -3,16 +3,15 @@
 // reports, and the statements the provider received.
 #pragma once
 
-#include "toolkit/error_handler.h"
-#include "mssql/mss_engine.h"
-#include "support/fake_provider.h"
 #include "model/record.h"
 #include "mssql/direct/mss_database.h"
+#include "mssql/mss_engine.h"
+#include "support/fake_provider.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>

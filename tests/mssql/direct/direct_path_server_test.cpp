@@ -3,20 +3,19 @@
 // by key, and the rows read back. Runs when MSSQL_TEST_SERVER names a server
 // (with MSSQL_TEST_LOGIN and MSSQL_TEST_PASSWORD; MSSQL_TEST_DATABASE, default
 // tempdb); otherwise every case reports itself skipped.
-#include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/record.h"
-#include "mssql/mss_engine.h"
 #include "mssql/direct/mss_database.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/direct/result_rows.h"
+#include "mssql/mss_engine.h"
 #include "platform/oledb/providers.h"
+#include "toolkit/error_handler.h"
 #include "variant/ole_date.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
 

@@ -1,5 +1,4 @@
 #include "direct_path_fixture.h"
-
 #include "mssql/odb_exception.h"
 #include "mssql/test_label.h"
 

@@ -1,7 +1,6 @@
 // Foreign keys of the destination: the statement, the unique key the parent
 // needs, and the report of a key that cannot be made.
 #include "direct_path_fixture.h"
-
 #include "model/relationship.h"
 
 #include <gtest/gtest.h>

@@ -2,17 +2,15 @@
 // a server: the row buffer of the fast-load accessor, read by the stand-in's
 // fast-load rowset, reaches bcp_bind, bcp_sendrow, bcp_batch and bcp_done
 // as length-prefixed buffers. SQLite keeps and describes the table.
-#include "recording_bulk_copy.h"
-
 #include "model/schema.h"
 #include "mssql/direct/bulk_load.h"
-#include "mssql/mss_engine.h"
 #include "mssql/direct/sequential_stream.h"
+#include "mssql/mss_engine.h"
 #include "platform/oledb/fast_load_rowset.h"
-
-#include <gtest/gtest.h>
+#include "recording_bulk_copy.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {

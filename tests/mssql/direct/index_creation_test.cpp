@@ -1,10 +1,9 @@
 // Keys and indexes of a destination table: the statement of each kind, the
 // skip rules, and the clustered index of Azure SQL.
 #include "direct_path_fixture.h"
-#include "mssql/script/script_test_support.h"
-
 #include "model/column_descriptor.h"
 #include "model/index.h"
+#include "mssql/script/script_test_support.h"
 #include "mssql/test_label.h"
 
 #include <gtest/gtest.h>

@@ -4,11 +4,10 @@
 #include "platform/oledb/odbc_connection.h"
 
 #define TDSODBC_BCP
-#include <odbcss.h>
-
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <odbcss.h>
 
 namespace {
 

@@ -1,7 +1,6 @@
 // Rows written by statements: one INSERT per record when bulk load is off,
 // and the updates and deletes by key of merging and synchronizing.
 #include "direct_path_fixture.h"
-
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "mssql/direct/mss_table.h"

@@ -1,9 +1,8 @@
 #include "mssql/direct/sequential_stream.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <numeric>
 
 namespace {

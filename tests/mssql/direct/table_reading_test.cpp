@@ -1,7 +1,6 @@
 // MS SQL tables opened for reading or appending: the definitions, identity,
 // keys and indexes read from the server, and the rows.
 #include "direct_path_fixture.h"
-
 #include "model/column_descriptor.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/test_label.h"

@@ -1,8 +1,8 @@
-#include "odb_session_fixture.h"
-
 #include "mssql/odb/odb_database.h"
+
 #include "model/recordset.h"
 #include "mssql/odb_exception.h"
+#include "odb_session_fixture.h"
 
 namespace {
 

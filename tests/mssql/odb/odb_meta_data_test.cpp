@@ -1,6 +1,6 @@
-#include "odb_session_fixture.h"
-
 #include "mssql/odb/odb_meta_data.h"
+
+#include "odb_session_fixture.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "odb_session_fixture.h"
+#include "mssql/odb/odb_recordset.h"
 
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb_exception.h"
-#include "mssql/odb/odb_recordset.h"
+#include "odb_session_fixture.h"
 #include "toolkit/tk_log.h"
 
 #include <cstdio>

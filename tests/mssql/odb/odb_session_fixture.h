@@ -3,13 +3,12 @@
 #pragma once
 
 #include "mssql/mss_engine.h"
-#include "support/fake_provider.h"
 #include "mssql/odb_initializer.h"
 #include "platform/oledb/oledb.h"
+#include "support/fake_provider.h"
 #include "variant/ole_com_ptr.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -4,16 +4,15 @@
 // tempdb); otherwise every case reports itself skipped.
 #include "mssql/mss_engine.h"
 #include "mssql/odb/odb_command.h"
-#include "mssql/odb_exception.h"
-#include "mssql/odb_initializer.h"
 #include "mssql/odb/odb_meta_data.h"
 #include "mssql/odb/odb_recordset.h"
+#include "mssql/odb_exception.h"
+#include "mssql/odb_initializer.h"
 #include "platform/oledb/property_set.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {

@@ -2,11 +2,11 @@
 // built in a line, an error handler that records reports, and golden files.
 #pragma once
 
-#include "toolkit/error_handler.h"
 #include "model/column_descriptor.h"
 #include "model/index.h"
 #include "model/record.h"
 #include "model/schema.h"
+#include "toolkit/error_handler.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,23 +1,22 @@
+#include "mssql/script/script_writer.h"
+
 #include "model/index.h"
 #include "model/recordset.h"
 #include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/script/script_rows.h"
 #include "mssql/script/script_test_support.h"
-#include "mssql/script/script_writer.h"
 #include "platform/code_page.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_date.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "platform/automation/bstr.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {

@@ -1,10 +1,9 @@
 #include "platform/automation/numeric_conversions.h"
 #include "platform/automation/variant.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 

@@ -1,11 +1,10 @@
 #include "platform/automation/com_library.h"
-#include "platform/automation/task_memory.h"
 
 #include "counted_object.h"
-
-#include <gtest/gtest.h>
+#include "platform/automation/task_memory.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,7 @@
 #include "platform/automation/date_time.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {

@@ -1,8 +1,7 @@
 #include "platform/automation/numeric_conversions.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 

@@ -1,8 +1,7 @@
 #include "platform/automation/safe_array.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 

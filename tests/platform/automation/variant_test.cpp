@@ -1,11 +1,10 @@
 #include "platform/automation/variant.h"
 
-#include <gtest/gtest.h>
+#include "counted_object.h"
 
 #include <cstddef>
+#include <gtest/gtest.h>
 #include <string>
-
-#include "counted_object.h"
 
 namespace {
 

@@ -1,13 +1,11 @@
 // The OLE DB objects over the recording engine: what a SQL Server would
 // answer is scripted, what the layer sends is recorded.
 #include "oledb_test_support.h"
-
-#include "support/fake_provider.h"
 #include "platform/oledb/providers.h"
-
-#include <gtest/gtest.h>
+#include "support/fake_provider.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace oledb_test;
 

@@ -1,8 +1,7 @@
 #include "oledb_test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace oledb_test {
 

@@ -2,15 +2,13 @@
 // test under the SQL Server driver names in a private odbcinst.ini. Only
 // behaviour that does not depend on T-SQL is proved here.
 #include "oledb_test_support.h"
-
 #include "platform/oledb/providers.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace oledb_test;
 

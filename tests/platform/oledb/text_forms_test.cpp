@@ -5,7 +5,6 @@
 #include "platform/oledb/utf16.h"
 
 #include <gtest/gtest.h>
-
 #include <stdexcept>
 
 namespace {
