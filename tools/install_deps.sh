@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config git
+  cmake ninja-build g++ pkg-config git clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmariadb-dev mariadb-server mariadb-client
   unixodbc-dev tdsodbc freetds-dev freetds-bin libsqliteodbc

@@ -3,13 +3,15 @@
 # AddressSanitizer/UndefinedBehaviorSanitizer debug build, each tested by ctest
 # against its own private MariaDB server. Warnings are errors here, no
 # folder may include from a layer above it, and the front ends nothing past
-# the converter's interface (tools/check_layers.sh).
+# the converter's interface (tools/check_layers.sh); every source file stands
+# as clang-format writes it (tools/check_format.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 tools/install_deps.sh
 tools/check_layers.sh
+tools/check_format.sh
 
 tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS=-Werror
 tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS=-Werror
