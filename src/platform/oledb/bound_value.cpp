@@ -6,6 +6,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cwchar>
+#include <limits>
+#include <memory>
 #include <string>
 
 namespace oledb {
@@ -111,34 +113,32 @@ std::wstring guid_text(const void* value)
     return widened(text);
 }
 
-bool is_binary_column(const db_column& column)
-{
-    return column.type == DBTYPE_BYTES || column.type == DBTYPE_UDT;
-}
-
-db_bytes read_stream(IUnknown* object)
+// The stream a bound object offers, holding a reference of its own.
+com_ref<ISequentialStream> bound_stream(IUnknown* object)
 {
     if (!object)
         throw unreadable(L"no stream object");
     ISequentialStream* stream = nullptr;
     if (FAILED(object->QueryInterface(IID_ISequentialStream, reinterpret_cast<void**>(&stream))))
         throw unreadable(L"the object is no ISequentialStream");
-    db_bytes bytes;
-    std::uint8_t chunk[8192];
-    for (;;) {
-        ULONG read = 0;
-        const HRESULT hr = stream->Read(chunk, sizeof(chunk), &read);
-        bytes.insert(bytes.end(), chunk, chunk + read);
-        if (FAILED(hr)) {
-            stream->Release();
-            throw unreadable(L"the stream failed");
-        }
-        if (read == 0)
-            break;
-    }
-    stream->Release();
-    return bytes;
+    return com_ref<ISequentialStream>(stream);
 }
+
+class bound_stream_source final : public db_stream_source {
+public:
+    explicit bound_stream_source(com_ref<ISequentialStream> stream) : stream_(std::move(stream)) {}
+    std::size_t read(void* buffer, std::size_t count) override
+    {
+        ULONG read = 0;
+        const auto asked = static_cast<ULONG>(std::min<std::size_t>(count, std::numeric_limits<ULONG>::max()));
+        if (FAILED(stream_->Read(buffer, asked, &read)))
+            throw unreadable(L"the stream failed");
+        return read;
+    }
+
+private:
+    com_ref<ISequentialStream> stream_;
+};
 
 std::wstring wide_text(const void* data, std::size_t bytes)
 {
@@ -156,15 +156,15 @@ std::wstring narrow_text(const void* data, std::size_t bytes)
     return text;
 }
 
-// Large values: bytes for a binary column, else text as the column keeps it.
-db_value stream_value(const void* value, const db_column& column)
+// Large values: a long one stays in its stream (its length part tells how
+// long it is), a shorter one is read whole.
+db_value stream_value(const DBBINDING& b, const void* row, const void* value, const db_column& column)
 {
-    const db_bytes bytes = read_stream(get<IUnknown*>(value, 0));
-    if (is_binary_column(column))
-        return bytes;
-    if (column.type == DBTYPE_STR)
-        return narrow_text(bytes.data(), bytes.size());
-    return wide_text(bytes.data(), bytes.size());
+    const std::uint64_t bytes = (b.dwPart & DBPART_LENGTH) ? get<DBLENGTH>(row, b.obLength) : 0;
+    const db_stream stream{std::make_shared<bound_stream_source>(bound_stream(get<IUnknown*>(value, 0))), bytes};
+    if (bytes >= db_stream_threshold)
+        return stream;
+    return read_whole(stream, column);
 }
 
 std::size_t bound_length(const DBBINDING& b, const void* row, const void* value)
@@ -224,9 +224,29 @@ db_value read_bound_value(const DBBINDING& b, const void* row, const db_column& 
         const auto* first = static_cast<const std::uint8_t*>(value);
         return db_bytes(first, first + bound_length(b, row, value));
     }
-    case DBTYPE_IUNKNOWN: return stream_value(value, column);
+    case DBTYPE_IUNKNOWN: return stream_value(b, row, value, column);
     default: throw unreadable(L"the bound type is not supported");
     }
+}
+
+db_value read_whole(const db_stream& stream, const db_column& column)
+{
+    db_bytes bytes;
+    bytes.reserve(stream.bytes);
+    constexpr std::size_t slice = 64 << 10;
+    for (;;) {
+        const std::size_t held = bytes.size();
+        bytes.resize(held + slice);
+        const std::size_t read = stream.read(bytes.data() + held, slice);
+        bytes.resize(held + read);
+        if (read == 0)
+            break;
+    }
+    if (is_binary_column(column))
+        return bytes;
+    if (column.type == DBTYPE_STR)
+        return narrow_text(bytes.data(), bytes.size());
+    return wide_text(bytes.data(), bytes.size());
 }
 
 }  // namespace oledb

@@ -14,10 +14,33 @@
 
 namespace oledb {
 
+// A large value of a bulk-load row, left in the stream it was bound as, so
+// that it is never held whole in a second form: the engine reads it once, in
+// slices, as it sends it. The stream holds what a stream of its column holds:
+// bytes for a binary column, UTF-8 for a DBTYPE_STR one, wide characters
+// (wchar_t) for any other. `read` fills at most `count` bytes and gives their
+// number, 0 at the end; it throws db_error when the stream fails.
+class db_stream_source {
+public:
+    virtual ~db_stream_source() = default;
+    virtual std::size_t read(void* buffer, std::size_t count) = 0;
+};
+
+struct db_stream {
+    std::shared_ptr<db_stream_source> source;
+    std::uint64_t bytes = 0;
+    std::size_t read(void* buffer, std::size_t count) const { return source->read(buffer, count); }
+    bool operator==(const db_stream&) const = default;  // the same stream
+};
+
+// Bound streams of at least this many bytes reach the engine as a db_stream;
+// shorter ones as text or bytes.
+constexpr std::uint64_t db_stream_threshold = 4 << 20;
+
 // A value travelling between the engine and the OLE DB objects: SQL NULL,
-// text, or the raw bytes of a binary column.
+// text, the raw bytes of a binary column, or a large bulk-load value.
 using db_bytes = std::vector<std::uint8_t>;
-using db_value = std::variant<std::monostate, std::wstring, db_bytes>;
+using db_value = std::variant<std::monostate, std::wstring, db_bytes, db_stream>;
 
 inline bool is_null(const db_value& v)
 {
@@ -32,6 +55,15 @@ struct db_column {
     std::uint8_t scale = 0;
     DBCOLUMNFLAGS flags = 0;
 };
+
+inline bool is_binary_column(const db_column& column)
+{
+    return column.type == DBTYPE_BYTES || column.type == DBTYPE_UDT;
+}
+
+// The whole of a stream value of `column`, read to its end: bytes for a
+// binary column, else text.
+db_value read_whole(const db_stream& stream, const db_column& column);
 
 // One diagnostic record of a failed call.
 struct db_error_record {

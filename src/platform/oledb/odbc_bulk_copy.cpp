@@ -2,6 +2,7 @@
 
 #include "platform/oledb/odbc_handle.h"
 #include "platform/oledb/odbc_result.h"
+#include "platform/oledb/stream_slices.h"
 #include "platform/oledb/table_name.h"
 
 #include <dlfcn.h>
@@ -226,12 +227,15 @@ private:
                 make_kept_rows_again();
             throw;
         }
+        // A stream is read once and cannot be sent again: its row is
+        // committed at once instead of kept.
         const std::size_t bytes = held_bytes(row);
-        if (bytes < kept_bytes) {
+        const bool keep = bytes < kept_bytes && !holds_stream(row);
+        if (keep) {
             kept_.push_back(row);
             kept_size_ += bytes;
         }
-        if (bytes >= kept_bytes || kept_size_ >= kept_bytes)
+        if (!keep || kept_size_ >= kept_bytes)
             commit_statements();
     }
 
@@ -242,6 +246,7 @@ private:
         std::vector<odbc_string> texts(columns_.size());
         std::vector<std::string> narrow_texts(columns_.size());
         std::vector<SQLLEN> lengths(columns_.size(), SQL_NULL_DATA);
+        std::vector<SQLULEN> sizes(columns_.size(), 1);
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             static const db_value null_value;
             // The parameters point into the row until the statement has run.
@@ -249,7 +254,22 @@ private:
             SQLSMALLINT c_type = SQL_C_WCHAR;
             SQLSMALLINT sql_type = SQL_WLONGVARCHAR;
             SQLPOINTER data = nullptr;
-            if (const auto* bytes = std::get_if<db_bytes>(&value)) {
+            if (const auto* stream = std::get_if<db_stream>(&value)) {
+                // Sent in slices once the statement runs; the parameter's
+                // number stands for its data until then. Text goes as UTF-16,
+                // the form the server keeps national text in: the driver
+                // gathers the slices and sends them as they are, where it
+                // would convert UTF-8 whole into a second, larger buffer.
+                if (is_binary(i)) {
+                    c_type = SQL_C_BINARY;
+                    sql_type = SQL_LONGVARBINARY;
+                }
+                data = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(i + 1));
+                // Drivers that ask for the total learn it for bytes; a
+                // text's length in UTF-16 is known only once it is sent.
+                lengths[i] = SQL_LEN_DATA_AT_EXEC(is_binary(i) ? static_cast<SQLLEN>(stream->bytes) : 0);
+                sizes[i] = std::max<SQLULEN>(1, static_cast<SQLULEN>(stream->bytes));
+            } else if (const auto* bytes = std::get_if<db_bytes>(&value)) {
                 c_type = SQL_C_BINARY;
                 sql_type = SQL_LONGVARBINARY;
                 data = const_cast<std::uint8_t*>(bytes->data());
@@ -264,15 +284,39 @@ private:
                 data = texts[i].data();
                 lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
             }
-            const SQLULEN size = std::max<SQLULEN>(1, static_cast<SQLULEN>(std::max<SQLLEN>(lengths[i], 0)));
+            if (lengths[i] >= 0)
+                sizes[i] = std::max<SQLULEN>(1, static_cast<SQLULEN>(lengths[i]));
             check(SQLBindParameter(insert_->get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, c_type, sql_type,
-                                   size, 0, data, 0, &lengths[i]),
+                                   sizes[i], 0, data, 0, &lengths[i]),
                   *insert_, source_);
         }
-        const SQLRETURN rc = SQLExecute(insert_->get());
+        SQLRETURN rc = SQLExecute(insert_->get());
+        try {
+            while (rc == SQL_NEED_DATA) {
+                SQLPOINTER token = nullptr;
+                rc = SQLParamData(insert_->get(), &token);
+                if (rc == SQL_NEED_DATA) {
+                    const std::size_t i = reinterpret_cast<std::uintptr_t>(token) - 1;
+                    send_in_slices(std::get<db_stream>(row[i]), columns_[i], [&](const void* data, std::size_t bytes) {
+                        check(SQLPutData(insert_->get(), const_cast<void*>(data), static_cast<SQLLEN>(bytes)), *insert_,
+                              source_);
+                    });
+                }
+            }
+        } catch (...) {
+            // A statement left waiting for data takes no other call.
+            SQLCancel(insert_->get());
+            throw;
+        }
         if (rc != SQL_NO_DATA)
             check(rc, *insert_, source_);
         SQLFreeStmt(insert_->get(), SQL_CLOSE);
+    }
+
+    static bool holds_stream(const std::vector<db_value>& row)
+    {
+        return std::any_of(row.begin(), row.end(),
+                           [](const db_value& value) { return std::holds_alternative<db_stream>(value); });
     }
 
     static std::size_t held_bytes(const std::vector<db_value>& row)
@@ -281,6 +325,8 @@ private:
         for (const db_value& value : row) {
             if (const auto* data = std::get_if<db_bytes>(&value))
                 bytes += data->size();
+            else if (const auto* stream = std::get_if<db_stream>(&value))
+                bytes += stream->bytes;
             else if (const auto* text = std::get_if<std::wstring>(&value))
                 bytes += text->size() * sizeof(wchar_t);
         }
@@ -372,7 +418,7 @@ private:
         return describe_columns(stmt, source_, sql_types);
     }
 
-    bool is_binary(std::size_t i) const { return columns_[i].type == DBTYPE_BYTES || columns_[i].type == DBTYPE_UDT; }
+    bool is_binary(std::size_t i) const { return is_binary_column(columns_[i]); }
 
     int program_type(std::size_t i) const
     {
@@ -387,6 +433,10 @@ private:
     {
         if (const auto* bytes = std::get_if<db_bytes>(&value))
             return bytes->size() > limit;
+        // A stream holds at least db_stream_threshold bytes, more than any
+        // driver takes in a bulk copy.
+        if (std::holds_alternative<db_stream>(value))
+            return true;
         const std::wstring& text = std::get<std::wstring>(value);
         // No character takes more than 4 bytes: most texts need no count.
         constexpr std::size_t most_per_character = 4;
@@ -406,6 +456,8 @@ private:
 
     std::vector<unsigned char> encoded(std::size_t i, const db_value& value) const
     {
+        if (const auto* stream = std::get_if<db_stream>(&value))
+            return encoded(i, read_whole(*stream, columns_[i]));
         if (const auto* bytes = std::get_if<db_bytes>(&value))
             return {bytes->begin(), bytes->end()};
         const std::wstring& text = std::get<std::wstring>(value);

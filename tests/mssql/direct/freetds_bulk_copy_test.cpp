@@ -201,4 +201,25 @@ TEST_F(freetds_bcp, a_table_of_long_rows_goes_by_statements_alone)
     EXPECT_EQ(row[1], oledb::db_value(std::wstring(L"15000")));
 }
 
+// A value of megabytes stays in its stream down to the statement, which
+// sends it in slices: it arrives whole, the rows around it in bulk.
+TEST_F(freetds_bcp, a_value_of_megabytes_goes_by_statement_in_slices)
+{
+    copy->set_value_limit(4096);
+    bytes large(5 << 20);
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<unsigned char>(i * 7 % 251);
+    const std::string name = "kept";
+    bind_row(1, &name, 1, {1});
+    bind_row(2, &name, 2, large);
+    bind_row(3, &name, 3, {3});
+    load.close_table();
+    EXPECT_EQ(copy->record().rows.size(), 2u);
+    const auto inserted = copy->query(L"SELECT data FROM dbo.t WHERE id = 2");
+    std::vector<oledb::db_value> row;
+    ASSERT_TRUE(inserted->fetch(row));
+    EXPECT_TRUE(row[0] == oledb::db_value(oledb::db_bytes(large.begin(), large.end())));
+    EXPECT_FALSE(inserted->fetch(row));
+}
+
 }  // namespace
