@@ -3,6 +3,7 @@
 #include "model/custom_conversion.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/direct/sequential_stream.h"
+#include "mssql/direct/value_stream.h"
 #include "mssql/literals.h"
 #include "mssql/text_fit.h"
 #include "mssql/value_changes.h"
@@ -205,6 +206,42 @@ void bind_integer(mss_fast_load& load, DBTYPE type, std::int64_t number, DBORDIN
     }
 }
 
+// Binds a value of a column that takes streams as a stream that reads the
+// record's value in place, when the record holds it in a form the stream can
+// give: its bytes, or its text in UTF-8. False when it must be copied instead.
+bool bind_in_place(mss_fast_load& load, const CDynamicAccessorEx::column& target, const udb_field& value,
+                   const t_ftd& column)
+{
+    std::string_view held;
+    value_stream::form form = value_stream::form::bytes;
+    if (udb_is_binary_type(value.get_type())) {
+        if (value.get_type() != ole_vt_bytes && value.get_type() != VT_BLOB)
+            return false;
+        const BYTE* bytes = nullptr;
+        std::string unused;
+        const std::uint32_t count = value.get_bytes1(bytes, unused);
+        held = std::string_view(reinterpret_cast<const char*>(bytes), bytes ? count : 0);
+    } else {
+        const std::string* utf8 = value.attached_utf8();
+        if (!utf8 || udb_custom_conversion::is_acceptable2(value))
+            return false;
+        held = *utf8;
+        if (target.column_type == DBTYPE_WSTR)
+            form = value_stream::form::wide_text;
+    }
+    auto* stream = new value_stream(held, form);
+    if (stream->length() > std::numeric_limits<ULONG>::max()) {
+        stream->Release();
+        throw tk_exception(L"Value of column '" + column.name + L"' is too large to be stored", 0);
+    }
+    tk_log(1, "Binding %u bytes in place", static_cast<unsigned>(stream->length()));
+    // The row buffer takes over the reference; the next row or the close releases it.
+    IUnknown* object = stream;
+    if (!load.bind_data3(&object, sizeof(object), static_cast<std::uint32_t>(stream->length()), target.ordinal))
+        stream->Release();
+    return true;
+}
+
 // Numbers read from text are parsed first; other values convert directly.
 ole_variant numeric(const ole_variant& value, VARTYPE parsed_type)
 {
@@ -276,7 +313,11 @@ void mss_table::bind_field(std::size_t column_index, const udb_field& field)
     switch (target.type) {
     case DBTYPE_STR:
     case DBTYPE_WSTR: bind_text(target, *value, column); break;
-    case DBTYPE_IUNKNOWN: bind_stream(target, *value, column); break;
+    case DBTYPE_IUNKNOWN:
+        // A substitute value ends with this call, before the row is inserted.
+        if (value != &field || !bind_in_place(fast_load, target, *value, column))
+            bind_stream(target, *value, column);
+        break;
     case DBTYPE_BYTES: bind_bytes(target, *value, column); break;
     case DBTYPE_GUID: bind_guid(target, *value, column); break;
     case DBTYPE_DBDATE:

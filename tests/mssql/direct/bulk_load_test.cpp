@@ -212,6 +212,39 @@ TEST_F(bulk_load, large_value_followed_by_null)
     EXPECT_TRUE(oledb::is_null(rows()[2][0]));
 }
 
+// Values longer than the stand-in keeps whole in a row reach the provider
+// whole: a text held in UTF-8 (NUL and characters of every length included),
+// the same text in a narrow column, and bytes.
+TEST_F(bulk_load, large_values_held_by_the_record_arrive_whole)
+{
+    udb_schema schema(true);
+    schema.push_back(column(L"memo", VT_BSTR, 0));
+    schema.push_back(column(L"note", VT_BSTR, 0));
+    schema.push_back(column(L"blob", VT_BLOB, 0));
+    auto table = create(schema, {fake::wide_text_column(L"memo", unlimited), fake::text_column(L"note", unlimited),
+                                 fake::typed_column(L"blob", DBTYPE_BYTES, unlimited)});
+    const std::string piece("a\0\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 11);
+    const std::wstring wide_piece{L'a', L'\0', L'\u00E9', L'\u20AC', static_cast<wchar_t>(0x1F600)};
+    constexpr std::size_t repeats = (5 << 20) / 11;
+    std::string utf8;
+    std::wstring expected;
+    for (std::size_t i = 0; i < repeats; ++i) {
+        utf8 += piece;
+        expected += wide_piece;
+    }
+    ole_variant memo;
+    memo.attach_string(utf8);
+    std::vector<BYTE> large(5 << 20);
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<BYTE>(i * 7 % 251);
+    append(*table, {{L"memo", memo}, {L"note", memo}, {L"blob", ole_variant(large)}});
+    table.reset();
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_TRUE(text(rows()[0][0]) == expected);
+    EXPECT_TRUE(text(rows()[0][1]) == expected);
+    EXPECT_TRUE(bytes(rows()[0][2]) == db_bytes(large.begin(), large.end()));
+}
+
 // The record's fields go to the columns of their names, whatever their order.
 TEST_F(bulk_load, fields_are_bound_by_name)
 {
