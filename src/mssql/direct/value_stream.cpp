@@ -48,7 +48,9 @@ HRESULT value_stream::Read(void* buffer, ULONG count, ULONG* read)
     ULONG given = 0;
     if (m_form == form::bytes) {
         given = static_cast<ULONG>(std::min<std::size_t>(count, m_value.size() - m_position));
-        std::memcpy(out, m_value.data() + m_position, given);
+        // An empty value may have no bytes to point at.
+        if (given != 0)
+            std::memcpy(out, m_value.data() + m_position, given);
         m_position += given;
     } else {
         const std::size_t pending = std::min<std::size_t>(count, m_pending_size);

@@ -53,10 +53,15 @@ TEST(value_stream, gives_bytes_as_they_are)
 
 TEST(value_stream, is_read_only_and_empty_values_give_nothing)
 {
-    auto* stream = new value_stream({}, value_stream::form::wide_text);
-    EXPECT_EQ(stream->length(), 0u);
     unsigned char buffer[4];
     ULONG read = 9;
+    auto* bytes = new value_stream({}, value_stream::form::bytes);
+    EXPECT_EQ(bytes->Read(buffer, sizeof(buffer), &read), S_FALSE);
+    EXPECT_EQ(read, 0u);
+    EXPECT_EQ(bytes->Release(), 0u);
+    auto* stream = new value_stream({}, value_stream::form::wide_text);
+    EXPECT_EQ(stream->length(), 0u);
+    read = 9;
     EXPECT_EQ(stream->Read(buffer, sizeof(buffer), &read), S_FALSE);
     EXPECT_EQ(read, 0u);
     ULONG written = 9;

@@ -24,7 +24,8 @@ public:
     std::size_t read(void* buffer, std::size_t count) override
     {
         const std::size_t given = std::min({count, step_, bytes_.size() - position_});
-        std::memcpy(buffer, bytes_.data() + position_, given);
+        if (given != 0)
+            std::memcpy(buffer, bytes_.data() + position_, given);
         position_ += given;
         return given;
     }
