@@ -1,7 +1,6 @@
 #include "mssql/direct/value_stream.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -2,10 +2,9 @@
 
 #include "platform/oledb/utf16.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
