@@ -173,7 +173,7 @@ TEST_F(corvath_run, a_failed_table_gives_a_failure_after_the_summary)
 TEST_F(corvath_run, a_connection_lost_mid_table_stops_the_run_and_keeps_the_old_script)
 {
     database.run("CREATE TABLE big (id INT NOT NULL PRIMARY KEY, label VARCHAR(200) NOT NULL);"
-                 "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_300000");
+                 "INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_1000000");
     write_file(script(), "earlier script");
     corvath_process corvath(dump_options(database.name(), script()));
     // The kill waits until rows of the table reach the temporary script, so
