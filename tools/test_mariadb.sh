@@ -44,13 +44,17 @@ stop_server() {
     kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
   fi
   rm -f "$dir/mariadbd.pid"
-  rm -rf "$dir/data"
+  rm -rf "$dir/data" "$dir/tmp"
 }
 
 start_server() {
   local port=$1
+  # A server of its own for temporary tables: a server starting with /tmp as
+  # its tmpdir deletes every "#sql" file there, other servers' tables too.
+  mkdir -p "$dir/tmp"
   setsid mariadbd --no-defaults \
     --datadir="$dir/data" --socket="$dir/mariadbd.sock" --pid-file="$dir/mariadbd.pid" \
+    --tmpdir="$dir/tmp" \
     --log-error="$dir/error.log" --bind-address=127.0.0.1 --port="$port" \
     --user="$(id -un)" --skip-name-resolve --skip-log-bin \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
