@@ -359,6 +359,23 @@ TEST_P(corvath_takes_settings_as_given, or_refuses_them_before_anything_changes)
 
 INSTANTIATE_TEST_SUITE_P(cases, corvath_takes_settings_as_given, testing::ValuesIn(settings_cases), case_label);
 
+// A script run of the sample database and a large table over an earlier
+// script, for the cases that act while its rows stream.
+struct streaming_run {
+    streaming_run()
+    {
+        add_big_table(database);
+        write_file(script, earlier_text);
+        arguments.insert(arguments.end(), {"--src=" + database.name(), "--dest=" + script, "--dump"});
+    }
+
+    source_database database{unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
+                             "velmora_sample"};
+    temp_folder folder;
+    const std::string script = folder.file("out.sql");
+    std::vector<std::string> arguments = test_server_options();
+};
+
 // A signal in the middle of a table stops the run there: the temporary
 // script goes, the earlier one stays byte for byte, the exit code says so.
 // Two signals at once end it at the latest on the second.
@@ -376,15 +393,10 @@ class corvath_on_a_signal : public testing::TestWithParam<signal_case> {};
 
 TEST_P(corvath_on_a_signal, removes_its_unfinished_script_and_keeps_the_earlier_one)
 {
-    source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
-                             "velmora_sample");
-    add_big_table(database);
-    temp_folder folder;
-    const std::string script = folder.file("out.sql");
-    write_file(script, earlier_text);
-    std::vector<std::string> arguments = test_server_options();
-    arguments.insert(arguments.end(), {"--src=" + database.name(), "--dest=" + script, "--dump"});
-    corvath_process corvath(arguments);
+    streaming_run run;
+    const temp_folder& folder = run.folder;
+    const std::string& script = run.script;
+    corvath_process corvath(run.arguments);
 
     // The signal waits until rows of the big table reach the temporary script.
     const bool sent = wait_for_rows(folder, script);
@@ -414,20 +426,15 @@ INSTANTIATE_TEST_SUITE_P(signals, corvath_on_a_signal,
 // earlier script.
 TEST(corvath_during_a_run, a_table_dropped_after_the_check_keeps_the_earlier_script)
 {
-    source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
-                             "velmora_sample");
-    add_big_table(database);
-    temp_folder folder;
-    const std::string script = folder.file("out.sql");
-    write_file(script, earlier_text);
+    streaming_run run;
+    const temp_folder& folder = run.folder;
+    const std::string& script = run.script;
     write_file(folder.file("tables.txt"), "big\ncustomers\norders\n");
-    std::vector<std::string> arguments = test_server_options();
-    arguments.insert(arguments.end(), {"--src=" + database.name(), "--dest=" + script, "--dump",
-                                       "--tab_file=" + folder.file("tables.txt")});
-    corvath_process corvath(arguments);
+    run.arguments.push_back("--tab_file=" + folder.file("tables.txt"));
+    corvath_process corvath(run.arguments);
     const bool streaming = wait_for_rows(folder, script);
     if (streaming)
-        database.run("SET FOREIGN_KEY_CHECKS = 0; DROP TABLE customers");
+        run.database.run("SET FOREIGN_KEY_CHECKS = 0; DROP TABLE customers");
     const process_result result = corvath.finish();
     ASSERT_TRUE(streaming) << result.out;
     EXPECT_EQ(result.exit_code, failed) << result.out << result.err;
