@@ -1,5 +1,7 @@
 #include "mssql/direct/value_stream.h"
 
+#include "platform/code_page.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -21,21 +23,19 @@ IUnknown* value_stream::interface_for(REFIID riid)
     return riid == IID_IUnknown || riid == IID_ISequentialStream ? this : nullptr;
 }
 
-// The text is well formed: the record holds only such text in UTF-8.
-std::size_t value_stream::next_character(wchar_t& character) const
+// Decodes the next slice of the text that ends on a whole character; the
+// text is well formed, as the record holds only such text in UTF-8.
+void value_stream::decode_next_slice()
 {
-    const auto* text = reinterpret_cast<const unsigned char*>(m_value.data()) + m_position;
-    const unsigned char first = text[0];
-    const std::size_t size = first < 0x80 ? 1 : first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
-    if (m_position + size > m_value.size()) {
-        character = static_cast<wchar_t>(0xFFFD);
-        return m_value.size() - m_position;
-    }
-    std::uint32_t code = size == 1 ? first : first & (0xFF >> (size + 1));
-    for (std::size_t i = 1; i < size; ++i)
-        code = (code << 6) | (text[i] & 0x3F);
-    character = static_cast<wchar_t>(code);
-    return size;
+    constexpr std::size_t slice = 64 << 10;
+    std::size_t end = std::min(m_position + slice, m_value.size());
+    // A character takes at most four bytes: three steps back reach its lead.
+    for (int step = 0; step < 3 && end < m_value.size() && (static_cast<unsigned char>(m_value[end]) & 0xC0) == 0x80;
+         ++step)
+        --end;
+    MultiByteToWideChar(CP_UTF8, m_value.substr(m_position, end - m_position), m_decoded);
+    m_position = end;
+    m_decoded_offset = 0;
 }
 
 HRESULT value_stream::Read(void* buffer, ULONG count, ULONG* read)
@@ -53,25 +53,18 @@ HRESULT value_stream::Read(void* buffer, ULONG count, ULONG* read)
             std::memcpy(out, m_value.data() + m_position, given);
         m_position += given;
     } else {
-        const std::size_t pending = std::min<std::size_t>(count, m_pending_size);
-        std::memcpy(out, m_pending, pending);
-        std::memmove(m_pending, m_pending + pending, m_pending_size - pending);
-        m_pending_size -= pending;
-        given = static_cast<ULONG>(pending);
-        while (given < count && m_position < m_value.size()) {
-            wchar_t character = 0;
-            m_position += next_character(character);
-            if (count - given >= sizeof(wchar_t)) {
-                std::memcpy(out + given, &character, sizeof(wchar_t));
-                given += sizeof(wchar_t);
-            } else {
-                const std::size_t part = count - given;
-                std::memcpy(out + given, &character, part);
-                std::memcpy(m_pending, reinterpret_cast<const unsigned char*>(&character) + part,
-                            sizeof(wchar_t) - part);
-                m_pending_size = sizeof(wchar_t) - part;
-                given = count;
+        while (given < count) {
+            const std::size_t decoded_bytes = m_decoded.size() * sizeof(wchar_t);
+            if (m_decoded_offset == decoded_bytes) {
+                if (m_position == m_value.size())
+                    break;
+                decode_next_slice();
+                continue;
             }
+            const std::size_t part = std::min<std::size_t>(count - given, decoded_bytes - m_decoded_offset);
+            std::memcpy(out + given, reinterpret_cast<const unsigned char*>(m_decoded.data()) + m_decoded_offset, part);
+            m_decoded_offset += part;
+            given += static_cast<ULONG>(part);
         }
     }
     if (read)

@@ -9,6 +9,7 @@
 #include "platform/oledb/sequential_stream.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class value_stream final : public oledb::com_object<value_stream, ISequentialStream> {
@@ -30,14 +31,14 @@ public:
     std::uint64_t length() const { return m_length; }
 
 private:
-    // The number of bytes of the next character of the text, and the character.
-    std::size_t next_character(wchar_t& character) const;
+    void decode_next_slice();
 
     std::string_view m_value;
     form m_form;
     std::size_t m_position = 0;  // in m_value
     std::uint64_t m_length = 0;
-    // Bytes of a character that a Read could not take whole.
-    unsigned char m_pending[sizeof(wchar_t)] = {};
-    std::size_t m_pending_size = 0;
+    // The wide characters of the slice being read, and how many of their
+    // bytes were given.
+    std::wstring m_decoded;
+    std::size_t m_decoded_offset = 0;
 };
