@@ -228,3 +228,17 @@ bool WideCharToMultiByte(std::uint32_t code_page, std::wstring_view text, std::s
     encode_utf8(text, result);
     return true;
 }
+
+std::size_t whole_utf8_length(std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t lead = size;
+    while (lead > 0 && size - lead < 3 && (bytes[lead - 1] & 0xC0) == 0x80)
+        --lead;
+    if (lead == 0)
+        return size;
+    const unsigned char first = bytes[lead - 1];
+    const std::size_t needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    return size - (lead - 1) < needed ? lead - 1 : size;
+}

@@ -25,6 +25,10 @@ bool MultiByteToWideChar(std::uint32_t code_page, std::string_view text, wchar_t
 // or truncated sequence. Only with MB_ERR_INVALID_CHARS, which this asks for.
 bool MultiByteToWideChar(std::uint32_t code_page, std::uint32_t flags, std::string_view text, std::size_t& length);
 
+// The length of the longest prefix of UTF-8 text that does not end inside a
+// character: a sequence cut short at the end waits for its next bytes.
+std::size_t whole_utf8_length(std::string_view text);
+
 // Encodes the whole text. Values that are no Unicode scalar value (surrogates,
 // values beyond U+10FFFF) become U+FFFD. False only for an unknown code page.
 bool WideCharToMultiByte(std::uint32_t code_page, std::wstring_view text, std::string& result);

@@ -28,13 +28,10 @@ IUnknown* value_stream::interface_for(REFIID riid)
 void value_stream::decode_next_slice()
 {
     constexpr std::size_t slice = 64 << 10;
-    std::size_t end = std::min(m_position + slice, m_value.size());
-    // A character takes at most four bytes: three steps back reach its lead.
-    for (int step = 0; step < 3 && end < m_value.size() && (static_cast<unsigned char>(m_value[end]) & 0xC0) == 0x80;
-         ++step)
-        --end;
-    MultiByteToWideChar(CP_UTF8, m_value.substr(m_position, end - m_position), m_decoded);
-    m_position = end;
+    const std::string_view next = m_value.substr(m_position, slice);
+    const std::size_t whole = next.size() == m_value.size() - m_position ? next.size() : whole_utf8_length(next);
+    MultiByteToWideChar(CP_UTF8, next.substr(0, whole), m_decoded);
+    m_position += whole;
     m_decoded_offset = 0;
 }
 

@@ -14,20 +14,6 @@ namespace {
 
 constexpr std::size_t slice = 256 << 10;
 
-// The number of leading bytes of UTF-8 text that end on a whole character:
-// an incomplete sequence at the end waits for its next bytes.
-std::size_t whole_utf8(const unsigned char* text, std::size_t bytes)
-{
-    std::size_t lead = bytes;
-    while (lead > 0 && bytes - lead < 3 && (text[lead - 1] & 0xC0) == 0x80)
-        --lead;
-    if (lead == 0)
-        return bytes;
-    const unsigned char first = text[lead - 1];
-    const std::size_t needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
-    return bytes - (lead - 1) < needed ? lead - 1 : bytes;
-}
-
 }  // namespace
 
 void send_in_slices(const db_stream& stream, const db_column& column,
@@ -48,7 +34,8 @@ void send_in_slices(const db_stream& stream, const db_column& column,
         // of a wide character).
         std::size_t whole = held;
         if (!binary && read != 0)
-            whole = narrow ? whole_utf8(in.data(), held) : held - held % sizeof(wchar_t);
+            whole = narrow ? whole_utf8_length(std::string_view(reinterpret_cast<const char*>(in.data()), held))
+                           : held - held % sizeof(wchar_t);
         if (whole != 0 || (read == 0 && !sent)) {
             if (binary) {
                 put(in.data(), whole);
