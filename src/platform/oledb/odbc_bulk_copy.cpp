@@ -2,7 +2,7 @@
 
 #include "platform/oledb/odbc_handle.h"
 #include "platform/oledb/odbc_result.h"
-#include "platform/oledb/stream_slices.h"
+#include "platform/oledb/odbc_row_statements.h"
 #include "platform/oledb/table_name.h"
 
 #include <dlfcn.h>
@@ -13,6 +13,7 @@
 #include <cstring>
 #include <odbcss.h>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace oledb::odbc {
@@ -126,7 +127,6 @@ private:
 // committed), and the next row that can be bulk copied starts a new one. A
 // load is started only for a row it will carry, so a table whose first rows
 // are long never ends a load that has sent nothing (which the driver refuses).
-// Consecutive long rows share one prepared statement and a transaction.
 class bulk_copy final : public db_bulk_load {
 public:
     bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
@@ -137,7 +137,6 @@ public:
         values_.resize(columns_.size());
     }
 
-    ~bulk_copy() override { end_statements(true); }
     bulk_copy(const bulk_copy&) = delete;
     bulk_copy& operator=(const bulk_copy&) = delete;
 
@@ -206,207 +205,20 @@ private:
         rows_in_load_ = 0;
     }
 
-    // Long rows are made in one transaction, committed when the rows it
-    // holds reach kept_bytes, before a bulk load starts and when the load
-    // ends: a commit for each row costs more than the row itself on a server
-    // that writes its log at each commit. Each row's statement still runs at
-    // once, so that an error belongs to its row. The rows of the open
-    // transaction are kept: when an error ended the transaction (a deadlock,
-    // say), they are made again and only the failed row is lost.
-    static constexpr std::size_t kept_bytes = 4 << 20;
-
     void insert_by_statement(const std::vector<db_value>& row)
     {
         end_load();
-        if (!insert_)
-            prepare_insert();
-        try {
-            execute_insert(row);
-        } catch (const db_error&) {
-            if (transaction_ended())
-                make_kept_rows_again();
-            throw;
-        }
-        // A stream is read once and cannot be sent again: its row is
-        // committed at once instead of kept.
-        const std::size_t bytes = held_bytes(row);
-        const bool keep = bytes < kept_bytes && !holds_stream(row);
-        if (keep) {
-            kept_.push_back(row);
-            kept_size_ += bytes;
-        }
-        if (!keep || kept_size_ >= kept_bytes)
-            commit_statements();
-    }
-
-    void execute_insert(const std::vector<db_value>& row)
-    {
-        // Text goes as the bulk copy sends it: UTF-8 to a driver that takes
-        // UTF-8 (half the room of UTF-16 for most texts), else UTF-16.
-        std::vector<odbc_string> texts(columns_.size());
-        std::vector<std::string> narrow_texts(columns_.size());
-        std::vector<SQLLEN> lengths(columns_.size(), SQL_NULL_DATA);
-        std::vector<SQLULEN> sizes(columns_.size(), 1);
-        for (std::size_t i = 0; i < columns_.size(); ++i) {
-            static const db_value null_value;
-            // The parameters point into the row until the statement has run.
-            const db_value& value = i < row.size() ? row[i] : null_value;
-            SQLSMALLINT c_type = SQL_C_WCHAR;
-            SQLSMALLINT sql_type = SQL_WLONGVARCHAR;
-            SQLPOINTER data = nullptr;
-            if (const auto* stream = std::get_if<db_stream>(&value)) {
-                // Sent in slices once the statement runs; the parameter's
-                // number stands for its data until then. Text goes as UTF-16,
-                // the form the server keeps national text in: the driver
-                // gathers the slices and sends them as they are, where it
-                // would convert UTF-8 whole into a second, larger buffer.
-                if (is_binary(i)) {
-                    c_type = SQL_C_BINARY;
-                    sql_type = SQL_LONGVARBINARY;
-                }
-                data = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(i + 1));
-                // Drivers that ask for the total learn it for bytes; a
-                // text's length in UTF-16 is known only once it is sent.
-                lengths[i] = SQL_LEN_DATA_AT_EXEC(is_binary(i) ? static_cast<SQLLEN>(stream->bytes) : 0);
-                sizes[i] = std::max<SQLULEN>(1, static_cast<SQLULEN>(stream->bytes));
-            } else if (const auto* bytes = std::get_if<db_bytes>(&value)) {
-                c_type = SQL_C_BINARY;
-                sql_type = SQL_LONGVARBINARY;
-                data = const_cast<std::uint8_t*>(bytes->data());
-                lengths[i] = static_cast<SQLLEN>(bytes->size());
-            } else if (const auto* text = std::get_if<std::wstring>(&value); text && !api_.wide_text()) {
-                c_type = SQL_C_CHAR;
-                narrow_texts[i] = to_utf8(*text);
-                data = narrow_texts[i].data();
-                lengths[i] = static_cast<SQLLEN>(narrow_texts[i].size());
-            } else if (text) {
-                texts[i] = to_utf16(*text);
-                data = texts[i].data();
-                lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(SQLWCHAR));
-            }
-            if (lengths[i] >= 0)
-                sizes[i] = std::max<SQLULEN>(1, static_cast<SQLULEN>(lengths[i]));
-            check(SQLBindParameter(insert_->get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, c_type, sql_type,
-                                   sizes[i], 0, data, 0, &lengths[i]),
-                  *insert_, source_);
-        }
-        SQLRETURN rc = SQLExecute(insert_->get());
-        try {
-            while (rc == SQL_NEED_DATA) {
-                SQLPOINTER token = nullptr;
-                rc = SQLParamData(insert_->get(), &token);
-                if (rc == SQL_NEED_DATA) {
-                    const std::size_t i = reinterpret_cast<std::uintptr_t>(token) - 1;
-                    send_in_slices(std::get<db_stream>(row[i]), columns_[i], [&](const void* data, std::size_t bytes) {
-                        check(SQLPutData(insert_->get(), const_cast<void*>(data), static_cast<SQLLEN>(bytes)), *insert_,
-                              source_);
-                    });
-                }
-            }
-        } catch (...) {
-            // A statement left waiting for data takes no other call.
-            SQLCancel(insert_->get());
-            throw;
-        }
-        if (rc != SQL_NO_DATA)
-            check(rc, *insert_, source_);
-        SQLFreeStmt(insert_->get(), SQL_CLOSE);
-    }
-
-    static bool holds_stream(const std::vector<db_value>& row)
-    {
-        return std::any_of(row.begin(), row.end(),
-                           [](const db_value& value) { return std::holds_alternative<db_stream>(value); });
-    }
-
-    static std::size_t held_bytes(const std::vector<db_value>& row)
-    {
-        std::size_t bytes = 0;
-        for (const db_value& value : row) {
-            if (const auto* data = std::get_if<db_bytes>(&value))
-                bytes += data->size();
-            else if (const auto* stream = std::get_if<db_stream>(&value))
-                bytes += stream->bytes;
-            else if (const auto* text = std::get_if<std::wstring>(&value))
-                bytes += text->size() * sizeof(wchar_t);
-        }
-        return bytes;
-    }
-
-    void commit_statements()
-    {
-        run_checked(L"COMMIT TRANSACTION");
-        kept_.clear();
-        kept_size_ = 0;
-        run_checked(L"BEGIN TRANSACTION");
-    }
-
-    // Whether the server ended the open transaction; an answer that cannot
-    // be had counts as no, so that no row is ever made twice.
-    bool transaction_ended()
-    {
-        handle stmt(SQL_HANDLE_STMT, dbc_);
-        SQLINTEGER count = 1;
-        SQLLEN indicator = 0;
-        return SQL_SUCCEEDED(SQLExecDirectW(stmt.get(), to_utf16(L"SELECT @@TRANCOUNT").data(), SQL_NTS)) &&
-               SQL_SUCCEEDED(SQLFetch(stmt.get())) &&
-               SQL_SUCCEEDED(SQLGetData(stmt.get(), 1, SQL_C_SLONG, &count, sizeof(count), &indicator)) && count == 0;
-    }
-
-    void make_kept_rows_again()
-    {
-        run_checked(L"BEGIN TRANSACTION");
-        for (const std::vector<db_value>& kept : kept_)
-            execute_insert(kept);
-    }
-
-    void run_checked(const std::wstring& statement)
-    {
-        handle stmt(SQL_HANDLE_STMT, dbc_);
-        const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
-        if (rc != SQL_NO_DATA)
-            check(rc, stmt, source_);
-    }
-
-    void prepare_insert()
-    {
-        const std::wstring table = quoted_table_name(table_);
-        std::wstring names;
-        std::wstring markers;
-        for (const db_column& column : columns_) {
-            names += (names.empty() ? L"" : L", ") + bracketed(column.name);
-            markers += markers.empty() ? L"?" : L", ?";
-        }
-        // A table without an identity column refuses the setting, which changes nothing.
-        if (keep_identity_)
-            run_quietly(L"SET IDENTITY_INSERT " + table + L" ON");
-        insert_ = std::make_unique<handle>(SQL_HANDLE_STMT, dbc_);
-        const std::wstring insert = L"INSERT INTO " + table + L" (" + names + L") VALUES (" + markers + L")";
-        check(SQLPrepareW(insert_->get(), to_utf16(insert).data(), SQL_NTS), *insert_, source_);
-        run_checked(L"BEGIN TRANSACTION");
+        if (!statements_)
+            statements_ = std::make_unique<row_statements>(dbc_, api_, source_, table_, columns_, keep_identity_);
+        statements_->insert(row);
     }
 
     // Leaves the statements of long rows, their rows committed, before a
-    // bulk load or at the end; `quietly` when nobody can be told of a failure.
-    void end_statements(bool quietly = false)
+    // bulk load or at the end.
+    void end_statements()
     {
-        if (!insert_)
-            return;
-        insert_.reset();
-        kept_.clear();
-        kept_size_ = 0;
-        if (keep_identity_)
-            run_quietly(L"SET IDENTITY_INSERT " + quoted_table_name(table_) + L" OFF");
-        if (quietly)
-            run_quietly(L"COMMIT TRANSACTION");
-        else
-            run_checked(L"COMMIT TRANSACTION");
-    }
-
-    void run_quietly(const std::wstring& statement)
-    {
-        handle stmt(SQL_HANDLE_STMT, dbc_);
-        SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+        if (statements_)
+            std::exchange(statements_, nullptr)->end();
     }
 
     std::vector<db_column> describe_table(const std::wstring& table)
@@ -501,15 +313,22 @@ private:
     bool keep_identity_;
     bool started_ = false;  // a bulk load is open on the connection
     std::size_t rows_in_load_ = 0;
-    std::unique_ptr<handle> insert_;           // the prepared INSERT of long rows
-    std::vector<std::vector<db_value>> kept_;  // rows of the open transaction
-    std::size_t kept_size_ = 0;
     std::vector<db_column> columns_;
+    std::unique_ptr<row_statements> statements_;  // open while long rows go by statement
     std::vector<std::vector<unsigned char>> buffers_;
     std::vector<std::optional<std::vector<unsigned char>>> values_;
 };
 
 }  // namespace
+
+const value_parts_dialect& transact_sql_value_parts()
+{
+    static const value_parts_dialect dialect{
+        L"IF OBJECT_ID('tempdb..#velmora_parts') IS NULL CREATE TABLE #velmora_parts "
+        L"(part INT NOT NULL, t NVARCHAR(MAX) NULL, b VARBINARY(MAX) NULL)",
+        L"#velmora_parts", L"t + CAST(? AS NVARCHAR(MAX))", L"b + CAST(? AS VARBINARY(MAX))"};
+    return dialect;
+}
 
 std::unique_ptr<bulk_copy_api> freetds_bulk_copy()
 {

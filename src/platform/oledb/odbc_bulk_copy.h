@@ -16,6 +16,19 @@ namespace oledb::odbc {
 // before the connection is opened.
 constexpr SQLINTEGER bulk_copy_attribute = 1219;
 
+// The temporary table of a session in which a value too long to send whole
+// is gathered a part at a time (odbc_value_parts.h): columns part (a number),
+// t (text) and b (bytes).
+struct value_parts_dialect {
+    std::wstring create;         // makes the table unless the session has it
+    std::wstring table;          // its name in statements
+    std::wstring append_text;    // t with one more part, the marker `?`
+    std::wstring append_binary;  // b with one more part
+};
+
+// T-SQL's form.
+const value_parts_dialect& transact_sql_value_parts();
+
 class bulk_copy_api {
 public:
     virtual ~bulk_copy_api() = default;
@@ -31,6 +44,7 @@ public:
     // The longest value, in bytes, that a row bound in program variables may
     // carry; 0 when there is no limit.
     virtual std::size_t value_limit() const { return 0; }
+    virtual const value_parts_dialect& value_parts() const { return transact_sql_value_parts(); }
 };
 
 std::unique_ptr<bulk_copy_api> freetds_bulk_copy();

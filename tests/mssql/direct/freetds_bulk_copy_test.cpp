@@ -7,8 +7,11 @@
 #include "mssql/direct/sequential_stream.h"
 #include "mssql/mss_engine.h"
 #include "platform/oledb/fast_load_rowset.h"
+#include "platform/oledb/utf16.h"
 #include "recording_bulk_copy.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -202,8 +205,9 @@ TEST_F(freetds_bcp, a_table_of_long_rows_goes_by_statements_alone)
 }
 
 // A value of megabytes stays in its stream down to the statement, which
-// sends it in slices: it arrives whole, the rows around it in bulk.
-TEST_F(freetds_bcp, a_value_of_megabytes_goes_by_statement_in_slices)
+// gathers it on the server in parts: it arrives whole, the rows around it in
+// bulk.
+TEST_F(freetds_bcp, a_value_of_megabytes_goes_by_statement_in_parts)
 {
     copy->set_value_limit(4096);
     bytes large(5 << 20);
@@ -220,6 +224,64 @@ TEST_F(freetds_bcp, a_value_of_megabytes_goes_by_statement_in_slices)
     ASSERT_TRUE(inserted->fetch(row));
     EXPECT_TRUE(row[0] == oledb::db_value(oledb::db_bytes(large.begin(), large.end())));
     EXPECT_FALSE(inserted->fetch(row));
+}
+
+// Gives a buffer in reads of an odd size, so that no read ends where a
+// character or a part does.
+class buffer_source final : public oledb::db_stream_source {
+public:
+    explicit buffer_source(std::string bytes) : m_bytes(std::move(bytes)) {}
+    std::size_t read(void* buffer, std::size_t count) override
+    {
+        const std::size_t given = std::min({count, m_bytes.size() - m_position, std::size_t{100003}});
+        std::memcpy(buffer, m_bytes.data() + m_position, given);
+        m_position += given;
+        return given;
+    }
+    oledb::db_stream stream()
+    {
+        return {std::shared_ptr<oledb::db_stream_source>(this, [](auto*) {}), m_bytes.size()};
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_position = 0;
+};
+
+// Two streams of one row, a text of characters of every UTF-8 length and a
+// blob, each more than one part long: both arrive whole, and the table that
+// gathered them is left empty.
+TEST(freetds_bcp_parts, streams_of_a_row_are_gathered_in_parts)
+{
+    if (!std::filesystem::exists(VELMORA_SQLITE_ODBC_DRIVER))
+        GTEST_SKIP() << "the SQLite ODBC driver is not installed";
+    sqlite_bulk_copy copy(VELMORA_SQLITE_ODBC_DRIVER, L"CREATE TABLE dbo.big (id INTEGER, body TEXT, data BLOB)");
+    copy.set_value_limit(4096);
+    const std::unique_ptr<oledb::db_bulk_load> load = copy.open(L"[dbo].[big]", false);
+    std::wstring text;
+    const std::wstring characters = L"a\u00fc\u20ac\U0001F600\n";
+    for (std::size_t i = 0; text.size() < (2 << 20); ++i)
+        text += characters[i % characters.size()];
+    std::string blob(9 << 20, '\0');
+    for (std::size_t i = 0; i < blob.size(); ++i)
+        blob[i] = static_cast<char>(i * 7 % 251);
+    // A text stream holds UTF-8 for a narrow column, else wide characters.
+    const bool narrow = load->columns()[1].type == DBTYPE_STR;
+    buffer_source body(narrow ? oledb::to_utf8(text)
+                              : std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    buffer_source data(blob);
+    load->send_row({std::wstring(L"1"), body.stream(), data.stream()});
+    load->send_row({std::wstring(L"2"), std::wstring(L"short"), oledb::db_bytes{1, 2}});
+    load->commit(true);
+    EXPECT_EQ(copy.record().rows.size(), 1u) << "the short row goes in bulk";
+    const auto inserted = copy.query(L"SELECT body, data FROM dbo.big WHERE id = 1");
+    std::vector<oledb::db_value> row;
+    ASSERT_TRUE(inserted->fetch(row));
+    EXPECT_TRUE(row[0] == oledb::db_value(text));
+    EXPECT_TRUE(row[1] == oledb::db_value(oledb::db_bytes(blob.begin(), blob.end())));
+    const auto parts = copy.query(L"SELECT count(*) FROM temp.velmora_parts");
+    ASSERT_TRUE(parts->fetch(row));
+    EXPECT_EQ(row[0], oledb::db_value(std::wstring(L"0")));
 }
 
 }  // namespace

@@ -74,6 +74,14 @@ public:
     }
     bool wide_text() const override { return false; }
     std::size_t value_limit() const override { return m_record.value_limit; }
+    // SQLite's temporary table and concatenation in place of T-SQL's.
+    const oledb::odbc::value_parts_dialect& value_parts() const override
+    {
+        static const oledb::odbc::value_parts_dialect sqlite{
+            L"CREATE TEMP TABLE IF NOT EXISTS velmora_parts (part INTEGER, t TEXT, b BLOB)", L"velmora_parts",
+            L"t || ?", L"CAST(b || ? AS BLOB)"};
+        return sqlite;
+    }
 
 private:
     recorded_bulk_copy& m_record;

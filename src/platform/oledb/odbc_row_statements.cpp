@@ -1,0 +1,243 @@
+#include "platform/oledb/odbc_row_statements.h"
+
+#include "platform/oledb/table_name.h"
+#include "platform/oledb/utf16.h"
+
+#include <algorithm>
+#include <sqlext.h>
+
+namespace oledb::odbc {
+
+namespace {
+
+// Rows are committed when those of the open transaction reach this many
+// bytes, before a bulk load starts and when the load ends: a commit for each
+// row costs more than the row itself on a server that writes its log at each
+// commit.
+constexpr std::size_t kept_bytes = 4 << 20;
+
+bool holds_stream(const std::vector<db_value>& row)
+{
+    return std::any_of(row.begin(), row.end(),
+                       [](const db_value& value) { return std::holds_alternative<db_stream>(value); });
+}
+
+std::size_t held_bytes(const std::vector<db_value>& row)
+{
+    std::size_t bytes = 0;
+    for (const db_value& value : row) {
+        if (const auto* data = std::get_if<db_bytes>(&value))
+            bytes += data->size();
+        else if (const auto* text = std::get_if<std::wstring>(&value))
+            bytes += text->size() * sizeof(wchar_t);
+    }
+    return bytes;
+}
+
+const db_value& value_at(const std::vector<db_value>& row, std::size_t i)
+{
+    static const db_value null_value;
+    return i < row.size() ? row[i] : null_value;
+}
+
+}  // namespace
+
+// What the parameters of one execution point to, kept until it has run.
+struct row_statements::bound_values {
+    explicit bound_values(std::size_t columns) : wide(columns), narrow(columns), lengths(columns, SQL_NULL_DATA) {}
+    std::vector<odbc_string> wide;
+    std::vector<std::string> narrow;
+    std::vector<SQLLEN> lengths;
+};
+
+row_statements::row_statements(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table,
+                               const std::vector<db_column>& columns, bool keep_identity)
+    : dbc_(dbc), api_(api), source_(std::move(source)), table_(quoted_table_name(table)), columns_(columns),
+      keep_identity_(keep_identity), insert_(SQL_HANDLE_STMT, dbc), parts_(dbc, api.value_parts(), source_)
+{
+    std::wstring names;
+    std::wstring markers;
+    for (const db_column& column : columns_) {
+        names += (names.empty() ? L"" : L", ") + bracketed(column.name);
+        markers += markers.empty() ? L"?" : L", ?";
+    }
+    // A table without an identity column refuses the setting, which changes nothing.
+    if (keep_identity_)
+        run_quietly(L"SET IDENTITY_INSERT " + table_ + L" ON");
+    const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names + L") VALUES (" + markers + L")";
+    check(SQLPrepareW(insert_.get(), to_utf16(insert).data(), SQL_NTS), insert_, source_);
+    run_checked(L"BEGIN TRANSACTION");
+}
+
+row_statements::~row_statements()
+{
+    if (open_)
+        finish(true);
+}
+
+void row_statements::end()
+{
+    finish(false);
+}
+
+void row_statements::finish(bool quietly)
+{
+    open_ = false;
+    kept_.clear();
+    kept_size_ = 0;
+    if (keep_identity_)
+        run_quietly(L"SET IDENTITY_INSERT " + table_ + L" OFF");
+    if (quietly)
+        run_quietly(L"COMMIT TRANSACTION");
+    else
+        run_checked(L"COMMIT TRANSACTION");
+}
+
+// Each row's statement runs at once, so that an error belongs to its row.
+// The rows of the open transaction are kept: when an error ended the
+// transaction (a deadlock, say), they are made again and only the failed row
+// is lost.
+void row_statements::insert(const std::vector<db_value>& row)
+{
+    const bool streams = holds_stream(row);
+    try {
+        if (streams)
+            execute_with_parts(row);
+        else
+            execute(row);
+    } catch (const db_error&) {
+        if (transaction_ended())
+            make_kept_rows_again();
+        throw;
+    }
+    // A stream is read once and cannot be sent again: its row is committed
+    // at once instead of kept.
+    const std::size_t bytes = held_bytes(row);
+    const bool keep = bytes < kept_bytes && !streams;
+    if (keep) {
+        kept_.push_back(row);
+        kept_size_ += bytes;
+    }
+    if (!keep || kept_size_ >= kept_bytes)
+        commit();
+}
+
+void row_statements::bind_values(const handle& stmt, const std::vector<db_value>& row, bound_values& bound) const
+{
+    SQLUSMALLINT marker = 0;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const db_value& value = value_at(row, i);
+        if (std::holds_alternative<db_stream>(value))
+            continue;
+        SQLSMALLINT c_type = SQL_C_WCHAR;
+        SQLSMALLINT sql_type = SQL_WLONGVARCHAR;
+        SQLPOINTER data = nullptr;
+        // Text goes as the bulk copy sends it: UTF-8 to a driver that takes
+        // UTF-8 (half the room of UTF-16 for most texts), else UTF-16.
+        if (const auto* bytes = std::get_if<db_bytes>(&value)) {
+            c_type = SQL_C_BINARY;
+            sql_type = SQL_LONGVARBINARY;
+            data = const_cast<std::uint8_t*>(bytes->data());
+            bound.lengths[i] = static_cast<SQLLEN>(bytes->size());
+        } else if (const auto* text = std::get_if<std::wstring>(&value); text && !api_.wide_text()) {
+            c_type = SQL_C_CHAR;
+            bound.narrow[i] = to_utf8(*text);
+            data = bound.narrow[i].data();
+            bound.lengths[i] = static_cast<SQLLEN>(bound.narrow[i].size());
+        } else if (text) {
+            bound.wide[i] = to_utf16(*text);
+            data = bound.wide[i].data();
+            bound.lengths[i] = static_cast<SQLLEN>(bound.wide[i].size() * sizeof(SQLWCHAR));
+        }
+        const SQLULEN size = std::max<SQLLEN>(1, bound.lengths[i]);
+        check(SQLBindParameter(stmt.get(), ++marker, SQL_PARAM_INPUT, c_type, sql_type, size, 0, data, 0,
+                               &bound.lengths[i]),
+              stmt, source_);
+    }
+}
+
+void row_statements::execute(const std::vector<db_value>& row)
+{
+    // The parameters point into the row until the statement has run.
+    bound_values bound(columns_.size());
+    bind_values(insert_, row, bound);
+    const SQLRETURN rc = SQLExecute(insert_.get());
+    if (rc != SQL_NO_DATA)
+        check(rc, insert_, source_);
+    SQLFreeStmt(insert_.get(), SQL_CLOSE);
+}
+
+// Each stream is gathered on the server first; the row then reads it from
+// there, its other values bound as parameters.
+void row_statements::execute_with_parts(const std::vector<db_value>& row)
+{
+    parts_.clear();
+    std::wstring names;
+    std::wstring values;
+    std::vector<int> gathered;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        names += (names.empty() ? L"" : L", ") + bracketed(columns_[i].name);
+        values += values.empty() ? L"" : L", ";
+        if (const auto* stream = std::get_if<db_stream>(&value_at(row, i))) {
+            const int number = static_cast<int>(i + 1);
+            parts_.gather(number, *stream, columns_[i]);
+            gathered.push_back(number);
+            values += value_parts::gathered(number, is_binary_column(columns_[i]));
+        } else {
+            values += L"?";
+        }
+    }
+    handle stmt(SQL_HANDLE_STMT, dbc_);
+    bound_values bound(columns_.size());
+    bind_values(stmt, row, bound);
+    const std::wstring insert =
+        L"INSERT INTO " + table_ + L" (" + names + L") SELECT " + values + parts_.source_of(gathered);
+    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS);
+    if (rc != SQL_NO_DATA)
+        check(rc, stmt, source_);
+    // The gathered values would hold the server's room until the next row.
+    parts_.clear();
+}
+
+void row_statements::commit()
+{
+    run_checked(L"COMMIT TRANSACTION");
+    kept_.clear();
+    kept_size_ = 0;
+    run_checked(L"BEGIN TRANSACTION");
+}
+
+// Whether the server ended the open transaction; an answer that cannot be
+// had counts as no, so that no row is ever made twice.
+bool row_statements::transaction_ended()
+{
+    handle stmt(SQL_HANDLE_STMT, dbc_);
+    SQLINTEGER count = 1;
+    SQLLEN indicator = 0;
+    return SQL_SUCCEEDED(SQLExecDirectW(stmt.get(), to_utf16(L"SELECT @@TRANCOUNT").data(), SQL_NTS)) &&
+           SQL_SUCCEEDED(SQLFetch(stmt.get())) &&
+           SQL_SUCCEEDED(SQLGetData(stmt.get(), 1, SQL_C_SLONG, &count, sizeof(count), &indicator)) && count == 0;
+}
+
+void row_statements::make_kept_rows_again()
+{
+    run_checked(L"BEGIN TRANSACTION");
+    for (const std::vector<db_value>& kept : kept_)
+        execute(kept);
+}
+
+void row_statements::run_checked(const std::wstring& statement)
+{
+    handle stmt(SQL_HANDLE_STMT, dbc_);
+    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+    if (rc != SQL_NO_DATA)
+        check(rc, stmt, source_);
+}
+
+void row_statements::run_quietly(const std::wstring& statement)
+{
+    handle stmt(SQL_HANDLE_STMT, dbc_);
+    SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+}
+
+}  // namespace oledb::odbc

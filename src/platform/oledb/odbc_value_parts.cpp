@@ -1,0 +1,106 @@
+#include "platform/oledb/odbc_value_parts.h"
+
+#include "platform/oledb/odbc_handle.h"
+#include "platform/oledb/stream_slices.h"
+#include "platform/oledb/utf16.h"
+
+#include <algorithm>
+#include <sqlext.h>
+
+namespace oledb::odbc {
+
+namespace {
+
+// A part is at least 4 MiB, and a value goes in at most 32 parts: each part
+// rewrites the value gathered so far on the server, so fewer, larger parts
+// cost the server less, and smaller ones the client.
+constexpr std::uint64_t smallest_part = 4 << 20;
+constexpr std::uint64_t most_parts = 32;
+
+std::wstring alias(int number)
+{
+    return L"p" + std::to_wstring(number);
+}
+
+void run(SQLHDBC dbc, const std::wstring& statement, const std::wstring& source)
+{
+    handle stmt(SQL_HANDLE_STMT, dbc);
+    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+    if (rc != SQL_NO_DATA)
+        check(rc, stmt, source);
+}
+
+}  // namespace
+
+value_parts::value_parts(SQLHDBC dbc, const value_parts_dialect& dialect, std::wstring source)
+    : dbc_(dbc), dialect_(dialect), source_(std::move(source))
+{}
+
+void value_parts::clear()
+{
+    run(dbc_, dialect_.create, source_);
+    run(dbc_, L"DELETE FROM " + dialect_.table, source_);
+}
+
+void value_parts::gather(int number, const db_stream& stream, const db_column& column)
+{
+    const bool binary = is_binary_column(column);
+    const auto part_bytes = static_cast<std::size_t>(std::max(smallest_part, stream.bytes / most_parts));
+    std::vector<unsigned char> part;
+    part.reserve(part_bytes);
+    bool first = true;
+    // Slices end on whole characters, so a part never cuts one.
+    send_in_slices(stream, column, [&](const void* data, std::size_t bytes) {
+        const auto* begin = static_cast<const unsigned char*>(data);
+        part.insert(part.end(), begin, begin + bytes);
+        if (part.size() >= part_bytes) {
+            send_part(number, binary, first, part);
+            first = false;
+            part.clear();
+        }
+    });
+    if (first || !part.empty())
+        send_part(number, binary, first, part);
+}
+
+void value_parts::send_part(int number, bool binary, bool first, const std::vector<unsigned char>& part)
+{
+    const wchar_t* column = binary ? L"b" : L"t";
+    const std::wstring statement = first ? L"INSERT INTO " + dialect_.table + L" (part, " + column + L") VALUES (?, ?)"
+                                         : L"UPDATE " + dialect_.table + L" SET " + column + L" = " +
+                                               (binary ? dialect_.append_binary : dialect_.append_text) +
+                                               L" WHERE part = ?";
+    handle stmt(SQL_HANDLE_STMT, dbc_);
+    SQLINTEGER key = number;
+    SQLLEN key_length = 0;
+    SQLLEN length = static_cast<SQLLEN>(part.size());
+    const SQLUSMALLINT data_marker = first ? 2 : 1;
+    check(SQLBindParameter(stmt.get(), first ? 1 : 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &key, 0,
+                           &key_length),
+          stmt, source_);
+    check(SQLBindParameter(stmt.get(), data_marker, SQL_PARAM_INPUT, binary ? SQL_C_BINARY : SQL_C_WCHAR,
+                           binary ? SQL_LONGVARBINARY : SQL_WLONGVARCHAR, std::max<SQLULEN>(1, part.size()), 0,
+                           const_cast<unsigned char*>(part.data()), 0, &length),
+          stmt, source_);
+    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
+    if (rc != SQL_NO_DATA)
+        check(rc, stmt, source_);
+}
+
+std::wstring value_parts::gathered(int number, bool binary)
+{
+    return alias(number) + (binary ? L".b" : L".t");
+}
+
+std::wstring value_parts::source_of(const std::vector<int>& numbers) const
+{
+    std::wstring from;
+    std::wstring where;
+    for (const int number : numbers) {
+        from += (from.empty() ? L" FROM " : L", ") + dialect_.table + L" AS " + alias(number);
+        where += (where.empty() ? L" WHERE " : L" AND ") + alias(number) + L".part = " + std::to_wstring(number);
+    }
+    return from + where;
+}
+
+}  // namespace oledb::odbc
