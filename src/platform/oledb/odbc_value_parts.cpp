@@ -11,11 +11,13 @@ namespace oledb::odbc {
 
 namespace {
 
-// A part is at least 4 MiB, and a value goes in at most 32 parts: each part
-// rewrites the value gathered so far on the server, so fewer, larger parts
-// cost the server less, and smaller ones the client.
+// A part is at least 4 MiB and a sixteenth of the stream: each part rewrites
+// the value gathered so far on the server, so fewer, larger parts cost the
+// server less, and smaller ones the client. A 64 MiB text goes in 8 parts of
+// 16 MiB as UTF-16 (its stream gives 4-byte characters), a 64 MiB blob in
+// 16 parts of 4 MiB.
 constexpr std::uint64_t smallest_part = 4 << 20;
-constexpr std::uint64_t most_parts = 32;
+constexpr std::uint64_t most_parts = 16;
 
 std::wstring alias(int number)
 {
@@ -49,15 +51,16 @@ void value_parts::gather(int number, const db_stream& stream, const db_column& c
     std::vector<unsigned char> part;
     part.reserve(part_bytes);
     bool first = true;
-    // Slices end on whole characters, so a part never cuts one.
+    // Slices end on whole characters, so a part never cuts one. A part is
+    // sent before a slice would take it past its room.
     send_in_slices(stream, column, [&](const void* data, std::size_t bytes) {
-        const auto* begin = static_cast<const unsigned char*>(data);
-        part.insert(part.end(), begin, begin + bytes);
-        if (part.size() >= part_bytes) {
+        if (!part.empty() && part.size() + bytes > part_bytes) {
             send_part(number, binary, first, part);
             first = false;
             part.clear();
         }
+        const auto* begin = static_cast<const unsigned char*>(data);
+        part.insert(part.end(), begin, begin + bytes);
     });
     if (first || !part.empty())
         send_part(number, binary, first, part);
