@@ -403,7 +403,9 @@ TEST_F(corvath_direct, mode_3_merges_by_non_ascii_text_keys)
 
 // Values longer than the driver takes in a bulk copy (4096 bytes for
 // FreeTDS) arrive whole wherever they stand: a picture in the first row,
-// long and short values mixed in every column kind, and a text of 64 MiB.
+// long and short values mixed in every column kind, a text of 64 MiB, and a
+// text and a blob of megabytes in one row, each gathered on the server in
+// parts.
 TEST_F(corvath_direct, long_values_arrive_whole_at_any_position)
 {
     source_database long_values(destination + "_long", fixture("mysql/long_values.sql"));
@@ -413,11 +415,22 @@ TEST_F(corvath_direct, long_values_arrive_whole_at_any_position)
                       "--mssqlh=" + environment("MSSQL_TEST_SERVER"), "--mssqlu=" + environment("MSSQL_TEST_LOGIN"),
                       "--mssqlp=" + environment("MSSQL_TEST_PASSWORD")});
     const process_result created = run_corvath(arguments);
-    expect_converted(created);
-    EXPECT_NE(created.out.find("6 rows written, 0 skipped;"), std::string::npos) << created.out;
+    // Babelfish adds VARBINARY values as numbers where T-SQL joins them, so
+    // the blob of row 7 cannot be gathered from its parts there: the peer's
+    // run refuses that row, naming the column, and leaves it out.
+    if (babelfish) {
+        EXPECT_EQ(created.exit_code, 255);
+        EXPECT_NE(created.out.find("6 rows written, 1 skipped;"), std::string::npos) << created.out;
+        EXPECT_NE((created.out + created.err).find("column 'scan' (5120000 bytes)"), std::string::npos)
+            << created.out << created.err;
+    } else {
+        expect_converted(created);
+        EXPECT_NE(created.out.find("7 rows written, 0 skipped;"), std::string::npos) << created.out;
+    }
     server_connection target(destination);
     ASSERT_TRUE(target.connected());
-    const source_database::values from = long_values.rows("SELECT * FROM pictures ORDER BY id");
+    const source_database::values from = long_values.rows(babelfish ? "SELECT * FROM pictures WHERE id <> 7 ORDER BY id"
+                                                                    : "SELECT * FROM pictures ORDER BY id");
     const server_connection::values to = target.rows("SELECT * FROM [dbo].[pictures] ORDER BY id");
     ASSERT_EQ(to.columns, from.columns);
     ASSERT_EQ(to.rows.size(), from.rows.size());

@@ -326,7 +326,7 @@ const value_parts_dialect& transact_sql_value_parts()
     static const value_parts_dialect dialect{
         L"IF OBJECT_ID('tempdb..#velmora_parts') IS NULL CREATE TABLE #velmora_parts "
         L"(part INT NOT NULL, t NVARCHAR(MAX) NULL, b VARBINARY(MAX) NULL)",
-        L"#velmora_parts", L"t + CAST(? AS NVARCHAR(MAX))", L"b + CAST(? AS VARBINARY(MAX))"};
+        L"#velmora_parts", L"t + CAST(? AS NVARCHAR(MAX))", L"b + CAST(? AS VARBINARY(MAX))", L"DATALENGTH"};
     return dialect;
 }
 

@@ -24,6 +24,7 @@ struct value_parts_dialect {
     std::wstring table;          // its name in statements
     std::wstring append_text;    // t with one more part, the marker `?`
     std::wstring append_binary;  // b with one more part
+    std::wstring binary_length;  // the function giving the bytes of b
 };
 
 // T-SQL's form.

@@ -174,27 +174,36 @@ void row_statements::execute_with_parts(const std::vector<db_value>& row)
     parts_.clear();
     std::wstring names;
     std::wstring values;
-    std::vector<int> gathered;
+    std::wstring binary_streams;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         names += (names.empty() ? L"" : L", ") + bracketed(columns_[i].name);
         values += values.empty() ? L"" : L", ";
-        if (const auto* stream = std::get_if<db_stream>(&value_at(row, i))) {
-            const int number = static_cast<int>(i + 1);
-            parts_.gather(number, *stream, columns_[i]);
-            gathered.push_back(number);
-            values += value_parts::gathered(number, is_binary_column(columns_[i]));
-        } else {
+        const auto* stream = std::get_if<db_stream>(&value_at(row, i));
+        if (!stream) {
             values += L"?";
+            continue;
         }
+        const int number = static_cast<int>(i + 1);
+        parts_.gather(number, *stream, columns_[i]);
+        values += parts_.value_of(number);
+        if (is_binary_column(columns_[i]))
+            binary_streams += (binary_streams.empty() ? L"column '" : L", '") + columns_[i].name + L"' (" +
+                              std::to_wstring(stream->bytes) + L" bytes)";
     }
     handle stmt(SQL_HANDLE_STMT, dbc_);
     bound_values bound(columns_.size());
     bind_values(stmt, row, bound);
-    const std::wstring insert =
-        L"INSERT INTO " + table_ + L" (" + names + L") SELECT " + values + parts_.source_of(gathered);
+    const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names + L") SELECT " + values + parts_.source();
     const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS);
     if (rc != SQL_NO_DATA)
         check(rc, stmt, source_);
+    SQLLEN inserted = 0;
+    SQLRowCount(stmt.get(), &inserted);
+    if (inserted != 1)
+        throw db_error(source_, {{L"HY000", 0,
+                                  L"The server did not gather the whole value of " +
+                                      (binary_streams.empty() ? L"the row's long values" : binary_streams) +
+                                      L" from its parts; the row is not written."}});
     // The gathered values would hold the server's room until the next row.
     parts_.clear();
 }

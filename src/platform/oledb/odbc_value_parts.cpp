@@ -42,6 +42,7 @@ void value_parts::clear()
 {
     run(dbc_, dialect_.create, source_);
     run(dbc_, L"DELETE FROM " + dialect_.table, source_);
+    gathered_.clear();
 }
 
 void value_parts::gather(int number, const db_stream& stream, const db_column& column)
@@ -64,6 +65,7 @@ void value_parts::gather(int number, const db_stream& stream, const db_column& c
     });
     if (first || !part.empty())
         send_part(number, binary, first, part);
+    gathered_.push_back({number, binary, stream.bytes});
 }
 
 void value_parts::send_part(int number, bool binary, bool first, const std::vector<unsigned char>& part)
@@ -90,18 +92,23 @@ void value_parts::send_part(int number, bool binary, bool first, const std::vect
         check(rc, stmt, source_);
 }
 
-std::wstring value_parts::gathered(int number, bool binary)
+std::wstring value_parts::value_of(int number) const
 {
-    return alias(number) + (binary ? L".b" : L".t");
+    const auto value = std::find_if(gathered_.begin(), gathered_.end(),
+                                    [number](const gathered_value& v) { return v.number == number; });
+    return alias(number) + (value != gathered_.end() && value->binary ? L".b" : L".t");
 }
 
-std::wstring value_parts::source_of(const std::vector<int>& numbers) const
+std::wstring value_parts::source() const
 {
     std::wstring from;
     std::wstring where;
-    for (const int number : numbers) {
-        from += (from.empty() ? L" FROM " : L", ") + dialect_.table + L" AS " + alias(number);
-        where += (where.empty() ? L" WHERE " : L" AND ") + alias(number) + L".part = " + std::to_wstring(number);
+    for (const gathered_value& value : gathered_) {
+        const std::wstring name = alias(value.number);
+        from += (from.empty() ? L" FROM " : L", ") + dialect_.table + L" AS " + name;
+        where += (where.empty() ? L" WHERE " : L" AND ") + name + L".part = " + std::to_wstring(value.number);
+        if (value.binary)
+            where += L" AND " + dialect_.binary_length + L"(" + name + L".b) = " + std::to_wstring(value.bytes);
     }
     return from + where;
 }

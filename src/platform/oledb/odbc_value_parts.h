@@ -9,6 +9,7 @@
 #include "platform/oledb/db_backend.h"
 #include "platform/oledb/odbc_bulk_copy.h"
 
+#include <cstdint>
 #include <sql.h>
 #include <string>
 #include <vector>
@@ -25,17 +26,26 @@ public:
     void gather(int number, const db_stream& stream, const db_column& column);
 
     // What a SELECT reads for the value gathered under `number`.
-    static std::wstring gathered(int number, bool binary);
-    // The FROM and WHERE clauses that make the values gathered under
-    // `numbers` readable together, as one row.
-    std::wstring source_of(const std::vector<int>& numbers) const;
+    std::wstring value_of(int number) const;
+    // The FROM and WHERE clauses that read the values gathered since the
+    // last clear() as one row. A binary value counts only when the server
+    // holds all its bytes (a server that adds bytes as numbers instead of
+    // joining them would hold a few): else the clauses read no row.
+    std::wstring source() const;
 
 private:
+    struct gathered_value {
+        int number;
+        bool binary;
+        std::uint64_t bytes;
+    };
+
     void send_part(int number, bool binary, bool first, const std::vector<unsigned char>& part);
 
     SQLHDBC dbc_;
     const value_parts_dialect& dialect_;
     std::wstring source_;
+    std::vector<gathered_value> gathered_;
 };
 
 }  // namespace oledb::odbc

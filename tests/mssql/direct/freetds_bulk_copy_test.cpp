@@ -248,23 +248,42 @@ private:
     std::size_t m_position = 0;
 };
 
+class freetds_bcp_parts : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(VELMORA_SQLITE_ODBC_DRIVER))
+            GTEST_SKIP() << "the SQLite ODBC driver is not installed";
+        copy = std::make_unique<sqlite_bulk_copy>(VELMORA_SQLITE_ODBC_DRIVER,
+                                                  L"CREATE TABLE dbo.big (id INTEGER, body TEXT, data BLOB)");
+        copy->set_value_limit(4096);
+        for (std::size_t i = 0; i < blob.size(); ++i)
+            blob[i] = static_cast<char>(i * 7 % 251);
+    }
+
+    std::vector<oledb::db_value> fetch_one(const std::wstring& statement)
+    {
+        const auto result = copy->query(statement);
+        std::vector<oledb::db_value> row;
+        EXPECT_TRUE(result->fetch(row)) << oledb::to_utf8(statement);
+        return row;
+    }
+
+    std::unique_ptr<sqlite_bulk_copy> copy;
+    // More than two parts of 4 MiB.
+    std::string blob = std::string(9 << 20, '\0');
+};
+
 // Two streams of one row, a text of characters of every UTF-8 length and a
 // blob, each more than one part long: both arrive whole, and the table that
 // gathered them is left empty.
-TEST(freetds_bcp_parts, streams_of_a_row_are_gathered_in_parts)
+TEST_F(freetds_bcp_parts, streams_of_a_row_are_gathered_in_parts)
 {
-    if (!std::filesystem::exists(VELMORA_SQLITE_ODBC_DRIVER))
-        GTEST_SKIP() << "the SQLite ODBC driver is not installed";
-    sqlite_bulk_copy copy(VELMORA_SQLITE_ODBC_DRIVER, L"CREATE TABLE dbo.big (id INTEGER, body TEXT, data BLOB)");
-    copy.set_value_limit(4096);
-    const std::unique_ptr<oledb::db_bulk_load> load = copy.open(L"[dbo].[big]", false);
+    const std::unique_ptr<oledb::db_bulk_load> load = copy->open(L"[dbo].[big]", false);
     std::wstring text;
     const std::wstring characters = L"a\u00fc\u20ac\U0001F600\n";
     for (std::size_t i = 0; text.size() < (2 << 20); ++i)
         text += characters[i % characters.size()];
-    std::string blob(9 << 20, '\0');
-    for (std::size_t i = 0; i < blob.size(); ++i)
-        blob[i] = static_cast<char>(i * 7 % 251);
     // A text stream holds UTF-8 for a narrow column, else wide characters.
     const bool narrow = load->columns()[1].type == DBTYPE_STR;
     buffer_source body(narrow ? oledb::to_utf8(text)
@@ -273,15 +292,32 @@ TEST(freetds_bcp_parts, streams_of_a_row_are_gathered_in_parts)
     load->send_row({std::wstring(L"1"), body.stream(), data.stream()});
     load->send_row({std::wstring(L"2"), std::wstring(L"short"), oledb::db_bytes{1, 2}});
     load->commit(true);
-    EXPECT_EQ(copy.record().rows.size(), 1u) << "the short row goes in bulk";
-    const auto inserted = copy.query(L"SELECT body, data FROM dbo.big WHERE id = 1");
-    std::vector<oledb::db_value> row;
-    ASSERT_TRUE(inserted->fetch(row));
+    EXPECT_EQ(copy->record().rows.size(), 1u) << "the short row goes in bulk";
+    const std::vector<oledb::db_value> row = fetch_one(L"SELECT body, data FROM dbo.big WHERE id = 1");
+    ASSERT_EQ(row.size(), 2u);
     EXPECT_TRUE(row[0] == oledb::db_value(text));
     EXPECT_TRUE(row[1] == oledb::db_value(oledb::db_bytes(blob.begin(), blob.end())));
-    const auto parts = copy.query(L"SELECT count(*) FROM temp.velmora_parts");
-    ASSERT_TRUE(parts->fetch(row));
-    EXPECT_EQ(row[0], oledb::db_value(std::wstring(L"0")));
+    EXPECT_EQ(fetch_one(L"SELECT count(*) FROM temp.velmora_parts"), std::vector<oledb::db_value>{std::wstring(L"0")});
+}
+
+// A server that adds bytes as numbers instead of joining them holds a few
+// bytes where the blob should be: the row is refused, naming the column,
+// rather than written with those bytes; the rows after it still arrive.
+TEST_F(freetds_bcp_parts, a_blob_the_server_cannot_gather_refuses_its_row)
+{
+    copy->set_joins_bytes(false);
+    const std::unique_ptr<oledb::db_bulk_load> load = copy->open(L"[dbo].[big]", false);
+    buffer_source data(blob);
+    try {
+        load->send_row({std::wstring(L"1"), oledb::db_value(), data.stream()});
+        ADD_FAILURE() << "the row was written";
+    } catch (const oledb::db_error& error) {
+        EXPECT_NE(std::string(error.what()).find("column 'data' (9437184 bytes)"), std::string::npos) << error.what();
+    }
+    load->send_row({std::wstring(L"2"), std::wstring(L"short"), oledb::db_bytes(5000, 2)});
+    load->commit(true);
+    EXPECT_EQ(fetch_one(L"SELECT count(*), min(id) FROM dbo.big"),
+              (std::vector<oledb::db_value>{std::wstring(L"1"), std::wstring(L"2")}));
 }
 
 }  // namespace

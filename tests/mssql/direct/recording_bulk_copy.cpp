@@ -77,10 +77,15 @@ public:
     // SQLite's temporary table and concatenation in place of T-SQL's.
     const oledb::odbc::value_parts_dialect& value_parts() const override
     {
-        static const oledb::odbc::value_parts_dialect sqlite{
+        static const oledb::odbc::value_parts_dialect joining{
             L"CREATE TEMP TABLE IF NOT EXISTS velmora_parts (part INTEGER, t TEXT, b BLOB)", L"velmora_parts",
-            L"t || ?", L"CAST(b || ? AS BLOB)"};
-        return sqlite;
+            L"t || ?", L"CAST(b || ? AS BLOB)", L"length"};
+        static oledb::odbc::value_parts_dialect adding = [] {
+            oledb::odbc::value_parts_dialect dialect = joining;
+            dialect.append_binary = L"b + ?";
+            return dialect;
+        }();
+        return m_record.joins_bytes ? joining : adding;
     }
 
 private:
@@ -127,6 +132,11 @@ void sqlite_bulk_copy::set_value_limit(std::size_t bytes)
 std::unique_ptr<oledb::db_result> sqlite_bulk_copy::query(const std::wstring& statement)
 {
     return m_impl->connection->execute(statement);
+}
+
+void sqlite_bulk_copy::set_joins_bytes(bool joins)
+{
+    m_impl->record.joins_bytes = joins;
 }
 
 int sqlite_bulk_copy::binary_type()

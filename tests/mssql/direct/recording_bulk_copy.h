@@ -26,6 +26,9 @@ struct recorded_bulk_copy {
     int refused_dones = 0;
     // The longest value the stand-in's bcp functions take, as FreeTDS's; 0: any.
     std::size_t value_limit = 0;
+    // Whether the stand-in's SQL appends a part of bytes to bytes gathered
+    // before; else it adds them as numbers, as one T-SQL server does.
+    bool joins_bytes = true;
 };
 
 class sqlite_bulk_copy {
@@ -41,6 +44,7 @@ public:
     std::unique_ptr<oledb::db_bulk_load> open(const std::wstring& table, bool keep_identity);
     const recorded_bulk_copy& record() const;
     void set_value_limit(std::size_t bytes);
+    void set_joins_bytes(bool joins);
     // The rows SQLite holds, as the statement returns them.
     std::unique_ptr<oledb::db_result> query(const std::wstring& statement);
 
