@@ -1,5 +1,6 @@
 #include "platform/oledb/odbc_row_statements.h"
 
+#include "platform/oledb/odbc_result.h"
 #include "platform/oledb/table_name.h"
 #include "platform/oledb/utf16.h"
 
@@ -66,7 +67,7 @@ row_statements::row_statements(SQLHDBC dbc, const bulk_copy_api& api, std::wstri
         run_quietly(L"SET IDENTITY_INSERT " + table_ + L" ON");
     const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names + L") VALUES (" + markers + L")";
     check(SQLPrepareW(insert_.get(), to_utf16(insert).data(), SQL_NTS), insert_, source_);
-    run_checked(L"BEGIN TRANSACTION");
+    execute_statement(dbc_, source_, L"BEGIN TRANSACTION");
 }
 
 row_statements::~row_statements()
@@ -90,7 +91,7 @@ void row_statements::finish(bool quietly)
     if (quietly)
         run_quietly(L"COMMIT TRANSACTION");
     else
-        run_checked(L"COMMIT TRANSACTION");
+        execute_statement(dbc_, source_, L"COMMIT TRANSACTION");
 }
 
 // Each row's statement runs at once, so that an error belongs to its row.
@@ -161,9 +162,7 @@ void row_statements::execute(const std::vector<db_value>& row)
     // The parameters point into the row until the statement has run.
     bound_values bound(columns_.size());
     bind_values(insert_, row, bound);
-    const SQLRETURN rc = SQLExecute(insert_.get());
-    if (rc != SQL_NO_DATA)
-        check(rc, insert_, source_);
+    check(SQLExecute(insert_.get()), insert_, source_);
     SQLFreeStmt(insert_.get(), SQL_CLOSE);
 }
 
@@ -194,9 +193,7 @@ void row_statements::execute_with_parts(const std::vector<db_value>& row)
     bound_values bound(columns_.size());
     bind_values(stmt, row, bound);
     const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names + L") SELECT " + values + parts_.source();
-    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS);
-    if (rc != SQL_NO_DATA)
-        check(rc, stmt, source_);
+    check(SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS), stmt, source_);
     SQLLEN inserted = 0;
     SQLRowCount(stmt.get(), &inserted);
     if (inserted != 1)
@@ -210,10 +207,10 @@ void row_statements::execute_with_parts(const std::vector<db_value>& row)
 
 void row_statements::commit()
 {
-    run_checked(L"COMMIT TRANSACTION");
+    execute_statement(dbc_, source_, L"COMMIT TRANSACTION");
     kept_.clear();
     kept_size_ = 0;
-    run_checked(L"BEGIN TRANSACTION");
+    execute_statement(dbc_, source_, L"BEGIN TRANSACTION");
 }
 
 // Whether the server ended the open transaction; an answer that cannot be
@@ -230,17 +227,9 @@ bool row_statements::transaction_ended()
 
 void row_statements::make_kept_rows_again()
 {
-    run_checked(L"BEGIN TRANSACTION");
+    execute_statement(dbc_, source_, L"BEGIN TRANSACTION");
     for (const std::vector<db_value>& kept : kept_)
         execute(kept);
-}
-
-void row_statements::run_checked(const std::wstring& statement)
-{
-    handle stmt(SQL_HANDLE_STMT, dbc_);
-    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
-    if (rc != SQL_NO_DATA)
-        check(rc, stmt, source_);
 }
 
 void row_statements::run_quietly(const std::wstring& statement)

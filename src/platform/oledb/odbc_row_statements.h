@@ -40,7 +40,6 @@ private:
     bool transaction_ended();
     void make_kept_rows_again();
     void finish(bool quietly);
-    void run_checked(const std::wstring& statement);
     void run_quietly(const std::wstring& statement);
 
     SQLHDBC dbc_;

@@ -1,6 +1,7 @@
 #include "platform/oledb/odbc_value_parts.h"
 
 #include "platform/oledb/odbc_handle.h"
+#include "platform/oledb/odbc_result.h"
 #include "platform/oledb/stream_slices.h"
 #include "platform/oledb/utf16.h"
 
@@ -24,14 +25,6 @@ std::wstring alias(int number)
     return L"p" + std::to_wstring(number);
 }
 
-void run(SQLHDBC dbc, const std::wstring& statement, const std::wstring& source)
-{
-    handle stmt(SQL_HANDLE_STMT, dbc);
-    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
-    if (rc != SQL_NO_DATA)
-        check(rc, stmt, source);
-}
-
 }  // namespace
 
 value_parts::value_parts(SQLHDBC dbc, const value_parts_dialect& dialect, std::wstring source)
@@ -40,8 +33,8 @@ value_parts::value_parts(SQLHDBC dbc, const value_parts_dialect& dialect, std::w
 
 void value_parts::clear()
 {
-    run(dbc_, dialect_.create, source_);
-    run(dbc_, L"DELETE FROM " + dialect_.table, source_);
+    execute_statement(dbc_, source_, dialect_.create);
+    execute_statement(dbc_, source_, L"DELETE FROM " + dialect_.table);
     gathered_.clear();
 }
 
@@ -87,9 +80,7 @@ void value_parts::send_part(int number, bool binary, bool first, const std::vect
                            binary ? SQL_LONGVARBINARY : SQL_WLONGVARCHAR, std::max<SQLULEN>(1, part.size()), 0,
                            const_cast<unsigned char*>(part.data()), 0, &length),
           stmt, source_);
-    const SQLRETURN rc = SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS);
-    if (rc != SQL_NO_DATA)
-        check(rc, stmt, source_);
+    check(SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS), stmt, source_);
 }
 
 std::wstring value_parts::value_of(int number) const
