@@ -80,7 +80,7 @@ public:
         static const oledb::odbc::value_parts_dialect joining{
             L"CREATE TEMP TABLE IF NOT EXISTS velmora_parts (part INTEGER, t TEXT, b BLOB)", L"velmora_parts",
             L"t || ?", L"CAST(b || ? AS BLOB)", L"length"};
-        static oledb::odbc::value_parts_dialect adding = [] {
+        static const oledb::odbc::value_parts_dialect adding = [] {
             oledb::odbc::value_parts_dialect dialect = joining;
             dialect.append_binary = L"b + ?";
             return dialect;
