@@ -56,16 +56,15 @@ row_statements::row_statements(SQLHDBC dbc, const bulk_copy_api& api, std::wstri
     : dbc_(dbc), api_(api), source_(std::move(source)), table_(quoted_table_name(table)), columns_(columns),
       keep_identity_(keep_identity), insert_(SQL_HANDLE_STMT, dbc), parts_(dbc, api.value_parts(), source_)
 {
-    std::wstring names;
     std::wstring markers;
     for (const db_column& column : columns_) {
-        names += (names.empty() ? L"" : L", ") + bracketed(column.name);
+        names_ += (names_.empty() ? L"" : L", ") + bracketed(column.name);
         markers += markers.empty() ? L"?" : L", ?";
     }
     // A table without an identity column refuses the setting, which changes nothing.
     if (keep_identity_)
         run_quietly(L"SET IDENTITY_INSERT " + table_ + L" ON");
-    const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names + L") VALUES (" + markers + L")";
+    const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names_ + L") VALUES (" + markers + L")";
     check(SQLPrepareW(insert_.get(), to_utf16(insert).data(), SQL_NTS), insert_, source_);
     execute_statement(dbc_, source_, L"BEGIN TRANSACTION");
 }
@@ -171,11 +170,9 @@ void row_statements::execute(const std::vector<db_value>& row)
 void row_statements::execute_with_parts(const std::vector<db_value>& row)
 {
     parts_.clear();
-    std::wstring names;
     std::wstring values;
     std::wstring binary_streams;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-        names += (names.empty() ? L"" : L", ") + bracketed(columns_[i].name);
         values += values.empty() ? L"" : L", ";
         const auto* stream = std::get_if<db_stream>(&value_at(row, i));
         if (!stream) {
@@ -192,7 +189,7 @@ void row_statements::execute_with_parts(const std::vector<db_value>& row)
     handle stmt(SQL_HANDLE_STMT, dbc_);
     bound_values bound(columns_.size());
     bind_values(stmt, row, bound);
-    const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names + L") SELECT " + values + parts_.source();
+    const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names_ + L") SELECT " + values + parts_.source();
     check(SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS), stmt, source_);
     SQLLEN inserted = 0;
     SQLRowCount(stmt.get(), &inserted);

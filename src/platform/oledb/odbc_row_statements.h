@@ -47,6 +47,7 @@ private:
     std::wstring source_;
     std::wstring table_;  // quoted
     const std::vector<db_column>& columns_;
+    std::wstring names_;  // the columns, bracketed, for the INSERTs
     bool keep_identity_;
     bool open_ = true;  // the transaction is open
     handle insert_;     // the prepared INSERT of rows without streams
