@@ -128,6 +128,12 @@ private:
     void copy_records(udb_recordset& source, udb_recordset& destination, const std::function<void()>& show_row_count);
     void copy_record(udb_recordset& source, udb_recordset& destination, mss_table_mutator* rule,
                      const std::wstring& table, const std::function<void()>& show_count_once);
+    // Ends the destination's rows (a bulk load's last commit) and reports the
+    // records it refused.
+    void end_rows(udb_recordset& destination, const std::wstring& table);
+    void report_refused_records(udb_recordset& destination, const std::wstring& table);
+    // The number of a table's record that gave the destination's append.
+    std::uint64_t record_of_append(std::uint64_t append) const;
     // Reports the values the record's writer noted as changed, each with the
     // table, the record's number, the column and both values.
     void report_changed_values(const std::wstring& table, const std::function<void()>& show_count_once);
@@ -147,6 +153,8 @@ private:
     std::atomic<std::uint32_t> m_tables_converted = 0;
     std::atomic<std::uint32_t> m_tables_failed = 0;
     std::atomic<std::uint64_t> m_rows_written = 0;
+    // Numbers of the current table's records that failed before their append.
+    std::vector<std::uint64_t> m_unappended_records;
     // Records are being copied: a failure that stops the run names the record.
     bool m_copying = false;
     // A table is being converted and not yet counted.

@@ -120,14 +120,18 @@ void report(const tk_exception& exception, bool outer)
 constexpr std::uint32_t mysql_lost_connection[] = {0x400000 | 2006, 0x400000 | 2013, 0x400000 | 2055, 0x400000 | 1927,
                                                    0x400000 | 1053};
 
+bool is_destination_connection_lost(const tk_exception& exception)
+{
+    const auto* destination = dynamic_cast<const odb_exception*>(&exception);
+    return destination != nullptr && destination->get_sql_state().starts_with("08");
+}
+
 bool is_connection_lost(const tk_exception& exception)
 {
     const std::uint32_t number = exception.get_error_number();
-    if (std::find(std::begin(mysql_lost_connection), std::end(mysql_lost_connection), number) !=
-        std::end(mysql_lost_connection))
-        return true;
-    const auto* destination = dynamic_cast<const odb_exception*>(&exception);
-    return destination != nullptr && destination->get_sql_state().starts_with("08");
+    return std::find(std::begin(mysql_lost_connection), std::end(mysql_lost_connection), number) !=
+               std::end(mysql_lost_connection) ||
+           is_destination_connection_lost(exception);
 }
 
 // A failure after which no further table can be converted: a lost
@@ -331,6 +335,12 @@ void brantwick_convertor::convert_entry(const std::wstring& name, const std::wst
                                                              static_cast<std::int32_t>(rows_done + 1));
             else
                 error_handler::instance().set_context(get_current_table());
+            // The driver's words for a broken connection rarely say so.
+            if (is_destination_connection_lost(exception))
+                throw odb_exception(L"The connection to SQL Server was lost during the conversion (" +
+                                    tk_ansi_to_unicode(exception.what()) +
+                                    L"). Check that the server is running and reachable, then run the "
+                                    L"conversion again.");
             throw;
         }
         // The table's recordsets are gone by now, so a bulk load is closed
@@ -429,10 +439,22 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         show(formatted(L"Converting table %ls (%" PRIu64 L" records)\r\n", name.c_str(), rows),
              console_text(L"Converting table " + name + L"(" + std::to_wstring(rows) + L" records)\n"));
     };
-    if (only_definitions || (source->is_count_known() && source->record_count == 0))
+    if (only_definitions || (source->is_count_known() && source->record_count == 0)) {
         show_row_count();
-    else
-        copy_records(*source, *destination, show_row_count);
+    } else {
+        try {
+            copy_records(*source, *destination, show_row_count);
+        } catch (...) {
+            // What the destination took before the failure is counted as
+            // what it holds; the failure being raised is the one to report.
+            try {
+                end_rows(*destination, get_current_table());
+            } catch (const tk_exception&) {
+            }
+            throw;
+        }
+        end_rows(*destination, get_current_table());
+    }
 
     tk_log(2, "Just before create_indexes, skip_idx=%d", skip_indexes ? 1 : 0);
     destination.reset();
@@ -512,10 +534,59 @@ void brantwick_convertor::show_mended(const mended_name& mended) const
     show(line + L"\r\n", console_text(line) + "\n");
 }
 
+void brantwick_convertor::end_rows(udb_recordset& destination, const std::wstring& table)
+{
+    try {
+        destination.finish();
+    } catch (const tk_exception&) {
+        report_refused_records(destination, table);
+        throw;
+    }
+    report_refused_records(destination, table);
+}
+
+// Records a destination refused after their appends returned were counted
+// written: they are taken back and reported as skipped, a run of records
+// refused for one reason in one report.
+void brantwick_convertor::report_refused_records(udb_recordset& destination, const std::wstring& table)
+{
+    const std::vector<udb_refused_record> refused = destination.take_refused_records();
+    error_handler& handler = error_handler::instance();
+    for (std::size_t first = 0; first < refused.size();) {
+        std::size_t last = first;
+        while (last + 1 < refused.size() && refused[last + 1].message == refused[first].message &&
+               refused[last + 1].append == refused[last].append + 1)
+            ++last;
+        for (std::size_t i = first; i <= last; ++i) {
+            handler.count_skipped_record();
+            --m_rows_written;
+        }
+        const std::uint64_t from = record_of_append(refused[first].append);
+        const std::uint64_t to = record_of_append(refused[last].append);
+        handler.set_context(from == to
+                                ? table + L", record #" + std::to_wstring(from)
+                                : table + L", records #" + std::to_wstring(from) + L" to #" + std::to_wstring(to));
+        report(tk_exception(tk_unicode_to_ansi(refused[first].message), 0), false);
+        first = last + 1;
+    }
+}
+
+// The records that never reached the destination (their field rules failed)
+// are left out of the destination's count of appends.
+std::uint64_t brantwick_convertor::record_of_append(std::uint64_t append) const
+{
+    std::uint64_t record = append;
+    for (const std::uint64_t unappended : m_unappended_records)
+        if (unappended <= record)
+            ++record;
+    return record;
+}
+
 void brantwick_convertor::copy_records(udb_recordset& source, udb_recordset& destination,
                                        const std::function<void()>& show_row_count)
 {
     const std::wstring table = get_current_table();
+    m_unappended_records.clear();
     mss_table_mutator* rule = get_table_mutator3(table);
     bool count_shown = false;
     const auto show_count_once = [&] {
@@ -558,10 +629,13 @@ void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& dest
     tk_log(1, "Converting %d record", static_cast<int>(rows_done.load()));
     // A failing record, whether in its field rules, its append or its
     // update, is reported with its number and the next one follows.
+    bool appended = false;
     try {
         udb_record* record = source.get_item();
-        if (record == nullptr)
+        if (record == nullptr) {
+            m_unappended_records.push_back(rows_done + 1);
             return;
+        }
         tk_log(2, L"udb_db_mutator::modify2(%ls)", table.c_str());
         udb_record* mapped = record;
         if (rule != nullptr && rule->has_field_mutators())
@@ -569,9 +643,12 @@ void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& dest
         else
             tk_log(2, L"Not found: '%ls'", table.c_str());
         bool written = true;
+        appended = true;
         try {
             destination.append_record(*mapped);
+            report_refused_records(destination, table);
         } catch (const tk_exception& exception) {
+            report_refused_records(destination, table);
             tk_log(2, "n_mode=%d, error=%d", static_cast<int>(mode), static_cast<int>(exception.get_error_number()));
             if (exception.get_error_number() != integrity_violation ||
                 (mode != udb_merge_rows && mode != udb_synchronize_rows))
@@ -588,6 +665,8 @@ void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& dest
                 report_changed_values(table, show_count_once);
         }
     } catch (const tk_exception& exception) {
+        if (!appended)
+            m_unappended_records.push_back(rows_done + 1);
         // A record left behind carries no changed values.
         error_handler::instance().take_noted_values();
         if (ends_run(exception))

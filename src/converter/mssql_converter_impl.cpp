@@ -1,9 +1,28 @@
 #include "converter/mssql_converter_impl.h"
 
 #include "converter/profile_values.h"
+#include "mssql/odb_exception.h"
+#include "platform/oledb/server_address.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
 
 using namespace profile_values;
+
+namespace {
+
+// The server as the user can look for it: host and port (SQL Server's 1433
+// when the address names none), or host and instance.
+std::wstring server_named(const std::wstring& address)
+{
+    const std::optional<oledb::server_address> parts = oledb::parse_server_address(address);
+    if (!parts)
+        return address;
+    if (!parts->instance.empty())
+        return parts->host + L"\\" + parts->instance;
+    return parts->host + L"," + (parts->port.empty() ? std::wstring(L"1433") : parts->port);
+}
+
+}  // namespace
 
 mssql_converter_impl::mssql_converter_impl() : mssql_engine(0)
 {
@@ -16,13 +35,22 @@ void mssql_converter_impl::connect_mssql_server()
 {
     tk_log(2, "mssql_converter_impl::connect_mssql_server");
     tk_log(2, "secure_login=%d", secure_login ? 1 : 0);
-    if (secure_login) {
-        tk_log(2, L"mssql_host=%ls", mssql_host.c_str());
-        mssql_engine.connect(mssql_host, false);
-    } else {
-        // The password stays out of the log.
-        tk_log(2, L"mssql_host=%ls, mssql_user=%ls\n", mssql_host.c_str(), mssql_user.c_str());
-        mssql_engine.connect(mssql_host, mssql_user, mssql_pass, false);
+    try {
+        if (secure_login) {
+            tk_log(2, L"mssql_host=%ls", mssql_host.c_str());
+            mssql_engine.connect(mssql_host, false);
+        } else {
+            // The password stays out of the log.
+            tk_log(2, L"mssql_host=%ls, mssql_user=%ls\n", mssql_host.c_str(), mssql_user.c_str());
+            mssql_engine.connect(mssql_host, mssql_user, mssql_pass, false);
+        }
+    } catch (const odb_exception& e) {
+        // A server that does not answer is named as the user can look for it.
+        if (!e.get_sql_state().starts_with("08"))
+            throw;
+        throw odb_exception(L"Cannot connect to SQL Server at " + server_named(mssql_host) + L": " +
+                            tk_ansi_to_unicode(e.what()) +
+                            L". Check that the server is running and reachable at that address.");
     }
 }
 

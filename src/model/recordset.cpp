@@ -29,6 +29,11 @@ void udb_recordset::append_record(udb_record&) {}
 
 void udb_recordset::finish() {}
 
+std::vector<udb_refused_record> udb_recordset::take_refused_records()
+{
+    return {};
+}
+
 void udb_recordset::update2(udb_record&, const std::wstring&)
 {
     tk_log(1, "udb_recordset::update2");

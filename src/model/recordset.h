@@ -9,8 +9,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class udb_database;
+
+// A record a destination refused after its append had returned: a server
+// that takes rows in batches answers for a batch at once.
+struct udb_refused_record {
+    std::uint64_t append = 0;  // which call of append_record gave it, from 1 on
+    std::wstring message;
+};
 
 class udb_recordset {
 public:
@@ -25,6 +33,9 @@ public:
     // Writes the rows a destination still holds back for one statement; a
     // failure raises. Called once the last row was appended.
     virtual void finish();
+    // The records refused since the last call; the caller counts them as
+    // not written.
+    virtual std::vector<udb_refused_record> take_refused_records();
     virtual void update2(udb_record& record, const std::wstring& key);
     virtual void update1(udb_record& record);
     virtual void reserved();

@@ -212,11 +212,65 @@ TEST_F(direct_run, a_lost_destination_connection_stops_the_run)
     const std::vector<std::wstring> sent = run(1);
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].context, "customer, record #2");
+    EXPECT_NE(errors.reports[0].text.find("The connection to SQL Server was lost"), std::string::npos)
+        << errors.reports[0].text;
     EXPECT_TRUE(errors.reports[0].outer);
     EXPECT_EQ(bulk_rows(*server, L"[dbo].[customer]").size(), 1u) << "nothing after the lost row";
     EXPECT_FALSE(starts_with_any(sent, L"CREATE TABLE [dbo].[purchase]"));
     EXPECT_TRUE(converter.is_aborted());
     EXPECT_EQ(converter.get_tally().tables_failed, 1u);
+}
+
+// The server refuses one row of a batch: the load writes the others, the
+// run reports that record of its table, counts it skipped and not written,
+// and the next table arrives whole.
+TEST_F(direct_run, a_row_refused_in_its_batch_costs_only_itself)
+{
+    define_purchase_table();
+    converter.table_names = {L"customer", L"purchase"};
+    for (const std::size_t refused : {0u, 1u, 2u}) {
+        SCOPED_TRACE(refused);
+        server = std::make_shared<fake::provider>();
+        oledb::install_providers({server, nullptr, nullptr});
+        server->answer(L"SELECT @@VERSION",
+                       {{fake::wide_text_column(L"", 300)},
+                        {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
+        server->define_table(L"[dbo].[customer]", {customer_columns(), {}});
+        define_purchase_table();
+        errors.reports.clear();
+        converter.selected.clear();
+        server->refuse_bulk_row(
+            L"[dbo].[customer]", refused,
+            fake::sql_error(547, L"The INSERT statement conflicted with the CHECK constraint.", L"23000"));
+        run(0);
+        ASSERT_EQ(errors.reports.size(), 1u);
+        EXPECT_EQ(errors.reports[0].context, "customer, record #" + std::to_string(refused + 1));
+        EXPECT_EQ(errors.reports[0].text, "The INSERT statement conflicted with the CHECK constraint.");
+        EXPECT_EQ(bulk_rows(*server, L"[dbo].[customer]").size(), 2u);
+        EXPECT_EQ(bulk_rows(*server, L"[dbo].[purchase]").size(), 3u);
+        const brantwick_convertor::run_tally tally = converter.get_tally();
+        EXPECT_EQ(tally.rows_written, 5u);
+        EXPECT_EQ(tally.rows_skipped, 1u);
+        EXPECT_EQ(tally.tables_failed, 0u);
+        EXPECT_FALSE(converter.is_complete());
+    }
+}
+
+// The connection breaks when the last batch is committed: none of its rows
+// is counted written, and the run stops there.
+TEST_F(direct_run, rows_of_a_batch_lost_with_the_connection_are_not_counted_written)
+{
+    define_purchase_table();
+    converter.table_names = {L"customer", L"purchase"};
+    server->fail_bulk_commit(L"[dbo].[customer]", fake::sql_error(0, L"Communication link failure", L"08S01"));
+    const std::vector<std::wstring> sent = run(0);
+    const brantwick_convertor::run_tally tally = converter.get_tally();
+    EXPECT_EQ(tally.rows_written, 0u);
+    EXPECT_EQ(tally.rows_skipped, 3u);
+    EXPECT_FALSE(starts_with_any(sent, L"CREATE TABLE [dbo].[purchase]"));
+    EXPECT_TRUE(converter.is_aborted());
+    ASSERT_FALSE(errors.reports.empty());
+    EXPECT_EQ(errors.reports.front().context, "customer, records #1 to #3");
 }
 
 TEST_F(direct_run, mode_1_replaces_an_existing_table)

@@ -5,6 +5,7 @@
 #include "platform/oledb/server_address.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace fake {
 
@@ -101,20 +102,32 @@ public:
     {}
     const std::vector<db_column>& columns() const override { return columns_; }
     // A stream value is kept as what it holds, as a test compares it.
-    void send_row(const row& values) override
+    void send_row(row values) override
     {
-        row kept = values;
-        for (std::size_t i = 0; i < kept.size() && i < columns_.size(); ++i)
-            if (const auto* stream = std::get_if<oledb::db_stream>(&kept[i]))
-                kept[i] = oledb::read_whole(*stream, columns_[i]);
-        owner_.bulk_row(index_, kept);
+        for (std::size_t i = 0; i < values.size() && i < columns_.size(); ++i)
+            if (const auto* stream = std::get_if<oledb::db_stream>(&values[i]))
+                values[i] = oledb::read_whole(*stream, columns_[i]);
+        if (auto refused = owner_.bulk_row(index_, sent_, values))
+            in_batch_.push_back(std::move(*refused));
+        ++sent_;
     }
-    void commit(bool done) override { owner_.bulk_commit(index_, done); }
+    // The server answers for a batch when it is committed.
+    void commit(bool done) override
+    {
+        owner_.bulk_commit(index_, done);
+        for (oledb::db_refused_row& refused : in_batch_)
+            refused_.push_back(std::move(refused));
+        in_batch_.clear();
+    }
+    std::vector<oledb::db_refused_row> take_refused_rows() override { return std::exchange(refused_, {}); }
 
 private:
     provider& owner_;
     std::size_t index_;
     std::vector<db_column> columns_;
+    std::uint64_t sent_ = 0;
+    std::vector<oledb::db_refused_row> in_batch_;
+    std::vector<oledb::db_refused_row> refused_;
 };
 
 std::unique_ptr<oledb::db_bulk_load> connection::open_bulk_load(const std::wstring& table, bool keep_identity)
@@ -275,6 +288,12 @@ void provider::fail_bulk_row(std::wstring table, std::size_t row_index, scripted
     bulk_row_failures_[{std::move(table), row_index}] = std::move(failure);
 }
 
+void provider::refuse_bulk_row(std::wstring table, std::size_t row_index, scripted_failure failure)
+{
+    std::lock_guard lock(mutex_);
+    bulk_row_refusals_[{std::move(table), row_index}] = std::move(failure);
+}
+
 void provider::fail_bulk_commit(std::wstring table, scripted_failure failure)
 {
     std::lock_guard lock(mutex_);
@@ -392,14 +411,19 @@ std::size_t provider::start_bulk_load(const std::wstring& table, bool keep_ident
     return bulk_loads_.size() - 1;
 }
 
-void provider::bulk_row(std::size_t load, const row& values)
+std::optional<oledb::db_refused_row> provider::bulk_row(std::size_t load, std::uint64_t number, const row& values)
 {
     std::lock_guard lock(mutex_);
     bulk_load_record& record = bulk_loads_[load];
-    const auto failure = bulk_row_failures_.find({record.table, record.sent++});
+    const std::size_t index = record.sent++;
+    const auto failure = bulk_row_failures_.find({record.table, index});
     if (failure != bulk_row_failures_.end())
         raise(failure->second);
+    const auto refusal = bulk_row_refusals_.find({record.table, index});
+    if (refusal != bulk_row_refusals_.end())
+        return oledb::db_refused_row{number, db_error(name_, refusal->second.records, refusal->second.hresult)};
     record.rows.push_back(values);
+    return std::nullopt;
 }
 
 void provider::bulk_commit(std::size_t load, bool done)

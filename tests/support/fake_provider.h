@@ -83,7 +83,11 @@ public:
     // Schema rows in the OLE DB layout, filtered by the restrictions asked.
     void add_schema_rows(oledb::schema_kind kind, std::vector<row> rows);
     void fail_bulk_open(std::wstring table, scripted_failure failure);
+    // The row cannot be sent: the call that sends it fails.
     void fail_bulk_row(std::wstring table, std::size_t row_index, scripted_failure failure);
+    // The server refuses the row in its batch: the load names it among its
+    // refused rows once the batch is committed, and holds the others.
+    void refuse_bulk_row(std::wstring table, std::size_t row_index, scripted_failure failure);
     void fail_bulk_commit(std::wstring table, scripted_failure failure);
 
     // What it received.
@@ -113,7 +117,7 @@ private:
     std::unique_ptr<oledb::db_result> schema_rows(oledb::schema_kind kind, const oledb::schema_restrictions& r);
     std::size_t start_bulk_load(const std::wstring& table, bool keep_identity, int connection_id,
                                 std::vector<db_column>& columns);
-    void bulk_row(std::size_t load, const row& values);
+    std::optional<oledb::db_refused_row> bulk_row(std::size_t load, std::uint64_t number, const row& values);
     void bulk_commit(std::size_t load, bool done);
     [[noreturn]] void raise(const scripted_failure& failure) const;
 
@@ -127,6 +131,7 @@ private:
     std::map<oledb::schema_kind, std::vector<row>> schema_;
     std::map<std::wstring, scripted_failure> bulk_open_failures_;
     std::map<std::pair<std::wstring, std::size_t>, scripted_failure> bulk_row_failures_;
+    std::map<std::pair<std::wstring, std::size_t>, scripted_failure> bulk_row_refusals_;
     std::map<std::wstring, scripted_failure> bulk_commit_failures_;
     std::vector<oledb::db_login> logins_;
     std::vector<statement_record> statements_;

@@ -1,10 +1,11 @@
 #include "mssql/direct/bulk_load.h"
 
 #include "mssql/odb_exception.h"
-#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -43,6 +44,10 @@ HRESULT mss_fast_load::open_table(IOpenRowset* session, DBID* table_id, const ud
         m_fast_load.release();
         return hr;
     }
+    // A provider that writes a refused batch again names the rows it could not write.
+    if (FAILED(m_fast_load->QueryInterface(IID_IRowsetFastLoadRefusals,
+                                           reinterpret_cast<void**>(m_refusals.get_address()))))
+        m_refusals.release();
     tk_log(1, "b_open_table->true");
     m_opened = true;
     return S_OK;
@@ -121,14 +126,19 @@ void mss_fast_load::insert_data()
         tk_log(2, "m_spFastLoad->InsertRow failed: %08X", static_cast<unsigned>(hr));
         throw odb_exception(hr, true);
     }
+    ++m_inserted;
+    take_refusals();
     if (m_bound_bytes < batch_bytes)
         return;
     hr = m_fast_load->Commit(false);
     m_bound_bytes = 0;
     if (FAILED(hr)) {
         tk_log(2, "m_spFastLoad->Commit failed: %08X", static_cast<unsigned>(hr));
-        throw odb_exception(hr, true);
+        const odb_exception error(hr, true);
+        lose_batch(error);
+        throw error;
     }
+    committed();
 }
 
 void mss_fast_load::close_table()
@@ -136,27 +146,56 @@ void mss_fast_load::close_table()
     if (!m_opened)
         throw tk_mail_assertion("mss_floa", 225);
     const HRESULT commit = m_fast_load->Commit(true);
-    std::wstring commit_error;
+    std::optional<odb_exception> commit_error;
     if (FAILED(commit)) {
         tk_log(2, "m_spFastLoad->Commit failed: %08X", static_cast<unsigned>(commit));
-        commit_error = odb_exception::GetErrorString();
+        commit_error.emplace(commit, true);
+        lose_batch(*commit_error);
+    } else {
+        committed();
     }
     m_accessor.FreeRecordMemory();
     const HRESULT released = m_accessor.ReleaseAccessors();
     if (SUCCEEDED(released)) {
+        m_refusals.release();
         m_fast_load.release();
         m_opened = false;
         m_bound_bytes = 0;
     }
-    // The failed commit is reported even when releasing the accessor fails too.
-    // Rows of the last batch stayed behind; the server does not say how many.
-    if (FAILED(commit)) {
-        error_handler::instance().count_skipped_record();
-        error_handler::instance().handle(tk_exception(commit_error, 0), true);
-    }
+    // The failed commit is raised even when releasing the accessor fails too.
+    if (commit_error)
+        throw *commit_error;
     if (FAILED(released)) {
         tk_log(2, "Error code: %08X", static_cast<unsigned>(released));
         throw odb_exception(released, true);
     }
     tk_log(2, "mss_fast_load::close_table - END");
+}
+
+void mss_fast_load::committed()
+{
+    take_refusals();
+    m_committed = m_inserted;
+}
+
+// The server holds none of the rows of a batch whose commit failed.
+void mss_fast_load::lose_batch(const odb_exception& error)
+{
+    take_refusals();
+    for (std::uint64_t row = m_committed; row < m_inserted; ++row) {
+        DBREFUSEDROW lost;
+        lost.iRow = row;
+        lost.message = tk_ansi_to_unicode(error.what());
+        lost.sqlState = tk_ansi_to_unicode(error.get_sql_state());
+        lost.nativeError = error.get_native_error();
+        m_refused.push_back(std::move(lost));
+    }
+    m_committed = m_inserted;
+}
+
+void mss_fast_load::take_refusals()
+{
+    std::vector<DBREFUSEDROW> rows;
+    if (!m_refusals.is_empty() && SUCCEEDED(m_refusals->TakeRefusedRows(rows)))
+        m_refused.insert(m_refused.end(), rows.begin(), rows.end());
 }

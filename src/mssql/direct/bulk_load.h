@@ -6,6 +6,10 @@
 #include "toolkit/tk_exception.h"
 
 #include <cstdint>
+#include <utility>
+#include <vector>
+
+class odb_exception;
 
 // Bulk load cannot be opened for the table; its rows go by statements.
 class mss_fl_failed_exception : public tk_exception {
@@ -40,18 +44,34 @@ public:
     DBTYPE get_column_type(std::size_t index) const;
     const CDynamicAccessorEx& accessor() const { return m_accessor; }
 
-    // Hands the row to the provider; commits a batch when it is full.
+    // Hands the row to the provider; commits a batch when it is full. A row
+    // the provider cannot take raises odb_exception and costs only itself; a
+    // failed commit raises it, and every row of the batch is then refused.
     void insert_data();
-    // The final commit. Its failure goes to the error handler, never further.
+    // The final commit; a failure raises, every row of the batch refused.
     void close_table();
+    // Rows handed to the provider, and those of them up to the last commit;
+    // rows count from 0 in the order of insert_data.
+    std::uint64_t rows_inserted() const { return m_inserted; }
+    std::uint64_t rows_committed() const { return m_committed; }
+    // The rows the server refused since the last call.
+    std::vector<DBREFUSEDROW> take_refused_rows() { return std::exchange(m_refused, {}); }
 
 private:
     // Writes length and status of the column and drops the stream object
     // that the previous row left in it; null when there is no such column.
     const CDynamicAccessorEx::column* start_value(DBORDINAL ordinal, std::uint32_t length, DBSTATUS status);
 
+    void committed();
+    void lose_batch(const odb_exception& error);
+    void take_refusals();
+
     bool m_opened = false;
+    std::uint64_t m_inserted = 0;
+    std::uint64_t m_committed = 0;
+    std::vector<DBREFUSEDROW> m_refused;
     CDynamicAccessorEx m_accessor;
     ole_com_ptr<IRowsetFastLoad> m_fast_load;
+    ole_com_ptr<IRowsetFastLoadRefusals> m_refusals;
     std::int64_t m_bound_bytes = 0;
 };

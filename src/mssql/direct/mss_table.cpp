@@ -8,7 +8,9 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
+#include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <memory>
 
@@ -109,6 +111,25 @@ void mss_table::refine_by_sql_query(const std::wstring& query_text)
     initialize(false);
 }
 
+// The owner that did not end the rows itself learns of what the server
+// refused from the error handler.
+void mss_table::finish_quietly()
+{
+    std::string failure;
+    try {
+        finish();
+    } catch (const tk_exception& e) {
+        failure = e.what();
+    }
+    if (refused.empty() && failure.empty())
+        return;
+    for (std::size_t i = 0; i < refused.size(); ++i)
+        error_handler::instance().count_skipped_record();
+    const std::string text = failure.empty() ? tk_unicode_to_utf8(refused.front().message) : failure;
+    refused.clear();
+    error_handler::instance().handle(tk_exception(text, 0), true);
+}
+
 mss_table::~mss_table()
 {
     tk_log(2, "mss_table::dtor(b_identity=%d)", b_identity ? 1 : 0);
@@ -119,8 +140,7 @@ mss_table::~mss_table()
             run(L"SET IDENTITY_INSERT " + table + L" OFF;");
         }
         tk_log(2, "Right before fl.close_table");
-        if (fast_load.is_opened())
-            fast_load.close_table();
+        finish_quietly();
         tk_log(2, "Right after fl.close_table");
         if (quoted_identifier_off)
             run(L"SET QUOTED_IDENTIFIER ON;");

@@ -9,7 +9,9 @@
 #include "mssql/odb/odb_recordset.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
 
 // Open modes of a table.
 inline constexpr std::uint32_t odb_table_read_only = 0x1;
@@ -62,6 +64,9 @@ public:
     ~mss_table() override;
 
     void append_record(udb_record& record) override;
+    // Ends the bulk load with its final commit.
+    void finish() override;
+    std::vector<udb_refused_record> take_refused_records() override;
     void update2(udb_record& record, const std::wstring& key) override;
     void update1(udb_record& record) override;
     void delete_key(const std::wstring& key) override;
@@ -109,6 +114,17 @@ private:
     // The schema column of a record field for an update; null, logged, when there is none.
     const t_ftd* column_to_update(const udb_field& field) const;
 
+    // Turns the rows the bulk load refused into refused records, except the
+    // one of the append that raises (its caller reports it).
+    void collect_refusals(std::uint64_t raising_append = 0);
+    void finish_quietly();
+
     odb_command command;
     mss_fast_load fast_load;
+    std::uint64_t appends = 0;
+    // The append of each row given to the bulk load since its last commit;
+    // the first is its row number `first_bulk_row`.
+    std::deque<std::uint64_t> bulk_appends;
+    std::uint64_t first_bulk_row = 0;
+    std::vector<udb_refused_record> refused;
 };

@@ -5,6 +5,7 @@
 #include "mssql/direct/sequential_stream.h"
 #include "mssql/direct/value_stream.h"
 #include "mssql/literals.h"
+#include "mssql/odb_exception.h"
 #include "mssql/text_fit.h"
 #include "mssql/value_changes.h"
 #include "platform/code_page.h"
@@ -258,7 +259,17 @@ void mss_table::fast_append(udb_record& record)
     tk_log(1, "Record has %d fields", static_cast<int>(record.size()));
     for (std::size_t i = 0; i < schema.size() && !record.empty(); ++i)
         bind_field(i, source_field(record, *schema[i]));
-    fast_load.insert_data();
+    bulk_appends.push_back(appends);
+    const std::uint64_t inserted = fast_load.rows_inserted();
+    try {
+        fast_load.insert_data();
+    } catch (const odb_exception&) {
+        if (fast_load.rows_inserted() == inserted)
+            bulk_appends.pop_back();
+        collect_refusals(appends);
+        throw;
+    }
+    collect_refusals();
     tk_log(2, "mss_table::fast_append - END");
 }
 

@@ -4,11 +4,13 @@
 #include "mssql/direct/mss_table.h"
 #include "mssql/literals.h"
 #include "mssql/mss_engine.h"
+#include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/text_fit.h"
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -55,6 +57,7 @@ void mss_table::append_record(udb_record& record)
 {
     tk_log(1, "mss_table::append_record(schema size=%d, record size=%d", static_cast<int>(schema.size()),
            static_cast<int>(record.size()));
+    ++appends;
     check_structure(record, schema);
     if (mss_engine::instance().fast_load && !fast_load_failed) {
         try {
@@ -68,6 +71,40 @@ void mss_table::append_record(udb_record& record)
         slow_record(record);
     }
     ++record_count;
+}
+
+void mss_table::finish()
+{
+    if (!fast_load.is_opened())
+        return;
+    try {
+        fast_load.close_table();
+    } catch (const odb_exception&) {
+        collect_refusals();
+        throw;
+    }
+    collect_refusals();
+}
+
+std::vector<udb_refused_record> mss_table::take_refused_records()
+{
+    return std::exchange(refused, {});
+}
+
+void mss_table::collect_refusals(std::uint64_t raising_append)
+{
+    for (const DBREFUSEDROW& row : fast_load.take_refused_rows()) {
+        const std::uint64_t index = row.iRow - first_bulk_row;
+        if (row.iRow < first_bulk_row || index >= bulk_appends.size())
+            throw tk_mail_assertion("mss_tab", 1530);
+        if (bulk_appends[index] == raising_append)
+            continue;
+        refused.push_back({bulk_appends[index], row.message});
+        --record_count;
+    }
+    // Rows the server took are not named again.
+    for (; first_bulk_row < fast_load.rows_committed() && !bulk_appends.empty(); ++first_bulk_row)
+        bulk_appends.pop_front();
 }
 
 void mss_table::slow_record(udb_record& record)

@@ -47,6 +47,14 @@ inline bool is_null(const db_value& v)
     return std::holds_alternative<std::monostate>(v);
 }
 
+inline bool holds_stream(const std::vector<db_value>& row)
+{
+    for (const db_value& value : row)
+        if (std::holds_alternative<db_stream>(value))
+            return true;
+    return false;
+}
+
 struct db_column {
     std::wstring name;
     DBTYPE type = DBTYPE_WSTR;
@@ -99,14 +107,34 @@ public:
     virtual void restart() = 0;
 };
 
+// Whether the error says that the connection broke (SQLSTATE class 08).
+inline bool is_connection_lost(const db_error& error)
+{
+    return !error.records().empty() && error.records().front().sql_state.starts_with(L"08");
+}
+
+// A row of a bulk load that the server refused: its number among the rows
+// the load took (from 0, in the order of send_row; a send_row that raised
+// took none) and the server's error.
+struct db_refused_row {
+    std::uint64_t row = 0;
+    db_error error;
+};
+
 // One bulk load into one table; values arrive as text or bytes per column.
+// A row the server refuses costs only itself: when the server refuses a
+// batch, the load writes its rows again one at a time and lists those the
+// server refused alone; the calls raise db_error only for what ends the load
+// (a lost connection, a row refused before it was sent).
 class db_bulk_load {
 public:
     virtual ~db_bulk_load() = default;
     virtual const std::vector<db_column>& columns() const = 0;
-    virtual void send_row(const std::vector<db_value>& row) = 0;
+    virtual void send_row(std::vector<db_value> row) = 0;
     // Commits the rows sent so far; `done` ends the load.
     virtual void commit(bool done) = 0;
+    // The rows refused since the last call.
+    virtual std::vector<db_refused_row> take_refused_rows() = 0;
 };
 
 enum class schema_kind { tables, primary_keys, indexes, foreign_keys };

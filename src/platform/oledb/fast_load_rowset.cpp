@@ -2,6 +2,7 @@
 
 #include "platform/oledb/error_records.h"
 
+#include <utility>
 #include <vector>
 
 namespace oledb {
@@ -61,6 +62,8 @@ IUnknown* fast_load_rowset::interface_for(REFIID riid)
 {
     if (riid == IID_IUnknown || riid == IID_IRowsetFastLoad)
         return static_cast<IRowsetFastLoad*>(this);
+    if (riid == IID_IRowsetFastLoadRefusals)
+        return static_cast<IRowsetFastLoadRefusals*>(this);
     if (riid == IID_IAccessor)
         return static_cast<IAccessor*>(this);
     if (riid == IID_IColumnsInfo)
@@ -84,7 +87,7 @@ HRESULT fast_load_rowset::InsertRow(HACCESSOR hAccessor, void* pData)
         std::vector<db_value> row(columns.size());
         for (const DBBINDING& b : *bindings)
             row[b.iOrdinal - 1] = read_bound_value(b, pData, columns[b.iOrdinal - 1]);
-        load_->send_row(row);
+        load_->send_row(std::move(row));
         return S_OK;
     });
 }
@@ -96,6 +99,25 @@ HRESULT fast_load_rowset::Commit(bool fDone)
             return E_UNEXPECTED;
         done_ = fDone;
         load_->commit(fDone);
+        return S_OK;
+    });
+}
+
+HRESULT fast_load_rowset::TakeRefusedRows(std::vector<DBREFUSEDROW>& rows)
+{
+    return guarded([&]() -> HRESULT {
+        rows.clear();
+        for (const db_refused_row& refused : load_->take_refused_rows()) {
+            DBREFUSEDROW row;
+            row.iRow = refused.row;
+            if (!refused.error.records().empty()) {
+                const db_error_record& first = refused.error.records().front();
+                row.message = first.message;
+                row.sqlState = first.sql_state;
+                row.nativeError = first.native_error;
+            }
+            rows.push_back(std::move(row));
+        }
         return S_OK;
     });
 }

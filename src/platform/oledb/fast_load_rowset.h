@@ -9,8 +9,8 @@
 
 namespace oledb {
 
-class fast_load_rowset final
-    : public com_object<fast_load_rowset, IRowsetFastLoad, IAccessor, IColumnsInfo, IRowsetInfo> {
+class fast_load_rowset final : public com_object<fast_load_rowset, IRowsetFastLoad, IRowsetFastLoadRefusals, IAccessor,
+                                                 IColumnsInfo, IRowsetInfo> {
 public:
     fast_load_rowset(std::unique_ptr<db_bulk_load> load, busy_lease lease);
     ~fast_load_rowset() override;
@@ -18,6 +18,7 @@ public:
 
     HRESULT InsertRow(HACCESSOR hAccessor, void* pData) override;
     HRESULT Commit(bool fDone) override;
+    HRESULT TakeRefusedRows(std::vector<DBREFUSEDROW>& rows) override;
 
     HRESULT CreateAccessor(DBACCESSORFLAGS dwAccessorFlags, DBCOUNTITEM cBindings, const DBBINDING rgBindings[],
                            DBLENGTH cbRowSize, HACCESSOR* phAccessor, DBBINDSTATUS rgStatus[]) override;

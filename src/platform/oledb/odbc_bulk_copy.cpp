@@ -11,6 +11,7 @@
 #define TDSODBC_BCP
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <odbcss.h>
 #include <optional>
 #include <utility>
@@ -54,6 +55,9 @@ public:
     // FreeTDS keeps each value of a row in a buffer of at most 4096 bytes and
     // writes a longer one past its end.
     std::size_t value_limit() const override { return 4096; }
+    // FreeTDS reads the year of a date text before 1753 as another year: two
+    // digits as 19xx or 20xx, more as 1900.
+    int first_date_year() const override { return 1753; }
 };
 
 class library_api final : public bulk_copy_api {
@@ -122,11 +126,17 @@ private:
 };
 
 // Rows go to the driver's bulk copy. A row holding a value longer than the
-// driver takes from program variables goes in by an INSERT statement
-// instead: the bulk load open before it is ended (with the rows it holds
-// committed), and the next row that can be bulk copied starts a new one. A
-// load is started only for a row it will carry, so a table whose first rows
-// are long never ends a load that has sent nothing (which the driver refuses).
+// driver takes from program variables, or a date the driver would read as
+// another date, goes in by an INSERT statement instead: the bulk load open
+// before it is ended (with the rows it holds committed), and the next row
+// that can be bulk copied starts a new one. A load is started only for a row
+// it will carry, so a table whose first rows go by statement never ends a
+// load that has sent nothing (which the driver refuses).
+//
+// The server answers a batch as a whole, and a batch it refuses is rolled
+// back: the rows of the open batch are kept until the server took them, and
+// a refused batch is written again a row at a time by statements, so that
+// only the rows the server refuses alone stay behind.
 class bulk_copy final : public db_bulk_load {
 public:
     bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
@@ -142,17 +152,18 @@ public:
 
     const std::vector<db_column>& columns() const override { return columns_; }
 
-    void send_row(const std::vector<db_value>& row) override
+    void send_row(std::vector<db_value> row) override
     {
-        // Measured before anything is encoded: a long value is not copied
-        // into a form the statement does not use.
-        const std::size_t limit = api_.value_limit();
-        for (std::size_t i = 0; limit != 0 && i < columns_.size() && i < row.size(); ++i) {
-            if (!is_null(row[i]) && too_long(i, row[i], limit)) {
-                insert_by_statement(row);
-                return;
-            }
+        if (goes_by_statement(row)) {
+            insert_by_statement(row);
+            ++sent_;
+            return;
         }
+        // A stream is read once: its row cannot be written again, so it
+        // travels in a batch of its own.
+        const bool streams = holds_stream(row);
+        if (streams && rows_in_load_ > 0)
+            batch();
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             values_[i].reset();
             if (i < row.size() && !is_null(row[i]))
@@ -163,35 +174,57 @@ public:
             start();
         for (std::size_t i = 0; i < columns_.size(); ++i)
             place(i, values_[i]);
+        // A row the driver cannot send is dropped from the packet alone; the
+        // load goes on.
         if (!api_.sendrow(dbc_))
-            fail();
+            throw load_error();
+        ++sent_;
         ++rows_in_load_;
+        kept_.push_back({sent_ - 1, streams ? std::vector<db_value>{} : std::move(row), streams});
+        if (streams)
+            batch();
     }
 
     void commit(bool done) override
     {
         if (done) {
-            end_statements();
             end_load();
-        } else if (rows_in_load_ > 0 && api_.batch(dbc_) < 0) {
-            fail();
+            end_statements();
+        } else if (rows_in_load_ > 0) {
+            batch();
         }
     }
 
+    std::vector<db_refused_row> take_refused_rows() override { return std::exchange(refused_, {}); }
+
 private:
+    // A row sent in the open batch, kept until the server took it.
+    struct kept_row {
+        std::uint64_t number;
+        std::vector<db_value> values;
+        bool streamed;  // its values were read from a stream and are gone
+    };
+
     void start()
     {
         if (!api_.init(dbc_, to_utf16(table_)))
-            fail();
+            throw load_error();
         if (keep_identity_ && !api_.keep_identity(dbc_))
-            fail();
+            throw load_error();
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             buffers_[i].resize(prefix_length + 64);
             if (!api_.bind(dbc_, buffers_[i].data(), program_type(i), static_cast<int>(i + 1)))
-                fail();
+                throw load_error();
         }
         started_ = true;
         rows_in_load_ = 0;
+    }
+
+    void batch()
+    {
+        if (api_.batch(dbc_) < 0)
+            write_refused_batch_again();
+        kept_.clear();
     }
 
     // Ends the open bulk load with its rows committed. A load that has sent
@@ -199,18 +232,50 @@ private:
     // replaces it.
     void end_load()
     {
-        if (started_ && rows_in_load_ > 0 && api_.done(dbc_) < 0)
-            fail();
+        const bool refused = started_ && rows_in_load_ > 0 && api_.done(dbc_) < 0;
         started_ = false;
         rows_in_load_ = 0;
+        if (refused)
+            write_refused_batch_again();
+        kept_.clear();
     }
 
+    // The server rolled the open batch back. The load is given up (the next
+    // bulk row starts a new one) and each kept row is made by a statement.
+    void write_refused_batch_again()
+    {
+        const db_error refusal = load_error();
+        if (is_connection_lost(refusal))
+            throw refusal;
+        started_ = false;
+        rows_in_load_ = 0;
+        for (kept_row& kept : std::exchange(kept_, {})) {
+            if (kept.streamed) {
+                refused_.push_back({kept.number, refusal});
+                continue;
+            }
+            try {
+                statements().insert(kept.values);
+            } catch (const db_error& error) {
+                if (is_connection_lost(error))
+                    throw;
+                refused_.push_back({kept.number, error});
+            }
+        }
+    }
+
+    // A row refused here raises, as a row the driver cannot send does.
     void insert_by_statement(const std::vector<db_value>& row)
     {
         end_load();
+        statements().insert(row);
+    }
+
+    row_statements& statements()
+    {
         if (!statements_)
             statements_ = std::make_unique<row_statements>(dbc_, api_, source_, table_, columns_, keep_identity_);
-        statements_->insert(row);
+        return *statements_;
     }
 
     // Leaves the statements of long rows, their rows committed, before a
@@ -219,6 +284,38 @@ private:
     {
         if (statements_)
             std::exchange(statements_, nullptr)->end();
+    }
+
+    bool goes_by_statement(const std::vector<db_value>& row) const
+    {
+        // Measured before anything is encoded: a long value is not copied
+        // into a form the statement does not use.
+        const std::size_t limit = api_.value_limit();
+        for (std::size_t i = 0; i < columns_.size() && i < row.size(); ++i) {
+            if (is_null(row[i]))
+                continue;
+            if (limit != 0 && too_long(i, row[i], limit))
+                return true;
+            if (is_early_date(i, row[i]))
+                return true;
+        }
+        return false;
+    }
+
+    // A date before the first year the driver reads from text as written.
+    bool is_early_date(std::size_t i, const db_value& value) const
+    {
+        const DBTYPE type = columns_[i].type;
+        if (type != DBTYPE_DBDATE && type != DBTYPE_DBTIMESTAMP && type != DBTYPE_DBTIMESTAMPOFFSET)
+            return false;
+        const auto* text = std::get_if<std::wstring>(&value);
+        if (!text)
+            return false;
+        int year = 0;
+        std::size_t digits = 0;
+        while (digits < text->size() && digits < 5 && std::iswdigit((*text)[digits]))
+            year = year * 10 + ((*text)[digits++] - L'0');
+        return digits > 0 && year < api_.first_date_year();
     }
 
     std::vector<db_column> describe_table(const std::wstring& table)
@@ -297,13 +394,18 @@ private:
         if (!data.empty())
             std::memcpy(buffer.data() + prefix_length, data.data(), data.size());
         if (buffer.data() != before && !api_.colptr(dbc_, buffer.data(), static_cast<int>(i + 1)))
-            fail();
+            throw load_error();
     }
 
-    [[noreturn]] void fail() const
+    // The error of the bulk-copy call that failed.
+    db_error load_error() const
     {
-        check(SQL_ERROR, SQL_HANDLE_DBC, dbc_, source_);
-        throw db_error(source_, {{L"HY000", 0, L"Bulk copy failed."}});
+        if (api_.connection_lost(dbc_))
+            return db_error(source_, {{L"08S01", 0, L"The connection to the server was lost."}});
+        std::vector<db_error_record> records = read_diagnostics(SQL_HANDLE_DBC, dbc_);
+        if (records.empty())
+            records.push_back({L"HY000", 0, L"Bulk copy failed."});
+        return db_error(source_, std::move(records));
     }
 
     SQLHDBC dbc_;
@@ -313,13 +415,22 @@ private:
     bool keep_identity_;
     bool started_ = false;  // a bulk load is open on the connection
     std::size_t rows_in_load_ = 0;
+    std::uint64_t sent_ = 0;
+    std::vector<kept_row> kept_;  // rows of the open batch
+    std::vector<db_refused_row> refused_;
     std::vector<db_column> columns_;
-    std::unique_ptr<row_statements> statements_;  // open while long rows go by statement
+    std::unique_ptr<row_statements> statements_;  // open while rows go by statement
     std::vector<std::vector<unsigned char>> buffers_;
     std::vector<std::optional<std::vector<unsigned char>>> values_;
 };
 
 }  // namespace
+
+bool bulk_copy_api::connection_lost(SQLHDBC dbc) const
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
+}
 
 const value_parts_dialect& transact_sql_value_parts()
 {

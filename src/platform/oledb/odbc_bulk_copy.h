@@ -45,6 +45,11 @@ public:
     // The longest value, in bytes, that a row bound in program variables may
     // carry; 0 when there is no limit.
     virtual std::size_t value_limit() const { return 0; }
+    // The first year of a date that the bulk copy reads from text as written.
+    virtual int first_date_year() const { return 1; }
+    // Whether the connection broke; a driver reports a failed bulk copy on a
+    // broken connection no better than any other failure.
+    virtual bool connection_lost(SQLHDBC dbc) const;
     virtual const value_parts_dialect& value_parts() const { return transact_sql_value_parts(); }
 };
 

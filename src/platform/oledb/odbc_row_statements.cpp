@@ -17,12 +17,6 @@ namespace {
 // commit.
 constexpr std::size_t kept_bytes = 4 << 20;
 
-bool holds_stream(const std::vector<db_value>& row)
-{
-    return std::any_of(row.begin(), row.end(),
-                       [](const db_value& value) { return std::holds_alternative<db_stream>(value); });
-}
-
 std::size_t held_bytes(const std::vector<db_value>& row)
 {
     std::size_t bytes = 0;

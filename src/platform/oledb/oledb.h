@@ -18,6 +18,9 @@
 #include "platform/oledb/oledb_types.h"
 #include "platform/oledb/sequential_stream.h"
 
+#include <string>
+#include <vector>
+
 using DBBYTEOFFSET = std::uint64_t;
 using DBROWOFFSET = std::int64_t;
 using DBREFCOUNT = std::uint32_t;
@@ -243,6 +246,23 @@ public:
     virtual HRESULT Commit(bool fDone) = 0;
 };
 
+// Of this layer, not of OLE DB: a fast-load rowset writes the rows of a batch
+// the server refused again one at a time, and names here those the server
+// refused alone: each by its number in the order of InsertRow (from 0), with
+// the server's first error record.
+struct DBREFUSEDROW {
+    DBCOUNTITEM iRow = 0;
+    std::wstring message;
+    std::wstring sqlState;
+    LONG nativeError = 0;
+};
+
+class IRowsetFastLoadRefusals : public IUnknown {
+public:
+    // The rows refused since the last call.
+    virtual HRESULT TakeRefusedRows(std::vector<DBREFUSEDROW>& rows) = 0;
+};
+
 class IErrorRecords : public IUnknown {
 public:
     virtual HRESULT GetRecordCount(ULONG* pcRecords) = 0;
@@ -286,6 +306,8 @@ VELMORA_OLEDB_IID(IID_ITableDefinition, 0x0C733A86);
 
 inline constexpr IID IID_IDataInitialize{0x2206CCB1, 0x19C1, 0x11D1, {0x89, 0xE0, 0x00, 0xC0, 0x4F, 0xD7, 0xA8, 0x29}};
 inline constexpr IID IID_IRowsetFastLoad{0x5CF4CA13, 0xEF21, 0x11D0, {0x97, 0xE7, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
+inline constexpr IID IID_IRowsetFastLoadRefusals{
+    0x5CF4CA14, 0xEF21, 0x11D0, {0x97, 0xE7, 0x00, 0xC0, 0x4F, 0xC2, 0xAD, 0x98}};
 
 #define VELMORA_OLEDB_GUID(name, d1)                                                                                   \
     inline constexpr GUID name                                                                                         \

@@ -320,4 +320,114 @@ TEST_F(freetds_bcp_parts, a_blob_the_server_cannot_gather_refuses_its_row)
               (std::vector<oledb::db_value>{std::wstring(L"1"), std::wstring(L"2")}));
 }
 
+// What the server holds after it refused a batch: the rows of the bulk
+// loads it took, and the statements the refused batch was made again by.
+class freetds_bcp_refusals : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(VELMORA_SQLITE_ODBC_DRIVER))
+            GTEST_SKIP() << "the SQLite ODBC driver is not installed";
+        copy = std::make_unique<sqlite_bulk_copy>(VELMORA_SQLITE_ODBC_DRIVER,
+                                                  L"CREATE TABLE dbo.r (id INTEGER CHECK (id <> 13), day DATE)");
+        load = copy->open(L"[dbo].[r]", false);
+    }
+
+    void send(int id, const std::wstring& day = L"2020-01-01") { load->send_row({std::to_wstring(id), day}); }
+
+    // The ids of the rows bulk loaded, then of those made by statements.
+    std::vector<std::string> bulk_ids() const
+    {
+        std::vector<std::string> ids;
+        for (const auto& row : copy->record().rows)
+            ids.emplace_back(row[0]->begin(), row[0]->end());
+        return ids;
+    }
+    std::vector<std::wstring> statement_ids()
+    {
+        std::vector<std::wstring> ids;
+        const auto result = copy->query(L"SELECT id FROM dbo.r ORDER BY id");
+        for (std::vector<oledb::db_value> row; result->fetch(row);)
+            ids.push_back(std::get<std::wstring>(row[0]));
+        return ids;
+    }
+
+    std::unique_ptr<sqlite_bulk_copy> copy;
+    std::unique_ptr<oledb::db_bulk_load> load;
+};
+
+// The server rolls the batch holding id 13 back: its other rows are made
+// again by statements, the row the server refuses alone is named by its
+// number, and the rows after it go in a new bulk load.
+TEST_F(freetds_bcp_refusals, a_refused_batch_costs_only_the_refused_row)
+{
+    copy->settings().refused_first_values = {"13"};
+    for (int id = 1; id <= 30; ++id) {
+        send(id);
+        if (id % 10 == 0 && id < 30)
+            load->commit(false);
+    }
+    load->commit(true);
+    const std::vector<oledb::db_refused_row> refused = load->take_refused_rows();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].row, 12u);
+    EXPECT_FALSE(refused[0].error.records().empty());
+    EXPECT_EQ(copy->record().refused_batches, 1);
+    EXPECT_EQ(copy->record().inits, 2);
+    std::vector<std::string> bulk;
+    for (int id = 1; id <= 30; ++id)
+        if (id <= 10 || id > 20)
+            bulk.push_back(std::to_string(id));
+    EXPECT_EQ(bulk_ids(), bulk);
+    EXPECT_EQ(statement_ids(),
+              (std::vector<std::wstring>{L"11", L"12", L"14", L"15", L"16", L"17", L"18", L"19", L"20"}));
+    EXPECT_TRUE(load->take_refused_rows().empty()) << "each refusal is named once";
+}
+
+// A refused last batch is found when the load ends.
+TEST_F(freetds_bcp_refusals, a_refused_last_batch_is_made_again_at_the_end)
+{
+    copy->settings().refused_first_values = {"13"};
+    for (int id = 12; id <= 14; ++id)
+        send(id);
+    load->commit(true);
+    ASSERT_EQ(load->take_refused_rows().size(), 1u);
+    EXPECT_TRUE(bulk_ids().empty());
+    EXPECT_EQ(statement_ids(), (std::vector<std::wstring>{L"12", L"14"}));
+}
+
+TEST_F(freetds_bcp_refusals, a_lost_connection_ends_the_load)
+{
+    send(1);
+    copy->settings().connection_lost = true;
+    try {
+        load->commit(false);
+        ADD_FAILURE() << "the commit succeeded";
+    } catch (const oledb::db_error& error) {
+        EXPECT_TRUE(oledb::is_connection_lost(error)) << error.what();
+    }
+    EXPECT_TRUE(statement_ids().empty()) << "nothing is sent again over a lost connection";
+}
+
+// A driver that reads a date of an earlier year as another gets the rows
+// holding one by statement; the others stay in bulk.
+TEST_F(freetds_bcp_refusals, early_dates_go_by_statement)
+{
+    copy->settings().first_date_year = 1753;
+    ASSERT_EQ(load->columns()[1].type, DBTYPE_DBDATE);
+    const std::vector<std::wstring> days = {L"0001-01-01", L"0099-12-31", L"1000-01-01",
+                                            L"1582-10-15", L"1752-12-31", L"1753-01-01"};
+    for (std::size_t i = 0; i < days.size(); ++i)
+        send(static_cast<int>(i + 1), days[i]);
+    load->send_row({std::wstring(L"7"), oledb::db_value()});
+    load->commit(true);
+    EXPECT_EQ(bulk_ids(), (std::vector<std::string>{"6", "7"})) << "a NULL date is no early date";
+    const auto result = copy->query(L"SELECT id, day FROM dbo.r ORDER BY id");
+    std::vector<oledb::db_value> row;
+    for (std::size_t i = 0; i < 5; ++i) {
+        ASSERT_TRUE(result->fetch(row));
+        EXPECT_EQ(row[1], oledb::db_value(days[i]));
+    }
+}
+
 }  // namespace

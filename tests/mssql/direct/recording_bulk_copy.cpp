@@ -4,6 +4,7 @@
 #include "platform/oledb/odbc_connection.h"
 
 #define TDSODBC_BCP
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -23,6 +24,7 @@ public:
         m_record.table = oledb::from_utf16(table);
         ++m_record.inits;
         m_sent_in_load = 0;
+        m_sent_in_batch = 0;
         return true;
     }
     bool keep_identity(SQLHDBC) const override
@@ -55,10 +57,13 @@ public:
         }
         m_record.rows.push_back(std::move(row));
         ++m_sent_in_load;
+        ++m_sent_in_batch;
         return true;
     }
     int batch(SQLHDBC) const override
     {
+        if (!answer_batch())
+            return -1;
         ++m_record.batches;
         return 0;
     }
@@ -68,10 +73,14 @@ public:
             ++m_record.refused_dones;
             return -1;
         }
-        ++m_record.dones;
         m_sent_in_load = 0;
+        if (!answer_batch())
+            return -1;
+        ++m_record.dones;
         return 0;
     }
+    int first_date_year() const override { return m_record.first_date_year; }
+    bool connection_lost(SQLHDBC) const override { return m_record.connection_lost; }
     bool wide_text() const override { return false; }
     std::size_t value_limit() const override { return m_record.value_limit; }
     // SQLite's temporary table and concatenation in place of T-SQL's.
@@ -89,9 +98,28 @@ public:
     }
 
 private:
+    // The server's answer to the rows sent since the last one: a batch it
+    // refuses holds none of its rows.
+    bool answer_batch() const
+    {
+        const std::size_t first = m_record.rows.size() - m_sent_in_batch;
+        m_sent_in_batch = 0;
+        const auto refused = [&](const auto& row) {
+            return !row.empty() && row[0] &&
+                   std::find(m_record.refused_first_values.begin(), m_record.refused_first_values.end(),
+                             std::string(row[0]->begin(), row[0]->end())) != m_record.refused_first_values.end();
+        };
+        if (!m_record.connection_lost && std::none_of(m_record.rows.begin() + first, m_record.rows.end(), refused))
+            return true;
+        m_record.rows.resize(first);
+        ++m_record.refused_batches;
+        return false;
+    }
+
     recorded_bulk_copy& m_record;
     mutable std::map<int, const unsigned char*> m_buffers;
     mutable std::size_t m_sent_in_load = 0;
+    mutable std::size_t m_sent_in_batch = 0;
 };
 
 }  // namespace
@@ -132,6 +160,11 @@ void sqlite_bulk_copy::set_value_limit(std::size_t bytes)
 std::unique_ptr<oledb::db_result> sqlite_bulk_copy::query(const std::wstring& statement)
 {
     return m_impl->connection->execute(statement);
+}
+
+recorded_bulk_copy& sqlite_bulk_copy::settings()
+{
+    return m_impl->record;
 }
 
 void sqlite_bulk_copy::set_joins_bytes(bool joins)

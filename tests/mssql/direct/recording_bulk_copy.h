@@ -29,6 +29,15 @@ struct recorded_bulk_copy {
     // Whether the stand-in's SQL appends a part of bytes to bytes gathered
     // before; else it adds them as numbers, as one T-SQL server does.
     bool joins_bytes = true;
+    // A batch holding a row whose first value is one of these is refused
+    // and rolled back, as a server does.
+    std::vector<std::string> refused_first_values;
+    // Batches that were refused.
+    int refused_batches = 0;
+    // From now on every batch fails and the connection is gone.
+    bool connection_lost = false;
+    // As FreeTDS's bcp, which reads the year of an earlier date text as another.
+    int first_date_year = 1;
 };
 
 class sqlite_bulk_copy {
@@ -45,6 +54,7 @@ public:
     const recorded_bulk_copy& record() const;
     void set_value_limit(std::size_t bytes);
     void set_joins_bytes(bool joins);
+    recorded_bulk_copy& settings();
     // The rows SQLite holds, as the statement returns them.
     std::unique_ptr<oledb::db_result> query(const std::wstring& statement);
 
