@@ -133,10 +133,13 @@ private:
 // it will carry, so a table whose first rows go by statement never ends a
 // load that has sent nothing (which the driver refuses).
 //
-// The server answers a batch as a whole, and a batch it refuses is rolled
-// back: the rows of the open batch are kept until the server took them, and
-// a refused batch is written again a row at a time by statements, so that
-// only the rows the server refuses alone stay behind.
+// The server answers for a batch as a whole: the rows of the open batch are
+// kept until the server took them. A refused batch is rolled back (a server
+// may have committed its first rows already: the table's count tells how
+// many), and its other rows are made again one at a time by statements, so
+// that only the rows the server refuses alone stay behind. The rest of the
+// table goes by statements too: a server that refused a batch may not take
+// a new bulk load in that session.
 class bulk_copy final : public db_bulk_load {
 public:
     bulk_copy(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table, bool keep_identity)
@@ -145,6 +148,7 @@ public:
         columns_ = describe_table(table);
         buffers_.resize(columns_.size());
         values_.resize(columns_.size());
+        rows_before_ = rows_held();
     }
 
     bulk_copy(const bulk_copy&) = delete;
@@ -154,8 +158,9 @@ public:
 
     void send_row(std::vector<db_value> row) override
     {
-        if (goes_by_statement(row)) {
+        if (by_statements_ || goes_by_statement(row)) {
             insert_by_statement(row);
+            ++written_;
             ++sent_;
             return;
         }
@@ -224,6 +229,7 @@ private:
     {
         if (api_.batch(dbc_) < 0)
             write_refused_batch_again();
+        written_ += kept_.size();
         kept_.clear();
     }
 
@@ -237,6 +243,7 @@ private:
         rows_in_load_ = 0;
         if (refused)
             write_refused_batch_again();
+        written_ += kept_.size();
         kept_.clear();
     }
 
@@ -249,19 +256,41 @@ private:
             throw refusal;
         started_ = false;
         rows_in_load_ = 0;
-        for (kept_row& kept : std::exchange(kept_, {})) {
-            if (kept.streamed) {
-                refused_.push_back({kept.number, refusal});
+        by_statements_ = true;
+        std::vector<kept_row> batch = std::exchange(kept_, {});
+        const std::uint64_t held = rows_held() - rows_before_ - written_;
+        if (held > batch.size())
+            throw db_error(source_, {{L"HY000", 0,
+                                      L"The server holds " + std::to_wstring(held) + L" rows of a batch of " +
+                                          std::to_wstring(batch.size()) + L" rows it refused (" +
+                                          (refusal.records().empty() ? std::wstring() : refusal.records()[0].message) +
+                                          L"); the rows it holds cannot be told apart."}});
+        written_ += held;
+        for (std::size_t i = held; i < batch.size(); ++i) {
+            if (batch[i].streamed) {
+                refused_.push_back({batch[i].number, refusal});
                 continue;
             }
             try {
-                statements().insert(kept.values);
+                statements().insert(batch[i].values);
+                ++written_;
             } catch (const db_error& error) {
                 if (is_connection_lost(error))
                     throw;
-                refused_.push_back({kept.number, error});
+                refused_.push_back({batch[i].number, error});
             }
         }
+    }
+
+    // The rows the table holds, as this session sees them.
+    std::uint64_t rows_held() const
+    {
+        const std::unique_ptr<db_result> counted = execute_statement(
+            dbc_, source_, L"SELECT " + api_.row_count_function() + L"(*) FROM " + quoted_table_name(table_));
+        std::vector<db_value> row;
+        if (!counted || !counted->fetch(row) || row.empty() || !std::holds_alternative<std::wstring>(row[0]))
+            throw db_error(source_, {{L"HY000", 0, L"The rows of the table cannot be counted."}});
+        return std::stoull(std::get<std::wstring>(row[0]));
     }
 
     // A row refused here raises, as a row the driver cannot send does.
@@ -416,7 +445,10 @@ private:
     bool started_ = false;  // a bulk load is open on the connection
     std::size_t rows_in_load_ = 0;
     std::uint64_t sent_ = 0;
-    std::vector<kept_row> kept_;  // rows of the open batch
+    std::uint64_t rows_before_ = 0;  // rows the table held before the load
+    std::uint64_t written_ = 0;      // rows the server took from the load
+    bool by_statements_ = false;     // the server refused a batch
+    std::vector<kept_row> kept_;     // rows of the open batch
     std::vector<db_refused_row> refused_;
     std::vector<db_column> columns_;
     std::unique_ptr<row_statements> statements_;  // open while rows go by statement

@@ -51,6 +51,8 @@ public:
     // broken connection no better than any other failure.
     virtual bool connection_lost(SQLHDBC dbc) const;
     virtual const value_parts_dialect& value_parts() const { return transact_sql_value_parts(); }
+    // The aggregate that counts a table's rows in the server's SQL.
+    virtual std::wstring row_count_function() const { return L"COUNT_BIG"; }
 };
 
 std::unique_ptr<bulk_copy_api> freetds_bulk_copy();

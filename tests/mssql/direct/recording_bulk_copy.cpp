@@ -60,26 +60,27 @@ public:
         ++m_sent_in_batch;
         return true;
     }
-    int batch(SQLHDBC) const override
+    int batch(SQLHDBC dbc) const override
     {
-        if (!answer_batch())
+        if (!answer_batch(dbc))
             return -1;
         ++m_record.batches;
         return 0;
     }
-    int done(SQLHDBC) const override
+    int done(SQLHDBC dbc) const override
     {
         if (m_sent_in_load == 0) {
             ++m_record.refused_dones;
             return -1;
         }
         m_sent_in_load = 0;
-        if (!answer_batch())
+        if (!answer_batch(dbc))
             return -1;
         ++m_record.dones;
         return 0;
     }
     int first_date_year() const override { return m_record.first_date_year; }
+    std::wstring row_count_function() const override { return L"COUNT"; }
     bool connection_lost(SQLHDBC) const override { return m_record.connection_lost; }
     bool wide_text() const override { return false; }
     std::size_t value_limit() const override { return m_record.value_limit; }
@@ -100,7 +101,7 @@ public:
 private:
     // The server's answer to the rows sent since the last one: a batch it
     // refuses holds none of its rows.
-    bool answer_batch() const
+    bool answer_batch(SQLHDBC dbc) const
     {
         const std::size_t first = m_record.rows.size() - m_sent_in_batch;
         m_sent_in_batch = 0;
@@ -109,11 +110,41 @@ private:
                    std::find(m_record.refused_first_values.begin(), m_record.refused_first_values.end(),
                              std::string(row[0]->begin(), row[0]->end())) != m_record.refused_first_values.end();
         };
-        if (!m_record.connection_lost && std::none_of(m_record.rows.begin() + first, m_record.rows.end(), refused))
-            return true;
-        m_record.rows.resize(first);
-        ++m_record.refused_batches;
-        return false;
+        const bool taken =
+            !m_record.connection_lost && std::none_of(m_record.rows.begin() + first, m_record.rows.end(), refused);
+        if (!taken) {
+            m_record.rows.resize(std::min(m_record.rows.size(), first + m_record.kept_of_refused_batch));
+            ++m_record.refused_batches;
+        }
+        if (m_record.holds_bulk_rows)
+            hold(dbc, first);
+        return taken;
+    }
+
+    // Puts the bulk rows from `first` on in the table, their values as text.
+    void hold(SQLHDBC dbc, std::size_t first) const
+    {
+        std::string table = oledb::to_utf8(m_record.table);
+        table.erase(std::remove(table.begin(), table.end(), '['), table.end());
+        table.erase(std::remove(table.begin(), table.end(), ']'), table.end());
+        for (std::size_t r = first; r < m_record.rows.size(); ++r) {
+            std::string values;
+            for (const auto& value : m_record.rows[r]) {
+                values.append(values.empty() ? "" : ", ");
+                if (!value) {
+                    values.append("NULL");
+                    continue;
+                }
+                values.push_back('\'');
+                values.append(value->begin(), value->end());
+                values.push_back('\'');
+            }
+            std::string statement = "INSERT INTO " + table + " VALUES (" + values + ")";
+            SQLHSTMT stmt = SQL_NULL_HSTMT;
+            SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+            SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(statement.data()), SQL_NTS);
+            SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        }
     }
 
     recorded_bulk_copy& m_record;

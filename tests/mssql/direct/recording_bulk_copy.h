@@ -36,6 +36,12 @@ struct recorded_bulk_copy {
     int refused_batches = 0;
     // From now on every batch fails and the connection is gone.
     bool connection_lost = false;
+    // Whether the rows of a batch the server took are put in SQLite's table,
+    // so that the table holds them as a server's would.
+    bool holds_bulk_rows = false;
+    // How many first rows of a refused batch the server keeps all the same,
+    // as one T-SQL server commits every thousand rows of a load.
+    std::size_t kept_of_refused_batch = 0;
     // As FreeTDS's bcp, which reads the year of an earlier date text as another.
     int first_date_year = 1;
 };
