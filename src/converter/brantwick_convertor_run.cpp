@@ -35,7 +35,6 @@ constexpr std::uint64_t count_poll_rows = 256;
 
 constexpr std::uint32_t open_for_run = 1;
 // OLE DB's DB_E_INTEGRITYVIOLATION: a row whose key the table holds already.
-constexpr std::uint32_t integrity_violation = 0x80E2F;
 
 // The owner a table lands in: its own, or dbo for none, public and sys.
 bool is_default_owner(const std::wstring& owner)
@@ -124,6 +123,28 @@ bool is_destination_connection_lost(const tk_exception& exception)
 {
     const auto* destination = dynamic_cast<const odb_exception*>(&exception);
     return destination != nullptr && destination->get_sql_state().starts_with("08");
+}
+
+// Only a duplicate key says that the destination holds the row already;
+// a CHECK, a foreign key or a NULL the server refuses is the row's own failure.
+bool is_duplicate_key(const tk_exception& exception)
+{
+    const auto* destination = dynamic_cast<const odb_exception*>(&exception);
+    return destination != nullptr &&
+           (destination->get_native_error() == 2627 || destination->get_native_error() == 2601);
+}
+
+// The key of a record as the user reads it: name = 'value', ...
+std::wstring key_text(const udb_record& record, const udb_recordset& table)
+{
+    std::wstring text;
+    if (table.key_index < 0 || static_cast<std::size_t>(table.key_index) >= table.indexes.size())
+        return text;
+    for (const std::wstring& name : table.indexes[table.key_index].fields) {
+        const udb_field* field = record.get_field(name);
+        text += (text.empty() ? L"" : L", ") + name + L" = '" + (field ? field->to_wstring() : std::wstring()) + L"'";
+    }
+    return L"key (" + text + L")";
 }
 
 bool is_connection_lost(const tk_exception& exception)
@@ -417,6 +438,11 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     std::unique_ptr<udb_recordset> destination(run.destination.create_table(full_name, schema, udb_indexes()));
     if (mode == udb_merge_rows && !schema.conform_to(destination->schema, true))
         throw tk_exception(udb_structure_mismatch, 0);
+    if (merged && destination->key_index < 0)
+        tk_log(3,
+               L"Table '%ls' has no primary or unique key to match rows by: the merge appends every source row, "
+               L"also those an earlier run wrote",
+               full_name.c_str());
     if (candidate != mapped) {
         tk_log(2, L"Store generated table name '%ls'", full_name.c_str());
         run.validator.add_existing_name(full_name);
@@ -650,9 +676,13 @@ void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& dest
         } catch (const tk_exception& exception) {
             report_refused_records(destination, table);
             tk_log(2, "n_mode=%d, error=%d", static_cast<int>(mode), static_cast<int>(exception.get_error_number()));
-            if (exception.get_error_number() != integrity_violation ||
-                (mode != udb_merge_rows && mode != udb_synchronize_rows))
+            if (!is_duplicate_key(exception) || (mode != udb_merge_rows && mode != udb_synchronize_rows))
                 throw;
+            if (!destination.holds_same_key(*mapped))
+                throw tk_exception(L"The destination holds a row under a key equal to this row's key only as MS SQL "
+                                   L"Server compares text (letter case, trailing blanks): " +
+                                       key_text(*mapped, destination) + L". The row is not written.",
+                                   0);
             // Merging keeps the row the destination holds.
             error_handler::instance().take_noted_values();
             written = mode == udb_synchronize_rows;

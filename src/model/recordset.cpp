@@ -29,6 +29,11 @@ void udb_recordset::append_record(udb_record&) {}
 
 void udb_recordset::finish() {}
 
+bool udb_recordset::holds_same_key(const udb_record&)
+{
+    return true;
+}
+
 std::vector<udb_refused_record> udb_recordset::take_refused_records()
 {
     return {};

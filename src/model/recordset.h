@@ -38,6 +38,11 @@ public:
     virtual std::vector<udb_refused_record> take_refused_records();
     virtual void update2(udb_record& record, const std::wstring& key);
     virtual void update1(udb_record& record);
+    // Whether the row the destination holds under the record's key has that
+    // key as the record has it, value for value. A destination that compares
+    // text otherwise than the source (letter case, trailing blanks) may hold
+    // another source row under an equal key.
+    virtual bool holds_same_key(const udb_record& record);
     virtual void reserved();
     // The current record, owned by the recordset; null when there is none.
     virtual udb_record* get_item();

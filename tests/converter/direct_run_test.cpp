@@ -9,6 +9,7 @@
 #include "support/test_mariadb.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -371,6 +372,8 @@ TEST_F(direct_run, mode_3_merges_by_a_non_ascii_text_key)
     server->define_table(L"[dbo].[city]",
                          {{fake::wide_text_column(L"name", 40, false), fake::int_column(L"people")}, {}});
     server->fail(L"INSERT INTO [dbo].[city]([name], [people]) VALUES( N'K\u00f6ln', 1)", duplicate_key());
+    server->answer(L"SELECT [name] FROM [dbo].[city] WHERE [name]=N'K\u00f6ln'",
+                   {{fake::wide_text_column(L"name", 40)}, {text_row({L"K\u00f6ln"})}});
     converter.table_names = {L"city"};
     const std::vector<std::wstring> sent = run(3);
     EXPECT_NE(std::find(sent.begin(), sent.end(),
@@ -380,6 +383,76 @@ TEST_F(direct_run, mode_3_merges_by_a_non_ascii_text_key)
     EXPECT_TRUE(errors.reports.empty());
     EXPECT_EQ(converter.get_tally().rows_written, 1u);
     EXPECT_TRUE(converter.is_complete());
+}
+
+// A merge writes a row or names it: the destination's key equal to the row's
+// only as SQL Server compares text (another source row's, as 'ABC' is to
+// 'abc'), a refusal other than a duplicate key, and a failed update.
+TEST_F(direct_run, merging_modes_report_every_row_they_do_not_write)
+{
+    struct merge_case {
+        std::uint32_t mode;
+        std::function<void(fake::provider&)> script;
+        std::string report;
+    };
+    const std::wstring insert_abc = L"INSERT INTO [dbo].[city]([name], [people]) VALUES( N'ABC', 2)";
+    const std::vector<merge_case> cases = {
+        {3,
+         [&](fake::provider& server) {
+             server.fail(insert_abc, duplicate_key());
+             server.answer(L"SELECT [name] FROM [dbo].[city] WHERE [name]=N'ABC'",
+                           {{fake::wide_text_column(L"name", 40)}, {text_row({L"abc"})}});
+         },
+         "key (name = 'ABC')"},
+        {3,
+         [&](fake::provider& server) {
+             server.fail(insert_abc, fake::sql_error(547,
+                                                     L"The INSERT statement conflicted with the CHECK "
+                                                     L"constraint \"ck_people\".",
+                                                     L"23000"));
+         },
+         "CHECK constraint"},
+        {4,
+         [&](fake::provider& server) {
+             server.fail(insert_abc, duplicate_key());
+             server.answer(L"SELECT [name] FROM [dbo].[city] WHERE [name]=N'ABC'",
+                           {{fake::wide_text_column(L"name", 40)}, {text_row({L"ABC"})}});
+             server.fail_prefix(
+                 L"UPDATE [dbo].[city]",
+                 fake::sql_error(547, L"The UPDATE statement conflicted with the CHECK constraint.", L"23000"));
+         },
+         "The UPDATE statement conflicted"},
+    };
+    run_in_source({"CREATE TABLE " + db() +
+                       "city (name VARCHAR(40) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin NOT NULL PRIMARY KEY, "
+                       "people INT NOT NULL)",
+                   "INSERT INTO " + db() + "city VALUES ('abc', 1), ('ABC', 2)"});
+    converter.table_names = {L"city"};
+    for (const merge_case& tested : cases) {
+        SCOPED_TRACE(tested.report);
+        server = std::make_shared<fake::provider>();
+        oledb::install_providers({server, nullptr, nullptr});
+        server->answer(L"SELECT @@VERSION",
+                       {{fake::wide_text_column(L"", 300)},
+                        {text_row({L"Microsoft SQL Server 2019 (RTM-CU22) - 15.0.4322.2 (X64)"})}});
+        existing_database(false);
+        server->add_schema_rows(oledb::schema_kind::tables, {fake::table_row(L"dbo", L"city", L"TABLE")});
+        server->add_schema_rows(oledb::schema_kind::primary_keys,
+                                {fake::primary_key_row(L"dbo", L"city", L"name", 1, L"PK_city")});
+        server->define_table(L"[dbo].[city]",
+                             {{fake::wide_text_column(L"name", 40, false), fake::int_column(L"people")}, {}});
+        tested.script(*server);
+        errors.reports.clear();
+        converter.selected.clear();
+        run(tested.mode);
+        ASSERT_EQ(errors.reports.size(), 1u);
+        EXPECT_EQ(errors.reports[0].context, "city, record #1") << "'ABC' comes first in binary order";
+        EXPECT_NE(errors.reports[0].text.find(tested.report), std::string::npos) << errors.reports[0].text;
+        const brantwick_convertor::run_tally tally = converter.get_tally();
+        EXPECT_EQ(tally.rows_written, 1u);
+        EXPECT_EQ(tally.rows_skipped, 1u);
+        EXPECT_FALSE(converter.is_complete());
+    }
 }
 
 TEST_F(direct_run, mode_3_refuses_a_table_of_another_structure)

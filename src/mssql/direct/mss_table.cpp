@@ -46,6 +46,8 @@ mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, c
     tk_log(2, L"mss_table::ctor3(%ls)", name.c_str());
     for (const t_ftd* column : table_schema)
         schema.push_back(new t_ftd(*column));
+    schema.identity_seed = table_schema.identity_seed;
+    schema.identity_increment = table_schema.identity_increment;
     find_identity();
 }
 

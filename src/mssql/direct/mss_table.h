@@ -69,6 +69,7 @@ public:
     std::vector<udb_refused_record> take_refused_records() override;
     void update2(udb_record& record, const std::wstring& key) override;
     void update1(udb_record& record) override;
+    bool holds_same_key(const udb_record& record) override;
     void delete_key(const std::wstring& key) override;
     void delete_key(udb_record& key) override;
     // N'...' when the run writes Unicode text, as every other text literal.
@@ -118,6 +119,7 @@ private:
     // one of the append that raises (its caller reports it).
     void collect_refusals(std::uint64_t raising_append = 0);
     void finish_quietly();
+    void continue_identity();
 
     odb_command command;
     mss_fast_load fast_load;

@@ -2,6 +2,7 @@
 // bulk load is off or failed, and the updates and deletes by key.
 #include "model/name_compare.h"
 #include "mssql/direct/mss_table.h"
+#include "mssql/direct/result_rows.h"
 #include "mssql/literals.h"
 #include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
@@ -10,6 +11,8 @@
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -75,15 +78,33 @@ void mss_table::append_record(udb_record& record)
 
 void mss_table::finish()
 {
-    if (!fast_load.is_opened())
-        return;
-    try {
-        fast_load.close_table();
-    } catch (const odb_exception&) {
+    if (fast_load.is_opened()) {
+        try {
+            fast_load.close_table();
+        } catch (const odb_exception&) {
+            collect_refusals();
+            throw;
+        }
         collect_refusals();
-        throw;
     }
-    collect_refusals();
+    continue_identity();
+}
+
+// Rows written with their own identity values may leave the table's next
+// identity value below them (a bulk load does), so that the next row the
+// server numbers would take a number a row holds: the table goes on after
+// the source's last value, as it does after rows written by statements.
+void mss_table::continue_identity()
+{
+    if (!b_identity || record_count == 0)
+        return;
+    const std::wstring name = mss_unicode_literal(table);
+    const std::wstring last = std::to_wstring(schema.identity_seed);
+    try {
+        run(L"IF IDENT_CURRENT(" + name + L") <= " + last + L" DBCC CHECKIDENT (" + name + L", RESEED, " + last + L")");
+    } catch (const odb_exception& e) {
+        database->object_failed(table, L"the next identity value", e.what());
+    }
 }
 
 std::vector<udb_refused_record> mss_table::take_refused_records()
@@ -180,7 +201,7 @@ void mss_table::update1(udb_record& record)
     tk_log(1, "mss_table::update(n_u_index=%d)", key_index);
     if (key_index < 0 || static_cast<std::size_t>(key_index) >= indexes.size()) {
         tk_log(3, L"ERROR: Cannot update '%ls', there's no primary/unique key", table.c_str());
-        return;
+        throw tk_exception(L"The row cannot be updated: the table " + table + L" has no primary or unique key.", 0);
     }
     tk_log(1, "indexes.size=%d", static_cast<int>(indexes.size()));
     const std::vector<std::wstring>& key_fields = indexes[key_index].fields;
@@ -202,15 +223,50 @@ void mss_table::update1(udb_record& record)
     tk_log(2, L"UPDATE QUERY: %ls", statement.c_str());
     if (condition.empty()) {
         tk_log(1, "Missing primary/unique key");
-        return;
+        throw tk_exception(L"The row cannot be updated: it holds no value of the key of " + table + L".", 0);
     }
+    // A row of nothing but its key is the row the table holds.
+    if (assignments.empty())
+        return;
+    // A failed update leaves the row as it was: the caller counts it skipped.
     try {
         run(statement);
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on UPDATE1: %s", e.what());
-    } catch (...) {
-        // An update never ends the synchronisation.
+        throw;
     }
+}
+
+bool mss_table::holds_same_key(const udb_record& record)
+{
+    if (key_index < 0 || static_cast<std::size_t>(key_index) >= indexes.size())
+        return true;
+    const std::vector<std::wstring>& key_fields = indexes[key_index].fields;
+    std::wstring names;
+    std::wstring condition;
+    std::vector<std::optional<std::wstring>> texts;  // the key's text values in key order; none for other kinds
+    for (const std::wstring& name : key_fields) {
+        const udb_field* field = record.get_field(name);
+        const std::int32_t position = schema.get_field_idx(name);
+        if (!field || position < 0)
+            return true;
+        append_joined(names, mss_quote_name(name), L", ");
+        append_joined(condition, name_value(*field, *schema[position]), L" AND ");
+        texts.push_back(field->get_type() == VT_BSTR ? std::optional(field->to_wstring()) : std::nullopt);
+    }
+    // Only text compares otherwise on the two servers; other values matched.
+    if (std::none_of(texts.begin(), texts.end(), [](const auto& text) { return text.has_value(); }))
+        return true;
+    const std::unique_ptr<udb_recordset> held(
+        database->query(L"SELECT " + names + L" FROM " + table + L" WHERE " + condition));
+    bool same = false;
+    mss_for_each_row(*held, [&](const udb_record& row) {
+        bool equal = true;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            equal = equal && (!texts[i] || mss_row_text(row, i) == *texts[i]);
+        same = same || equal;
+    });
+    return same;
 }
 
 std::wstring mss_table::filter_text_literal(const std::wstring& text) const

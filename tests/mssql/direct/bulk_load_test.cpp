@@ -308,14 +308,19 @@ TEST_F(bulk_load, preamble_and_identity)
     auto* id = column(L"id", VT_I4, 4, true);
     id->identity = true;
     schema.push_back(id);
+    schema.identity_seed = 11;  // the source's last value
     auto table = create(schema, {fake::int_column(L"id")});
     append(*table, {{L"id", ole_variant(std::int32_t{10})}});
     append(*table, {{L"id", ole_variant(std::int32_t{11})}});
     table.reset();
     // The session's settings are back as they were for what follows (a
-    // filtered index needs quoted identifiers).
-    EXPECT_EQ(sent(), (std::vector<std::wstring>{L"SET QUOTED_IDENTIFIER OFF; SET IDENTITY_INSERT [dbo].[t] ON; ",
-                                                 L"SET IDENTITY_INSERT [dbo].[t] OFF;", L"SET QUOTED_IDENTIFIER ON;"}));
+    // filtered index needs quoted identifiers), and the next identity value
+    // follows the source's last one.
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{
+                          L"SET QUOTED_IDENTIFIER OFF; SET IDENTITY_INSERT [dbo].[t] ON; ",
+                          L"SET IDENTITY_INSERT [dbo].[t] OFF;",
+                          L"IF IDENT_CURRENT(N'[dbo].[t]') <= 11 DBCC CHECKIDENT (N'[dbo].[t]', RESEED, 11)",
+                          L"SET QUOTED_IDENTIFIER ON;"}));
     const fake::bulk_load_record load = server->bulk_loads().back();
     EXPECT_TRUE(load.keep_identity);
     EXPECT_EQ(load.rows.size(), 2u);
