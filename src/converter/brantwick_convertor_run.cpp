@@ -171,6 +171,9 @@ struct brantwick_convertor::table_run {
     // Source names of the tables this run made on the destination; only
     // these get foreign keys.
     std::vector<std::wstring> created;
+    // The names (without owner) of the tables this run made, compared as the
+    // server compares names: ignoring case.
+    mss_tn_validator made_names{{}, {}};
 };
 
 void brantwick_convertor::operator()()
@@ -256,7 +259,7 @@ void brantwick_convertor::run_conversion()
     for (const std::wstring& table : table_names)
         selected.emplace_back(table, std::wstring());
 
-    table_run run{*source, *destination, validator, {}};
+    table_run run{*source, *destination, validator, {}, {{}, {}}};
     for (std::size_t i = 0; i < selected.size(); ++i) {
         const auto [name, query] = selected[i];
         convert_entry(name, query, run);
@@ -397,7 +400,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     if (!run.validator.is_acceptable(candidate))
         candidate = run.validator.get_safe_name(candidate);
     if (!mss_is_client_safe_name(mapped))
-        mended.insert(mended.begin(), {L"Table", mapped, candidate});
+        mended.insert(mended.begin(), {L"Table", mapped, candidate, {}});
     for (const mended_name& changed : mended)
         show_mended(changed);
 
@@ -410,6 +413,16 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         table = name;
     else
         mss_split_tab_name(candidate, table, owner);
+    // A later table whose name equals one this run made but for case would
+    // fail to be created, or replace the first: it is given another name.
+    const bool case_renamed = run.made_names.is_duplicated(table);
+    if (case_renamed) {
+        const std::wstring before = table;
+        table = run.made_names.get_safe_name(table);
+        show_mended({L"Table", before, table,
+                     L"since MS SQL Server compares table names ignoring case and the run made one of that name"});
+    }
+    run.made_names.add_existing_name(table);
     if (is_default_owner(owner)) {
         owner = L"dbo";
     } else {
@@ -450,7 +463,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     }
     run.validator.used_names.push_back(full_name);
     // Foreign keys and views name tables and columns by their source names.
-    if (mapped != name || literal_name)
+    if (mapped != name || literal_name || case_renamed)
         run.destination.names_map.add_tn_mapping(name, full_name);
     record_column_names(name, full_name, rule, mended_columns(mended), run.destination.names_map);
     if (!merged)
@@ -550,7 +563,7 @@ void brantwick_convertor::create_views(table_run& run)
     // The destination mends a view's name as it does a table's.
     for (const auto& [source_name, text] : readable) {
         if (!mss_is_client_safe_name(source_name))
-            show_mended({L"View", source_name, run.destination.names_map.get_tn_mapped_name(source_name, true)});
+            show_mended({L"View", source_name, run.destination.names_map.get_tn_mapped_name(source_name, true), {}});
     }
 }
 
@@ -704,7 +717,12 @@ void brantwick_convertor::copy_record(udb_recordset& source, udb_recordset& dest
         show_count_once();
         error_handler::instance().set_record_context(table, static_cast<std::int32_t>(rows_done + 1));
         error_handler::instance().count_skipped_record();
-        report(exception, false);
+        // The server's own words say why it refused the row; the general
+        // text of its error class would not.
+        if (dynamic_cast<const odb_exception*>(&exception) != nullptr)
+            report(tk_exception(std::string(exception.what()), 0), false);
+        else
+            report(exception, false);
     }
 }
 

@@ -28,7 +28,7 @@ void mend(std::wstring& name, mss_validator& validator, std::vector<mended_name>
         return;
     std::wstring safe = validator.get_safe_name(name);
     validator.add_existing_name(safe);
-    mended.push_back({object, name, safe});
+    mended.push_back({object, name, safe, {}});
     name = std::move(safe);
 }
 
@@ -84,7 +84,9 @@ udb_name_pairs mended_columns(const std::vector<mended_name>& mended)
 
 std::wstring mended_name_line(const mended_name& mended)
 {
-    tk_wstring line(mended.object + L": '" + mended.before + L"' becomes '" + mended.after +
-                    L"', since T-SQL clients read line breaks and \"$(\" in names as their own commands");
+    const std::wstring reason = mended.reason.empty()
+                                    ? L"since T-SQL clients read line breaks and \"$(\" in names as their own commands"
+                                    : mended.reason;
+    tk_wstring line(mended.object + L": '" + mended.before + L"' becomes '" + mended.after + L"', " + reason);
     return line.replace_all(L"\r", L"\\r").replace_all(L"\n", L"\\n");
 }

@@ -17,6 +17,7 @@ struct mended_name {
     std::wstring object;  // what the name belongs to, as the report shows it
     std::wstring before;
     std::wstring after;
+    std::wstring reason;  // why it changed; empty for a name T-SQL clients would misread
 };
 
 // Mends the names of a table's columns (in its index keys too) and of its

@@ -98,7 +98,10 @@ void mss_table::continue_identity()
 {
     if (!b_identity || record_count == 0)
         return;
-    const std::wstring name = mss_unicode_literal(table);
+    // An ASCII name goes without N: one T-SQL server reads the N as part of
+    // the name in this statement.
+    const bool ascii = std::all_of(table.begin(), table.end(), [](wchar_t c) { return c < 0x80; });
+    const std::wstring name = ascii ? L"'" + mss_escape_literal(table) + L"'" : mss_unicode_literal(table);
     const std::wstring last = std::to_wstring(schema.identity_seed);
     try {
         run(L"IF IDENT_CURRENT(" + name + L") <= " + last + L" DBCC CHECKIDENT (" + name + L", RESEED, " + last + L")");

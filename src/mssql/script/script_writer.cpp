@@ -220,11 +220,12 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
                 names.push_back(names_map.get_fn_mapped_name(table, field));
             return names;
         };
-        const std::wstring parent = safe(names_map.get_tn_mapped_name(relationship.pk_table));
+        // Source names are exact, as on the direct path: 'Tc' and 'tc' may be two tables.
+        const std::wstring parent = safe(names_map.get_tn_mapped_name(relationship.pk_table, true));
         const std::vector<std::wstring> referenced = mapped(relationship.pk_table, relationship.pk_flds);
         create_fk_index_if(parent, referenced, relationship.pk_flds);
         write_statement(
-            mss_foreign_key_statement(mss_script_keys, safe(names_map.get_tn_mapped_name(relationship.fk_table)),
+            mss_foreign_key_statement(mss_script_keys, safe(names_map.get_tn_mapped_name(relationship.fk_table, true)),
                                       relationship.name, mapped(relationship.fk_table, relationship.fk_flds), parent,
                                       referenced, relationship.rule),
             crlf);

@@ -319,7 +319,7 @@ TEST_F(bulk_load, preamble_and_identity)
     EXPECT_EQ(sent(), (std::vector<std::wstring>{
                           L"SET QUOTED_IDENTIFIER OFF; SET IDENTITY_INSERT [dbo].[t] ON; ",
                           L"SET IDENTITY_INSERT [dbo].[t] OFF;",
-                          L"IF IDENT_CURRENT(N'[dbo].[t]') <= 11 DBCC CHECKIDENT (N'[dbo].[t]', RESEED, 11)",
+                          L"IF IDENT_CURRENT('[dbo].[t]') <= 11 DBCC CHECKIDENT ('[dbo].[t]', RESEED, 11)",
                           L"SET QUOTED_IDENTIFIER ON;"}));
     const fake::bulk_load_record load = server->bulk_loads().back();
     EXPECT_TRUE(load.keep_identity);

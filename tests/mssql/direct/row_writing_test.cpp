@@ -59,7 +59,7 @@ TEST_F(row_writing, identity_insertion_is_on_per_insert_and_off_at_the_end)
     EXPECT_EQ(sent(), (std::vector<std::wstring>{
                           L"SET IDENTITY_INSERT [dbo].[t] ON;INSERT INTO [dbo].[t]([id], [name]) VALUES( 1, N'a')",
                           L"SET IDENTITY_INSERT [dbo].[t] OFF;",
-                          L"IF IDENT_CURRENT(N'[dbo].[t]') <= 1 DBCC CHECKIDENT (N'[dbo].[t]', RESEED, 1)"}));
+                          L"IF IDENT_CURRENT('[dbo].[t]') <= 1 DBCC CHECKIDENT ('[dbo].[t]', RESEED, 1)"}));
 }
 
 TEST_F(row_writing, record_of_another_structure_sends_nothing)
