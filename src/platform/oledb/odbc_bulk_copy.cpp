@@ -275,8 +275,8 @@ private:
                 statements().insert(batch[i].values);
                 ++written_;
             } catch (const db_error& error) {
-                if (is_connection_lost(error))
-                    throw;
+                if (is_connection_lost(error) || api_.connection_lost(dbc_))
+                    throw db_error(source_, {{L"08S01", 0, L"The connection to the server was lost."}});
                 refused_.push_back({batch[i].number, error});
             }
         }
@@ -460,8 +460,7 @@ private:
 
 bool bulk_copy_api::connection_lost(SQLHDBC dbc) const
 {
-    SQLUINTEGER dead = SQL_CD_FALSE;
-    return SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
+    return connection_dead(dbc);
 }
 
 const value_parts_dialect& transact_sql_value_parts()

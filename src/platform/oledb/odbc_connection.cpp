@@ -24,26 +24,36 @@ odbc_connection::~odbc_connection()
     SQLDisconnect(dbc_.get());
 }
 
+template <typename Call>
+auto odbc_connection::said_lost(Call call) const
+{
+    try {
+        return call();
+    } catch (const db_error& error) {
+        throw with_lost_connection(error, dbc_.get());
+    }
+}
+
 std::unique_ptr<db_result> odbc_connection::execute(const std::wstring& statement)
 {
-    return execute_statement(dbc_.get(), source_, statement);
+    return said_lost([&] { return execute_statement(dbc_.get(), source_, statement); });
 }
 
 std::unique_ptr<db_result> odbc_connection::open_table(const std::wstring& table)
 {
-    return open_table_rows(dbc_.get(), source_, table);
+    return said_lost([&] { return open_table_rows(dbc_.get(), source_, table); });
 }
 
 std::unique_ptr<db_result> odbc_connection::open_schema(schema_kind kind, const schema_restrictions& restrictions)
 {
-    return open_schema_rowset(dbc_.get(), source_, kind, restrictions);
+    return said_lost([&] { return open_schema_rowset(dbc_.get(), source_, kind, restrictions); });
 }
 
 std::unique_ptr<db_bulk_load> odbc_connection::open_bulk_load(const std::wstring& table, bool keep_identity)
 {
     if (!bulk_)
         throw db_error(source_, {{L"HY000", 0, L"The connection was not made for bulk load."}});
-    return open_bulk_copy(dbc_.get(), *bulk_, source_, table, keep_identity);
+    return said_lost([&] { return open_bulk_copy(dbc_.get(), *bulk_, source_, table, keep_identity); });
 }
 
 }  // namespace oledb::odbc

@@ -22,6 +22,10 @@ public:
     std::unique_ptr<db_bulk_load> open_bulk_load(const std::wstring& table, bool keep_identity) override;
 
 private:
+    // Runs the call; a failure on a broken connection is said to be one.
+    template <typename Call>
+    auto said_lost(Call call) const;
+
     std::wstring source_;
     handle dbc_;
     const bulk_copy_api* bulk_;

@@ -84,6 +84,21 @@ std::vector<db_error_record> read_diagnostics(SQLSMALLINT type, SQLHANDLE h)
     return records;
 }
 
+bool connection_dead(SQLHDBC dbc)
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
+}
+
+db_error with_lost_connection(const db_error& error, SQLHDBC dbc)
+{
+    if (is_connection_lost(error) || !connection_dead(dbc))
+        return error;
+    std::vector<db_error_record> records{{L"08S01", 0, L"The connection to the server was lost."}};
+    records.insert(records.end(), error.records().begin(), error.records().end());
+    return db_error(error.source(), std::move(records), error.hresult());
+}
+
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const std::wstring& source)
 {
     if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)

@@ -33,6 +33,14 @@ private:
 
 std::vector<db_error_record> read_diagnostics(SQLSMALLINT type, SQLHANDLE h);
 
+// Whether the driver knows the connection to be broken.
+bool connection_dead(SQLHDBC dbc);
+
+// The error of a call on `dbc`, said to be a lost connection (SQLSTATE 08S01)
+// when the connection is broken: drivers report a call that failed that way
+// in words of their own ("Unexpected EOF from the server").
+db_error with_lost_connection(const db_error& error, SQLHDBC dbc);
+
 // Raises db_error from the handle's diagnostic records unless `rc` succeeded.
 void check(SQLRETURN rc, const handle& h, const std::wstring& source);
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const std::wstring& source);
