@@ -13,8 +13,8 @@ tools/install_deps.sh
 tools/check_layers.sh
 tools/check_format.sh
 
-tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS=-Werror
-tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS=-Werror
+tools/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DVELMORA_WERROR=ON
+tools/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DBUILD_TESTING=ON -DVELMORA_WERROR=ON
 
 status=0
 for build in release asan; do
