@@ -1,13 +1,8 @@
 #include "mssql/client_commands.h"
 
-#include <array>
 #include <type_traits>
 
 namespace {
-
-// go is taken whatever follows it ("GO 3", "GO;"), as the script has always
-// done; the other words only as whole words.
-constexpr std::array<std::string_view, 6> command_words = {"exit", "quit", "reset", "ed", "bye", "version"};
 
 // The character in lower case when it is ASCII; '\0' otherwise.
 template <class Char>
@@ -49,7 +44,7 @@ bool starts_command(std::basic_string_view<Char> text, std::size_t at)
         return true;
     if (starts_with_word(text, at, "go"))
         return true;
-    for (const std::string_view word : command_words) {
+    for (const std::string_view word : mss_client_command_words) {
         if (starts_with_word(text, at, word) &&
             (at + word.size() == text.size() || !is_word_char(text[at + word.size()])))
             return true;

@@ -7,9 +7,15 @@
 // after LF, after CR LF and after a lone CR, which some editors break at.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+// The words that start a command line as whole words; go is taken whatever
+// follows it ("GO 3", "GO;"), as the script has always done.
+inline constexpr std::array<std::string_view, 6> mss_client_command_words = {"exit", "quit", "reset",
+                                                                             "ed",   "bye",  "version"};
 
 // How many characters after a line's blanks tell whether it is a command:
 // the longest word and the character after it.
