@@ -5,6 +5,7 @@
 #include "model/profile.h"
 #include "mysql/test_database.h"
 #include "support/test_mariadb.h"
+#include "support/tsql_rules.h"
 #include "toolkit/temp_folder.h"
 #include "toolkit/tk_log.h"
 
@@ -62,7 +63,10 @@ protected:
         testing::internal::CaptureStdout();
         converter();
         output = testing::internal::GetCapturedStdout();
-        return read_file(script);
+        std::string sql = read_file(script);
+        for (const std::string& breach : tsql::rule_breaches(sql))
+            ADD_FAILURE() << "SQL Server would refuse the script: " << breach;
+        return sql;
     }
 
     console_error_handler handler{oledb_error_message_count, oledb_error_messages};

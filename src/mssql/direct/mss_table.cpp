@@ -8,8 +8,10 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
+#include "mssql/type_mapping.h"
 #include "toolkit/tk_log.h"
 
+#include <algorithm>
 #include <memory>
 
 mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, std::uint32_t open_mode,
@@ -44,7 +46,11 @@ mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, c
     tk_log(2, L"mss_table::ctor3(%ls)", name.c_str());
     for (const t_ftd* column : table_schema)
         schema.push_back(new t_ftd(*column));
-    find_identity();
+    // The run has just created the table: a type rule may have written its
+    // identity column without IDENTITY, and the server refuses IDENTITY_INSERT
+    // on a table that has none.
+    b_identity = std::any_of(schema.begin(), schema.end(),
+                             [](const t_ftd* column) { return column && mss_creates_identity(*column); });
 }
 
 void mss_table::read_identity(const std::wstring& table_name, const std::wstring& owner_name)
