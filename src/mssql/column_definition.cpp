@@ -4,6 +4,7 @@
 #include "model/database.h"
 #include "model/index.h"
 #include "mssql/collations.h"
+#include "mssql/column_subtypes.h"
 #include "mssql/quoting.h"
 #include "mssql/type_mapping.h"
 #include "platform/compare_string.h"
@@ -60,18 +61,16 @@ bool is_number_literal(const std::wstring& text)
 // its zero-date values are written as; empty for any other text.
 std::wstring base_date_default(const t_ftd& column, const std::wstring& text)
 {
-    constexpr std::uint32_t subtype_date = 2;
-    constexpr std::uint32_t subtype_time = 3;
     const std::uint32_t kind = column.dw_reserved & 3;
-    if (kind == subtype_time)
+    if (kind == odb_subtype_pure_time)
         return {};
     std::wstring time_of_day;
     if (text.starts_with(L"0000-00-00"))
         time_of_day = text.substr(10);
     else if (text.empty() || text.find_first_not_of(L'0') != std::wstring::npos)
         return {};
-    if (kind == subtype_date || time_of_day.empty())
-        return kind == subtype_date ? L"1899-12-30" : L"1899-12-30 00:00:00";
+    if (kind == odb_subtype_pure_date || time_of_day.empty())
+        return kind == odb_subtype_pure_date ? L"1899-12-30" : L"1899-12-30 00:00:00";
     return L"1899-12-30" + time_of_day;
 }
 
