@@ -451,6 +451,24 @@ TEST_F(direct_run, a_refused_primary_key_and_index_leave_the_run_incomplete)
         << text;
 }
 
+// A type rule that writes the identity column without IDENTITY leaves the
+// created table without one: nothing switches IDENTITY_INSERT on for it.
+TEST_F(direct_run, an_identity_column_a_type_rule_made_plain_takes_its_rows_without_identity_insert)
+{
+    mss_native_type big;
+    big.type = L"bigint";
+    converter.get_table_mutator2(L"customer", L"customer")->update_field(L"id", L"id", big);
+    const std::vector<std::wstring> sent = run(0);
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const std::wstring& statement) {
+        return statement.starts_with(L"CREATE TABLE [dbo].[customer]") &&
+               statement.find(L"[id] bigint NOT NULL") != std::wstring::npos;
+    }));
+    for (const std::wstring& statement : sent)
+        EXPECT_EQ(statement.find(L"IDENTITY"), std::wstring::npos) << test_label(statement);
+    EXPECT_EQ(bulk_rows(*server, L"[dbo].[customer]").size(), 3u);
+    EXPECT_TRUE(errors.reports.empty());
+}
+
 // Renamed tables and columns: the key names the columns by their new names.
 TEST_F(direct_run, foreign_keys_of_renamed_tables_name_the_renamed_columns)
 {
