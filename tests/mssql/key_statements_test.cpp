@@ -166,6 +166,7 @@ std::vector<std::wstring> script_statements(const std::wstring& path)
 {
     std::ifstream file(tk_unicode_to_utf8(path), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    mss_test::expect_sql_server_rules(text);
     std::vector<std::wstring> statements;
     for (const std::string& batch : tsql::script_batches(text))
         statements.push_back(tk_utf8_to_unicode(batch));
