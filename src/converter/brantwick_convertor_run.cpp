@@ -14,6 +14,7 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_writer.h"
+#include "mssql/table_limits.h"
 #include "mssql/table_names.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
@@ -395,6 +396,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
         rule->modify3(indexes);
         mapped = rule->modify1(schema);
     }
+    mss_check_table_width(schema);
     std::vector<mended_name> mended = mend_table_names(name, schema, indexes);
     std::wstring candidate = mapped;
     if (!run.validator.is_acceptable(candidate))
@@ -528,8 +530,24 @@ void brantwick_convertor::create_relationships(table_run& run)
                            [&](const std::wstring& name) { return udb_same_name(name, table); });
     };
     for (const udb_relationship& key : run.source.relationships) {
-        if (created(key.fk_table) && created(key.pk_table))
+        if (!created(key.fk_table))
+            continue;
+        if (!key.pk_database.empty()) {
+            // The destination would tie it to a table of its own that only
+            // shares the name.
+            const std::wstring object = L"foreign key '" + key.name + L"'";
+            const std::string why = "it references table '" + tk_unicode_to_utf8(key.pk_table) +
+                                    "' of another database, '" + tk_unicode_to_utf8(key.pk_database) +
+                                    "', which a foreign key of MS SQL Server cannot reach";
+            run.destination.object_failed(key.fk_table, object, why, L"Foreign key '" + key.name + L"'",
+                                          "Table '" + tk_unicode_to_utf8(key.fk_table) +
+                                              "': " + tk_unicode_to_utf8(object) + " is left out: " + why + ".");
+        } else if (!created(key.pk_table)) {
+            tk_log(3, L"Foreign key '%ls' of table '%ls' is left out: table '%ls' is not one this run creates",
+                   key.name.c_str(), key.fk_table.c_str(), key.pk_table.c_str());
+        } else {
             keys.push_back(key);
+        }
     }
     for (const mended_name& changed : mend_key_names(keys))
         show_mended(changed);

@@ -32,6 +32,9 @@ public:
     ole_variant default_value;
     std::uint32_t dw_reserved;
     std::wstring description;
+    // The source's collation of a text column ("utf8mb4_bin"), empty when
+    // not known.
+    std::wstring collation;
 };
 
 // VT_I2 ... VT_UI8 and VT_BOOL, VT_CY, VT_DECIMAL: the types a numeric column takes.

@@ -13,8 +13,8 @@ udb_relationship::udb_relationship(const std::wstring& name, const std::wstring&
 {}
 
 udb_relationship::udb_relationship(const udb_relationship& that)
-    : name(that.name), fk_table(that.fk_table), pk_table(that.pk_table), rule(that.rule), fk_flds(that.fk_flds),
-      pk_flds(that.pk_flds)
+    : name(that.name), fk_table(that.fk_table), pk_table(that.pk_table), pk_database(that.pk_database), rule(that.rule),
+      fk_flds(that.fk_flds), pk_flds(that.pk_flds)
 {
     tk_log(2, "udb_relationship::copy ctor");
     tk_log(2, "that.fk_flds.size=%d, fk_flds.size=%d", static_cast<int>(that.fk_flds.size()),

@@ -17,6 +17,8 @@ public:
     std::wstring name2;
     std::wstring fk_table;
     std::wstring pk_table;
+    // The referenced table's database when it is not the referencing one's.
+    std::wstring pk_database;
     std::wstring rule;
     std::vector<std::wstring> fk_flds;
     std::vector<std::wstring> pk_flds;

@@ -3,6 +3,8 @@
 #include "model/column_descriptor.h"
 #include "model/database.h"
 #include "model/index.h"
+#include "mssql/collations.h"
+#include "mssql/column_subtypes.h"
 #include "mssql/quoting.h"
 #include "mssql/type_mapping.h"
 #include "platform/compare_string.h"
@@ -55,6 +57,23 @@ bool is_number_literal(const std::wstring& text)
     return i == text.size();
 }
 
+// MySQL's zero date as the default of a date column is the base date that
+// its zero-date values are written as; empty for any other text.
+std::wstring base_date_default(const t_ftd& column, const std::wstring& text)
+{
+    const std::uint32_t kind = column.dw_reserved & 3;
+    if (kind == odb_subtype_pure_time)
+        return {};
+    std::wstring time_of_day;
+    if (text.starts_with(L"0000-00-00"))
+        time_of_day = text.substr(10);
+    else if (text.empty() || text.find_first_not_of(L'0') != std::wstring::npos)
+        return {};
+    if (kind == odb_subtype_pure_date || time_of_day.empty())
+        return kind == odb_subtype_pure_date ? L"1899-12-30" : L"1899-12-30 00:00:00";
+    return L"1899-12-30" + time_of_day;
+}
+
 std::wstring quoted(const std::wstring& text)
 {
     return L"'" + mss_escape_literal(text) + L"'";
@@ -79,8 +98,11 @@ std::wstring default_clause(udb_database& destination, const std::wstring& table
         return L" DEFAULT getdate()";
     if (column.vartype == VT_DATE && column.dw_reserved == subtype_default_time)
         return L" DEFAULT CAST(GETDATE() AS TIME)";
-    const std::wstring text = column.default_value.to_wstring();
+    std::wstring text = column.default_value.to_wstring();
     tk_log(2, L"Got safe default value: %ls", text.c_str());
+    if (column.vartype == VT_DATE && column.default_value.get_type() == VT_BSTR)
+        if (const std::wstring base_date = base_date_default(column, text); !base_date.empty())
+            text = base_date;
     if (text.empty())
         return {};
     if (column.vartype == VT_BSTR && column.dw_reserved == subtype_guid &&
@@ -114,7 +136,10 @@ std::wstring default_clause(udb_database& destination, const std::wstring& table
 std::wstring mss_column_definition(udb_database& destination, const std::wstring& table, const t_ftd& column,
                                    const udb_indexes& indexes, bool unicode_text)
 {
-    std::wstring definition = mss_quote_name(column.name) + L" " + mss_get_native_type(column);
+    const std::wstring type = mss_get_native_type(column);
+    std::wstring definition = mss_quote_name(column.name) + L" " + type;
+    if (const std::wstring collation = mss_collation(column); !collation.empty())
+        definition += (type.ends_with(L' ') ? L"COLLATE " : L" COLLATE ") + collation;
     if (column.b_not_null || column.identity) {
         definition += L" NOT NULL";
     } else {

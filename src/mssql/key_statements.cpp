@@ -6,6 +6,7 @@
 #include "mssql/quoting.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
 
@@ -80,17 +81,28 @@ mss_index_statement mss_key_statement(const mss_key_style& style, const std::wst
     for (const std::wstring& field : index.fields) {
         const std::int32_t size = schema.get_field_size(field);
         const VARTYPE type = schema.get_field_type(field);
+        const std::string column = "column '" + tk_unicode_to_utf8(field) + "'";
+        if (size < 0)
+            return {{}, false, "its " + column + " is not one of the table's columns"};
         const auto length = static_cast<std::uint32_t>(size);
         const std::uint32_t bytes = type == VT_BSTR && style.text_counts_two_bytes ? 2 * length : length;
         total += bytes;
         tk_log(1, L"Index field '%ls' has vt=%08X, size=%d", field.c_str(), static_cast<unsigned>(type),
                static_cast<int>(size));
         tk_log(1, "Total index size=%d", static_cast<int>(total));
-        if (total > max_key_bytes || type == VT_BOOL ||
-            (is_long_type(type) && (bytes == 0 || bytes > max_column_bytes))) {
-            tk_log(3, L"Index '%ls' has been skipped", index.name.c_str());
-            return {};
-        }
+        if (is_long_type(type) && (bytes == 0 || bytes > max_column_bytes))
+            return {{},
+                    false,
+                    "its " + column +
+                        " is a text or binary column without a length of at most 8000 bytes (a long text, or "
+                        "a prefix of one), which MS SQL Server cannot index"};
+        if (type == VT_BOOL)
+            return {{}, false, "its " + column + " is a BIT column, which the run does not index"};
+        if (total > max_key_bytes)
+            return {{},
+                    false,
+                    "its columns take up to " + std::to_string(total) + " bytes, more than the " +
+                        std::to_string(max_key_bytes) + " bytes of an MS SQL Server key"};
     }
     // A filtered unique index lets several rows hold NULL, as MySQL allows;
     // a key constraint takes no filter.
@@ -102,7 +114,30 @@ mss_index_statement mss_key_statement(const mss_key_style& style, const std::wst
             filter += (filter.empty() ? L" WHERE " : L" AND ") + mss_quote_name(field) + L" IS NOT NULL";
     const std::wstring text = head(style, table, index, name_free) + column_list(index.fields) +
                               (style.blank_after_columns ? L") " : L")") + filter;
-    return {text, filtered};
+    return {text, filtered, {}};
+}
+
+std::wstring mss_key_object_text(const udb_index& index)
+{
+    const wchar_t* kind = index.primary             ? L"primary key"
+                          : index.unique_constraint ? L"unique constraint"
+                          : index.unique            ? L"unique index"
+                                                    : L"index";
+    return std::wstring(kind) + L" '" + index.name + L"'";
+}
+
+void mss_key_left_out(udb_database& destination, const std::wstring& table, const udb_index& index,
+                      const std::string& why)
+{
+    if (!index.primary && !index.unique) {
+        tk_log(3, L"Table '%ls': Index '%ls' has been skipped: %ls", table.c_str(), index.name.c_str(),
+               tk_utf8_to_unicode(why).c_str());
+        return;
+    }
+    const std::wstring object = mss_key_object_text(index);
+    destination.object_failed(table, object, why, table,
+                              tk_unicode_to_utf8(object) + " is left out: " + why +
+                                  "; the table would take rows the key refuses.");
 }
 
 std::wstring mss_clustered_index_statement(const std::wstring& table, const udb_schema& schema)

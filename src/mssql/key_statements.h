@@ -5,6 +5,7 @@
 // field of mss_key_style, set in mss_direct_keys and mss_script_keys.
 #pragma once
 
+#include "model/database.h"
 #include "model/index.h"
 #include "model/schema.h"
 
@@ -43,15 +44,26 @@ using mss_name_free = std::function<bool(const std::wstring& name, bool constrai
 
 // The statement that makes one key or index of `table` (a canonical name),
 // or an empty text when MS SQL cannot index its columns (too long a key, a
-// boolean column, a long text or binary column); that is logged at level 3.
+// boolean column, a long text or binary column): `left_out` then says why.
 // `filtered` tells whether the statement carries a NOT NULL filter.
 struct mss_index_statement {
     std::wstring text;
     bool filtered = false;
+    std::string left_out;
 };
 mss_index_statement mss_key_statement(const mss_key_style& style, const std::wstring& table, const udb_schema& schema,
                                       const udb_index& index, std::int32_t version_code,
                                       const mss_name_free& name_free);
+
+// "primary key 'PRIMARY'", "unique index 'ux'" and the like, as reports name it.
+std::wstring mss_key_object_text(const udb_index& index);
+
+// An index that a statement could not be made for: a primary or unique key
+// is a failed object of `destination` (logged, counted and reported, since
+// the destination would then take rows the source refused); a plain index
+// is logged at level 3 with its table.
+void mss_key_left_out(udb_database& destination, const std::wstring& table, const udb_index& index,
+                      const std::string& why);
 
 // The clustered index of a table without a primary key on Azure SQL, on the
 // first column that can be a key; empty when there is none (logged).

@@ -162,6 +162,15 @@ std::wstring mss_get_native_type(const t_ftd& column)
     return text_type(column);
 }
 
+bool mss_creates_identity(const t_ftd& column)
+{
+    if (!column.identity)
+        return false;
+    tk_wstring type(mss_get_native_type(column));
+    type.to_lower();
+    return type.find(L"identity") != std::wstring::npos;
+}
+
 std::uint32_t mss_text_length(const t_ftd& column)
 {
     if (!column.native_type.empty())

@@ -14,6 +14,10 @@ class t_ftd;
 // type of the column wins.
 std::wstring mss_get_native_type(const t_ftd& column);
 
+// Whether the column is created with IDENTITY: an identity column whose type
+// a rule chose carries it only when the rule's type does.
+bool mss_creates_identity(const t_ftd& column);
+
 // Whether an exact-number column is created as FLOAT: NUMERIC holds no
 // more than 38 digits.
 bool mss_is_float_decimal(const t_ftd& column);

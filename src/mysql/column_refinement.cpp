@@ -11,13 +11,6 @@
 
 namespace {
 
-// "0000-00-00", "0000-00-00 00:00:00.000000", "00000000000000" and the like.
-bool is_zero_date(const std::wstring& text)
-{
-    return !text.empty() && text.find(L'0') != std::wstring::npos &&
-           text.find_first_not_of(L"0-: .") == std::wstring::npos;
-}
-
 // What a default function gives: the current date, time of day, or both.
 enum class current_moment { none, date, time, date_time };
 
@@ -84,9 +77,10 @@ std::uint32_t current_subtype(std::uint32_t subtype, current_moment moment)
 
 void refine_date_default(t_ftd& column, const std::wstring& text)
 {
-    if (text.empty() || is_zero_date(text)) {
+    // A NOT NULL column stays so, to carry a key: a zero date, as a value
+    // or as the default, is written as the destination's base date.
+    if (text.empty()) {
         tk_log(2, "Skip empty def.values for date column");
-        column.b_not_null = false;
         return;
     }
     const current_moment moment = current_moment_of(text);

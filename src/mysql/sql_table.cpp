@@ -41,13 +41,17 @@ void sql_table::initialize(std::uint32_t mode)
 {
     tk_log(2, "sql_table::initialize(%d)", static_cast<int>(mode));
     read_columns();
+    read_collations();
     if ((mode & ~0x60u) == 0) {
         tk_log(2, "Mode=no_indexes, nothing to do");
         return;
     }
     read_indexes();
-    if (sql_current_engine().version() >= sql_version_foreign_keys)
+    if (sql_current_engine().version() >= sql_version_foreign_keys) {
+        const std::size_t first_key = m_relationships->size();
         read_foreign_keys();
+        read_foreign_key_databases(first_key);
+    }
 }
 
 namespace {

@@ -56,4 +56,12 @@ private:
     void report_on_update(const std::wstring& column, const std::wstring& extra) const;
     void read_indexes();
     void read_foreign_keys();
+    // The collation of each text column, from the server's catalogue.
+    void read_collations();
+    // Marks the keys read from index `first_key` on whose referenced table
+    // lies in another database, which SHOW CREATE TABLE names but the
+    // foreign-key parser does not keep.
+    void read_foreign_key_databases(std::size_t first_key);
+    // The WHERE condition of this table's rows in the catalogue.
+    std::wstring catalogue_condition() const;
 };

@@ -1,6 +1,13 @@
 #include "agent/corvath_process.h"
 
+#include "support/tsql_rules.h"
+
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -32,6 +39,10 @@ std::string contents(std::FILE* file)
 corvath_process::corvath_process(const std::vector<std::string>& arguments, std::optional<off_t> file_size_limit)
     : m_out(capture_file()), m_err(capture_file())
 {
+    if (std::find(arguments.begin(), arguments.end(), "--dump") != arguments.end())
+        for (const std::string& argument : arguments)
+            if (argument.starts_with("--dest="))
+                m_script = argument.substr(7);
     std::vector<std::string> texts{CORVATH_PROGRAM};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -73,6 +84,13 @@ process_result corvath_process::finish()
     m_child = -1;
     if (!WIFEXITED(status))
         throw std::runtime_error("corvath ended by a signal");
+    std::error_code error;
+    if (!m_script.empty() && std::filesystem::is_regular_file(m_script, error)) {
+        std::ifstream script(m_script, std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()};
+        for (const std::string& breach : tsql::rule_breaches(text))
+            ADD_FAILURE() << m_script << ": SQL Server would refuse it: " << breach;
+    }
     return {WEXITSTATUS(status), contents(m_out), contents(m_err)};
 }
 

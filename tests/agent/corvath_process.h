@@ -24,6 +24,8 @@ public:
     corvath_process(const corvath_process&) = delete;
     corvath_process& operator=(const corvath_process&) = delete;
 
+    // A script the run wrote (--dump) is checked against the SQL Server rules
+    // of support/tsql_rules.h; each breach fails the test.
     process_result finish();
     pid_t pid() const { return m_child; }
 
@@ -31,6 +33,7 @@ private:
     std::FILE* m_out;
     std::FILE* m_err;
     pid_t m_child = -1;
+    std::string m_script;  // --dest= of a --dump run
 };
 
 // Runs corvath with the arguments and waits for it.

@@ -1,7 +1,9 @@
-// corvath writing values and views that MS SQL Server would otherwise get
-// changed in silence: doubles beyond the range FLOAT is written with,
-// DECIMAL wider than 38 digits, views that read other views, views the
-// source server reports invalid and ON UPDATE clauses. Each case gives its
+// corvath writing values, views and keys that MS SQL Server would otherwise
+// get changed or lose in silence: doubles beyond the range FLOAT is written
+// with, DECIMAL wider than 38 digits, views that read other views, views the
+// source server reports invalid, ON UPDATE clauses, keys over dates and
+// case-sensitive texts, keys SQL Server cannot make, foreign keys into
+// another database and tables wider than SQL Server allows. Each case gives its
 // exit code, the log line that names what happened and what became of the
 // script that stood at the destination before.
 #include "agent/corvath_process.h"
@@ -49,6 +51,16 @@ std::string with_database(std::string text, const std::string& database)
 std::string summary_of(const char* counts)
 {
     return std::string("Summary: ") + counts + "\n";
+}
+
+// An Aria table of more columns than MS SQL Server allows (MyISAM and Aria
+// take 4096, InnoDB 1017).
+std::string wide_table(int columns)
+{
+    std::string statement = "CREATE TABLE wide (c0 INT";
+    for (int i = 1; i < columns; ++i)
+        statement += ", c" + std::to_string(i) + " INT";
+    return statement + ") ENGINE=Aria";
 }
 
 class corvath_values_and_views : public testing::TestWithParam<values_views_case> {};
@@ -171,7 +183,82 @@ INSTANTIATE_TEST_SUITE_P(
                            "MS SQL Server columns have no such clause"},
                           summary_of("1 tables converted, 0 failed; 1 rows written, 0 skipped; 0 other objects failed"),
                           false,
-                          {"CREATE TABLE [dbo].[stamped]", "'2020-01-02 03:04:05'"}}),
+                          {"CREATE TABLE [dbo].[stamped]", "'2020-01-02 03:04:05'"}},
+        values_views_case{
+            "keys_over_dates_and_zero_date_defaults",
+            {"CREATE TABLE sales (day DATE NOT NULL, shop INT NOT NULL, n INT, PRIMARY KEY (day, shop))",
+             "CREATE TABLE ticks (at DATETIME(3) NOT NULL PRIMARY KEY, v INT)",
+             "CREATE TABLE undated (id INT PRIMARY KEY, d DATE NOT NULL DEFAULT '0000-00-00', "
+             "t DATETIME NOT NULL DEFAULT '0000-00-00 00:00:00', m TIME NOT NULL DEFAULT '00:00:00')",
+             "INSERT INTO sales VALUES ('2024-05-01', 1, 3), ('0000-00-00', 1, 4)",
+             "INSERT INTO ticks VALUES ('2024-05-01 10:00:00.125', 1)", "INSERT INTO undated (id) VALUES (1)"},
+            false,
+            0,
+            {},
+            summary_of("3 tables converted, 0 failed; 4 rows written, 0 skipped; 0 other objects failed"),
+            false,
+            {"[day] DATE NOT NULL", "ALTER TABLE [dbo].[sales] ADD PRIMARY KEY([day], [shop])",
+             "[at] DATETIME2 NOT NULL", "ALTER TABLE [dbo].[ticks] ADD PRIMARY KEY([at])",
+             "[d] DATE NOT NULL DEFAULT '1899-12-30'", "[t] DATETIME2 NOT NULL DEFAULT '1899-12-30 00:00:00'",
+             "[m] TIME NOT NULL DEFAULT '00:00:00'"}},
+        values_views_case{
+            "keys_sql_server_cannot_make",
+            {"CREATE TABLE coded (code VARCHAR(901) CHARACTER SET latin1 NOT NULL PRIMARY KEY)",
+             "CREATE TABLE notes (id INT PRIMARY KEY, body TEXT, UNIQUE KEY body_start (body(20)), "
+             "KEY body_words (body(10)))",
+             "INSERT INTO notes VALUES (1, 'a'), (2, 'b')"},
+            false,
+            failed,
+            {"Table '[dbo].[coded]': primary key 'PRIMARY' could not be created: its columns take up to 901 bytes, "
+             "more than the 900 bytes of an MS SQL Server key",
+             "Table '[dbo].[notes]': unique index 'body_start' could not be created: its column 'body' is a text or "
+             "binary column",
+             "Table '[dbo].[notes]': Index 'body_words' has been skipped: its column 'body' is a text or binary "
+             "column"},
+            summary_of("2 tables converted, 0 failed; 2 rows written, 0 skipped; 2 other objects failed"),
+            false,
+            {"CREATE TABLE [dbo].[coded]", "ALTER TABLE [dbo].[notes] ADD PRIMARY KEY([id])"}},
+        values_views_case{
+            "case_sensitive_keys",
+            {"CREATE TABLE codes (code VARCHAR(10) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin PRIMARY KEY)",
+             "CREATE TABLE uses (id INT PRIMARY KEY, code VARCHAR(10) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin, "
+             "CONSTRAINT fk_code FOREIGN KEY (code) REFERENCES codes (code))",
+             "CREATE TABLE names_cs (name VARCHAR(10) CHARACTER SET latin1 COLLATE latin1_general_cs PRIMARY KEY, "
+             "note VARCHAR(10))",
+             "INSERT INTO codes VALUES ('a'), ('A')", "INSERT INTO uses VALUES (1, 'a'), (2, 'A')",
+             "INSERT INTO names_cs VALUES ('b', 'x'), ('B', 'y')"},
+            false,
+            0,
+            {},
+            summary_of("3 tables converted, 0 failed; 6 rows written, 0 skipped; 0 other objects failed"),
+            false,
+            {"[code] NVARCHAR(10) COLLATE Latin1_General_100_BIN2 NOT NULL",
+             "[name] NVARCHAR(10) COLLATE Latin1_General_100_CS_AS NOT NULL", "[note] NVARCHAR(10) ",
+             "[code] NVARCHAR(10) COLLATE Latin1_General_100_BIN2",
+             "ADD CONSTRAINT [fk_code] FOREIGN KEY ([code]) REFERENCES [dbo].[codes]([code])"}},
+        values_views_case{"key_into_another_database",
+                          {"CREATE DATABASE IF NOT EXISTS corvath_vv_elsewhere",
+                           "CREATE TABLE corvath_vv_elsewhere.base (id INT PRIMARY KEY)",
+                           "CREATE TABLE base (id INT PRIMARY KEY)",
+                           "CREATE TABLE child (id INT PRIMARY KEY, base_id INT, CONSTRAINT fk_elsewhere FOREIGN KEY "
+                           "(base_id) REFERENCES corvath_vv_elsewhere.base (id))"},
+                          false,
+                          failed,
+                          {"Table 'child': foreign key 'fk_elsewhere' could not be created: it references table 'base' "
+                           "of another database, 'corvath_vv_elsewhere', which a foreign key of MS SQL Server cannot "
+                           "reach"},
+                          summary_of("2 tables converted, 0 failed; 0 rows written, 0 skipped; 1 other objects failed"),
+                          false,
+                          {"CREATE TABLE [dbo].[base]", "CREATE TABLE [dbo].[child]"}},
+        values_views_case{"table_of_1030_columns",
+                          {wide_table(1030), "INSERT INTO wide (c0) VALUES (1)", "CREATE TABLE narrow (id INT)"},
+                          false,
+                          failed,
+                          {"The table has 1030 columns, more than the 1024 MS SQL Server allows in a table; neither "
+                           "the table nor its rows are written"},
+                          summary_of("1 tables converted, 1 failed; 0 rows written, 0 skipped; 0 other objects failed"),
+                          false,
+                          {"CREATE TABLE [dbo].[narrow]"}}),
     [](const testing::TestParamInfo<values_views_case>& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -1,103 +1,17 @@
 #include "agent/script_summary.h"
 
-#include <cctype>
+#include "support/tsql_tokens.h"
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
 
-namespace {
-
-enum class token_kind { word, quoted_name, literal, symbol };
-
-struct token {
-    token_kind kind;
-    std::string text;
-};
-
-// Quoted texts end at a lone closing quote; a doubled one stands for itself.
-std::size_t quoted_end(const std::string& text, std::size_t start, char closing)
-{
-    for (std::size_t at = start + 1; at < text.size(); ++at) {
-        if (text[at] != closing)
-            continue;
-        if (at + 1 < text.size() && text[at + 1] == closing) {
-            ++at;
-            continue;
-        }
-        return at + 1;
-    }
-    throw std::runtime_error("unterminated quoted text in the script");
-}
-
-std::vector<token> tokenize(const std::string& text)
-{
-    std::vector<token> tokens;
-    for (std::size_t at = 0; at < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[at]);
-        std::size_t end = at + 1;
-        token_kind kind = token_kind::symbol;
-        if (std::isspace(c)) {
-            ++at;
-            continue;
-        }
-        if (c == '-' && at + 1 < text.size() && text[at + 1] == '-') {
-            at = text.find('\n', at);
-            if (at == std::string::npos)
-                break;
-            continue;
-        }
-        if (c == '\'' || ((c == 'N' || c == 'n') && at + 1 < text.size() && text[at + 1] == '\'')) {
-            end = quoted_end(text, text.find('\'', at), '\'');
-            kind = token_kind::literal;
-        } else if (c == '[') {
-            end = quoted_end(text, at, ']');
-            kind = token_kind::quoted_name;
-        } else if (std::isalnum(c) || c == '_' || c == '.' || c >= 0x80) {
-            while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
-                                         text[end] == '.' || text[end] & 0x80))
-                ++end;
-            kind = token_kind::word;
-        }
-        tokens.push_back({kind, text.substr(at, end - at)});
-        at = end;
-    }
-    return tokens;
-}
-
-bool is_word(const token& tested, const char* word)
-{
-    if (tested.kind != token_kind::word || tested.text.size() != std::char_traits<char>::length(word))
-        return false;
-    for (std::size_t i = 0; i < tested.text.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(tested.text[i])) != word[i])
-            return false;
-    return true;
-}
-
-// The name that starts at `at` ([owner].[table]); `at` ends behind it.
-std::string read_name(const std::vector<token>& tokens, std::size_t& at)
-{
-    std::string name;
-    while (at < tokens.size() && (tokens[at].kind == token_kind::quoted_name || tokens[at].text == "."))
-        name += tokens[at++].text;
-    return name;
-}
-
-// Skips the parenthesized group that starts at `at`.
-void skip_group(const std::vector<token>& tokens, std::size_t& at)
-{
-    int depth = 0;
-    do {
-        if (tokens.at(at).text == "(")
-            ++depth;
-        if (tokens.at(at).text == ")")
-            --depth;
-        ++at;
-    } while (depth > 0);
-}
-
-}  // namespace
+using tsql::is_word;
+using tsql::read_name;
+using tsql::skip_group;
+using tsql::token;
+using tsql::tokenize;
 
 script_summary summarize_script(const std::string& path)
 {

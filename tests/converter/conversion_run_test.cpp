@@ -6,6 +6,7 @@
 #include "mssql/client_commands.h"
 #include "mysql/test_database.h"
 #include "support/test_mariadb.h"
+#include "support/tsql_rules.h"
 #include "toolkit/temp_folder.h"
 #include "toolkit/tk_log.h"
 
@@ -63,7 +64,10 @@ protected:
         testing::internal::CaptureStdout();
         converter();
         output = testing::internal::GetCapturedStdout();
-        return read_file(script);
+        std::string sql = read_file(script);
+        for (const std::string& breach : tsql::rule_breaches(sql))
+            ADD_FAILURE() << "SQL Server would refuse the script: " << breach;
+        return sql;
     }
 
     console_error_handler handler{oledb_error_message_count, oledb_error_messages};
@@ -200,7 +204,10 @@ TEST_F(script_run, rules_rename_retype_and_drop_fields)
     EXPECT_TRUE(contains(sql, "CREATE TABLE [dbo].[client]"));
     EXPECT_FALSE(contains(sql, "CREATE TABLE [dbo].[customer]"));
     EXPECT_TRUE(contains(sql, "[full_name] nvarchar(100)"));
-    EXPECT_TRUE(contains(sql, "[id] bigint"));
+    EXPECT_TRUE(contains(sql, "[id] bigint NOT NULL"));
+    // The rule's type has no IDENTITY: nor has the table, which SQL Server
+    // would refuse IDENTITY_INSERT for.
+    EXPECT_FALSE(contains(sql, "IDENTITY"));
     EXPECT_FALSE(contains(sql, "[code]"));
     EXPECT_FALSE(contains(sql, "ix_customer_code"));
     EXPECT_TRUE(contains(sql, "CREATE UNIQUE INDEX [uq_customer_name] ON [dbo].[client]([full_name])"));

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -577,6 +578,24 @@ TEST_F(direct_run, a_refused_primary_key_and_index_leave_the_run_incomplete)
         << text;
 }
 
+// A type rule that writes the identity column without IDENTITY leaves the
+// created table without one: nothing switches IDENTITY_INSERT on for it.
+TEST_F(direct_run, an_identity_column_a_type_rule_made_plain_takes_its_rows_without_identity_insert)
+{
+    mss_native_type big;
+    big.type = L"bigint";
+    converter.get_table_mutator2(L"customer", L"customer")->update_field(L"id", L"id", big);
+    const std::vector<std::wstring> sent = run(0);
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const std::wstring& statement) {
+        return statement.starts_with(L"CREATE TABLE [dbo].[customer]") &&
+               statement.find(L"[id] bigint NOT NULL") != std::wstring::npos;
+    }));
+    for (const std::wstring& statement : sent)
+        EXPECT_EQ(statement.find(L"IDENTITY"), std::wstring::npos) << test_label(statement);
+    EXPECT_EQ(bulk_rows(*server, L"[dbo].[customer]").size(), 3u);
+    EXPECT_TRUE(errors.reports.empty());
+}
+
 // Renamed tables and columns: the key names the columns by their new names.
 TEST_F(direct_run, foreign_keys_of_renamed_tables_name_the_renamed_columns)
 {
@@ -818,6 +837,87 @@ TEST_F(direct_client_command_run, names_are_mended_as_in_a_script_and_values_arr
     EXPECT_EQ(std::get<std::wstring>(notes[1][1]), L"x\r\n  go 3\r\ny");
     EXPECT_EQ(std::get<std::wstring>(notes[9][1]), L"costs $(HOME) and $$(x)");
     EXPECT_TRUE(errors.reports.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Keys and tables SQL Server holds to rules the T-SQL peer does not enforce:
+// each arrives, or is named, counted and keeps the run from being complete.
+// The recording provider also holds every statement it gets to those rules.
+class direct_keys_run : public direct_run {
+protected:
+    direct_keys_run() : direct_run("converter/sql_server_keys.sql")
+    {
+        std::string wide = "CREATE TABLE " + db() + "wide (c0 INT";
+        for (int i = 1; i < 1030; ++i)
+            wide += ", c" + std::to_string(i) + " INT";
+        run_in_source({wide + ") ENGINE=Aria"});
+        converter.table_names = {L"sales", L"ticks", L"undated", L"coded", L"notes",
+                                 L"codes", L"uses",  L"base",    L"child", L"wide"};
+        converter.only_definitions = true;
+    }
+
+    static bool has(const std::vector<std::wstring>& statements, const std::wstring& part)
+    {
+        return std::any_of(statements.begin(), statements.end(),
+                           [&](const std::wstring& statement) { return statement.find(part) != std::wstring::npos; });
+    }
+};
+
+TEST_F(direct_keys_run, arrive_or_are_named_and_counted)
+{
+    log_capture log;
+    const std::vector<std::wstring> sent = run(0);
+    // NOT NULL dates carry their keys; a zero-date default is the base date.
+    EXPECT_TRUE(has(sent, L"[day] DATE NOT NULL"));
+    EXPECT_TRUE(has(sent, L"PRIMARY KEY NONCLUSTERED([day], [shop])"));
+    EXPECT_TRUE(has(sent, L"[at] DATETIME2 NOT NULL"));
+    EXPECT_TRUE(has(sent, L"[d] DATE NOT NULL DEFAULT '1899-12-30'"));
+    EXPECT_TRUE(has(sent, L"[t] DATETIME2 NOT NULL DEFAULT '1899-12-30 00:00:00'"));
+    // Case-sensitive keys and the foreign key between them hold.
+    EXPECT_TRUE(has(sent, L"[code] NVARCHAR(10) COLLATE Latin1_General_100_BIN2 NOT NULL"));
+    EXPECT_TRUE(has(sent, L"FOREIGN KEY ([code]) REFERENCES [dbo].[codes]([code])"));
+    // What SQL Server cannot make is not sent.
+    EXPECT_FALSE(has(sent, L"ALTER TABLE [dbo].[coded] ADD"));
+    EXPECT_FALSE(has(sent, L"[body_start]"));
+    EXPECT_FALSE(has(sent, L"[fk_elsewhere] FOREIGN KEY"));
+    EXPECT_FALSE(has(sent, L"CREATE TABLE [dbo].[wide]"));
+
+    const brantwick_convertor::run_tally tally = converter.get_tally();
+    EXPECT_EQ(tally.tables_converted, 9u);
+    EXPECT_EQ(tally.tables_failed, 1u);
+    EXPECT_EQ(tally.objects_failed, 3u);
+    EXPECT_FALSE(converter.is_complete());
+    const std::string text = log.text();
+    for (const char* line :
+         {"Table '[dbo].[coded]': primary key 'PRIMARY' could not be created: its columns take up to 1802 bytes, more "
+          "than the 900 bytes of an MS SQL Server key",
+          "Table '[dbo].[notes]': unique index 'body_start' could not be created: its column 'body' is a text or "
+          "binary "
+          "column",
+          "Table 'child': foreign key 'fk_elsewhere' could not be created: it references table 'base' of another "
+          "database, 'velmora_keys_elsewhere'"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    std::vector<std::string> contexts;
+    for (const auto& report : errors.reports)
+        contexts.push_back(report.context);
+    EXPECT_THAT(contexts,
+                testing::UnorderedElementsAre("[dbo].[coded]", "[dbo].[notes]", "Foreign key 'fk_elsewhere'", "wide"));
+}
+
+// A foreign key to a table the run leaves out is logged with both tables.
+TEST_F(direct_keys_run, a_key_to_a_table_left_out_is_logged)
+{
+    log_capture log;
+    converter.table_names = {L"uses"};
+    run(0);
+    EXPECT_TRUE(converter.is_complete());
+    const std::string text = log.text();
+    EXPECT_NE(text.find("Foreign key 'fk_code' of table 'uses' is left out: table 'codes' is not one this run creates"),
+              std::string::npos)
+        << text;
 }
 
 }  // namespace

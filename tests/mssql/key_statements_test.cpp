@@ -9,6 +9,7 @@
 #include "mssql/script/script_writer.h"
 #include "mssql/test_label.h"
 #include "script/script_test_support.h"
+#include "support/tsql_tokens.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -165,25 +166,12 @@ std::vector<std::wstring> script_statements(const std::wstring& path)
 {
     std::ifstream file(tk_unicode_to_utf8(path), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    mss_test::expect_sql_server_rules(text);
     std::vector<std::wstring> statements;
-    std::string statement;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        start = end + 1;
-        if (line == "GO") {
-            statements.push_back(tk_utf8_to_unicode(statement));
-            statement.clear();
-        } else {
-            statement += (statement.empty() ? "" : "\n") + line;
-        }
-    }
-    // Not the head of the script.
+    for (const std::string& batch : tsql::script_batches(text))
+        statements.push_back(tk_utf8_to_unicode(batch));
+    // Neither what follows the last "GO" line nor the head of the script.
+    statements.pop_back();
     statements.erase(statements.begin());
     return statements;
 }

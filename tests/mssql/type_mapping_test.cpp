@@ -1,6 +1,7 @@
 #include "mssql/type_mapping.h"
 
 #include "model/column_descriptor.h"
+#include "mssql/collations.h"
 #include "mssql/mss_engine.h"
 #include "test_label.h"
 #include "toolkit/tk_string_utils.h"
@@ -214,6 +215,45 @@ TEST(mss_rule_type_test, appends_a_valid_length_precision_or_scale)
         type.prec = c.prec;
         type.scale = c.scale;
         EXPECT_EQ(get_mss_native_type2(type), c.expected) << test_label(c.type) << " " << c.length;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Text columns whose MySQL collation tells 'a' from 'A' keep telling them
+// apart; every other column takes the database's default collation.
+TEST(mss_collation_test, follows_the_case_rule_of_the_source_collation)
+{
+    mss_engine engine;
+    struct {
+        VARTYPE vartype;
+        const wchar_t* native_type;
+        const wchar_t* source;
+        const wchar_t* expected;
+    } cases[] = {
+        {VT_BSTR, L"", L"utf8mb4_bin", L"Latin1_General_100_BIN2"},
+        {VT_BSTR, L"", L"latin1_bin", L"Latin1_General_100_BIN2"},
+        {VT_BSTR, L"", L"utf8mb4_nopad_bin", L"Latin1_General_100_BIN2"},
+        {VT_BSTR, L"", L"latin1_general_cs", L"Latin1_General_100_CS_AS"},
+        {VT_BSTR, L"", L"utf8mb4_0900_as_cs", L"Latin1_General_100_CS_AS"},
+        {VT_BSTR, L"", L"utf8mb4_cs_0900_as_cs", L"Latin1_General_100_CS_AS"},
+        {VT_BSTR, L"", L"utf8mb4_general_ci", L""},
+        {VT_BSTR, L"", L"utf8mb4_0900_ai_ci", L""},
+        {VT_BSTR, L"", L"", L""},
+        // The charset alone says nothing: a name without properties.
+        {VT_BSTR, L"", L"binary", L""},
+        {VT_BSTR, L"varchar(20)", L"utf8mb4_bin", L"Latin1_General_100_BIN2"},
+        // A rule that made the column anything but text.
+        {VT_BSTR, L"int", L"utf8mb4_bin", L""},
+        {VT_I4, L"", L"utf8mb4_bin", L""},
+    };
+    for (const auto& c : cases) {
+        t_ftd text = column(c.vartype, 20);
+        text.native_type = c.native_type;
+        text.collation = c.source;
+        EXPECT_EQ(mss_collation(text), c.expected) << test_label(c.source) << " " << test_label(c.native_type);
     }
 }
 

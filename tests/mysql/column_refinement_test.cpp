@@ -60,10 +60,14 @@ TEST(mysql_default_refinement, reads_both_servers_forms)
         {VT_I4, 0, true, L"", VT_EMPTY, L"", true, 0},
         {VT_I4, 0, false, L"7", VT_I4, L"7", false, 0},
         {VT_DECIMAL, 0, true, L"1.50", VT_DECIMAL, L"1.5", true, 0},
-        {VT_DATE, 1, true, L"0000-00-00 00:00:00", VT_EMPTY, L"", false, 1},
-        {VT_DATE, 2, true, L"0000-00-00", VT_EMPTY, L"", false, 2},
-        {VT_DATE, 0, true, L"00000000000000", VT_EMPTY, L"", false, 0},
-        {VT_DATE, 1, true, L"0000-00-00 00:00:00.000000", VT_EMPTY, L"", false, 1},
+        // A NOT NULL date column stays so: its key must hold. A zero date
+        // default is kept for the destination, which writes its base date.
+        {VT_DATE, 1, true, L"", VT_EMPTY, L"", true, 1},
+        {VT_DATE, 1, true, L"0000-00-00 00:00:00", VT_BSTR, L"0000-00-00 00:00:00", true, 1},
+        {VT_DATE, 2, true, L"0000-00-00", VT_BSTR, L"0000-00-00", true, 2},
+        {VT_DATE, 0, true, L"00000000000000", VT_BSTR, L"00000000000000", true, 0},
+        {VT_DATE, 1, true, L"0000-00-00 00:00:00.000000", VT_BSTR, L"0000-00-00 00:00:00.000000", true, 1},
+        {VT_DATE, 3, true, L"00:00:00", VT_BSTR, L"00:00:00", true, 3},
         // Defaults of the current moment, in a column of the moment's kind.
         {VT_DATE, 0, true, L"CURRENT_TIMESTAMP", VT_EMPTY, L"", true, 9},
         {VT_DATE, 0, true, L"current_timestamp()", VT_EMPTY, L"", true, 9},

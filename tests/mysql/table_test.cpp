@@ -138,6 +138,15 @@ TEST_F(mysql_column_types, every_type_arrives_with_its_variant_type_size_and_val
     EXPECT_FALSE(all_types->schema.get_field1(L"ti")->b_not_null);
 }
 
+TEST_F(mysql_column_types, text_columns_carry_their_collation)
+{
+    auto all_types = table(L"all_types");
+    EXPECT_EQ(all_types->schema.get_field1(L"vc_bin")->collation, L"utf8mb4_bin");
+    EXPECT_EQ(all_types->schema.get_field1(L"tx_bin")->collation, L"utf8mb4_bin");
+    EXPECT_TRUE(all_types->schema.get_field1(L"vc")->collation.starts_with(L"utf8mb4_"));
+    EXPECT_EQ(all_types->schema.get_field1(L"id")->collation, L"");
+}
+
 TEST_F(mysql_column_types, four_byte_characters_and_leading_zero_bytes_survive)
 {
     auto all_types = table(L"all_types");
@@ -235,8 +244,8 @@ TEST_F(mysql_table_structure, reads_declared_types_defaults_and_the_identity_see
 
     auto zero_dates = table(L"zero_dates");
     const t_ftd& happened = *zero_dates->schema.get_field1(L"happened");
-    EXPECT_FALSE(happened.b_not_null);
-    EXPECT_EQ(happened.default_value.get_type(), VT_EMPTY);
+    EXPECT_TRUE(happened.b_not_null);
+    EXPECT_EQ(happened.default_value.to_wstring(), L"0000-00-00 00:00:00");
 }
 
 TEST_F(mysql_table_structure, reads_indexes_in_key_order_and_chooses_the_row_key)
@@ -287,6 +296,27 @@ TEST_F(mysql_table_structure, adds_each_tables_foreign_keys_to_the_database)
     EXPECT_EQ(pair.fk_flds, (names{L"customer_id", L"line_no"}));
     EXPECT_EQ(pair.pk_flds, (names{L"customer_id", L"line_no"}));
     EXPECT_EQ(pair.rule, L"");
+}
+
+// SHOW CREATE TABLE names the other database; the parser keeps the table,
+// the catalogue tells the database.
+TEST_F(mysql_table_structure, a_key_into_another_database_names_that_database)
+{
+    for (const char* statement :
+         {"CREATE DATABASE IF NOT EXISTS vtab_elsewhere",
+          "CREATE TABLE IF NOT EXISTS vtab_elsewhere.base (id INT PRIMARY KEY)",
+          "CREATE TABLE far_child (id INT PRIMARY KEY, b INT, CONSTRAINT fk_far FOREIGN KEY (b) REFERENCES "
+          "vtab_elsewhere.base (id))"})
+        ASSERT_EQ(mysql_query(m_scratch.connection(), statement), 0) << mysql_error(m_scratch.connection());
+    m_database = velmora_test::open_database(m_engine, m_scratch.name());
+    table(L"purchase");
+    table(L"far_child");
+    ASSERT_EQ(m_database->relationships.size(), 2u);
+    EXPECT_EQ(m_database->relationships[0].pk_database, L"");
+    const udb_relationship& far = m_database->relationships[1];
+    EXPECT_EQ(far.name, L"fk_far");
+    EXPECT_EQ(far.pk_table, L"base");
+    EXPECT_EQ(far.pk_database, L"vtab_elsewhere");
 }
 
 TEST_F(mysql_table_structure, streams_tables_with_awkward_names_and_invisible_columns)

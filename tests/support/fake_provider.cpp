@@ -4,6 +4,8 @@
 #include "platform/oledb/schema_layout.h"
 #include "platform/oledb/server_address.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <utility>
 
@@ -221,6 +223,23 @@ row foreign_key_row(std::wstring pk_schema, std::wstring pk_table, std::wstring 
 
 provider::provider(std::wstring name) : name_(std::move(name)) {}
 
+provider::~provider()
+{
+    const std::vector<std::string> breaches = rule_checker_.breaches();
+    if (breaches.empty())
+        return;
+    std::fprintf(stderr, "The recording provider received statements that SQL Server refuses:\n");
+    for (const std::string& breach : breaches)
+        std::fprintf(stderr, "  %s\n", breach.c_str());
+    std::abort();
+}
+
+std::vector<std::string> provider::rule_breaches() const
+{
+    std::lock_guard lock(mutex_);
+    return rule_checker_.breaches();
+}
+
 void provider::set_installed(bool installed)
 {
     std::lock_guard lock(mutex_);
@@ -367,6 +386,7 @@ std::unique_ptr<oledb::db_result> provider::run(const std::wstring& statement, i
 {
     std::lock_guard lock(mutex_);
     statements_.push_back({statement, connection_id});
+    rule_checker_.add_batch(statement);
     for (const rule& r : rules_) {
         const bool hit = r.prefix ? statement.compare(0, r.text.size(), r.text) == 0 : statement == r.text;
         if (!hit)

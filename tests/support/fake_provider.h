@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/oledb/db_backend.h"
+#include "support/tsql_rules.h"
 
 #include <functional>
 #include <map>
@@ -69,6 +70,10 @@ struct bulk_load_record {
 class provider final : public oledb::db_provider {
 public:
     explicit provider(std::wstring name = L"Fake SQL Server");
+    // A provider that received a statement SQL Server would refuse by one of
+    // the rules of support/tsql_rules.h (which the T-SQL peer does not
+    // enforce) prints them and ends the test process.
+    ~provider() override;
 
     // Configuration.
     void set_installed(bool installed);
@@ -96,6 +101,8 @@ public:
     std::vector<std::wstring> statement_texts() const;
     std::vector<bulk_load_record> bulk_loads() const;
     int connections_opened() const;
+    // The rules of support/tsql_rules.h the statements broke, so far.
+    std::vector<std::string> rule_breaches() const;
 
     // The engine interface.
     std::wstring name() const override { return name_; }
@@ -135,6 +142,7 @@ private:
     std::map<std::wstring, scripted_failure> bulk_commit_failures_;
     std::vector<oledb::db_login> logins_;
     std::vector<statement_record> statements_;
+    tsql::rule_checker rule_checker_;
     std::vector<bulk_load_record> bulk_loads_;
     int connections_ = 0;
 };

@@ -10,19 +10,6 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
-namespace {
-
-std::wstring object_text(const udb_index& index)
-{
-    const wchar_t* kind = index.primary             ? L"primary key"
-                          : index.unique_constraint ? L"unique constraint"
-                          : index.unique            ? L"unique index"
-                                                    : L"index";
-    return std::wstring(kind) + L" '" + index.name + L"'";
-}
-
-}  // namespace
-
 void mss_database::create_indexes(const std::wstring& table, const udb_schema& table_schema,
                                   const udb_indexes& table_indexes)
 {
@@ -43,8 +30,10 @@ void mss_database::create_index(const std::wstring& table, const udb_schema& tab
     const mss_index_statement statement = mss_key_statement(
         mss_direct_keys, table_name, table_schema, index, mss_engine::instance().version_code,
         [this](const std::wstring& name, bool constraint) { return !is_index_exist(name, constraint); });
-    if (statement.text.empty())
+    if (statement.text.empty()) {
+        mss_key_left_out(*this, table_name, index, statement.left_out);
         return;
+    }
     tk_log(2, L"Create index query: '%ls'", statement.text.c_str());
     try {
         odb_command command(session.get());
@@ -52,7 +41,7 @@ void mss_database::create_index(const std::wstring& table, const udb_schema& tab
     } catch (const odb_exception& e) {
         // A key or index the server refuses is a failed object of the run,
         // and a refused primary key leaves the table without one.
-        const std::wstring object = object_text(index);
+        const std::wstring object = mss_key_object_text(index);
         object_failed(table_name, object, e.what(), table_name,
                       tk_unicode_to_utf8(object) + " could not be created: " + e.what());
         return;

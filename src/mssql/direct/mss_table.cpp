@@ -8,10 +8,12 @@
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
 #include "mssql/table_names.h"
+#include "mssql/type_mapping.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
+#include <algorithm>
 #include <memory>
 
 mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, std::uint32_t open_mode,
@@ -48,7 +50,11 @@ mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, c
         schema.push_back(new t_ftd(*column));
     schema.identity_seed = table_schema.identity_seed;
     schema.identity_increment = table_schema.identity_increment;
-    find_identity();
+    // The run has just created the table: a type rule may have written its
+    // identity column without IDENTITY, and the server refuses IDENTITY_INSERT
+    // on a table that has none.
+    b_identity = std::any_of(schema.begin(), schema.end(),
+                             [](const t_ftd* column) { return column && mss_creates_identity(*column); });
 }
 
 void mss_table::read_identity(const std::wstring& table_name, const std::wstring& owner_name)

@@ -41,8 +41,10 @@ mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstr
 {
     tk_log(1, L"mss_dmp_recordset::mss_dmp_recordset(%ls)", table.c_str());
     this->schema = schema;
-    m_has_identity =
-        std::any_of(this->schema.begin(), this->schema.end(), [](const t_ftd* column) { return column->identity; });
+    // A type rule may have written an identity column without IDENTITY: the
+    // server refuses IDENTITY_INSERT on a table that has none.
+    m_has_identity = std::any_of(this->schema.begin(), this->schema.end(),
+                                 [](const t_ftd* column) { return mss_creates_identity(*column); });
     m_safe_name = mss_engine::get_safe_tname(table);
     std::wstring column_part = L"INSERT INTO " + m_safe_name + L" (";
     for (std::size_t i = 0; i < this->schema.size(); ++i)

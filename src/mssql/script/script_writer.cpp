@@ -180,8 +180,10 @@ void mss_dmp_database::create_index(const std::wstring& table, const udb_schema&
     const mss_index_statement statement =
         mss_key_statement(mss_script_keys, safe(table), schema, index, mss_engine::instance().version_code,
                           [](const std::wstring&, bool) { return true; });
-    if (statement.text.empty())
+    if (statement.text.empty()) {
+        mss_key_left_out(*this, safe(table), index, statement.left_out);
         return;
+    }
     write_statement(statement.text, lf);
     m_made_keys.add(safe(table), index, statement.filtered);
     if (index.primary)

@@ -327,6 +327,23 @@ TEST_F(bulk_load, preamble_and_identity)
     EXPECT_TRUE(load.done);
 }
 
+// A type rule that wrote the identity column without IDENTITY leaves the
+// table without one: SQL Server refuses IDENTITY_INSERT on it.
+TEST_F(bulk_load, identity_column_a_type_rule_made_plain)
+{
+    udb_schema schema(true);
+    auto* id = column(L"id", VT_I4, 4, true);
+    id->identity = true;
+    id->native_type = L"bigint";
+    schema.push_back(id);
+    auto table = create(schema, {fake::int_column(L"id")});
+    append(*table, {{L"id", ole_variant(std::int32_t{10})}});
+    table.reset();
+    for (const std::wstring& statement : sent())
+        EXPECT_EQ(statement.find(L"IDENTITY_INSERT"), std::wstring::npos) << statement;
+    EXPECT_EQ(server->bulk_loads().back().rows.size(), 1u);
+}
+
 TEST_F(bulk_load, rows_are_committed_in_batches_of_bound_bytes)
 {
     udb_schema schema(true);

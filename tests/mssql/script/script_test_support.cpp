@@ -1,9 +1,11 @@
 #include "mssql/script/script_test_support.h"
 
+#include "support/tsql_rules.h"
 #include "toolkit/tk_text_conversion.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <regex>
 #include <sstream>
@@ -85,6 +87,7 @@ void write_bytes(const std::wstring& path, const std::string& bytes)
 
 std::string stable_script(const std::string& script, const scratch_folder& folder)
 {
+    expect_sql_server_rules(script);
     static const std::regex date("Creation date: [0-9]{2}/[0-9]{2}/[0-9]{4}");
     std::string result = std::regex_replace(script, date, "Creation date: MM/DD/YYYY");
     const std::string folder_text = folder.path().string() + "/";
@@ -93,9 +96,16 @@ std::string stable_script(const std::string& script, const scratch_folder& folde
     return result;
 }
 
+void expect_sql_server_rules(const std::string& script)
+{
+    for (const std::string& breach : tsql::rule_breaches(script))
+        ADD_FAILURE() << "SQL Server would refuse the script: " << breach;
+}
+
 std::string golden(const std::string& name, const std::string& actual,
                    const std::vector<std::pair<std::string, std::string>>& replacements)
 {
+    expect_sql_server_rules(actual);
     const std::string path = std::string(VELMORA_FIXTURES_DIR) + "/mssql/" + name;
     if (std::getenv("VELMORA_UPDATE_GOLDEN")) {
         std::string stored = actual;

@@ -66,11 +66,17 @@ void fill_record(udb_record& record, const udb_schema& schema, const std::vector
 std::string read_bytes(const std::wstring& path);
 void write_bytes(const std::wstring& path, const std::string& bytes);
 
+// Fails the test for each rule of support/tsql_rules.h the script breaks:
+// the T-SQL peer does not enforce them, SQL Server does.
+void expect_sql_server_rules(const std::string& script);
+
 // The script with the parts that change from run to run replaced: the
-// creation date and the scratch folder.
+// creation date and the scratch folder; the script is held to the rules
+// above.
 std::string stable_script(const std::string& script, const scratch_folder& folder);
 
-// The golden file's bytes, each "@@KEY@@" replaced by its text. With the
+// The golden file's bytes, each "@@KEY@@" replaced by its text; the actual
+// script is held to the rules above. With the
 // environment variable VELMORA_UPDATE_GOLDEN set, the actual script is
 // stored as the golden file first.
 std::string golden(const std::string& name, const std::string& actual,

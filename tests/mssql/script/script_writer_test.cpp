@@ -476,3 +476,40 @@ TEST_F(mss_script_test, a_script_that_missed_a_write_is_never_completed)
 }
 
 }  // namespace
+
+namespace {
+
+// A type rule may write an identity column without IDENTITY: the table then
+// gets no IDENTITY_INSERT lines, which SQL Server would refuse.
+struct identity_case {
+    const char* label;
+    const wchar_t* rule_type;  // the column's custom type, empty for none
+    bool identity_insert;
+};
+
+class identity_insert_lines : public mss_script_test, public testing::WithParamInterface<identity_case> {};
+
+TEST_P(identity_insert_lines, follow_the_created_type)
+{
+    mss_dump_options options;
+    options.comments = false;
+    auto script = open_script("identity.sql", options);
+    udb_schema schema = make_schema({{L"id", VT_I4, 4, true, true}});
+    schema[0]->native_type = GetParam().rule_type;
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"t", schema, udb_indexes()));
+        append(*table, {ole_variant(std::int32_t{7})});
+    }
+    script.reset();
+    const std::string sql = written();
+    EXPECT_EQ(sql.find("SET IDENTITY_INSERT [dbo].[t] ON;") != std::string::npos, GetParam().identity_insert) << sql;
+    EXPECT_EQ(sql.find("SET IDENTITY_INSERT [dbo].[t] OFF;") != std::string::npos, GetParam().identity_insert);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, identity_insert_lines,
+                         testing::Values(identity_case{"no_rule", L"", true},
+                                         identity_case{"plain_bigint", L"bigint", false},
+                                         identity_case{"rule_with_identity", L"bigint IDENTITY(1,1)", true}),
+                         [](const testing::TestParamInfo<identity_case>& info) { return info.param.label; });
+
+}  // namespace
