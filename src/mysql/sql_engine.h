@@ -93,6 +93,7 @@ public:
     // Whether the server writes a literal default in quotes and an
     // expression bare in information_schema (MariaDB 10.2.7 and later).
     bool reports_quoted_defaults() const { return m_mariadb && m_version >= sql_version_code(10, 2, 7); }
+    bool is_mariadb() const { return m_mariadb; }
     // major * 65536 + minor * 256 + patch; 0 before the first connection.
     std::uint32_t version() const { return m_version; }
     bool is_connected() const { return m_connected; }

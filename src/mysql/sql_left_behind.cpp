@@ -2,6 +2,7 @@
 
 #include "mysql/blob_to_text_scope.h"
 #include "mysql/sql_database.h"
+#include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
 #include "toolkit/tk_log.h"
 
@@ -10,11 +11,15 @@
 
 namespace {
 
+// The servers whose catalogue has the table a query reads.
+enum class catalogue { any, mariadb, mysql8 };
+
 struct catalogue_query {
     const wchar_t* kind;
     // Columns: the object's name, then its table (empty or NULL for an object
     // of the database); the current database is the one to read.
     const wchar_t* statement;
+    catalogue servers = catalogue::any;
 };
 
 const catalogue_query queries[] = {
@@ -31,12 +36,16 @@ const catalogue_query queries[] = {
                                    L"WHERE TABLE_SCHEMA = DATABASE() AND TABLE_TYPE = 'SYSTEM VERSIONED' "
                                    L"ORDER BY TABLE_NAME"},
     // MariaDB keeps the reference ids of spatial columns here, MySQL 8 in COLUMNS.
-    {L"spatial reference id", L"SELECT CONCAT(G_GEOMETRY_COLUMN, ' (SRID ', SRID, ')'), G_TABLE_NAME "
-                              L"FROM information_schema.GEOMETRY_COLUMNS WHERE G_TABLE_SCHEMA = DATABASE() "
-                              L"AND SRID <> 0 ORDER BY G_TABLE_NAME, G_GEOMETRY_COLUMN"},
-    {L"spatial reference id", L"SELECT CONCAT(COLUMN_NAME, ' (SRID ', SRS_ID, ')'), TABLE_NAME "
-                              L"FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() "
-                              L"AND SRS_ID IS NOT NULL AND SRS_ID <> 0 ORDER BY TABLE_NAME, ORDINAL_POSITION"},
+    {L"spatial reference id",
+     L"SELECT CONCAT(G_GEOMETRY_COLUMN, ' (SRID ', SRID, ')'), G_TABLE_NAME "
+     L"FROM information_schema.GEOMETRY_COLUMNS WHERE G_TABLE_SCHEMA = DATABASE() "
+     L"AND SRID <> 0 ORDER BY G_TABLE_NAME, G_GEOMETRY_COLUMN",
+     catalogue::mariadb},
+    {L"spatial reference id",
+     L"SELECT CONCAT(COLUMN_NAME, ' (SRID ', SRS_ID, ')'), TABLE_NAME "
+     L"FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() "
+     L"AND SRS_ID IS NOT NULL AND SRS_ID <> 0 ORDER BY TABLE_NAME, ORDINAL_POSITION",
+     catalogue::mysql8},
     {L"stored procedure", L"SELECT ROUTINE_NAME, NULL FROM information_schema.ROUTINES "
                           L"WHERE ROUTINE_SCHEMA = DATABASE() AND ROUTINE_TYPE = 'PROCEDURE' ORDER BY ROUTINE_NAME"},
     {L"stored function", L"SELECT ROUTINE_NAME, NULL FROM information_schema.ROUTINES "
@@ -56,7 +65,17 @@ void sql_report_left_behind(sql_database& database, const std::vector<std::wstri
         return std::any_of(tables.begin(), tables.end(),
                            [&](const std::wstring& read) { return database.same_table(read, table); });
     };
+    const sql_engine& engine = sql_current_engine();
+    const auto has_catalogue = [&](catalogue servers) {
+        switch (servers) {
+        case catalogue::mariadb: return engine.is_mariadb();
+        case catalogue::mysql8: return !engine.is_mariadb() && engine.version() >= sql_version_code(8, 0, 0);
+        default: return true;
+        }
+    };
     for (const catalogue_query& query : queries) {
+        if (!has_catalogue(query.servers))
+            continue;
         std::unique_ptr<sql_tmp_recordset> rows;
         try {
             rows = database.run_query(query.statement);
