@@ -177,7 +177,29 @@ sql_declared_default sql_shown_default(const std::optional<std::wstring>& shown,
         return {};
     tk_wstring lower(extra);
     lower.to_lower();
-    return {true, lower.find(L"default_generated") != std::wstring::npos, *shown};
+    if (lower.find(L"default_generated") == std::wstring::npos)
+        return {true, false, *shown};
+    // MySQL 8 keeps a text default of a BLOB or TEXT column as an expression:
+    // _utf8mb4\'abc\' stands for the text abc.
+    std::wstring text = *shown;
+    if (text.size() > 1 && text[0] == L'_') {
+        const std::size_t quote = text.find(L'\'');
+        if (quote != std::wstring::npos && text.find_first_not_of(L"abcdefghijklmnopqrstuvwxyz0123456789_\\") == quote)
+            text = text.substr(text[quote - 1] == L'\\' ? quote - 1 : quote);
+        if (text.size() >= 4 && text[0] == L'\\' && text[1] == L'\'' && text[text.size() - 2] == L'\\' &&
+            text.back() == L'\'') {
+            std::wstring value;
+            for (std::size_t i = 2; i + 2 < text.size(); ++i) {
+                if (text[i] == L'\\' && i + 3 < text.size())
+                    ++i;
+                value += text[i];
+            }
+            return {true, false, value};
+        }
+        if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'')
+            return {true, false, unquoted(text)};
+    }
+    return {true, true, *shown};
 }
 
 void sql_refine_default(t_ftd& column, const sql_declared_default& declared)

@@ -141,6 +141,12 @@ TEST(mysql_declared_default, tells_literals_from_expressions_as_each_server_writ
         {L"uuid()", L"", true, false, L"uuid()"},
         {L"uuid()", L"DEFAULT_GENERATED", true, true, L"uuid()"},
         {L"CURRENT_TIMESTAMP", L"DEFAULT_GENERATED on update CURRENT_TIMESTAMP", true, true, L"CURRENT_TIMESTAMP"},
+        // A text default of a BLOB or TEXT column, which MySQL 8 keeps as an expression.
+        {L"_utf8mb4\\'abc\\'", L"DEFAULT_GENERATED", true, false, L"abc"},
+        {L"_utf8mb4\\'it\\'s\\'", L"DEFAULT_GENERATED", true, false, L"it's"},
+        {L"_latin1'x'", L"DEFAULT_GENERATED", true, false, L"x"},
+        {L"concat(_utf8mb4\\'a\\',_utf8mb4\\'b\\')", L"DEFAULT_GENERATED", true, true,
+         L"concat(_utf8mb4\\'a\\',_utf8mb4\\'b\\')"},
         {std::nullopt, L"", false, false, L""},
     };
     for (const declared_case& c : cases) {
