@@ -159,6 +159,31 @@ bool is_bare_literal(const std::wstring& text)
     return digits;
 }
 
+// MySQL 8 keeps a text default of a BLOB or TEXT column as an expression,
+// a literal behind a character-set introducer: _utf8mb4\'abc\' or
+// _latin1'abc' stand for the text abc.
+std::optional<std::wstring> introduced_literal(const std::wstring& text)
+{
+    if (text.size() < 2 || text[0] != L'_')
+        return std::nullopt;
+    const std::size_t start = text.find_first_not_of(L"abcdefghijklmnopqrstuvwxyz0123456789_");
+    if (start == std::wstring::npos)
+        return std::nullopt;
+    const std::wstring literal = text.substr(start);
+    if (literal.size() >= 4 && literal.starts_with(L"\\'") && literal.ends_with(L"\\'")) {
+        std::wstring value;
+        for (std::size_t i = 2; i + 2 < literal.size(); ++i) {
+            if (literal[i] == L'\\' && i + 3 < literal.size())
+                ++i;
+            value += literal[i];
+        }
+        return value;
+    }
+    if (literal.size() >= 2 && literal.front() == L'\'' && literal.back() == L'\'')
+        return unquoted(literal);
+    return std::nullopt;
+}
+
 }  // namespace
 
 sql_declared_default sql_quoted_default(const std::optional<std::wstring>& reported)
@@ -179,26 +204,8 @@ sql_declared_default sql_shown_default(const std::optional<std::wstring>& shown,
     lower.to_lower();
     if (lower.find(L"default_generated") == std::wstring::npos)
         return {true, false, *shown};
-    // MySQL 8 keeps a text default of a BLOB or TEXT column as an expression:
-    // _utf8mb4\'abc\' stands for the text abc.
-    std::wstring text = *shown;
-    if (text.size() > 1 && text[0] == L'_') {
-        const std::size_t quote = text.find(L'\'');
-        if (quote != std::wstring::npos && text.find_first_not_of(L"abcdefghijklmnopqrstuvwxyz0123456789_\\") == quote)
-            text = text.substr(text[quote - 1] == L'\\' ? quote - 1 : quote);
-        if (text.size() >= 4 && text[0] == L'\\' && text[1] == L'\'' && text[text.size() - 2] == L'\\' &&
-            text.back() == L'\'') {
-            std::wstring value;
-            for (std::size_t i = 2; i + 2 < text.size(); ++i) {
-                if (text[i] == L'\\' && i + 3 < text.size())
-                    ++i;
-                value += text[i];
-            }
-            return {true, false, value};
-        }
-        if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'')
-            return {true, false, unquoted(text)};
-    }
+    if (const std::optional<std::wstring> value = introduced_literal(*shown))
+        return {true, false, *value};
     return {true, true, *shown};
 }
 
