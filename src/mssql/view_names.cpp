@@ -26,13 +26,16 @@ mss_view_names::mss_view_names(const udb_views& views, const std::vector<std::ws
 
 std::wstring mss_view_names::name_of(udb_names_map& names_map, const std::wstring& source_name, bool log_mapping)
 {
-    const bool taken = std::any_of(m_given.begin(), m_given.end(),
-                                   [&](const std::wstring& given) { return udb_same_name(given, source_name); });
-    if (!taken && m_validator.is_acceptable(source_name)) {
+    const auto taken = std::find_if(m_given.begin(), m_given.end(),
+                                    [&](const std::wstring& given) { return udb_same_name(given, source_name); });
+    if (taken == m_given.end() && m_validator.is_acceptable(source_name)) {
         m_given.push_back(source_name);
         return source_name;
     }
     std::wstring view_name = m_validator.get_safe_name(source_name);
+    if (taken != m_given.end())
+        tk_log(3, L"View '%ls' is created as '%ls': MS SQL Server does not tell its name from that of view '%ls'",
+               source_name.c_str(), view_name.c_str(), taken->c_str());
     names_map.add_tn_mapping(source_name, view_name);
     if (log_mapping)
         tk_log(2, L"udb_names_map::add_tn_mapping(%ls,%ls)", source_name.c_str(), view_name.c_str());
