@@ -16,6 +16,8 @@
 #include "mssql/script/script_writer.h"
 #include "mssql/table_limits.h"
 #include "mssql/table_names.h"
+#include "mysql/sql_database.h"
+#include "mysql/sql_left_behind.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
@@ -266,6 +268,11 @@ void brantwick_convertor::run_conversion()
         convert_entry(name, query, run);
     }
     create_dependent_objects(run);
+    std::vector<std::wstring> read_tables;
+    for (const auto& [name, query] : selected)
+        if (query.empty())
+            read_tables.push_back(name);
+    sql_report_left_behind(static_cast<sql_database&>(*source), read_tables);
     // A run that left something behind never takes an earlier script's
     // place; where none stands, its script holds what did go across.
     if (auto* script = dynamic_cast<mss_dmp_database*>(destination.get()))
@@ -548,6 +555,11 @@ void brantwick_convertor::create_relationships(table_run& run)
         } else {
             keys.push_back(key);
         }
+    }
+    for (const auto& [table, clause] : run.source.unreadable_keys) {
+        if (created(table))
+            run.destination.object_failed(run.destination.names_map.get_tn_mapped_name(table, true),
+                                          L"the foreign key '" + clause + L"'", "its clause cannot be read");
     }
     for (const mended_name& changed : mend_key_names(keys))
         show_mended(changed);

@@ -7,6 +7,12 @@
 #include <cstdint>
 #include <string>
 
+// How a source declared a column's default. `given`: nothing more is known,
+// and an empty default text means none. `literal`: a value the source
+// declared, an empty text included. `expression`: an expression the source
+// server computes, whose text as that server writes it is the default value.
+enum class udb_default_form : std::uint8_t { given, literal, expression };
+
 class t_ftd {
 public:
     t_ftd(std::int32_t size, const std::wstring& name, VARTYPE vartype, bool b_not_null, bool identity,
@@ -30,6 +36,7 @@ public:
     bool identity;
     bool b_not_null;
     ole_variant default_value;
+    udb_default_form default_form = udb_default_form::given;
     std::uint32_t dw_reserved;
     std::wstring description;
     // The source's collation of a text column ("utf8mb4_bin"), empty when

@@ -89,6 +89,9 @@ public:
     // (view name, the server's reason) of the views the source server itself
     // cannot read, such as one over a dropped table.
     udb_views invalid_views;
+    // (table, clause) of the foreign keys whose clause the source side could
+    // not read: the destination reports them instead of making them.
+    std::vector<std::pair<std::wstring, std::wstring>> unreadable_keys;
     std::vector<std::wstring> tables;
     udb_names_map names_map;
     udb_relationships relationships;

@@ -5,6 +5,7 @@
 #include "model/index.h"
 #include "mssql/collations.h"
 #include "mssql/column_subtypes.h"
+#include "mssql/default_expressions.h"
 #include "mssql/quoting.h"
 #include "mssql/type_mapping.h"
 #include "platform/compare_string.h"
@@ -79,8 +80,8 @@ std::wstring quoted(const std::wstring& text)
     return L"'" + mss_escape_literal(text) + L"'";
 }
 
-// A default of a date or time column that T-SQL cannot take, such as an
-// expression of the source server, is left out, logged and counted.
+// A default that T-SQL cannot take, such as an expression of the source
+// server without a counterpart, is left out, logged and counted.
 std::wstring lost_default(udb_database& destination, const std::wstring& table, const t_ftd& column,
                           const std::wstring& text)
 {
@@ -100,11 +101,20 @@ std::wstring default_clause(udb_database& destination, const std::wstring& table
         return L" DEFAULT CAST(GETDATE() AS TIME)";
     std::wstring text = column.default_value.to_wstring();
     tk_log(2, L"Got safe default value: %ls", text.c_str());
+    if (column.default_form == udb_default_form::expression) {
+        const std::optional<std::wstring> expression =
+            mss_default_expression(text, column.vartype, unicode_text && column.vartype == VT_BSTR);
+        return expression ? L" DEFAULT " + *expression : lost_default(destination, table, column, text);
+    }
     if (column.vartype == VT_DATE && column.default_value.get_type() == VT_BSTR)
         if (const std::wstring base_date = base_date_default(column, text); !base_date.empty())
             text = base_date;
-    if (text.empty())
-        return {};
+    if (udb_is_binary_type(column.default_value.get_type()))
+        return L" DEFAULT " + (text.empty() ? std::wstring(L"0x") : text);
+    if (text.empty()) {
+        const bool declared = column.default_form == udb_default_form::literal && column.vartype == VT_BSTR;
+        return declared ? L" DEFAULT " + mss_text_literal(text, unicode_text) : std::wstring();
+    }
     if (column.vartype == VT_BSTR && column.dw_reserved == subtype_guid &&
         equals_one_of(text, {L"newid()", L"uuid_generate_v4()"}))
         return L" DEFAULT newid()";

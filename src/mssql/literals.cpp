@@ -210,7 +210,10 @@ std::wstring null_literal(const t_ftd* column, bool unicode)
         tk_log(1, "Special processing for VT_BLOB/NULL");
         return L"0x";
     }
-    return text_literal(column->default_value.to_wstring(), column->vartype, column, unicode);
+    // An expression's text is no value of the column.
+    const bool computed = column->default_form == udb_default_form::expression;
+    return text_literal(computed ? std::wstring() : column->default_value.to_wstring(), column->vartype, column,
+                        unicode);
 }
 
 // A number the server keeps as a double is noted when that double is not

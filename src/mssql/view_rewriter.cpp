@@ -84,9 +84,44 @@ const std::array<function_rewrite, 5>& function_rewrites()
     return rewrites;
 }
 
+// The current date and time as the server writes them back into a view
+// (MariaDB stores NOW() as current_timestamp(), with a precision when one
+// was given), each as a whole T-SQL call.
+struct time_function {
+    const wchar_t* name;
+    const wchar_t* tsql;
+    // Also written without parentheses, as an SQL keyword.
+    bool keyword;
+    // With empty parentheses, left to function_rewrites.
+    bool plain_call_rewritten;
+};
+
+const std::array<time_function, 12> time_functions = {{
+    {L"now", L"getdate()", false, true},
+    {L"current_timestamp", L"getdate()", true, false},
+    {L"localtime", L"getdate()", true, false},
+    {L"localtimestamp", L"getdate()", true, false},
+    {L"sysdate", L"getdate()", false, false},
+    {L"utc_timestamp", L"getutcdate()", true, false},
+    {L"curdate", L"cast(getdate() as date)", false, true},
+    {L"current_date", L"cast(getdate() as date)", true, false},
+    {L"utc_date", L"cast(getutcdate() as date)", true, false},
+    {L"curtime", L"convert(time, getdate())", false, true},
+    {L"current_time", L"convert(time, getdate())", true, false},
+    {L"utc_time", L"convert(time, getutcdate())", true, false},
+}};
+
+const time_function* find_time_function(const std::wstring& word)
+{
+    for (const time_function& function : time_functions)
+        if (platform::equal_ignoring_case(word, function.name))
+            return &function;
+    return nullptr;
+}
+
 class view_rewriter {
 public:
-    explicit view_rewriter(const std::wstring& text) : in_(text) {}
+    view_rewriter(const std::wstring& text, const mss_view_table_names& tables) : in_(text), tables_(tables) {}
 
     std::wstring run()
     {
@@ -163,6 +198,7 @@ private:
 
     void copy_quoted_name()
     {
+        const std::size_t start = pos_;
         std::wstring name;
         ++pos_;
         while (pos_ < in_.size()) {
@@ -177,8 +213,36 @@ private:
             }
             name += in_[pos_++];
         }
-        // The tables and columns it names were mended as the run created them.
+        // A table keeps the name the run gave it, whatever rule changed it;
+        // other names were mended as the run created them.
+        if (tables_ && names_table(start)) {
+            if (const std::optional<std::wstring> table = tables_(name)) {
+                out_ += *table;
+                return;
+            }
+        }
         out_ += mss_bracket_name(mss_client_safe_name(std::move(name)));
+    }
+
+    // Whether the quoted name that begins at `start` and ends before pos_
+    // names a table: a qualifier (`t`.`a`) or what follows FROM or JOIN.
+    bool names_table(std::size_t start) const
+    {
+        std::size_t before = start;
+        while (before > 0 && is_blank(in_[before - 1]))
+            --before;
+        if (before > 0 && in_[before - 1] == L'.')
+            return false;
+        const std::size_t after = skip_blanks(pos_);
+        if (after < in_.size() && in_[after] == L'.')
+            return true;
+        while (before > 0 && (is_blank(in_[before - 1]) || in_[before - 1] == L'('))
+            --before;
+        std::size_t word_start = before;
+        while (word_start > 0 && is_word_char(in_[word_start - 1]))
+            --word_start;
+        const std::wstring_view word(in_.data() + word_start, before - word_start);
+        return platform::equal_ignoring_case(word, L"from") || platform::equal_ignoring_case(word, L"join");
     }
 
     void close_call()
@@ -221,6 +285,22 @@ private:
             pos_ = next;
             return true;
         }
+        if (const time_function* function = find_time_function(word)) {
+            if (follower != L'(' && function->keyword) {
+                out_ += function->tsql;
+                return true;
+            }
+            // A precision in the parentheses has no T-SQL counterpart.
+            const std::size_t close = follower == L'(' ? in_.find(L')', next) : std::wstring::npos;
+            const bool precision_only =
+                close != std::wstring::npos && in_.find_first_not_of(L" \t\r\n0123456789", next + 1) == close;
+            const bool has_precision = precision_only && in_.find_first_of(L"0123456789", next + 1) < close;
+            if (precision_only && (has_precision || !function->plain_call_rewritten)) {
+                out_ += function->tsql;
+                pos_ = close + 1;
+                return true;
+            }
+        }
         if (follower != L'(')
             return false;
         static const icomparer ifnull(L"ifnull");
@@ -244,6 +324,7 @@ private:
     }
 
     const std::wstring& in_;
+    const mss_view_table_names& tables_;
     std::wstring out_;
     std::size_t pos_ = 0;
     int depth_ = 0;
@@ -253,8 +334,8 @@ private:
 
 }  // namespace
 
-std::wstring refine_view(const std::wstring& select_text)
+std::wstring refine_view(const std::wstring& select_text, const mss_view_table_names& tables)
 {
     tk_log(1, "mss_database::refine_view");
-    return view_rewriter(select_text).run();
+    return view_rewriter(select_text, tables).run();
 }

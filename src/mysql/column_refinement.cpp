@@ -94,7 +94,146 @@ void refine_date_default(t_ftd& column, const std::wstring& text)
     column.default_value = ole_variant(text);
 }
 
+// The value of a quoted literal as MariaDB writes it: a doubled quote or a
+// backslash escape stands for one character.
+std::wstring unquoted(const std::wstring& text)
+{
+    std::wstring value;
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c == L'\'' && i + 2 < text.size() && text[i + 1] == L'\'') {
+            ++i;
+        } else if (c == L'\\' && i + 2 < text.size()) {
+            c = text[++i];
+            switch (c) {
+            case L'0': c = L'\0'; break;
+            case L'b': c = L'\b'; break;
+            case L'n': c = L'\n'; break;
+            case L'r': c = L'\r'; break;
+            case L't': c = L'\t'; break;
+            case L'Z': c = L'\x1A'; break;
+            case L'%':
+            case L'_': value += L'\\'; break;  // kept with their backslash, as in a LIKE pattern
+            default: break;
+            }
+        }
+        value += c;
+    }
+    return value;
+}
+
+// A number, a bit value b'..' or a hexadecimal x'..' / 0x.. as the server
+// writes a literal default of a number or bit column.
+bool is_bare_literal(const std::wstring& text)
+{
+    if (text.empty())
+        return false;
+    if (text.size() >= 3 && text[1] == L'\'' && text.back() == L'\'' &&
+        (text[0] == L'b' || text[0] == L'B' || text[0] == L'x' || text[0] == L'X'))
+        return true;
+    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X'))
+        return text.find_first_not_of(L"0123456789abcdefABCDEF", 2) == std::wstring::npos;
+    std::size_t i = text[0] == L'-' || text[0] == L'+' ? 1 : 0;
+    bool digits = false, point = false, exponent = false;
+    for (; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c >= L'0' && c <= L'9') {
+            digits = true;
+        } else if (c == L'.' && !point && !exponent) {
+            point = true;
+        } else if ((c == L'e' || c == L'E') && digits && !exponent) {
+            exponent = true;
+            digits = false;
+            if (i + 1 < text.size() && (text[i + 1] == L'-' || text[i + 1] == L'+'))
+                ++i;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+// MySQL 8 keeps a text default of a BLOB or TEXT column as an expression,
+// a literal behind a character-set introducer: _utf8mb4\'abc\' or
+// _latin1'abc' stand for the text abc.
+std::optional<std::wstring> introduced_literal(const std::wstring& text)
+{
+    if (text.size() < 2 || text[0] != L'_')
+        return std::nullopt;
+    const std::size_t start = text.find_first_not_of(L"abcdefghijklmnopqrstuvwxyz0123456789_");
+    if (start == std::wstring::npos)
+        return std::nullopt;
+    const std::wstring literal = text.substr(start);
+    if (literal.size() >= 4 && literal.starts_with(L"\\'") && literal.ends_with(L"\\'")) {
+        std::wstring value;
+        for (std::size_t i = 2; i + 2 < literal.size(); ++i) {
+            if (literal[i] == L'\\' && i + 3 < literal.size())
+                ++i;
+            value += literal[i];
+        }
+        return value;
+    }
+    if (literal.size() >= 2 && literal.front() == L'\'' && literal.back() == L'\'')
+        return unquoted(literal);
+    return std::nullopt;
+}
+
 }  // namespace
+
+sql_declared_default sql_quoted_default(const std::optional<std::wstring>& reported)
+{
+    if (!reported || platform::equal_ignoring_case(*reported, L"NULL"))
+        return {};
+    const std::wstring& text = *reported;
+    if (text.size() >= 2 && text.front() == L'\'' && text.back() == L'\'')
+        return {true, false, unquoted(text)};
+    return {true, !is_bare_literal(text), text};
+}
+
+sql_declared_default sql_shown_default(const std::optional<std::wstring>& shown, const std::wstring& extra)
+{
+    if (!shown)
+        return {};
+    tk_wstring lower(extra);
+    lower.to_lower();
+    if (lower.find(L"default_generated") == std::wstring::npos)
+        return {true, false, *shown};
+    if (const std::optional<std::wstring> value = introduced_literal(*shown))
+        return {true, false, *value};
+    return {true, true, *shown};
+}
+
+void sql_refine_default(t_ftd& column, const sql_declared_default& declared)
+{
+    if (!declared.declared) {
+        sql_refine_default(column, std::wstring());
+        return;
+    }
+    if (declared.expression) {
+        tk_log(2, L"Got default expression: %ls", declared.text.c_str());
+        if (column.vartype == VT_DATE) {
+            const std::uint32_t subtype = current_subtype(column.dw_reserved, current_moment_of(declared.text));
+            if (subtype != 0) {
+                tk_log(2, "Special processing for CURRENT_TIMESTAMP");
+                column.dw_reserved = subtype;
+                return;
+            }
+        }
+        column.default_value = ole_variant(declared.text);
+        column.default_form = udb_default_form::expression;
+        return;
+    }
+    if (declared.text.empty() && column.vartype == VT_BSTR) {
+        // An empty text is a default of its own, not the lack of one.
+        tk_log(2, "Got default value: ''");
+        column.default_value = ole_variant(std::wstring());
+        column.default_form = udb_default_form::literal;
+        return;
+    }
+    sql_refine_default(column, declared.text);
+    if (column.default_value.get_type() != VT_EMPTY)
+        column.default_form = udb_default_form::literal;
+}
 
 void sql_refine_type(t_ftd& column, const std::wstring& type_text)
 {

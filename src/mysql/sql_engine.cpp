@@ -4,6 +4,7 @@
 
 #include "mysql/client_handles.h"
 #include "mysql/row_counter.h"
+#include "mysql/session_modes.h"
 #include "mysql/sql_database.h"
 #include "mysql/sql_exception.h"
 #include "mysql/sql_tmp_recordset.h"
@@ -63,6 +64,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
         max_packet_size = 0;
         m_sql_mode.reset();
         m_current_database.clear();
+        m_mariadb = false;
     }
     tk_log(3, "Connecting to MySQL server...");
     if (mysql_real_connect(&m_handle, host.c_str(), user.c_str(), password.c_str(), nullptr,
@@ -97,11 +99,37 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
         throw tk_mail_assertion("sql_engi", 375);
     }
     m_version = *code;
+    m_mariadb = std::string_view(version_text).find("MariaDB") != std::string_view::npos;
     tk_log(1, "Hex version: %08X", m_version);
     if (m_version == sql_version_quoted_names && !password.empty())
         throw sql_auth_not_supported_exception();
     run_setup_statement("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
+    if (!is_old_version())
+        set_reading_modes();
     m_table_names_with_case = read_table_names_with_case();
+}
+
+void sql_engine::set_reading_modes()
+{
+    // The server writes SHOW output under the session's sql_mode: with
+    // ANSI_QUOTES, say, names stand in double quotes and no key would be read.
+    if (mysql_query(&m_handle, "SELECT @@SESSION.sql_mode") != 0)
+        throw sql_exception();
+    std::string modes;
+    {
+        const sql_result_ptr result(mysql_store_result(&m_handle));
+        MYSQL_ROW row = result ? mysql_fetch_row(result.get()) : nullptr;
+        if (row != nullptr && row[0] != nullptr)
+            modes = row[0];
+    }
+    const std::string kept = sql_reading_modes(modes);
+    if (kept == modes)
+        return;
+    tk_log(2, "Setting sql_mode '%s' instead of '%s'", kept.c_str(), modes.c_str());
+    // Mode names are letters, digits and underscores.
+    const std::string statement = "SET SESSION sql_mode = '" + kept + "'";
+    if (mysql_query(&m_handle, statement.c_str()) != 0)
+        throw sql_exception();
 }
 
 bool sql_engine::read_table_names_with_case()

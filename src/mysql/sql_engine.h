@@ -90,6 +90,10 @@ public:
     // Whether the server tells table names apart by case (its
     // lower_case_table_names is 0).
     bool table_names_with_case() const { return m_table_names_with_case; }
+    // Whether the server writes a literal default in quotes and an
+    // expression bare in information_schema (MariaDB 10.2.7 and later).
+    bool reports_quoted_defaults() const { return m_mariadb && m_version >= sql_version_code(10, 2, 7); }
+    bool is_mariadb() const { return m_mariadb; }
     // major * 65536 + minor * 256 + patch; 0 before the first connection.
     std::uint32_t version() const { return m_version; }
     bool is_connected() const { return m_connected; }
@@ -126,11 +130,15 @@ private:
     // Runs a statement of the connection setup; false when the server refused it.
     bool run_setup_statement(const char* statement, const char* failure_format);
     bool read_table_names_with_case();
+    // Reads the server under a session sql_mode that writes SHOW output in
+    // the form the readers expect (session_modes.h).
+    void set_reading_modes();
 
     bool m_connected = false;
     bool m_blob_to_text = false;
     bool m_talks_utf8mb4 = false;
     bool m_table_names_with_case = false;
+    bool m_mariadb = false;
     std::wstring m_current_database;
     std::optional<std::string> m_sql_mode;
     std::uint32_t m_version = 0;

@@ -6,6 +6,7 @@
 #include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 
 namespace {
@@ -134,6 +135,22 @@ std::vector<std::string> statement_lines(const std::string& text)
     return lines;
 }
 
+// A line that starts a foreign-key clause: CONSTRAINT ... FOREIGN KEY, or
+// FOREIGN KEY alone. A column's comment that speaks of one does not.
+bool holds_foreign_key(const std::string& line)
+{
+    clause_reader reader(line);
+    if (reader.keyword("FOREIGN KEY"))
+        return true;
+    clause_reader constraint(line);
+    if (!constraint.keyword("CONSTRAINT "))
+        return false;
+    std::string upper = line;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find(" FOREIGN KEY") != std::string::npos;
+}
+
 std::vector<std::wstring> column_list(const std::string& text)
 {
     std::vector<std::wstring> columns;
@@ -149,15 +166,20 @@ sql_fk_parser::sql_fk_parser(const std::wstring& table, const std::string& text)
     tk_log(2, "sql_fk_parser::ctor(%s)", text.c_str());
 }
 
-void sql_fk_parser::do_parse(udb_relationships& relationships) const
+std::vector<std::string> sql_fk_parser::do_parse(udb_relationships& relationships) const
 {
     tk_log(2, "sql_fk_parser::do_parse");
     tk_log(1, "Got %d chunks", static_cast<int>(m_chunks.size()));
+    std::vector<std::string> unreadable;
     for (std::size_t i = 0; i < m_chunks.size(); ++i) {
         tk_log(1, "Processing FK chunk #%d", static_cast<int>(i));
-        if (auto relationship = parse_clause(tk_trim(m_chunks[i])))
+        const std::string line = tk_trim(m_chunks[i]);
+        if (auto relationship = parse_clause(line))
             relationships.push_back(*relationship);
+        else if (holds_foreign_key(line))
+            unreadable.push_back(line);
     }
+    return unreadable;
 }
 
 std::optional<udb_relationship> sql_fk_parser::parse_clause(const std::string& line) const

@@ -14,8 +14,10 @@ public:
     // `table` is the referencing table, `text` the CREATE TABLE statement (UTF-8).
     sql_fk_parser(const std::wstring& table, const std::string& text);
 
-    // Appends one relationship per foreign-key clause, in the order of the text.
-    void do_parse(udb_relationships& relationships) const;
+    // Appends one relationship per foreign-key clause, in the order of the
+    // text. Gives the lines that hold a foreign-key clause it cannot read, so
+    // that no key is lost unsaid.
+    std::vector<std::string> do_parse(udb_relationships& relationships) const;
 
     // Appends the names of a comma-separated list of names, each in backticks
     // (an embedded backtick written twice) or bare. Always true.

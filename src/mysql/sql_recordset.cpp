@@ -15,6 +15,9 @@
 
 namespace {
 
+// The decimals that the server reports for a FLOAT declared without a scale.
+constexpr unsigned float_without_scale = 31;
+
 // The first field of the first row of a statement's result; VT_EMPTY when
 // the result has no row.
 ole_variant first_value(sql_database& database, const std::wstring& statement)
@@ -65,7 +68,7 @@ void sql_recordset::initialize(bool count)
     open_stream(sql_batch_size);
     std::wstring column_list = L"SELECT ";
     std::wstring auto_number;
-    bool has_geometry = false;
+    bool read_as_listed = false;
     bool blob_to_text = sql_current_engine().is_blob_to_text();
     for (unsigned i = 0; i < m_stream->column_count(); ++i) {
         const MYSQL_FIELD& field = m_stream->fields()[i];
@@ -76,8 +79,13 @@ void sql_recordset::initialize(bool count)
         std::wstring safe_name = sql_current_engine().get_safe_name(descriptor->name);
         if (field.type == MYSQL_TYPE_GEOMETRY) {
             tk_log(2, "Got MYSQL_TYPE_GEOMETRY");
-            has_geometry = true;
+            read_as_listed = true;
             column_list += L"ST_AsText(" + safe_name + L") as ";
+        } else if (field.type == MYSQL_TYPE_FLOAT && field.decimals >= float_without_scale) {
+            // The server writes a FLOAT with six digits, 16777215 as
+            // 16777200; as a DOUBLE it writes the single-precision number whole.
+            read_as_listed = true;
+            column_list += L"(" + safe_name + L" * 1e0) as ";
         }
         column_list += safe_name;
         tk_log(2, L"GOT FIELD: name=%ls, type=%d, size=%lu, flags=%u", descriptor->name.c_str(),
@@ -92,8 +100,9 @@ void sql_recordset::initialize(bool count)
         L" FROM " + (m_is_table ? sql_current_engine().get_safe_name(table) : L"(" + query + L") as temp___table");
     tk_log(2, L"local_select_qry=%ls", column_list.c_str());
     // Spatial values are read as their text (their bytes would not survive as
-    // text): the table or query is read through the column list from here on.
-    if (has_geometry) {
+    // text), FLOAT values as DOUBLE: the table or query is read through the
+    // column list from here on.
+    if (read_as_listed) {
         m_stream.reset();
         query = column_list;
         open_stream(sql_batch_size);

@@ -13,8 +13,11 @@
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_string_utils.h"
+#include "toolkit/tk_text_conversion.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <vector>
 
 sql_table::sql_table(sql_database* database, const std::wstring& table, udb_relationships* relationships,
@@ -59,9 +62,33 @@ namespace {
 struct declared_column {
     std::wstring name;
     std::wstring type_text;
-    std::wstring default_text;  // empty for NULL
-    std::wstring extra;         // such as "on update current_timestamp()"
+    sql_declared_default default_value;
+    std::wstring extra;  // such as "on update current_timestamp()"
 };
+
+std::optional<std::wstring> text_or_null(const udb_field& field)
+{
+    return field.get_type() == VT_EMPTY ? std::nullopt : std::optional<std::wstring>(field.to_wstring());
+}
+
+// The defaults as information_schema writes them, where a literal and an
+// expression can be told apart, by column name.
+std::map<std::wstring, sql_declared_default> quoted_defaults(sql_database& database, const std::wstring& table)
+{
+    std::map<std::wstring, sql_declared_default> defaults;
+    const std::string name = sql_escape_string(database.get_connection(), tk_unicode_to_utf8(table));
+    std::unique_ptr<sql_tmp_recordset> rows =
+        database.run_query(L"SELECT COLUMN_NAME, COLUMN_DEFAULT FROM information_schema.COLUMNS "
+                           L"WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '" +
+                           tk_utf8_to_unicode(name) + L"'");
+    if (!rows)
+        return defaults;
+    for (rows->reset(); !rows->is_eof(); rows->next()) {
+        const udb_record& row = *rows->get_item();
+        defaults[row.at(0)->to_wstring()] = sql_quoted_default(text_or_null(*row.at(1)));
+    }
+    return defaults;
+}
 
 // What SHOW COLUMNS tells of each column, read to the end of its result.
 std::vector<declared_column> declared_columns(sql_database& database, const std::wstring& table)
@@ -74,10 +101,20 @@ std::vector<declared_column> declared_columns(sql_database& database, const std:
         return columns;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
         const udb_record& row = *rows->get_item();
-        const udb_field& default_field = *row.at(row.size() - 2);
+        const std::wstring extra = row.at(row.size() - 1)->to_wstring();
         columns.push_back({row.at(0)->to_wstring(), row.at(1)->to_wstring(),
-                           default_field.get_type() == VT_EMPTY ? std::wstring() : default_field.to_wstring(),
-                           row.at(row.size() - 1)->to_wstring()});
+                           sql_shown_default(text_or_null(*row.at(row.size() - 2)), extra), extra});
+    }
+    rows.reset();
+    // SHOW COLUMNS of MariaDB writes some literals quoted and others bare,
+    // like expressions.
+    if (sql_current_engine().reports_quoted_defaults()) {
+        const std::map<std::wstring, sql_declared_default> defaults = quoted_defaults(database, table);
+        for (declared_column& column : columns) {
+            const auto found = defaults.find(column.name);
+            if (found != defaults.end())
+                column.default_value = found->second;
+        }
     }
     return columns;
 }
@@ -105,7 +142,7 @@ void sql_table::read_columns()
         if (column == nullptr)
             throw tk_exception(L"Column '" + declared.name + L"' of table '" + table + L"' cannot be read", 0);
         sql_refine_type(*column, declared.type_text);
-        sql_refine_default(*column, declared.default_text);
+        sql_refine_default(*column, declared.default_value);
         report_on_update(declared.name, declared.extra);
     }
 }
@@ -156,6 +193,9 @@ void sql_table::read_foreign_keys()
         return;
     for (rows->reset(); !rows->is_eof(); rows->next()) {
         const udb_record& row = *rows->get_item();
-        sql_fk_parser(table, row.back()->to_string()).do_parse(*m_relationships);
+        for (const std::string& clause : sql_fk_parser(table, row.back()->to_string()).do_parse(*m_relationships)) {
+            tk_log(2, L"Table '%ls': a foreign key that cannot be read: %s", table.c_str(), clause.c_str());
+            m_database->unreadable_keys.emplace_back(table, tk_utf8_to_unicode(clause));
+        }
     }
 }

@@ -14,6 +14,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
 namespace {
 
@@ -111,7 +112,15 @@ char* ole_variant::print_number(char* out) const
             *out = '0';
             return out + 1;
         }
-        return put_scientific(out, value, m_value.vt == VT_R8 ? 16 : 6);
+        if (m_value.vt == VT_R8)
+            return put_scientific(out, value, 16);
+        // Seven digits do not tell every single-precision number apart
+        // (16777215 would read back as 16777220); nine always do.
+        char* end = put_scientific(out, value, 6);
+        float read_back = 0;
+        if (std::from_chars(out, end, read_back).ec != std::errc() || read_back != m_value.fltVal)
+            end = put_scientific(out, value, 8);
+        return end;
     }
     case VT_I2: return put_integer(out, m_value.iVal);
     case VT_I4: return put_integer(out, m_value.lVal);

@@ -14,7 +14,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <optional>
 #include <sql.h>
 #include <sqlext.h>
@@ -387,6 +389,55 @@ TEST_F(corvath_client_commands, direct_run_and_script_create_the_same_names_and_
     const server_connection::values seen = target.rows("SELECT c, q FROM [dbo].[seen_GO]");
     ASSERT_EQ(seen.rows.size(), 1u);
     EXPECT_EQ(seen.rows[0][1], std::optional<std::string>("a\n:r x"));
+}
+
+// A source as many servers have it, straight into the server: FLOAT values
+// as the REAL numbers they are, defaults of every kind, views over the time
+// and over a renamed table, and views whose names differ only by case.
+TEST_F(server_test, source_forms_arrive_as_the_server_takes_them)
+{
+    const std::string destination = "velmora_forms_" + std::to_string(getpid());
+    source_database source(destination + "_src", fixture("converter/source_forms.sql"));
+    temp_folder folder;
+    const std::string log = folder.file("forms.log");
+    std::vector<std::string> arguments = test_server_options();
+    arguments.insert(arguments.end(),
+                     // Babelfish creates views only for the database owner.
+                     {"--src=" + source.name(), "--dest=" + destination, "--mode=0", "--views", "--as_dbo",
+                      "--logfile=" + log, "--mssqlh=" + environment("MSSQL_TEST_SERVER"),
+                      "--mssqlu=" + environment("MSSQL_TEST_LOGIN"), "--mssqlp=" + environment("MSSQL_TEST_PASSWORD")});
+    const process_result created = run_corvath(arguments);
+    // concat('a','b') has no T-SQL counterpart: that default stays behind.
+    EXPECT_EQ(created.exit_code, 255);
+    std::ifstream log_file(log);
+    const std::string logged((std::istreambuf_iterator<char>(log_file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(logged.find("the default 'concat('a','b')' of column 'c'"), std::string::npos) << logged;
+    server_connection target(destination);
+    ASSERT_TRUE(target.connected());
+
+    const server_connection::values floats = target.rows("SELECT f FROM [dbo].[floats] ORDER BY id");
+    const float expected[] = {16777215.0f, 123456.789f, 3.4028235e38f, -1.17549435e-38f, 0.0f, 1.5f};
+    ASSERT_EQ(floats.rows.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        ASSERT_TRUE(floats.rows[i][0]) << i;
+        EXPECT_EQ(std::stof(*floats.rows[i][0]), expected[i]) << *floats.rows[i][0];
+    }
+
+    // A row that gives its key alone takes every default that went across.
+    EXPECT_EQ(target.run("INSERT INTO [dbo].[defaults] (id) VALUES (2)"), "");
+    const server_connection::values defaults =
+        target.rows("SELECT t, v, q, b, LEN(u), CASE WHEN r >= 0 AND r < 1 THEN 1 END, s, i, "
+                    "bt, CASE WHEN dt IS NOT NULL THEN 1 END, c FROM [dbo].[defaults] WHERE id = 2");
+    ASSERT_EQ(defaults.rows.size(), 1u);
+    const std::vector<std::optional<std::string>> taken = {"x", "",   "it's", "abc", "36",        "1",
+                                                           "2", "-3", "1",    "1",   std::nullopt};
+    EXPECT_EQ(defaults.rows[0], taken);
+
+    for (const char* view : {"stamped", "reads_odd", "Base2", "_bASE2"})
+        EXPECT_EQ(target.rows(std::string("SELECT COUNT(*) FROM [dbo].[") + view + "]").rows.size(), 1u)
+            << view << created.out << created.err;
+    EXPECT_EQ(target.rows("SELECT a FROM [dbo].[_bASE2]").rows.at(0).at(0), std::optional<std::string>("2"));
+    master->run("IF DB_ID('" + destination + "') IS NOT NULL DROP DATABASE [" + destination + "]");
 }
 
 }  // namespace

@@ -104,6 +104,10 @@ TEST_F(mss_literals_test, nulls_follow_the_column)
     EXPECT_EQ(literal(ole_variant(), column(VT_BSTR, true)), L"''");
     EXPECT_EQ(literal(ole_variant(), column(ole_vt_bytes, true)), L"0x");
     EXPECT_EQ(literal(ole_variant(), column(VT_I4, true, ole_variant(std::wstring(L"7")))), L"7");
+    // An expression of the source server is no value of its own.
+    t_ftd computed = column(VT_BSTR, true, ole_variant(std::wstring(L"uuid()")));
+    computed.default_form = udb_default_form::expression;
+    EXPECT_EQ(literal(ole_variant(), computed), L"''");
 }
 
 TEST_F(mss_literals_test, values_of_each_kind)

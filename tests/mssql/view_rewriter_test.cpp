@@ -58,6 +58,44 @@ INSTANTIATE_TEST_SUITE_P(
         rewrite_case{L"select _utf8mb4'\u65e5\u672c' AS `j`, N'x', 'K\u00f6ln'",
                      L"select N'\u65e5\u672c' AS [j], N'x', N'K\u00f6ln'"}));
 
+// The current date and time in every spelling the server writes back into
+// a view: MariaDB stores NOW() as current_timestamp(), NOW(3) with its precision.
+INSTANTIATE_TEST_SUITE_P(
+    mss_time, mss_refine_view_test,
+    testing::Values(rewrite_case{L"select current_timestamp() AS `n`", L"select getdate() AS [n]"},
+                    rewrite_case{L"select current_timestamp(3), now(6), CURRENT_TIMESTAMP from t",
+                                 L"select getdate(), getdate(), getdate() from t"},
+                    rewrite_case{L"select curdate() AS `d`, current_date(), current_date",
+                                 L"select cast(getdate() as date) AS "
+                                 L"[d], cast(getdate() as date), "
+                                 L"cast(getdate() as date)"},
+                    rewrite_case{L"select curtime(3), current_time() from t",
+                                 L"select convert(time, getdate()), convert(time, getdate()) from t"},
+                    rewrite_case{L"select sysdate(), localtime(), localtimestamp, utc_timestamp() from t",
+                                 L"select getdate(), getdate(), getdate(), getutcdate() from t"},
+                    rewrite_case{L"select utc_date(), utc_time() from t",
+                                 L"select cast(getutcdate() as date), convert(time, getutcdate()) from t"},
+                    rewrite_case{L"select current_timestamp() - interval 1 day", L"select getdate() - interval 1 day"},
+                    // Names and literals that merely spell one stay.
+                    rewrite_case{L"select `now`, 'current_timestamp()', t.current_date from t",
+                                 L"select [now], 'current_timestamp()', t.current_date from t"}));
+
+TEST(mss_refine_view_tables, a_renamed_table_is_read_under_the_name_it_got)
+{
+    const mss_view_table_names renamed = [](const std::wstring& name) -> std::optional<std::wstring> {
+        if (name == L"odd\nGO")
+            return std::wstring(L"[dbo].[_odd_GO]");
+        return std::nullopt;
+    };
+    EXPECT_EQ(refine_view(L"select `odd\nGO`.`odd\nGO` AS `odd\nGO`,`odd_GO`.`id` AS `id` from (`odd\nGO` join "
+                          L"`odd_GO`)",
+                          renamed),
+              L"select [dbo].[_odd_GO].[odd_GO] AS [odd_GO],[odd_GO].[id] AS [id] from ([dbo].[_odd_GO] join "
+              L"[odd_GO])");
+    EXPECT_EQ(refine_view(L"select `x`.`a` AS `a` from `odd\nGO` `x`", renamed),
+              L"select [x].[a] AS [a] from [dbo].[_odd_GO] [x]");
+}
+
 TEST(mss_icomparer_test, compares_ignoring_case_at_a_position)
 {
     const icomparer now(L"now");

@@ -108,3 +108,93 @@ TEST(mysql_default_refinement, reads_both_servers_forms)
 }
 
 }  // namespace
+
+namespace {
+
+struct declared_case {
+    std::optional<std::wstring> reported;
+    const wchar_t* extra;  // SHOW COLUMNS' Extra; null: information_schema of MariaDB
+    bool declared, expression;
+    const wchar_t* text;
+};
+
+TEST(mysql_declared_default, tells_literals_from_expressions_as_each_server_writes_them)
+{
+    const declared_case cases[] = {
+        // MariaDB 10.2.7 and later: literals quoted, expressions bare.
+        {std::nullopt, nullptr, false, false, L""},
+        {L"NULL", nullptr, false, false, L""},
+        {L"'NULL'", nullptr, true, false, L"NULL"},
+        {L"''", nullptr, true, false, L""},
+        {L"'x'", nullptr, true, false, L"x"},
+        {L"'it''s'", nullptr, true, false, L"it's"},
+        {L"'a\\\\b\\nc'", nullptr, true, false, L"a\\b\nc"},
+        {L"'uuid()'", nullptr, true, false, L"uuid()"},
+        {L"5", nullptr, true, false, L"5"},
+        {L"-3", nullptr, true, false, L"-3"},
+        {L"1.50", nullptr, true, false, L"1.50"},
+        {L"1e10", nullptr, true, false, L"1e10"},
+        {L"b'1'", nullptr, true, false, L"b'1'"},
+        {L"uuid()", nullptr, true, true, L"uuid()"},
+        {L"rand()", nullptr, true, true, L"rand()"},
+        {L"(1 + 1)", nullptr, true, true, L"(1 + 1)"},
+        {L"current_timestamp()", nullptr, true, true, L"current_timestamp()"},
+        // MySQL 8: values bare, expressions marked in Extra.
+        {L"x", L"", true, false, L"x"},
+        {L"", L"", true, false, L""},
+        {L"uuid()", L"", true, false, L"uuid()"},
+        {L"uuid()", L"DEFAULT_GENERATED", true, true, L"uuid()"},
+        {L"CURRENT_TIMESTAMP", L"DEFAULT_GENERATED on update CURRENT_TIMESTAMP", true, true, L"CURRENT_TIMESTAMP"},
+        // A text default of a BLOB or TEXT column, which MySQL 8 keeps as an expression.
+        {L"_utf8mb4\\'abc\\'", L"DEFAULT_GENERATED", true, false, L"abc"},
+        {L"_utf8mb4\\'it\\'s\\'", L"DEFAULT_GENERATED", true, false, L"it's"},
+        {L"_latin1'x'", L"DEFAULT_GENERATED", true, false, L"x"},
+        {L"concat(_utf8mb4\\'a\\',_utf8mb4\\'b\\')", L"DEFAULT_GENERATED", true, true,
+         L"concat(_utf8mb4\\'a\\',_utf8mb4\\'b\\')"},
+        {std::nullopt, L"", false, false, L""},
+    };
+    for (const declared_case& c : cases) {
+        const sql_declared_default found =
+            c.extra == nullptr ? sql_quoted_default(c.reported) : sql_shown_default(c.reported, c.extra);
+        const std::wstring label = c.reported.value_or(L"<null>");
+        EXPECT_EQ(found.declared, c.declared) << label;
+        EXPECT_EQ(found.expression, c.expression) << label;
+        EXPECT_EQ(found.text, c.text) << label;
+    }
+}
+
+TEST(mysql_declared_default, sets_values_and_marks_expressions)
+{
+    struct {
+        VARTYPE vartype;
+        std::uint32_t subtype;
+        sql_declared_default declared;
+        udb_default_form form;
+        const wchar_t* value;  // as text
+        std::uint32_t refined_subtype;
+    } cases[] = {
+        {VT_BSTR, 0, {true, false, L""}, udb_default_form::literal, L"", 0},
+        {VT_BSTR, 0, {true, false, L"x"}, udb_default_form::literal, L"x", 0},
+        {VT_BSTR, 0, {true, true, L"uuid()"}, udb_default_form::expression, L"uuid()", 0},
+        {VT_R8, 0, {true, true, L"rand()"}, udb_default_form::expression, L"rand()", 0},
+        {VT_I4, 0, {true, false, L"-3"}, udb_default_form::literal, L"-3", 0},
+        {VT_BSTR, 0, {false, false, L""}, udb_default_form::given, L"", 0},
+        {ole_vt_bytes, 0, {true, false, L"abc"}, udb_default_form::literal, L"0x616263", 0},
+        {VT_DATE, 1, {true, true, L"current_timestamp()"}, udb_default_form::given, L"", 9},
+        {VT_DATE,
+         1,
+         {true, true, L"current_timestamp() + interval 1 day"},
+         udb_default_form::expression,
+         L"current_timestamp() + interval 1 day",
+         1},
+    };
+    for (const auto& c : cases) {
+        t_ftd refined = column(c.vartype, false, 40, c.subtype);
+        sql_refine_default(refined, c.declared);
+        EXPECT_EQ(refined.default_form, c.form) << c.declared.text;
+        EXPECT_EQ(refined.default_value.to_wstring(), c.value) << c.declared.text;
+        EXPECT_EQ(refined.dw_reserved, c.refined_subtype) << c.declared.text;
+    }
+}
+
+}  // namespace

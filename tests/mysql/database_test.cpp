@@ -1,14 +1,20 @@
 #include "mysql/sql_database.h"
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
+#include "mysql/sql_left_behind.h"
 #include "mysql/sql_recordset.h"
 #include "mysql/test_database.h"
 #include "mysql/versioned_engine.h"
 #include "support/test_mariadb.h"
+#include "toolkit/tk_log.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -132,6 +138,45 @@ TEST_F(mysql_old_server, before_3_23_44_gives_no_foreign_keys)
     std::unique_ptr<udb_recordset> table(database->get_table(L"purchase", 1));
     EXPECT_EQ(table->indexes.size(), 1u);
     EXPECT_TRUE(database->relationships.empty());
+}
+
+TEST(mysql_left_behind, names_each_object_not_carried_across_once)
+{
+    const scratch_database scratch(velmora_test::test_database_name("vleft"), "mysql/left_behind.sql");
+    const auto log_path =
+        std::filesystem::temp_directory_path() / ("velmora_left_behind_" + std::to_string(::getpid()) + ".log");
+    {
+        sql_engine engine;
+        connect_engine(engine);
+        std::unique_ptr<sql_database> database = open(engine, scratch.name());
+        tk_logger logger(log_path.c_str(), 1, 3, 0);
+        sql_report_left_behind(*database, {L"kept", L"history"});
+    }
+    std::ifstream in(log_path);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(log_path);
+    const char* named[] = {
+        "Not carried across: trigger 'kept_check' of table 'kept'",
+        "Not carried across: CHECK constraint 'a' of table 'kept'",
+        "Not carried across: CHECK constraint 'positive_id' of table 'kept'",
+        "Not carried across: generated column expression 'twice' of table 'kept'",
+        "Not carried across: system-versioning history 'history' of table 'history'",
+        "Not carried across: spatial reference id 'spot (SRID 4326)' of table 'kept'",
+        "Not carried across: stored procedure 'refresh_all'",
+        "Not carried across: stored function 'answer'",
+        "Not carried across: event 'nightly'",
+        "Not carried across: sequence 'ticket'",
+    };
+    for (const char* line : named) {
+        const std::size_t first = log.find(line);
+        EXPECT_NE(first, std::string::npos) << line << "\n" << log;
+        EXPECT_EQ(log.find(line, first + 1), std::string::npos) << line;
+    }
+    // Only the server's own catalogue is asked; the table "other" is not
+    // converted, so its objects are not spoken of.
+    EXPECT_EQ(log.find("QUERY="), std::string::npos) << log;
+    EXPECT_EQ(log.find("other_check"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CHECK constraint 'b'"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -92,6 +92,26 @@ TEST(mysql_engine_connection, reads_the_version_code_of_other_servers)
     }
 }
 
+// MariaDB 10.2.7 and later quote literal defaults in information_schema;
+// MySQL 8 marks expressions DEFAULT_GENERATED in SHOW COLUMNS instead.
+TEST(mysql_engine_connection, knows_which_servers_quote_literal_defaults)
+{
+    auto server = mariadb_server();
+    struct {
+        const char* text;
+        bool quoted;
+    } cases[] = {{"10.2.7-MariaDB", true},
+                 {"10.11.6-MariaDB-log", true},
+                 {"10.2.6-MariaDB", false},
+                 {"8.0.33", false},
+                 {"5.7.30-log", false}};
+    for (const auto& c : cases) {
+        versioned_engine engine(c.text);
+        engine.connect(server.host, server.user, server.password, static_cast<std::int32_t>(server.port));
+        EXPECT_EQ(engine.reports_quoted_defaults(), c.quoted) << c.text;
+    }
+}
+
 TEST(mysql_engine_connection, server_4_1_0_refuses_a_password_but_not_an_empty_one)
 {
     auto server = mariadb_server();

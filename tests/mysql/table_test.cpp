@@ -37,6 +37,20 @@ protected:
     mysql_column_types() : mysql_table_fixture("mysql/column_types.sql") {}
 };
 
+// Every session of this server begins in ANSI mode without backslash
+// escapes, as on a server whose global sql_mode says so.
+class mysql_source_forms : public mysql_table_fixture {
+protected:
+    mysql_source_forms() : mysql_table_fixture("mysql/source_forms.sql") {}
+
+    void SetUp() override
+    {
+        mysql_options(m_engine.get_handle(), MYSQL_INIT_COMMAND,
+                      "SET SESSION sql_mode = 'ANSI,NO_BACKSLASH_ESCAPES,STRICT_ALL_TABLES'");
+        mysql_table_fixture::SetUp();
+    }
+};
+
 class mysql_table_structure : public mysql_table_fixture {
 protected:
     mysql_table_structure() : mysql_table_fixture("mysql/structure.sql") {}
@@ -384,6 +398,72 @@ TEST_F(mysql_edge_values, values_arrive_whole_or_as_their_text)
         if (c.text) {
             EXPECT_EQ(value.to_wstring(), c.text);
         }
+    }
+}
+
+TEST_F(mysql_source_forms, the_session_reads_the_server_in_one_form_whatever_it_began_with)
+{
+    EXPECT_EQ(velmora_test::query_value(m_engine.get_handle(), "SELECT @@SESSION.sql_mode"),
+              "REAL_AS_FLOAT,IGNORE_SPACE,STRICT_ALL_TABLES");
+    table(L"chi\"ld");
+    ASSERT_EQ(m_database->relationships.size(), 1u);
+    const udb_relationship& key = m_database->relationships[0];
+    EXPECT_EQ(key.name, L"fk \"child\"");
+    EXPECT_EQ(key.fk_table, L"chi\"ld");
+    EXPECT_EQ(key.pk_table, L"par ent");
+    EXPECT_EQ(key.fk_flds, names{L"parent_id"});
+    EXPECT_EQ(key.pk_flds, names{L"id"});
+    EXPECT_EQ(key.rule, L"ON DELETE SET NULL");
+    EXPECT_TRUE(m_database->unreadable_keys.empty());
+}
+
+TEST_F(mysql_source_forms, float_values_arrive_as_the_single_precision_numbers_they_are)
+{
+    const float expected[] = {16777215.0f, 123456.789f, 3.4028235e38f, -1.17549435e-38f, 0.0f, -0.0f};
+    auto floats = table(L"floats");
+    EXPECT_EQ(floats->schema.get_field1(L"f")->vartype, VT_R4);
+    const std::vector<row_values> rows = read_rows(*floats);
+    ASSERT_EQ(rows.size(), 7u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        const ole_variant& value = rows[i].at(L"f");
+        EXPECT_EQ(value.get_type(), VT_R4) << i;
+        EXPECT_EQ(value.to_float(), expected[i]) << i;
+        // The text a literal is written from reads back as the same number.
+        EXPECT_EQ(std::stof(value.to_string()), expected[i]) << value.to_string();
+    }
+    EXPECT_EQ(rows[6].at(L"f").get_type(), VT_EMPTY);
+}
+
+TEST_F(mysql_source_forms, defaults_arrive_as_literals_or_as_expressions)
+{
+    struct {
+        const wchar_t* column;
+        udb_default_form form;
+        const wchar_t* value;
+        std::uint32_t subtype;
+    } cases[] = {
+        {L"t", udb_default_form::literal, L"x", 0},
+        {L"v", udb_default_form::literal, L"", 0},
+        {L"q", udb_default_form::literal, L"it's a\\b", 0},
+        {L"n", udb_default_form::literal, L"NULL", 0},
+        {L"b", udb_default_form::literal, L"0x616263", 0},
+        {L"u", udb_default_form::expression, L"uuid()", 0},
+        {L"r", udb_default_form::expression, L"rand()", 0},
+        {L"s", udb_default_form::expression, L"(1 + 1)", 0},
+        {L"i", udb_default_form::literal, L"-3", 0},
+        {L"d", udb_default_form::literal, L"1.5", 0},
+        {L"bt", udb_default_form::literal, L"1", 0},
+        {L"dt", udb_default_form::given, L"", 9},
+        {L"later", udb_default_form::expression, L"(current_timestamp() + interval 1 day)", 1},
+        {L"c", udb_default_form::expression, L"concat('a','b')", 0},
+    };
+    auto defaults = table(L"defaults");
+    for (const auto& c : cases) {
+        const t_ftd* column = defaults->schema.get_field1(c.column);
+        ASSERT_NE(column, nullptr) << c.column;
+        EXPECT_EQ(column->default_form, c.form) << c.column;
+        EXPECT_EQ(column->default_value.to_wstring(), c.value) << c.column;
+        EXPECT_EQ(column->dw_reserved, c.subtype) << c.column;
     }
 }
 

@@ -51,14 +51,15 @@ void mss_database::create_sequences(const udb_sequences& list)
 
 void mss_database::create_views(const udb_views& list)
 {
-    mss_tn_validator validator = mss_view_validator(list, {});
+    mss_view_names view_names(list, {});
     for (const auto& [source_name, text] : list) {
         try {
             tk_log(1, L"Processing '%ls'", source_name.c_str());
             tk_log(1, L"\t'%ls'", text.c_str());
-            const std::wstring view_name = mss_view_name(validator, names_map, source_name, true);
+            const std::wstring view_name = view_names.name_of(names_map, source_name, true);
             const std::wstring name = mss_engine::get_safe_tname(view_name);
-            const std::wstring create = L"CREATE VIEW " + name + L" AS " + refine_view(text);
+            const std::wstring create =
+                L"CREATE VIEW " + name + L" AS " + refine_view(text, mss_renamed_tables(names_map));
             run(L"IF OBJECT_ID(" + mss_unicode_literal(name) + L") IS NOT NULL DROP VIEW " + name);
             run(create);
         } catch (const tk_exception& e) {

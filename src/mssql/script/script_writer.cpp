@@ -270,7 +270,7 @@ void mss_dmp_database::create_sequences(const udb_sequences& sequences)
 
 void mss_dmp_database::create_views(const udb_views& views)
 {
-    mss_tn_validator validator = mss_view_validator(views, tables);
+    mss_view_names view_names(views, tables);
     for (const auto& [source_name, text] : views) {
         tk_log(1, L"Processing '%ls'", source_name.c_str());
         tk_log(1, L"\t'%ls'", text.c_str());
@@ -283,10 +283,10 @@ void mss_dmp_database::create_views(const udb_views& views)
                           "Its text is not a SELECT statement; the script does not create it.");
             continue;
         }
-        const std::wstring name = safe(mss_view_name(validator, names_map, source_name, false));
+        const std::wstring name = safe(view_names.name_of(names_map, source_name, false));
         write_statement(L"IF OBJECT_ID(" + literal(name) + L") IS NOT NULL DROP VIEW " + name, crlf);
         tk_log(1, L"mss_dmp_database::refine_view(%ls)", text.c_str());
-        write_statement(L"CREATE VIEW " + name + L" AS " + refine_view(text), crlf);
+        write_statement(L"CREATE VIEW " + name + L" AS " + refine_view(text, mss_renamed_tables(names_map)), crlf);
     }
 }
 

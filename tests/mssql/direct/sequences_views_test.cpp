@@ -57,6 +57,28 @@ TEST_F(sequences_views, views_are_dropped_and_made_under_safe_names)
     EXPECT_EQ(statements[3], L"CREATE VIEW [dbo].[" + safe_name + L"] AS select 1");
 }
 
+// MS SQL Server compares names without case: the second view would replace
+// the first. A view that reads it follows the name it got, as it follows a
+// renamed table.
+TEST_F(sequences_views, views_differing_only_by_case_get_names_of_their_own)
+{
+    database->names_map.add_tn_mapping(L"odd\nGO", L"[dbo].[_odd_GO]");
+    database->create_views({{L"Base2", L"select 1 AS `a`"},
+                            {L"bASE2", L"select 2 AS `a`"},
+                            {L"reader", L"select `bASE2`.`a` AS `a` from `bASE2` join `odd\nGO`"}});
+    const std::wstring second = database->names_map.get_tn_mapped_name(L"bASE2", true);
+    EXPECT_EQ(second, L"_bASE2");
+    EXPECT_EQ(sent(), (std::vector<std::wstring>{
+                          L"IF OBJECT_ID(N'[dbo].[Base2]') IS NOT NULL DROP VIEW [dbo].[Base2]",
+                          L"CREATE VIEW [dbo].[Base2] AS select 1 AS [a]",
+                          L"IF OBJECT_ID(N'[dbo].[_bASE2]') IS NOT NULL DROP VIEW [dbo].[_bASE2]",
+                          L"CREATE VIEW [dbo].[_bASE2] AS select 2 AS [a]",
+                          L"IF OBJECT_ID(N'[dbo].[reader]') IS NOT NULL DROP VIEW [dbo].[reader]",
+                          L"CREATE VIEW [dbo].[reader] AS select [_bASE2].[a] AS [a] from [_bASE2] join "
+                          L"[dbo].[_odd_GO]",
+                      }));
+}
+
 TEST_F(sequences_views, failing_view_is_reported_by_name_and_the_next_follows)
 {
     server->fail_prefix(L"CREATE VIEW [dbo].[bad]", fake::sql_error(208, L"Invalid object name 'x'."));
