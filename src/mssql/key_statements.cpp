@@ -86,10 +86,16 @@ mss_index_statement mss_key_statement(const mss_key_style& style, const std::wst
         tk_log(1, L"Index field '%ls' has vt=%08X, size=%d", field.c_str(), static_cast<unsigned>(type),
                static_cast<int>(size));
         tk_log(1, "Total index size=%d", static_cast<int>(total));
-        if (total > max_key_bytes || type == VT_BOOL ||
-            (is_long_type(type) && (bytes == 0 || bytes > max_column_bytes))) {
+        if (total > max_key_bytes || type == VT_BOOL) {
             tk_log(3, L"Index '%ls' has been skipped", index.name.c_str());
             return {};
+        }
+        if (is_long_type(type)) {
+            tk_log(1, "Column is TEXT or BLOB");
+            if (bytes == 0 || bytes > max_column_bytes) {
+                tk_log(3, L"Cannot build index '%ls'", index.name.c_str());
+                return {};
+            }
         }
     }
     // A filtered unique index lets several rows hold NULL, as MySQL allows;

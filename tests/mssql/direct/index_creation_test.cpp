@@ -96,6 +96,7 @@ TEST_F(index_creation, unique_index_of_an_old_server_has_no_filter)
 struct skip_case {
     const wchar_t* name;
     std::vector<std::wstring> fields;
+    const char* line;  // the log's line for it, around the index name
 };
 
 void PrintTo(const skip_case& c, std::ostream* os)
@@ -112,12 +113,16 @@ TEST_P(index_skip_test, index_is_skipped_and_logged)
     log_capture log;
     const udb_index index = make_index(GetParam().name, false, false, GetParam().fields);
     EXPECT_TRUE(create(index).empty());
-    EXPECT_NE(log.text().find("Index '" + test_label(GetParam().name) + "' has been skipped"), std::string::npos);
+    std::string expected = GetParam().line;
+    expected.replace(expected.find("%s"), 2, test_label(GetParam().name));
+    EXPECT_NE(log.text().find(expected), std::string::npos) << log.text();
 }
 
 INSTANTIATE_TEST_SUITE_P(mss, index_skip_test,
-                         testing::Values(skip_case{L"too_long", {L"long"}}, skip_case{L"with_bool", {L"b", L"flag"}},
-                                         skip_case{L"blob", {L"blob"}}, skip_case{L"unknown", {L"nothere"}}));
+                         testing::Values(skip_case{L"too_long", {L"long"}, "Index '%s' has been skipped"},
+                                         skip_case{L"with_bool", {L"b", L"flag"}, "Index '%s' has been skipped"},
+                                         skip_case{L"blob", {L"blob"}, "Cannot build index '%s'"},
+                                         skip_case{L"unknown", {L"nothere"}, "Index '%s' has been skipped"}));
 
 TEST_F(index_creation, index_without_fields_is_not_made)
 {
@@ -187,6 +192,22 @@ TEST_F(index_creation, azure_table_without_primary_key_gets_a_clustered_index)
     mark();
     database->create_indexes(L"orders", long_columns, udb_indexes());
     EXPECT_TRUE(sent().empty());
+}
+
+// A run asked to stop makes no further key of the table.
+TEST_F(index_creation, stop_between_indexes_ends_the_table_s_keys)
+{
+    int asked = 0;
+    database->stop_requested = [&] { return ++asked > 1; };
+    udb_indexes indexes;
+    indexes.push_back_direct(make_index(L"ix_a", false, false, {L"a"}));
+    indexes.push_back_direct(make_index(L"ix_b", false, false, {L"b"}));
+    EXPECT_THROW(database->create_indexes(L"orders", schema, indexes), tk_final_exception);
+    std::vector<std::wstring> made;
+    for (const std::wstring& statement : sent())
+        if (statement.rfind(L"CREATE INDEX", 0) == 0)
+            made.push_back(statement);
+    EXPECT_EQ(made, std::vector<std::wstring>{L"CREATE INDEX [ix_a] ON [dbo].[orders]([a])"});
 }
 
 }  // namespace
