@@ -5,14 +5,18 @@
 #include "agent/table_list_file.h"
 #include "agent/usage_text.h"
 #include "converter/front_end.h"
+#include "platform/file_access.h"
 #include "toolkit/error_handler.h"
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,16 +73,23 @@ const cmd_line_option options[] = {
 };
 
 // Connection settings wait for the end of the walk: a profile, wherever it
-// stands on the line, takes precedence over them.
+// stands on the line, takes precedence over the values it holds. Each is
+// empty until the command line gives it.
 struct held_connection {
-    std::wstring mssql_host;
-    std::wstring mssql_user;
-    std::wstring mssql_pass;
-    std::string mysql_host;
-    std::string mysql_user;
-    std::string mysql_pass;
-    std::string mysql_port = "3306";
+    std::optional<std::wstring> mssql_host;
+    std::optional<std::wstring> mssql_user;
+    std::optional<std::wstring> mssql_pass;
+    std::optional<std::string> mysql_host;
+    std::optional<std::string> mysql_user;
+    std::optional<std::string> mysql_pass;
+    std::optional<std::string> mysql_port;
     bool profile_loaded = false;
+};
+
+// A file the command line reads: the run may write into none of them.
+struct input_file {
+    const char* kind;
+    std::string path;
 };
 
 convertor_front_end& converter()
@@ -97,7 +108,20 @@ std::uint32_t parse_mode(const char* text)
     return static_cast<std::uint32_t>(value);
 }
 
-void apply_option(std::int32_t id, const char* value, held_connection& held)
+// A password stays readable by every local user in the process list while
+// the run lasts: its bytes in the arguments are overwritten once read, as
+// the MySQL clients do. The value points into main's own (writable) argv.
+std::string take_secret(const char* value)
+{
+    std::string secret = value;
+    char* bytes = const_cast<char*>(value);
+    std::fill(bytes, bytes + secret.size(), 'x');
+    if (!secret.empty())
+        bytes[1] = '\0';
+    return secret;
+}
+
+void apply_option(std::int32_t id, const char* value, held_connection& held, std::vector<input_file>& inputs)
 {
     convertor_front_end& settings = converter();
     switch (id) {
@@ -112,7 +136,7 @@ void apply_option(std::int32_t id, const char* value, held_connection& held)
         break;
     case dest:
         tk_log(1, "parse_cmd_line - got dest %s", value);
-        settings.set_destination_name(tk_ansi_to_unicode(value));
+        settings.set_destination_name(tk_file_name_to_unicode(value));
         break;
     case dump:
         tk_log(2, "\tconvert into dump files");
@@ -126,15 +150,16 @@ void apply_option(std::int32_t id, const char* value, held_connection& held)
     case mode: settings.set_mode(parse_mode(value)); break;
     case mssqlh: held.mssql_host = tk_ansi_to_unicode(value); break;
     case mssqlu: held.mssql_user = tk_ansi_to_unicode(value); break;
-    case mssqlp: held.mssql_pass = tk_ansi_to_unicode(value); break;
+    case mssqlp: held.mssql_pass = tk_ansi_to_unicode(take_secret(value)); break;
     case mysqlh: held.mysql_host = value; break;
     case mysqlu: held.mysql_user = value; break;
-    case mysqlp: held.mysql_pass = value; break;
+    case mysqlp: held.mysql_pass = take_secret(value); break;
     case port: held.mysql_port = value; break;
     case profile:
         tk_log(1, "parse_cmd_line - got profile %s", value);
+        inputs.push_back({"profile", value});
         // Half a profile's settings would convert something else than asked.
-        if (!settings.load_profile_file(tk_ansi_to_unicode(value)))
+        if (!settings.load_profile_file(tk_file_name_to_unicode(value)))
             throw tk_exception(settings.get_profile_error(), 1);
         held.profile_loaded = true;
         break;
@@ -161,6 +186,7 @@ void apply_option(std::int32_t id, const char* value, held_connection& held)
         break;
     case tab_file:
         tk_log(2, "\tparse_cmd_line - got tab_file %s", value);
+        inputs.push_back({"table-list file", value});
         process_tab_file(value);
         break;
     case views:
@@ -171,15 +197,58 @@ void apply_option(std::int32_t id, const char* value, held_connection& held)
     }
 }
 
+// The log and the script are written from their first line on: one that is
+// an input file would destroy it, links and other names of it included.
+void refuse_written_inputs(const std::vector<input_file>& inputs)
+{
+    const convertor_front_end& settings = converter();
+    const std::string& log = settings.get_logfile();
+    const std::string script =
+        settings.direct ? std::string() : tk_unicode_to_file_name(settings.get_destination_name());
+    for (const input_file& input : inputs) {
+        if (!log.empty() && platform::is_same_file(log, input.path))
+            throw tk_exception("The log file '" + log + "' is the " + input.kind + " '" + input.path +
+                                   "'.\nGive the log a file of its own.",
+                               1);
+        if (!script.empty() && platform::is_same_file(script, input.path))
+            throw tk_exception("The destination script file '" + script + "' is the " + input.kind + " '" + input.path +
+                                   "'.\nGive the script a file of its own.",
+                               1);
+    }
+}
+
+// A value the command line gives stands unless the loaded profile holds
+// one; without a profile every value comes from the command line.
+template <typename text>
+void apply_value(text& setting, const std::optional<text>& given, bool profile_holds)
+{
+    if (!profile_holds)
+        setting = given.value_or(text());
+}
+
 void apply_connection(const held_connection& held)
 {
     convertor_front_end& settings = converter();
+    const convertor_front_end::profile_connection profile =
+        held.profile_loaded ? settings.get_profile_connection() : convertor_front_end::profile_connection{};
     // The passwords stay out of the log.
     tk_log(1, "Step #1");
-    settings.set_mssql_settings(
-        {held.mssql_user.empty() && held.mssql_pass.empty(), held.mssql_host, held.mssql_user, held.mssql_pass});
+    mssql_connection_settings mssql = settings.get_mssql_settings();
+    apply_value(mssql.host, held.mssql_host, profile.mssql_host);
+    if (!profile.mssql_login) {
+        apply_value(mssql.user, held.mssql_user, false);
+        apply_value(mssql.password, held.mssql_pass, false);
+        mssql.secure_login = mssql.user.empty() && mssql.password.empty();
+    }
+    settings.set_mssql_settings(mssql);
     tk_log(1, "Step #2");
-    settings.store_mysql_settings(held.mysql_host, held.mysql_user, held.mysql_pass, held.mysql_port);
+    mysql_connection_settings mysql = settings.get_mysql_settings();
+    apply_value(mysql.host, held.mysql_host, profile.mysql_host);
+    apply_value(mysql.user, held.mysql_user, profile.mysql_user);
+    apply_value(mysql.password, held.mysql_pass, profile.mysql_password);
+    if (!profile.mysql_port)
+        mysql.port = held.mysql_port.value_or("3306");
+    settings.store_mysql_settings(mysql.host, mysql.user, mysql.password, mysql.port);
     tk_log(1, "Step #3");
 }
 
@@ -195,9 +264,10 @@ bool parse_cmd_line(int argc, char** argv)
     // whole line is read and the log is known not to be the destination.
     converter().hold_log();
     held_connection held;
+    std::vector<input_file> inputs;
     ansi_cmd_line matcher(argc, argv, options);
     for (; matcher.has_more(); matcher.advance())
-        apply_option(matcher.get_id(), matcher.get_value(), held);
+        apply_option(matcher.get_id(), matcher.get_value(), held, inputs);
 
     if (matcher.get_param_count() != 0)
         return false;
@@ -206,9 +276,9 @@ bool parse_cmd_line(int argc, char** argv)
         usage_and_exit("You should enter source MySQL database name");
     if (settings.get_destination_name().empty())
         usage_and_exit("You should enter destination MS SQL database or T-SQL file name");
+    refuse_written_inputs(inputs);
     settings.check_log_file();
     settings.start_log();
-    if (!held.profile_loaded)
-        apply_connection(held);
+    apply_connection(held);
     return true;
 }

@@ -91,6 +91,7 @@ public:
     bool load_profile(udb_profile& profile);
     bool load_profile_file(const std::wstring& path) override;
     const std::wstring& get_profile_error() const override { return m_profile_error; }
+    profile_connection get_profile_connection() const override { return m_profile_connection; }
     bool store_profile(udb_profile& profile);
     bool store_profile_file(const std::wstring& path) override;
 
@@ -162,4 +163,5 @@ private:
     std::atomic<bool> m_script_opened = false;
     std::atomic<bool> m_script_written = false;
     std::wstring m_profile_error;
+    profile_connection m_profile_connection;
 };

@@ -27,10 +27,12 @@ bool is_anchored(const tk_file_wname& name)
 
 void common_check_dest(const std::wstring& path)
 {
+    if (tk_is_path_too_long(std::wstring_view(path)))
+        throw tk_exception("Destination name cannot be used: the file name is too long.", 1);
     if (tk_is_path_exist(path))
         throw tk_exception("Destination name should specify a file, not folder.", 1);
     // The script never replaces a link, a device or a pipe.
-    if (platform::is_other_than_file(tk_unicode_to_ansi(path)))
+    if (platform::is_other_than_file(tk_unicode_to_file_name(path)))
         throw tk_exception("Destination name specifies an existing link, device or pipe, not a regular file.", 1);
     if (tk_is_file_exist2(path, tk_file_exists) && !tk_is_file_exist2(path, tk_file_writable))
         throw tk_exception("Destination name specifies an existing read-only file.", 1);
@@ -75,7 +77,7 @@ void brantwick_convertor::check_dest()
 void brantwick_convertor::check_log_file() const
 {
     const std::string& log = get_logfile();
-    if (!direct && !log.empty() && platform::is_same_file(log, tk_unicode_to_ansi(get_destination_name())))
+    if (!direct && !log.empty() && platform::is_same_file(log, tk_unicode_to_file_name(get_destination_name())))
         throw tk_exception(
             "The log file '" + log + "' is the destination script file.\nGive the log a file of its own.", 1);
 }

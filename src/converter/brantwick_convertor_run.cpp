@@ -247,9 +247,12 @@ void brantwick_convertor::run_conversion()
 
     // Only now, with the source known to hold what was asked for, does
     // anything at the destination change.
+    if (stop_requested())
+        throw tk_final_exception();
     drop_overwritten_database();
     std::unique_ptr<udb_database> destination(open_dest_db());
     m_script_opened = !direct;
+    destination->stop_requested = [this] { return stop_requested(); };
 
     tables_total = static_cast<std::uint32_t>(table_names.empty() ? selected.size() : table_names.size());
     const std::wstring start = formatted(L"Converting database %ls (%d tables)\r\n", get_source_name().c_str(),
@@ -268,6 +271,9 @@ void brantwick_convertor::run_conversion()
         convert_entry(name, query, run);
     }
     create_dependent_objects(run);
+    // A signal after the last object still keeps the script from taking
+    // anyone's place.
+    destination->stop_if_requested();
     std::vector<std::wstring> read_tables;
     for (const auto& [name, query] : selected)
         if (query.empty())
@@ -480,12 +486,15 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
 
     // The source may still be counting its rows: the line that gives their
     // number is shown once it is known, before anything else of the table.
+    // A name that had to be mended is shown as the table got it: its line
+    // break would split the progress line.
+    const std::wstring shown = mss_is_client_safe_name(name) ? name : candidate;
     const auto show_row_count = [&] {
         source->wait_for_count();
         rows_total = source->record_count;
         const std::uint64_t rows = rows_total;
-        show(formatted(L"Converting table %ls (%" PRIu64 L" records)\r\n", name.c_str(), rows),
-             console_text(L"Converting table " + name + L"(" + std::to_wstring(rows) + L" records)\n"));
+        show(formatted(L"Converting table %ls (%" PRIu64 L" records)\r\n", shown.c_str(), rows),
+             console_text(L"Converting table " + shown + L"(" + std::to_wstring(rows) + L" records)\n"));
     };
     if (only_definitions || (source->is_count_known() && source->record_count == 0)) {
         show_row_count();

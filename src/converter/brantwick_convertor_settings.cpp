@@ -69,6 +69,14 @@ bool brantwick_convertor::load_profile_file(const std::wstring& path)
 {
     udb_profile profile;
     const bool loaded = profile.load(path) && load_profile(profile);
+    const auto holds = [&](const wchar_t* section, const wchar_t* key) { return profile.has_value(section, key); };
+    m_profile_connection = {holds(section_mysql, L"host"),
+                            holds(section_mysql, L"user"),
+                            holds(section_mysql, L"password"),
+                            holds(section_mysql, L"port"),
+                            holds(section_mssql, L"server"),
+                            holds(section_mssql, L"login") || holds(section_mssql, L"password") ||
+                                holds(section_mssql, L"windows authentication")};
     m_profile_error.clear();
     if (!loaded)
         m_profile_error =

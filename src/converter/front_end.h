@@ -129,6 +129,19 @@ public:
     virtual bool load_profile_file(const std::wstring& path) = 0;
     // Why the last load_profile_file returned false: the file and the line.
     virtual const std::wstring& get_profile_error() const = 0;
+    // The connection values the last profile loaded holds: a value given
+    // beside it on the command line stands where the profile holds none.
+    struct profile_connection {
+        bool mysql_host = false;
+        bool mysql_user = false;
+        bool mysql_password = false;
+        bool mysql_port = false;
+        bool mssql_host = false;
+        // The login, the password or the choice of Windows authentication:
+        // they make one way of logging in.
+        bool mssql_login = false;
+    };
+    virtual profile_connection get_profile_connection() const = 0;
     virtual bool store_profile_file(const std::wstring& path) = 0;
 
     // Before the run: checks that a script file may be written at the

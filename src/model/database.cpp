@@ -44,6 +44,12 @@ void udb_database::object_failed(const std::wstring& table, const std::wstring& 
     handler.handle(tk_exception(user_text, 0), false);
 }
 
+void udb_database::stop_if_requested() const
+{
+    if (stop_requested && stop_requested())
+        throw tk_final_exception();
+}
+
 void udb_database::create_schema(const std::wstring&) {}
 
 udb_recordset* udb_database::create_table(const std::wstring&, const std::wstring&)
@@ -57,8 +63,10 @@ void udb_database::create_index(const std::wstring&, const udb_schema&, const ud
 void udb_database::create_indexes(const std::wstring& table, const udb_schema& schema, const udb_indexes& indexes)
 {
     tk_log(2, L"udb_database::create_indexes(%ls)", table.c_str());
-    for (const udb_index& index : indexes)
+    for (const udb_index& index : indexes) {
+        stop_if_requested();
         create_index(table, schema, index);
+    }
 }
 
 void udb_database::create_sequences(const udb_sequences&) {}

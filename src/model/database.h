@@ -17,6 +17,7 @@
 #include "model/sequence.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,6 +80,11 @@ public:
     void object_failed(const std::wstring& table, const std::wstring& object, const std::string& reason,
                        const std::wstring& context = {}, const std::string& user_text = {});
 
+    // Called between the objects of each step (keys and indexes, foreign
+    // keys, sequences, views): a run asked to stop ends at the next object
+    // by tk_final_exception, as it does between records.
+    void stop_if_requested() const;
+
     // Bit set of the udb_mode_ values, or udb_mode_append.
     std::uint32_t mode;
     std::wstring name;
@@ -96,6 +102,8 @@ public:
     udb_names_map names_map;
     udb_relationships relationships;
     udb_sequences sequences;
+    // Set by the run that writes into this database; none for the others.
+    std::function<bool()> stop_requested;
 
     // Whether two spellings name one table of this database.
     bool same_table(const std::wstring& a, const std::wstring& b) const;

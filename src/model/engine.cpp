@@ -10,7 +10,7 @@
 
 void udb_engine::db_delete(const std::wstring& name)
 {
-    if (std::remove(tk_unicode_to_ansi(name).c_str()) != 0) {
+    if (std::remove(tk_unicode_to_file_name(name).c_str()) != 0) {
         platform::set_last_error_from_errno(errno);
         throw tk_exception_ex();
     }
@@ -18,7 +18,7 @@ void udb_engine::db_delete(const std::wstring& name)
 
 bool udb_engine::is_db_exist(const std::wstring& name)
 {
-    return tk_is_file_exist1(tk_unicode_to_ansi(name), tk_file_exists);
+    return tk_is_file_exist1(tk_unicode_to_file_name(name), tk_file_exists);
 }
 
 void udb_engine::set_properties(udb_properties* properties)

@@ -7,6 +7,7 @@
 #include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <fstream>
 #include <string_view>
@@ -117,6 +118,13 @@ std::wstring udb_profile::get_value(const std::wstring& section, const std::wstr
     return std::wstring();
 }
 
+bool udb_profile::has_value(const std::wstring& section, const std::wstring& key) const
+{
+    auto pairs = keys.find(section);
+    return pairs != keys.end() &&
+           std::any_of(pairs->second.begin(), pairs->second.end(), [&](const auto& pair) { return pair.first == key; });
+}
+
 std::vector<std::wstring>& udb_profile::get_items(const std::wstring& section)
 {
     return items[section];
@@ -150,9 +158,7 @@ bool udb_profile::load(const std::wstring& path)
     tk_log(2, L"udb_profile::load(%ls)", path.c_str());
     if (!tk_is_file_exist2(path, tk_file_exists))
         throw tk_exception("Profile does not exist. Please verify the correct path/name was given.", 1);
-    std::string narrow_path;
-    if (!tk_unicode_to_ansi3(path.c_str(), narrow_path))
-        return false;
+    const std::string narrow_path = tk_unicode_to_file_name(path);
     std::ifstream in(narrow_path, std::ios::binary);
     if (!in) {
         load_error = L"the file cannot be read";
@@ -191,6 +197,12 @@ bool udb_profile::load(const std::wstring& path)
         m_item_lines[*section].push_back(number);
         set_value(*section, trimmed, std::wstring());
     }
+    // An empty file, or one cut short before its first section, holds no
+    // settings at all: taken for a profile it would reset every one of them.
+    if (section == nullptr) {
+        load_error = L"it holds no [section], so it is no profile";
+        return false;
+    }
     return true;
 }
 
@@ -203,9 +215,7 @@ std::size_t udb_profile::item_line(const std::wstring& section, std::size_t inde
 bool udb_profile::store(const std::wstring& path) const
 {
     tk_log(2, "udb_profile::store)");
-    std::string narrow_path;
-    if (!tk_unicode_to_ansi3(path.c_str(), narrow_path))
-        return false;
+    const std::string narrow_path = tk_unicode_to_file_name(path);
     // Profiles hold passwords: only their owner may read them.
     if (!platform::create_private_file(narrow_path))
         return false;

@@ -20,14 +20,16 @@ public:
 
     // The first value of that key (exact comparison); empty when absent.
     std::wstring get_value(const std::wstring& section, const std::wstring& key) const;
+    bool has_value(const std::wstring& section, const std::wstring& key) const;
     std::vector<std::wstring>& get_items(const std::wstring& section);
 
     udb_profile_pairs& get_queries();
     udb_profile_pairs& get_selected_tables();
     udb_profile_pairs& get_selected_views();
 
-    // Adds what the file holds; false when the file cannot be opened or a
-    // line stands before the first section, with the cause in load_error.
+    // Adds what the file holds; false when the file cannot be opened, holds
+    // no section or a line stands before the first section, with the cause
+    // in load_error.
     // A missing file raises tk_exception.
     bool load(const std::wstring& path);
     // False when the file cannot be created; write errors raise std::ios_base::failure.

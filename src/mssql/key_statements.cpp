@@ -90,12 +90,14 @@ mss_index_statement mss_key_statement(const mss_key_style& style, const std::wst
         tk_log(1, L"Index field '%ls' has vt=%08X, size=%d", field.c_str(), static_cast<unsigned>(type),
                static_cast<int>(size));
         tk_log(1, "Total index size=%d", static_cast<int>(total));
-        if (is_long_type(type) && (bytes == 0 || bytes > max_column_bytes))
+        if (is_long_type(type) && (bytes == 0 || bytes > max_column_bytes)) {
+            tk_log(3, L"Cannot build index '%ls'", index.name.c_str());
             return {{},
                     false,
                     "its " + column +
                         " is a text or binary column without a length of at most 8000 bytes (a long text, or "
                         "a prefix of one), which MS SQL Server cannot index"};
+        }
         if (type == VT_BOOL)
             return {{}, false, "its " + column + " is a BIT column, which the run does not index"};
         if (total > max_key_bytes)

@@ -79,6 +79,7 @@ void sql_database::create_relationships(const udb_relationships& relationships)
         try {
             create_relationship(relationship, *names);
         } catch (const tk_exception& e) {
+            tk_log(3, "Error while creating FK:\n%s\n", e.what());
             object_failed(relationship.fk_table, L"foreign key '" + relationship.name + L"'", e.what(),
                           relationship.name.empty() ? relationship.fk_table
                                                     : L"Foreign key '" + relationship.name + L"'",

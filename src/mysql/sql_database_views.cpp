@@ -44,6 +44,7 @@ void sql_database::create_views(const udb_views& list)
             query_append(sql_utf8(L"CREATE OR REPLACE VIEW " + sql_current_engine().get_safe_name(name) + L" AS " +
                                   refine_view_in(text)));
         } catch (const tk_exception& e) {
+            tk_log(2, "Error while creating view:\n%s\n", e.what());
             object_failed({}, L"view '" + view_name + L"'", e.what(), L"View '" + view_name + L"'", e.what());
         }
     }

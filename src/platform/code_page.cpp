@@ -40,6 +40,26 @@ sequence_start classify_lead(unsigned char lead)
     return {0, 0, 0, 0};
 }
 
+// The bytes of the sequence that starts at `i` with that lead, as far as
+// they continue it validly, and the value they make.
+inline int read_sequence(std::string_view text, std::size_t i, const sequence_start& start, char32_t& value)
+{
+    value = start.value;
+    unsigned char low = start.low;
+    unsigned char high = start.high;
+    int taken = 1;
+    while (taken < start.length && i + taken < text.size()) {
+        const auto next = static_cast<unsigned char>(text[i + taken]);
+        if (next < low || next > high)
+            break;
+        value = (value << 6) | (next & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+        ++taken;
+    }
+    return taken;
+}
+
 // Writes at most one character per byte, into room sized for that worst case
 // (no per-character growth); returns how many it wrote.
 std::size_t decode_utf8(std::string_view text, wchar_t* result)
@@ -66,19 +86,8 @@ std::size_t decode_utf8(std::string_view text, wchar_t* result)
             ++i;
             continue;
         }
-        char32_t value = start.value;
-        unsigned char low = start.low;
-        unsigned char high = start.high;
-        int taken = 1;
-        while (taken < start.length && i + taken < size) {
-            const auto next = static_cast<unsigned char>(text[i + taken]);
-            if (next < low || next > high)
-                break;
-            value = (value << 6) | (next & 0x3F);
-            low = 0x80;
-            high = 0xBF;
-            ++taken;
-        }
+        char32_t value = 0;
+        const int taken = read_sequence(text, i, start, value);
         *out++ = static_cast<wchar_t>(taken == start.length ? value : replacement_character);
         i += static_cast<std::size_t>(taken);
     }
@@ -242,3 +251,55 @@ std::size_t whole_utf8_length(std::string_view text)
     const std::size_t needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
     return size - (lead - 1) < needed ? lead - 1 : size;
 }
+
+namespace platform {
+
+namespace {
+
+constexpr char32_t escaped_byte_base = 0xDC00;
+
+bool is_escaped_byte(char32_t value)
+{
+    return value >= escaped_byte_base + 0x80 && value <= escaped_byte_base + 0xFF;
+}
+
+}  // namespace
+
+std::wstring decode_file_name(std::string_view bytes)
+{
+    std::wstring name;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const sequence_start start = lead < 0x80 ? sequence_start{1, lead, 0, 0} : classify_lead(lead);
+        char32_t value = 0;
+        const int taken = read_sequence(bytes, i, start, value);
+        if (start.length == 0 || taken < start.length) {
+            name += static_cast<wchar_t>(escaped_byte_base + lead);
+            ++i;
+            continue;
+        }
+        name += static_cast<wchar_t>(value);
+        i += static_cast<std::size_t>(taken);
+    }
+    return name;
+}
+
+std::string encode_file_name(std::wstring_view name)
+{
+    std::string bytes;
+    std::string part;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !is_escaped_byte(static_cast<char32_t>(name[i])))
+            continue;
+        encode_utf8(name.substr(begin, i - begin), part);
+        bytes += part;
+        if (i < name.size())
+            bytes += static_cast<char>(static_cast<char32_t>(name[i]) - escaped_byte_base);
+        begin = i + 1;
+    }
+    return bytes;
+}
+
+}  // namespace platform

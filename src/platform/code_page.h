@@ -32,3 +32,14 @@ std::size_t whole_utf8_length(std::string_view text);
 // Encodes the whole text. Values that are no Unicode scalar value (surrogates,
 // values beyond U+10FFFF) become U+FFFD. False only for an unknown code page.
 bool WideCharToMultiByte(std::uint32_t code_page, std::wstring_view text, std::string& result);
+
+namespace platform {
+
+// File names are bytes, not text: in their wide form each byte that is no
+// part of valid UTF-8 stands as U+DC80 plus the byte (a lone surrogate, which
+// no text holds), and the narrow form gives that byte back, so that a name
+// reaches the system as it was given.
+std::wstring decode_file_name(std::string_view bytes);
+std::string encode_file_name(std::wstring_view name);
+
+}  // namespace platform

@@ -30,6 +30,8 @@ void tk_converter::set_logfile(const std::string& name)
         tk_log(1, "Filename is empty");
         return;
     }
+    if (tk_is_path_too_long(std::string_view(name)))
+        throw tk_exception("Logfile name cannot be used: the file name is too long.", refused_logfile_code);
     if (tk_is_path_exist(name))
         throw tk_exception("Logfile name specifies an existing path.", refused_logfile_code);
     // A pipe would hold every line up until someone reads it; a link or a

@@ -8,6 +8,14 @@
 #include <string>
 #include <string_view>
 
+// Whether a path is longer than the system takes; such a path is the user's
+// error, told before the path is split.
+template <class Char>
+bool tk_is_path_too_long(std::basic_string_view<Char> path)
+{
+    return path.size() >= platform::max_path;
+}
+
 template <class Char>
 class tk_split_file_name {
 public:

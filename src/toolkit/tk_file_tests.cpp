@@ -10,9 +10,7 @@ namespace {
 
 std::string ansi_name(const std::wstring& name)
 {
-    std::string narrow;
-    WideCharToMultiByte(CP_ACP, name, narrow);
-    return narrow;
+    return platform::encode_file_name(name);
 }
 
 bool file_test(const std::string& name, std::uint32_t mode)

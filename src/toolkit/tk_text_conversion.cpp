@@ -110,3 +110,13 @@ bool tk_unicode_to_ansi1(const wchar_t* text, char* buffer, std::size_t buffer_s
     std::memcpy(buffer, narrow.c_str(), narrow.size() + 1);
     return true;
 }
+
+std::wstring tk_file_name_to_unicode(const std::string& name)
+{
+    return platform::decode_file_name(name);
+}
+
+std::string tk_unicode_to_file_name(const std::wstring& name)
+{
+    return platform::encode_file_name(name);
+}

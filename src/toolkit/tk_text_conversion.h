@@ -28,3 +28,9 @@ bool tk_unicode_to_ansi2(const wchar_t* text, std::unique_ptr<char[]>& buffer);
 bool tk_unicode_to_ansi3(const wchar_t* text, std::string& result);
 // Also false when the text and its terminator do not fit the caller's buffer.
 bool tk_unicode_to_ansi1(const wchar_t* text, char* buffer, std::size_t buffer_size);
+
+// A file name's bytes and its wide form, both ways without loss: the bytes
+// that are no UTF-8 are kept (platform::decode_file_name), so that a name
+// given in another encoding names the same file.
+std::wstring tk_file_name_to_unicode(const std::string& name);
+std::string tk_unicode_to_file_name(const std::wstring& name);

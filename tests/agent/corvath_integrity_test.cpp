@@ -16,8 +16,10 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <netinet/in.h>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <sys/socket.h>
@@ -442,6 +444,104 @@ TEST(corvath_during_a_run, a_table_dropped_after_the_check_keeps_the_earlier_scr
     EXPECT_NE(result.out.find("Summary: 2 tables converted, 1 failed;"), std::string::npos) << result.out;
     EXPECT_EQ(read_file(script), earlier_text);
     EXPECT_EQ(leftovers(folder, script), std::vector<std::string>{});
+}
+
+// A database whose last table has keys, whose foreign keys and views are
+// many, each with a long name that makes a line of its own on the console:
+// key and foreign key names T-SQL clients cannot read are mended and shown
+// before their step, views a script cannot hold are reported during theirs.
+void add_many_objects(source_database& database)
+{
+    const std::string padding(50, 'p');
+    std::ostringstream keys;
+    keys << "CREATE TABLE zz_keys (id INT PRIMARY KEY";
+    for (int i = 0; i < 60; ++i)
+        keys << ", c" << i << " INT, KEY `k$(" << 10 + i << padding << "` (c" << i << ")";
+    keys << ")";
+    database.run(keys.str());
+    std::ostringstream foreign_keys;
+    foreign_keys << "CREATE TABLE fk_child (id INT PRIMARY KEY";
+    for (int i = 0; i < 60; ++i)
+        foreign_keys << ", c" << i << " INT UNSIGNED, CONSTRAINT `fk$(" << 10 + i << padding << "` FOREIGN KEY (c" << i
+                     << ") REFERENCES customers (id)";
+    foreign_keys << ")";
+    database.run(foreign_keys.str());
+    std::ostringstream views;
+    for (int i = 0; i < 150; ++i)
+        views << "CREATE VIEW w_" << 100 + i << padding << " AS WITH x AS (SELECT 1 AS a) SELECT a FROM x;";
+    database.run(views.str());
+}
+
+// A signal among the keys, foreign keys or views stops the run there as it
+// does among rows: no script, no temporary file, a failed exit. The run's
+// console is a pipe the test stops reading at a line of that step, so the
+// run waits there until the signal has reached it.
+struct step_case {
+    const char* label;
+    std::string line;
+};
+
+void PrintTo(const step_case& tested, std::ostream* out)
+{
+    *out << tested.label;
+}
+
+class corvath_stops_in_every_step : public testing::TestWithParam<step_case> {};
+
+TEST_P(corvath_stops_in_every_step, on_a_signal_without_a_script)
+{
+    source_database database(unique_database_name(), std::string(VELMORA_SOURCE_DIR) + "/tools/sample/sample.sql",
+                             "velmora_sample");
+    add_many_objects(database);
+    temp_folder folder;
+    const std::string script = folder.file("out.sql");
+    const std::string log = folder.file("run.log");
+    std::vector<std::string> arguments = test_server_options();
+    arguments.insert(arguments.end(),
+                     {"--src=" + database.name(), "--dest=" + script, "--dump", "--views", "--logfile=" + log});
+    corvath_process corvath(arguments, std::nullopt, output_capture::narrow_pipe);
+    const bool reached = corvath.read_until(GetParam().line);
+    if (reached)
+        ::kill(corvath.pid(), SIGTERM);
+    bool stopping = false;
+    for (int attempt = 0; reached && attempt < 5000 && !stopping; ++attempt) {
+        stopping = read_file(log).find("Got SIGTERM: the conversion stops at its next record") != std::string::npos;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const process_result result = corvath.finish();
+    ASSERT_TRUE(reached) << result.out << result.err;
+    EXPECT_TRUE(stopping);
+    EXPECT_EQ(result.exit_code, failed) << result.out << result.err;
+    EXPECT_NE(result.out.find("The conversion was stopped by the user\n"), std::string::npos) << result.out;
+    EXPECT_FALSE(std::filesystem::exists(script));
+    EXPECT_EQ(leftovers(folder, script), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(steps, corvath_stops_in_every_step,
+                         testing::Values(step_case{"keys", "Index of table 'zz_keys': 'k$(10"},
+                                         step_case{"foreign_keys", "Foreign key: 'fk$(10"},
+                                         step_case{"views", "Its text is not a SELECT statement"}),
+                         [](const testing::TestParamInfo<step_case>& info) { return std::string(info.param.label); });
+
+// The passwords of the command line are no longer in the process's
+// arguments, which every local user can read, once the run goes.
+TEST(corvath_during_a_run, passwords_are_gone_from_the_arguments)
+{
+    streaming_run run;
+    const std::string mysql_password = velmora_test::mariadb_server().password;
+    ASSERT_FALSE(mysql_password.empty());
+    run.arguments.push_back("--mssqlp=ms-secret");
+    corvath_process corvath(run.arguments);
+    const bool streaming = wait_for_rows(run.folder, run.script);
+    const std::string arguments = read_file("/proc/" + std::to_string(corvath.pid()) + "/cmdline");
+    ::kill(corvath.pid(), SIGTERM);
+    const process_result result = corvath.finish();
+    ASSERT_TRUE(streaming) << result.out;
+    EXPECT_EQ(arguments.find(mysql_password), std::string::npos);
+    EXPECT_EQ(arguments.find("ms-secret"), std::string::npos);
+    EXPECT_NE(arguments.find(std::string("--mysqlp=x") + '\0'), std::string::npos);
+    EXPECT_NE(arguments.find(std::string("--mssqlp=x") + '\0'), std::string::npos);
+    EXPECT_NE(arguments.find("--src=" + run.database.name()), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -36,7 +37,8 @@ std::string contents(std::FILE* file)
 
 }  // namespace
 
-corvath_process::corvath_process(const std::vector<std::string>& arguments, std::optional<off_t> file_size_limit)
+corvath_process::corvath_process(const std::vector<std::string>& arguments, std::optional<off_t> file_size_limit,
+                                 output_capture capture)
     : m_out(capture_file()), m_err(capture_file())
 {
     if (std::find(arguments.begin(), arguments.end(), "--dump") != arguments.end())
@@ -50,12 +52,23 @@ corvath_process::corvath_process(const std::vector<std::string>& arguments, std:
         argv.push_back(text.data());
     argv.push_back(nullptr);
 
+    int ends[2] = {-1, -1};
+    if (capture == output_capture::narrow_pipe) {
+        if (::pipe(ends) != 0)
+            throw std::runtime_error("cannot make a pipe");
+        ::fcntl(ends[0], F_SETPIPE_SZ, 4096);
+        m_pipe = ends[0];
+    }
     m_child = fork();
     if (m_child < 0)
         throw std::runtime_error("fork failed");
     if (m_child == 0) {
-        dup2(fileno(m_out), STDOUT_FILENO);
+        dup2(m_pipe >= 0 ? ends[1] : fileno(m_out), STDOUT_FILENO);
         dup2(fileno(m_err), STDERR_FILENO);
+        if (m_pipe >= 0) {
+            ::close(ends[0]);
+            ::close(ends[1]);
+        }
         if (file_size_limit) {
             // A write beyond the limit then fails with EFBIG instead of
             // ending the process.
@@ -66,18 +79,36 @@ corvath_process::corvath_process(const std::vector<std::string>& arguments, std:
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (m_pipe >= 0)
+        ::close(ends[1]);
 }
 
 corvath_process::~corvath_process()
 {
+    if (m_pipe >= 0)
+        ::close(m_pipe);
     if (m_child > 0)
         waitpid(m_child, nullptr, 0);
     std::fclose(m_out);
     std::fclose(m_err);
 }
 
+bool corvath_process::read_until(const std::string& text)
+{
+    char buffer[512];
+    while (m_piped.find(text) == std::string::npos) {
+        const ssize_t read = ::read(m_pipe, buffer, sizeof buffer);
+        if (read <= 0)
+            return false;
+        m_piped.append(buffer, static_cast<std::size_t>(read));
+    }
+    return true;
+}
+
 process_result corvath_process::finish()
 {
+    if (m_pipe >= 0)
+        read_until(std::string(1, '\0'));
     int status = 0;
     if (waitpid(m_child, &status, 0) != m_child)
         throw std::runtime_error("waitpid failed");
@@ -91,7 +122,7 @@ process_result corvath_process::finish()
         for (const std::string& breach : tsql::rule_breaches(text))
             ADD_FAILURE() << m_script << ": SQL Server would refuse it: " << breach;
     }
-    return {WEXITSTATUS(status), contents(m_out), contents(m_err)};
+    return {WEXITSTATUS(status), m_pipe >= 0 ? m_piped : contents(m_out), contents(m_err)};
 }
 
 process_result run_corvath(const std::vector<std::string>& arguments)

@@ -650,6 +650,9 @@ TEST_F(client_command_run, no_value_or_name_reads_as_a_client_command)
                                          "commands\n"))
             << report << "\n"
             << output;
+    // The progress line names the table as it was made, on one line.
+    EXPECT_TRUE(contains(output, "\nConverting table odd_GO_DROP TABLE victim__(x)(")) << output;
+    EXPECT_FALSE(contains(output, "Converting table odd\n")) << output;
 }
 
 }  // namespace

@@ -145,6 +145,22 @@ TEST_F(profile_file, lines_before_the_first_section_fail)
     }
 }
 
+// A file cut short before its first section holds no setting at all: it is
+// no profile, not one that empties every setting.
+TEST_F(profile_file, file_without_a_section_is_no_profile)
+{
+    for (const char* text : {"", "\r\n  \r\n", "\xEF\xBB\xBF"}) {
+        write(text);
+        udb_profile profile;
+        EXPECT_FALSE(profile.load(path())) << text;
+        EXPECT_EQ(profile.load_error, L"it holds no [section], so it is no profile");
+    }
+    write("[Generic settings]\r\n");
+    udb_profile profile;
+    EXPECT_TRUE(profile.load(path()));
+    EXPECT_FALSE(profile.has_value(L"Generic settings", L"src"));
+}
+
 // A byte-order mark is no text before the first section, and a password's
 // blanks are part of it, where other values lose those at their end.
 TEST_F(profile_file, byte_order_mark_is_skipped_and_passwords_kept_as_written)

@@ -5,16 +5,46 @@
 #include "mysql/sql_engine.h"
 #include "mysql/sql_exception.h"
 #include "mysql/writing_support.h"
+#include "toolkit/tk_log.h"
 #include "toolkit/tk_support_address.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
 using namespace velmora_test;
 using strings = std::vector<std::string>;
+
+// The conversion log of one test at a threshold, read back as text.
+class test_log {
+public:
+    explicit test_log(std::uint32_t threshold)
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("velmora_writing_log_" + std::to_string(::getpid()) + ".log")),
+          m_logger(std::make_unique<tk_logger>(m_path.c_str(), 1, threshold, 0))
+    {}
+    ~test_log() { std::filesystem::remove(m_path); }
+    test_log(const test_log&) = delete;
+    test_log& operator=(const test_log&) = delete;
+
+    std::string text()
+    {
+        m_logger.reset();
+        std::ifstream in(m_path);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::filesystem::path m_path;
+    std::unique_ptr<tk_logger> m_logger;
+};
 
 class flat_properties : public udb_properties {
 public:
@@ -250,7 +280,9 @@ TEST_F(mysql_writing, foreign_keys_are_added_with_their_indexes_and_leave_no_tab
                       std::vector<std::wstring>{L"id"}, L"");
     keys.emplace_back(L"fk_node", L"", L"node", L"node", std::vector<std::wstring>{L"parent_id"},
                       std::vector<std::wstring>{L"id"}, L"");
+    test_log log(3);
     database.create_relationships(keys);
+    EXPECT_NE(log.text().find("Error while creating FK:\n"), std::string::npos);
 
     auto admin = connect_test_server();
     EXPECT_EQ(query_value(admin.get(), "SELECT GROUP_CONCAT(CONSTRAINT_NAME, ':', REFERENCED_TABLE_NAME, ':', "
@@ -291,7 +323,10 @@ TEST_F(mysql_writing, views_written_for_ms_sql_are_rewritten_and_created)
         {L"with_view", L"WITH x AS (SELECT 1 AS a) SELECT a FROM x"},
         {L"broken", L"SELECT nothing FROM nowhere"},
         {L"odd\\name", L"select 'C:\\dir' AS path"}};
+    test_log log(2);
     destination.database().create_views(views);
+    EXPECT_NE(log.text().find("Error while creating view:\nOnly a view made of one SELECT statement can be created\n"),
+              std::string::npos);
     EXPECT_EQ(query_value(admin.get(), "SELECT GROUP_CONCAT(id, ':', IFNULL(name_length, '-'), ':', shown, ':', "
                                        "IFNULL(days, '-'), ':', stamp IS NOT NULL ORDER BY id) FROM `people view`"),
               "1:3:Ann:10:1,2:-:none:-:1");

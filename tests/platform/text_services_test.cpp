@@ -105,4 +105,29 @@ TEST(code_page_test, counts_the_characters_of_well_formed_utf8_only)
     }
 }
 
+// A file name goes to the system with the very bytes it was given, UTF-8 or
+// not; its valid characters read as text.
+TEST(code_page_test, file_names_keep_bytes_that_are_no_utf8)
+{
+    struct name_case {
+        std::string bytes;
+        std::wstring wide;
+    };
+    const name_case cases[] = {
+        {"plain.sql", L"plain.sql"},
+        {"caf\xC3\xA9.sql", L"caf\u00E9.sql"},
+        {"bad\xFF.sql", L"bad\xDCFF.sql"},
+        {"cut\xE2\x82", L"cut\xDCE2\xDC82"},
+        {"\xF0\x9F\x98\x80\xC0\xAF", L"\U0001F600\xDCC0\xDCAF"},
+        {"", L""},
+    };
+    for (const name_case& tested : cases) {
+        EXPECT_EQ(platform::decode_file_name(tested.bytes), tested.wide) << tested.bytes;
+        EXPECT_EQ(platform::encode_file_name(tested.wide), tested.bytes) << tested.bytes;
+    }
+    // A surrogate that stands for no byte is no file name's: it is written as
+    // text writes it.
+    EXPECT_EQ(platform::encode_file_name(L"a\xD800"), "a\xEF\xBF\xBD");
+}
+
 }  // namespace

@@ -79,10 +79,12 @@ void mss_database::create_relationships(const udb_relationships& list)
         return;
     }
     for (const udb_relationship& relationship : list) {
+        stop_if_requested();
         tk_log(3, L"Processing '%ls', properties=%ls", relationship.name.c_str(), relationship.rule.c_str());
         try {
             create_relationship(relationship);
         } catch (const tk_exception& e) {
+            tk_log(3, "Error while creating FK:\n%s\n", e.what());
             // The fixed advice, then why this key could not be made.
             const bool orphans = (e.get_error_number() & 0xFFFF) == low_word_of_integrity_violation;
             object_failed(names_map.get_tn_mapped_name(relationship.fk_table, true),

@@ -23,6 +23,7 @@ void mss_database::create_sequences(const udb_sequences& list)
     if (!list.empty())
         tk_log(3, "Creating sequences (%d items)", static_cast<int>(list.size()));
     for (const udb_sequence& sequence : list) {
+        stop_if_requested();
         const std::wstring name = mss_engine::get_safe_tname(sequence.name);
         const std::wstring drop = L"DROP SEQUENCE IF EXISTS " + name;
         tk_log(2, L"%ls", drop.c_str());
@@ -43,6 +44,7 @@ void mss_database::create_sequences(const udb_sequences& list)
         try {
             run(statement);
         } catch (const tk_exception& e) {
+            tk_log(3, "Error while creating sequence:\n%s\n", e.what());
             object_failed({}, L"sequence '" + sequence.name + L"'", e.what(), L"Sequence '" + sequence.name + L"'",
                           e.what());
         }
@@ -53,6 +55,7 @@ void mss_database::create_views(const udb_views& list)
 {
     mss_view_names view_names(list, {});
     for (const auto& [source_name, text] : list) {
+        stop_if_requested();
         try {
             tk_log(1, L"Processing '%ls'", source_name.c_str());
             tk_log(1, L"\t'%ls'", text.c_str());
@@ -63,6 +66,7 @@ void mss_database::create_views(const udb_views& list)
             run(L"IF OBJECT_ID(" + mss_unicode_literal(name) + L") IS NOT NULL DROP VIEW " + name);
             run(create);
         } catch (const tk_exception& e) {
+            tk_log(3, "Error while creating view:\n%s\n", e.what());
             object_failed({}, L"view '" + source_name + L"'", e.what(), L"View '" + source_name + L"'",
                           view_contact_text);
         }

@@ -127,7 +127,7 @@ int create_beside(const std::string& destination, std::string& created)
 mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
 {
     std::string created;
-    m_descriptor = create_beside(tk_unicode_to_ansi(path), created);
+    m_descriptor = create_beside(tk_unicode_to_file_name(path), created);
     if (m_descriptor < 0) {
         const int error = errno;
         tk_log(2, "Failed to open file");
@@ -192,7 +192,7 @@ bool mss_script_file::commit(bool replace)
 
 bool mss_script_file::put_in_place(bool replace) const
 {
-    const std::string destination = tk_unicode_to_ansi(m_path);
+    const std::string destination = tk_unicode_to_file_name(m_path);
     if (replace)
         return std::rename(m_temporary_path.c_str(), destination.c_str()) == 0;
     if (::renameat2(AT_FDCWD, m_temporary_path.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
@@ -212,7 +212,7 @@ void mss_script_file::take_earlier_mode() const
 {
     // The script that replaces an earlier one keeps who may read it.
     struct stat earlier {};
-    if (::stat(tk_unicode_to_ansi(m_path).c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
+    if (::stat(tk_unicode_to_file_name(m_path).c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
         ::fchmod(m_descriptor, earlier.st_mode & 07777) != 0)
         tk_log(3, "Cannot give the script the mode of the earlier file: %s", std::strerror(errno));
 }

@@ -194,8 +194,10 @@ void mss_dmp_database::create_indexes(const std::wstring& table, const udb_schem
 {
     tk_log(2, L"mss_dmp_database::create_indexes(%ls)", table.c_str());
     m_made_keys.add_table(safe(table));
-    for (const auto& index : indexes)
+    for (const auto& index : indexes) {
+        stop_if_requested();
         create_index(table, schema, index);
+    }
     // Azure SQL stores no table without a clustered index.
     if (!m_primary_key_written && mss_engine::instance().version_code == mss_azure_version_code)
         create_clustered_index(table, schema);
@@ -215,6 +217,7 @@ void mss_dmp_database::create_relationships(const udb_relationships& relationshi
     if (!relationships.empty() && m_comments)
         m_file.write("\r\n/*\r\nCreate foreign key constraints\r\n*/\r\n\r\n");
     for (const auto& relationship : relationships) {
+        stop_if_requested();
         tk_log(2, L"Processing FK '%ls'", relationship.name.c_str());
         const auto mapped = [this](const std::wstring& table, const std::vector<std::wstring>& fields) {
             std::vector<std::wstring> names;
@@ -257,6 +260,7 @@ void mss_dmp_database::create_sequences(const udb_sequences& sequences)
     if (!sequences.empty())
         tk_log(3, "Creating sequences (%d items)", static_cast<int>(sequences.size()));
     for (const auto& sequence : sequences) {
+        stop_if_requested();
         const std::wstring name = safe(sequence.name);
         write_statement(L"DROP SEQUENCE IF EXISTS " + name, crlf);
         std::wstring table;
@@ -272,6 +276,7 @@ void mss_dmp_database::create_views(const udb_views& views)
 {
     mss_view_names view_names(views, tables);
     for (const auto& [source_name, text] : views) {
+        stop_if_requested();
         tk_log(1, L"Processing '%ls'", source_name.c_str());
         tk_log(1, L"\t'%ls'", text.c_str());
         if (!tk_starts_with(text, L"select", false)) {

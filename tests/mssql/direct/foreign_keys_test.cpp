@@ -127,8 +127,11 @@ TEST_F(foreign_keys, each_failing_key_is_reported_and_the_next_follows)
     keys.push_back(key(L"fk_orphans", {L"id"}));
     keys.push_back(udb_relationship(L"", L"", L"lost_child", L"customers", {L"a"}, {L"id"}, L""));
     keys.push_back(key(L"fk_ok", {L"id"}));
+    log_capture log;
     const std::vector<std::wstring> statements = create(keys);
     EXPECT_TRUE(contains(statements.back(), L"[fk_ok]"));
+    EXPECT_NE(log.text().find("Error while creating FK:\nTable 'nowhere' not exists\n"), std::string::npos)
+        << log.text();
     ASSERT_EQ(errors.reports.size(), 3u);
     EXPECT_EQ(errors.reports[0].context, "Foreign key 'fk_lost'");
     EXPECT_EQ(
@@ -168,6 +171,22 @@ TEST_F(foreign_keys, user_who_ends_the_run_stops_the_keys)
     keys.push_back(key(L"fk_ok", {L"id"}));
     EXPECT_THROW(create(keys), tk_final_exception);
     EXPECT_EQ(errors.reports.size(), 1u);
+}
+
+// A run asked to stop makes no further foreign key.
+TEST_F(foreign_keys, stop_between_keys_ends_the_keys)
+{
+    parent_key_exists();
+    int asked = 0;
+    database->stop_requested = [&] { return ++asked > 1; };
+    udb_relationships keys;
+    keys.push_back(key(L"fk_first", {L"id"}));
+    keys.push_back(key(L"fk_second", {L"id"}));
+    EXPECT_THROW(create(keys), tk_final_exception);
+    const std::vector<std::wstring> statements = sent();
+    EXPECT_TRUE(contains(statements.back(), L"[fk_first]"));
+    for (const std::wstring& statement : statements)
+        EXPECT_FALSE(contains(statement, L"[fk_second]"));
 }
 
 }  // namespace

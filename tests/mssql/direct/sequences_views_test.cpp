@@ -38,7 +38,11 @@ TEST_F(sequences_views, failing_sequence_is_reported_with_its_own_text)
 {
     server->fail(L"DROP SEQUENCE IF EXISTS [dbo].[a]", fake::sql_error(102, L"Incorrect syntax near 'IF'."));
     server->fail_prefix(L"CREATE SEQUENCE [dbo].[a]", fake::sql_error(2714, L"There is already an object named 'a'."));
+    log_capture log;
     database->create_sequences({udb_sequence(L"a", 1, 1, 1, 10, false), udb_sequence(L"b", 1, 1, 1, 10, false)});
+    EXPECT_NE(log.text().find("Error while creating sequence:\nThere is already an object named 'a'.\n"),
+              std::string::npos)
+        << log.text();
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].text, "There is already an object named 'a'.");
     EXPECT_FALSE(errors.reports[0].outer);
@@ -82,12 +86,30 @@ TEST_F(sequences_views, views_differing_only_by_case_get_names_of_their_own)
 TEST_F(sequences_views, failing_view_is_reported_by_name_and_the_next_follows)
 {
     server->fail_prefix(L"CREATE VIEW [dbo].[bad]", fake::sql_error(208, L"Invalid object name 'x'."));
+    log_capture log;
     database->create_views({{L"bad", L"select * from x"}, {L"good", L"select 1"}});
+    EXPECT_NE(log.text().find("Error while creating view:\nInvalid object name 'x'.\n"), std::string::npos)
+        << log.text();
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].context, "View 'bad'");
     EXPECT_EQ(errors.reports[0].text, "Can't create view. Contact to support@quarnel.example for the solution.");
     EXPECT_EQ(errors.reports[0].code, 0u);
     EXPECT_EQ(sent().back(), L"CREATE VIEW [dbo].[good] AS select 1");
+}
+
+// A run asked to stop makes no further sequence or view.
+TEST_F(sequences_views, stop_between_objects_ends_the_step)
+{
+    int asked = 0;
+    database->stop_requested = [&] { return ++asked > 1; };
+    EXPECT_THROW(database->create_views({{L"first", L"select 1"}, {L"second", L"select 2"}}), tk_final_exception);
+    EXPECT_EQ(sent().back(), L"CREATE VIEW [dbo].[first] AS select 1");
+    asked = 0;
+    mark();
+    EXPECT_THROW(database->create_sequences(
+                     {udb_sequence(L"first", 1, 1, 1, 10, false), udb_sequence(L"second", 1, 1, 1, 10, false)}),
+                 tk_final_exception);
+    EXPECT_EQ(sent().back(), L"CREATE SEQUENCE [dbo].[first] START WITH 1 INCREMENT BY 1 MINVALUE 1 MAXVALUE 10");
 }
 
 }  // namespace
