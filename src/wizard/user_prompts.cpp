@@ -1,6 +1,7 @@
 #include "wizard/user_prompts.h"
 
 #include "wizard/dialog_controls.h"
+#include "wizard/gui_thread.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -52,6 +53,7 @@ void set_box_answerer(box_answerer answerer)
 
 bool show_box(const box_request& request, QWidget* owner)
 {
+    const box_scope open;
     if (installed_box_answerer())
         return installed_box_answerer()(request);
     QMessageBox box(icon_of(request.kind), to_qt(request.title), to_qt(request.text), QMessageBox::NoButton,

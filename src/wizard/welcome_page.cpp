@@ -46,8 +46,14 @@ void welcome_page_t<T_CONVERTER, DLG>::on_load()
         open_file_dialog dialog(this, filter, L"Select Profile", std::wstring());
         if (dialog.show()) {
             T_CONVERTER& converter = T_CONVERTER::ref();
+            const bool was_direct = converter.direct;
+            const std::wstring destination = converter.get_destination_name();
             if (!converter.load_profile_file(dialog.path()))
                 throw tk_exception(converter.get_profile_error(), 1);
+            // The profile names the destination of its own mode; the one the
+            // pages held for the other mode stays for that mode.
+            if (converter.direct != was_direct)
+                m_other_destination = destination;
         }
         on_loaded();
     } catch (const tk_exception& exception) {
@@ -117,6 +123,14 @@ int welcome_page::on_next()
     tk_log(1, "settind direct_mode to %d", direct ? 1 : 0);
     if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", 78);
-    convertor_front_end::ref().direct = direct;
+    convertor_front_end& converter = convertor_front_end::ref();
+    // A database name is no script path, nor the reverse: each mode keeps
+    // its own destination, and the converter holds the one its mode uses.
+    if (converter.direct != direct) {
+        std::wstring destination = converter.get_destination_name();
+        converter.set_destination_name(m_other_destination);
+        m_other_destination = std::move(destination);
+    }
+    converter.direct = direct;
     return gui::neighbour_page;
 }

@@ -32,6 +32,8 @@ protected:
     virtual void on_loaded() {}
 
     std::wstring m_extension;
+    // The destination of the mode not chosen: a database name or a script path.
+    std::wstring m_other_destination;
 };
 
 class welcome_page final : public welcome_page_t<convertor_front_end, gui::page_welcome> {

@@ -284,6 +284,33 @@ private slots:
         QCOMPARE(converter->views[0].first, std::wstring(L"big_purchase"));
     }
 
+    // Back keeps what each page chose, and its order, for when it shows again.
+    void back_and_next_keep_the_chosen_tables_and_views_in_their_order()
+    {
+        converter->convert_views = true;
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
+            choose(w->tables, 1317, {"purchase"});
+            click_control(w->tables, 1101);
+            w->shell.sheet().press_next();
+            click_control(w->views, 1102);
+            set_current(w->views, 1318, "big_purchase");
+            click_control(w->views, 1117);
+            QCOMPARE(items(w->views, 1318), QStringList({"big_purchase", "all_names"}));
+            w->shell.sheet().press_back();
+            QCOMPARE(w->shell.sheet().current_page(), &w->tables);
+            QCOMPARE(items(w->tables, 1318), QStringList({"purchase"}));
+            w->shell.sheet().press_back();
+            QCOMPARE(w->shell.sheet().current_page(), &w->database);
+            w->shell.sheet().press_next();
+            QCOMPARE(items(w->tables, 1318), QStringList({"purchase"}));
+            w->shell.sheet().press_next();
+            QCOMPARE(items(w->views, 1318), QStringList({"big_purchase", "all_names"}));
+        });
+        QCOMPARE(converter->table_names, std::vector<std::wstring>({L"purchase"}));
+        QVERIFY(user->boxes.empty());
+    }
+
     void views_page_hands_over_the_chosen_views_in_the_chosen_order()
     {
         converter->convert_views = true;
@@ -394,6 +421,44 @@ private slots:
             QVERIFY2(user->boxes[0].text.starts_with(row.message),
                      qPrintable(QString::fromStdWString(user->boxes[0].text)));
         }
+    }
+
+    // OK does not take, unchanged, the text Test Query has just found wrong;
+    // a corrected text passes.
+    void ok_refuses_the_query_the_test_just_refused()
+    {
+        dialog_script script([&](id_dialog& dialog) {
+            dialog.controls().set_text(query_name_edit, L"broken");
+            dialog.controls().set_text(query_text_edit, L"SELECT FROM WHERE");
+            click_control(dialog, test_query_button);
+            click_control(dialog, gui::id_ok);
+            QVERIFY(dialog.isVisible());
+            dialog.controls().set_text(query_text_edit, L"SELECT id FROM customer");
+            click_control(dialog, gui::id_ok);
+        });
+        query_dialog dialog(L"", L"");
+        QCOMPARE(dialog.run_modal(), int(gui::id_ok));
+        QCOMPARE(dialog.query(), std::wstring(L"SELECT id FROM customer"));
+        QCOMPARE(user->boxes.size(), std::size_t(2));
+        for (const gui::box_request& box : user->boxes)
+            QVERIFY(box.text.starts_with(L"You have an error in your query syntax."));
+    }
+
+    // Each Add Query starts empty, whatever the last one held.
+    void add_query_opens_empty_each_time()
+    {
+        std::vector<std::wstring> opened_with;
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
+            dialog_script script([&](id_dialog& dialog) {
+                opened_with.push_back(dialog.controls().text(query_name_edit) +
+                                      dialog.controls().text(query_text_edit));
+                answer_query(dialog, L"q" + std::to_wstring(opened_with.size()), L"SELECT 1");
+            });
+            click_control(w->tables, 1114);
+            click_control(w->tables, 1114);
+        });
+        QCOMPARE(opened_with, std::vector<std::wstring>({L"", L""}));
     }
 
     void a_query_may_not_take_the_name_of_a_table_or_query_on_add_or_edit()
