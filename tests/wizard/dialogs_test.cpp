@@ -11,6 +11,7 @@
 #include "wizard/error_dialogs.h"
 #include "wizard/error_table_text.h"
 #include "wizard/file_dialogs.h"
+#include "wizard/finish_text.h"
 #include "wizard/gui_test_support.h"
 #include "wizard/id_dialog.h"
 #include "wizard/mssql_settings_page.h"
@@ -460,6 +461,67 @@ private slots:
         QCOMPARE(text, std::string("the last run's log\n"));
         std::filesystem::remove(log);
         std::filesystem::remove(profile);
+    }
+
+    // What the finish page says of each way a run can end, in both modes.
+    void the_finish_page_says_what_the_run_did()
+    {
+        const std::wstring success = L"Wizard has migrated your MySQL database to\nMS SQL server successfully.\n\n"
+                                     L"Click 'Finish' to exit the wizard.";
+        const std::wstring errors =
+            L"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
+        const std::wstring summary = L"Summary: 2 tables converted, 0 failed; 9 rows written, 0 skipped; 0 other "
+                                     L"objects failed";
+        struct case_row {
+            const char* name;
+            run_outcome outcome;
+            const wchar_t* title;
+            std::wstring text;
+        };
+        auto outcome = [&](bool direct, bool complete, bool stopped, bool aborted, std::uint32_t skipped) {
+            run_outcome made;
+            made.direct = direct;
+            made.destination = direct ? L"shop" : L"/srv/shop.sql";
+            made.complete = complete;
+            made.stopped = stopped;
+            made.aborted = aborted;
+            made.tables_skipped = skipped;
+            made.summary = summary;
+            return made;
+        };
+        run_outcome partial = outcome(true, false, true, true, 0);
+        partial.unfinished_table = L"[dbo].[big]";
+        run_outcome written = outcome(false, false, false, false, 0);
+        written.script_written = true;
+        const case_row rows[] = {
+            {"direct success", outcome(true, true, false, false, 0), L"Conversion is Completed", success},
+            {"direct skipped", outcome(true, true, false, false, 3), L"Conversion is Completed",
+             L"Wizard has migrated your MySQL database to\nMS SQL server.\n3 existing tables were skipped and left "
+             L"as they stood.\n\nClick 'Finish' to exit the wizard."},
+            {"script success", outcome(false, true, false, false, 0), L"Conversion is Completed",
+             L"Wizard has exported your MySQL database to the T-SQL\nscript file '/srv/shop.sql' successfully.\n\n"
+             L"Click 'Finish' to exit the wizard."},
+            {"direct stopped", partial, L"Conversion is Stopped",
+             L"The conversion was stopped by the user.\n" + summary +
+                 L".\nTable [dbo].[big] was left in database 'shop' with part of its rows.\nClick 'Finish' to exit "
+                 L"the wizard."},
+            {"script errors", written, L"Conversion is Completed with Errors",
+             L"There were some errors while converting the database.\n" + summary +
+                 L".\nThe script file '/srv/shop.sql' was written; it holds what went across.\nClick 'Finish' to "
+                 L"exit the wizard."},
+            {"script failed", outcome(false, false, false, true, 1), L"Conversion is not Completed",
+             L"There were some errors while converting the database.\n" + summary +
+                 L".\n1 existing tables were skipped and left as they stood.\nThe script file '/srv/shop.sql' was "
+                 L"not written.\nClick 'Finish' to exit the wizard."},
+        };
+        for (const case_row& row : rows) {
+            QCOMPARE(finish_heading(row.outcome), std::wstring(row.title));
+            QVERIFY2(finish_message(row.outcome, success, errors) == row.text,
+                     qPrintable(QString(row.name) + ": " +
+                                QString::fromStdWString(finish_message(row.outcome, success, errors))));
+        }
+        QCOMPARE(more_errors_line(20, 20), std::wstring());
+        QCOMPARE(more_errors_line(20, 32), std::wstring(L"... and 12 more errors not listed here."));
     }
 
     void save_dialog_adds_its_extension_unless_the_name_holds_it_anywhere()
