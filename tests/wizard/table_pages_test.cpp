@@ -444,21 +444,38 @@ private slots:
             QVERIFY(box.text.starts_with(L"You have an error in your query syntax."));
     }
 
-    // Each Add Query starts empty, whatever the last one held.
-    void add_query_opens_empty_each_time()
+    // Each Add Query starts empty, whatever the last one held; F1 opens the
+    // dialog's help; Enter on a chosen item opens it as a double click does.
+    void add_query_opens_empty_each_time_and_keys_reach_the_dialogs()
     {
         std::vector<std::wstring> opened_with;
+        std::vector<int> shown;
         run_in_sheet(w->shell, [&] {
             QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
             dialog_script script([&](id_dialog& dialog) {
+                shown.push_back(dialog.dialog_id());
+                if (dialog.dialog_id() == gui::dlg_column_types) {
+                    QTest::keyClick(&dialog, Qt::Key_F1);
+                    click_control(dialog, gui::id_cancel);
+                    return;
+                }
+                QTest::keyClick(&dialog, Qt::Key_F1);
                 opened_with.push_back(dialog.controls().text(query_name_edit) +
                                       dialog.controls().text(query_text_edit));
                 answer_query(dialog, L"q" + std::to_wstring(opened_with.size()), L"SELECT 1");
             });
             click_control(w->tables, 1114);
+            QCOMPARE(wizard_shell::help_requests().back(), int(gui::help_query));
             click_control(w->tables, 1114);
+            choose(w->tables, 1317, {"purchase"});
+            click_control(w->tables, 1101);
+            auto* chosen = w->tables.controls().item_as<QListWidget>(1318);
+            set_current(w->tables, 1318, "purchase");
+            QTest::keyClick(chosen, Qt::Key_Return);
+            QCOMPARE(wizard_shell::help_requests().back(), int(gui::help_column_types));
         });
         QCOMPARE(opened_with, std::vector<std::wstring>({L"", L""}));
+        QCOMPARE(shown, std::vector<int>({gui::dlg_query, gui::dlg_query, gui::dlg_column_types}));
     }
 
     void a_query_may_not_take_the_name_of_a_table_or_query_on_add_or_edit()
