@@ -237,7 +237,19 @@ void sel_file_page::store_settings()
     settings.blob2text = m_controls.is_checked(blob_to_text_check);
     settings.convert_views = m_controls.is_checked(convert_views_check);
     settings.set_source_name(get_sql_title());
-    settings.set_destination_name(m_controls.text(destination_edit));
+    std::wstring destination = m_controls.text(destination_edit);
+    // A script named without its folder is written into the current one:
+    // the page shows, and the run writes, that whole path.
+    const std::filesystem::path typed(tk_unicode_to_ansi(destination));
+    if (!settings.direct && !destination.empty() && !typed.is_absolute()) {
+        std::error_code error;
+        const std::filesystem::path whole = std::filesystem::absolute(typed, error);
+        if (!error) {
+            destination = tk_ansi_to_unicode(whole.string());
+            m_controls.set_text(destination_edit, destination);
+        }
+    }
+    settings.set_destination_name(destination);
     // The name is checked here; the log itself opens when the run starts.
     settings.set_logfile(tk_unicode_to_ansi(m_controls.text(log_file_edit)));
     settings.check_log_file();

@@ -355,7 +355,9 @@ private slots:
                          direct ? int(gui::page_mssql_settings) : int(gui::page_script_settings));
             });
             QCOMPARE(converter->get_source_name(), std::wstring(L"typed"));
-            QCOMPARE(converter->get_destination_name(), std::wstring(L"destination"));
+            // A script named without a folder is one of the current folder.
+            const std::wstring stored = direct ? L"destination" : (fs::current_path() / "destination").wstring();
+            QCOMPARE(converter->get_destination_name(), stored);
             QCOMPARE(converter->only_definitions, direct);
         }
         QVERIFY(user->boxes.empty());
