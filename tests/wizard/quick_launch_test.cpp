@@ -282,6 +282,7 @@ private slots:
             page_watch watch;
             QCOMPARE(run_wizard(profile.string()), -1);
             QCOMPARE(continue_run.shown, std::vector<int>({gui::dlg_continue_or_abort}));
+            QCOMPARE(continue_run.captions[0], QString("Velmora 8.3 Error"));
             QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
             QCOMPARE(watch.finish_title, QString("Conversion is Completed with Errors"));
             QVERIFY2(watch.finish_text.contains("Summary: 1 tables converted, 1 failed;"),
