@@ -101,14 +101,24 @@ welcome_page::welcome_page(std::wstring extension) : welcome_page_t(std::move(ex
 int welcome_page::page_init()
 {
     tk_log(1, "welcome_page::page_init");
-    const bool direct = convertor_front_end::ref().direct;
-    m_controls.set_checked(direct ? migrate_directly : export_script, true);
+    show_scenario();
     if (!m_link_attached) {
         m_controls.item_as<QLabel>(product_link)
             ->setText(QString("<a href=\"%1\">Visit the Velmora web site</a>").arg(product_page));
         m_link_attached = true;
     }
     return 1;
+}
+
+void welcome_page::on_loaded()
+{
+    show_scenario();
+}
+
+void welcome_page::show_scenario()
+{
+    const bool direct = convertor_front_end::ref().direct;
+    m_controls.set_checked(direct ? migrate_directly : export_script, true);
 }
 
 void welcome_page::on_help()

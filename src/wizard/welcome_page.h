@@ -44,7 +44,15 @@ public:
     void on_help() override;
     int on_next() override;
 
+protected:
+    // A loaded profile's scenario shows at once, so that Next does not take
+    // the one the buttons showed before.
+    void on_loaded() override;
+
 private:
+    // The radio buttons show the converter's scenario.
+    void show_scenario();
+
     bool m_link_attached = false;
 };
 

@@ -451,6 +451,10 @@ private slots:
             QVERIFY(shell.sheet().set_current_page_id(gui::page_welcome));
             click_control(page, 1115);
             QVERIFY(!converter.direct);
+            // The loaded scenario shows at once: Next keeps it.
+            QVERIFY(page.controls().is_checked(1330));
+            shell.sheet().press_next();
+            QVERIFY(!converter.direct);
             QCOMPARE(converter.get_destination_name(), std::wstring(L"/srv/loaded.sql"));
             choose(true);
             QCOMPARE(converter.get_destination_name(), std::wstring(L"shop_db"));
