@@ -26,8 +26,12 @@ constexpr std::uint32_t open_for_tables = 161;
 brantwick_convertor::brantwick_convertor(convertor_form form) : tk_serializer(registry_key_path), m_form(form)
 {
     tk_log(2, "brantwick_convertor::ctor");
-    if (m_form == convertor_form::wizard)
-        serialize(false);
+    if (m_form != convertor_form::wizard)
+        return;
+    serialize(false);
+    // The wizard's pages and profiles name a log long before a run: its
+    // first line would empty the file, so the log opens only with a run.
+    hold_log();
 }
 
 brantwick_convertor::~brantwick_convertor()

@@ -106,6 +106,10 @@ public:
     run_tally get_tally() const override;
     bool is_complete() const override;
     void show_outcome() const override;
+    std::wstring get_summary() const override;
+    bool is_script_written() const override { return m_script_written.load(std::memory_order_acquire); }
+    bool is_stopped() const override { return m_stopped.load(std::memory_order_acquire); }
+    std::wstring get_unfinished_table() const override;
 
 private:
     struct table_run;
@@ -139,6 +143,7 @@ private:
     // table, the record's number, the column and both values.
     void report_changed_values(const std::wstring& table, const std::function<void()>& show_count_once);
     void set_current_table(const std::wstring& name);
+    void set_open_table(const std::wstring& table);
     // The wizard stops its worker thread; the console asks through request_stop.
     bool stop_requested() const
     {
@@ -153,6 +158,7 @@ private:
     mutable std::mutex m_current_table_mutex;
     std::atomic<std::uint32_t> m_tables_converted = 0;
     std::atomic<std::uint32_t> m_tables_failed = 0;
+    std::atomic<std::uint32_t> m_tables_skipped = 0;
     std::atomic<std::uint64_t> m_rows_written = 0;
     // Numbers of the current table's records that failed before their append.
     std::vector<std::uint64_t> m_unappended_records;
@@ -162,6 +168,10 @@ private:
     std::atomic<bool> m_table_in_progress = false;
     std::atomic<bool> m_script_opened = false;
     std::atomic<bool> m_script_written = false;
+    std::atomic<bool> m_stopped = false;
+    // The destination table made for the entry being converted, until the
+    // entry is done; guarded by m_current_table_mutex.
+    std::wstring m_open_table;
     std::wstring m_profile_error;
     profile_connection m_profile_connection;
 };

@@ -1,6 +1,7 @@
 // Preparing and opening the destination of a conversion.
 #include "converter/brantwick_convertor.h"
 #include "mssql/direct/mss_database.h"
+#include "mssql/script/script_file.h"
 #include "platform/file_access.h"
 #include "toolkit/tk_file_name.h"
 #include "toolkit/tk_file_tests.h"
@@ -42,7 +43,7 @@ void common_check_dest(const std::wstring& path)
         folder = L".";
     if (!tk_is_path_exist(folder))
         throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.", 1);
-    if (!tk_check_access(folder, GENERIC_WRITE))
+    if (!tk_check_access(folder, GENERIC_WRITE) || !mss_can_write_script(path))
         throw tk_exception(
             "Cannot create or write into the destination file.\nRun the program as Administrator or change folder.", 1);
 }

@@ -186,9 +186,12 @@ void brantwick_convertor::operator()()
     m_aborted.store(false, std::memory_order_release);
     m_tables_converted = 0;
     m_tables_failed = 0;
+    m_tables_skipped = 0;
     m_rows_written = 0;
     m_script_opened = false;
     m_script_written = false;
+    m_stopped = false;
+    set_open_table(std::wstring());
     error_handler::instance().reset_losses();
     try {
         run_conversion();
@@ -197,6 +200,7 @@ void brantwick_convertor::operator()()
     } catch (const tk_final_exception&) {
         tk_log(2, "The conversion was aborted");
         if (stop_requested()) {
+            m_stopped.store(true, std::memory_order_release);
             const std::wstring line = L"The conversion was stopped by the user";
             show(line + L"\r\n", console_text(line) + "\n");
         }
@@ -362,6 +366,8 @@ void brantwick_convertor::convert_entry(const std::wstring& name, const std::wst
     try {
         if (convert_table(name, query, run))
             ++m_tables_converted;
+        else
+            ++m_tables_skipped;
     } catch (const tk_exception& exception) {
         ++m_tables_failed;
         m_table_in_progress = false;
@@ -386,6 +392,7 @@ void brantwick_convertor::convert_entry(const std::wstring& name, const std::wst
         error_handler::instance().set_context(get_current_table());
         report(exception, false);
     }
+    set_open_table(std::wstring());
     ++tables_done;
 }
 
@@ -464,6 +471,7 @@ bool brantwick_convertor::convert_table(const std::wstring& name, const std::wst
     }
 
     std::unique_ptr<udb_recordset> destination(run.destination.create_table(full_name, schema, udb_indexes()));
+    set_open_table(full_name);
     if (mode == udb_merge_rows && !schema.conform_to(destination->schema, true))
         throw tk_exception(udb_structure_mismatch, 0);
     if (merged && destination->key_index < 0)
@@ -786,6 +794,7 @@ brantwick_convertor::run_tally brantwick_convertor::get_tally() const
     run_tally tally;
     tally.tables_converted = m_tables_converted;
     tally.tables_failed = m_tables_failed;
+    tally.tables_skipped = m_tables_skipped;
     tally.rows_written = m_rows_written;
     if (error_handler::is_initialized()) {
         tally.rows_skipped = error_handler::instance().skipped_records();
@@ -809,6 +818,12 @@ void brantwick_convertor::show_outcome() const
                                   L"' was not written; any earlier file of that name is left as it was.";
         show(note + L"\r\n", console_text(note) + "\n");
     }
+    const std::wstring summary = get_summary();
+    show(summary + L"\r\n", console_text(summary) + "\n");
+}
+
+std::wstring brantwick_convertor::get_summary() const
+{
     run_tally tally = get_tally();
     if (m_table_in_progress)
         ++tally.tables_failed;
@@ -819,5 +834,19 @@ void brantwick_convertor::show_outcome() const
     // Named only when it happened: most runs write every value as it was read.
     if (tally.values_changed != 0)
         summary += L"; " + std::to_wstring(tally.values_changed) + L" values changed";
-    show(summary + L"\r\n", console_text(summary) + "\n");
+    return summary;
+}
+
+void brantwick_convertor::set_open_table(const std::wstring& table)
+{
+    const std::lock_guard lock(m_current_table_mutex);
+    m_open_table = table;
+}
+
+std::wstring brantwick_convertor::get_unfinished_table() const
+{
+    if (!is_aborted())
+        return std::wstring();
+    const std::lock_guard lock(m_current_table_mutex);
+    return m_open_table;
 }

@@ -167,6 +167,8 @@ public:
     struct run_tally {
         std::uint32_t tables_converted = 0;
         std::uint32_t tables_failed = 0;
+        // Existing tables left as they stood (udb_skip_tables).
+        std::uint32_t tables_skipped = 0;
         std::uint64_t rows_written = 0;
         std::uint64_t rows_skipped = 0;
         // Keys, indexes, defaults and views that could not be created.
@@ -181,6 +183,15 @@ public:
     // summary line. The run shows it as its last line; a front end that ends
     // the process in the middle of a run shows it before it goes.
     virtual void show_outcome() const = 0;
+    // The summary line of the last run: "Summary: N tables converted, ...".
+    virtual std::wstring get_summary() const = 0;
+    // The last run put its script file in place.
+    virtual bool is_script_written() const = 0;
+    // The user stopped the last run.
+    virtual bool is_stopped() const = 0;
+    // The destination table the last run had made and not finished when it
+    // ended early; empty when none.
+    virtual std::wstring get_unfinished_table() const = 0;
 
     bool blob2text = false;
     // Into MS SQL Server directly; false writes a T-SQL script file.
@@ -201,7 +212,8 @@ bool is_unsupported_source_login(const tk_exception& exception);
 void remove_unfinished_scripts();
 
 // The checks that a script file may be written at that path; each failure
-// raises tk_exception (level 1) naming the cause. Nothing is created.
+// raises tk_exception (level 1) naming the cause. Nothing is left behind: a
+// file made beside the path to try the folder is removed at once.
 void common_check_dest(const std::wstring& path);
 
 // The script file proposed for a database: the base name and extension in

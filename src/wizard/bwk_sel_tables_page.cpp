@@ -66,13 +66,27 @@ int bwk_sel_tables_page::on_next()
 {
     if (!collect_selection())
         return gui::stay_on_page;
+    store_selection();
     convertor_front_end& converter = convertor_front_end::ref();
-    converter.table_names = m_names;
-    converter.selected = m_selected_queries;
-    converter.available_queries = m_available_queries;
     if (!converter.convert_views)
         return gui::page_progress;
     name_pairs views;
     converter.get_all_views(views);
     return views.empty() ? gui::page_progress : gui::neighbour_page;
+}
+
+// What was chosen is kept for when the page shows again.
+int bwk_sel_tables_page::on_back()
+{
+    collect_selection(false);
+    store_selection();
+    return gui::neighbour_page;
+}
+
+void bwk_sel_tables_page::store_selection()
+{
+    convertor_front_end& converter = convertor_front_end::ref();
+    converter.table_names = m_names;
+    converter.selected = m_selected_queries;
+    converter.available_queries = m_available_queries;
 }

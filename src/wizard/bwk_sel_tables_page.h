@@ -1,4 +1,5 @@
-// Step 4: the source tables to convert and the user's queries. Next hands
+// Step 4: the source tables to convert and the user's queries. Next (and
+// Back, so that the choice stays when the page shows again) hands
 // the chosen tables, the chosen queries and the queries not chosen to the
 // converter, and skips the views page when there are no views to convert.
 #pragma once
@@ -15,5 +16,9 @@ public:
     int page_init() override;
     void on_help() override;
     int on_next() override;
+    int on_back() override;
     void select_items(const name_pairs& pairs) override;
+
+private:
+    void store_selection();
 };

@@ -35,6 +35,20 @@ int bwk_sel_views_page::on_next()
     tk_log(1, "bwk_sel_views_page::on_next");
     if (!collect_selection())
         return gui::stay_on_page;
+    store_selection();
+    return gui::neighbour_page;
+}
+
+// What was chosen and its order are kept for when the page shows again.
+int bwk_sel_views_page::on_back()
+{
+    collect_selection(false);
+    store_selection();
+    return gui::neighbour_page;
+}
+
+void bwk_sel_views_page::store_selection()
+{
     name_pairs chosen;
     for (const std::wstring& name : m_names) {
         const auto found = std::ranges::find_if(m_views, [&](const auto& view) { return view.first == name; });
@@ -44,5 +58,4 @@ int bwk_sel_views_page::on_next()
         chosen.push_back(*found);
     }
     convertor_front_end::ref().views = std::move(chosen);
-    return gui::neighbour_page;
 }

@@ -2,9 +2,12 @@
 
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_file_name.h"
+#include "toolkit/tk_file_tests.h"
 #include "toolkit/tk_temp_chdir.h"
 #include "toolkit/tk_text_conversion.h"
+#include "wizard/gui_ids.h"
 #include "wizard/user_prompts.h"
+#include "wizard/wizard_shell.h"
 
 file_dialog::file_dialog(QWidget* owner, std::wstring filter, std::wstring title, const std::wstring& path)
     : m_owner(owner), m_filter(std::move(filter)), m_title(std::move(title))
@@ -51,7 +54,11 @@ bool save_file_dialog::show()
 {
     if (!ask(true))
         return false;
-    if (m_file.find(m_extension) == std::wstring::npos)
-        m_file += m_extension;
-    return true;
+    if (m_file.find(m_extension) != std::wstring::npos)
+        return true;
+    // The dialog asked about the name as typed; the file written is this one.
+    m_file += m_extension;
+    return !tk_is_file_exist2(m_file, tk_file_exists) ||
+           wizard_shell::question(L"'" + m_file + L"' already exists.\nDo you want to replace it?",
+                                  gui::default_second_button);
 }

@@ -1,7 +1,7 @@
 // The common file dialogs: a proposed file fills the name box and its folder
 // is the folder the dialog opens in, which is the current folder while it is
 // shown. The save dialog adds its default extension to a chosen name that
-// holds it nowhere.
+// holds it nowhere, and asks before the name so made replaces a file.
 #pragma once
 
 #include <string>

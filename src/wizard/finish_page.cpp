@@ -4,6 +4,7 @@
 #include "toolkit/tk_log.h"
 #include "toolkit/tk_text_conversion.h"
 #include "wizard/file_dialogs.h"
+#include "wizard/finish_text.h"
 #include "wizard/welcome_page.h"
 #include "wizard/wizard_shell.h"
 
@@ -50,13 +51,14 @@ int gui_finish_page<DLG>::page_init()
     shell.sheet().enable_button(gui::sheet_help, false);
     dialog_controls& controls = this->m_controls;
     const std::vector<std::string> errors = shell.get_errors();
+    const run_outcome outcome = outcome_of(convertor_front_end::ref(), shell.error_count());
+    controls.set_text(finish_title, finish_heading(outcome));
+    controls.set_text(finish_text, finish_message(outcome, m_success_text, m_errors_text));
     if (errors.empty()) {
-        tk_log(1, "Display success-message");
-        controls.set_text(finish_text, m_success_text);
+        tk_log(1, outcome.complete ? "Display success-message" : "Display the run's end");
         return 1;
     }
     tk_log(1, "Display errors");
-    controls.set_text(finish_text, m_errors_text);
     controls.show(error_list, true);
     auto* box = controls.template item_as<QPlainTextEdit>(error_list);
     box->clear();
@@ -64,6 +66,10 @@ int gui_finish_page<DLG>::page_init()
         std::replace(error.begin(), error.end(), '\n', ' ');
         box->moveCursor(QTextCursor::End);
         box->insertPlainText(to_qt(tk_ansi_to_unicode(error) + L"\n\n"));
+    }
+    if (const std::wstring more = more_errors_line(errors.size(), shell.error_count()); !more.empty()) {
+        box->moveCursor(QTextCursor::End);
+        box->insertPlainText(to_qt(more + L"\n"));
     }
     box->setReadOnly(true);
     return 1;

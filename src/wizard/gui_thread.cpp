@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -15,6 +16,9 @@
 namespace gui {
 
 namespace {
+
+// How often a worker's call looks again whether the open box has closed.
+constexpr int box_wait_ms = 50;
 
 struct waiting_call {
     std::function<void()> call;
@@ -34,7 +38,39 @@ call_registry& registry()
     return calls;
 }
 
+// Message boxes open on the window thread; touched there only.
+int open_boxes = 0;
+
+// A worker's call runs once no box is open, so that a box it shows never
+// stands over a question the user has not answered yet.
+void run_waiting(const std::shared_ptr<waiting_call>& pending)
+{
+    {
+        std::lock_guard guard(registry().mutex);
+        if (registry().waiting.count(pending) == 0)
+            return;
+    }
+    if (open_boxes > 0) {
+        QTimer::singleShot(box_wait_ms, QCoreApplication::instance(), [pending] { run_waiting(pending); });
+        return;
+    }
+    run_guarded(pending->call);
+    std::lock_guard guard(registry().mutex);
+    pending->finished = true;
+    registry().changed.notify_all();
+}
+
 }  // namespace
+
+box_scope::box_scope()
+{
+    ++open_boxes;
+}
+
+box_scope::~box_scope()
+{
+    --open_boxes;
+}
 
 void run_guarded(const std::function<void()>& call)
 {
@@ -78,19 +114,7 @@ bool call(const std::function<void()>& call)
         return false;
     calls.waiting.insert(pending);
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [pending] {
-            {
-                std::lock_guard guard(registry().mutex);
-                if (registry().waiting.count(pending) == 0)
-                    return;
-            }
-            run_guarded(pending->call);
-            std::lock_guard guard(registry().mutex);
-            pending->finished = true;
-            registry().changed.notify_all();
-        },
-        Qt::QueuedConnection);
+        QCoreApplication::instance(), [pending] { run_waiting(pending); }, Qt::QueuedConnection);
     calls.changed.wait(lock, [&] { return pending->finished || calls.closed; });
     calls.waiting.erase(pending);
     return pending->finished;

@@ -20,8 +20,18 @@ bool on_gui_thread();
 // unless the context object is gone by then.
 void post(QObject* context, std::function<void()> call);
 
+// A message box is open on the window thread while one lives: calls from
+// workers wait until it has closed, so that one box shows at a time.
+class box_scope {
+public:
+    box_scope();
+    ~box_scope();
+    box_scope(const box_scope&) = delete;
+    box_scope& operator=(const box_scope&) = delete;
+};
+
 // Runs the call on the window thread and waits for its end; on the window
-// thread it runs at once. False when the window side is closing and the call
+// thread it runs at once, from a worker once no box is open. False when the window side is closing and the call
 // was not (or no longer) waited for, so a worker never waits on a window
 // thread that waits for it.
 bool call(const std::function<void()>& call);

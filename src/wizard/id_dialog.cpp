@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 namespace {
 
@@ -52,6 +53,17 @@ void id_dialog::showEvent(QShowEvent* event)
     if (shown_hook())
         QMetaObject::invokeMethod(
             this, [this] { shown_hook()(*this); }, Qt::QueuedConnection);
+}
+
+void id_dialog::keyPressEvent(QKeyEvent* event)
+{
+    // F1 asks for the same help as the dialog's Help button.
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        if (const QWidget* help = m_controls.item(gui::id_help); help != nullptr && help->isEnabled())
+            m_controls.command(gui::id_help, gui::clicked);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void id_dialog::reject()

@@ -1,6 +1,7 @@
 // A modal dialog built from its template: its controls by id, their commands
 // in on_command, its set-up in on_init before it shows. Esc and the close
-// box report the cancel command (2), which a dialog may leave unhandled.
+// box report the cancel command (2), which a dialog may leave unhandled; F1
+// reports the Help button's command (9) when the dialog has one.
 #pragma once
 
 #include "wizard/dialog_controls.h"
@@ -30,6 +31,7 @@ protected:
     static QString shell_title();
 
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 

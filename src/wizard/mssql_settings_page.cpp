@@ -1,7 +1,11 @@
 #include "wizard/mssql_settings_page.h"
 
+#include "converter/error_messages.h"
 #include "converter/front_end.h"
+#include "toolkit/error_handler.h"
+#include "toolkit/tk_error_converter.h"
 #include "toolkit/tk_log.h"
+#include "wizard/error_table_text.h"
 #include "wizard/wizard_shell.h"
 
 #include <QFormLayout>
@@ -21,6 +25,22 @@ convertor_front_end& converter(std::uint32_t line)
     if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("mss_set", line);
     return convertor_front_end::ref();
+}
+
+// The destination's failures read in the OLE DB messages; the others go
+// to the error handler, whose Abort only ends the attempt.
+void report_failure(const tk_exception& exception)
+{
+    if (is_destination_error(exception)) {
+        const tk_error_converter messages(oledb_error_message_count, oledb_error_messages);
+        wizard_shell::error(error_table_text(exception, messages));
+        return;
+    }
+    try {
+        error_handler::instance().handle(exception, false);
+    } catch (const tk_final_exception&) {
+        tk_log(2, "The connection attempt was ended by the user");
+    }
 }
 
 QLabel* caption_for(const QString& text, QWidget* buddy)
@@ -144,8 +164,23 @@ int mssql_settings_page::on_next()
 {
     store_settings();
     converter(132).set_destination_name(m_database);
-    m_animation.run_while(*this);
-    return m_animation.succeeded() ? gui::page_database_and_file : gui::stay_on_page;
+    try {
+        if (m_animation.run(*this))
+            return gui::page_database_and_file;
+    } catch (const tk_exception& exception) {
+        report_failure(exception);
+    }
+    return gui::stay_on_page;
+}
+
+void mssql_connection_holder::connect_destination()
+{
+    convertor_front_end& converter = convertor_front_end::instance();
+    const std::wstring& database = converter.get_destination_name();
+    if (database.empty())
+        converter.connect_mssql_server();
+    else
+        converter.connect_mssql_database(database);
 }
 
 int mssql_settings_page::on_back()

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "toolkit/tk_thread.h"
-#include "wizard/mssql_connection_animation.h"
+#include "wizard/connection_animation.h"
 #include "wizard/property_page.h"
 #include "wizard/settings_controls.h"
 
@@ -31,7 +31,11 @@ protected:
 // Holds the waiting dialog in a base before tk_thread, so the worker is
 // joined before the dialog it runs goes.
 struct mssql_connection_holder {
-    mssql_connection_animation m_animation;
+    // The connection: to the destination database when the converter names
+    // one, else to the server.
+    connection_animation m_animation{std::wstring(), connect_destination};
+
+    static void connect_destination();
 };
 
 class mssql_settings_page final : public mss_settings_page<convertor_front_end>,

@@ -74,7 +74,8 @@ QLabel* add_short_field(QGridLayout& grid, const QString& label, QLineEdit* edit
 template <class T_CONVERTER, int HELP, int AUTH_HELP>
 sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::sql_settings_page2()
     : wizard_page<gui::page_mysql_settings, gui::button_back | gui::button_next, gui::page_has_help>(
-          L"Step 1 of 6", L"Connect to MySQL server")
+          L"Step 1 of 6", L"Connect to MySQL server"),
+      m_animation(L"Connecting to MySQL server. Please wait...", [] { converter().connect_mysql_server(); })
 {
     QVBoxLayout* layout = this->header_page_layout({this->m_controls.label(
         gui::id_static, this->tr("Provide necessary information to establish connection with MySQL server."))});
@@ -175,7 +176,8 @@ int sql_settings_page2<T_CONVERTER, HELP, AUTH_HELP>::on_next()
     tk_log(1, "sql_settings_page2::on_next");
     try {
         store_settings();
-        converter().connect_mysql_server();
+        if (!m_animation.run(m_connection))
+            return gui::stay_on_page;
         return converter().direct ? gui::page_mssql_settings : gui::page_script_settings;
     } catch (const tk_exception& exception) {
         if (is_unsupported_source_login(exception)) {

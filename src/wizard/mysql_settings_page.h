@@ -2,6 +2,7 @@
 // them into the converter and connects; only a connection lets the wizard go on.
 #pragma once
 
+#include "wizard/connection_animation.h"
 #include "wizard/property_page.h"
 #include "wizard/settings_controls.h"
 
@@ -23,6 +24,13 @@ protected:
     void store_settings();
     // Remote access: the host and port fields take input.
     void enable_remote(bool enable);
+
+private:
+    // The connection runs on its own thread while the waiting dialog
+    // shows, so that the window answers however long the server takes.
+    connection_animation m_animation;
+    // Declared after the dialog, so that it is joined before the dialog goes.
+    animation_thread m_connection{m_animation};
 };
 
 class mysql_settings_page final

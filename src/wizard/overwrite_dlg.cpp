@@ -61,8 +61,9 @@ void overwrite_dlg2<DLG>::on_init()
     tk_log(1, "overwrite_dlg2::on_init");
     setWindowTitle(to_qt(wizard_shell::ref().get_title() + L" Warning"));
     m_controls.set_text(overwrite_message, m_message);
-    // Overwriting the whole database is the proposed choice.
-    m_controls.set_checked(overwrite_database_choice, true);
+    // The choice that changes nothing which stands is proposed, so that
+    // Enter never drops the database.
+    m_controls.set_checked(skip_tables_choice, true);
     QApplication::beep();
 }
 

@@ -46,10 +46,11 @@ tk_thread_functor* progress_page::create_functor()
 int progress_page::page_init()
 {
     tk_log(1, "progress_page::page_init");
-    m_stopping = false;
     wizard_shell::ref().sheet().set_wizard_buttons(0);
     m_controls.item_as<QProgressBar>(progress_bar)->setValue(0);
     m_controls.item_as<QPlainTextEdit>(progress_log)->clear();
+    // The run starts: only now is its log file opened.
+    convertor_front_end::ref().start_log();
     start();
     return 1;
 }
@@ -77,12 +78,7 @@ void progress_page::on_timer()
     m_controls.item_as<QProgressBar>(progress_bar)->setValue(static_cast<int>(std::min<std::uint32_t>(share, 100)));
     if (converter.is_finished()) {
         wizard_shell::ref().kill_timer();
-        if (m_stopping) {
-            join();
-            // After the log lines the run posted before it ended.
-            gui::post(&wizard_shell::ref().sheet(), [] { wizard_shell::ref().sheet().done(0); });
-            return;
-        }
+        // A stopped run ends on the finish page too, which tells what it left.
         wizard_shell::ref().sheet().set_current_page_id(gui::page_finish);
     }
     const std::wstring table = converter.get_current_table();
@@ -99,7 +95,6 @@ bool progress_page::on_cancel()
     if (!is_running())
         return true;
     tk_log(2, "progress_page: the run is asked to stop");
-    m_stopping = true;
     request_stop();
     wizard_shell::ref().sheet().enable_button(gui::sheet_cancel, false);
     return false;

@@ -28,8 +28,8 @@ public:
     void on_timer() override;
     void on_help() override;
     // After the exit question, a run still going on is asked to stop between
-    // records; the sheet closes on the tick that sees it finished, once its
-    // thread has ended.
+    // records; the tick that sees it finished shows the finish page, which
+    // tells what the stopped run left.
     bool on_cancel() override;
 
     // The share of the run done: every table weighs 100 / total, the current
@@ -39,7 +39,4 @@ public:
 
 protected:
     tk_thread_functor* create_functor() override;
-
-private:
-    bool m_stopping = false;
 };

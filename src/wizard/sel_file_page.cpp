@@ -141,7 +141,7 @@ int sel_file_page::page_init()
     m_controls.set_checked(structure_only_check, settings.only_definitions);
     m_controls.set_checked(blob_to_text_check, settings.blob2text);
     m_controls.set_checked(convert_views_check, settings.convert_views);
-    m_controls.set_text(destination_label, settings.direct ? L"MS &SQL database:" : L"T-SQ&L script file:");
+    m_controls.set_text(destination_label, settings.direct ? L"MS SQL data&base:" : L"T-SQL scr&ipt file:");
     show_ctrl(browse_script_button, !settings.direct);
     if (!settings.get_logfile().empty())
         m_controls.set_text(log_file_edit, tk_ansi_to_unicode(settings.get_logfile()));
@@ -152,7 +152,13 @@ int sel_file_page::page_init()
     if (source.empty() && destination.empty())
         return 1;
     m_databases->setEditText(to_qt(source));
-    m_controls.set_text(destination_edit, destination.empty() ? source : destination);
+    // An empty database name is asked for: the source's name may belong to
+    // an unrelated database on the server. A script is proposed beside the
+    // current folder under the source's name.
+    if (!destination.empty())
+        m_controls.set_text(destination_edit, destination);
+    else
+        m_controls.set_text(destination_edit, settings.direct ? std::wstring() : script_path_for(source, {}));
     return 1;
 }
 
@@ -195,6 +201,10 @@ void sel_file_page::on_sel_change()
     tk_log(1, "sel_file_page::on_sel_change");
     convertor_front_end& settings = converter(529);
     const std::wstring database = get_sql_title();
+    // The database chosen before, chosen again (or reselected as the list
+    // opens), keeps its destination and what was chosen of it.
+    if (database == settings.get_source_name())
+        return;
     m_controls.set_text(destination_edit,
                         settings.direct ? database : script_path_for(database, m_controls.text(destination_edit)));
     settings.available_queries.clear();
@@ -227,13 +237,22 @@ void sel_file_page::store_settings()
     settings.blob2text = m_controls.is_checked(blob_to_text_check);
     settings.convert_views = m_controls.is_checked(convert_views_check);
     settings.set_source_name(get_sql_title());
-    settings.set_destination_name(m_controls.text(destination_edit));
-    // The log's first line would empty a script of the same file: the log
-    // starts only once it is known to be a file of its own.
-    settings.hold_log();
+    std::wstring destination = m_controls.text(destination_edit);
+    // A script named without its folder is written into the current one:
+    // the page shows, and the run writes, that whole path.
+    const std::filesystem::path typed(tk_unicode_to_ansi(destination));
+    if (!settings.direct && !destination.empty() && !typed.is_absolute()) {
+        std::error_code error;
+        const std::filesystem::path whole = std::filesystem::absolute(typed, error);
+        if (!error) {
+            destination = tk_ansi_to_unicode(whole.string());
+            m_controls.set_text(destination_edit, destination);
+        }
+    }
+    settings.set_destination_name(destination);
+    // The name is checked here; the log itself opens when the run starts.
     settings.set_logfile(tk_unicode_to_ansi(m_controls.text(log_file_edit)));
     settings.check_log_file();
-    settings.start_log();
 }
 
 void sel_file_page::on_help()

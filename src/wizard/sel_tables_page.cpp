@@ -5,7 +5,9 @@
 #include "toolkit/tk_string_utils.h"
 #include "wizard/wizard_shell.h"
 
+#include <QEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -54,6 +56,8 @@ sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_questio
     m_selected = two_list_box(m_controls, selected_list);
     available_caption->setBuddy(m_available);
     selected_caption->setBuddy(m_selected);
+    m_available->installEventFilter(this);
+    m_selected->installEventFilter(this);
     grid->addWidget(available_caption, 0, 0);
     grid->addWidget(m_available, 1, 0);
 
@@ -63,7 +67,7 @@ sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_questio
           std::pair{remove_button, tr("< &Remove")}, std::pair{remove_all_button, tr("< Re&move all")}})
         moves->addWidget(m_controls.button(id, text));
     moves->addSpacing(16);
-    moves->addWidget(m_controls.button(add_query_button, tr("&Add Query")));
+    moves->addWidget(m_controls.button(add_query_button, tr("Add &Query")));
     moves->addStretch();
     grid->addLayout(moves, 1, 1);
 
@@ -92,6 +96,20 @@ sel_tables_page::sel_tables_page(bool reorder, std::wstring no_selection_questio
         QWidget::setTabOrder(previous, m_controls.item(id));
         previous = m_controls.item(id);
     }
+}
+
+// Enter in a list does what a double click does: it adds the chosen
+// items, or opens the chosen query or the column type editor of the table.
+bool sel_tables_page::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == m_available || watched == m_selected)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_controls.command(watched == m_available ? available_list : selected_list, gui::double_clicked);
+            return true;
+        }
+    }
+    return wizard_page::eventFilter(watched, event);
 }
 
 void sel_tables_page::set_texts(const std::wstring& description, const std::wstring& available,
@@ -322,9 +340,9 @@ void sel_tables_page::on_move_down()
     m_selected->setCurrentRow(current + 1);
 }
 
-bool sel_tables_page::collect_selection()
+bool sel_tables_page::collect_selection(bool ask)
 {
-    if (m_available->count() > 0 && m_selected->count() == 0 && !m_no_selection_question.empty() &&
+    if (ask && m_available->count() > 0 && m_selected->count() == 0 && !m_no_selection_question.empty() &&
         !wizard_shell::question(m_no_selection_question, gui::default_second_button))
         return false;
     m_names.clear();

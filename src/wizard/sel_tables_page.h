@@ -44,11 +44,14 @@ public:
     virtual void do_remove_query(const std::wstring& /*name*/) {}
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // Fills the available list from the names and empties the selected one.
     void do_page_init();
     void set_texts(const std::wstring& description, const std::wstring& available, const std::wstring& selected);
-    // Asks about an empty choice and takes the chosen names; false keeps the page.
-    bool collect_selection();
+    // Asks about an empty choice (when `ask`) and takes the chosen names;
+    // false keeps the page.
+    bool collect_selection(bool ask = true);
 
     void move_to_selected(int index);
     // Puts the selected items named in the pairs in the pairs' order.

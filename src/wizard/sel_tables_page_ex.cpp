@@ -82,15 +82,19 @@ template <class T_CONVERTER, int QUERY_HELP, int TYPES_HELP>
 void sel_tables_page_ex<T_CONVERTER, QUERY_HELP, TYPES_HELP>::on_add_query()
 {
     tk_log(1, "sel_tables_page::on_add_query");
+    // A new query starts empty; a refused name reopens the dialog with what
+    // was typed.
+    std::wstring name;
+    std::wstring query;
     for (;;) {
-        set_query_dlg<T_CONVERTER, QUERY_HELP> dialog(m_last_name, m_last_query);
+        set_query_dlg<T_CONVERTER, QUERY_HELP> dialog(name, query);
         if (dialog.run_modal() != gui::id_ok)
             return;
-        m_last_name = dialog.table_name();
-        m_last_query = dialog.query();
-        if (is_free_name(m_last_name)) {
-            add_sorted(selected(), m_last_name);
-            m_selected_queries.emplace_back(m_last_name, m_last_query);
+        name = dialog.table_name();
+        query = dialog.query();
+        if (is_free_name(name)) {
+            add_sorted(selected(), name);
+            m_selected_queries.emplace_back(name, query);
             return;
         }
         wizard_shell::message(duplicate_name_text);

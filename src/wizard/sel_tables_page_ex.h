@@ -28,11 +28,6 @@ protected:
     // Queries in the selected list, and those known but not chosen.
     name_pairs m_selected_queries;
     name_pairs m_available_queries;
-
-private:
-    // The texts of the last Add Query attempt, offered again next time.
-    std::wstring m_last_name;
-    std::wstring m_last_query;
 };
 
 class convertor_front_end;

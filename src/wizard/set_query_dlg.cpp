@@ -16,6 +16,9 @@
 namespace {
 
 constexpr const wchar_t* not_select_text = L"The query must start with SELECT.";
+constexpr const wchar_t* syntax_error_text =
+    L"You have an error in your query syntax. Make sure that it is a correct SQL SELECT-statement. If the error "
+    L"persists, please contact " TK_SUPPORT_MAIL_ADDRESS L".";
 constexpr const wchar_t* skipped_before_select = L"\t\n\r ";
 
 }  // namespace
@@ -113,6 +116,8 @@ void set_query_dlg<T_CONVERTER, HELP>::on_ok()
         wizard_shell::error(std::wstring(not_select_text));
     else if (m_query.empty())
         wizard_shell::error(std::wstring(L"Query is empty!"));
+    else if (m_refused && *m_refused == m_controls.text(query_text_edit))
+        wizard_shell::error(std::wstring(syntax_error_text));
     else
         done(gui::id_ok);
 }
@@ -125,12 +130,14 @@ void set_query_dlg<T_CONVERTER, HELP>::on_test_query()
         wizard_shell::error(std::wstring(not_select_text));
         return;
     }
-    if (T_CONVERTER::ref().test_query(typed))
+    m_refused.reset();
+    if (T_CONVERTER::ref().test_query(typed)) {
         wizard_shell::message(L"The query is correct.");
-    else
-        wizard_shell::error(std::wstring(L"You have an error in your query syntax. Make sure that it is a correct SQL "
-                                         L"SELECT-statement. If the error persists, please contact "
-                                         L"" TK_SUPPORT_MAIL_ADDRESS L"."));
+        return;
+    }
+    // OK does not take, unchanged, what the source has just refused.
+    m_refused = typed;
+    wizard_shell::error(std::wstring(syntax_error_text));
 }
 
 template class set_query_dlg<convertor_front_end, gui::help_query>;

@@ -6,6 +6,7 @@
 #include "wizard/gui_ids.h"
 #include "wizard/id_dialog.h"
 
+#include <optional>
 #include <string>
 
 enum set_query_control : int {
@@ -36,6 +37,8 @@ private:
 
     std::wstring m_table_name;
     std::wstring m_query;
+    // The query text, as typed, that the last Test Query found wrong.
+    std::optional<std::wstring> m_refused;
 };
 
 class convertor_front_end;

@@ -3,6 +3,7 @@
 #include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
+#include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 #include "wizard/gui_thread.h"
 #include "wizard/type_catalogues.h"
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -51,10 +53,30 @@ std::wstring number_text(std::int64_t value, bool shown)
     return shown ? std::to_wstring(value) : std::wstring();
 }
 
-// A signed decimal number from the start of the box; anything else is 0.
-std::int64_t read_number(const std::wstring& text)
+// The largest length a size box takes, and the largest precision or scale.
+constexpr std::int64_t longest_length = 2147483647;
+constexpr std::int64_t widest_precision = 38;
+
+// A whole number from 0 to `largest` (an empty box is 0); none for anything else.
+std::optional<std::int64_t> read_number(const std::wstring& text, std::int64_t largest)
 {
-    return std::wcstoll(text.c_str(), nullptr, 10);
+    const std::wstring digits = tk_trim(text);
+    if (digits.empty())
+        return 0;
+    if (digits.size() > 10 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
+        return std::nullopt;
+    const std::int64_t value = std::wcstoll(digits.c_str(), nullptr, 10);
+    return value <= largest ? std::optional<std::int64_t>(value) : std::nullopt;
+}
+
+// The type as the list shows it: with its length, or its precision and scale.
+std::wstring type_with_size(const mss_native_type& type)
+{
+    if (type.length != 0)
+        return type.type + L"(" + std::to_wstring(type.length) + L")";
+    if (type.prec != 0)
+        return type.type + L"(" + std::to_wstring(type.prec) + L"," + std::to_wstring(type.scale) + L")";
+    return type.type;
 }
 
 std::wstring missing_catalogue(const char* file_name)
@@ -340,9 +362,31 @@ bool types_map_dlg<T_CONVERTER, HELP>::read_controls(int row, edit_entry& entry)
     if (entry.type.type.empty())
         entry.type.type = without_size(current_type(row));
     entry.type.default_value = m_controls.text(default_value_edit);
-    entry.type.length = static_cast<std::uint64_t>(read_number(m_controls.text(length_edit)));
-    entry.type.prec = static_cast<std::uint32_t>(read_number(m_controls.text(precision_edit)));
-    entry.type.scale = static_cast<std::uint32_t>(read_number(m_controls.text(scale_edit)));
+    // A box the type does not show takes no number: whatever it holds is 0.
+    const auto size = [&](int id, std::int64_t largest, const wchar_t* refusal) -> std::optional<std::int64_t> {
+        const bool shown = m_controls.item(id)->isVisibleTo(this);
+        const std::optional<std::int64_t> value = read_number(m_controls.text(id), largest);
+        if (value || !shown)
+            return value.value_or(0);
+        wizard_shell::message(refusal);
+        m_controls.item(id)->setFocus();
+        return std::nullopt;
+    };
+    const std::optional<std::int64_t> length =
+        size(length_edit, longest_length, L"Length must be a whole number from 0 to 2147483647. Try again.");
+    if (!length)
+        return false;
+    const std::optional<std::int64_t> precision =
+        size(precision_edit, widest_precision, L"Precision must be a whole number from 0 to 38. Try again.");
+    if (!precision)
+        return false;
+    const std::optional<std::int64_t> scale =
+        size(scale_edit, widest_precision, L"Scale must be a whole number from 0 to 38. Try again.");
+    if (!scale)
+        return false;
+    entry.type.length = static_cast<std::uint64_t>(*length);
+    entry.type.prec = static_cast<std::uint32_t>(*precision);
+    entry.type.scale = static_cast<std::uint32_t>(*scale);
     return true;
 }
 
@@ -363,6 +407,12 @@ template <class T_CONVERTER, int HELP>
 void types_map_dlg<T_CONVERTER, HELP>::keep_edit(int row, edit_entry entry)
 {
     const std::wstring& name = m_schema[row]->name;
+    // The list shows the row as it now stands.
+    if (QTreeWidgetItem* item = m_list->topLevelItem(row); item != nullptr && entry.status == udb_mutators::changed) {
+        const bool source = same_values(entry, source_entry(row));
+        item->setText(type_column, source ? to_qt(m_schema[row]->native_type) : to_qt(type_with_size(entry.type)));
+        item->setText(default_column, to_qt(entry.type.default_value));
+    }
     if (entry.status == udb_mutators::changed && same_values(entry, source_entry(row)))
         m_edits.erase(name);
     else

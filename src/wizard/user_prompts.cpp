@@ -1,8 +1,10 @@
 #include "wizard/user_prompts.h"
 
 #include "wizard/dialog_controls.h"
+#include "wizard/gui_thread.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -43,6 +45,20 @@ QString qt_filter(const std::wstring& filter)
     return filters.join(";;");
 }
 
+// A box of a short text is narrower than its title: the window manager
+// would cut the title. The box is kept wide enough for it and the title
+// bar's buttons.
+void keep_title_whole(QMessageBox& box)
+{
+    constexpr int title_bar_buttons = 140;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + title_bar_buttons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 }  // namespace
 
 void set_box_answerer(box_answerer answerer)
@@ -52,10 +68,12 @@ void set_box_answerer(box_answerer answerer)
 
 bool show_box(const box_request& request, QWidget* owner)
 {
+    const box_scope open;
     if (installed_box_answerer())
         return installed_box_answerer()(request);
     QMessageBox box(icon_of(request.kind), to_qt(request.title), to_qt(request.text), QMessageBox::NoButton,
                     request.has_owner ? owner : nullptr);
+    keep_title_whole(box);
     if (request.yes_no) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(request.second_default ? QMessageBox::No : QMessageBox::Yes);

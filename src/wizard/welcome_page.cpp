@@ -46,8 +46,14 @@ void welcome_page_t<T_CONVERTER, DLG>::on_load()
         open_file_dialog dialog(this, filter, L"Select Profile", std::wstring());
         if (dialog.show()) {
             T_CONVERTER& converter = T_CONVERTER::ref();
+            const bool was_direct = converter.direct;
+            const std::wstring destination = converter.get_destination_name();
             if (!converter.load_profile_file(dialog.path()))
                 throw tk_exception(converter.get_profile_error(), 1);
+            // The profile names the destination of its own mode; the one the
+            // pages held for the other mode stays for that mode.
+            if (converter.direct != was_direct)
+                m_other_destination = destination;
         }
         on_loaded();
     } catch (const tk_exception& exception) {
@@ -95,14 +101,24 @@ welcome_page::welcome_page(std::wstring extension) : welcome_page_t(std::move(ex
 int welcome_page::page_init()
 {
     tk_log(1, "welcome_page::page_init");
-    const bool direct = convertor_front_end::ref().direct;
-    m_controls.set_checked(direct ? migrate_directly : export_script, true);
+    show_scenario();
     if (!m_link_attached) {
         m_controls.item_as<QLabel>(product_link)
             ->setText(QString("<a href=\"%1\">Visit the Velmora web site</a>").arg(product_page));
         m_link_attached = true;
     }
     return 1;
+}
+
+void welcome_page::on_loaded()
+{
+    show_scenario();
+}
+
+void welcome_page::show_scenario()
+{
+    const bool direct = convertor_front_end::ref().direct;
+    m_controls.set_checked(direct ? migrate_directly : export_script, true);
 }
 
 void welcome_page::on_help()
@@ -117,6 +133,14 @@ int welcome_page::on_next()
     tk_log(1, "settind direct_mode to %d", direct ? 1 : 0);
     if (!convertor_front_end::is_initialized())
         throw tk_mail_assertion("bwk_shel", 78);
-    convertor_front_end::ref().direct = direct;
+    convertor_front_end& converter = convertor_front_end::ref();
+    // A database name is no script path, nor the reverse: each mode keeps
+    // its own destination, and the converter holds the one its mode uses.
+    if (converter.direct != direct) {
+        std::wstring destination = converter.get_destination_name();
+        converter.set_destination_name(m_other_destination);
+        m_other_destination = std::move(destination);
+    }
+    converter.direct = direct;
     return gui::neighbour_page;
 }

@@ -32,6 +32,8 @@ protected:
     virtual void on_loaded() {}
 
     std::wstring m_extension;
+    // The destination of the mode not chosen: a database name or a script path.
+    std::wstring m_other_destination;
 };
 
 class welcome_page final : public welcome_page_t<convertor_front_end, gui::page_welcome> {
@@ -42,7 +44,15 @@ public:
     void on_help() override;
     int on_next() override;
 
+protected:
+    // A loaded profile's scenario shows at once, so that Next does not take
+    // the one the buttons showed before.
+    void on_loaded() override;
+
 private:
+    // The radio buttons show the converter's scenario.
+    void show_scenario();
+
     bool m_link_attached = false;
 };
 

@@ -40,13 +40,30 @@ std::wstring window_title()
 {
     char title[64];
     std::snprintf(title, sizeof title, "Velmora %d.%d %s", 8, 3, "");
-    return tk_ansi_to_unicode(title);
+    // Without an edition the format leaves a blank at the end, which the
+    // titles of the boxes would double before " Error".
+    return tk_ansi_to_unicode(tk_trim(title));
 }
 
 // Whether the run of this wizard, if there was one, carried everything across.
 bool run_succeeded(const convertor_front_end& converter, const wizard_shell& shell)
 {
     return !converter.is_finished() || (converter.is_complete() && shell.get_errors().empty());
+}
+
+// A script needs no server: in script mode a server that does not answer
+// is logged and the run writes the script as the pages would have it.
+void connect_destination_server(convertor_front_end& converter)
+{
+    if (converter.direct) {
+        converter.connect_mssql_server();
+        return;
+    }
+    try {
+        converter.connect_mssql_server();
+    } catch (const tk_exception& exception) {
+        tk_log(3, "No MS SQL server answered; the script is written without one: %s", exception.what());
+    }
 }
 
 // The sheet from the start to its end; the result is the exit code.
@@ -57,12 +74,10 @@ int run_sheet(const std::wstring& profile)
     const bool quick_launch = !profile.empty();
     if (quick_launch) {
         tk_log(2, L"QUICK LAUNCH: profile=%ls", profile.c_str());
-        // The log's first line would empty a script the profile also names
-        // as its log, so the log waits until the two are known apart.
-        converter.hold_log();
         if (!converter.load_profile_file(profile))
             throw tk_exception(converter.get_profile_error(), 1);
         converter.check_log_file();
+        // A quick launch is a run from its start.
         converter.start_log();
     }
     wizard_shell shell(window_title(), gui::image_program_icon, gui::image_watermark, gui::image_header);
@@ -79,7 +94,7 @@ int run_sheet(const std::wstring& profile)
                                                                     profile_extension);
     if (quick_launch) {
         converter.connect_mysql_server();
-        converter.connect_mssql_server();
+        connect_destination_server(converter);
         converter.check_dest();
         for (property_page* page : std::initializer_list<property_page*>{
                  &welcome, &mysql_settings, &mssql_settings, &script_settings, &database_and_file, &tables, &views})

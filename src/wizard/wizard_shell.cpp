@@ -72,6 +72,7 @@ wizard_shell::~wizard_shell()
     {
         std::lock_guard lock(m_errors_mutex);
         m_errors.clear();
+        m_error_count = 0;
     }
     m_sheet.reset();
 }
@@ -157,15 +158,19 @@ void wizard_shell::display_help(int context_id)
     QUrl url = QUrl::fromLocalFile(to_qt(path));
     if (context_id != 0)
         url.setFragment(QString("context-%1").arg(context_id));
+    bool opened = false;
     gui::call([&] {
         std::function<bool(const QUrl&)> opener;
         {
             std::lock_guard lock(help().mutex);
             opener = help().opener;
         }
-        if (!(opener ? opener(url) : QDesktopServices::openUrl(url)))
-            tk_log(1, "The help file could not be opened");
+        opened = opener ? opener(url) : QDesktopServices::openUrl(url);
     });
+    if (!opened) {
+        tk_log(1, "The help file could not be opened");
+        error(L"No web browser could be opened to show the help file '" + path + L"'.");
+    }
 }
 
 void wizard_shell::display_help()
@@ -225,8 +230,15 @@ void wizard_shell::write_log(const std::wstring& text)
 void wizard_shell::add_error(const std::string& text)
 {
     std::lock_guard lock(m_errors_mutex);
+    ++m_error_count;
     if (m_errors.size() < max_errors)
         m_errors.push_back(text);
+}
+
+std::size_t wizard_shell::error_count() const
+{
+    std::lock_guard lock(m_errors_mutex);
+    return m_error_count;
 }
 
 std::vector<std::string> wizard_shell::get_errors() const

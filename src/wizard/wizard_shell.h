@@ -74,6 +74,8 @@ public:
     // Keeps the first 20 errors of a run for the finish page.
     void add_error(const std::string& text) override;
     std::vector<std::string> get_errors() const;
+    // Every error of the run, those past the first 20 included.
+    std::size_t error_count() const;
     static constexpr std::size_t max_errors = 20;
 
     bool is_window_ready() const override { return m_initialized.load(); }
@@ -92,4 +94,5 @@ private:
     std::unique_ptr<property_sheet> m_sheet;
     mutable std::mutex m_errors_mutex;
     std::vector<std::string> m_errors;
+    std::size_t m_error_count = 0;
 };

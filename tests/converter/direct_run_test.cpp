@@ -221,6 +221,9 @@ TEST_F(direct_run, a_lost_destination_connection_stops_the_run)
     EXPECT_FALSE(starts_with_any(sent, L"CREATE TABLE [dbo].[purchase]"));
     EXPECT_TRUE(converter.is_aborted());
     EXPECT_EQ(converter.get_tally().tables_failed, 1u);
+    // The wizard's finish page names the table left with part of its rows.
+    EXPECT_EQ(converter.get_unfinished_table(), L"[dbo].[customer]");
+    EXPECT_FALSE(converter.is_stopped());
 }
 
 // The server refuses one row of a batch: the load writes the others, the
@@ -340,6 +343,8 @@ TEST_F(direct_run, mode_2_leaves_an_existing_table_alone)
     EXPECT_FALSE(starts_with_any(sent, L"DROP"));
     EXPECT_EQ(output.find("Converting table"), std::string::npos);
     EXPECT_EQ(converter.tables_done, 0u);
+    EXPECT_EQ(converter.get_tally().tables_skipped, 1u);
+    EXPECT_EQ(converter.get_tally().tables_converted, 0u);
 }
 
 TEST_F(direct_run, mode_3_merges_and_skips_rows_whose_key_exists)
@@ -634,6 +639,19 @@ TEST_F(direct_run, an_aborted_table_still_closes_its_bulk_load)
     EXPECT_TRUE(server->bulk_loads()[0].done);
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_EQ(errors.reports[0].context, "customer, record #2");
+    EXPECT_EQ(converter.get_unfinished_table(), L"[dbo].[customer]");
+}
+
+// A run the user stops before its first table leaves no table unfinished.
+TEST_F(direct_run, a_run_stopped_before_a_table_leaves_none_unfinished)
+{
+    existing_database(false);
+    converter.request_stop();
+    run(1);
+    EXPECT_TRUE(converter.is_stopped());
+    EXPECT_TRUE(converter.is_aborted());
+    EXPECT_EQ(converter.get_unfinished_table(), L"");
+    EXPECT_TRUE(server->bulk_loads().empty());
 }
 
 }  // namespace

@@ -142,10 +142,15 @@ private slots:
             const wchar_t* shown_destination;
             const wchar_t* label;
         };
+        // An empty database name is asked for, never taken from the source,
+        // which may name an unrelated database on the server; a script is
+        // proposed in the current folder under the source's name.
+        const std::wstring proposed_script = (std::filesystem::current_path() / "shop.sql").wstring();
         const case_row rows[] = {
-            {true, L"", L"", L"", L"MS &SQL database:"},
-            {false, L"shop", L"", L"shop", L"T-SQ&L script file:"},
-            {true, L"shop", L"archive", L"archive", L"MS &SQL database:"},
+            {true, L"", L"", L"", L"MS SQL data&base:"},
+            {false, L"shop", L"", proposed_script.c_str(), L"T-SQL scr&ipt file:"},
+            {true, L"shop", L"archive", L"archive", L"MS SQL data&base:"},
+            {true, L"shop", L"", L"", L"MS SQL data&base:"},
         };
         for (const case_row& row : rows) {
             w.emplace();
@@ -216,7 +221,7 @@ private slots:
         };
         for (const case_row& row : rows) {
             converter->direct = row.direct;
-            converter->set_source_name(wide(shop));
+            converter->set_source_name(wide(shop_archive));
             converter->table_names = {L"customer"};
             converter->selected = {{L"customer", L""}};
             converter->views = {{L"v", L""}};
@@ -226,7 +231,6 @@ private slots:
                 w->database.controls().set_text(destination_edit, row.shown);
                 auto* combo = w->database.controls().item_as<QComboBox>(source_database_combo);
                 w->database.controls().command(source_database_combo, gui::dropped_down);
-                // The entry already chosen counts as a choice too.
                 combo->setCurrentIndex(combo->findText(shop));
                 w->database.controls().command(source_database_combo, gui::selection_changed);
                 QCOMPARE(w->database.controls().text(destination_edit), row.proposed);
@@ -234,6 +238,60 @@ private slots:
             QVERIFY(converter->table_names.empty() && converter->selected.empty());
             QVERIFY(converter->views.empty() && converter->available_queries.empty());
         }
+    }
+
+    // Coming back to the page (its list reselects the source as it opens)
+    // keeps what was chosen of the same database.
+    void the_database_chosen_again_keeps_its_destination_and_selection()
+    {
+        converter->direct = true;
+        converter->set_source_name(wide(shop));
+        converter->set_destination_name(target);
+        converter->table_names = {L"customer"};
+        converter->views = {{L"v", L""}};
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_database_and_file));
+            auto* combo = w->database.controls().item_as<QComboBox>(source_database_combo);
+            w->database.controls().command(source_database_combo, gui::dropped_down);
+            combo->setCurrentIndex(combo->findText(shop));
+            w->database.controls().command(source_database_combo, gui::selection_changed);
+            QCOMPARE(w->database.controls().text(destination_edit), std::wstring(target));
+        });
+        QCOMPARE(converter->table_names, std::vector<std::wstring>{L"customer"});
+        QCOMPARE(converter->views.size(), std::size_t(1));
+    }
+
+    // The log named when the run starts is the one written, and no other:
+    // neither a name refused on the page nor one cleared from the field.
+    void the_log_is_opened_only_when_the_run_starts()
+    {
+        tk_logger logger(nullptr, false, 1, false);
+        const fs::path earlier = folder / "earlier.log";
+        const fs::path script = folder / "logged.sql";
+        std::ofstream(earlier) << "the last run's log\n";
+        converter->direct = false;
+        converter->selected = {{L"customer", L""}};
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_database_and_file));
+            dialog_controls& controls = w->database.controls();
+            controls.set_text(source_database_combo, L"vdp_none");
+            controls.set_text(destination_edit, script.wstring());
+            controls.set_text(log_file_edit, earlier.wstring());
+            w->shell.sheet().press_next();
+            QCOMPARE(current_page_id(w->shell), int(gui::page_database_and_file));
+            controls.set_text(source_database_combo, wide(shop));
+            controls.set_text(log_file_edit, L"");
+            w->shell.sheet().press_next();
+            QCOMPARE(current_page_id(w->shell), int(gui::page_tables_and_views));
+            QCOMPARE(read_file(earlier), std::string("the last run's log\n"));
+            test_error_handler errors;
+            converter->start_log();
+            (*converter)();
+            w->shell.kill_timer();
+        });
+        QCOMPARE(read_file(earlier), std::string("the last run's log\n"));
+        QVERIFY(read_file(script).find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+        fs::remove(script);
     }
 
     void next_refuses_missing_names_a_missing_source_and_unusable_files()
@@ -261,6 +319,9 @@ private slots:
              L"The log file '" + script + L"' is the destination script file. Give the log a file of its own."},
             {false, wide(shop), script, L"/dev/null", gui::box_kind::error,
              L"Logfile name specifies an existing link, device or pipe, not a regular file."},
+            // A folder whose permissions seem open but that takes no file.
+            {false, wide(shop), L"/proc/velmora-refused.sql", L"", gui::box_kind::error,
+             L"Cannot create or write into the destination file. Run the program as Administrator or change folder."},
         };
         for (const case_row& row : rows) {
             user.emplace();
@@ -294,7 +355,9 @@ private slots:
                          direct ? int(gui::page_mssql_settings) : int(gui::page_script_settings));
             });
             QCOMPARE(converter->get_source_name(), std::wstring(L"typed"));
-            QCOMPARE(converter->get_destination_name(), std::wstring(L"destination"));
+            // A script named without a folder is one of the current folder.
+            const std::wstring stored = direct ? L"destination" : (fs::current_path() / "destination").wstring();
+            QCOMPARE(converter->get_destination_name(), stored);
             QCOMPARE(converter->only_definitions, direct);
         }
         QVERIFY(user->boxes.empty());
@@ -341,7 +404,9 @@ private slots:
             {{gui::id_help, gui::id_cancel}, gui::page_database_and_file, 3},
             {{skip_tables_choice, gui::id_ok}, gui::page_tables_and_views, 2},
             {{synchronize_choice, gui::id_ok}, gui::page_tables_and_views, 4},
-            {{gui::id_ok}, gui::page_tables_and_views, 0},
+            // The dialog opens on skipping existing tables: Enter drops nothing.
+            {{gui::id_ok}, gui::page_tables_and_views, 2},
+            {{overwrite_database_choice, gui::id_ok}, gui::page_tables_and_views, 0},
         };
         for (const case_row& row : rows) {
             converter->mode = 3;

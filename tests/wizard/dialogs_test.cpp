@@ -5,13 +5,16 @@
 #include "platform/oledb/providers.h"
 #include "support/fake_provider.h"
 #include "toolkit/tk_exception.h"
+#include "toolkit/tk_log.h"
+#include "wizard/connection_animation.h"
 #include "wizard/dlg_animation.h"
 #include "wizard/error_dialogs.h"
 #include "wizard/error_table_text.h"
 #include "wizard/file_dialogs.h"
+#include "wizard/finish_text.h"
 #include "wizard/gui_test_support.h"
 #include "wizard/id_dialog.h"
-#include "wizard/mssql_connection_animation.h"
+#include "wizard/mssql_settings_page.h"
 #include "wizard/welcome_page.h"
 #include "wizard/wizard_entry.h"
 #include "wizard/wizard_shell.h"
@@ -26,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -44,17 +48,6 @@ public:
     }
 
     std::promise<void> go;
-};
-
-class animation_thread final : public tk_thread {
-public:
-    explicit animation_thread(tk_thread_functor& work) : tk_thread(false), m_work(work) {}
-
-protected:
-    tk_thread_functor* create_functor() override { return &m_work; }
-
-private:
-    tk_thread_functor& m_work;
 };
 
 struct coded_failure : tk_exception {
@@ -208,6 +201,39 @@ private slots:
         for (int i = 0; i < 30; ++i)
             errors.handle(tk_exception("more", 1), false);
         QCOMPARE(shell.get_errors().size(), std::size_t(20));
+        // The finish page says how many the list could not hold.
+        QCOMPARE(shell.error_count(), std::size_t(32));
+    }
+
+    // A box a worker asks for waits until the box the user has before him
+    // is answered: one modal box at a time.
+    void a_workers_box_waits_until_the_open_question_is_answered()
+    {
+        wizard_shell shell(L"Velmora 8.3", 0, 0, 0);
+        shell.initialize_if();
+        std::vector<std::wstring> shown;
+        bool question_open = false;
+        bool error_over_question = false;
+        std::thread worker;
+        gui::set_box_answerer([&](const gui::box_request& request) {
+            shown.push_back(request.text);
+            if (request.kind != gui::box_kind::question) {
+                error_over_question = question_open;
+                return true;
+            }
+            question_open = true;
+            worker = std::thread([] { wizard_shell::error(std::wstring(L"Row failed")); });
+            // The user reads the question for a while; events go on.
+            QTest::qWait(300);
+            question_open = false;
+            return false;
+        });
+        QVERIFY(!wizard_shell::question(L"Are you sure you want to exit the wizard?", gui::default_second_button));
+        // The worker's box comes now, from the window thread's events.
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), std::size_t(2), 5000);
+        worker.join();
+        QVERIFY(!error_over_question);
+        QCOMPARE(shown, (std::vector<std::wstring>{L"Are you sure you want to exit the wizard?", L"Row failed"}));
     }
 
     void a_worker_waiting_for_an_answer_is_released_when_the_wizard_closes()
@@ -300,22 +326,28 @@ private slots:
         };
         for (const case_row& row : {case_row{true, L"", L""}, case_row{false, L"sa", L"secret"}}) {
             converter.secure_login = row.secure_login;
-            mssql_connection_animation dialog;
+            connection_animation dialog(std::wstring(), mssql_connection_holder::connect_destination);
             animation_thread thread(dialog);
-            dialog.run_while(thread);
-            QVERIFY(dialog.succeeded());
+            QVERIFY(dialog.run(thread));
             const oledb::db_login login = server->logins().back();
             QCOMPARE(login.user, row.user);
             QCOMPARE(login.password, row.password);
             QCOMPARE(login.database, std::wstring(L"shop"));
         }
         server->refuse_login(fake::sql_error(18456, L"Login failed for user 'sa'.", L"28000"));
-        mssql_connection_animation refused;
+        // The failure comes once the waiting dialog has gone: no box stands over it.
+        connection_animation refused(std::wstring(), mssql_connection_holder::connect_destination);
         animation_thread thread(refused);
-        refused.run_while(thread);
+        const std::size_t boxes_before = user->boxes.size();
+        bool raised = false;
+        try {
+            refused.run(thread);
+        } catch (const tk_exception& exception) {
+            raised = exception.get_error_number() == 0x80E4D;
+        }
+        QVERIFY(raised);
         QVERIFY(!refused.succeeded());
-        QVERIFY(!user->boxes.empty());
-        QCOMPARE(user->boxes.back().text, std::wstring(L"Invalid user name or password."));
+        QCOMPARE(user->boxes.size(), boxes_before);
         oledb::install_providers({});
     }
 
@@ -352,6 +384,148 @@ private slots:
                  std::wstring(L"Profile does not exist. Please verify the correct path/name was given."));
         QVERIFY_THROWS_EXCEPTION(tk_mail_assertion, profile_filter(L"bk", 266));
         QVERIFY_THROWS_EXCEPTION(tk_mail_assertion, profile_filter(L"bwkxx", 266));
+    }
+
+    // The dialog asked about the name as typed; the file written is the one
+    // with the extension, so that is the one asked about.
+    void save_dialog_asks_before_the_name_with_its_extension_replaces_a_file()
+    {
+        const std::filesystem::path stem =
+            std::filesystem::temp_directory_path() / ("velmora-save-" + std::to_string(getpid()));
+        std::ofstream(stem.string() + ".bwk") << "[Generic settings]\n";
+        struct case_row {
+            bool answer;
+            bool chosen;
+        };
+        for (const case_row& row : {case_row{false, false}, case_row{true, true}}) {
+            user.emplace();
+            user->file_answers = {stem.wstring()};
+            user->box_answers = {row.answer};
+            save_file_dialog dialog(nullptr, L"Profile Files (.bwk)|*.bwk|", L"Select Profile", L"", L"bwk");
+            QCOMPARE(dialog.show(), row.chosen);
+            QCOMPARE(user->boxes.size(), std::size_t(1));
+            QCOMPARE(user->boxes[0].text, L"'" + stem.wstring() + L".bwk' already exists.\nDo you want to replace it?");
+            QVERIFY(user->boxes[0].yes_no && user->boxes[0].second_default);
+        }
+        std::filesystem::remove(stem.string() + ".bwk");
+        user.emplace();
+        user->file_answers = {stem.wstring()};
+        save_file_dialog fresh(nullptr, L"Profile Files (.bwk)|*.bwk|", L"Select Profile", L"", L"bwk");
+        QVERIFY(fresh.show());
+        QVERIFY(user->boxes.empty());
+    }
+
+    // Each scenario keeps its own destination: a database name never shows
+    // as a script path, nor the reverse, also across a loaded profile. A
+    // loaded profile names a log file, which stays untouched until a run.
+    void each_scenario_keeps_its_destination_and_loading_leaves_the_log_alone()
+    {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path();
+        const std::filesystem::path log = folder / ("velmora-welcome-" + std::to_string(getpid()) + ".log");
+        const std::filesystem::path profile = folder / ("velmora-scenario-" + std::to_string(getpid()) + ".bwk");
+        std::ofstream(log) << "the last run's log\n";
+        std::ofstream(profile) << "[Generic settings]\ndest=/srv/loaded.sql\nlogfile=" << log.string()
+                               << "\n\n[MS SQL Server settings]\ndirect mode=0\n";
+        tk_logger logger(nullptr, false, 1, false);
+        wizard_shell shell(L"Velmora 8.3", 0, 0, 0);
+        brantwick_convertor converter(convertor_form::wizard);
+        converter.direct = true;
+        converter.set_destination_name(L"shop_db");
+        welcome_page page(L"bwk");
+        shell.sheet().add_page(page);
+        const auto choose = [&](bool direct) {
+            QVERIFY(shell.sheet().set_current_page_id(gui::page_welcome));
+            page.controls().set_checked(direct ? 1329 : 1330, true);
+            shell.sheet().press_next();
+        };
+        user->file_answers = {profile.wstring()};
+        run_in_sheet(shell, [&] {
+            choose(false);
+            QCOMPARE(converter.get_destination_name(), std::wstring());
+            converter.set_destination_name(L"/srv/dump.sql");
+            choose(true);
+            QCOMPARE(converter.get_destination_name(), std::wstring(L"shop_db"));
+            choose(false);
+            QCOMPARE(converter.get_destination_name(), std::wstring(L"/srv/dump.sql"));
+            choose(true);
+            QVERIFY(shell.sheet().set_current_page_id(gui::page_welcome));
+            click_control(page, 1115);
+            QVERIFY(!converter.direct);
+            // The loaded scenario shows at once: Next keeps it.
+            QVERIFY(page.controls().is_checked(1330));
+            shell.sheet().press_next();
+            QVERIFY(!converter.direct);
+            QCOMPARE(converter.get_destination_name(), std::wstring(L"/srv/loaded.sql"));
+            choose(true);
+            QCOMPARE(converter.get_destination_name(), std::wstring(L"shop_db"));
+        });
+        QVERIFY(user->boxes.empty());
+        std::ifstream kept(log);
+        const std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+        QCOMPARE(text, std::string("the last run's log\n"));
+        std::filesystem::remove(log);
+        std::filesystem::remove(profile);
+    }
+
+    // What the finish page says of each way a run can end, in both modes.
+    void the_finish_page_says_what_the_run_did()
+    {
+        const std::wstring success = L"Wizard has migrated your MySQL database to\nMS SQL server successfully.\n\n"
+                                     L"Click 'Finish' to exit the wizard.";
+        const std::wstring errors =
+            L"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
+        const std::wstring summary = L"Summary: 2 tables converted, 0 failed; 9 rows written, 0 skipped; 0 other "
+                                     L"objects failed";
+        struct case_row {
+            const char* name;
+            run_outcome outcome;
+            const wchar_t* title;
+            std::wstring text;
+        };
+        auto outcome = [&](bool direct, bool complete, bool stopped, bool aborted, std::uint32_t skipped) {
+            run_outcome made;
+            made.direct = direct;
+            made.destination = direct ? L"shop" : L"/srv/shop.sql";
+            made.complete = complete;
+            made.stopped = stopped;
+            made.aborted = aborted;
+            made.tables_skipped = skipped;
+            made.summary = summary;
+            return made;
+        };
+        run_outcome partial = outcome(true, false, true, true, 0);
+        partial.unfinished_table = L"[dbo].[big]";
+        run_outcome written = outcome(false, false, false, false, 0);
+        written.script_written = true;
+        const case_row rows[] = {
+            {"direct success", outcome(true, true, false, false, 0), L"Conversion is Completed", success},
+            {"direct skipped", outcome(true, true, false, false, 3), L"Conversion is Completed",
+             L"Wizard has migrated your MySQL database to\nMS SQL server.\n3 existing tables were skipped and left "
+             L"as they stood.\n\nClick 'Finish' to exit the wizard."},
+            {"script success", outcome(false, true, false, false, 0), L"Conversion is Completed",
+             L"Wizard has exported your MySQL database to the T-SQL\nscript file '/srv/shop.sql' successfully.\n\n"
+             L"Click 'Finish' to exit the wizard."},
+            {"direct stopped", partial, L"Conversion is Stopped",
+             L"The conversion was stopped by the user.\n" + summary +
+                 L".\nTable [dbo].[big] was left in database 'shop' with part of its rows.\nClick 'Finish' to exit "
+                 L"the wizard."},
+            {"script errors", written, L"Conversion is Completed with Errors",
+             L"There were some errors while converting the database.\n" + summary +
+                 L".\nThe script file '/srv/shop.sql' was written; it holds what went across.\nClick 'Finish' to "
+                 L"exit the wizard."},
+            {"script failed", outcome(false, false, false, true, 1), L"Conversion is not Completed",
+             L"There were some errors while converting the database.\n" + summary +
+                 L".\n1 existing tables were skipped and left as they stood.\nThe script file '/srv/shop.sql' was "
+                 L"not written.\nClick 'Finish' to exit the wizard."},
+        };
+        for (const case_row& row : rows) {
+            QCOMPARE(finish_heading(row.outcome), std::wstring(row.title));
+            QVERIFY2(finish_message(row.outcome, success, errors) == row.text,
+                     qPrintable(QString(row.name) + ": " +
+                                QString::fromStdWString(finish_message(row.outcome, success, errors))));
+        }
+        QCOMPARE(more_errors_line(20, 20), std::wstring());
+        QCOMPARE(more_errors_line(20, 32), std::wstring(L"... and 12 more errors not listed here."));
     }
 
     void save_dialog_adds_its_extension_unless_the_name_holds_it_anywhere()

@@ -231,6 +231,22 @@ private slots:
         QCOMPARE(opened.back().toLocalFile().toStdWString(), help_file.wstring());
     }
 
+    // No browser to open the help file with: the user is told, not left
+    // waiting for a page that never comes.
+    void help_without_a_browser_says_so()
+    {
+        wizard_shell::set_help_opener([](const QUrl&) { return false; });
+        const std::filesystem::path help_file(wizard_shell::help_file_path());
+        std::ofstream(help_file) << "<html></html>";
+        wizard_shell::display_help(1014);
+        std::filesystem::remove(help_file);
+        wizard_shell::set_help_opener(nullptr);
+        QCOMPARE(user->boxes.size(), std::size_t(1));
+        QCOMPARE(user->boxes[0].kind, gui::box_kind::error);
+        QCOMPARE(user->boxes[0].text,
+                 L"No web browser could be opened to show the help file '" + help_file.wstring() + L"'.");
+    }
+
     void boxes_before_the_sheet_have_plain_titles_and_no_owner()
     {
         wizard_shell::error(L"first");

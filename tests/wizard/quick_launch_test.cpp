@@ -72,6 +72,7 @@ public:
             QMetaObject::invokeMethod(
                 qApp, [] { wizard_shell::ref().sheet().press_cancel(); }, Qt::QueuedConnection);
         if (watched->objectName() == QString("page_%1").arg(gui::page_finish)) {
+            finish_title = watched->findChild<QLabel*>("control_1313")->text();
             finish_text = watched->findChild<QLabel*>("control_1314")->text();
             auto* list = watched->findChild<QPlainTextEdit*>("control_1016");
             error_list = list->isVisibleTo(static_cast<QWidget*>(watched)) ? list->toPlainText() : QString();
@@ -92,6 +93,7 @@ public:
     // The room the sheet gave its pages once the first showed.
     QSize page_area;
     bool close_on_welcome = false;
+    QString finish_title;
     QString finish_text;
     QString error_list;
     QWidget* progress_page = nullptr;
@@ -143,7 +145,7 @@ private slots:
         page_watch watch;
         QCOMPARE(run_wizard(quoted(profile, "  ")), 0);
         QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
-        QVERIFY(watch.finish_text.startsWith("Wizard has migrated your MySQL database"));
+        QVERIFY(watch.finish_text.startsWith("Wizard has exported your MySQL database"));
         QVERIFY(watch.error_list.isEmpty());
         const std::string sql = read_file(script);
         QVERIFY(sql.find("CREATE TABLE [dbo].[customer]") != std::string::npos);
@@ -195,6 +197,10 @@ private slots:
         QCOMPARE(run_wizard(profile.string()), -1);
         QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
         QVERIFY(watch.finish_text.startsWith("There were some errors"));
+        QCOMPARE(watch.finish_title, QString("Conversion is not Completed"));
+        QVERIFY2(watch.finish_text.contains("The script file '" + QString::fromStdString(script.string()) +
+                                            "' was not written.\n"),
+                 qPrintable(watch.finish_text));
         QCOMPARE(watch.error_list, QString("Table gone not exists\n\n"));
         QVERIFY(!std::filesystem::exists(script));
     }
@@ -232,7 +238,14 @@ private slots:
         QCOMPARE(user->boxes[0].text, std::wstring(L"Are you sure you want to exit the wizard?"));
         QVERIFY(running_after_no);
         QVERIFY(!cancel_offered_while_stopping);
-        QCOMPARE(watch.pages, QStringList({"page_107"}));
+        // The stopped run ends on the finish page, which says what it left.
+        QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
+        QCOMPARE(watch.finish_title, QString("Conversion is Stopped"));
+        QVERIFY2(watch.finish_text.startsWith("The conversion was stopped by the user.\nSummary: 1 tables converted"),
+                 qPrintable(watch.finish_text));
+        QVERIFY2(watch.finish_text.contains("The script file '" + QString::fromStdString(script.string()) +
+                                            "' was not written.\n"),
+                 qPrintable(watch.finish_text));
         // Neither the script nor its temporary file beside it is left.
         for (const auto& entry : std::filesystem::directory_iterator(folder))
             QVERIFY2(!entry.path().filename().string().starts_with(script.filename().string()),
@@ -242,6 +255,75 @@ private slots:
                                              QString::fromStdString(script.string()) + "' was not written"),
                  qPrintable(watch.progress_log));
         QVERIFY(watch.progress_log.contains("Summary: 1 tables converted, 0 failed; "));
+    }
+
+    // A query that fails, answered Continue: the console's rule holds, an
+    // earlier script is kept and where none stood what went across is
+    // written; the finish page says which and where.
+    void a_failed_query_keeps_the_earlier_script_or_writes_what_went_across()
+    {
+        struct case_row {
+            const char* name;
+            bool earlier;
+            const char* said;
+        };
+        const case_row rows[] = {
+            {"fresh", false, "' was written; it holds what went across.\n"},
+            {"kept", true, "' was not written; the earlier file of that name was kept.\n"},
+        };
+        for (const case_row& row : rows) {
+            user.emplace();
+            const std::filesystem::path script = folder / (std::string(row.name) + "_query.sql");
+            if (row.earlier)
+                std::ofstream(script) << "-- earlier script\n";
+            const std::filesystem::path profile = write_profile(
+                std::string(row.name) + "_query.bwk", {"customer", "broken=SELECT nothing FROM customer"}, script);
+            dialog_script continue_run([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+            page_watch watch;
+            QCOMPARE(run_wizard(profile.string()), -1);
+            QCOMPARE(continue_run.shown, std::vector<int>({gui::dlg_continue_or_abort}));
+            QCOMPARE(continue_run.captions[0], QString("Velmora 8.3 Error"));
+            QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
+            QCOMPARE(watch.finish_title, QString("Conversion is Completed with Errors"));
+            QVERIFY2(watch.finish_text.contains("Summary: 1 tables converted, 1 failed;"),
+                     qPrintable(watch.finish_text));
+            QVERIFY2(
+                watch.finish_text.contains("The script file '" + QString::fromStdString(script.string()) + row.said),
+                qPrintable(watch.finish_text));
+            QVERIFY(watch.error_list.contains("broken"));
+            const std::string sql = read_file(script);
+            if (row.earlier)
+                QCOMPARE(sql, std::string("-- earlier script\n"));
+            else
+                QVERIFY(sql.find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+        }
+    }
+
+    // A script needs no server: one that refuses the connection is logged and
+    // the script is written all the same.
+    void a_script_profile_whose_server_does_not_answer_still_converts()
+    {
+        auto refusing = std::make_shared<fake::provider>();
+        refusing->refuse_login(fake::sql_error(18456, L"Login failed for user 'sa'.", L"28000"));
+        oledb::install_providers({refusing, nullptr, nullptr});
+        const std::filesystem::path script = folder / "serverless.sql";
+        const std::filesystem::path log = folder / "serverless.log";
+        const std::filesystem::path profile =
+            write_profile("serverless.bwk", {"customer"}, script, {}, "srv", log.string());
+        dialog_script dialogs([](id_dialog& dialog) { click_control(dialog, gui::id_cancel); });
+        page_watch watch;
+        const int result = run_wizard(profile.string());
+        oledb::install_providers({provider, nullptr, nullptr});
+        QCOMPARE(result, 0);
+        QVERIFY(dialogs.shown.empty());
+        QVERIFY(user->boxes.empty());
+        QCOMPARE(watch.pages, QStringList({"page_107", "page_116"}));
+        QCOMPARE(watch.finish_title, QString("Conversion is Completed"));
+        QVERIFY2(watch.finish_text.startsWith("Wizard has exported your MySQL database to the T-SQL\nscript file '" +
+                                              QString::fromStdString(script.string()) + "' successfully."),
+                 qPrintable(watch.finish_text));
+        QVERIFY(read_file(script).find("CREATE TABLE [dbo].[customer]") != std::string::npos);
+        QVERIFY(read_file(log).find("No MS SQL server answered") != std::string::npos);
     }
 
     void a_profile_that_does_not_load_or_connect_starts_nothing()

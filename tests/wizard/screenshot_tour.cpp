@@ -6,7 +6,10 @@
 // finish pages; it also leaves its settings as the last run's), then the
 // wizard is walked from the welcome page in script mode for as far as its
 // pages lead, then once more in direct mode up to the MS SQL settings page.
-// The MS SQL provider is the recording stand-in, so no server is needed.
+// Last come two more quick launches for their finish pages: one whose MS SQL
+// server refuses the login and whose query fails (a run with errors), and
+// one cancelled in the middle of its large table (a stopped run). The MS SQL
+// provider is the recording stand-in, so no server is needed.
 #include "platform/oledb/providers.h"
 #include "support/fake_provider.h"
 #include "support/test_mariadb.h"
@@ -40,7 +43,7 @@
 namespace {
 
 // What one walk does on a page once it has shown; false ends the walk.
-enum class walk { script_mode, direct_mode, quick_launch, refused_quick_launch };
+enum class walk { script_mode, direct_mode, quick_launch, errors_quick_launch, stopped_quick_launch };
 
 const std::map<int, std::string> dialog_names = {{gui::dlg_animation_id, "waiting"},
                                                  {gui::dlg_continue_or_abort, "continue-or-abort"},
@@ -176,7 +179,9 @@ private:
         const std::string file = name == dialog_names.end() ? std::to_string(dialog.dialog_id()) : name->second;
         const bool waiting = dialog.dialog_id() == gui::dlg_animation_id;
         QTimer::singleShot(waiting ? 700 : 400, &dialog, [this, &dialog, file, waiting] {
-            save_picture(dialog, m_output / ("dialog-" + file + ".png"));
+            // A connection may be made before the dialog could be pictured.
+            if (dialog.isVisible())
+                save_picture(dialog, m_output / ("dialog-" + file + ".png"));
             if (!waiting)
                 dialog.done(gui::id_cancel);
         });
@@ -201,8 +206,11 @@ private:
         auto* poll = new QTimer(&page);
         poll->callOnTimeout([this, &page, bar, line, poll] {
             if (!line->text().isEmpty() && bar->value() > 0 && bar->value() < 100) {
-                save(page);
                 poll->stop();
+                if (m_way == walk::stopped_quick_launch)
+                    wizard_shell::ref().sheet().press_cancel();
+                else
+                    save(page);
             }
         });
         poll->start(50);
@@ -216,8 +224,12 @@ private:
 
     void save(property_page& page)
     {
-        // The direct walk pictures only the page the script walk does not show.
+        // The direct walk pictures only the page the script walk does not show,
+        // the last two quick launches only their finish pages.
         if (m_way == walk::direct_mode && page.dialog_id() != gui::page_mssql_settings)
+            return;
+        const bool last_launches = m_way == walk::errors_quick_launch || m_way == walk::stopped_quick_launch;
+        if (last_launches && page.dialog_id() != gui::page_finish)
             return;
         static const std::map<int, std::string> names = {{gui::page_welcome, "welcome"},
                                                          {gui::page_mysql_settings, "mysql-settings"},
@@ -232,6 +244,10 @@ private:
         // The tables and views pages share one dialog.
         if (page.dialog_id() == gui::page_tables_and_views)
             name = page.header_subtitle().find(L"views") != std::wstring::npos ? "views" : "tables";
+        if (m_way == walk::errors_quick_launch)
+            name += "-errors";
+        else if (m_way == walk::stopped_quick_launch)
+            name += "-stopped";
         save_picture(wizard_shell::ref().sheet(), m_output / ("wizard-" + name + ".png"));
     }
 
@@ -245,6 +261,7 @@ private:
 std::filesystem::path write_profile(const std::filesystem::path& folder, const std::string& database,
                                     const std::vector<std::string>& tables)
 {
+    std::filesystem::remove(folder / (database + ".sql"));
     const velmora_test::mariadb_endpoint server = velmora_test::mariadb_server();
     const std::filesystem::path path = folder / "tour.bwk";
     std::ofstream file(path);
@@ -283,16 +300,24 @@ int main(int argc, char** argv)
     const std::filesystem::path work = std::filesystem::temp_directory_path() / "velmora-tour";
     std::filesystem::create_directories(work);
     // Message boxes show as they do to a user: the tour pictures and answers them.
-    for (walk way : {walk::quick_launch, walk::script_mode, walk::direct_mode, walk::refused_quick_launch}) {
+    for (walk way : {walk::quick_launch, walk::script_mode, walk::direct_mode, walk::errors_quick_launch,
+                     walk::stopped_quick_launch}) {
         std::shared_ptr<oledb::db_provider> server = provider;
-        if (way == walk::refused_quick_launch)
+        if (way == walk::errors_quick_launch)
             server = refusing;
         else if (way == walk::direct_mode)
             server = std::make_shared<slow_provider>(provider);
         oledb::install_providers({server, nullptr, nullptr});
         tour pictures(output, way);
-        const bool quick = way == walk::quick_launch || way == walk::refused_quick_launch;
-        run_wizard(quick ? write_profile(work, argv[1], tables).string() : std::string());
+        std::vector<std::string> chosen = tables;
+        // The run with errors leaves out the large last table, which only
+        // the progress and the stop need.
+        if (way == walk::errors_quick_launch) {
+            chosen.pop_back();
+            chosen.push_back("broken_query=SELECT no_such_column FROM customers");
+        }
+        const bool quick = way != walk::script_mode && way != walk::direct_mode;
+        run_wizard(quick ? write_profile(work, argv[1], chosen).string() : std::string());
     }
     std::filesystem::remove_all(work);
     return 0;

@@ -284,6 +284,33 @@ private slots:
         QCOMPARE(converter->views[0].first, std::wstring(L"big_purchase"));
     }
 
+    // Back keeps what each page chose, and its order, for when it shows again.
+    void back_and_next_keep_the_chosen_tables_and_views_in_their_order()
+    {
+        converter->convert_views = true;
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
+            choose(w->tables, 1317, {"purchase"});
+            click_control(w->tables, 1101);
+            w->shell.sheet().press_next();
+            click_control(w->views, 1102);
+            set_current(w->views, 1318, "big_purchase");
+            click_control(w->views, 1117);
+            QCOMPARE(items(w->views, 1318), QStringList({"big_purchase", "all_names"}));
+            w->shell.sheet().press_back();
+            QCOMPARE(w->shell.sheet().current_page(), &w->tables);
+            QCOMPARE(items(w->tables, 1318), QStringList({"purchase"}));
+            w->shell.sheet().press_back();
+            QCOMPARE(w->shell.sheet().current_page(), &w->database);
+            w->shell.sheet().press_next();
+            QCOMPARE(items(w->tables, 1318), QStringList({"purchase"}));
+            w->shell.sheet().press_next();
+            QCOMPARE(items(w->views, 1318), QStringList({"big_purchase", "all_names"}));
+        });
+        QCOMPARE(converter->table_names, std::vector<std::wstring>({L"purchase"}));
+        QVERIFY(user->boxes.empty());
+    }
+
     void views_page_hands_over_the_chosen_views_in_the_chosen_order()
     {
         converter->convert_views = true;
@@ -394,6 +421,61 @@ private slots:
             QVERIFY2(user->boxes[0].text.starts_with(row.message),
                      qPrintable(QString::fromStdWString(user->boxes[0].text)));
         }
+    }
+
+    // OK does not take, unchanged, the text Test Query has just found wrong;
+    // a corrected text passes.
+    void ok_refuses_the_query_the_test_just_refused()
+    {
+        dialog_script script([&](id_dialog& dialog) {
+            dialog.controls().set_text(query_name_edit, L"broken");
+            dialog.controls().set_text(query_text_edit, L"SELECT FROM WHERE");
+            click_control(dialog, test_query_button);
+            click_control(dialog, gui::id_ok);
+            QVERIFY(dialog.isVisible());
+            dialog.controls().set_text(query_text_edit, L"SELECT id FROM customer");
+            click_control(dialog, gui::id_ok);
+        });
+        query_dialog dialog(L"", L"");
+        QCOMPARE(dialog.run_modal(), int(gui::id_ok));
+        QCOMPARE(dialog.query(), std::wstring(L"SELECT id FROM customer"));
+        QCOMPARE(user->boxes.size(), std::size_t(2));
+        for (const gui::box_request& box : user->boxes)
+            QVERIFY(box.text.starts_with(L"You have an error in your query syntax."));
+    }
+
+    // Each Add Query starts empty, whatever the last one held; F1 opens the
+    // dialog's help; Enter on a chosen item opens it as a double click does.
+    void add_query_opens_empty_each_time_and_keys_reach_the_dialogs()
+    {
+        std::vector<std::wstring> opened_with;
+        std::vector<int> shown;
+        run_in_sheet(w->shell, [&] {
+            QVERIFY(w->shell.sheet().set_current_page_id(gui::page_tables_and_views));
+            dialog_script script([&](id_dialog& dialog) {
+                shown.push_back(dialog.dialog_id());
+                if (dialog.dialog_id() == gui::dlg_column_types) {
+                    QTest::keyClick(&dialog, Qt::Key_F1);
+                    click_control(dialog, gui::id_cancel);
+                    return;
+                }
+                QTest::keyClick(&dialog, Qt::Key_F1);
+                opened_with.push_back(dialog.controls().text(query_name_edit) +
+                                      dialog.controls().text(query_text_edit));
+                answer_query(dialog, L"q" + std::to_wstring(opened_with.size()), L"SELECT 1");
+            });
+            click_control(w->tables, 1114);
+            QCOMPARE(wizard_shell::help_requests().back(), int(gui::help_query));
+            click_control(w->tables, 1114);
+            choose(w->tables, 1317, {"purchase"});
+            click_control(w->tables, 1101);
+            auto* chosen = w->tables.controls().item_as<QListWidget>(1318);
+            set_current(w->tables, 1318, "purchase");
+            QTest::keyClick(chosen, Qt::Key_Return);
+            QCOMPARE(wizard_shell::help_requests().back(), int(gui::help_column_types));
+        });
+        QCOMPARE(opened_with, std::vector<std::wstring>({L"", L""}));
+        QCOMPARE(shown, std::vector<int>({gui::dlg_query, gui::dlg_query, gui::dlg_column_types}));
     }
 
     void a_query_may_not_take_the_name_of_a_table_or_query_on_add_or_edit()

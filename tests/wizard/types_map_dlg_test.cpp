@@ -275,6 +275,64 @@ private slots:
         QVERIFY(rule != nullptr && !rule->has_field_mutators());
     }
 
+    // A size box takes a whole number in range, or nothing; anything else is
+    // refused with a message and the row stays selected.
+    void size_boxes_refuse_what_is_not_a_number_in_range()
+    {
+        struct case_row {
+            int row;
+            int box;
+            const wchar_t* typed;
+            const wchar_t* refusal;
+        };
+        const wchar_t* length_refusal = L"Length must be a whole number from 0 to 2147483647. Try again.";
+        const wchar_t* precision_refusal = L"Precision must be a whole number from 0 to 38. Try again.";
+        const wchar_t* scale_refusal = L"Scale must be a whole number from 0 to 38. Try again.";
+        const case_row rows_to_try[] = {
+            {1, length_edit, L"-5x", length_refusal},
+            {1, length_edit, L"abc", length_refusal},
+            {1, length_edit, L"2147483648", length_refusal},
+            {1, length_edit, L"-5", length_refusal},
+            {2, precision_edit, L"39", precision_refusal},
+            {2, scale_edit, L"-1", scale_refusal},
+            {1, length_edit, L" 80 ", nullptr},
+            {2, precision_edit, L"", nullptr},
+        };
+        for (const case_row& row : rows_to_try) {
+            user.emplace();
+            open_editor([&](id_dialog& dialog) {
+                select_row(dialog, row.row);
+                dialog.controls().set_text(row.box, row.typed);
+                select_row(dialog, 0);
+                const int selected = rows(dialog).indexOfTopLevelItem(rows(dialog).currentItem());
+                QCOMPARE(selected, row.refusal != nullptr ? row.row : 0);
+                click_control(dialog, gui::id_cancel);
+            });
+            if (row.refusal == nullptr) {
+                QVERIFY(user->boxes.empty());
+                continue;
+            }
+            QVERIFY(!user->boxes.empty());
+            QCOMPARE(user->boxes[0].text, std::wstring(row.refusal));
+        }
+    }
+
+    // The list shows an edited row as it now stands, without reopening.
+    void the_list_shows_an_edit_once_the_row_is_left()
+    {
+        open_editor([](id_dialog& dialog) {
+            select_row(dialog, 1);
+            choose_type(dialog, "varchar");
+            dialog.controls().set_text(length_edit, L"80");
+            dialog.controls().set_text(default_value_edit, L"later");
+            select_row(dialog, 0);
+            QCOMPARE(rows(dialog).topLevelItem(1)->text(2), QString("varchar(80)"));
+            QCOMPARE(rows(dialog).topLevelItem(1)->text(3), QString("later"));
+            click_control(dialog, gui::id_cancel);
+        });
+        QVERIFY(user->boxes.empty());
+    }
+
     void the_size_boxes_follow_the_chosen_types_size_words()
     {
         QTemporaryDir folder;

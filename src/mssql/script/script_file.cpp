@@ -124,6 +124,17 @@ int create_beside(const std::string& destination, std::string& created)
 
 }  // namespace
 
+bool mss_can_write_script(const std::wstring& path)
+{
+    std::string created;
+    const int descriptor = create_beside(tk_unicode_to_ansi(path), created);
+    if (descriptor < 0)
+        return false;
+    ::close(descriptor);
+    ::unlink(created.c_str());
+    return true;
+}
+
 mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)
 {
     std::string created;

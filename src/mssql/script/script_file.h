@@ -14,6 +14,12 @@
 #include <string>
 #include <string_view>
 
+// Whether a script could be written at the destination: the temporary file
+// a run makes beside it is made and removed at once. A folder that its
+// permissions seem to open may still refuse files (a system folder, a
+// read-only mount seen by the administrator), which only this shows.
+bool mss_can_write_script(const std::wstring& path);
+
 class mss_script_file {
 public:
     explicit mss_script_file(const std::wstring& path);
