@@ -9,6 +9,7 @@
 #include "toolkit/tk_module_name.h"
 #include "toolkit/tk_text_conversion.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -43,7 +44,10 @@ void common_check_dest(const std::wstring& path)
         folder = L".";
     if (!tk_is_path_exist(folder))
         throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.", 1);
-    if (!tk_check_access(folder, GENERIC_WRITE) || !mss_can_write_script(path))
+    const int write_error = tk_check_access(folder, GENERIC_WRITE) ? mss_script_write_error(path) : EACCES;
+    if (write_error == ENAMETOOLONG)
+        throw tk_exception("Destination name cannot be used: the file name is too long.", 1);
+    if (write_error != 0)
         throw tk_exception(
             "Cannot create or write into the destination file.\nRun the program as Administrator or change folder.", 1);
 }

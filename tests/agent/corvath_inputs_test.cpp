@@ -188,7 +188,7 @@ const input_case input_cases[] = {
     {"script_name_part_too_long",
      [](input_setup& run) { run.arguments.push_back("--dest=" + run.file(std::string(300, 'n') + ".sql")); },
      failed,
-     "': File name too long\n",
+     "Error:\nDestination name cannot be used: the file name is too long.\n",
      {}},
 };
 

@@ -124,15 +124,15 @@ int create_beside(const std::string& destination, std::string& created)
 
 }  // namespace
 
-bool mss_can_write_script(const std::wstring& path)
+int mss_script_write_error(const std::wstring& path)
 {
     std::string created;
-    const int descriptor = create_beside(tk_unicode_to_ansi(path), created);
+    const int descriptor = create_beside(tk_unicode_to_file_name(path), created);
     if (descriptor < 0)
-        return false;
+        return errno;
     ::close(descriptor);
     ::unlink(created.c_str());
-    return true;
+    return 0;
 }
 
 mss_script_file::mss_script_file(const std::wstring& path) : m_path(path)

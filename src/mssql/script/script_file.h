@@ -18,7 +18,9 @@
 // a run makes beside it is made and removed at once. A folder that its
 // permissions seem to open may still refuse files (a system folder, a
 // read-only mount seen by the administrator), which only this shows.
-bool mss_can_write_script(const std::wstring& path);
+// Gives 0, or the system's error number (ENAMETOOLONG, EACCES...) when the
+// file cannot be made.
+int mss_script_write_error(const std::wstring& path);
 
 class mss_script_file {
 public:
