@@ -11,9 +11,8 @@
 #include "model/recordset.h"
 #include "mssql/direct/mss_database.h"
 #include "mssql/mss_engine.h"
-#include "platform/oledb/memory_result.h"
 #include "platform/oledb/providers.h"
-#include "toolkit/error_handler.h"
+#include "stub_server.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -36,8 +35,9 @@ class counting_load final : public oledb::db_bulk_load {
 public:
     explicit counting_load(counters& count) : m_count(count) {}
     const std::vector<oledb::db_column>& columns() const override { return m_columns; }
-    void send_row(const std::vector<oledb::db_value>&) override { ++m_count.rows; }
+    void send_row(std::vector<oledb::db_value>) override { ++m_count.rows; }
     void commit(bool) override { ++m_count.commits; }
+    std::vector<oledb::db_refused_row> take_refused_rows() override { return {}; }
 
 private:
     counters& m_count;
@@ -49,20 +49,20 @@ public:
     explicit counting_connection(counters& count) : m_count(count) {}
     std::unique_ptr<oledb::db_result> execute(const std::wstring& statement) override
     {
-        if (statement != L"SELECT @@VERSION")
-            return nullptr;
-        return std::make_unique<oledb::memory_result>(std::vector<oledb::db_column>{{L"", DBTYPE_WSTR, 200, 0, 0, 0}},
-                                                      std::vector<std::vector<oledb::db_value>>{{std::wstring(
-                                                          L"Microsoft SQL Server 2019 (RTM) - 15.0.2000.5")}});
+        return bench::version_answer(statement);
+    }
+    std::unique_ptr<oledb::db_result> execute(const std::wstring& statement, const std::vector<oledb::db_column>&,
+                                              const std::vector<oledb::db_value>&) override
+    {
+        return execute(statement);
     }
     std::unique_ptr<oledb::db_result> open_table(const std::wstring&) override
     {
-        return std::make_unique<oledb::memory_result>(table_columns(), std::vector<std::vector<oledb::db_value>>{});
+        return bench::no_rows(table_columns());
     }
     std::unique_ptr<oledb::db_result> open_schema(oledb::schema_kind, const oledb::schema_restrictions&) override
     {
-        return std::make_unique<oledb::memory_result>(std::vector<oledb::db_column>{},
-                                                      std::vector<std::vector<oledb::db_value>>{});
+        return bench::no_rows();
     }
     std::unique_ptr<oledb::db_bulk_load> open_bulk_load(const std::wstring&, bool) override
     {
@@ -71,23 +71,6 @@ public:
 
 private:
     counters& m_count;
-};
-
-class counting_provider final : public oledb::db_provider {
-public:
-    std::wstring name() const override { return L"Counting SQL Server"; }
-    bool is_installed() const override { return true; }
-    bool supports_bulk_load() const override { return true; }
-    std::unique_ptr<oledb::db_connection> connect(const oledb::db_login&, bool) override
-    {
-        return std::make_unique<counting_connection>(count);
-    }
-    counters count;
-};
-
-class quiet_handler final : public error_handler {
-public:
-    void handle(const tk_exception&, bool) override {}
 };
 
 udb_schema make_schema()
@@ -108,9 +91,9 @@ void fill(udb_record& record, std::int32_t id)
 
 void bulk_load_rows(benchmark::State& state)
 {
-    auto provider = std::make_shared<counting_provider>();
+    auto provider = std::make_shared<bench::stub_provider<counting_connection, counters>>(true);
     oledb::install_providers({provider, nullptr, nullptr});
-    quiet_handler errors;
+    bench::quiet_handler errors;
     mss_engine engine;
     engine.connect(L"bench", L"sa", L"secret", true);
     std::unique_ptr<mss_database> database(engine.open_db(L"bench", 2, L""));

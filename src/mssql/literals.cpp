@@ -351,6 +351,11 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
     return text_literal(text, vartype, column, mss_engine::instance().unicode);
 }
 
+bool mss_is_guid_column(const t_ftd& column)
+{
+    return is_guid_column(&column);
+}
+
 std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
 {
     return field_literal(field, column, mss_engine::instance().unicode);

@@ -32,6 +32,9 @@ bool mss_is_unheld_date_text(const std::wstring& text);
 // keeps its microseconds (DATETIME2, TIME, DATETIMEOFFSET) or milliseconds.
 std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column = nullptr);
 
+// Whether the column is a uniqueidentifier, whose texts are written as GUIDs.
+bool mss_is_guid_column(const t_ftd& column);
+
 // The literal that stands for one field of a row; NULL in a NOT NULL column
 // becomes the column default (0x for binary columns).
 std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column);

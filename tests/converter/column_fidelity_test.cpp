@@ -192,12 +192,12 @@ TEST_F(column_fidelity_direct, by_statements)
     EXPECT_TRUE(server->bulk_loads().empty());
     EXPECT_EQ(
         sent_starting(L"INSERT INTO [dbo].[hidden]"),
-        (std::vector<std::wstring>{L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 1, 7, N'one')",
-                                   L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 2, 42, N'two')"}));
+        (std::vector<std::wstring>{L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 1, 7, ?) {one}",
+                                   L"INSERT INTO [dbo].[hidden]([id], [secret], [label]) VALUES( 2, 42, ?) {two}"}));
     EXPECT_EQ(sent_starting(L"INSERT INTO [dbo].[sized]"),
               (std::vector<std::wstring>{
-                  L"INSERT INTO [dbo].[sized]([id], [note], [name]) VALUES( 1, N'abcd', N'Gr\u00fc\u00dfe')",
-                  L"INSERT INTO [dbo].[sized]([id], [note], [name]) VALUES( 3, N'\U0001F600\U0001F600', N'y')"}));
+                  L"INSERT INTO [dbo].[sized]([id], [note], [name]) VALUES( 1, ?, ?) {abcd, Gr\u00fc\u00dfe}",
+                  L"INSERT INTO [dbo].[sized]([id], [note], [name]) VALUES( 3, ?, ?) {\U0001F600\U0001F600, y}"}));
     expect_reports(log);
 }
 

@@ -120,10 +120,11 @@ std::vector<fake::row> bulk_rows(const fake::provider& server, const std::wstrin
 const fake::row bulk_boris =
     text_row({L"2", L"\u0411\u043e\u0440\u0438\u0441", L"\u041c\u043e\u0441\u043a\u0432\u0430", L"20"});
 
+// Texts travel as parameters, shown after the statement.
 const std::wstring insert_ann =
-    L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 1, N'Ann', N'K\u00f6ln', 10)";
-const std::wstring insert_boris = L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, "
-                                  L"N'\u0411\u043e\u0440\u0438\u0441', N'\u041c\u043e\u0441\u043a\u0432\u0430', 20)";
+    L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 1, ?, ?, 10) {Ann, K\u00f6ln}";
+const std::wstring insert_boris = L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, ?, ?, 20) "
+                                  L"{\u0411\u043e\u0440\u0438\u0441, \u041c\u043e\u0441\u043a\u0432\u0430}";
 
 // A table the run creates takes the source's identity values.
 const std::wstring identity_on = L"SET IDENTITY_INSERT [dbo].[customer] ON;";
@@ -377,14 +378,14 @@ TEST_F(direct_run, mode_3_merges_by_a_non_ascii_text_key)
                             {fake::primary_key_row(L"dbo", L"city", L"name", 1, L"PK_city")});
     server->define_table(L"[dbo].[city]",
                          {{fake::wide_text_column(L"name", 40, false), fake::int_column(L"people")}, {}});
-    server->fail(L"INSERT INTO [dbo].[city]([name], [people]) VALUES( N'K\u00f6ln', 1)", duplicate_key());
+    server->fail(L"INSERT INTO [dbo].[city]([name], [people]) VALUES( ?, 1) {K\u00f6ln}", duplicate_key());
     server->answer(L"SELECT [name] FROM [dbo].[city] WHERE [name]=N'K\u00f6ln'",
                    {{fake::wide_text_column(L"name", 40)}, {text_row({L"K\u00f6ln"})}});
     converter.table_names = {L"city"};
     const std::vector<std::wstring> sent = run(3);
     EXPECT_NE(std::find(sent.begin(), sent.end(),
-                        L"INSERT INTO [dbo].[city]([name], [people]) VALUES( "
-                        L"N'\u041c\u043e\u0441\u043a\u0432\u0430', 2)"),
+                        L"INSERT INTO [dbo].[city]([name], [people]) VALUES( ?, 2) "
+                        L"{\u041c\u043e\u0441\u043a\u0432\u0430}"),
               sent.end());
     EXPECT_TRUE(errors.reports.empty());
     EXPECT_EQ(converter.get_tally().rows_written, 1u);
@@ -401,7 +402,7 @@ TEST_F(direct_run, merging_modes_report_every_row_they_do_not_write)
         std::function<void(fake::provider&)> script;
         std::string report;
     };
-    const std::wstring insert_abc = L"INSERT INTO [dbo].[city]([name], [people]) VALUES( N'ABC', 2)";
+    const std::wstring insert_abc = L"INSERT INTO [dbo].[city]([name], [people]) VALUES( ?, 2) {ABC}";
     const std::vector<merge_case> cases = {
         {3,
          [&](fake::provider& server) {
@@ -485,14 +486,14 @@ TEST_F(direct_run, mode_4_updates_rows_whose_key_exists_from_the_mapped_record)
                          {{fake::int_column(L"id"), fake::wide_text_column(L"name", 60, false),
                            fake::wide_text_column(L"city", 40), fake::wide_text_column(L"code", 10)},
                           {}});
-    server->fail(L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, "
-                 L"N'\u0411\u043e\u0440\u0438\u0441', N'\u041c\u043e\u0441\u043a\u0432\u0430', N'20')",
+    server->fail(L"INSERT INTO [dbo].[customer]([id], [name], [city], [code]) VALUES( 2, ?, ?, ?) "
+                 L"{\u0411\u043e\u0440\u0438\u0441, \u041c\u043e\u0441\u043a\u0432\u0430, 20}",
                  duplicate_key());
     const std::vector<std::wstring> sent = run(4);
     EXPECT_TRUE(errors.reports.empty());
     EXPECT_NE(std::find(sent.begin(), sent.end(),
-                        L"UPDATE [dbo].[customer] SET [name]=N'\u0411\u043e\u0440\u0438\u0441', "
-                        L"[city]=N'\u041c\u043e\u0441\u043a\u0432\u0430', [code]=N'20' WHERE [id]=2"),
+                        L"UPDATE [dbo].[customer] SET [name]=?, [city]=?, [code]=? WHERE [id]=2 "
+                        L"{\u0411\u043e\u0440\u0438\u0441, \u041c\u043e\u0441\u043a\u0432\u0430, 20}"),
               sent.end());
 }
 
@@ -704,9 +705,9 @@ TEST_F(direct_edge_run, statements_carry_every_value)
     // A run bulk-loads every table it creates when the driver can: this one cannot.
     server->set_bulk_load(false);
     const std::vector<std::wstring> sent = run(0);
-    for (const wchar_t* statement : {
-             L"INSERT INTO [dbo].[texts]([id], [body], [label], [we\"ird]) VALUES( 1, N'abc' + NCHAR(0) + N'def', "
-             L"N'a', 1)",
+    for (const std::wstring& statement : std::initializer_list<std::wstring>{
+             L"INSERT INTO [dbo].[texts]([id], [body], [label], [we\"ird]) VALUES( 1, ?, ?, 1) {abc" +
+                 std::wstring(1, L'\0') + L"def, a}",
              L"INSERT INTO [dbo].[numbers]([id], [amount]) VALUES( 3, -1234567890123456789012345678.0123456789)",
              L"INSERT INTO [dbo].[numbers]([id], [amount]) VALUES( 1, 9999999999999999999999999999.9999999999)",
              L"INSERT INTO [dbo].[moments]([id], [happened], [span], [day]) VALUES( 1, '1899-12-30 12:34:56', "

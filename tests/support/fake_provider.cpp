@@ -81,6 +81,16 @@ public:
     {
         return owner_.run(statement, id_);
     }
+    // A stream is kept as what it holds, as a test compares it.
+    std::unique_ptr<oledb::db_result> execute(const std::wstring& statement, const std::vector<db_column>& parameters,
+                                              const std::vector<db_value>& values) override
+    {
+        std::vector<db_value> kept = values;
+        for (std::size_t i = 0; i < kept.size() && i < parameters.size(); ++i)
+            if (const auto* stream = std::get_if<oledb::db_stream>(&kept[i]))
+                kept[i] = oledb::read_whole(*stream, parameters[i]);
+        return owner_.run(statement, id_, std::move(kept));
+    }
     std::unique_ptr<oledb::db_result> open_table(const std::wstring& table) override
     {
         return owner_.table_rows(table);
@@ -139,6 +149,25 @@ std::unique_ptr<oledb::db_bulk_load> connection::open_bulk_load(const std::wstri
     std::vector<db_column> columns;
     const std::size_t index = owner_.start_bulk_load(table, keep_identity, id_, columns);
     return std::make_unique<bulk_load>(owner_, index, std::move(columns));
+}
+
+std::wstring shown(const std::wstring& text, const std::vector<db_value>& parameters)
+{
+    std::wstring result = text;
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        result += i == 0 ? L" {" : L", ";
+        if (const auto* value = std::get_if<std::wstring>(&parameters[i])) {
+            result += *value;
+        } else if (const auto* bytes = std::get_if<oledb::db_bytes>(&parameters[i])) {
+            static const wchar_t digits[] = L"0123456789ABCDEF";
+            result += L"0x";
+            for (const std::uint8_t byte : *bytes)
+                result += {digits[byte >> 4], digits[byte & 15]};
+        } else {
+            result += L"NULL";
+        }
+    }
+    return parameters.empty() ? result : result + L"}";
 }
 
 scripted_failure sql_error(std::int32_t native_error, std::wstring message, std::wstring sql_state)
@@ -336,7 +365,7 @@ std::vector<std::wstring> provider::statement_texts() const
     std::lock_guard lock(mutex_);
     std::vector<std::wstring> texts;
     for (const statement_record& s : statements_)
-        texts.push_back(s.text);
+        texts.push_back(shown(s.text, s.parameters));
     return texts;
 }
 
@@ -382,13 +411,15 @@ void provider::raise(const scripted_failure& failure) const
     throw db_error(name_, failure.records, failure.hresult);
 }
 
-std::unique_ptr<oledb::db_result> provider::run(const std::wstring& statement, int connection_id)
+std::unique_ptr<oledb::db_result> provider::run(const std::wstring& statement, int connection_id,
+                                                std::vector<db_value> parameters)
 {
     std::lock_guard lock(mutex_);
-    statements_.push_back({statement, connection_id});
+    const std::wstring named = shown(statement, parameters);
+    statements_.push_back({statement, connection_id, std::move(parameters)});
     rule_checker_.add_batch(statement);
     for (const rule& r : rules_) {
-        const bool hit = r.prefix ? statement.compare(0, r.text.size(), r.text) == 0 : statement == r.text;
+        const bool hit = r.prefix ? named.compare(0, r.text.size(), r.text) == 0 : named == r.text;
         if (!hit)
             continue;
         if (r.failure)

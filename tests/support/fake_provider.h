@@ -52,9 +52,16 @@ row foreign_key_row(std::wstring pk_schema, std::wstring pk_table, std::wstring 
                     std::wstring fk_table, std::wstring fk_column, unsigned ordinal, std::wstring update_rule,
                     std::wstring delete_rule, std::wstring fk_name);
 
+// A statement as tests name it: its text, then the values of its parameter
+// markers, if any, in braces: "UPDATE [t] SET [a]=? WHERE [id]=1 {x}" (bytes
+// as 0x and hexadecimal digits, NULL as NULL).
+std::wstring shown(const std::wstring& text, const std::vector<db_value>& parameters);
+
 struct statement_record {
     std::wstring text;
     int connection;  // which physical connection ran it, from 1 on
+    // The values of its parameter markers, a stream as what it holds.
+    std::vector<db_value> parameters = {};
 };
 
 struct bulk_load_record {
@@ -98,6 +105,7 @@ public:
     // What it received.
     std::vector<oledb::db_login> logins() const;
     std::vector<statement_record> statements() const;
+    // The statements as shown(); scripted answers and failures match them.
     std::vector<std::wstring> statement_texts() const;
     std::vector<bulk_load_record> bulk_loads() const;
     int connections_opened() const;
@@ -119,7 +127,8 @@ private:
         std::optional<scripted_rowset> result;
         std::optional<scripted_failure> failure;
     };
-    std::unique_ptr<oledb::db_result> run(const std::wstring& statement, int connection_id);
+    std::unique_ptr<oledb::db_result> run(const std::wstring& statement, int connection_id,
+                                          std::vector<db_value> parameters = {});
     std::unique_ptr<oledb::db_result> table_rows(const std::wstring& table);
     std::unique_ptr<oledb::db_result> schema_rows(oledb::schema_kind kind, const oledb::schema_restrictions& r);
     std::size_t start_bulk_load(const std::wstring& table, bool keep_identity, int connection_id,

@@ -104,7 +104,14 @@ private:
     // The text of a value, a custom conversion rule's when one takes it.
     std::wstring text_of(const udb_field& value) const;
     void bind_text(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
-    void bind_stream(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
+    // A stream of the value in the form a column bound as `column_type`
+    // takes (bytes, wchar_t text for DBTYPE_WSTR, else UTF-8 text), reading
+    // the record's value in place where `in_place` allows it and the record
+    // holds it so; the caller owns the reference. `length` receives its bytes.
+    ISequentialStream* stream_of(const udb_field& value, DBTYPE column_type, const t_ftd& column, bool in_place,
+                                 std::uint64_t& length) const;
+    void bind_stream(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column,
+                     bool in_place);
     void bind_bytes(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
     void bind_guid(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
     void bind_date(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
@@ -112,6 +119,13 @@ private:
     // The record's field for a destination column; the structure error when absent.
     const udb_field& source_field(const udb_record& record, const t_ftd& column) const;
     void run(const std::wstring& statement);
+    void run(const std::wstring& statement, const std::vector<odb_parameter>& parameters);
+    // What stands for a field's value in a statement: its literal, or a
+    // marker whose parameter, added to `parameters`, streams the value.
+    std::wstring statement_value(const udb_field& field, const t_ftd& column,
+                                 std::vector<odb_parameter>& parameters) const;
+    // [column]=value, the same way.
+    std::wstring assignment(const udb_field& field, const t_ftd& column, std::vector<odb_parameter>& parameters) const;
     // The schema column of a record field for an update; null, logged, when there is none.
     const t_ftd* column_to_update(const udb_field& field) const;
 

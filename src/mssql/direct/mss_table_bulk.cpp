@@ -207,17 +207,17 @@ void bind_integer(mss_fast_load& load, DBTYPE type, std::int64_t number, DBORDIN
     }
 }
 
-// Binds a value of a column that takes streams as a stream that reads the
-// record's value in place, when the record holds it in a form the stream can
-// give: its bytes, or its text in UTF-8. False when it must be copied instead.
-bool bind_in_place(mss_fast_load& load, const CDynamicAccessorEx::column& target, const udb_field& value,
-                   const t_ftd& column)
+// A stream that reads the record's value in place, when the record holds it
+// in a form the stream can give: its bytes, or its text in UTF-8 (given as
+// wchar_t characters to a column bound as DBTYPE_WSTR). Null when it must be
+// copied instead.
+value_stream* in_place_stream(const udb_field& value, DBTYPE column_type)
 {
     std::string_view held;
     value_stream::form form = value_stream::form::bytes;
     if (udb_is_binary_type(value.get_type())) {
         if (value.get_type() != ole_vt_bytes && value.get_type() != VT_BLOB)
-            return false;
+            return nullptr;
         const BYTE* bytes = nullptr;
         std::string unused;
         const std::uint32_t count = value.get_bytes1(bytes, unused);
@@ -225,22 +225,12 @@ bool bind_in_place(mss_fast_load& load, const CDynamicAccessorEx::column& target
     } else {
         const std::string* utf8 = value.attached_utf8();
         if (!utf8 || udb_custom_conversion::is_acceptable2(value))
-            return false;
+            return nullptr;
         held = *utf8;
-        if (target.column_type == DBTYPE_WSTR)
+        if (column_type == DBTYPE_WSTR)
             form = value_stream::form::wide_text;
     }
-    auto* stream = new value_stream(held, form);
-    if (stream->length() > std::numeric_limits<ULONG>::max()) {
-        stream->Release();
-        throw tk_exception(L"Value of column '" + column.name + L"' is too large to be stored", 0);
-    }
-    tk_log(1, "Binding %u bytes in place", static_cast<unsigned>(stream->length()));
-    // The row buffer takes over the reference; the next row or the close releases it.
-    IUnknown* object = stream;
-    if (!load.bind_data3(&object, sizeof(object), static_cast<std::uint32_t>(stream->length()), target.ordinal))
-        stream->Release();
-    return true;
+    return new value_stream(held, form);
 }
 
 // Numbers read from text are parsed first; other values convert directly.
@@ -326,8 +316,7 @@ void mss_table::bind_field(std::size_t column_index, const udb_field& field)
     case DBTYPE_WSTR: bind_text(target, *value, column); break;
     case DBTYPE_IUNKNOWN:
         // A substitute value ends with this call, before the row is inserted.
-        if (value != &field || !bind_in_place(fast_load, target, *value, column))
-            bind_stream(target, *value, column);
+        bind_stream(target, *value, column, value == &field);
         break;
     case DBTYPE_BYTES: bind_bytes(target, *value, column); break;
     case DBTYPE_GUID: bind_guid(target, *value, column); break;
@@ -373,8 +362,14 @@ void mss_table::bind_text(const bound_column& target, const udb_field& value, co
     fast_load.bind_data2(text.data(), static_cast<std::uint32_t>(text.size() * sizeof(wchar_t)), target.ordinal);
 }
 
-void mss_table::bind_stream(const bound_column& target, const udb_field& value, const t_ftd& column)
+ISequentialStream* mss_table::stream_of(const udb_field& value, DBTYPE column_type, const t_ftd& column, bool in_place,
+                                        std::uint64_t& length) const
 {
+    if (value_stream* stream = in_place ? in_place_stream(value, column_type) : nullptr) {
+        length = stream->length();
+        tk_log(1, "Binding %llu bytes in place", static_cast<unsigned long long>(length));
+        return stream;
+    }
     tk_log(1, "Binding via CSeqStream");
     CSeqStream* stream = new CSeqStream;
     HRESULT written = S_OK;
@@ -386,7 +381,7 @@ void mss_table::bind_stream(const bound_column& target, const udb_field& value, 
         tk_log(1, "Processing BLOB: size=%d", static_cast<int>(count));
         if (count > 0)
             written = stream->Write(bytes, count, nullptr);
-    } else if (target.column_type == DBTYPE_WSTR) {
+    } else if (column_type == DBTYPE_WSTR) {
         const std::wstring text = text_of(value);
         if (!text.empty())
             written = stream->Write(text.data(), static_cast<ULONG>(text.size() * sizeof(wchar_t)), nullptr);
@@ -401,10 +396,21 @@ void mss_table::bind_stream(const bound_column& target, const udb_field& value, 
         throw tk_exception(L"Value of column '" + column.name + L"' is too large to be stored", 0);
     }
     tk_log(1, "%d bytes processed", static_cast<int>(stream->GetLength()));
+    length = stream->GetLength();
+    return stream;
+}
+
+void mss_table::bind_stream(const bound_column& target, const udb_field& value, const t_ftd& column, bool in_place)
+{
+    std::uint64_t length = 0;
+    IUnknown* object = stream_of(value, target.column_type, column, in_place, length);
+    if (length > std::numeric_limits<ULONG>::max()) {
+        object->Release();
+        throw tk_exception(L"Value of column '" + column.name + L"' is too large to be stored", 0);
+    }
     // The row buffer takes over the reference; the next row or the close releases it.
-    IUnknown* object = stream;
-    if (!fast_load.bind_data3(&object, sizeof(object), stream->GetLength(), target.ordinal))
-        stream->Release();
+    if (!fast_load.bind_data3(&object, sizeof(object), static_cast<std::uint32_t>(length), target.ordinal))
+        object->Release();
 }
 
 void mss_table::bind_bytes(const bound_column& target, const udb_field& value, const t_ftd& column)

@@ -1,5 +1,9 @@
 // Rows written into an MS SQL table by statements: one INSERT per record when
-// bulk load is off or failed, and the updates and deletes by key.
+// bulk load is off or failed, and the updates and deletes by key. Texts and
+// bytes, which may be long, travel as parameters streamed from the record;
+// the other values, short by nature, keep the literals of their rules.
+#include "model/column_descriptor.h"
+#include "model/custom_conversion.h"
 #include "model/name_compare.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/direct/result_rows.h"
@@ -11,6 +15,7 @@
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -30,6 +35,18 @@ std::wstring name_value(const udb_field& field, const t_ftd& column)
     return mss_quote_name(column.name) + L"=" + mss_get_fld_append_str(&field, &column);
 }
 
+// Whether the value goes as a parameter: a text into a text column (not a
+// uniqueidentifier, nor one a custom rule writes) or bytes, taken as they
+// are; the literal of any of them is its text or its bytes.
+bool is_parameter_value(const udb_field& field, const t_ftd& column)
+{
+    const VARTYPE type = field.get_type();
+    if (type == ole_vt_bytes || type == VT_BLOB)
+        return true;
+    return type == VT_BSTR && column.vartype == VT_BSTR && !mss_is_guid_column(column) &&
+           !udb_custom_conversion::is_acceptable2(field);
+}
+
 void append_joined(std::wstring& list, const std::wstring& item, const wchar_t* separator)
 {
     if (!list.empty())
@@ -42,6 +59,34 @@ void append_joined(std::wstring& list, const std::wstring& item, const wchar_t* 
 void mss_table::run(const std::wstring& statement)
 {
     command.execute(statement, nullptr);
+}
+
+void mss_table::run(const std::wstring& statement, const std::vector<odb_parameter>& parameters)
+{
+    if (parameters.empty())
+        run(statement);
+    else
+        command.execute(statement, parameters);
+}
+
+std::wstring mss_table::statement_value(const udb_field& field, const t_ftd& column,
+                                        std::vector<odb_parameter>& parameters) const
+{
+    if (!is_parameter_value(field, column))
+        return mss_get_fld_append_str(&field, &column);
+    odb_parameter parameter;
+    parameter.binary = field.get_type() != VT_BSTR;
+    parameter.name = column.name;
+    parameter.stream = ole_com_ptr<ISequentialStream>(
+        stream_of(field, parameter.binary ? DBTYPE_BYTES : DBTYPE_WSTR, column, true, parameter.length));
+    parameters.push_back(std::move(parameter));
+    return L"?";
+}
+
+std::wstring mss_table::assignment(const udb_field& field, const t_ftd& column,
+                                   std::vector<odb_parameter>& parameters) const
+{
+    return mss_quote_name(column.name) + L"=" + statement_value(field, column, parameters);
 }
 
 const udb_field& mss_table::source_field(const udb_record& record, const t_ftd& column) const
@@ -140,17 +185,18 @@ void mss_table::slow_record(udb_record& record)
     check_structure(record, schema);
     std::wstring columns;
     std::wstring values;
+    std::vector<odb_parameter> parameters;
     for (const t_ftd* column : schema) {
         const udb_field& field = source_field(record, *column);
         mss_check_field_fits(field, mss_server_text_room(*column), column->name);
         append_joined(columns, mss_quote_name(column->name), L", ");
-        append_joined(values, mss_get_fld_append_str(&field, column), L", ");
+        append_joined(values, statement_value(field, *column, parameters), L", ");
     }
     const std::wstring prefix = b_identity ? L"SET IDENTITY_INSERT " + table + L" ON;" : std::wstring();
     const std::wstring statement =
         prefix + L"INSERT INTO " + table + L"(" + columns + L")" + L" VALUES( " + values + L")";
     tk_log(2, L"Run SQL query: %ls\n", statement.c_str());
-    run(statement);
+    run(statement, parameters);
     identity_insert_on = identity_insert_on || b_identity;
 }
 
@@ -177,6 +223,7 @@ void mss_table::update2(udb_record& record, const std::wstring& key)
     }
     const std::vector<std::wstring>& key_fields = indexes[key_index].fields;
     std::wstring assignments;
+    std::vector<odb_parameter> parameters;
     for (const udb_field* field : record) {
         const t_ftd* column = column_to_update(*field);
         if (!column)
@@ -185,13 +232,13 @@ void mss_table::update2(udb_record& record, const std::wstring& key)
             tk_log(1, L"Field %ls is a part of UKey", field->name.c_str());
             continue;
         }
-        append_joined(assignments, name_value(*field, *column), L", ");
+        append_joined(assignments, assignment(*field, *column, parameters), L", ");
     }
     try {
         const std::wstring statement =
             L"UPDATE " + table + L" SET " + assignments + L" WHERE " + get_filter_subquery(key);
         tk_log(2, L"UPDATE QUERY: %ls", statement.c_str());
-        run(statement);
+        run(statement, parameters);
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on UPDATE2: %s", e.what());
     } catch (...) {
@@ -210,6 +257,9 @@ void mss_table::update1(udb_record& record)
     const std::vector<std::wstring>& key_fields = indexes[key_index].fields;
     std::wstring assignments;
     std::wstring condition;
+    // The markers of the assignments come before those of the condition.
+    std::vector<odb_parameter> parameters;
+    std::vector<odb_parameter> key_parameters;
     for (const udb_field* field : record) {
         const t_ftd* column = column_to_update(*field);
         if (!column)
@@ -218,10 +268,11 @@ void mss_table::update1(udb_record& record)
                                         [&](const std::wstring& name) { return udb_same_name(name, field->name); });
         tk_log(1, in_key ? L"Field %ls is a part of UKey" : L"Field %ls is NOT a part of UKey", field->name.c_str());
         if (in_key)
-            append_joined(condition, name_value(*field, *column), L" AND ");
+            append_joined(condition, assignment(*field, *column, key_parameters), L" AND ");
         else
-            append_joined(assignments, name_value(*field, *column), L", ");
+            append_joined(assignments, assignment(*field, *column, parameters), L", ");
     }
+    std::move(key_parameters.begin(), key_parameters.end(), std::back_inserter(parameters));
     const std::wstring statement = L"UPDATE " + table + L" SET " + assignments + L" WHERE " + condition;
     tk_log(2, L"UPDATE QUERY: %ls", statement.c_str());
     if (condition.empty()) {
@@ -233,7 +284,7 @@ void mss_table::update1(udb_record& record)
         return;
     // A failed update leaves the row as it was: the caller counts it skipped.
     try {
-        run(statement);
+        run(statement, parameters);
     } catch (const std::exception& e) {
         tk_log(3, "ERROR on UPDATE1: %s", e.what());
         throw;

@@ -4,8 +4,8 @@
 
 namespace oledb {
 
-accessor_set::accessor_set(const std::vector<db_column>& columns, conversion_test test)
-    : columns_(columns), test_(std::move(test))
+accessor_set::accessor_set(const std::vector<db_column>& columns, conversion_test test, DBACCESSORFLAGS kind)
+    : columns_(columns), test_(std::move(test)), kind_(kind)
 {}
 
 HRESULT accessor_set::create(DBACCESSORFLAGS flags, DBCOUNTITEM count, const DBBINDING bindings[], HACCESSOR* handle,
@@ -14,7 +14,8 @@ HRESULT accessor_set::create(DBACCESSORFLAGS flags, DBCOUNTITEM count, const DBB
     if (!handle || (count > 0 && !bindings))
         return E_INVALIDARG;
     *handle = 0;
-    if (!(flags & DBACCESSOR_ROWDATA) || (flags & (DBACCESSOR_PARAMETERDATA | DBACCESSOR_PASSBYREF)))
+    const DBACCESSORFLAGS kinds = DBACCESSOR_ROWDATA | DBACCESSOR_PARAMETERDATA;
+    if ((flags & kinds) != kind_ || (flags & DBACCESSOR_PASSBYREF))
         return DB_E_BADBINDINFO;
     bool failed = false;
     for (DBCOUNTITEM i = 0; i < count; ++i) {

@@ -16,7 +16,10 @@ public:
     // Tells whether a binding of a column's type to a buffer type works.
     using conversion_test = std::function<bool(const db_column& column, DBTYPE bound)>;
 
-    accessor_set(const std::vector<db_column>& columns, conversion_test test);
+    // `kind` is DBACCESSOR_ROWDATA for the columns of a rowset,
+    // DBACCESSOR_PARAMETERDATA for the parameters of a command.
+    accessor_set(const std::vector<db_column>& columns, conversion_test test,
+                 DBACCESSORFLAGS kind = DBACCESSOR_ROWDATA);
     HRESULT create(DBACCESSORFLAGS flags, DBCOUNTITEM count, const DBBINDING bindings[], HACCESSOR* handle,
                    DBBINDSTATUS statuses[]);
     HRESULT release(HACCESSOR handle, DBREFCOUNT* references);
@@ -26,6 +29,7 @@ public:
 private:
     const std::vector<db_column>& columns_;
     conversion_test test_;
+    DBACCESSORFLAGS kind_;
     std::map<HACCESSOR, std::vector<DBBINDING>> accessors_;
     HACCESSOR next_ = 1;
 };

@@ -1,7 +1,11 @@
-// Reading the values of a caller's row buffer by their bindings, for the
-// fast-load rowset: each bound type becomes the engine's value of its column.
+// Reading the values of a caller's buffer by their bindings, for the
+// fast-load rowset and for commands: each bound type becomes the engine's
+// value of its column or parameter.
+#include "platform/oledb/bound_value.h"
+
 #include "platform/code_page.h"
-#include "platform/oledb/fast_load_rowset.h"
+#include "platform/oledb/com_object.h"
+#include "platform/oledb/row_buffer.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -179,6 +183,34 @@ std::size_t bound_length(const DBBINDING& b, const void* row, const void* value)
 }
 
 }  // namespace
+
+bool readable_type(const db_column&, DBTYPE bound)
+{
+    switch (bound) {
+    case DBTYPE_I1:
+    case DBTYPE_I2:
+    case DBTYPE_I4:
+    case DBTYPE_I8:
+    case DBTYPE_UI1:
+    case DBTYPE_UI2:
+    case DBTYPE_UI4:
+    case DBTYPE_UI8:
+    case DBTYPE_BOOL:
+    case DBTYPE_R4:
+    case DBTYPE_R8:
+    case DBTYPE_CY:
+    case DBTYPE_NUMERIC:
+    case DBTYPE_GUID:
+    case DBTYPE_DBDATE:
+    case DBTYPE_DBTIME2:
+    case DBTYPE_DBTIMESTAMP:
+    case DBTYPE_WSTR:
+    case DBTYPE_STR:
+    case DBTYPE_BYTES:
+    case DBTYPE_IUNKNOWN: return true;
+    default: return false;
+    }
+}
 
 db_value read_bound_value(const DBBINDING& b, const void* row, const db_column& column)
 {

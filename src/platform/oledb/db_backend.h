@@ -148,6 +148,11 @@ public:
     virtual ~db_connection() = default;
     // Runs a statement or batch; returns its first result set, or null.
     virtual std::unique_ptr<db_result> execute(const std::wstring& statement) = 0;
+    // The same with a value for each parameter marker (`?`) in the order of
+    // the markers, each for a parameter described by its column: a stream
+    // value is read once, in slices, never whole.
+    virtual std::unique_ptr<db_result> execute(const std::wstring& statement, const std::vector<db_column>& parameters,
+                                               const std::vector<db_value>& values) = 0;
     // A table's rows: described at once, read from the first fetch on.
     virtual std::unique_ptr<db_result> open_table(const std::wstring& table) = 0;
     // A schema rowset in OLE DB's column layout.

@@ -1,5 +1,6 @@
 #include "platform/oledb/fast_load_rowset.h"
 
+#include "platform/oledb/bound_value.h"
 #include "platform/oledb/error_records.h"
 
 #include <utility>
@@ -8,34 +9,6 @@
 namespace oledb {
 
 namespace {
-
-bool readable_type(const db_column&, DBTYPE bound)
-{
-    switch (bound) {
-    case DBTYPE_I1:
-    case DBTYPE_I2:
-    case DBTYPE_I4:
-    case DBTYPE_I8:
-    case DBTYPE_UI1:
-    case DBTYPE_UI2:
-    case DBTYPE_UI4:
-    case DBTYPE_UI8:
-    case DBTYPE_BOOL:
-    case DBTYPE_R4:
-    case DBTYPE_R8:
-    case DBTYPE_CY:
-    case DBTYPE_NUMERIC:
-    case DBTYPE_GUID:
-    case DBTYPE_DBDATE:
-    case DBTYPE_DBTIME2:
-    case DBTYPE_DBTIMESTAMP:
-    case DBTYPE_WSTR:
-    case DBTYPE_STR:
-    case DBTYPE_BYTES:
-    case DBTYPE_IUNKNOWN: return true;
-    default: return false;
-    }
-}
 
 DBPROP stream_property(DBPROPID id)
 {

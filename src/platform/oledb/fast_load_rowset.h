@@ -35,8 +35,4 @@ private:
     bool done_ = false;
 };
 
-// The value of one bound column of a row buffer, as text or bytes for the
-// column it goes to. Throws db_error for a value it cannot read.
-db_value read_bound_value(const DBBINDING& binding, const void* row, const db_column& column);
-
 }  // namespace oledb

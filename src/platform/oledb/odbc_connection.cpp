@@ -1,6 +1,7 @@
 #include "platform/oledb/odbc_connection.h"
 
 #include "platform/oledb/odbc_catalog.h"
+#include "platform/oledb/odbc_parameters.h"
 #include "platform/oledb/odbc_result.h"
 #include "platform/oledb/utf16.h"
 
@@ -9,7 +10,8 @@
 namespace oledb::odbc {
 
 odbc_connection::odbc_connection(std::wstring source, const std::wstring& connection_string, const bulk_copy_api* bulk)
-    : source_(std::move(source)), dbc_(SQL_HANDLE_DBC, environment()), bulk_(bulk)
+    : source_(std::move(source)), dbc_(SQL_HANDLE_DBC, environment()), bulk_(bulk),
+      parts_(dbc_.get(), bulk ? bulk->value_parts() : transact_sql_value_parts(), source_)
 {
     if (bulk_)
         check(SQLSetConnectAttr(dbc_.get(), bulk_copy_attribute, reinterpret_cast<SQLPOINTER>(1), SQL_IS_INTEGER), dbc_,
@@ -37,6 +39,16 @@ auto odbc_connection::said_lost(Call call) const
 std::unique_ptr<db_result> odbc_connection::execute(const std::wstring& statement)
 {
     return said_lost([&] { return execute_statement(dbc_.get(), source_, statement); });
+}
+
+std::unique_ptr<db_result> odbc_connection::execute(const std::wstring& statement,
+                                                    const std::vector<db_column>& parameters,
+                                                    const std::vector<db_value>& values)
+{
+    // Text goes as the bulk copy of the connection sends it.
+    const bool wide_text = !bulk_ || bulk_->wide_text();
+    return said_lost(
+        [&] { return execute_with_parameters(dbc_.get(), source_, parts_, wide_text, statement, parameters, values); });
 }
 
 std::unique_ptr<db_result> odbc_connection::open_table(const std::wstring& table)

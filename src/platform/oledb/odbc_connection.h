@@ -4,6 +4,7 @@
 #include "platform/oledb/db_backend.h"
 #include "platform/oledb/odbc_bulk_copy.h"
 #include "platform/oledb/odbc_handle.h"
+#include "platform/oledb/odbc_value_parts.h"
 
 namespace oledb::odbc {
 
@@ -17,6 +18,8 @@ public:
     odbc_connection& operator=(const odbc_connection&) = delete;
 
     std::unique_ptr<db_result> execute(const std::wstring& statement) override;
+    std::unique_ptr<db_result> execute(const std::wstring& statement, const std::vector<db_column>& parameters,
+                                       const std::vector<db_value>& values) override;
     std::unique_ptr<db_result> open_table(const std::wstring& table) override;
     std::unique_ptr<db_result> open_schema(schema_kind kind, const schema_restrictions& restrictions) override;
     std::unique_ptr<db_bulk_load> open_bulk_load(const std::wstring& table, bool keep_identity) override;
@@ -29,6 +32,7 @@ private:
     std::wstring source_;
     handle dbc_;
     const bulk_copy_api* bulk_;
+    value_parts parts_;  // the long parameter values of a statement
 };
 
 }  // namespace oledb::odbc

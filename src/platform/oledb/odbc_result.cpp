@@ -281,8 +281,13 @@ std::vector<db_column> describe_columns(const handle& stmt, const std::wstring& 
 
 std::unique_ptr<db_result> execute_statement(SQLHDBC dbc, const std::wstring& source, const std::wstring& statement)
 {
-    handle stmt(SQL_HANDLE_STMT, dbc);
+    return execute_bound(handle(SQL_HANDLE_STMT, dbc), source, statement);
+}
+
+std::unique_ptr<db_result> execute_bound(handle stmt, const std::wstring& source, const std::wstring& statement)
+{
     check(SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS), stmt, source);
+    SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
     if (!skip_to_result_set(stmt, source))
         return nullptr;
     auto result = std::make_unique<statement_result>(std::move(stmt), source, statement, true);

@@ -15,6 +15,11 @@ namespace oledb::odbc {
 // so that a failing statement later in the batch is reported).
 std::unique_ptr<db_result> execute_statement(SQLHDBC dbc, const std::wstring& source, const std::wstring& statement);
 
+// The same on `stmt`, whose parameters are bound to values of the caller;
+// they are unbound once it has run, so that a result read again never reads
+// values that are gone.
+std::unique_ptr<db_result> execute_bound(handle stmt, const std::wstring& source, const std::wstring& statement);
+
 // Describes the table at once; the rows are selected at the first fetch, so
 // an opened but unread table holds no cursor on the server.
 std::unique_ptr<db_result> open_table_rows(SQLHDBC dbc, const std::wstring& source, const std::wstring& table);

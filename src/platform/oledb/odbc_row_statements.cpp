@@ -1,5 +1,6 @@
 #include "platform/oledb/odbc_row_statements.h"
 
+#include "platform/oledb/odbc_parameters.h"
 #include "platform/oledb/odbc_result.h"
 #include "platform/oledb/table_name.h"
 #include "platform/oledb/utf16.h"
@@ -29,21 +30,7 @@ std::size_t held_bytes(const std::vector<db_value>& row)
     return bytes;
 }
 
-const db_value& value_at(const std::vector<db_value>& row, std::size_t i)
-{
-    static const db_value null_value;
-    return i < row.size() ? row[i] : null_value;
-}
-
 }  // namespace
-
-// What the parameters of one execution point to, kept until it has run.
-struct row_statements::bound_values {
-    explicit bound_values(std::size_t columns) : wide(columns), narrow(columns), lengths(columns, SQL_NULL_DATA) {}
-    std::vector<odbc_string> wide;
-    std::vector<std::string> narrow;
-    std::vector<SQLLEN> lengths;
-};
 
 row_statements::row_statements(SQLHDBC dbc, const bulk_copy_api& api, std::wstring source, const std::wstring& table,
                                const std::vector<db_column>& columns, bool keep_identity)
@@ -116,45 +103,10 @@ void row_statements::insert(const std::vector<db_value>& row)
         commit();
 }
 
-void row_statements::bind_values(const handle& stmt, const std::vector<db_value>& row, bound_values& bound) const
-{
-    SQLUSMALLINT marker = 0;
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        const db_value& value = value_at(row, i);
-        if (std::holds_alternative<db_stream>(value))
-            continue;
-        SQLSMALLINT c_type = SQL_C_WCHAR;
-        SQLSMALLINT sql_type = SQL_WLONGVARCHAR;
-        SQLPOINTER data = nullptr;
-        // Text goes as the bulk copy sends it: UTF-8 to a driver that takes
-        // UTF-8 (half the room of UTF-16 for most texts), else UTF-16.
-        if (const auto* bytes = std::get_if<db_bytes>(&value)) {
-            c_type = SQL_C_BINARY;
-            sql_type = SQL_LONGVARBINARY;
-            data = const_cast<std::uint8_t*>(bytes->data());
-            bound.lengths[i] = static_cast<SQLLEN>(bytes->size());
-        } else if (const auto* text = std::get_if<std::wstring>(&value); text && !api_.wide_text()) {
-            c_type = SQL_C_CHAR;
-            bound.narrow[i] = to_utf8(*text);
-            data = bound.narrow[i].data();
-            bound.lengths[i] = static_cast<SQLLEN>(bound.narrow[i].size());
-        } else if (text) {
-            bound.wide[i] = to_utf16(*text);
-            data = bound.wide[i].data();
-            bound.lengths[i] = static_cast<SQLLEN>(bound.wide[i].size() * sizeof(SQLWCHAR));
-        }
-        const SQLULEN size = std::max<SQLLEN>(1, bound.lengths[i]);
-        check(SQLBindParameter(stmt.get(), ++marker, SQL_PARAM_INPUT, c_type, sql_type, size, 0, data, 0,
-                               &bound.lengths[i]),
-              stmt, source_);
-    }
-}
-
 void row_statements::execute(const std::vector<db_value>& row)
 {
     // The parameters point into the row until the statement has run.
-    bound_values bound(columns_.size());
-    bind_values(insert_, row, bound);
+    const bound_parameters bound(insert_, source_, columns_, row, api_.wide_text());
     check(SQLExecute(insert_.get()), insert_, source_);
     SQLFreeStmt(insert_.get(), SQL_CLOSE);
 }
@@ -181,8 +133,7 @@ void row_statements::execute_with_parts(const std::vector<db_value>& row)
                               std::to_wstring(stream->bytes) + L" bytes)";
     }
     handle stmt(SQL_HANDLE_STMT, dbc_);
-    bound_values bound(columns_.size());
-    bind_values(stmt, row, bound);
+    const bound_parameters bound(stmt, source_, columns_, row, api_.wide_text());
     const std::wstring insert = L"INSERT INTO " + table_ + L" (" + names_ + L") SELECT " + values + parts_.source();
     check(SQLExecDirectW(stmt.get(), to_utf16(insert).data(), SQL_NTS), stmt, source_);
     SQLLEN inserted = 0;

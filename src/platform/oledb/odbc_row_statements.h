@@ -34,8 +34,6 @@ public:
 private:
     void execute(const std::vector<db_value>& row);
     void execute_with_parts(const std::vector<db_value>& row);
-    struct bound_values;
-    void bind_values(const handle& stmt, const std::vector<db_value>& row, bound_values& bound) const;
     void commit();
     bool transaction_ended();
     void make_kept_rows_again();

@@ -83,11 +83,46 @@ void value_parts::send_part(int number, bool binary, bool first, const std::vect
     check(SQLExecDirectW(stmt.get(), to_utf16(statement).data(), SQL_NTS), stmt, source_);
 }
 
-std::wstring value_parts::value_of(int number) const
+const wchar_t* value_parts::column_of(int number) const
 {
     const auto value = std::find_if(gathered_.begin(), gathered_.end(),
                                     [number](const gathered_value& v) { return v.number == number; });
-    return alias(number) + (value != gathered_.end() && value->binary ? L".b" : L".t");
+    return value != gathered_.end() && value->binary ? L"b" : L"t";
+}
+
+std::wstring value_parts::value_of(int number) const
+{
+    return alias(number) + L"." + column_of(number);
+}
+
+std::wstring value_parts::reading_of(int number) const
+{
+    return L"(SELECT " + std::wstring(column_of(number)) + L" FROM " + dialect_.table + L" WHERE part = " +
+           std::to_wstring(number) + L")";
+}
+
+void value_parts::check_whole(const std::vector<db_column>& columns) const
+{
+    for (const gathered_value& value : gathered_) {
+        if (!value.binary)
+            continue;
+        const std::unique_ptr<db_result> held =
+            execute_statement(dbc_, source_,
+                              L"SELECT " + dialect_.binary_length + L"(b) FROM " + dialect_.table + L" WHERE part = " +
+                                  std::to_wstring(value.number));
+        std::vector<db_value> row;
+        const bool whole = held && held->fetch(row) && !row.empty() && std::holds_alternative<std::wstring>(row[0]) &&
+                           std::get<std::wstring>(row[0]) == std::to_wstring(value.bytes);
+        if (whole)
+            continue;
+        const auto index = static_cast<std::size_t>(value.number - 1);
+        const std::wstring name = index < columns.size() ? columns[index].name : std::wstring();
+        throw db_error(source_, {{L"HY000", 0,
+                                  L"The server did not gather the whole value of column '" + name + L"' (" +
+                                      std::to_wstring(value.bytes) +
+                                      L" bytes) from its parts; the statement is not "
+                                      L"run."}});
+    }
 }
 
 std::wstring value_parts::source() const

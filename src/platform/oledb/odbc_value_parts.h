@@ -27,6 +27,14 @@ public:
 
     // What a SELECT reads for the value gathered under `number`.
     std::wstring value_of(int number) const;
+    // An expression that reads the value gathered under `number`, in place
+    // of a parameter marker.
+    std::wstring reading_of(int number) const;
+    // Raises db_error naming the value when the server does not hold every
+    // byte of a binary value gathered since the last clear() (a server that
+    // adds bytes as numbers instead of joining them would hold a few);
+    // `columns` names the values by number, from 1.
+    void check_whole(const std::vector<db_column>& columns) const;
     // The FROM and WHERE clauses that read the values gathered since the
     // last clear() as one row. A binary value counts only when the server
     // holds all its bytes (a server that adds bytes as numbers instead of
@@ -40,6 +48,8 @@ private:
         std::uint64_t bytes;
     };
 
+    // The column of the table that holds the value gathered under `number`.
+    const wchar_t* column_of(int number) const;
     void send_part(int number, bool binary, bool first, const std::vector<unsigned char>& part);
 
     SQLHDBC dbc_;

@@ -29,8 +29,28 @@ using DBROWSTATUS = std::uint32_t;
 using DISPID = LONG;
 
 class ITypeInfo;
-struct DBPARAMS;
 struct DBBINDEXT;
+using DB_UPARAMS = std::uint64_t;
+using DBPARAMFLAGS = DWORD;
+
+// The parameter values of one execution: `cParamSets` rows of `pData`,
+// read by the parameter accessor `hAccessor`.
+struct DBPARAMS {
+    void* pData;
+    DB_UPARAMS cParamSets;
+    HACCESSOR hAccessor;
+};
+
+// What a parameter is on the server's side: its type by name (DBTYPE_WVARCHAR,
+// DBTYPE_VARBINARY, ...) and size.
+struct DBPARAMBINDINFO {
+    LPOLESTR pwszDataSourceType;
+    LPOLESTR pwszName;
+    DBLENGTH ulParamSize;
+    DBPARAMFLAGS dwFlags;
+    BYTE bPrecision;
+    BYTE bScale;
+};
 
 struct DBID {
     union {
@@ -134,6 +154,8 @@ inline constexpr HRESULT DB_E_CANTFETCHBACKWARDS = static_cast<HRESULT>(0x80040E
 inline constexpr HRESULT DB_E_ROWSNOTRELEASED = static_cast<HRESULT>(0x80040E25u);
 inline constexpr HRESULT DB_E_INTEGRITYVIOLATION = static_cast<HRESULT>(0x80040E2Fu);
 inline constexpr HRESULT DB_E_NOTABLE = static_cast<HRESULT>(0x80040E37u);
+inline constexpr HRESULT DB_E_PARAMNOTOPTIONAL = static_cast<HRESULT>(0x80040E10u);
+inline constexpr HRESULT DB_E_BADTYPENAME = static_cast<HRESULT>(0x80040E30u);
 inline constexpr HRESULT DB_SEC_E_AUTH_FAILED = static_cast<HRESULT>(0x80040E4Du);
 inline constexpr HRESULT DB_E_ALREADYINITIALIZED = static_cast<HRESULT>(0x80040E52u);
 inline constexpr HRESULT DB_E_NOTSUPPORTED = static_cast<HRESULT>(0x80040E53u);
@@ -188,6 +210,14 @@ public:
 class ICommandText : public ICommand {
 public:
     virtual HRESULT SetCommandText(REFGUID rguidDialect, LPCOLESTR pwszCommand) = 0;
+};
+
+class ICommandWithParameters : public IUnknown {
+public:
+    // Describes the parameters of the ordinals given; the ones described
+    // before are replaced.
+    virtual HRESULT SetParameterInfo(DB_UPARAMS cParams, const DB_UPARAMS rgParamOrdinals[],
+                                     const DBPARAMBINDINFO rgParamBindInfo[]) = 0;
 };
 
 class IRowset : public IUnknown {
@@ -291,6 +321,7 @@ VELMORA_OLEDB_IID(IID_IAccessor, 0x0C733A8C);
 VELMORA_OLEDB_IID(IID_IColumnsInfo, 0x0C733A11);
 VELMORA_OLEDB_IID(IID_ICommand, 0x0C733A63);
 VELMORA_OLEDB_IID(IID_ICommandText, 0x0C733A27);
+VELMORA_OLEDB_IID(IID_ICommandWithParameters, 0x0C733A64);
 VELMORA_OLEDB_IID(IID_IDBCreateCommand, 0x0C733A1D);
 VELMORA_OLEDB_IID(IID_IDBCreateSession, 0x0C733A5D);
 VELMORA_OLEDB_IID(IID_IDBInitialize, 0x0C733A8B);

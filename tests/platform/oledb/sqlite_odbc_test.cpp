@@ -5,7 +5,9 @@
 #include "platform/oledb/providers.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -113,6 +115,85 @@ TEST_F(sqlite_odbc, statements_with_and_without_rowsets)
     ASSERT_TRUE(rowset);
     EXPECT_EQ(column_names(rowset.get()), (std::vector<std::wstring>{L"a", L"b"}));
     EXPECT_EQ(read_all(rowset.get()), (std::vector<text_row>{{L"1", L"caf\u00e9"}, {L"2", std::nullopt}}));
+}
+
+// A text read from memory, a few bytes at a time.
+class text_stream final : public oledb::com_object<text_stream, ISequentialStream> {
+public:
+    explicit text_stream(std::wstring text) : text_(std::move(text)) {}
+    IUnknown* interface_for(REFIID riid)
+    {
+        return riid == IID_IUnknown || riid == IID_ISequentialStream ? this : nullptr;
+    }
+    HRESULT Read(void* buffer, ULONG count, ULONG* read) override
+    {
+        const std::size_t left = text_.size() * sizeof(wchar_t) - position_;
+        const std::size_t given = std::min<std::size_t>({count, left, 5});
+        std::memcpy(buffer, reinterpret_cast<const char*>(text_.data()) + position_, given);
+        position_ += given;
+        *read = static_cast<ULONG>(given);
+        return given < count ? S_FALSE : S_OK;
+    }
+    HRESULT Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+    std::uint64_t length() const { return text_.size() * sizeof(wchar_t); }
+
+private:
+    std::wstring text_;
+    std::size_t position_ = 0;
+};
+
+// Parameter values bound as streams reach the driver's markers in order; a
+// question mark inside a literal is none.
+TEST_F(sqlite_odbc, parameters_bound_as_streams_reach_the_markers)
+{
+    run(session_.get(), L"CREATE TABLE t (a TEXT, b TEXT, c TEXT)");
+    com_ref<ICommandText> command = new_command(session_.get());
+    ASSERT_EQ(command->SetCommandText(DBGUID_DEFAULT, L"INSERT INTO t (a, b, c) VALUES (?, 'why?', ?)"), S_OK);
+    ICommandWithParameters* described = nullptr;
+    ASSERT_EQ(command->QueryInterface(IID_ICommandWithParameters, reinterpret_cast<void**>(&described)), S_OK);
+    const com_ref<ICommandWithParameters> parameters(described);
+    wchar_t type[] = L"DBTYPE_WVARCHAR";
+    const DB_UPARAMS ordinals[] = {1, 2};
+    const DBPARAMBINDINFO infos[] = {{type, nullptr, ~DBLENGTH{0}, 0, 0, 0}, {type, nullptr, ~DBLENGTH{0}, 0, 0, 0}};
+    ASSERT_EQ(parameters->SetParameterInfo(2, ordinals, infos), S_OK);
+    struct slot {
+        IUnknown* value;
+        DBLENGTH length;
+        DBSTATUS status;
+    };
+    text_stream* first = new text_stream(L"caf\u00e9 \U0001F600");
+    text_stream* second = new text_stream(L"it's");
+    slot slots[] = {{first, first->length(), DBSTATUS_S_OK}, {second, second->length(), DBSTATUS_S_OK}};
+    DBOBJECT object{0, IID_ISequentialStream};
+    std::vector<DBBINDING> bindings(2);
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        DBBINDING& b = bindings[i];
+        b = DBBINDING{};
+        b.iOrdinal = i + 1;
+        b.obValue = i * sizeof(slot) + offsetof(slot, value);
+        b.obLength = i * sizeof(slot) + offsetof(slot, length);
+        b.obStatus = i * sizeof(slot) + offsetof(slot, status);
+        b.pObject = &object;
+        b.dwPart = DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS;
+        b.eParamIO = DBPARAMIO_INPUT;
+        b.cbMaxLen = sizeof(IUnknown*);
+        b.wType = DBTYPE_IUNKNOWN;
+    }
+    IAccessor* accessor = nullptr;
+    ASSERT_EQ(command->QueryInterface(IID_IAccessor, reinterpret_cast<void**>(&accessor)), S_OK);
+    const com_ref<IAccessor> accessors(accessor);
+    HACCESSOR handle = 0;
+    EXPECT_EQ(accessors->CreateAccessor(DBACCESSOR_ROWDATA, 2, bindings.data(), 0, &handle, nullptr), DB_E_BADBINDINFO);
+    ASSERT_EQ(accessors->CreateAccessor(DBACCESSOR_PARAMETERDATA, 2, bindings.data(), 0, &handle, nullptr), S_OK);
+    DBPARAMS values{slots, 1, handle};
+    EXPECT_EQ(command->Execute(nullptr, IID_NULL, &values, nullptr, nullptr), S_OK);
+    for (const error_record& e : current_error_records())
+        ADD_FAILURE() << std::string(e.description.begin(), e.description.end());
+    EXPECT_EQ(accessors->ReleaseAccessor(handle, nullptr), S_OK);
+    first->Release();
+    second->Release();
+    EXPECT_EQ(read_all(query(session_.get(), L"SELECT a, b, c FROM t").get()),
+              (std::vector<text_row>{{L"caf\u00e9 \U0001F600", L"why?", L"it's"}}));
 }
 
 struct batch_case {
