@@ -10,8 +10,7 @@
 namespace oledb::odbc {
 
 odbc_connection::odbc_connection(std::wstring source, const std::wstring& connection_string, const bulk_copy_api* bulk)
-    : source_(std::move(source)), dbc_(SQL_HANDLE_DBC, environment()), bulk_(bulk),
-      parts_(dbc_.get(), bulk ? bulk->value_parts() : transact_sql_value_parts(), source_)
+    : source_(std::move(source)), dbc_(SQL_HANDLE_DBC, environment()), bulk_(bulk)
 {
     if (bulk_)
         check(SQLSetConnectAttr(dbc_.get(), bulk_copy_attribute, reinterpret_cast<SQLPOINTER>(1), SQL_IS_INTEGER), dbc_,
@@ -47,8 +46,10 @@ std::unique_ptr<db_result> odbc_connection::execute(const std::wstring& statemen
 {
     // Text goes as the bulk copy of the connection sends it.
     const bool wide_text = !bulk_ || bulk_->wide_text();
-    return said_lost(
-        [&] { return execute_with_parameters(dbc_.get(), source_, parts_, wide_text, statement, parameters, values); });
+    const value_parts_dialect& dialect = bulk_ ? bulk_->value_parts() : transact_sql_value_parts();
+    return said_lost([&] {
+        return execute_with_parameters(dbc_.get(), source_, dialect, wide_text, statement, parameters, values);
+    });
 }
 
 std::unique_ptr<db_result> odbc_connection::open_table(const std::wstring& table)

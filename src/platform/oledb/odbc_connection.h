@@ -4,7 +4,6 @@
 #include "platform/oledb/db_backend.h"
 #include "platform/oledb/odbc_bulk_copy.h"
 #include "platform/oledb/odbc_handle.h"
-#include "platform/oledb/odbc_value_parts.h"
 
 namespace oledb::odbc {
 
@@ -32,7 +31,6 @@ private:
     std::wstring source_;
     handle dbc_;
     const bulk_copy_api* bulk_;
-    value_parts parts_;  // the long parameter values of a statement
 };
 
 }  // namespace oledb::odbc

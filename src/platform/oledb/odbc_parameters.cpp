@@ -68,41 +68,53 @@ bound_parameters::bound_parameters(const handle& stmt, const std::wstring& sourc
                                    bool wide_text)
     : wide_(columns.size()), narrow_(columns.size()), lengths_(columns.size(), SQL_NULL_DATA)
 {
+    // A short value goes as NVARCHAR(n) or VARBINARY(n), which compares with
+    // a column as a literal does; a longer one as the long form of its type.
+    constexpr std::size_t longest_text = 4000;
+    constexpr std::size_t longest_bytes = 8000;
+    static std::uint8_t no_bytes = 0;
     SQLUSMALLINT marker = 0;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const db_value& value = value_at(values, i);
         if (std::holds_alternative<db_stream>(value))
             continue;
-        const bool binary = is_binary_column(columns[i]);
+        const auto* bytes = std::get_if<db_bytes>(&value);
+        const auto* text = std::get_if<std::wstring>(&value);
+        const bool binary = bytes || (is_null(value) && is_binary_column(columns[i]));
         SQLSMALLINT c_type = binary ? SQL_C_BINARY : SQL_C_WCHAR;
-        const SQLSMALLINT sql_type = std::holds_alternative<db_bytes>(value) || (is_null(value) && binary)
-                                         ? SQL_LONGVARBINARY
-                                         : SQL_WLONGVARCHAR;
         SQLPOINTER data = nullptr;
-        if (const auto* bytes = std::get_if<db_bytes>(&value)) {
-            c_type = SQL_C_BINARY;
-            data = const_cast<std::uint8_t*>(bytes->data());
+        std::size_t size = 1;  // characters of a text, bytes of a binary value
+        if (bytes) {
+            data = bytes->empty() ? &no_bytes : const_cast<std::uint8_t*>(bytes->data());
             lengths_[i] = static_cast<SQLLEN>(bytes->size());
-        } else if (const auto* text = std::get_if<std::wstring>(&value); text && !wide_text) {
+            size = bytes->size();
+        } else if (text && !wide_text) {
             c_type = SQL_C_CHAR;
             narrow_[i] = to_utf8(*text);
             data = narrow_[i].data();
             lengths_[i] = static_cast<SQLLEN>(narrow_[i].size());
+            // UTF-16 units: a character beyond U+FFFF takes two.
+            size = text->size() + static_cast<std::size_t>(std::count_if(text->begin(), text->end(), [](wchar_t c) {
+                       return static_cast<std::uint32_t>(c) > 0xFFFF;
+                   }));
         } else if (text) {
-            c_type = SQL_C_WCHAR;
             wide_[i] = to_utf16(*text);
             data = wide_[i].data();
             lengths_[i] = static_cast<SQLLEN>(wide_[i].size() * sizeof(SQLWCHAR));
+            size = wide_[i].size();
         }
-        const SQLULEN size = std::max<SQLLEN>(1, lengths_[i]);
-        check(SQLBindParameter(stmt.get(), ++marker, SQL_PARAM_INPUT, c_type, sql_type, size, 0, data, 0, &lengths_[i]),
+        const bool sized = size <= (binary ? longest_bytes : longest_text);
+        const SQLSMALLINT sql_type =
+            binary ? (sized ? SQL_VARBINARY : SQL_LONGVARBINARY) : (sized ? SQL_WVARCHAR : SQL_WLONGVARCHAR);
+        check(SQLBindParameter(stmt.get(), ++marker, SQL_PARAM_INPUT, c_type, sql_type, std::max<std::size_t>(1, size),
+                               0, data, 0, &lengths_[i]),
               stmt, source);
     }
 }
 
-std::unique_ptr<db_result> execute_with_parameters(SQLHDBC dbc, const std::wstring& source, value_parts& parts,
-                                                   bool wide_text, const std::wstring& statement,
-                                                   const std::vector<db_column>& columns,
+std::unique_ptr<db_result> execute_with_parameters(SQLHDBC dbc, const std::wstring& source,
+                                                   const value_parts_dialect& dialect, bool wide_text,
+                                                   const std::wstring& statement, const std::vector<db_column>& columns,
                                                    const std::vector<db_value>& values)
 {
     const std::vector<std::size_t> markers = parameter_markers(statement);
@@ -112,6 +124,7 @@ std::unique_ptr<db_result> execute_with_parameters(SQLHDBC dbc, const std::wstri
                                      std::to_wstring(values.size()) + L" values."}});
     const bool streams = holds_stream(values);
     std::wstring text = statement;
+    value_parts parts(dbc, dialect, source);
     if (streams) {
         parts.clear();
         // From the last marker back, so that the places of the others hold.

@@ -28,7 +28,9 @@ std::vector<std::size_t> parameter_markers(const std::wstring& statement);
 // them until it has run. Stream values are left out: the statement reads them
 // where they were gathered, and the markers count the others only. Text goes
 // as UTF-16 or, when `wide_text` is false, as UTF-8 (half the room of UTF-16
-// for most texts); a NULL takes the type of its column.
+// for most texts); a NULL takes the type of its column. Values up to 4000
+// characters or 8000 bytes are typed NVARCHAR(n) or VARBINARY(n), longer ones
+// take the long form of their type.
 class bound_parameters {
 public:
     bound_parameters(const handle& stmt, const std::wstring& source, const std::vector<db_column>& columns,
@@ -43,12 +45,12 @@ private:
 };
 
 // Runs `statement` with a value for each of its markers, described by
-// `columns`: each stream is gathered in `parts` first, a binary one checked
-// whole, and its marker replaced by the reading of it; the others are bound.
-// Returns the first result set, or null.
-std::unique_ptr<db_result> execute_with_parameters(SQLHDBC dbc, const std::wstring& source, value_parts& parts,
-                                                   bool wide_text, const std::wstring& statement,
-                                                   const std::vector<db_column>& columns,
+// `columns`: each stream is gathered on the server first (the temporary table
+// of `dialect`), a binary one checked whole, and its marker replaced by the
+// reading of it; the others are bound. Returns the first result set, or null.
+std::unique_ptr<db_result> execute_with_parameters(SQLHDBC dbc, const std::wstring& source,
+                                                   const value_parts_dialect& dialect, bool wide_text,
+                                                   const std::wstring& statement, const std::vector<db_column>& columns,
                                                    const std::vector<db_value>& values);
 
 }  // namespace oledb::odbc

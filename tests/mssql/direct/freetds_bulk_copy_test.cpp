@@ -320,6 +320,46 @@ TEST_F(freetds_bcp_parts, a_blob_the_server_cannot_gather_refuses_its_row)
               (std::vector<oledb::db_value>{std::wstring(L"1"), std::wstring(L"2")}));
 }
 
+// A statement's values of more than a part, text and bytes, are gathered on
+// the server and read there in place of their markers: an INSERT and an
+// UPDATE receive them whole. A blob the server cannot gather whole leaves
+// the row as it was and names its column.
+TEST_F(freetds_bcp_parts, streamed_parameters_of_a_statement_are_gathered_in_parts)
+{
+    std::wstring text;
+    const std::wstring characters = L"a\u00fc\u20ac\U0001F600'?";
+    for (std::size_t i = 0; text.size() < (2 << 20); ++i)
+        text += characters[i % characters.size()];
+    buffer_source body(std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    buffer_source data(blob);
+    const std::vector<oledb::db_column> columns = {{L"id", DBTYPE_WSTR, 10, 0, 0, 0},
+                                                   {L"body", DBTYPE_WSTR, ~0ull, 0, 0, 0},
+                                                   {L"data", DBTYPE_BYTES, ~0ull, 0, 0, 0}};
+    copy->execute(L"INSERT INTO dbo.big (id, body, data) VALUES (?, ?, ?)", columns,
+                  {std::wstring(L"1"), body.stream(), data.stream()});
+    std::string other(blob.rbegin(), blob.rend());
+    buffer_source changed(other);
+    copy->execute(L"UPDATE dbo.big SET data = ? WHERE id = ? AND body <> '?'", {columns[2], columns[0]},
+                  {changed.stream(), std::wstring(L"1")});
+    const std::vector<oledb::db_value> row = fetch_one(L"SELECT body, data FROM dbo.big WHERE id = 1");
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_TRUE(row[0] == oledb::db_value(text));
+    EXPECT_TRUE(row[1] == oledb::db_value(oledb::db_bytes(other.begin(), other.end())));
+    EXPECT_EQ(fetch_one(L"SELECT count(*) FROM temp.velmora_parts"), std::vector<oledb::db_value>{std::wstring(L"0")});
+
+    copy->set_joins_bytes(false);
+    buffer_source again(blob);
+    try {
+        copy->execute(L"UPDATE dbo.big SET data = ? WHERE id = ?", {columns[2], columns[0]},
+                      {again.stream(), std::wstring(L"1")});
+        ADD_FAILURE() << "the row was changed";
+    } catch (const oledb::db_error& error) {
+        EXPECT_NE(std::string(error.what()).find("column 'data' (9437184 bytes)"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(fetch_one(L"SELECT data FROM dbo.big WHERE id = 1")[0] ==
+                oledb::db_value(oledb::db_bytes(other.begin(), other.end())));
+}
+
 // What the server holds after it refused a batch: the rows of the bulk
 // loads it took, and the statements the refused batch was made again by.
 class freetds_bcp_refusals : public ::testing::Test {

@@ -193,6 +193,13 @@ std::unique_ptr<oledb::db_result> sqlite_bulk_copy::query(const std::wstring& st
     return m_impl->connection->execute(statement);
 }
 
+std::unique_ptr<oledb::db_result> sqlite_bulk_copy::execute(const std::wstring& statement,
+                                                            const std::vector<oledb::db_column>& parameters,
+                                                            const std::vector<oledb::db_value>& values)
+{
+    return m_impl->connection->execute(statement, parameters, values);
+}
+
 recorded_bulk_copy& sqlite_bulk_copy::settings()
 {
     return m_impl->record;

@@ -63,6 +63,10 @@ public:
     recorded_bulk_copy& settings();
     // The rows SQLite holds, as the statement returns them.
     std::unique_ptr<oledb::db_result> query(const std::wstring& statement);
+    // A statement with a value for each of its parameter markers.
+    std::unique_ptr<oledb::db_result> execute(const std::wstring& statement,
+                                              const std::vector<oledb::db_column>& parameters,
+                                              const std::vector<oledb::db_value>& values);
 
     // The program types the stand-in binds: bytes and UTF-8 character data.
     static int binary_type();
