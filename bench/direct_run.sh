@@ -7,7 +7,8 @@
 # second and peak memory of each, side by side. Then the same for a table of
 # large values (bench/long_rows.sql: LONG_ROWS rows, default 20000, each with
 # a text of 20 KiB), and corvath's peak memory over one row holding a 64 MiB
-# text and one holding a 64 MiB blob (bench/large_values.sql).
+# text and one holding a 64 MiB blob (bench/large_values.sql), converted and
+# then merged into the tables it made (modes 3 and 4).
 #   MSSQL_TEST_SERVER=host[,port] MSSQL_TEST_LOGIN=... MSSQL_TEST_PASSWORD=... \
 #   bash bench/direct_run.sh [ROWS]      (default 1000000; RUNS=n repeats each tool, best kept)
 set -euo pipefail
@@ -135,6 +136,22 @@ read -r _ _ blob_peak < <(best_of "$corvath" --src="$source_db" --dest="$dest_db
   --tab_file="$work/large_blob.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password" \
   --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
 
+# The same rows merged by statements into the tables those runs made: mode 4
+# updates the row each table holds, mode 3 inserts it again once deleted.
+merge_peak() {
+  local peak
+  read -r _ _ peak < <(best_of "$corvath" --src="$source_db" --dest="$dest_db" --mode="$1" --silent \
+    --tab_file="$work/$2.txt" --mysqlh=127.0.0.1 --port="$port" --mysqlu="$user" --mysqlp="$password" \
+    --mssqlh="$MSSQL_TEST_SERVER" --mssqlu="$MSSQL_TEST_LOGIN" --mssqlp="$MSSQL_TEST_PASSWORD")
+  echo "$peak"
+}
+delete_large_text() { tds "DELETE FROM dbo.large_text" >/dev/null; }
+delete_large_blob() { tds "DELETE FROM dbo.large_blob" >/dev/null; }
+update_text_peak=$(merge_peak 4 large_text)
+update_blob_peak=$(merge_peak 4 large_blob)
+insert_text_peak=$(before_each=delete_large_text merge_peak 3 large_text)
+insert_blob_peak=$(before_each=delete_large_blob merge_peak 3 large_blob)
+
 echo
 echo "fastest of $runs run(s) of each tool, $long_rows rows of a 20 KiB text"
 printf '%-8s %8s %8s %10s %9s\n' tool seconds "CPU s" "rows/s" "peak MiB"
@@ -148,4 +165,6 @@ echo "source:  $long_source"
 echo "corvath: $long_corvath"
 echo "freebcp: $long_bcp"
 echo "peak memory over one 64 MiB value: text $(mib "$text_peak") MiB, blob $(mib "$blob_peak") MiB"
+echo "merged into an existing table: inserted (mode 3) text $(mib "$insert_text_peak") MiB, blob\
+ $(mib "$insert_blob_peak") MiB; updated (mode 4) text $(mib "$update_text_peak") MiB, blob $(mib "$update_blob_peak") MiB"
 [[ $long_source == "$long_corvath" ]] || { echo "corvath's long rows differ from the source" >&2; exit 1; }
