@@ -1,5 +1,7 @@
-// The console agent's options: 22 names matched by prefix, applied in the
-// order they are given to the converter, the error handler and the logger.
+// The console agent's options: 22 names, a name ending in '=' taking the rest
+// of its argument as the value and every other matching only whole, applied
+// in the order they are given to the converter, the error handler and the
+// logger.
 #pragma once
 
 // True when the settings are complete; false when an argument matched no

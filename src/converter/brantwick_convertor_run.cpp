@@ -589,6 +589,12 @@ void brantwick_convertor::create_views(table_run& run)
     // The console agent asked for views converts all of them.
     if (views.empty() && convert_views && m_form == convertor_form::console)
         views = run.source.views;
+    if (convert_views && !run.source.views_unread.empty()) {
+        const std::wstring reason = L"The views of the source database cannot be listed: " + run.source.views_unread;
+        run.destination.object_failed({}, L"the views", tk_unicode_to_utf8(reason));
+        error_handler::instance().set_context(L"Database '" + run.source.name + L"'");
+        report(tk_exception(reason, 0), false);
+    }
     // A view the source server cannot read itself would fail at the
     // destination too, or worse, be created over what it no longer reads.
     udb_views readable;

@@ -95,6 +95,9 @@ public:
     // (view name, the server's reason) of the views the source server itself
     // cannot read, such as one over a dropped table.
     udb_views invalid_views;
+    // Why the source's views could not be listed; empty when they were. A run
+    // asked for views reports it rather than converting none in silence.
+    std::wstring views_unread;
     // (table, clause) of the foreign keys whose clause the source side could
     // not read: the destination reports them instead of making them.
     std::vector<std::pair<std::wstring, std::wstring>> unreadable_keys;

@@ -6,8 +6,9 @@
 // T-SQL clients read as their own commands and view rewriting. script/ writes a T-SQL script file; odb/ is the access to OLE
 // DB (commands, rowsets, schema rowsets, records); direct/ writes into a
 // server over odb/. direct/ may include odb/ and the top, script/ and odb/
-// only the top (tools/check_layers.sh), so the script never depends on a
-// connection. Both paths write a value or refuse its record alike. It
+// only the top (tools/check_layers.sh), so the script needs no connection;
+// the engine still holds what a connection made earlier in the process told
+// (user, dbo rights, version), which the script then follows. Both paths write a value or refuse its record alike. It
 // includes model and the layers below it, never src/mysql. Classes start
 // with mss_ (odb_ in the OLE DB access).
 //

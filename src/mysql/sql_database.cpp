@@ -40,6 +40,7 @@ sql_database::sql_database(const std::wstring& name, MYSQL* connection, std::uin
     } catch (const sql_exception& e) {
         tk_log(3, "Failed to initialize views:\n%s", e.what());
         views.clear();
+        views_unread = tk_utf8_to_unicode(e.what());
     }
 }
 
