@@ -103,6 +103,10 @@ std::vector<db_value> command::parameter_values(const DBPARAMS& parameters) cons
     std::vector<db_value> values(parameters_.size());
     std::vector<bool> bound(parameters_.size());
     for (const DBBINDING& b : *bindings) {
+        // An accessor made for the parameters of an earlier command text.
+        if (b.iOrdinal > parameters_.size())
+            throw db_error(L"OLE DB", {{L"07009", 0, L"A parameter accessor binds a parameter the command lacks."}},
+                           DB_E_BADACCESSORHANDLE);
         values[b.iOrdinal - 1] = read_bound_value(b, parameters.pData, parameters_[b.iOrdinal - 1]);
         bound[b.iOrdinal - 1] = true;
     }

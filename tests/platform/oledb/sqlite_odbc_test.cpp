@@ -189,6 +189,9 @@ TEST_F(sqlite_odbc, parameters_bound_as_streams_reach_the_markers)
     EXPECT_EQ(command->Execute(nullptr, IID_NULL, &values, nullptr, nullptr), S_OK);
     for (const error_record& e : current_error_records())
         ADD_FAILURE() << std::string(e.description.begin(), e.description.end());
+    // A new text has markers of its own, which the accessor made before does not bind.
+    ASSERT_EQ(command->SetCommandText(DBGUID_DEFAULT, L"DELETE FROM t"), S_OK);
+    EXPECT_EQ(command->Execute(nullptr, IID_NULL, &values, nullptr, nullptr), DB_E_BADACCESSORHANDLE);
     EXPECT_EQ(accessors->ReleaseAccessor(handle, nullptr), S_OK);
     first->Release();
     second->Release();
