@@ -279,6 +279,16 @@ void mss_table::update1(udb_record& record)
         tk_log(1, "Missing primary/unique key");
         throw tk_exception(L"The row cannot be updated: it holds no value of the key of " + table + L".", 0);
     }
+    // A key column the row lacks would widen the condition to rows of other keys.
+    for (const std::wstring& name : key_fields) {
+        const bool held = std::any_of(record.begin(), record.end(), [&](const udb_field* field) {
+            return udb_same_name(name, field->name) && schema.get_field_idx(field->name) >= 0;
+        });
+        if (!held)
+            throw tk_exception(L"The row cannot be updated: it holds no value of column '" + name +
+                                   L"' of the key of " + table + L".",
+                               0);
+    }
     // A row of nothing but its key is the row the table holds.
     if (assignments.empty())
         return;

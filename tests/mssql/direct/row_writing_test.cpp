@@ -106,6 +106,24 @@ TEST_F(row_writing, update_by_key_of_the_record)
     EXPECT_EQ(sent(), (std::vector<std::wstring>{L"UPDATE [dbo].[t] SET [name]=? WHERE [id]=5 {x}"}));
 }
 
+TEST_F(row_writing, a_row_lacking_part_of_the_key_is_not_updated)
+{
+    udb_schema schema(true);
+    schema.push_back(new t_ftd(4, L"shop", VT_I4, true, false, ole_variant()));
+    schema.push_back(new t_ftd(4, L"item", VT_I4, true, false, ole_variant()));
+    schema.push_back(new t_ftd(20, L"name", VT_BSTR, false, false, ole_variant()));
+    auto table = std::unique_ptr<mss_table>(
+        static_cast<mss_table*>(database->create_table(L"[dbo].[stock]", schema, udb_indexes())));
+    udb_index key(L"pk", true, true);
+    key.fields = {L"shop", L"item"};
+    table->add_index(key);
+    mark();
+    std::unique_ptr<udb_record> partial(
+        record_of({{L"shop", ole_variant(std::int32_t{1})}, {L"name", ole_variant(std::wstring(L"x"))}}));
+    EXPECT_THROW(table->update1(*partial), tk_exception) << "the update would reach every item of the shop";
+    EXPECT_TRUE(sent().empty());
+}
+
 TEST_F(row_writing, update_by_key_text)
 {
     auto table = create();
