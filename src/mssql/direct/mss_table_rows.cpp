@@ -7,7 +7,7 @@
 #include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
-#include "mssql/text_fit.h"
+#include "mssql/write_plan.h"
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
@@ -142,7 +142,7 @@ void mss_table::slow_record(udb_record& record)
     std::wstring values;
     for (const t_ftd* column : schema) {
         const udb_field& field = source_field(record, *column);
-        mss_check_field_fits(field, mss_server_text_room(*column), column->name);
+        mss_check_value_fits(field, mss_plan_column(*column, column_origin), column->name);
         append_joined(columns, mss_quote_name(column->name), L", ");
         append_joined(values, mss_get_fld_append_str(&field, column), L", ");
     }
