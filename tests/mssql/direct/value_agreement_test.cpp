@@ -41,6 +41,8 @@ const column_kind fraction_kind{
 const column_kind text_kind{VT_BSTR, 5, 0, [] { return fake::wide_text_column(L"c", 5); }};
 const column_kind guid_kind{VT_BSTR, 36, 1, [] { return fake::typed_column(L"c", DBTYPE_GUID, 16); }};
 const column_kind bytes_kind{ole_vt_bytes, 4, 0, [] { return fake::typed_column(L"c", DBTYPE_BYTES, 4); }};
+const column_kind day_kind{VT_DATE, 0, 2, [] { return fake::typed_column(L"c", DBTYPE_DBDATE, 6); }};
+const column_kind time_kind{VT_DATE, 0, 3, [] { return fake::typed_column(L"c", DBTYPE_DBTIME2, 12, true, 16, 7); }};
 const column_kind date_kind{VT_DATE, 0, 1,
                             [] { return fake::typed_column(L"c", DBTYPE_DBTIMESTAMP, 16, true, 27, 7); }};
 
@@ -115,6 +117,10 @@ const value_case cases[] = {
      ole_variant(), udb_default_form::given, 1},
     {"29 February past 9999", date_kind, calendar(10400, 2, 29), L"'9999-02-28 10:20:30'",
      L"9999-02-28 10:20:30.0000000", false, ole_variant(), udb_default_form::given, 1},
+    {"zero date in a date column", day_kind, date("0000-00-00"), L"'1899-12-30'", L"1899-12-30"},
+    {"10000-01-01 in a date column", day_kind, calendar(10000, 1, 1), L"'9999-01-01 10:20:30'", L"9999-01-01", false,
+     ole_variant(), udb_default_form::given, 1},
+    {"zero date in a time column", time_kind, date("0000-00-00 12:34:56"), L"'12:34:56'", L"12:34:56.0000000"},
     {"zero month", date_kind, calendar(2020, 0, 15), nullptr, nullptr},
     {"date text", date_kind, text(L"2024-02-29 10:20:30"), L"N'2024-02-29 10:20:30'", L"2024-02-29 10:20:30.0000000"},
     // NULL in a column of each kind, NOT NULL with and without a default.
