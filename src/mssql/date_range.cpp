@@ -15,7 +15,7 @@ std::wstring date_text(const SYSTEMTIME& time)
 
 }  // namespace
 
-mss_date_fit mss_fit_date(SYSTEMTIME& time, const t_ftd* column)
+mss_date_fit mss_move_date(SYSTEMTIME& time, const t_ftd* column)
 {
     const int zero_parts = (time.wYear == 0 ? 1 : 0) + (time.wMonth == 0 ? 1 : 0) + (time.wDay == 0 ? 1 : 0);
     if (zero_parts == 3) {

@@ -21,7 +21,16 @@ enum class mss_date_fit : std::uint8_t {
     unheld,          // refused with its record
 };
 
-// Moves the calendar value into the server's range and says how. A date
-// moved out of a year past 9999 is noted with the error handler as a changed
-// value of the column, when a column is given.
-mss_date_fit mss_fit_date(SYSTEMTIME& time, const t_ftd* column);
+// Moves a calendar value out of the server's range into it and says how. A
+// date moved out of a year past 9999 is noted with the error handler as a
+// changed value of the column, when a column is given.
+mss_date_fit mss_move_date(SYSTEMTIME& time, const t_ftd* column);
+
+// The same for any calendar value; inline, since the script asks it of every
+// date and nearly all are held.
+inline mss_date_fit mss_fit_date(SYSTEMTIME& time, const t_ftd* column)
+{
+    if (time.wYear != 0 && time.wMonth != 0 && time.wDay != 0 && time.wYear <= 9999)
+        return mss_date_fit::held;
+    return mss_move_date(time, column);
+}

@@ -276,9 +276,8 @@ void append_value_literal(std::string& result, const udb_field& field, VARTYPE v
 
 // Appends the literal of the field's own value, without a custom conversion
 // rule; false, with nothing appended, for a value that stands for NULL.
-bool append_value(std::string& result, const udb_field& field, const t_ftd& column, bool unicode)
+bool append_value(std::string& result, const udb_field& field, VARTYPE vartype, const t_ftd& column, bool unicode)
 {
-    const VARTYPE vartype = field.get_type();
     if (udb_is_binary_type(vartype)) {
         tk_log(1, "Simplify processing BLOBs");
         if (field.get_size() == 0)
@@ -332,7 +331,8 @@ void append_null_literal(std::string& result, const t_ftd& column, bool unicode)
     case mss_null_rule::unheld: throw mss_unheld_value(column, substitute.value.to_wstring());
     case mss_null_rule::value: break;
     }
-    if (!append_value(result, udb_field(column.name, 0, substitute.value), column, unicode))
+    if (!append_value(result, udb_field(column.name, 0, substitute.value), substitute.value.get_type(), column,
+                      unicode))
         result += "NULL";
 }
 
@@ -355,11 +355,12 @@ std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
 void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column, bool unicode)
 {
     check_arguments(field, column);
+    const VARTYPE vartype = field->get_type();
     // Bytes are written as they are, whatever rule a value of another type takes.
-    if (!udb_is_binary_type(field->get_type()) && udb_custom_conversion::is_acceptable2(*field)) {
+    if (!udb_is_binary_type(vartype) && udb_custom_conversion::is_acceptable2(*field)) {
         append_utf8(result, udb_custom_conversion::handle2(*field));
         return;
     }
-    if (!append_value(result, *field, *column, unicode))
+    if (!append_value(result, *field, vartype, *column, unicode))
         append_null_literal(result, *column, unicode);
 }

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr std::uint32_t subtype_guid = 1;
 // The longest binary column with a length: VARBINARY(8000).
 constexpr std::int32_t longest_sized_binary = 8000;
 // The bytes of a value shown in a report.
@@ -155,9 +154,7 @@ void mss_check_value_fits(const udb_field& field, const mss_column_plan& plan, c
         refuse_bytes(bytes, count, plan.byte_room, column);
 }
 
-bool mss_is_guid_column(const t_ftd& column)
+bool mss_is_guid_rule_type(const std::wstring& native_type)
 {
-    if (!column.native_type.empty())
-        return udb_same_name(tk_trim_view(column.native_type), L"uniqueidentifier");
-    return column.vartype == VT_BSTR && column.dw_reserved == subtype_guid;
+    return udb_same_name(tk_trim_view(native_type), L"uniqueidentifier");
 }

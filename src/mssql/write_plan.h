@@ -5,13 +5,13 @@
 // where they differ on purpose the plan names it.
 #pragma once
 
+#include "model/column_descriptor.h"
 #include "variant/ole_variant.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class t_ftd;
 class udb_field;
 class udb_schema;
 
@@ -58,5 +58,15 @@ std::vector<mss_column_plan> mss_plan_table(const udb_schema& schema, mss_column
 // value in bytes. A value is refused whole, never cut.
 void mss_check_value_fits(const udb_field& field, const mss_column_plan& plan, const std::wstring& column);
 
-// Whether the column is written as a uniqueidentifier.
-bool mss_is_guid_column(const t_ftd& column);
+// Whether a column with a rule's type is written as a uniqueidentifier.
+bool mss_is_guid_rule_type(const std::wstring& native_type);
+
+// Whether the column is written as a uniqueidentifier; inline, since the
+// script asks it of every text.
+inline bool mss_is_guid_column(const t_ftd& column)
+{
+    constexpr std::uint32_t subtype_guid = 1;
+    if (!column.native_type.empty())
+        return mss_is_guid_rule_type(column.native_type);
+    return column.vartype == VT_BSTR && column.dw_reserved == subtype_guid;
+}
