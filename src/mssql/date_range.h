@@ -1,8 +1,8 @@
 // The dates MS SQL Server holds, one rule for every path that writes one: a
 // zero date is the server's base date at the same time of day; a year past
-// 9999 becomes 9999 with its month, day and time kept, which is the most of
-// the value any column can keep; a date of which only some parts are zero is
-// held by no column.
+// 9999 becomes 9999 with its month, day and time kept (29 February, the
+// 28th), so that no more of the value is lost than its year; a date of which
+// only some parts are zero is held by no column.
 #pragma once
 
 #include "platform/automation/date_time.h"
