@@ -3,13 +3,14 @@
 #include "model/column_descriptor.h"
 #include "model/custom_conversion.h"
 #include "model/field.h"
+#include "mssql/date_range.h"
 #include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "mssql/value_changes.h"
+#include "mssql/write_plan.h"
 #include "platform/compare_string.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
-#include "toolkit/tk_string_utils.h"
 #include "toolkit/tk_text_conversion.h"
 #include "variant/ole_guid_extractor.h"
 #include "variant/ole_variant.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-constexpr WORD last_year = 9999;
-constexpr std::uint32_t subtype_guid = 1;
-
 // The column's native type in lower case, in a buffer reused from call to
 // call on the thread: it is asked for with every text and date value.
 std::wstring_view lower_native_type(const t_ftd& column)
@@ -31,15 +29,6 @@ std::wstring_view lower_native_type(const t_ftd& column)
     type.assign(column.native_type);
     std::transform(type.begin(), type.end(), type.begin(), platform::to_lower);
     return type;
-}
-
-bool is_guid_column(const t_ftd* column)
-{
-    if (!column)
-        return false;
-    if (!column->native_type.empty())
-        return tk_trim_view(lower_native_type(*column)) == L"uniqueidentifier";
-    return column->vartype == VT_BSTR && column->dw_reserved == subtype_guid;
 }
 
 // DATETIME2, TIME and DATETIMEOFFSET hold microseconds; DATETIME and
@@ -90,7 +79,7 @@ std::string date_text(const std::string& text, const t_ftd* column)
     const std::size_t zero_date = result.find("0000-00-00");
     if (zero_date != std::string::npos) {
         tk_log(2, "Null date has been found");
-        result.replace(zero_date, 10, "1899-12-30");
+        result.replace(zero_date, 10, mss_base_date_text);
     }
     return result;
 }
@@ -117,8 +106,10 @@ const std::string& utf8_text(const ole_variant& value)
 namespace {
 
 // The value itself when MS SQL Server takes it as it is, else its
-// replacement, kept in storage: most values are not copied.
-const ole_variant& safe_value(const ole_variant& value, std::optional<ole_variant>& storage)
+// replacement, kept in storage: most values are not copied. A date moved out
+// of a year past 9999 is noted for the column; one the server cannot hold is
+// refused for the column.
+const ole_variant& safe_value(const ole_variant& value, std::optional<ole_variant>& storage, const t_ftd* column)
 {
     tk_log(1, "mssql_get_safe_variant");
     tk_log(1, "ole_variant::get_type");
@@ -126,10 +117,11 @@ const ole_variant& safe_value(const ole_variant& value, std::optional<ole_varian
     if (value.get_type() == VT_DATE) {
         SYSTEMTIME time;
         value.get_systemtime(time);
-        if (time.wYear > last_year) {
-            tk_log(3, L"Date '%ls' is out of range", value.to_wstring().c_str());
-            return storage.emplace(ole_date(std::string("9999-12-30")));
-        }
+        const mss_date_fit fit = mss_fit_date(time, column);
+        if (fit == mss_date_fit::past_last_year)
+            return storage.emplace(ole_date(time));
+        if (fit == mss_date_fit::unheld && column)
+            throw mss_unheld_value(*column, value.to_wstring());
     } else if (value.get_type() == VT_R8) {
         const double number = value.to_double();
         if (number != 0) {
@@ -171,7 +163,7 @@ bool mss_is_decimal_text(const std::wstring& text)
 ole_variant mssql_get_safe_variant(const ole_variant& value)
 {
     std::optional<ole_variant> storage;
-    return safe_value(value, storage);
+    return safe_value(value, storage, nullptr);
 }
 
 namespace {
@@ -186,7 +178,7 @@ std::wstring text_literal(const std::wstring& text, VARTYPE vartype, const t_ftd
         const std::string date = date_text(tk_unicode_to_utf8(text), column);
         value.assign(date.begin(), date.end());
     }
-    if (vartype == VT_BSTR && is_guid_column(column)) {
+    if (vartype == VT_BSTR && column && mss_is_guid_column(*column)) {
         const ole_guid_extractor guid(text);
         const std::wstring guid_text = guid.get_wstr();
         if (!guid_text.empty()) {
@@ -198,22 +190,6 @@ std::wstring text_literal(const std::wstring& text, VARTYPE vartype, const t_ftd
         return mss_text_literal(value, unicode);
     value = mss_escape_literal(value);
     return ole_variant::is_date_or_string_type(vartype) ? L"'" + value + L"'" : value;
-}
-
-// What a NULL (or an empty non-text value) becomes in the column.
-std::wstring null_literal(const t_ftd* column, bool unicode)
-{
-    tk_log(1, "Put NULL-field");
-    if (!column->b_not_null)
-        return L"NULL";
-    if (udb_is_binary_type(column->vartype)) {
-        tk_log(1, "Special processing for VT_BLOB/NULL");
-        return L"0x";
-    }
-    // An expression's text is no value of the column.
-    const bool computed = column->default_form == udb_default_form::expression;
-    return text_literal(computed ? std::wstring() : column->default_value.to_wstring(), column->vartype, column,
-                        unicode);
 }
 
 // A number the server keeps as a double is noted when that double is not
@@ -250,64 +226,14 @@ bool is_kept_text(VARTYPE vartype, const t_ftd& column)
     return vartype == VT_BSTR && (column.vartype == VT_DECIMAL || column.vartype == VT_DATE);
 }
 
-// Texts, numbers, dates and NULLs, the bulk of every script, are built in
-// UTF-8 straight away; uniqueidentifier texts and the rarer types take the
-// wide path.
-bool has_utf8_path(VARTYPE vartype, const t_ftd* column)
-{
-    if (vartype == VT_BSTR)
-        return !is_guid_column(column) && !is_kept_text(vartype, *column);
-    return vartype == VT_NULL || vartype == VT_EMPTY || vartype == VT_DATE || ole_variant::is_numeric_type(vartype);
-}
-
 void append_utf8(std::string& result, const std::wstring& text)
 {
     result += tk_unicode_to_utf8(text);
 }
 
-// The column's NULL in UTF-8: most columns take a plain NULL, which needs no
-// wide text.
-void append_null_literal(std::string& result, const t_ftd* column, bool unicode)
-{
-    if (!column->b_not_null)
-        result += "NULL";
-    else
-        append_utf8(result, null_literal(column, unicode));
-}
-
-std::wstring field_literal(const udb_field* field, const t_ftd* column, bool unicode)
-{
-    check_arguments(field, column);
-    const VARTYPE vartype = field->get_type();
-    if (udb_is_binary_type(vartype)) {
-        tk_log(1, "Simplify processing BLOBs");
-        return field->get_size() == 0 ? L"0x" : field->to_wstring();
-    }
-    if (is_kept_text(vartype, *column) && !udb_custom_conversion::is_acceptable2(*field)) {
-        const std::wstring text = field->to_wstring();
-        if (column->vartype == VT_DECIMAL) {
-            std::wstring literal = exact_number_literal(text, *column);
-            note_float_value(*field, *column);
-            return literal;
-        }
-        if (mss_is_unheld_date_text(text))
-            throw mss_unheld_value(*column, text);
-    }
-    tk_log(1, L"Before mssql_get_safe_variant: %ls", field->to_wstring().c_str());
-    const std::wstring literal = text_literal(mssql_get_safe_variant(*field).to_wstring(), vartype, column, unicode);
-    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", literal.c_str());
-    if (udb_custom_conversion::is_acceptable2(*field))
-        return udb_custom_conversion::handle2(*field);
-    const bool is_null = vartype == VT_NULL || (vartype != VT_BSTR && (literal.empty() || literal == L"''"));
-    if (is_null)
-        return null_literal(column, unicode);
-    note_float_value(*field, *column);
-    return literal;
-}
-
 // The literal of a value that has text, in UTF-8; an empty number's text or
 // '' stands for the column's NULL, which the caller puts in its place.
-void append_value_literal(std::string& result, const udb_field& field, VARTYPE vartype, const t_ftd* column,
+void append_value_literal(std::string& result, const udb_field& field, VARTYPE vartype, const t_ftd& column,
                           bool unicode)
 {
     tk_log(1, L"Before mssql_get_safe_variant: %ls", field.to_wstring().c_str());
@@ -316,11 +242,11 @@ void append_value_literal(std::string& result, const udb_field& field, VARTYPE v
     // cost more than the rest of a number's literal.
     thread_local std::optional<ole_variant> storage;
     storage.reset();
-    const ole_variant& safe = safe_value(field, storage);
+    const ole_variant& safe = safe_value(field, storage, &column);
     if (vartype == VT_DATE && prints_as_read(safe.get_date())) {
         // Printed as it was read, straight into the statement.
         result += '\'';
-        safe.get_date().append_script_text(result, date_precision(column));
+        safe.get_date().append_script_text(result, date_precision(&column));
         result += '\'';
     } else if (ole_variant::is_numeric_type(vartype)) {
         // A number's text holds no apostrophe; none at all stands for NULL.
@@ -336,12 +262,78 @@ void append_value_literal(std::string& result, const udb_field& field, VARTYPE v
             mss_append_text_literal(result, text, unicode);
         } else if (vartype == VT_DATE) {
             result += '\'';
-            mss_append_escaped_literal(result, date_text(text, column));
+            mss_append_escaped_literal(result, date_text(text, &column));
+            result += '\'';
+        } else if (ole_variant::is_date_or_string_type(vartype)) {
+            result += '\'';
+            mss_append_escaped_literal(result, text);
             result += '\'';
         } else {
             mss_append_escaped_literal(result, text);
         }
     }
+}
+
+// Appends the literal of the field's own value, without a custom conversion
+// rule; false, with nothing appended, for a value that stands for NULL.
+bool append_value(std::string& result, const udb_field& field, VARTYPE vartype, const t_ftd& column, bool unicode)
+{
+    if (udb_is_binary_type(vartype)) {
+        tk_log(1, "Simplify processing BLOBs");
+        if (field.get_size() == 0)
+            result += "0x";
+        else
+            field.append_string(result);
+        return true;
+    }
+    if (is_kept_text(vartype, column)) {
+        const std::wstring text = field.to_wstring();
+        if (column.vartype == VT_DECIMAL) {
+            append_utf8(result, exact_number_literal(text, column));
+            note_float_value(field, column);
+            return true;
+        }
+        if (mss_is_unheld_date_text(text))
+            throw mss_unheld_value(column, text);
+    }
+    if (vartype == VT_BSTR && mss_is_guid_column(column)) {
+        append_utf8(result, text_literal(field.to_wstring(), vartype, &column, unicode));
+        return true;
+    }
+    // A value without text writes nothing: it takes the column's NULL.
+    if (vartype == VT_EMPTY || vartype == VT_NULL)
+        return false;
+    const std::size_t start = result.size();
+    append_value_literal(result, field, vartype, column, unicode);
+    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", tk_utf8_to_unicode(result.substr(start)).c_str());
+    if (result.size() == start || (vartype != VT_BSTR && std::string_view(result).substr(start) == "''")) {
+        result.resize(start);
+        return false;
+    }
+    note_float_value(field, column);
+    return true;
+}
+
+// What a NULL (or an empty non-text value) becomes in the column, as the
+// column's plan decides it: a statement writes a date-time function default
+// itself.
+void append_null_literal(std::string& result, const t_ftd& column, bool unicode)
+{
+    tk_log(1, "Put NULL-field");
+    if (!column.b_not_null) {
+        result += "NULL";
+        return;
+    }
+    const mss_null_substitute substitute = mss_null_substitute_of(column);
+    switch (substitute.rule) {
+    case mss_null_rule::null: result += "NULL"; return;
+    case mss_null_rule::server_function: append_utf8(result, substitute.value.to_wstring()); return;
+    case mss_null_rule::unheld: throw mss_unheld_value(column, substitute.value.to_wstring());
+    case mss_null_rule::value: break;
+    }
+    if (!append_value(result, udb_field(column.name, 0, substitute.value), substitute.value.get_type(), column,
+                      unicode))
+        result += "NULL";
 }
 
 }  // namespace
@@ -351,44 +343,24 @@ std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd
     return text_literal(text, vartype, column, mss_engine::instance().unicode);
 }
 
-bool mss_is_guid_column(const t_ftd& column)
-{
-    return is_guid_column(&column);
-}
-
+// The statements of the direct path take the script's literal: one builder
+// decides every value.
 std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column)
 {
-    return field_literal(field, column, mss_engine::instance().unicode);
+    std::string literal;
+    mss_append_fld_literal(literal, field, column, mss_engine::instance().unicode);
+    return tk_utf8_to_unicode(literal);
 }
 
 void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column, bool unicode)
 {
-    const VARTYPE vartype = field ? field->get_type() : VARTYPE{VT_EMPTY};
-    if (!field || !column || !(udb_is_binary_type(vartype) || has_utf8_path(vartype, column))) {
-        append_utf8(result, field_literal(field, column, unicode));
-        return;
-    }
     check_arguments(field, column);
-    if (udb_is_binary_type(vartype)) {
-        tk_log(1, "Simplify processing BLOBs");
-        if (field->get_size() == 0)
-            result += "0x";
-        else
-            field->append_string(result);
+    const VARTYPE vartype = field->get_type();
+    // Bytes are written as they are, whatever rule a value of another type takes.
+    if (!udb_is_binary_type(vartype) && udb_custom_conversion::is_acceptable2(*field)) {
+        append_utf8(result, udb_custom_conversion::handle2(*field));
         return;
     }
-    const std::size_t start = result.size();
-    // A value without text writes nothing: it takes the column's NULL below.
-    if (vartype != VT_EMPTY && vartype != VT_NULL)
-        append_value_literal(result, *field, vartype, column, unicode);
-    tk_log(1, L"Got string after mssql_get_safe_variant: %ls", tk_utf8_to_unicode(result.substr(start)).c_str());
-    if (udb_custom_conversion::is_acceptable2(*field)) {
-        result.resize(start);
-        append_utf8(result, udb_custom_conversion::handle2(*field));
-    } else if (result.size() == start || (vartype != VT_BSTR && std::string_view(result).substr(start) == "''")) {
-        result.resize(start);
-        append_null_literal(result, column, unicode);
-    } else {
-        note_float_value(*field, *column);
-    }
+    if (!append_value(result, *field, vartype, *column, unicode))
+        append_null_literal(result, *column, unicode);
 }

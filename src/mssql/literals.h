@@ -11,8 +11,9 @@ class t_ftd;
 class tk_exception;
 class udb_field;
 
-// The value moved into the range MS SQL Server accepts: years past 9999
-// become 9999-12-30, doubles are clamped to +-2.23e-308 .. +-1.79e308.
+// The value moved into the range MS SQL Server accepts: a year past 9999
+// becomes 9999 (mssql/date_range.h), doubles are clamped to
+// +-2.23e-308 .. +-1.79e308.
 ole_variant mssql_get_safe_variant(const ole_variant& value);
 
 // The report of a value that MS SQL Server cannot hold (a TIME past 24 hours
@@ -32,13 +33,11 @@ bool mss_is_unheld_date_text(const std::wstring& text);
 // keeps its microseconds (DATETIME2, TIME, DATETIMEOFFSET) or milliseconds.
 std::wstring to_mssql_str(const std::wstring& text, VARTYPE vartype, const t_ftd* column = nullptr);
 
-// Whether the column is a uniqueidentifier, whose texts are written as GUIDs.
-bool mss_is_guid_column(const t_ftd& column);
-
-// The literal that stands for one field of a row; NULL in a NOT NULL column
-// becomes the column default (0x for binary columns).
-std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column);
-
-// The same literal appended in UTF-8, for the script writer, which gives the
-// Unicode choice it took when the run started.
+// The literal that stands for one field of a row, appended in UTF-8, for the
+// script writer, which gives the Unicode choice it took when the run
+// started. NULL in a NOT NULL column becomes what the column's plan decides
+// (mssql/write_plan.h).
 void mss_append_fld_literal(std::string& result, const udb_field* field, const t_ftd* column, bool unicode);
+
+// The same literal in wide text, for the statements of the direct path.
+std::wstring mss_get_fld_append_str(const udb_field* field, const t_ftd* column);

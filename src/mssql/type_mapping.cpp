@@ -59,6 +59,22 @@ bool sized_text(const t_ftd& column)
     return in_range(column.size, 1, 3999);
 }
 
+bool sized_binary(const t_ftd& column)
+{
+    return in_range(column.size, 1, 7999);
+}
+
+// The n of "(n)" ending a lower-case type at `at`, up to four digits; else 0.
+std::uint32_t length_at(const std::wstring& type, std::size_t at)
+{
+    if (type.size() < at + 3 || type[at] != L'(' || type.back() != L')')
+        return 0;
+    const std::wstring digits = type.substr(at + 1, type.size() - at - 2);
+    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
+        return 0;
+    return static_cast<std::uint32_t>(std::stoul(digits));
+}
+
 // The n of a custom type [N][VAR]CHAR(n), in any letter case; else 0.
 std::uint32_t rule_text_length(const std::wstring& native_type)
 {
@@ -67,12 +83,16 @@ std::uint32_t rule_text_length(const std::wstring& native_type)
     std::size_t at = type.rfind(L'n', 0) == 0 ? 1 : 0;
     if (type.compare(at, 3, L"var") == 0)
         at += 3;
-    if (type.compare(at, 5, L"char(") != 0 || type.size() < at + 7 || type.back() != L')')
-        return 0;
-    const std::wstring digits = type.substr(at + 5, type.size() - at - 6);
-    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
-        return 0;
-    return static_cast<std::uint32_t>(std::stoul(digits));
+    return type.compare(at, 4, L"char") == 0 ? length_at(type, at + 4) : 0;
+}
+
+// The n of a custom type [VAR]BINARY(n), in any letter case; else 0.
+std::uint32_t rule_binary_length(const std::wstring& native_type)
+{
+    tk_wstring type(tk_trim(native_type));
+    type.to_lower();
+    const std::size_t at = type.compare(0, 3, L"var") == 0 ? 3 : 0;
+    return type.compare(at, 6, L"binary") == 0 ? length_at(type, at + 6) : 0;
 }
 
 std::wstring text_type(const t_ftd& column)
@@ -155,7 +175,7 @@ std::wstring mss_get_native_type(const t_ftd& column)
     default: break;
     }
     if (udb_is_binary_type(column.vartype)) {
-        if (in_range(column.size, 1, 7999))
+        if (sized_binary(column))
             return L"VARBINARY(" + std::to_wstring(column.size) + L") ";
         return L"VARBINARY(MAX)";
     }
@@ -177,6 +197,15 @@ std::uint32_t mss_text_length(const t_ftd& column)
         return rule_text_length(column.native_type);
     if (column.vartype != VT_BSTR || column.dw_reserved == subtype_guid || column.dw_reserved == subtype_geometry ||
         column.dw_reserved == subtype_geography || !sized_text(column))
+        return 0;
+    return static_cast<std::uint32_t>(column.size);
+}
+
+std::uint32_t mss_binary_length(const t_ftd& column)
+{
+    if (!column.native_type.empty())
+        return rule_binary_length(column.native_type);
+    if (!udb_is_binary_type(column.vartype) || !sized_binary(column))
         return 0;
     return static_cast<std::uint32_t>(column.size);
 }

@@ -27,6 +27,11 @@ bool mss_is_float_decimal(const t_ftd& column);
 // column without a length and for any other column.
 std::uint32_t mss_text_length(const t_ftd& column);
 
+// The length of the binary column that mss_get_native_type makes: the n of
+// VARBINARY(n) or of a custom [VAR]BINARY(n); 0 for a binary column without
+// a length and for any other column.
+std::uint32_t mss_binary_length(const t_ftd& column);
+
 // The type mss_get_native_type writes for the column, in the terms of a
 // mapping rule: the lower-case name without its size or IDENTITY, the length
 // of a character or binary type (0 for max; any other type keeps the

@@ -67,11 +67,16 @@ std::wstring wide(const std::string& text)
 
 void note(const t_ftd& column, const std::wstring& read, double written)
 {
-    if (error_handler::is_initialized())
-        error_handler::instance().note_changed_value({column.name, read, wide(shortest_text(written))});
+    mss_note_changed_value(column, read, wide(shortest_text(written)));
 }
 
 }  // namespace
+
+void mss_note_changed_value(const t_ftd& column, const std::wstring& read, const std::wstring& written)
+{
+    if (error_handler::is_initialized())
+        error_handler::instance().note_changed_value({column.name, read, written});
+}
 
 double mss_safe_double(double number)
 {

@@ -5,8 +5,14 @@
 // its table and record.
 #pragma once
 
+#include <string>
+
 class ole_variant;
 class t_ftd;
+
+// Notes with the error handler that the column was given `written` for the
+// value read as `read`.
+void mss_note_changed_value(const t_ftd& column, const std::wstring& read, const std::wstring& written);
 
 // The double a FLOAT column is given for `number`: magnitudes up to
 // 2.23e-308 become 2.23e-308 and from 1.79e308 on 1.79e308, with the

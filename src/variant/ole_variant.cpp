@@ -506,12 +506,11 @@ void ole_variant::attach_bytes(std::uint32_t size, const BYTE* bytes)
 
 std::uint32_t ole_variant::get_safe_array_size(SAFEARRAY* array)
 {
-    if (SafeArrayGetDim(array) != 1)
+    // Read from the descriptor itself: it is asked of every binary value a
+    // writer measures against its column.
+    if (array == nullptr || array->cDims != 1)
         return 0;
-    LONG lower = 0, upper = 0;
-    SafeArrayGetLBound(array, 1, &lower);
-    SafeArrayGetUBound(array, 1, &upper);
-    return lower > upper ? 0 : static_cast<std::uint32_t>(static_cast<std::int64_t>(upper) - lower + 1);
+    return array->rgsabound[0].cElements;
 }
 
 void ole_variant::convert_to_byte_array(const BYTE* bytes, std::uint32_t n, std::vector<BYTE>& result)

@@ -93,7 +93,8 @@ TEST_F(mss_literals_test, safe_variant_clamps_values)
     far.wDay = 6;
     far.wHour = 7;
     const ole_variant far_date(far);
-    EXPECT_EQ(mssql_get_safe_variant(far_date).to_wstring(), L"9999-12-30");
+    // The year ends at 9999; the month, day and time are kept.
+    EXPECT_EQ(mssql_get_safe_variant(far_date).to_wstring(), L"9999-05-06 07:00:00");
 }
 
 TEST_F(mss_literals_test, nulls_follow_the_column)

@@ -148,13 +148,15 @@ TEST(mss_native_type_special_test, text_types_need_the_engine)
     EXPECT_EQ(mss_get_native_type(column(VT_I4, 4)), L"INT");
 }
 
-// The length a value is measured against: the n the created type carries.
-TEST(mss_text_length_test, is_the_length_of_the_created_text_type)
+// The length a value is measured against: the n the created type carries,
+// in characters for text and in bytes for binary types.
+TEST(mss_text_length_test, is_the_length_of_the_created_text_or_binary_type)
 {
     const struct {
         t_ftd column;
         const wchar_t* native_type;
         std::uint32_t length;
+        std::uint32_t bytes = 0;
     } cases[] = {
         {column(VT_BSTR, 3999), L"", 3999},
         {column(VT_BSTR, 4000), L"", 0},
@@ -170,11 +172,21 @@ TEST(mss_text_length_test, is_the_length_of_the_created_text_type)
         {column(VT_BSTR, 50), L"ntext", 0},
         {column(VT_BSTR, 50), L"char", 0},
         {column(VT_BSTR, 50), L"int", 0},
+        {column(ole_vt_bytes, 16), L"", 0, 16},
+        {column(ole_vt_bytes, 7999), L"", 0, 7999},
+        {column(ole_vt_bytes, 8000), L"", 0, 0},
+        {column(VT_BLOB, 0), L"", 0, 0},
+        {column(ole_vt_bytes, 50), L"varbinary(20)", 0, 20},
+        {column(ole_vt_bytes, 50), L" BINARY(4)", 0, 4},
+        {column(ole_vt_bytes, 50), L"varbinary(max)", 0, 0},
+        {column(ole_vt_bytes, 50), L"image", 0, 0},
+        {column(VT_BSTR, 50), L"varbinary(8)", 0, 8},
     };
     for (const auto& c : cases) {
         t_ftd described = c.column;
         described.native_type = c.native_type;
         EXPECT_EQ(mss_text_length(described), c.length) << test_label(c.native_type) << " " << c.column.size;
+        EXPECT_EQ(mss_binary_length(described), c.bytes) << test_label(c.native_type) << " " << c.column.size;
     }
 }
 

@@ -43,7 +43,8 @@ mss_table::mss_table(const std::wstring& name, const std::wstring& query_text, I
 
 mss_table::mss_table(const std::wstring& name, IOpenRowset* session_interface, const udb_schema& table_schema,
                      udb_database& owner)
-    : odb_table(name, session_interface, odb_table_no_rowset, owner), command(session_interface)
+    : odb_table(name, session_interface, odb_table_no_rowset, owner), column_origin(mss_column_origin::created_by_run),
+      command(session_interface)
 {
     tk_log(2, L"mss_table::ctor3(%ls)", name.c_str());
     for (const t_ftd* column : table_schema)

@@ -7,6 +7,7 @@
 #include "mssql/direct/bulk_load.h"
 #include "mssql/odb/odb_command.h"
 #include "mssql/odb/odb_recordset.h"
+#include "mssql/write_plan.h"
 
 #include <cstdint>
 #include <deque>
@@ -103,7 +104,9 @@ private:
     void bind_field(std::size_t column_index, const udb_field& field);
     // The text of a value, a custom conversion rule's when one takes it.
     std::wstring text_of(const udb_field& value) const;
-    void bind_text(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column);
+    // A text is measured against `room` also when a custom conversion rule wrote it.
+    void bind_text(const CDynamicAccessorEx::column& target, const udb_field& value, const t_ftd& column,
+                   std::uint32_t room);
     // A stream of the value in the form a column bound as `column_type`
     // takes (bytes, wchar_t text for DBTYPE_WSTR, else UTF-8 text), reading
     // the record's value in place where `in_place` allows it and the record
@@ -135,6 +138,10 @@ private:
     void finish_quietly();
     void continue_identity();
 
+    // The run created the table from the schema, or the server described it.
+    mss_column_origin column_origin = mss_column_origin::described_by_server;
+    // The plan of each schema column, made when the bulk load opens.
+    std::vector<mss_column_plan> plans;
     odb_command command;
     mss_fast_load fast_load;
     std::uint64_t appends = 0;

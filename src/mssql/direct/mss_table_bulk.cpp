@@ -1,6 +1,7 @@
 // One record written by bulk load: each destination column takes the
 // record's field of that name, written in the form of the column's binding.
 #include "model/custom_conversion.h"
+#include "mssql/date_range.h"
 #include "mssql/direct/mss_table.h"
 #include "mssql/direct/sequential_stream.h"
 #include "mssql/direct/value_stream.h"
@@ -16,7 +17,6 @@
 #include "variant/ole_exceptions.h"
 #include "variant/ole_guid_extractor.h"
 
-#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <limits>
@@ -24,8 +24,6 @@
 namespace {
 
 using bound_column = CDynamicAccessorEx::column;
-
-constexpr WORD last_year = 9999;
 
 // The value as `type`; the conversion's exception when it cannot be.
 ole_variant as_type(const ole_variant& value, VARTYPE type)
@@ -77,22 +75,14 @@ struct calendar {
     }
 };
 
-bool zero_date(const SYSTEMTIME& time)
+// A date MS SQL Server accepts, by the rule every path shares.
+void safe_date(SYSTEMTIME& time, const udb_field& value, const t_ftd& column)
 {
-    return time.wYear == 0 || time.wMonth == 0 || time.wDay == 0;
-}
-
-// A date MS SQL Server accepts: a zero date is its base date, the years end at 9999.
-void safe_date(SYSTEMTIME& time, const char* too_late)
-{
-    if (zero_date(time)) {
-        tk_log(2, "Found 0000-00-00 date, replace it");
-        time.wYear = 1899;
-        time.wMonth = 12;
-        time.wDay = 30;
-    } else if (time.wYear > last_year) {
-        tk_log(2, "%s", too_late);
-        time.wYear = last_year;
+    switch (mss_fit_date(time, &column)) {
+    case mss_date_fit::zero_date: tk_log(2, "Null date has been found"); break;
+    case mss_date_fit::unheld: throw mss_unheld_value(column, value.to_wstring());
+    case mss_date_fit::held:
+    case mss_date_fit::past_last_year: break;
     }
 }
 
@@ -268,6 +258,7 @@ void mss_table::open_fast_load()
     DBID id{};
     id.eKind = DBKIND_NAME;
     id.uName.pwszName = table.data();
+    plans = mss_plan_table(schema, column_origin);
     if (FAILED(fast_load.open_table(session.get(), &id, schema))) {
         tk_log(2, "Failed to open table for fast_append, switch to slow_append");
         throw mss_fl_failed_exception();
@@ -283,37 +274,27 @@ void mss_table::open_fast_load()
 void mss_table::bind_field(std::size_t column_index, const udb_field& field)
 {
     const t_ftd& column = *schema[column_index];
+    const mss_column_plan& plan = plans[column_index];
     const bound_column& target = *fast_load.accessor().find_schema_column(column_index);
+    // A value its column cannot hold is refused before any of its row is sent.
+    if (plan.has_room())
+        mss_check_value_fits(field, plan, column.name);
     const udb_field* value = &field;
     udb_field substitute;
     if (field.get_type() == VT_EMPTY || field.get_type() == VT_NULL) {
-        if (!column.b_not_null) {
-            fast_load.bind_data2(nullptr, 0, target.ordinal);
-            return;
+        switch (plan.null.rule) {
+        case mss_null_rule::null: fast_load.bind_data2(nullptr, 0, target.ordinal); return;
+        // A statement writes the function; the bulk load leaves it to the column's default.
+        case mss_null_rule::server_function: fast_load.bind_default(target.ordinal); return;
+        case mss_null_rule::unheld: throw mss_unheld_value(column, plan.null.value.to_wstring());
+        case mss_null_rule::value: break;
         }
-        const VARTYPE default_type = column.default_value.get_type();
-        if (default_type != VT_EMPTY && default_type != VT_NULL) {
-            // A server function such as getdate() is left to the server.
-            if (column.vartype == VT_DATE && default_type == VT_BSTR) {
-                fast_load.bind_default(target.ordinal);
-                return;
-            }
-            substitute = udb_field(field.name, field.size, column.default_value);
-        } else if (column.vartype == VT_BSTR) {
-            substitute = udb_field(field.name, 0, ole_variant(std::wstring()));
-        } else {
-            try {
-                substitute = udb_field(field.name, 0, as_type(ole_variant(std::int32_t{0}), column.vartype));
-            } catch (const tk_exception&) {
-                fast_load.bind_data2(nullptr, 0, target.ordinal);
-                return;
-            }
-        }
+        substitute = udb_field(field.name, 0, plan.null.value);
         value = &substitute;
     }
     switch (target.type) {
     case DBTYPE_STR:
-    case DBTYPE_WSTR: bind_text(target, *value, column); break;
+    case DBTYPE_WSTR: bind_text(target, *value, column, plan.text_room); break;
     case DBTYPE_IUNKNOWN:
         // A substitute value ends with this call, before the row is inserted.
         bind_stream(target, *value, column, value == &field);
@@ -337,28 +318,28 @@ std::wstring mss_table::text_of(const udb_field& value) const
     return value.to_wstring();
 }
 
-void mss_table::bind_text(const bound_column& target, const udb_field& value, const t_ftd& column)
+void mss_table::bind_text(const bound_column& target, const udb_field& value, const t_ftd& column, std::uint32_t room)
 {
     tk_log(1, "Convert as a string");
     const std::wstring text = text_of(value);
     tk_log(1, L"str=%ls", text.c_str());
     tk_log(1, L"dbtype=%d, native_type='%ls'", target.type, column.native_type.c_str());
     // A text longer than its column is refused whole, as the server counts it.
-    mss_check_text_fits(text, mss_server_text_room(column), column.name);
+    mss_check_text_fits(text, room, column.name);
     const std::size_t unit = target.type == DBTYPE_WSTR ? sizeof(wchar_t) : 1;
-    const std::size_t room = target.capacity / unit - 1;  // the terminator's place stays free
+    const std::size_t places = target.capacity / unit - 1;  // the terminator's place stays free
     if (target.type == DBTYPE_STR) {
         const std::string bytes = ansi_text(text);
         tk_log(1, "Binding ANSI string: expected size=%d, actual size=%d", column.size, static_cast<int>(bytes.size()));
-        if (bytes.size() > room)
-            throw_over_buffer(column, bytes.size(), room);
+        if (bytes.size() > places)
+            throw_over_buffer(column, bytes.size(), places);
         fast_load.bind_data2(bytes.data(), static_cast<std::uint32_t>(bytes.size()), target.ordinal);
         return;
     }
     tk_log(1, "Binding UNICODE string: expected size=%d, actual size=%d", column.size,
            static_cast<int>(text.size() * sizeof(wchar_t)));
-    if (text.size() > room)
-        throw_over_buffer(column, text.size(), room);
+    if (text.size() > places)
+        throw_over_buffer(column, text.size(), places);
     fast_load.bind_data2(text.data(), static_cast<std::uint32_t>(text.size() * sizeof(wchar_t)), target.ordinal);
 }
 
@@ -421,12 +402,12 @@ void mss_table::bind_bytes(const bound_column& target, const udb_field& value, c
     const std::uint32_t count = bytes_of(value, bytes, text_bytes, holder);
     tk_log(1, "Processing BLOB: size=%d", static_cast<int>(count));
     tk_log(1, "Direct binding");
-    const auto length = static_cast<std::uint32_t>(std::min<DBLENGTH>(count, target.capacity));
-    if (length < count)
-        tk_log(3, L"Value of column '%ls' cut from %u to %u bytes", column.name.c_str(), count, length);
+    // The plan refused a value longer than its column; nothing is ever cut.
+    if (count > target.capacity)
+        throw_over_buffer(column, count, target.capacity);
     // An empty value is bound as zero bytes, not as NULL.
     static const BYTE none = 0;
-    fast_load.bind_data2(bytes ? bytes : &none, length, target.ordinal);
+    fast_load.bind_data2(bytes ? bytes : &none, count, target.ordinal);
 }
 
 void mss_table::bind_guid(const bound_column& target, const udb_field& value, const t_ftd& column)
@@ -450,7 +431,7 @@ void mss_table::bind_date(const bound_column& target, const udb_field& value, co
     tk_log(1, L"Processing date: %ls", value.to_wstring().c_str());
     if (target.type == DBTYPE_DBDATE) {
         tk_log(1, "Processing pure date in MS SQL 2008+ way");
-        safe_date(time, "Date is too much, truncating it");
+        safe_date(time, value, column);
         const DBDATE bound{static_cast<std::int16_t>(time.wYear), time.wMonth, time.wDay};
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     } else if (target.type == DBTYPE_DBTIME2) {
@@ -459,7 +440,7 @@ void mss_table::bind_date(const bound_column& target, const udb_field& value, co
         fast_load.bind_data2(&bound, sizeof(bound), target.ordinal);
     } else {
         tk_log(1, "Basic processing date/time value, microseconds=%d", static_cast<int>(date.microseconds));
-        safe_date(time, "Datetime is too much, truncating it");
+        safe_date(time, value, column);
         const DBTIMESTAMP bound{static_cast<std::int16_t>(time.wYear),
                                 time.wMonth,
                                 time.wDay,

@@ -11,7 +11,7 @@
 #include "mssql/mss_engine.h"
 #include "mssql/odb_exception.h"
 #include "mssql/quoting.h"
-#include "mssql/text_fit.h"
+#include "mssql/write_plan.h"
 #include "toolkit/tk_log.h"
 
 #include <algorithm>
@@ -188,7 +188,7 @@ void mss_table::slow_record(udb_record& record)
     std::vector<odb_parameter> parameters;
     for (const t_ftd* column : schema) {
         const udb_field& field = source_field(record, *column);
-        mss_check_field_fits(field, mss_server_text_room(*column), column->name);
+        mss_check_value_fits(field, mss_plan_column(*column, column_origin), column->name);
         append_joined(columns, mss_quote_name(column->name), L", ");
         append_joined(values, statement_value(field, *column, parameters), L", ");
     }
@@ -267,6 +267,7 @@ void mss_table::update1(udb_record& record)
         const bool in_key = std::any_of(key_fields.begin(), key_fields.end(),
                                         [&](const std::wstring& name) { return udb_same_name(name, field->name); });
         tk_log(1, in_key ? L"Field %ls is a part of UKey" : L"Field %ls is NOT a part of UKey", field->name.c_str());
+        mss_check_value_fits(*field, mss_plan_column(*column, column_origin), column->name);
         if (in_key)
             append_joined(condition, assignment(*field, *column, key_parameters), L" AND ");
         else

@@ -5,7 +5,6 @@
 #include "mssql/mss_engine.h"
 #include "mssql/quoting.h"
 #include "mssql/script/script_writer.h"
-#include "mssql/text_fit.h"
 #include "mssql/type_mapping.h"
 #include "toolkit/tk_exception.h"
 #include "toolkit/tk_log.h"
@@ -51,8 +50,7 @@ mss_dmp_recordset::mss_dmp_recordset(mss_dmp_database& database, const std::wstr
         column_part += (i == 0 ? L"" : L", ") + mss_quote_name(this->schema[i]->name);
     column_part += L")";
     m_column_part = tk_unicode_to_utf8(column_part);
-    for (const t_ftd* column : this->schema)
-        m_text_lengths.push_back(mss_text_length(*column));
+    m_plans = mss_plan_table(this->schema, mss_column_origin::created_by_run);
 }
 
 mss_dmp_recordset::~mss_dmp_recordset()
@@ -136,8 +134,8 @@ void mss_dmp_recordset::build_literals()
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         // A value that its column cannot hold is refused before its row
         // joins a statement, which would fail with all its rows.
-        if (m_text_lengths[i] != 0)
-            mss_check_field_fits(*m_fields[i], m_text_lengths[i], schema[i]->name);
+        if (m_plans[i].has_room())
+            mss_check_value_fits(*m_fields[i], m_plans[i], schema[i]->name);
         if (i > 0)
             m_literals += ", ";
         if (is_streamed(*m_fields[i]))

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/recordset.h"
+#include "mssql/write_plan.h"
 
 #include <cstdint>
 #include <string>
@@ -59,6 +60,6 @@ private:
     std::vector<const udb_field*> m_fields;
     std::string m_literals;
     std::vector<std::pair<const udb_field*, std::size_t>> m_streamed;
-    // The length of each text column, in UTF-16 units; 0 for no limit.
-    std::vector<std::uint32_t> m_text_lengths;
+    // What each column makes of its values: their room, what a NULL becomes.
+    std::vector<mss_column_plan> m_plans;
 };

@@ -302,6 +302,33 @@ TEST_F(bulk_load, text_is_counted_as_the_server_counts_and_never_cut)
     EXPECT_EQ(received, arrived);
 }
 
+// The room of a text is that of the type the run created: a source column
+// of 4000 characters becomes NVARCHAR(MAX), which holds 4002 UTF-16 units,
+// and a rule's narrower type holds no more than its own length.
+TEST_F(bulk_load, text_is_measured_against_the_created_type)
+{
+    udb_schema schema(true);
+    schema.push_back(column(L"memo", VT_BSTR, 4000));
+    auto* code = column(L"code", VT_BSTR, 50);
+    code->native_type = L"nvarchar(3)";
+    schema.push_back(code);
+    auto table = create(schema, {fake::wide_text_column(L"memo", unlimited), fake::wide_text_column(L"code", 3)});
+    std::wstring emoji;
+    for (int i = 0; i < 2001; ++i)
+        emoji += L"\U0001F600";
+    append(*table, {{L"memo", ole_variant(emoji)}, {L"code", ole_variant(std::wstring(L"abc"))}});
+    try {
+        append(*table, {{L"memo", ole_variant(std::wstring(L"x"))}, {L"code", ole_variant(std::wstring(L"abcd"))}});
+        ADD_FAILURE() << "four characters were taken into NVARCHAR(3)";
+    } catch (const tk_exception& e) {
+        EXPECT_STREQ(e.what(), "The value of column 'code' needs 4 characters, the column holds 3: 'abcd'");
+    }
+    table.reset();
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_TRUE(text(rows()[0][0]) == emoji);
+    EXPECT_EQ(text(rows()[0][1]), L"abc");
+}
+
 TEST_F(bulk_load, preamble_and_identity)
 {
     udb_schema schema(true);

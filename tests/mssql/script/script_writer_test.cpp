@@ -326,6 +326,34 @@ TEST_F(mss_script_test, row_that_does_not_fit_the_table_writes_nothing)
     EXPECT_EQ(written(), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\n");
 }
 
+// A text or a byte value longer than its column leaves its record out, whole,
+// before any of it joins the statement; the records around it are written.
+TEST_F(mss_script_test, values_longer_than_their_column_leave_only_their_record_out)
+{
+    auto script = open_rows_script("room.sql");
+    const udb_schema schema =
+        make_schema({{L"id", VT_I4, 4, true, true}, {L"name", VT_BSTR, 3}, {L"raw", ole_vt_bytes, 2}});
+    const auto bytes = [](std::vector<BYTE> value) { return ole_variant(std::move(value)); };
+    {
+        std::unique_ptr<udb_recordset> table(script->create_table(L"t", schema, udb_indexes()));
+        append(*table, {ole_variant(std::int32_t{1}), text(L"abc"), bytes({1, 2})});
+        try {
+            append(*table, {ole_variant(std::int32_t{2}), text(L"a"), bytes({1, 2, 3})});
+            ADD_FAILURE() << "three bytes were taken into two";
+        } catch (const tk_exception& e) {
+            EXPECT_STREQ(e.what(), "The value of column 'raw' needs 3 bytes, the column holds 2: 0x010203");
+            EXPECT_EQ(e.get_code(), 0u);
+        }
+        EXPECT_THROW(append(*table, {ole_variant(std::int32_t{3}), text(L"abcd"), bytes({1})}), tk_exception);
+        append(*table, {ole_variant(std::int32_t{4}), text(L"\U0001F600a"), bytes({})});
+    }
+    script.reset();
+    EXPECT_EQ(written(), "SET QUOTED_IDENTIFIER ON;\r\nGO\r\nSET IDENTITY_INSERT [dbo].[t] ON;\r\nGO\r\n"
+                         "INSERT INTO [dbo].[t] ([id], [name], [raw]) VALUES (1, N'abc', 0x0102), "
+                         "(4, N'\xF0\x9F\x98\x80"
+                         "a', 0x)\r\nGO\r\n\r\nSET IDENTITY_INSERT [dbo].[t] OFF;\r\nGO\r\n");
+}
+
 // Fields are matched by name whatever their order, which may change from one
 // record to the next; a record without a column's field fails after good ones.
 TEST_F(mss_script_test, fields_are_found_by_name_in_any_order)
