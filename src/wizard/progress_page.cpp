@@ -78,8 +78,10 @@ void progress_page::on_timer()
     m_controls.item_as<QProgressBar>(progress_bar)->setValue(static_cast<int>(std::min<std::uint32_t>(share, 100)));
     if (converter.is_finished()) {
         wizard_shell::ref().kill_timer();
-        // A stopped run ends on the finish page too, which tells what it left.
-        wizard_shell::ref().sheet().set_current_page_id(gui::page_finish);
+        // The run's last lines may still be queued to this page's log: the
+        // finish page follows them, or they would land in its error list. A
+        // stopped run ends on the finish page too, which tells what it left.
+        gui::post(this, [] { wizard_shell::ref().sheet().set_current_page_id(gui::page_finish); });
     }
     const std::wstring table = converter.get_current_table();
     std::wstring line = table.empty() ? std::wstring() : L"Processing table '" + table + L"'";
