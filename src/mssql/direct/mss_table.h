@@ -131,6 +131,8 @@ private:
     std::wstring assignment(const udb_field& field, const t_ftd& column, std::vector<odb_parameter>& parameters) const;
     // The schema column of a record field for an update; null, logged, when there is none.
     const t_ftd* column_to_update(const udb_field& field) const;
+    // The plan of a schema column, the plans made once for the table's rows.
+    const mss_column_plan& plan_of(std::size_t column_index);
 
     // Turns the rows the bulk load refused into refused records, except the
     // one of the append that raises (its caller reports it).
@@ -140,7 +142,8 @@ private:
 
     // The run created the table from the schema, or the server described it.
     mss_column_origin column_origin = mss_column_origin::described_by_server;
-    // The plan of each schema column, made when the bulk load opens.
+    // The plan of each schema column, made when the bulk load opens or for
+    // the first row written by statement.
     std::vector<mss_column_plan> plans;
     odb_command command;
     mss_fast_load fast_load;

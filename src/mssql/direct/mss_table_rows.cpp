@@ -186,9 +186,10 @@ void mss_table::slow_record(udb_record& record)
     std::wstring columns;
     std::wstring values;
     std::vector<odb_parameter> parameters;
-    for (const t_ftd* column : schema) {
+    for (std::size_t i = 0; i < schema.size(); ++i) {
+        const t_ftd* column = schema[i];
         const udb_field& field = source_field(record, *column);
-        mss_check_value_fits(field, mss_plan_column(*column, column_origin), column->name);
+        mss_check_value_fits(field, plan_of(i), column->name);
         append_joined(columns, mss_quote_name(column->name), L", ");
         append_joined(values, statement_value(field, *column, parameters), L", ");
     }
@@ -198,6 +199,13 @@ void mss_table::slow_record(udb_record& record)
     tk_log(2, L"Run SQL query: %ls\n", statement.c_str());
     run(statement, parameters);
     identity_insert_on = identity_insert_on || b_identity;
+}
+
+const mss_column_plan& mss_table::plan_of(std::size_t column_index)
+{
+    if (plans.size() != schema.size())
+        plans = mss_plan_table(schema, column_origin);
+    return plans[column_index];
 }
 
 const t_ftd* mss_table::column_to_update(const udb_field& field) const
@@ -260,6 +268,7 @@ void mss_table::update1(udb_record& record)
     // The markers of the assignments come before those of the condition.
     std::vector<odb_parameter> parameters;
     std::vector<odb_parameter> key_parameters;
+    std::size_t key_values = 0;
     for (const udb_field* field : record) {
         const t_ftd* column = column_to_update(*field);
         if (!column)
@@ -267,11 +276,14 @@ void mss_table::update1(udb_record& record)
         const bool in_key = std::any_of(key_fields.begin(), key_fields.end(),
                                         [&](const std::wstring& name) { return udb_same_name(name, field->name); });
         tk_log(1, in_key ? L"Field %ls is a part of UKey" : L"Field %ls is NOT a part of UKey", field->name.c_str());
-        mss_check_value_fits(*field, mss_plan_column(*column, column_origin), column->name);
-        if (in_key)
+        mss_check_value_fits(*field, plan_of(static_cast<std::size_t>(schema.get_field_idx(column->name))),
+                             column->name);
+        if (in_key) {
             append_joined(condition, assignment(*field, *column, key_parameters), L" AND ");
-        else
+            ++key_values;
+        } else {
             append_joined(assignments, assignment(*field, *column, parameters), L", ");
+        }
     }
     std::move(key_parameters.begin(), key_parameters.end(), std::back_inserter(parameters));
     const std::wstring statement = L"UPDATE " + table + L" SET " + assignments + L" WHERE " + condition;
@@ -281,15 +293,8 @@ void mss_table::update1(udb_record& record)
         throw tk_exception(L"The row cannot be updated: it holds no value of the key of " + table + L".", 0);
     }
     // A key column the row lacks would widen the condition to rows of other keys.
-    for (const std::wstring& name : key_fields) {
-        const bool held = std::any_of(record.begin(), record.end(), [&](const udb_field* field) {
-            return udb_same_name(name, field->name) && schema.get_field_idx(field->name) >= 0;
-        });
-        if (!held)
-            throw tk_exception(L"The row cannot be updated: it holds no value of column '" + name +
-                                   L"' of the key of " + table + L".",
-                               0);
-    }
+    if (key_values < key_fields.size())
+        throw tk_exception(L"The row cannot be updated: it lacks a column of the key of " + table + L".", 0);
     // A row of nothing but its key is the row the table holds.
     if (assignments.empty())
         return;
