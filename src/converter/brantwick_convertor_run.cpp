@@ -590,10 +590,9 @@ void brantwick_convertor::create_views(table_run& run)
     if (views.empty() && convert_views && m_form == convertor_form::console)
         views = run.source.views;
     if (convert_views && !run.source.views_unread.empty()) {
-        const std::wstring reason = L"The views of the source database cannot be listed: " + run.source.views_unread;
-        run.destination.object_failed({}, L"the views", tk_unicode_to_utf8(reason));
-        error_handler::instance().set_context(L"Database '" + run.source.name + L"'");
-        report(tk_exception(reason, 0), false);
+        const std::string reason =
+            "The views of the source database cannot be listed: " + tk_unicode_to_utf8(run.source.views_unread);
+        run.destination.object_failed({}, L"the views", reason, L"Database '" + run.source.name + L"'", reason);
     }
     // A view the source server cannot read itself would fail at the
     // destination too, or worse, be created over what it no longer reads.
@@ -605,10 +604,8 @@ void brantwick_convertor::create_views(table_run& run)
             readable.push_back(view);
             continue;
         }
-        const std::wstring reason = L"The source server reports the view invalid: " + invalid->second;
-        run.destination.object_failed({}, L"view '" + view.first + L"'", tk_unicode_to_utf8(reason));
-        error_handler::instance().set_context(L"View '" + view.first + L"'");
-        report(tk_exception(reason, 0), false);
+        const std::string reason = "The source server reports the view invalid: " + tk_unicode_to_utf8(invalid->second);
+        run.destination.object_failed({}, L"view '" + view.first + L"'", reason, L"View '" + view.first + L"'", reason);
     }
     if (readable.empty())
         return;
